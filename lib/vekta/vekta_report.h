@@ -1,0 +1,21 @@
+/*
+ * The error report line: how the panel and the bus master handle a failed
+ * library call. On a negative status, one line "Error = %i, %s\n" with the
+ * library's last error code and text goes to the run-time's error output,
+ * then the debugger break; in every case the caller goes on.
+ */
+#ifndef KORVANE_VEKTA_REPORT_H
+#define KORVANE_VEKTA_REPORT_H
+
+#include "userint.h"
+#include "vekta.h"
+
+static inline void vekta_report(int status)
+{
+    if (status < 0) {
+        ErrorPrintf("Error = %i, %s\n", vekta_GetLastError(), vekta_GetLastErrorBuffer());
+        Breakpoint();
+    }
+}
+
+#endif

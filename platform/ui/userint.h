@@ -1,0 +1,116 @@
+/*
+ * korvane's panel run-time: panels loaded from a panel file, controls,
+ * callbacks bound by name, timers and the event loop, with the error output
+ * and a few formatting helpers. The program calls these exactly as it would
+ * call a LabWindows/CVI-style user-interface library.
+ *
+ * Statuses: negative on failure (see the UIE* codes), else 0 or a handle.
+ */
+#ifndef KORVANE_USERINT_H
+#define KORVANE_USERINT_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Events passed to callbacks */
+#define EVENT_COMMIT 1
+#define EVENT_CLOSE 11
+#define EVENT_TIMER_TICK 15
+#define EVENT_DISCARD 16
+
+/* Control attributes */
+#define ATTR_DIMMED 500
+#define ATTR_CTRL_MODE 620
+#define ATTR_PRECISION 735
+#define ATTR_ENABLED 1271
+
+/* Values of ATTR_CTRL_MODE */
+#define VAL_INDICATOR 0
+#define VAL_HOT 1
+
+/* Control styles for NewCtrl */
+#define CTRL_NUMERIC 100
+
+/* Failure statuses of the run-time */
+#define UIENoError 0
+#define UIEHandleInvalid (-1)      /* no such panel */
+#define UIEInvalidControlId (-2)   /* no such control on the panel */
+#define UIEAttributeInvalid (-3)   /* attribute not known or not valid for the control */
+#define UIEValueInvalid (-4)       /* attribute value out of range */
+#define UIEFileNotFound (-5)       /* the panel file cannot be opened */
+#define UIEPanelFileInvalid (-6)   /* syntax or content fault in the panel file */
+#define UIEResourceNotFound (-7)   /* no panel with that resource number in the file */
+#define UIECallbackNotFound (-8)   /* a callback name in the file is not registered */
+#define UIENotInitialized (-9)     /* InitCVIRTE has not run */
+#define UIEFrontEndFailed (-10)    /* the window system could not be started */
+#define UIEOutOfMemory (-12)
+
+typedef int (*CtrlCallbackPtr)(int panel, int control, int event, void *callbackData, int eventData1,
+                               int eventData2);
+typedef int (*PanelCallbackPtr)(int panel, int event, void *callbackData, int eventData1, int eventData2);
+
+/* 0 on failure, non-zero on success. */
+int InitCVIRTE(void *hInstance, char *argv[], void *reserved);
+int LoadPanel(int parentPanelHandle, const char *filename, int panelResourceID);
+int DisplayPanel(int panelHandle);
+int RunUserInterface(void);
+int QuitUserInterface(int returnCode);
+int DiscardPanel(int panelHandle);
+int SetCtrlAttribute(int panelHandle, int controlID, int attribute, int value);
+int GetCtrlAttribute(int panelHandle, int controlID, int attribute, int *value);
+int NewCtrl(int panelHandle, int controlStyle, const char *label, int top, int left);
+
+/* printf-style text on the run-time's error output: standard error and the
+ * window's log pane. Windows-1251 bytes in the text are shown as UTF-8. */
+int ErrorPrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+/* Stops in an attached debugger (SIGTRAP); without one it does nothing. */
+void Breakpoint(void);
+
+/* 0 when the two texts, from the given indexes on, are equal; <0 or >0 as
+ * strcmp. caseSensitive 0 compares without regard to ASCII case. */
+int CompareStrings(const char *string1, int string1Index, const char *string2, int string2Index,
+                   int caseSensitive);
+
+/* The quiet NaN whose two high bytes are 7F F8 and whose other bytes are 0. */
+double NotANumber(void);
+
+/* Fmt's workhorse: formats %s, %i and %d items into target of the given
+ * size, always NUL-ended; returns the length written, or -1 when the text
+ * was cut to fit. Use Fmt. */
+int FmtN(char *target, size_t size, const char *format, ...);
+
+/* Text of a UIE* status. */
+const char *GetUILErrorString(int status);
+
+#ifdef __cplusplus
+}
+
+/* Values: the control's data type decides what is stored; an int given to a
+ * double control is converted, and a double given to an integer control is
+ * rounded to the nearest integer. */
+int SetCtrlVal(int panelHandle, int controlID, int value);
+int SetCtrlVal(int panelHandle, int controlID, double value);
+int GetCtrlVal(int panelHandle, int controlID, int *value);
+int GetCtrlVal(int panelHandle, int controlID, double *value);
+
+/* Formats into a character array, never past its end. */
+template <size_t N, class... Args>
+inline int Fmt(char (&target)[N], const char *format, Args... args)
+{
+    return FmtN(target, N, format, args...);
+}
+
+namespace uir {
+/* Callbacks are bound by function name: the program registers each callback
+ * under its name before LoadPanel, which resolves every name in the file. */
+int RegisterCallback(const char *name, CtrlCallbackPtr fn);
+int RegisterCallback(const char *name, PanelCallbackPtr fn);
+}  // namespace uir
+
+#endif /* __cplusplus */
+
+#endif
