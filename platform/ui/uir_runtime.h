@@ -1,0 +1,63 @@
+// The run-time's own C++ interface, beside the user-interface operations of
+// userint.h: configuration before InitCVIRTE, the clock shared with the
+// driver, the error output's listeners, and script mode's verbs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace uir {
+
+struct Options {
+    std::string panel_file;                // --panel FILE; empty: look for the bare name given to LoadPanel
+    std::string script_file;               // --script FILE ("-" for standard input): headless front end
+    std::string screenshot_file;           // --screenshot FILE: after the script (if any), render the window to PNG and quit
+    std::vector<std::string> toolkit_args; // toolkit options such as "-platform", "offscreen"
+    std::string title_suffix;              // appended to the panel's title, e.g. "simulated bench"
+    std::vector<std::string> banner;       // lines shown first in the log pane (and on standard error)
+};
+
+// Must be called before InitCVIRTE; later calls are ignored.
+void configure(const Options &options);
+
+// Where LoadPanel looks for a bare file name after the executable's own folder.
+void add_panel_search_dir(const std::string &dir);
+
+// The status main should exit with: 0 after a normal quit; in script mode 0
+// when every check passed, 1 when any failed, 2 when the script could not be
+// read or parsed; non-zero after a failed start-up of the run-time.
+int exit_status();
+
+// The one clear line of the run-time's last failure ("" if none).
+std::string last_failure();
+
+// The run-time's clock: virtual under the headless front end (time passes
+// only through sleep_ns and script waits), the steady clock under the window.
+int64_t now_ns();
+void sleep_ns(int64_t ns);
+
+// Listeners of the error output; each gets every line, converted to UTF-8.
+using ErrorSink = std::function<void(const std::string &utf8_line)>;
+int add_error_sink(ErrorSink sink);
+void remove_error_sink(int id);
+
+}  // namespace uir
+
+namespace uir::script {
+
+struct Result {
+    bool pass = true;
+    std::string message;  // on failure: "expected ..., got ..."
+};
+using Verb = std::function<Result(const std::vector<std::string> &args)>;
+
+// Adds a verb to script mode (the bench's probe, drive, fault...). Argument
+// counts are checked when the script is parsed; a wrong count is a parse error.
+void register_verb(const std::string &name, int min_args, int max_args, Verb fn);
+
+// decimal, 0x hex, 0b binary, or nan (any case); false if not a number.
+bool parse_number(const std::string &text, double &value);
+
+}  // namespace uir::script
