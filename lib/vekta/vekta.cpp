@@ -1,0 +1,835 @@
+/*
+ * vekta: hardware access library of the bench's NI 6251 DAQ module.
+ *
+ * Plain procedural module: the last error state, the `cache` record of slot,
+ * port configurations and analog tasks, and the two analog options records
+ * live here for the life of the process. Every device operation ends the same
+ * way (see complete()): one status, one success exit, one failure exit.
+ */
+#include <math.h>
+#include <stdint.h>
+#include <string.h>
+
+#include "NIDAQmx.h"
+#include "userint.h"
+#include "vekta.h"
+#include "vekta_testing.h"
+
+/* ------------------------------------------------------------------ */
+/* Last error state                                                   */
+/* ------------------------------------------------------------------ */
+
+static int lastErrorCode = 0;
+static char lastErrorBuffer[VEKTA_ERROR_TEXT_SIZE];
+
+int vekta_SetLastError(int code)
+{
+    int old = lastErrorCode;
+    lastErrorCode = code;
+    return old;
+}
+
+int vekta_GetLastError(void)
+{
+    return lastErrorCode;
+}
+
+char *vekta_GetLastErrorBuffer(void)
+{
+    return lastErrorBuffer;
+}
+
+int vekta_PrintLastError(void)
+{
+    ErrorPrintf("Error = %i, %s\n", lastErrorCode, lastErrorBuffer);
+    return lastErrorCode;
+}
+
+/* Messages of the range checks, Windows-1251. */
+#define MSG_PORT_RANGE "\xcf\xee\xf0\xf2\x20\xe2\xed\xe5\x20\xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0"
+#define MSG_RANGE "\xe2\xed\xe5\x20\xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0"
+#define MSG_RANGE_STOP "\xe2\xed\xe5\x20\xe4\xe8\xef\xe0\xe7\xee\xed\xe0"
+#define MSG_NULL_PTR "NULL ptr"
+
+static void checkReport(int line, const char *cond, const char *msg)
+{
+    if (msg)
+        Fmt(lastErrorBuffer, "ASSERT ERORR: %s, line %i: %s: %s", "vekta", line, cond, msg);
+    else
+        Fmt(lastErrorBuffer, "ASSERT ERORR: %s, line %i: %s", "vekta", line, cond);
+}
+
+/* Failure exit of the completion rule: a driver status brings the driver's
+ * message, a failed check (status 0) becomes -1 and keeps its report. */
+static int failExit(int status)
+{
+    if (status != 0)
+        DAQmxGetErrorString(status, lastErrorBuffer, VEKTA_ERROR_TEXT_SIZE);
+    else
+        status = -1;
+    lastErrorCode = status;
+    return status;
+}
+
+/* Success exit of the completion rule. */
+static int successExit(int status)
+{
+    lastErrorCode = status;
+    return status;
+}
+
+/* A check stores 1 or 0 in the status; 0 writes the report and fails. */
+#define CHECK(line, cond, msg)                    \
+    do {                                          \
+        status = (cond) ? 1 : 0;                  \
+        if (!status) {                            \
+            checkReport((line), #cond, (msg));    \
+            goto Error;                           \
+        }                                         \
+    } while (0)
+
+/* The same with the condition text given apart from the tested expression. */
+#define CHECK_TEXT(line, cond, text, msg)         \
+    do {                                          \
+        status = (cond) ? 1 : 0;                  \
+        if (!status) {                            \
+            checkReport((line), (text), (msg));   \
+            goto Error;                           \
+        }                                         \
+    } while (0)
+
+/* A call stores its status; a negative one fails. */
+#define CALL(expr)                                \
+    do {                                          \
+        status = (expr);                          \
+        if (status < 0)                           \
+            goto Error;                           \
+    } while (0)
+
+/* ------------------------------------------------------------------ */
+/* The library's records                                              */
+/* ------------------------------------------------------------------ */
+
+#define DIGITAL_TIMEOUT 10.0
+#define PORT_NAME_SIZE 1024
+#define ANALOG_NAME_SIZE 256
+
+/* Values at program load (constant-initialised, before any code runs). */
+static constexpr VektaCache cacheAtLoad()
+{
+    VektaCache c{};
+    c.slot = 2;
+    for (int p = 0; p < PORT_SIZE; p++) {
+        for (int k = 0; k < PORT_CONFIGS; k++)
+            c.port[p][k] = PortConfig{-1, 0, 0};
+        c.portValue[p] = -1;
+    }
+    return c;
+}
+static constexpr AnalogOpt optAtLoad = {-1, "OnboardClock", 1000.0, -1, "", 0.0, 0};
+
+static VektaCache cache = cacheAtLoad();
+static AnalogOpt dacOpt = optAtLoad;
+static AnalogOpt anlgClock = optAtLoad;
+
+/* Port tasks whose clear failed: no entry owns them any longer, so they are
+ * cleared again at the next port configuration and at every close. Each name
+ * exists once in the driver, so there is at most one per port, direction and
+ * mask. */
+#define STALE_MAX (PORT_SIZE * 256 * 2)
+static TaskHandle staleTask[STALE_MAX];
+static int staleCount = 0;
+
+void vekta_resetState(void)
+{
+    lastErrorCode = 0;
+    memset(lastErrorBuffer, 0, sizeof lastErrorBuffer);
+    cache = cacheAtLoad();
+    dacOpt = optAtLoad;
+    anlgClock = optAtLoad;
+    memset(staleTask, 0, sizeof staleTask);
+    staleCount = 0;
+}
+
+const VektaCache *vekta_cacheView(void)
+{
+    return &cache;
+}
+
+const AnalogOpt *vekta_dacOptView(void)
+{
+    return &dacOpt;
+}
+
+const AnalogOpt *vekta_anlgClockView(void)
+{
+    return &anlgClock;
+}
+
+int vekta_staleTaskCount(void)
+{
+    return staleCount;
+}
+
+/* ------------------------------------------------------------------ */
+/* Digital ports                                                      */
+/* ------------------------------------------------------------------ */
+
+static void staleAdd(TaskHandle task)
+{
+    if (staleCount < STALE_MAX)
+        staleTask[staleCount++] = task;
+}
+
+/* Clears the tasks left over by failed clears; keeps those that fail again. */
+static void staleClearAll(void)
+{
+    int kept = 0;
+    for (int i = 0; i < staleCount; i++) {
+        if (DAQmxClearTask(staleTask[i]) < 0)
+            staleTask[kept++] = staleTask[i];
+    }
+    for (int i = kept; i < staleCount; i++)
+        staleTask[i] = 0;
+    staleCount = kept;
+}
+
+/* Appends "PXI1Slot<slot>/port<port>/line<n>" for every line whose mask bit
+ * equals bitValue, comma separated, in ascending line order. */
+static void lineList(char (&name)[PORT_NAME_SIZE], int port, int mask, int bitValue)
+{
+    size_t len = 0;
+    const char *sep = "";
+    name[0] = '\0';
+    for (int line = 0; line < 8; line++) {
+        if (((mask >> line) & 1) != bitValue)
+            continue;
+        FmtN(name + len, sizeof name - len, "%sPXI1Slot%i/port%i/line%i", sep, cache.slot, port, line);
+        len = strlen(name);
+        sep = ",";
+    }
+}
+
+/* Stops (ignoring the outcome) and clears one task of a port. A task whose
+ * clear fails is handed to the stale list so that it is never lost. Returns
+ * the first failing status, else 0. */
+static int portTaskRelease(TaskHandle task)
+{
+    int first = 0;
+    int st = DAQmxStopTask(task);
+    if (st < 0)
+        first = st;
+    st = DAQmxClearTask(task);
+    if (st < 0) {
+        if (first == 0)
+            first = st;
+        staleAdd(task);
+    }
+    return first;
+}
+
+/* DAQmxCreateTask into an entry's handle field; a failed create owns no
+ * task, so the field goes back to 0 whatever the driver left in it. */
+static int createTask(const char *name, TaskHandle *field)
+{
+    int st = DAQmxCreateTask(name, field);
+    if (st < 0)
+        *field = 0;
+    return st;
+}
+
+/* Creates the tasks and channels of one configuration in entry k. On a
+ * failure part-way the half-built entry is taken out again: the tasks it
+ * created are cleared and the entries behind it move up one place, so the
+ * port keeps its earlier configurations and every handle has one owner. */
+static int portTaskCreate(int port, int k, int mask)
+{
+    PortConfig *entries = cache.port[port];
+    PortConfig *e = &entries[k];
+    char name[PORT_NAME_SIZE];
+    int status = 0;
+
+    /* Tasks of a clear that failed earlier may still hold a name we need. */
+    if (staleCount > 0)
+        staleClearAll();
+
+    /* After a shift the handle fields are copies of the next entry's. */
+    e->mask = mask;
+    e->writeTask = 0;
+    e->readTask = 0;
+
+    if (mask == 0) {
+        Fmt(name, "port%iR%i", port, mask);
+        CALL(createTask(name, &e->readTask));
+        Fmt(name, "PXI1Slot%i/port%i", cache.slot, port);
+        CALL(DAQmxCreateDIChan(e->readTask, name, "r", DAQmx_Val_ChanForAllLines));
+        e->writeTask = 0;
+    } else if (mask == 255) {
+        Fmt(name, "port%iW%i", port, mask);
+        CALL(createTask(name, &e->writeTask));
+        Fmt(name, "PXI1Slot%i/port%i", cache.slot, port);
+        CALL(DAQmxCreateDOChan(e->writeTask, name, "w", DAQmx_Val_ChanForAllLines));
+        e->readTask = 0;
+    } else {
+        Fmt(name, "port%iW%i", port, mask);
+        CALL(createTask(name, &e->writeTask));
+        lineList(name, port, mask, 1);
+        CALL(DAQmxCreateDOChan(e->writeTask, name, "w", DAQmx_Val_ChanForAllLines));
+        Fmt(name, "port%iR%i", port, mask);
+        CALL(createTask(name, &e->readTask));
+        lineList(name, port, mask, 0);
+        CALL(DAQmxCreateDIChan(e->readTask, name, "r", DAQmx_Val_ChanForAllLines));
+    }
+    return 0;
+
+Error:
+    if (e->writeTask != 0 && DAQmxClearTask(e->writeTask) < 0)
+        staleAdd(e->writeTask);
+    if (e->readTask != 0 && DAQmxClearTask(e->readTask) < 0)
+        staleAdd(e->readTask);
+    memmove(&entries[k], &entries[k + 1], (PORT_CONFIGS - 1 - k) * sizeof(PortConfig));
+    entries[PORT_CONFIGS - 1].mask = -1;
+    entries[PORT_CONFIGS - 1].writeTask = 0;
+    entries[PORT_CONFIGS - 1].readTask = 0;
+    return status;
+}
+
+/* Starts the read task of entry k and writes the port's remembered byte again
+ * (the write's auto-start starts the write task). */
+static int portEntryStart(int port, int k)
+{
+    PortConfig *e = &cache.port[port][k];
+    PortConfig *front = &cache.port[port][0];
+    int st;
+
+    if (e->readTask != 0) {
+        st = DAQmxStartTask(e->readTask);
+        if (st < 0)
+            return st;
+    }
+    if (cache.portValue[port] != -1 && front->mask != -1 && front->writeTask != 0) {
+        uInt8 byte = (uInt8)(cache.portValue[port] & 0xFF);
+        st = DAQmxWriteDigitalU8(front->writeTask, 1, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, &byte,
+                                 NULL, NULL);
+        if (st < 0)
+            return st;
+    }
+    return 0;
+}
+
+static int portEntryStop(int port, int k)
+{
+    PortConfig *e = &cache.port[port][k];
+    int st;
+
+    if (e->writeTask != 0) {
+        st = DAQmxStopTask(e->writeTask);
+        if (st < 0)
+            return st;
+    }
+    if (e->readTask != 0) {
+        st = DAQmxStopTask(e->readTask);
+        if (st < 0)
+            return st;
+    }
+    return 0;
+}
+
+/* Stops and clears the tasks of entry k and empties it. A failing stop does
+ * not keep a task from being cleared, and a task whose clear fails goes to the
+ * stale list: the entry is always left empty and no task is lost. */
+static int portEntryClear(int port, int k)
+{
+    PortConfig *e = &cache.port[port][k];
+    int first = 0;
+    int st;
+
+    e->mask = -1;
+    if (e->writeTask != 0) {
+        st = portTaskRelease(e->writeTask);
+        if (st < 0 && first == 0)
+            first = st;
+        e->writeTask = 0;
+    }
+    if (e->readTask != 0) {
+        st = portTaskRelease(e->readTask);
+        if (st < 0 && first == 0)
+            first = st;
+        e->readTask = 0;
+    }
+    return first;
+}
+
+/* Moves entries 0..k-1 one place down, to 1..k; entry 0 keeps its content. */
+static int portEntryShift(int port, int k)
+{
+    if (k > 0)
+        memmove(&cache.port[port][1], &cache.port[port][0], (size_t)k * sizeof(PortConfig));
+    return 0;
+}
+
+static int portEntryToFront(int port, int k)
+{
+    PortConfig saved = cache.port[port][k];
+    portEntryShift(port, k);
+    cache.port[port][0] = saved;
+    return 0;
+}
+
+static int portCloseAll(void)
+{
+    for (int port = 0; port < PORT_SIZE; port++)
+        for (int k = 0; k < PORT_CONFIGS; k++)
+            (void)portEntryClear(port, k);
+    if (staleCount > 0)
+        staleClearAll();
+    return 0;
+}
+
+int vekta_portMask(int portN, unsigned char mask)
+{
+    int status = -1;
+    int k;
+    PortConfig *entries;
+
+    CHECK_TEXT(250, 0 <= portN && portN < PORT_SIZE, "0 <= portN && portN < PORT_SIZE", MSG_PORT_RANGE);
+
+    entries = cache.port[portN];
+    for (k = 0; k < PORT_CONFIGS; k++) {
+        if (entries[k].mask == mask || entries[k].mask == -1)
+            break;
+    }
+
+    if (k == PORT_CONFIGS) {
+        /* All four hold other masks: the least recently used one goes. */
+        CALL(portEntryStop(portN, 0));
+        CALL(portEntryClear(portN, PORT_CONFIGS - 1));
+        CALL(portEntryShift(portN, PORT_CONFIGS - 1));
+        CALL(portTaskCreate(portN, 0, mask));
+        CALL(portEntryStart(portN, 0));
+    } else if (entries[k].mask == -1) {
+        if (k > 0) {
+            CALL(portEntryStop(portN, 0));
+            CALL(portEntryShift(portN, k));
+        }
+        CALL(portTaskCreate(portN, 0, mask));
+        CALL(portEntryStart(portN, 0));
+    } else if (k > 0) {
+        CALL(portEntryStop(portN, 0));
+        CALL(portEntryToFront(portN, k));
+        CALL(portEntryStart(portN, 0));
+    }
+    /* else entry 0 already holds the mask: the status stays 1 */
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_portOut(int port, unsigned char data)
+{
+    int status = -1;
+    PortConfig *front;
+
+    CHECK_TEXT(292, 0 <= port && port < PORT_SIZE, "0 <= port && port < PORT_SIZE", MSG_PORT_RANGE);
+
+    cache.portValue[port] = data;
+    front = &cache.port[port][0];
+    if (front->mask != -1 && front->writeTask != 0) {
+        uInt8 byte = data;
+        CALL(DAQmxWriteDigitalU8(front->writeTask, 1, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, &byte,
+                                 NULL, NULL));
+    }
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_portIn(int port, unsigned char *data)
+{
+    int status = -1;
+    uInt8 in = 0;
+    uInt8 out = 0;
+    PortConfig *front;
+
+    CHECK_TEXT(305, 0 <= port && port < PORT_SIZE, "0 <= port && port < PORT_SIZE", MSG_PORT_RANGE);
+    CHECK_TEXT(306, data != NULL, "data != NULL", MSG_NULL_PTR);
+
+    front = &cache.port[port][0];
+    if (front->mask != -1 && front->readTask != 0)
+        CALL(DAQmxReadDigitalU8(front->readTask, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, &in, 1, NULL,
+                                NULL));
+    if (front->mask != -1 && front->writeTask != 0)
+        CALL(DAQmxReadDigitalU8(front->writeTask, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, &out, 1, NULL,
+                                NULL));
+    *data = (unsigned char)(((front->mask & out) | (~front->mask & in)) & 0xFF);
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+/* ------------------------------------------------------------------ */
+/* Analog options                                                     */
+/* ------------------------------------------------------------------ */
+
+/* Copies a source name into a record field; a name too long for the field is
+ * cut to its 255 first characters (the driver then refuses the unknown name
+ * at the next waveform operation rather than a setting being lost quietly). */
+static void sourceCopy(char (&field)[VEKTA_SOURCE_SIZE], const char *source)
+{
+    if (source == NULL) {
+        field[0] = '\0';
+        return;
+    }
+    size_t n = strnlen(source, VEKTA_SOURCE_SIZE - 1);
+    memcpy(field, source, n);
+    field[n] = '\0';
+}
+
+static int optSetClock(AnalogOpt *opt, const char *source, double rate)
+{
+    sourceCopy(opt->clkSource, source);
+    opt->clkRate = rate;
+    opt->maskClk = -1;
+    vekta_SetLastError(0);
+    return 0;
+}
+
+static int optSetTrigger(AnalogOpt *opt, const char *source, double level)
+{
+    sourceCopy(opt->trigSource, source);
+    opt->trigLevel = level;
+    opt->maskTrig = -1;
+    vekta_SetLastError(0);
+    return 0;
+}
+
+/* Applies the clock and start trigger still pending for channel idx. */
+static int analogApplyTiming(AnalogOpt *opt, TaskHandle task, int idx, uInt64 bufferLength)
+{
+    int bit = 1 << idx;
+    int st;
+
+    if (opt->maskClk & bit) {
+        st = DAQmxCfgSampClkTiming(task, opt->clkSource, opt->clkRate, DAQmx_Val_Rising, DAQmx_Val_ContSamps,
+                                   bufferLength);
+        if (st < 0)
+            return st;
+        opt->maskClk &= ~bit;
+    }
+    if (opt->maskTrig & bit) {
+        if (CompareStrings(opt->trigSource, 0, "", 0, 0) == 0)
+            st = DAQmxDisableStartTrig(task);
+        else
+            st = DAQmxCfgAnlgEdgeStartTrig(task, opt->trigSource, DAQmx_Val_RisingSlope, opt->trigLevel);
+        if (st < 0)
+            return st;
+        opt->maskTrig &= ~bit;
+    }
+    return 0;
+}
+
+/* ------------------------------------------------------------------ */
+/* Analog output                                                      */
+/* ------------------------------------------------------------------ */
+
+static int aoTaskCreate(int idx)
+{
+    char name[ANALOG_NAME_SIZE];
+    int st;
+
+    Fmt(name, "analog%io", idx);
+    st = DAQmxCreateTask(name, &cache.ao[idx]);
+    if (st < 0) {
+        cache.ao[idx] = 0;
+        return st;
+    }
+    Fmt(name, "PXI1Slot%i/ao%i", cache.slot, idx);
+    st = DAQmxCreateAOVoltageChan(cache.ao[idx], name, "", -10.0, 10.0, DAQmx_Val_Volts, "");
+    if (st < 0)
+        return st;
+    return 0;
+}
+
+static int aoTaskClear(int idx)
+{
+    if (cache.ao[idx] != 0) {
+        int st = DAQmxClearTask(cache.ao[idx]);
+        if (st < 0)
+            return st;
+        cache.ao[idx] = 0;
+    }
+    return 0;
+}
+
+int vekta_analogOutClk(const char *source, double rate)
+{
+    return optSetClock(&dacOpt, source, rate);
+}
+
+int vekta_analogOutTrigger(const char *source, double level)
+{
+    return optSetTrigger(&dacOpt, source, level);
+}
+
+int vekta_analogOut(int idx, double val)
+{
+    int status = -1;
+
+    CHECK(385, 0 <= idx && idx < ANALOG_SIZEo, MSG_RANGE);
+
+    if (cache.ao[idx] == 0)
+        CALL(aoTaskCreate(idx));
+    CALL(DAQmxWriteAnalogF64(cache.ao[idx], 1, 1, 1.0, DAQmx_Val_GroupByChannel, &val, NULL, NULL));
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_analogWriteEx(int idx, const double *warray, int size, double timeout)
+{
+    int status = -1;
+    int written = 0;
+
+    CHECK(558, 0 <= idx && idx < ANALOG_SIZEo, MSG_RANGE);
+    CHECK(559, warray != NULL, NULL);
+    CHECK(560, size > 0, NULL);
+
+    if (cache.ao[idx] == 0)
+        CALL(aoTaskCreate(idx));
+    if (dacOpt.maskFetch == (1 << idx))
+        (void)vekta_analogOutStop(idx);
+    CALL(analogApplyTiming(&dacOpt, cache.ao[idx], idx, (uInt64)size));
+
+    while (written < size) {
+        int32 count = 0;
+        CALL(DAQmxWriteAnalogF64(cache.ao[idx], size - written, 1, timeout, DAQmx_Val_GroupByChannel,
+                                 warray + written, &count, NULL));
+        /* A write that takes nothing would loop for ever: count it as the
+         * driver's write timeout. */
+        if (count <= 0) {
+            status = DAQmxErrorSamplesCanNotYetBeWritten;
+            goto Error;
+        }
+        written += count > size - written ? size - written : count;
+    }
+    dacOpt.maskFetch = 1 << idx;
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_analogWrite(int idx, const double *warray, int size)
+{
+    return vekta_analogWriteEx(idx, warray, size, 10.0);
+}
+
+int vekta_analogOutStop(int idx)
+{
+    int status = -1;
+
+    CHECK(604, 0 <= idx && idx < ANALOG_SIZEo, MSG_RANGE);
+    CHECK(605, dacOpt.maskFetch == (1<<idx), NULL);
+
+    CALL(DAQmxStopTask(cache.ao[idx]));
+    dacOpt.maskFetch = 0;
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+/* ------------------------------------------------------------------ */
+/* Analog input                                                       */
+/* ------------------------------------------------------------------ */
+
+static int aiTaskCreate(int idx)
+{
+    char name[ANALOG_NAME_SIZE];
+    int st;
+
+    Fmt(name, "analog%iI", idx);
+    st = DAQmxCreateTask(name, &cache.ai[idx]);
+    if (st < 0) {
+        cache.ai[idx] = 0;
+        return st;
+    }
+    Fmt(name, "PXI1Slot%i/ai%i", cache.slot, idx);
+    st = DAQmxCreateAIVoltageChan(cache.ai[idx], name, "", DAQmx_Val_RSE, -10.0, 10.0, DAQmx_Val_Volts, "");
+    if (st < 0)
+        return st;
+    return 0;
+}
+
+static int aiTaskClear(int idx)
+{
+    if (cache.ai[idx] != 0) {
+        int st = DAQmxClearTask(cache.ai[idx]);
+        if (st < 0)
+            return st;
+        cache.ai[idx] = 0;
+    }
+    return 0;
+}
+
+/* Reads size samples into warray, as many driver reads as it takes. */
+static int blockRead(TaskHandle task, double *warray, int size, int *sampsRead, double timeout)
+{
+    int total = 0;
+    int st = 0;
+
+    while (total < size) {
+        int32 count = 0;
+        st = DAQmxReadAnalogF64(task, size - total, timeout, DAQmx_Val_GroupByChannel, warray + total,
+                                (uInt32)(size - total), &count, NULL);
+        if (st < 0)
+            return st;
+        /* A read that brings nothing would loop for ever: count it as the
+         * driver's read timeout. */
+        if (count <= 0)
+            return DAQmxErrorSamplesNotYetAvailable;
+        total += count > size - total ? size - total : count;
+    }
+    if (sampsRead != NULL)
+        *sampsRead = size;
+    return st;
+}
+
+/* One second of samples at the clock rate, by truncation; a rate that is not
+ * a number or not positive gives 0 and one beyond the 64-bit range the
+ * largest length, so the conversion is always defined (the driver judges
+ * the rate itself). */
+static uInt64 bufferLengthOf(double rate)
+{
+    if (!(rate > 0.0))
+        return 0;
+    if (rate >= 18446744073709551616.0)
+        return UINT64_MAX;
+    return (uInt64)rate;
+}
+
+int vekta_analogInClk(const char *source, double rate)
+{
+    return optSetClock(&anlgClock, source, rate);
+}
+
+int vekta_analogInTrigger(const char *source, double level)
+{
+    return optSetTrigger(&anlgClock, source, level);
+}
+
+int vekta_analogIn(int idx, double *val)
+{
+    int status = -1;
+
+    CHECK(395, 0 <= idx && idx < ANALOG_SIZEi, MSG_RANGE);
+    CHECK(396, val != NULL, NULL);
+
+    if (cache.ai[idx] == 0)
+        CALL(aiTaskCreate(idx));
+    CALL(DAQmxReadAnalogF64(cache.ai[idx], 1, 1.0, DAQmx_Val_GroupByChannel, val, 1, NULL, NULL));
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_analogReadEx(int idx, double *warray, int size, int *sampsRead, double timeout)
+{
+    int status = -1;
+
+    CHECK(430, 0 <= idx && idx < ANALOG_SIZEi, MSG_RANGE);
+    CHECK(431, warray != NULL, NULL);
+    CHECK(432, size > 0, NULL);
+
+    if (cache.ai[idx] == 0)
+        CALL(aiTaskCreate(idx));
+    CALL(analogApplyTiming(&anlgClock, cache.ai[idx], idx, (uInt64)size));
+    CALL(blockRead(cache.ai[idx], warray, size, sampsRead, timeout));
+    CALL(DAQmxStopTask(cache.ai[idx]));
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_analogRead(int idx, double *warray, int size, int *sampsRead)
+{
+    return vekta_analogReadEx(idx, warray, size, sampsRead, 10.0);
+}
+
+int vekta_analogFetchEx(int idx, double *warray, int size, int *sampsRead, double timeout)
+{
+    int status = -1;
+
+    CHECK(469, 0 <= idx && idx < ANALOG_SIZEi, MSG_RANGE);
+    CHECK(470, warray != NULL, NULL);
+    CHECK(471, size > 0, NULL);
+
+    if (anlgClock.maskFetch == 0) {
+        if (cache.ai[idx] == 0)
+            CALL(aiTaskCreate(idx));
+        CALL(analogApplyTiming(&anlgClock, cache.ai[idx], idx, bufferLengthOf(anlgClock.clkRate)));
+        anlgClock.maskFetch = 1 << idx;
+    }
+    /* Another channel's acquisition runs: refused, nothing read or changed. */
+    CHECK(481, anlgClock.maskFetch == (1<<idx), NULL);
+
+    CALL(blockRead(cache.ai[idx], warray, size, sampsRead, timeout));
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_analogFetchStatus(void)
+{
+    int result = anlgClock.maskFetch != 0 ? 1 : 0;
+    vekta_SetLastError(result);
+    return result;
+}
+
+int vekta_analogInStop(int idx)
+{
+    int status = -1;
+
+    CHECK(518, 0 <= idx && idx < ANALOG_SIZEi, MSG_RANGE_STOP);
+    CHECK(519, anlgClock.maskFetch == (1<<idx), NULL);
+
+    CALL(DAQmxStopTask(cache.ai[idx]));
+    anlgClock.maskFetch = 0;
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+/* ------------------------------------------------------------------ */
+/* Slot selection and close                                           */
+/* ------------------------------------------------------------------ */
+
+int vekta_ni6251Slot(int slot)
+{
+    cache.slot = slot;
+    vekta_SetLastError(0);
+    return 0;
+}
+
+int vekta_ni6251Close(void)
+{
+    int status = -1;
+
+    for (int idx = 0; idx < ANALOG_SIZEo; idx++)
+        CALL(aoTaskClear(idx));
+    for (int idx = 0; idx < ANALOG_SIZEi; idx++)
+        CALL(aiTaskClear(idx));
+    CALL(portCloseAll());
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
