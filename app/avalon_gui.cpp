@@ -1,0 +1,199 @@
+// Avalon area: manual write and read cycles, the DAC behind slave 2 (control
+// bits, codes and voltages) and the ADC behind slave 2 polled on a timer.
+// The bus operations report their own failures; the area checks nothing.
+#include <cmath>
+
+#include "avalon.h"
+#include "korvane.h"
+#include "userint.h"
+
+// Volts per ADC code.
+static const double ADC_SCALE = 0.0025;
+// Largest code of the 12-bit ADC; anything else is not a conversion result.
+static const int ADC_CODE_MAX = 4095;
+
+// Slave 2 registers.
+enum { DAC_CONTROL = 0, DAC_CODE0 = 2, DAC_CODE1 = 3, ADC_COMMAND = 0x11 };
+static const unsigned char DAC_SLAVE = 2;
+
+// The controls that follow the hardware state, in the order Open undims them.
+static const int open_order[] = {AV_DEINIT_BTN, AV_READ_BTN,   AV_WRITE_BTN,  DAC_CTRL_BIT1, DAC_CTRL_BIT0,
+                                 DAC_CTRL_BIT2, DAC_VOUT1,     DAC_VOUT2,     AV_I_ACK_BTN,  AV_SET_I_BTN,
+                                 AV_INIT_BTN,   DAC_VOUT1_CODE, DAC_VOUT2_CODE};
+// ... and the order Close dims them (Init last).
+static const int close_order[] = {AV_DEINIT_BTN, AV_READ_BTN,  AV_WRITE_BTN,   DAC_CTRL_BIT1,  DAC_CTRL_BIT0,
+                                  DAC_CTRL_BIT2, DAC_VOUT1,    DAC_VOUT2,      AV_I_ACK_BTN,   AV_SET_I_BTN,
+                                  DAC_VOUT1_CODE, DAC_VOUT2_CODE, AV_INIT_BTN};
+
+static void show_adc_nan(void)
+{
+    SetCtrlVal(panelHandle, ADC_VIN1, NotANumber());
+    SetCtrlVal(panelHandle, ADC_VIN2, NotANumber());
+}
+
+void avalon_draw_gui(void)
+{
+    show_adc_nan();
+}
+
+void avalon_open(void)
+{
+    for (int ctrl : open_order) SetCtrlAttribute(panelHandle, ctrl, ATTR_DIMMED, 0);
+    show_adc_nan();
+}
+
+void avalon_close(void)
+{
+    SetCtrlAttribute(panelHandle, AVALON_TIMER, ATTR_ENABLED, 0);
+    for (int ctrl : close_order) SetCtrlAttribute(panelHandle, ctrl, ATTR_DIMMED, 1);
+}
+
+void avalon_default(void)
+{
+    // The bus has no default state of its own.
+}
+
+// Shows what the DAC's code registers hold, as codes and as volts.
+static void DACreadBack(void)
+{
+    unsigned short code = 0;
+    avalonRead(DAC_SLAVE, DAC_CODE0, &code);
+    SetCtrlVal(panelHandle, DAC_VOUT1_CODE, static_cast<int>(code));
+    SetCtrlVal(panelHandle, DAC_VOUT1, avalonDACcode2voltage(code));
+    code = 0;
+    avalonRead(DAC_SLAVE, DAC_CODE1, &code);
+    SetCtrlVal(panelHandle, DAC_VOUT2_CODE, static_cast<int>(code));
+    SetCtrlVal(panelHandle, DAC_VOUT2, avalonDACcode2voltage(code));
+}
+
+int avalon_init_cb(int panel, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    avalonInit();
+    unsigned short v = 0;
+    avalonRead(DAC_SLAVE, DAC_CONTROL, &v);
+    SetCtrlVal(panel, DAC_CTRL_BIT1, (v >> 1) & 1);
+    SetCtrlVal(panel, DAC_CTRL_BIT0, v & 1);
+    SetCtrlVal(panel, DAC_CTRL_BIT2, (v >> 2) & 1);
+    DACreadBack();
+    avalonADCInit();
+    SetCtrlAttribute(panelHandle, AVALON_TIMER, ATTR_ENABLED, 1);
+    return 0;
+}
+
+int avalon_deinit_cb(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) SetCtrlAttribute(panelHandle, AVALON_TIMER, ATTR_ENABLED, 0);
+    return 0;
+}
+
+int a_write_cb(int panel, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    int slave = 0, address = 0, data = 0;
+    GetCtrlVal(panel, AV_WRITE_SLAVE, &slave);
+    GetCtrlVal(panel, AV_WRITE_ADDR, &address);
+    GetCtrlVal(panel, AV_WRITE_DATA, &data);
+    avalonWrite(static_cast<unsigned char>(slave & 0xFF), static_cast<unsigned short>(address & 0xFFFF),
+                static_cast<unsigned short>(data & 0xFFFF));
+    return 0;
+}
+
+int a_read_cb(int panel, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    int slave = 0, address = 0;
+    GetCtrlVal(panel, AV_READ_SLAVE, &slave);
+    GetCtrlVal(panel, AV_READ_ADDR, &address);
+    unsigned short data = 0;
+    avalonRead(static_cast<unsigned char>(slave & 0xFF), static_cast<unsigned short>(address & 0xFFFF), &data);
+    SetCtrlVal(panel, AV_READ_DATA, static_cast<int>(data));
+    return 0;
+}
+
+int avalon_dac_control_cb(int panel, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    int w = 0, value = 0;
+    GetCtrlVal(panel, DAC_CTRL_BIT2, &value);
+    w |= value << 2;
+    GetCtrlVal(panel, DAC_CTRL_BIT1, &value);
+    w |= value << 1;
+    GetCtrlVal(panel, DAC_CTRL_BIT0, &value);
+    w |= value;
+    avalonWrite(DAC_SLAVE, DAC_CONTROL, static_cast<unsigned short>(w & 0xFFFF));
+    return 0;
+}
+
+static void dac_voltage(int panel, int control, unsigned char channel)
+{
+    double volts = 0.0;
+    GetCtrlVal(panel, control, &volts);
+    avalonDACSetVoltage(channel, volts);
+    DACreadBack();
+}
+
+int avalon_vout1_cb(int panel, int control, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) dac_voltage(panel, control, 0);
+    return 0;
+}
+
+int avalon_vout2_cb(int panel, int control, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) dac_voltage(panel, control, 1);
+    return 0;
+}
+
+static void dac_code(int panel, int control, unsigned char channel)
+{
+    int code = 0;
+    GetCtrlVal(panel, control, &code);
+    avalonDACSetCode(channel, static_cast<unsigned char>(code & 0xFF));
+    DACreadBack();
+}
+
+int avalon_vout1_code_cb(int panel, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) dac_code(panel, DAC_VOUT1_CODE, 0);
+    return 0;
+}
+
+int avalon_vout2_code_cb(int panel, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) dac_code(panel, DAC_VOUT2_CODE, 1);
+    return 0;
+}
+
+int set_i_cb(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) avalonWrite(DAC_SLAVE, ADC_COMMAND, 4);
+    return 0;
+}
+
+int i_ack_cb(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) avalonWrite(DAC_SLAVE, ADC_COMMAND, 2);
+    return 0;
+}
+
+// Volts of an ADC code; a code the 12-bit converter cannot give (the bus
+// master's mark of a conversion that never finished) has no voltage.
+static double adc_volts(int code)
+{
+    if (code < 0 || code > ADC_CODE_MAX) return NotANumber();
+    return code * ADC_SCALE;
+}
+
+int avalon_timer_cb(int panel, int, int event, void *, int, int)
+{
+    if (event != EVENT_TIMER_TICK) return 0;  // discard (16) and the rest: nothing to do
+    int code = 0;
+    avalonADCGetCodeByStart(0, &code);
+    SetCtrlVal(panel, ADC_VIN1_CODE, code);
+    SetCtrlVal(panel, ADC_VIN1, adc_volts(code));
+    avalonADCGetCodeByStart(1, &code);
+    SetCtrlVal(panel, ADC_VIN2_CODE, code);
+    SetCtrlVal(panel, ADC_VIN2, adc_volts(code));
+    return 0;
+}

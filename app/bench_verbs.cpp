@@ -1,0 +1,140 @@
+#include "bench_verbs.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ksim_client.h"
+#include "uir_runtime.h"
+
+namespace korvane {
+namespace {
+
+using uir::script::Result;
+using Args = std::vector<std::string>;
+
+// Default tolerance of a probe in volts: a few LSB of the inputs' noise.
+constexpr double VOLT_TOLERANCE = 0.002;
+
+Result fail(const std::string &message) { return Result{false, message}; }
+
+const ksim::BackDoor *bench_or_null() { return ksim::bench(); }
+
+Result not_the_bench(const std::string &verb)
+{
+    return fail(verb + ": needs the simulated bench, but the " + daqmx::info().description());
+}
+
+std::string number_text(double v)
+{
+    if (std::isnan(v)) return "nan";
+    char buf[64];
+    if (v == std::floor(v) && std::fabs(v) < 1e15)
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+    else
+        std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
+}
+
+bool number(const std::string &text, double &v) { return uir::script::parse_number(text, v); }
+
+bool is_volts(const std::string &name)
+{
+    return name == "ao0" || name == "ao1" || name == "dac0" || name == "dac1" ||
+           (name.size() == 3 && name.compare(0, 2, "ai") == 0);
+}
+
+Result compare(const std::string &what, double got, double expected, double tolerance)
+{
+    bool ok = std::isnan(expected) ? std::isnan(got) : std::fabs(got - expected) <= tolerance;
+    if (ok) return Result{};
+    std::string msg = "expected " + what + " " + number_text(expected);
+    if (tolerance > 0) msg += " +/- " + number_text(tolerance);
+    return fail(msg + ", got " + number_text(got));
+}
+
+Result probe(const Args &args)
+{
+    const ksim::BackDoor *b = bench_or_null();
+    if (!b) return not_the_bench("probe");
+    if (args[0] == "reg") {
+        double slave, address, expected;
+        if (args.size() != 4 || !number(args[1], slave) || !number(args[2], address) || !number(args[3], expected))
+            return fail("probe reg: usage: probe reg SLAVE ADDRESS VALUE");
+        unsigned word = 0;
+        if (b->probe_reg(static_cast<int>(slave), static_cast<int>(address), &word) != 0)
+            return fail("probe reg: no register " + args[2] + " on slave " + args[1]);
+        return compare("reg " + args[1] + " " + args[2], word, expected, 0.0);
+    }
+    double expected;
+    if (args.size() < 2 || args.size() > 3 || !number(args[1], expected))
+        return fail("probe: usage: probe NAME VALUE [TOLERANCE]");
+    double tolerance = is_volts(args[0]) ? VOLT_TOLERANCE : 0.0;
+    if (args.size() == 3 && !number(args[2], tolerance)) return fail("probe: tolerance is not a number: " + args[2]);
+    double got = 0.0;
+    if (b->probe(args[0].c_str(), &got) != 0) return fail("probe: unknown bench value \"" + args[0] + "\"");
+    return compare(args[0], got, expected, tolerance);
+}
+
+Result drive(const Args &args)
+{
+    const ksim::BackDoor *b = bench_or_null();
+    if (!b) return not_the_bench("drive");
+    double value;
+    if (args[1] == "on")
+        value = 1;
+    else if (args[1] == "off")
+        value = 0;
+    else if (!number(args[1], value))
+        return fail("drive: not a value: " + args[1]);
+    if (b->drive(args[0].c_str(), value) != 0) return fail("drive: unknown bench input \"" + args[0] + "\"");
+    return Result{};
+}
+
+Result fault(const Args &args)
+{
+    const ksim::BackDoor *b = bench_or_null();
+    if (!b) return not_the_bench("fault");
+    if (args[0] == "clear") {
+        if (args.size() != 1) return fail("fault: usage: fault clear");
+        b->fault_clear();
+        return Result{};
+    }
+    double code;
+    if (args.size() < 2 || !number(args[1], code) || code >= 0)
+        return fail("fault: usage: fault FUNCTION CODE [COUNT|always] (CODE negative)");
+    int count = 1;
+    bool always = false;
+    if (args.size() == 3) {
+        double n;
+        if (args[2] == "always")
+            always = true;
+        else if (number(args[2], n) && n >= 1 && n <= 1000000)
+            count = static_cast<int>(n);
+        else
+            return fail("fault: COUNT must be a number from 1 or \"always\": " + args[2]);
+    }
+    const char *function = args[0].c_str();
+    if (always) {
+        if (b->fault(function, nullptr, static_cast<int>(code), 1, 1) != 0)
+            return fail("fault: the bench refused a fault on " + args[0]);
+        return Result{};
+    }
+    // The next COUNT matching calls: one armed fault for each of them.
+    for (int nth = 1; nth <= count; nth++)
+        if (b->fault(function, nullptr, static_cast<int>(code), nth, 0) != 0)
+            return fail("fault: the bench refused a fault on " + args[0]);
+    return Result{};
+}
+
+}  // namespace
+
+void register_bench_verbs()
+{
+    uir::script::register_verb("probe", 2, 4, probe);
+    uir::script::register_verb("drive", 2, 2, drive);
+    uir::script::register_verb("fault", 1, 3, fault);
+}
+
+}  // namespace korvane

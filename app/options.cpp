@@ -1,0 +1,58 @@
+#include "options.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+namespace korvane {
+
+int parse_options(int argc, const char *const argv[], Options &opt, std::ostream &out, std::ostream &err)
+{
+    // The toolkit's "-platform NAME" is a single-dash long option, which
+    // CLI11 would read as a bundle of short flags: take it out first.
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        if (arg == "-platform") {
+            if (i + 1 >= argc) {
+                err << "korvane: -platform needs a platform name (e.g. -platform offscreen)\n";
+                return USAGE_ERROR;
+            }
+            opt.toolkit_args.push_back(arg);
+            opt.toolkit_args.push_back(argv[++i]);
+            continue;
+        }
+        args.push_back(arg);
+    }
+
+    CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board)", "korvane"};
+    app.add_flag("--version", opt.version, "Print korvane's version and the DAQ driver in use, then exit");
+    app.add_option("--panel", opt.panel, "Panel file to load instead of korvane.uir")->type_name("FILE");
+    app.add_option("--script", opt.script, "Play a script on the headless front end (- : standard input)")
+        ->type_name("FILE|-");
+    app.add_option("--screenshot", opt.screenshot, "After the script (if any), write a PNG of the window and quit")
+        ->type_name("FILE");
+    app.add_option("--daq", opt.daq,
+                   "DAQ driver: sim (simulated bench), nidaqmx (NI-DAQmx) or the path of a driver library; "
+                   "default: $KORVANE_DAQ, else NI-DAQmx when it loads, else the simulated bench")
+        ->type_name("sim|nidaqmx|PATH");
+    app.add_option("--trace", opt.trace, "Simulated bench only: write one line per driver call to FILE")
+        ->type_name("FILE");
+    app.add_option("--vcd", opt.vcd, "Simulated bench only: write the digital lines and the decoded bus as VCD")
+        ->type_name("FILE");
+    app.footer("Toolkit option: -platform NAME (e.g. offscreen, vnc) selects the window system plugin.");
+
+    // CLI11 parses from the back of the vector.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp &) {
+        out << app.help();
+        return 0;
+    } catch (const CLI::ParseError &e) {
+        err << "korvane: " << e.what() << " (korvane --help lists the options)\n";
+        return USAGE_ERROR;
+    }
+    return KEEP_GOING;
+}
+
+}  // namespace korvane
