@@ -46,6 +46,7 @@ extern "C" {
 #define UIECallbackNotFound (-8)   /* a callback name in the file is not registered */
 #define UIENotInitialized (-9)     /* InitCVIRTE has not run */
 #define UIEFrontEndFailed (-10)    /* the window system could not be started */
+#define UIECtrlTypeInvalid (-11)   /* the operation does not apply to this kind of control */
 #define UIEOutOfMemory (-12)
 
 typedef int (*CtrlCallbackPtr)(int panel, int control, int event, void *callbackData, int eventData1,

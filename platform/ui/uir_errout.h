@@ -1,0 +1,33 @@
+// The error output's inner side, shared by the run-time's parts and its tests:
+// the kept log of lines, the echo to standard error, and the text conversion.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace uir {
+
+// Windows-1251 to UTF-8 for display. A text that is valid UTF-8 (plain ASCII
+// included) is returned unchanged; any other text is taken as Windows-1251
+// as a whole and every byte above 0x7F is converted.
+std::string cp1251_to_utf8(const std::string &text);
+bool is_valid_utf8(const std::string &text);
+
+// Writes one line (no newline inside) to standard error, the sinks and the log.
+void error_line(const std::string &text);
+
+// The log keeps the most recent lines (older ones are dropped past a bound);
+// every line has a sequence number, counting from 0 since the last clear.
+std::uint64_t error_log_count();
+std::vector<std::string> error_log_since(std::uint64_t seq);
+std::vector<std::string> error_log();
+void error_log_clear();
+
+// Standard error gets every line unless turned off (tests).
+void set_stderr_echo(bool on);
+
+// Drops every sink and the log, turns the echo back on.
+void error_output_reset();
+
+}  // namespace uir
