@@ -635,8 +635,13 @@ int vekta_analogOutStop(int idx)
     CHECK(604, 0 <= idx && idx < ANALOG_SIZEo, MSG_RANGE);
     CHECK(605, dacOpt.maskFetch == (1<<idx), NULL);
 
-    CALL(DAQmxStopTask(cache.ao[idx]));
-    dacOpt.maskFetch = 0;
+    status = DAQmxStopTask(cache.ao[idx]);
+    /* Without a task (cleared by a close) nothing can be generating: the bit
+     * goes even though the driver refuses the empty handle. */
+    if (status >= 0 || cache.ao[idx] == 0)
+        dacOpt.maskFetch = 0;
+    if (status < 0)
+        goto Error;
     return successExit(status);
 
 Error:
@@ -800,8 +805,14 @@ int vekta_analogInStop(int idx)
     CHECK(518, 0 <= idx && idx < ANALOG_SIZEi, MSG_RANGE_STOP);
     CHECK(519, anlgClock.maskFetch == (1<<idx), NULL);
 
-    CALL(DAQmxStopTask(cache.ai[idx]));
-    anlgClock.maskFetch = 0;
+    status = DAQmxStopTask(cache.ai[idx]);
+    /* Without a task (cleared by a close) no acquisition can run: the bit goes
+     * even though the driver refuses the empty handle, or no channel could
+     * ever fetch again. */
+    if (status >= 0 || cache.ai[idx] == 0)
+        anlgClock.maskFetch = 0;
+    if (status < 0)
+        goto Error;
     return successExit(status);
 
 Error:

@@ -1,0 +1,207 @@
+// avalon: bus cycles, DAC and ADC of slave 2 on the simulated bench.
+#include <cmath>
+#include <limits>
+
+#include "avalon.h"
+#include "vekta_bench_fixture.h"
+
+namespace {
+
+std::string trimmed(std::string s)
+{
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    return s;
+}
+
+std::string write(const std::string &task, int byte)
+{
+    char buf[96];
+    snprintf(buf, sizeof buf, "DAQmxWriteDigitalU8(%s, 1, 1, 10, 0, {0x%02x}, NULL, NULL) = 0", task.c_str(), byte);
+    return buf;
+}
+
+}  // namespace
+
+class Avalon : public BenchTest {
+protected:
+    void SetUp() override
+    {
+        BenchTest::SetUp();
+        if (HasFatalFailure()) return;
+        avalonInit();
+        ASSERT_TRUE(errors.empty());
+        calls();
+    }
+};
+
+TEST_F(Avalon, InitSetsMasksAndIdleControl)
+{
+    const VektaCache *c = vekta_cacheView();
+    EXPECT_EQ(c->port[0][0].mask, 255);
+    EXPECT_EQ(c->port[1][0].mask, 255);
+    EXPECT_EQ(c->port[2][0].mask, 7);
+    EXPECT_EQ(c->portValue[2], 6);
+    EXPECT_EQ(static_cast<int>(probe("port2")) & 7, 6);
+}
+
+TEST_F(Avalon, WriteCycleDrivesThePortsInOrder)
+{
+    long before = b->driver_calls();
+    avalonWrite(2, 0x11, 4);
+    EXPECT_EQ(b->driver_calls() - before, 8);
+    EXPECT_EQ(calls(), (Lines{write("port0W255", 0x8A), write("port1W255", 0x00), write("port2W7", 7),
+                              write("port2W7", 6), write("port0W255", 0x04), write("port1W255", 0x00),
+                              write("port2W7", 2), write("port2W7", 6)}));
+    EXPECT_EQ(reg(2, 0x11) & ~1u, 4u);  // bit 0 is the ADC's busy bit
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Avalon, AddressWordTakesSlaveAndThirteenAddressBits)
+{
+    avalonWriteFullAddress(9, 0xFFFF);  // slave bit 3 lands in the address bits; bits 13..15 dropped
+    EXPECT_EQ(calls(), (Lines{write("port0W255", 0xF9), write("port1W255", 0xFF), write("port2W7", 7),
+                              write("port2W7", 6)}));
+}
+
+TEST_F(Avalon, ReadCycleTurnsDataPortsAroundAndBuildsTheWord)
+{
+    ASSERT_EQ(b->poke_reg(0, 0x123, 0xBEEF), 0);
+    unsigned short word = 0;
+    avalonRead(0, 0x123, &word);  // the first read makes the input tasks
+    EXPECT_EQ(word, 0xBEEF);
+    calls();
+
+    long before = b->driver_calls();
+    word = 0;
+    avalonRead(0, 0x123, &word);
+    EXPECT_EQ(b->driver_calls() - before, 16);
+    EXPECT_EQ(word, 0xBEEF);
+    const int lo = (0x123 << 3) & 0xFF, hi = (0x123 >> 5) & 0xFF;
+    Lines got = calls();
+    ASSERT_EQ(got.size(), 16u);
+    EXPECT_EQ(Lines(got.begin(), got.begin() + 4),
+              (Lines{write("port0W255", lo), write("port1W255", hi), write("port2W7", 7), write("port2W7", 6)}));
+    EXPECT_EQ(Lines(got.begin() + 4, got.begin() + 9),
+              (Lines{"DAQmxStopTask(port0W255) = 0", "DAQmxStartTask(port0R0) = 0", "DAQmxStopTask(port1W255) = 0",
+                     "DAQmxStartTask(port1R0) = 0", write("port2W7", 4)}));
+    EXPECT_EQ(got[9], "DAQmxReadDigitalU8(port1R0, 1, 10, 0, {0xbe}, 1, NULL, NULL) = 0");
+    EXPECT_EQ(got[10], "DAQmxReadDigitalU8(port0R0, 1, 10, 0, {0xef}, 1, NULL, NULL) = 0");
+    EXPECT_EQ(Lines(got.begin() + 11, got.end()),
+              (Lines{write("port2W7", 6), "DAQmxStopTask(port0R0) = 0", write("port0W255", lo),
+                     "DAQmxStopTask(port1R0) = 0", write("port1W255", hi)}));
+    // Afterwards the data ports drive the address word again.
+    EXPECT_EQ(vekta_cacheView()->port[0][0].mask, 255);
+    EXPECT_EQ(static_cast<int>(probe("port0")), lo);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Avalon, MemoryRoundTripsAcrossTheAddressRange)
+{
+    const unsigned short addresses[] = {0, 1, 2, 0x7F, 0x80, 0x100, 0x555, 0x1000, 8190, 8191};
+    for (unsigned short a : addresses) avalonWrite(0, a, static_cast<unsigned short>(a * 7 + 0x1234));
+    for (unsigned short a : addresses) {
+        unsigned short word = 0;
+        avalonRead(0, a, &word);
+        EXPECT_EQ(word, static_cast<unsigned short>(a * 7 + 0x1234)) << a;
+        EXPECT_EQ(reg(0, a), static_cast<unsigned short>(a * 7 + 0x1234)) << a;
+    }
+    // A slave that does not answer reads as the pulled-down lines.
+    unsigned short word = 0xFFFF;
+    avalonRead(5, 3, &word);
+    EXPECT_EQ(word, 0);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Avalon, FailingPortCallsReportAndTheCycleGoesOn)
+{
+    b->fault("DAQmxWriteDigitalU8", "port2W7", -200010, 2, 0);  // the address strobe's fall
+    avalonWrite(0, 10, 0x55AA);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(trimmed(errors[0]), "Error = -200010, " + trimmed(driverMessage(-200010)));
+    EXPECT_EQ(callNames().size(), 8u);
+
+    // A failed byte read reads as 0; the strobes and directions still return.
+    avalonWrite(0, 11, 0x55AA);
+    errors.clear();
+    b->fault("DAQmxReadDigitalU8", "port1R0", DAQmxErrorInvalidTask, 1, 0);
+    unsigned short word = 0;
+    avalonRead(0, 11, &word);
+    EXPECT_EQ(word, 0x00AA);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(trimmed(errors[0]), "Error = -200088, " + trimmed(driverMessage(DAQmxErrorInvalidTask)));
+    EXPECT_EQ(vekta_cacheView()->port[0][0].mask, 255);
+    EXPECT_EQ(vekta_cacheView()->port[1][0].mask, 255);
+    EXPECT_EQ(static_cast<int>(probe("port2")) & 7, 6);
+
+    // A null word pointer: the cycle runs, nothing is stored.
+    avalonRead(0, 11, nullptr);
+}
+
+TEST(AvalonDAC, VoltageToCodeAndBack)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double volts;
+        int code;
+    } cases[] = {{0.0, 0},   {1.0, 77},   {1.65, 128}, {3.3, 255}, {5.0, 255},  {-1.0, 0},
+                 {-0.001, 0}, {1e300, 255}, {-1e300, 0}, {inf, 255}, {-inf, 0}, {nan, 0}};
+    for (const auto &c : cases) EXPECT_EQ(avalonDACvoltage2code(c.volts), c.code) << c.volts;
+    EXPECT_DOUBLE_EQ(avalonDACcode2voltage(255), 3.3);
+    EXPECT_EQ(avalonDACcode2voltage(0), 0.0);
+    for (int code = 0; code < 256; code++) EXPECT_EQ(avalonDACvoltage2code(avalonDACcode2voltage(code)), code);
+}
+
+TEST_F(Avalon, DACCodesAndVoltagesReachTheOutputs)
+{
+    avalonDACInit();
+    EXPECT_EQ(reg(2, 0), 7u);
+    avalonDACSetCode(0, 128);
+    avalonDACSetVoltage(1, 1.0);
+    EXPECT_EQ(reg(2, 2), 128u);
+    EXPECT_EQ(reg(2, 3), 77u);
+    EXPECT_NEAR(probe("dac0"), 128 * 3.3 / 255, 1e-6);
+    EXPECT_NEAR(probe("dac1"), 77 * 3.3 / 255, 1e-6);
+    avalonDACSetCode(5, 9);  // any channel but 0 is channel 1
+    EXPECT_EQ(reg(2, 3), 9u);
+    avalonDACSetVoltage(0, 99.0);
+    EXPECT_EQ(reg(2, 2), 255u);
+    avalonDACDeinit();
+    EXPECT_EQ(reg(2, 0), 0u);
+    EXPECT_NEAR(probe("dac0"), 0.0, 1e-6);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Avalon, ADCConvertsTheDACOutput)
+{
+    avalonDACInit();
+    avalonDACSetCode(0, 200);
+    avalonDACSetCode(1, 40);
+    avalonADCInit();
+    EXPECT_EQ(reg(2, 0x10), 3u);
+    int code0 = -7, code1 = -7;
+    avalonADCGetCodeByStart(0, &code0);
+    avalonADCGetCodeByStart(1, &code1);
+    EXPECT_NEAR(code0, 200 * 3.3 / 255 / 0.0025, 4);
+    EXPECT_NEAR(code1, 40 * 3.3 / 255 / 0.0025, 4);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Avalon, ADCThatNeverFinishesIsGivenUp)
+{
+    avalonADCInit();
+    ASSERT_EQ(b->drive("adc-stuck", 1), 0);
+    int code = 1234;
+    long before = b->driver_calls();
+    avalonADCGetCodeByStart(0, &code);
+    EXPECT_EQ(code, -1);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(trimmed(errors[0]), "ADC conversion on channel 0 not finished after 100 status reads");
+    EXPECT_LE(b->driver_calls() - before, 8 + 100 * 16);
+    // The bus is idle and usable afterwards.
+    b->drive("adc-stuck", 0);
+    errors.clear();
+    avalonADCGetCodeByStart(0, &code);
+    EXPECT_GE(code, 0);
+    EXPECT_TRUE(errors.empty());
+}

@@ -1,0 +1,396 @@
+// vekta: last error state, check reports and digital ports on the simulated bench.
+#include <algorithm>
+#include <functional>
+
+#include "vekta_bench_fixture.h"
+
+namespace {
+
+const std::string kPortRange = "\xcf\xee\xf0\xf2\x20\xe2\xed\xe5\x20\xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0";
+const std::string kRange = "\xe2\xed\xe5\x20\xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0";
+const std::string kRangeStop = "\xe2\xed\xe5\x20\xe4\xe8\xef\xe0\xe7\xee\xed\xe0";
+
+std::string report(int line, const std::string &cond, const std::string &msg = "")
+{
+    std::string s = "ASSERT ERORR: vekta, line " + std::to_string(line) + ": " + cond;
+    if (!msg.empty()) s += ": " + msg;
+    return s;
+}
+
+// "PXI1Slot<slot>/port<port>/line<n>,..." for the lines whose mask bit is bit.
+std::string lines(int slot, int port, int mask, int bit)
+{
+    std::string s;
+    for (int n = 0; n < 8; n++) {
+        if (((mask >> n) & 1) != bit) continue;
+        if (!s.empty()) s += ",";
+        s += "PXI1Slot" + std::to_string(slot) + "/port" + std::to_string(port) + "/line" + std::to_string(n);
+    }
+    return s;
+}
+
+std::string createTask(const std::string &name, int st = 0)
+{
+    return "DAQmxCreateTask(\"" + name + "\", &) = " + std::to_string(st);
+}
+
+std::string hex(int byte)
+{
+    char buf[8];
+    snprintf(buf, sizeof buf, "0x%02x", byte & 0xFF);
+    return buf;
+}
+
+std::string writeU8(const std::string &task, int byte, int st = 0)
+{
+    return "DAQmxWriteDigitalU8(" + task + ", 1, 1, 10, 0, {" + hex(byte) + "}, NULL, NULL) = " + std::to_string(st);
+}
+
+std::string readU8(const std::string &task, int byte, int st = 0)
+{
+    return "DAQmxReadDigitalU8(" + task + ", 1, 10, 0, {" + hex(byte) + "}, 1, NULL, NULL) = " + std::to_string(st);
+}
+
+std::string call(const std::string &fn, const std::string &task, int st = 0)
+{
+    return fn + "(" + task + ") = " + std::to_string(st);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- error state
+
+using VektaErrorState = BenchTest;
+
+TEST_F(VektaErrorState, StartsEmptyAndPrintsTheReportLine)
+{
+    EXPECT_EQ(vekta_GetLastError(), 0);
+    const char *text = vekta_GetLastErrorBuffer();
+    for (int i = 0; i < VEKTA_ERROR_TEXT_SIZE; i++) ASSERT_EQ(text[i], 0) << i;
+    EXPECT_EQ(vekta_PrintLastError(), 0);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].substr(0, errors[0].find_last_not_of('\n') + 1), "Error = 0,");
+}
+
+TEST_F(VektaErrorState, SetKeepsTheTextAndReturnsTheOldCode)
+{
+    b->fault("DAQmxCreateTask", "", DAQmxErrorDuplicateTask, 1, 0);
+    EXPECT_EQ(vekta_portMask(0, 255), DAQmxErrorDuplicateTask);
+    const std::string msg = driverMessage(DAQmxErrorDuplicateTask);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), msg);
+    EXPECT_EQ(vekta_SetLastError(5), DAQmxErrorDuplicateTask);
+    EXPECT_EQ(vekta_GetLastError(), 5);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), msg);
+    EXPECT_EQ(vekta_PrintLastError(), 5);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Error = 5, Task name specified conflicts", 0), 0u) << errors[0];
+
+    // A success after the failure: code 0, the failure's text stays.
+    EXPECT_EQ(vekta_portMask(0, 255), 0);
+    EXPECT_EQ(vekta_GetLastError(), 0);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), msg);
+    // A failed check replaces it.
+    EXPECT_EQ(vekta_portOut(3, 1), -1);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), report(292, "0 <= port && port < PORT_SIZE", kPortRange));
+}
+
+// Every argument check: -1, code -1, the exact report, no driver call.
+TEST_F(VektaErrorState, ChecksReportExactlyAndNeverReachTheDriver)
+{
+    unsigned char byte = 0;
+    double v = 0, arr[4] = {};
+    int n = 0;
+    struct Case {
+        const char *what;
+        std::function<int()> op;
+        std::string text;
+    } cases[] = {
+        {"portMask 3", [] { return vekta_portMask(3, 1); }, report(250, "0 <= portN && portN < PORT_SIZE", kPortRange)},
+        {"portMask -1", [] { return vekta_portMask(-1, 1); }, report(250, "0 <= portN && portN < PORT_SIZE", kPortRange)},
+        {"portOut -1", [] { return vekta_portOut(-1, 1); }, report(292, "0 <= port && port < PORT_SIZE", kPortRange)},
+        {"portIn 3", [&] { return vekta_portIn(3, &byte); }, report(305, "0 <= port && port < PORT_SIZE", kPortRange)},
+        {"portIn null", [] { return vekta_portIn(0, nullptr); }, report(306, "data != NULL", "NULL ptr")},
+        {"analogOut 2", [] { return vekta_analogOut(2, 1.0); }, report(385, "0 <= idx && idx < ANALOG_SIZEo", kRange)},
+        {"analogOut -1", [] { return vekta_analogOut(-1, 1.0); }, report(385, "0 <= idx && idx < ANALOG_SIZEo", kRange)},
+        {"writeEx idx", [&] { return vekta_analogWriteEx(2, arr, 4, 1.0); }, report(558, "0 <= idx && idx < ANALOG_SIZEo", kRange)},
+        {"writeEx null", [] { return vekta_analogWriteEx(0, nullptr, 4, 1.0); }, report(559, "warray != NULL")},
+        {"writeEx size", [&] { return vekta_analogWrite(0, arr, 0); }, report(560, "size > 0")},
+        {"outStop idx", [] { return vekta_analogOutStop(2); }, report(604, "0 <= idx && idx < ANALOG_SIZEo", kRange)},
+        {"outStop idle", [] { return vekta_analogOutStop(1); }, report(605, "dacOpt.maskFetch == (1<<idx)")},
+        {"analogIn idx", [&] { return vekta_analogIn(8, &v); }, report(395, "0 <= idx && idx < ANALOG_SIZEi", kRange)},
+        {"analogIn null", [] { return vekta_analogIn(0, nullptr); }, report(396, "val != NULL")},
+        {"readEx idx", [&] { return vekta_analogReadEx(-1, arr, 4, &n, 1.0); }, report(430, "0 <= idx && idx < ANALOG_SIZEi", kRange)},
+        {"readEx null", [&] { return vekta_analogRead(0, nullptr, 4, &n); }, report(431, "warray != NULL")},
+        {"readEx size", [&] { return vekta_analogReadEx(0, arr, -3, &n, 1.0); }, report(432, "size > 0")},
+        {"fetchEx idx", [&] { return vekta_analogFetchEx(8, arr, 4, &n, 1.0); }, report(469, "0 <= idx && idx < ANALOG_SIZEi", kRange)},
+        {"fetchEx null", [&] { return vekta_analogFetchEx(0, nullptr, 4, &n, 1.0); }, report(470, "warray != NULL")},
+        {"fetchEx size", [&] { return vekta_analogFetchEx(0, arr, 0, &n, 1.0); }, report(471, "size > 0")},
+        {"inStop idx", [] { return vekta_analogInStop(9); }, report(518, "0 <= idx && idx < ANALOG_SIZEi", kRangeStop)},
+        {"inStop idle", [] { return vekta_analogInStop(0); }, report(519, "anlgClock.maskFetch == (1<<idx)")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        vekta_SetLastError(7);
+        EXPECT_EQ(c.op(), -1);
+        EXPECT_EQ(vekta_GetLastError(), -1);
+        EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()), c.text);
+        EXPECT_EQ(calls(), Lines{});
+    }
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(byte, 0);
+}
+
+// ---------------------------------------------------------------- ports
+
+using VektaPorts = BenchTest;
+
+TEST_F(VektaPorts, UnconfiguredPortNeitherReadsNorWrites)
+{
+    unsigned char byte = 0xAA;
+    EXPECT_EQ(vekta_portIn(1, &byte), 1);
+    EXPECT_EQ(byte, 0);
+    EXPECT_EQ(vekta_portOut(1, 0x5A), 1);
+    EXPECT_EQ(vekta_GetLastError(), 1);
+    EXPECT_EQ(calls(), Lines{});
+    EXPECT_EQ(vekta_cacheView()->portValue[1], 0x5A);
+
+    // The remembered byte goes out as soon as the port has output lines.
+    EXPECT_EQ(vekta_portMask(1, 255), 0);
+    EXPECT_EQ(calls(), (Lines{createTask("port1W255"),
+                              "DAQmxCreateDOChan(port1W255, \"PXI1Slot2/port1\", \"w\", 1) = 0",
+                              writeU8("port1W255", 0x5A)}));
+    EXPECT_EQ(probe("port1"), 0x5A);
+    EXPECT_EQ(vekta_portMask(1, 255), 1);
+    EXPECT_EQ(vekta_GetLastError(), 1);
+    EXPECT_EQ(calls(), Lines{});
+}
+
+TEST_F(VektaPorts, WholePortMasksHaveOneTask)
+{
+    unsigned char byte = 0;
+    EXPECT_EQ(vekta_portMask(2, 0), 0);
+    EXPECT_EQ(calls(), (Lines{createTask("port2R0"), "DAQmxCreateDIChan(port2R0, \"PXI1Slot2/port2\", \"r\", 1) = 0",
+                              call("DAQmxStartTask", "port2R0")}));
+    EXPECT_EQ(vekta_portIn(2, &byte), 0);
+    EXPECT_EQ(calls(), Lines{readU8("port2R0", 0)});
+    EXPECT_EQ(vekta_portOut(2, 0x33), 1);  // no output line: nothing written
+    EXPECT_EQ(calls(), Lines{});
+
+    EXPECT_EQ(vekta_portMask(0, 255), 0);
+    calls();
+    EXPECT_EQ(vekta_portOut(0, 0xC3), 0);
+    EXPECT_EQ(vekta_portIn(0, &byte), 0);
+    EXPECT_EQ(byte, 0xC3);
+    EXPECT_EQ(calls(), (Lines{writeU8("port0W255", 0xC3), readU8("port0W255", 0xC3)}));
+    expectInvariants(vekta_cacheView());
+}
+
+TEST_F(VektaPorts, MixedMaskSplitsLinesAndReadBackCombinesThem)
+{
+    vekta_portOut(0, 0xFF);
+    EXPECT_EQ(vekta_portMask(0, 0x0F), 0);
+    EXPECT_EQ(calls(), (Lines{createTask("port0W15"),
+                              "DAQmxCreateDOChan(port0W15, \"" + lines(2, 0, 0x0F, 1) + "\", \"w\", 1) = 0",
+                              createTask("port0R15"),
+                              "DAQmxCreateDIChan(port0R15, \"" + lines(2, 0, 0x0F, 0) + "\", \"r\", 1) = 0",
+                              call("DAQmxStartTask", "port0R15"), writeU8("port0W15", 0xFF)}));
+    unsigned char byte = 0;
+    EXPECT_EQ(vekta_portIn(0, &byte), 0);
+    // Output lines report what they drive, input lines their pulled-down level.
+    EXPECT_EQ(byte, 0x0F);
+    EXPECT_EQ(calls().size(), 2u);
+
+    // Slot and line list of port 2, mask 7, slot 4.
+    vekta_ni6251Slot(4);
+    b->set_slot(4);
+    EXPECT_EQ(vekta_portMask(2, 7), 0);
+    Lines got = calls();
+    ASSERT_GE(got.size(), 4u);
+    EXPECT_EQ(got[1], "DAQmxCreateDOChan(port2W7, \"PXI1Slot4/port2/line0,PXI1Slot4/port2/line1,PXI1Slot4/port2/line2\", \"w\", 1) = 0");
+    EXPECT_EQ(got[3], "DAQmxCreateDIChan(port2R7, \"" + lines(4, 2, 7, 0) + "\", \"r\", 1) = 0");
+}
+
+TEST_F(VektaPorts, KeptConfigurationComesBackWithoutNewTasks)
+{
+    EXPECT_EQ(vekta_portMask(1, 0x0F), 0);
+    EXPECT_EQ(vekta_portMask(1, 0xF0), 0);
+    vekta_portOut(1, 0x81);
+    calls();
+    EXPECT_EQ(vekta_portMask(1, 0x0F), 0);
+    EXPECT_EQ(calls(), (Lines{call("DAQmxStopTask", "port1W240"), call("DAQmxStopTask", "port1R240"),
+                              call("DAQmxStartTask", "port1R15"), writeU8("port1W15", 0x81)}));
+    const VektaCache *c = vekta_cacheView();
+    EXPECT_EQ(c->port[1][0].mask, 0x0F);
+    EXPECT_EQ(c->port[1][1].mask, 0xF0);
+    EXPECT_EQ(c->port[1][2].mask, -1);
+    EXPECT_EQ(b->live_tasks(), 4);
+    expectInvariants(c);
+}
+
+TEST_F(VektaPorts, FifthMaskEvictsTheLeastRecentlyUsed)
+{
+    const int masks[] = {1, 2, 3, 4};
+    for (int m : masks) ASSERT_EQ(vekta_portMask(0, m), 0);
+    calls();
+    EXPECT_EQ(vekta_portMask(0, 5), 0);
+    Lines got = calls();
+    ASSERT_GE(got.size(), 8u);
+    EXPECT_EQ(Lines(got.begin(), got.begin() + 8),
+              (Lines{call("DAQmxStopTask", "port0W4"), call("DAQmxStopTask", "port0R4"),
+                     call("DAQmxStopTask", "port0W1"), call("DAQmxClearTask", "port0W1"),
+                     call("DAQmxStopTask", "port0R1"), call("DAQmxClearTask", "port0R1"), createTask("port0W5"),
+                     "DAQmxCreateDOChan(port0W5, \"" + lines(2, 0, 5, 1) + "\", \"w\", 1) = 0"}));
+    const VektaCache *c = vekta_cacheView();
+    EXPECT_EQ(c->port[0][0].mask, 5);
+    EXPECT_EQ(c->port[0][1].mask, 4);
+    EXPECT_EQ(c->port[0][3].mask, 2);
+    EXPECT_EQ(b->live_tasks(), 8);
+    // Mask 1 again: its tasks are made again under the same names.
+    EXPECT_EQ(vekta_portMask(0, 1), 0);
+    got = calls();
+    EXPECT_NE(std::find(got.begin(), got.end(), createTask("port0W1")), got.end());
+    expectInvariants(c);
+}
+
+TEST_F(VektaPorts, CloseClearsEveryTaskAndRewritesTheRememberedByte)
+{
+    vekta_portMask(0, 255);
+    vekta_portMask(0, 0);
+    vekta_portMask(2, 7);
+    vekta_portOut(0, 0x44);
+    EXPECT_EQ(b->live_tasks(), 4);
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
+    for (int p = 0; p < PORT_SIZE; p++)
+        for (int k = 0; k < PORT_CONFIGS; k++) EXPECT_EQ(vekta_cacheView()->port[p][k].mask, -1);
+    calls();
+    EXPECT_EQ(vekta_portMask(0, 255), 0);
+    EXPECT_EQ(calls().back(), writeU8("port0W255", 0x44));
+}
+
+// ---------------------------------------------------------------- port failures
+
+using VektaPortFaults = BenchTest;
+
+TEST_F(VektaPortFaults, FailedWriteIsRetriedByTheNextReconfiguration)
+{
+    vekta_portMask(0, 255);
+    vekta_portMask(0, 0);
+    b->fault("DAQmxWriteDigitalU8", "", DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_portOut(0, 0x12), 1);  // mask 0: not written at all
+    vekta_portMask(0, 255);
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorInvalidTask);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorInvalidTask));
+    calls();
+    b->fault("DAQmxWriteDigitalU8", "", -200010, 1, 0);
+    EXPECT_EQ(vekta_portOut(0, 0x34), -200010);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(-200010));
+    EXPECT_EQ(vekta_portMask(0, 0), 0);
+    EXPECT_EQ(vekta_portMask(0, 255), 0);
+    EXPECT_EQ(probe("port0"), 0x34);
+}
+
+// The half-built entry is taken out again; earlier configurations stay kept.
+TEST_F(VektaPortFaults, FailedCreationLeavesNoHalfBuiltEntry)
+{
+    ASSERT_EQ(vekta_portMask(1, 0x0F), 0);
+    ASSERT_EQ(vekta_portMask(1, 0xF0), 0);
+    calls();
+    // The read task of the new configuration cannot be made.
+    b->fault("DAQmxCreateTask", "port1R51", DAQmxErrorResourceReserved, 1, 0);
+    EXPECT_EQ(vekta_portMask(1, 0x33), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorResourceReserved));
+    const VektaCache *c = vekta_cacheView();
+    expectInvariants(c);
+    EXPECT_EQ(c->port[1][0].mask, 0xF0);
+    EXPECT_EQ(c->port[1][1].mask, 0x0F);
+    EXPECT_EQ(c->port[1][2].mask, -1);
+    EXPECT_EQ(b->live_tasks(), 4);  // the write task made for 0x33 is gone again
+    Lines got = calls();
+    EXPECT_EQ(got.back(), call("DAQmxClearTask", "port1W51"));
+
+    // The same mask once the driver agrees; then back and forth.
+    EXPECT_EQ(vekta_portMask(1, 0x33), 0);
+    EXPECT_EQ(vekta_portMask(1, 0x0F), 0);
+    EXPECT_EQ(vekta_portMask(1, 0xF0), 0);
+    expectInvariants(c);
+    EXPECT_EQ(b->live_tasks(), 6);
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
+}
+
+TEST_F(VektaPortFaults, FailedCreationOnEvictionKeepsTheOtherThree)
+{
+    for (int m : {1, 2, 3, 4}) ASSERT_EQ(vekta_portMask(2, m), 0);
+    b->fault("DAQmxCreateDIChan", "port2R5", DAQmxErrorPhysicalChanDoesNotExist, 1, 0);
+    EXPECT_EQ(vekta_portMask(2, 5), DAQmxErrorPhysicalChanDoesNotExist);
+    const VektaCache *c = vekta_cacheView();
+    expectInvariants(c);
+    EXPECT_EQ(c->port[2][0].mask, 4);
+    EXPECT_EQ(c->port[2][2].mask, 2);
+    EXPECT_EQ(c->port[2][3].mask, -1);
+    EXPECT_EQ(b->live_tasks(), 6);
+    EXPECT_EQ(vekta_portMask(2, 5), 0);
+    EXPECT_EQ(b->live_tasks(), 8);
+}
+
+// A failing stop while the oldest configuration is cleared must not orphan
+// its task: the name would stay taken and the mask could never come back.
+TEST_F(VektaPortFaults, FailingStopOnEvictionDoesNotOrphanTheTask)
+{
+    for (int m : {1, 2, 3, 4}) ASSERT_EQ(vekta_portMask(0, m), 0);
+    b->fault("DAQmxStopTask", "port0W1", -200010, 1, 0);
+    EXPECT_EQ(vekta_portMask(0, 5), -200010);
+    const VektaCache *c = vekta_cacheView();
+    expectInvariants(c);
+    EXPECT_EQ(c->port[0][3].mask, -1);
+    EXPECT_EQ(b->live_tasks(), 6);  // both tasks of mask 1 are cleared all the same
+    EXPECT_EQ(vekta_portMask(0, 5), 0);
+    EXPECT_EQ(vekta_portMask(0, 1), 0);  // evicts 2, makes port0W1 again
+    EXPECT_EQ(vekta_GetLastError(), 0);
+    expectInvariants(c);
+}
+
+TEST_F(VektaPortFaults, FailingClearIsRetriedLater)
+{
+    for (int m : {1, 2, 3, 4}) ASSERT_EQ(vekta_portMask(0, m), 0);
+    b->fault("DAQmxClearTask", "port0W1", -200010, 1, 0);
+    EXPECT_EQ(vekta_portMask(0, 5), -200010);
+    expectInvariants(vekta_cacheView());
+    EXPECT_EQ(vekta_staleTaskCount(), 1);
+    EXPECT_EQ(b->live_tasks(), 7);
+    calls();
+    // Choosing mask 1 again first clears the left-over task, so its name is free.
+    EXPECT_EQ(vekta_portMask(0, 1), 0);
+    Lines got = calls();
+    auto cleared = std::find(got.begin(), got.end(), call("DAQmxClearTask", "port0W1"));
+    auto created = std::find(got.begin(), got.end(), createTask("port0W1"));
+    EXPECT_LT(cleared, created);
+    EXPECT_NE(created, got.end());
+    EXPECT_EQ(vekta_staleTaskCount(), 0);
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
+}
+
+TEST_F(VektaPortFaults, CloseIgnoresPortFailuresAndRetriesThemAtTheNextClose)
+{
+    vekta_portMask(0, 255);
+    vekta_portMask(1, 0x0F);
+    b->fault("DAQmxClearTask", "port0W255", -200010, 1, 1);
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(vekta_GetLastError(), 0);
+    EXPECT_EQ(b->live_tasks(), 1);
+    expectInvariants(vekta_cacheView());
+    b->fault_clear();
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
+}
+
+TEST_F(VektaPortFaults, FailedReadDoesNotWriteTheByte)
+{
+    vekta_portMask(0, 0x0F);
+    b->fault("DAQmxReadDigitalU8", "port0W15", -200010, 1, 0);
+    unsigned char byte = 0x77;
+    EXPECT_EQ(vekta_portIn(0, &byte), -200010);
+    EXPECT_EQ(byte, 0x77);
+}
