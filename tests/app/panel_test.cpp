@@ -1,0 +1,261 @@
+// The main panel's commands and the areas' callbacks on the headless run-time
+// and the simulated bench: what scripts cannot reach (calls made directly,
+// events other than the ones a control sends, values beyond a control's range).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "korvane.h"
+#include "ksim_client.h"
+#include "uir_core.h"
+#include "userint.h"
+#include "vekta.h"
+#include "vekta_testing.h"
+
+namespace {
+
+int64_t run_time_now(void *) { return uir::now_ns(); }
+void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
+
+class Panel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uir::model::reset();
+        daqmx::select("sim");
+        bench = ksim::bench();
+        ASSERT_NE(bench, nullptr) << daqmx::info().description();
+        bench->reset();
+        bench->attach_clock(nullptr, run_time_now, run_time_sleep);
+        vekta_resetState();
+
+        uir::Options opts;
+        opts.script_file = "panel_test";  // headless front end; the script is never played
+        uir::configure(opts);
+        uir::add_panel_search_dir(KORVANE_APP_DIR);
+        korvane_register_callbacks();
+        static char arg0[] = "panel_test";
+        static char *argv[] = {arg0, nullptr};
+        ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0);
+        panelHandle = LoadPanel(0, "korvane.uir", PANEL);
+        ASSERT_GT(panelHandle, 0) << uir::last_failure();
+        pxi_draw_gui();
+        ASSERT_EQ(DisplayPanel(panelHandle), 0);
+    }
+
+    void TearDown() override
+    {
+        if (bench) bench->fault_clear();
+        if (panelHandle > 0) DiscardPanel(panelHandle);
+        panelHandle = 0;
+        uir::model::reset();
+    }
+
+    double value(int id) const { return uir::model::control(panelHandle, id)->value(); }
+    double value(const std::string &name) const { return value(uir::model::find_control(panelHandle, name)); }
+    bool dimmed(int id) const { return uir::model::control(panelHandle, id)->dimmed; }
+    bool running(int id) const { return uir::model::control(panelHandle, id)->enabled; }
+    long calls() const { return bench->driver_calls(); }
+    double probe(const char *name) const
+    {
+        double v = NAN;
+        EXPECT_EQ(bench->probe(name, &v), 0) << name;
+        return v;
+    }
+    int error_lines() const
+    {
+        int n = 0;
+        for (const std::string &line : uir::model::log_lines())
+            if (line.find("Error = ") != std::string::npos) n++;
+        return n;
+    }
+    // The operator enters a value the control's range would refuse: set it
+    // as the program would, then send the commit.
+    void commit_raw(int id, int v, CtrlCallbackPtr cb)
+    {
+        SetCtrlVal(panelHandle, id, v);
+        cb(panelHandle, id, EVENT_COMMIT, nullptr, 0, 0);
+    }
+
+    const ksim::BackDoor *bench = nullptr;
+};
+
+TEST_F(Panel, CloseBeforeOpenAndCloseTwiceDoNothing)
+{
+    int ai0 = uir::model::find_control(panelHandle, "AI0");
+    SetCtrlVal(panelHandle, ai0, 1.0);  // a close step would show NaN here
+    long before = calls();
+    pxi_close();
+    EXPECT_EQ(calls(), before);
+    EXPECT_EQ(value(ai0), 1.0);
+    EXPECT_TRUE(dimmed(OPEN_ONLY_CTRL));
+
+    pxi_open();
+    pxi_close();
+    // The library is not closed again: tasks made after the first Close stay.
+    pxi_default();
+    int live = bench->live_tasks();
+    ASSERT_GT(live, 0);
+    SetCtrlVal(panelHandle, ai0, 1.0);
+    pxi_close();
+    EXPECT_EQ(bench->live_tasks(), live);
+    EXPECT_EQ(value(ai0), 1.0);
+    EXPECT_EQ(pxi_opened, 0);
+}
+
+TEST_F(Panel, OpenTwiceRunsTheOpenStepsOnce)
+{
+    pxi_open();
+    EXPECT_EQ(pxi_opened, 1);
+    EXPECT_FALSE(dimmed(OPEN_ONLY_CTRL));
+    SetCtrlVal(panelHandle, PORT_MASK_0, 0x0F);
+    SetCtrlVal(panelHandle, AO0_NUMERIC, 1.0);
+    long before = calls();
+    pxi_open();
+    EXPECT_EQ(calls(), before);
+    EXPECT_EQ(value(PORT_MASK_0), 0x0F);
+    EXPECT_EQ(value(AO0_NUMERIC), 1.0);
+}
+
+TEST_F(Panel, AreasSeeTheOpenFlagAlreadySet)
+{
+    // The analog open step undims the outputs only when it sees the flag.
+    SetCtrlVal(panelHandle, AO_LINK_TOGGLE, 1);
+    pxi_open();
+    EXPECT_FALSE(dimmed(AO0_NUMERIC));
+    EXPECT_TRUE(dimmed(AO1_NUMERIC));  // linked
+    pxi_close();
+    EXPECT_TRUE(dimmed(AO0_NUMERIC));
+    EXPECT_TRUE(dimmed(AO1_NUMERIC));
+}
+
+TEST_F(Panel, OnlyTheCloseEventQuits)
+{
+    for (int event : {0, EVENT_COMMIT, 2, 3, EVENT_TIMER_TICK, EVENT_DISCARD, 99}) {
+        EXPECT_EQ(panelCB(panelHandle, event, nullptr, 0, 0), 0);
+        EXPECT_FALSE(uir::model::quit_requested()) << "event " << event;
+    }
+    EXPECT_EQ(panelCB(panelHandle, EVENT_CLOSE, nullptr, 0, 0), 0);
+    EXPECT_TRUE(uir::model::quit_requested());
+}
+
+// Every callback of the panel file ignores the events it does not handle:
+// no driver call, no value shown, no timer or dimming changed.
+TEST_F(Panel, CallbacksIgnoreOtherEvents)
+{
+    pxi_open();
+    auto before = uir::model::controls(panelHandle);
+    long calls_before = calls();
+    for (const uir::Control &c : before) {
+        if (!c.callback) continue;
+        for (int event : {0, 2, 3, EVENT_CLOSE, EVENT_DISCARD, 99, c.kind == uir::Kind::timer ? EVENT_COMMIT : EVENT_TIMER_TICK}) {
+            EXPECT_EQ(c.callback(panelHandle, c.id, event, nullptr, 0, 0), 0);
+        }
+    }
+    EXPECT_EQ(calls(), calls_before);
+    auto after = uir::model::controls(panelHandle);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); i++) {
+        SCOPED_TRACE(after[i].display_name());
+        EXPECT_EQ(after[i].dimmed, before[i].dimmed);
+        EXPECT_EQ(after[i].enabled, before[i].enabled);
+        if (std::isnan(before[i].value()))
+            EXPECT_TRUE(std::isnan(after[i].value()));
+        else
+            EXPECT_EQ(after[i].value(), before[i].value());
+    }
+    EXPECT_FALSE(uir::model::quit_requested());
+}
+
+TEST_F(Panel, FailedCloseIsReportedOnceAndTheAreasAreClosed)
+{
+    pxi_open();
+    vekta_analogOut(0, 1.0);  // a task for the library to clear
+    bench->fault("DAQmxClearTask", nullptr, -200088, 1, 0);
+    pxi_close();
+    EXPECT_EQ(error_lines(), 1);
+    EXPECT_EQ(pxi_opened, 0);
+    EXPECT_FALSE(running(PORT_TIMER));
+    EXPECT_FALSE(running(AI_TIMER));
+    EXPECT_TRUE(dimmed(PORT_MASK_0));
+    EXPECT_TRUE(dimmed(OPEN_ONLY_CTRL));
+}
+
+TEST_F(Panel, PortValuesBeyondEightBitsAreShownAsEnteredAndCut)
+{
+    pxi_open();
+    commit_raw(PORT_MASK_0, 300, mask_cb);  // 300 & 0xFF = 0x2C
+    commit_raw(PORT_OUT_0, 0x1FF, write_cb);
+    EXPECT_EQ(value(PORT_MASK_0), 300);
+    EXPECT_EQ(value(PORT_OUT_0), 0x1FF);
+    EXPECT_EQ(probe("port0"), 0x2C);  // output lines high, input lines pulled down
+    EXPECT_EQ(error_lines(), 0);
+}
+
+TEST_F(Panel, FailedPortReadShowsNoLevelAndTheOtherPortsGoOn)
+{
+    pxi_open();
+    commit_raw(PORT_MASK_1, 0xFF, mask_cb);
+    commit_raw(PORT_OUT_1, 0x81, write_cb);
+    commit_raw(PORT_MASK_0, 0, mask_cb);
+    bench->fault("DAQmxReadDigitalU8", "port0R0", -200088, 1, 0);
+    port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    EXPECT_EQ(error_lines(), 1);
+    EXPECT_EQ(value(PORT_IN_0), -1);
+    EXPECT_EQ(value(PORT_IN_1), 0x81);
+    port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    EXPECT_EQ(value(PORT_IN_0), 0);
+    EXPECT_EQ(error_lines(), 1);
+}
+
+TEST_F(Panel, AvalonFieldsAreCutToTheBusWidths)
+{
+    pxi_open();
+    avalon_init_cb(panelHandle, AV_INIT_BTN, EVENT_COMMIT, nullptr, 0, 0);  // sets the bus up
+    SetCtrlVal(panelHandle, AV_WRITE_SLAVE, 256);  // slave 0
+    SetCtrlVal(panelHandle, AV_WRITE_ADDR, 65536 + 0x55);
+    SetCtrlVal(panelHandle, AV_WRITE_DATA, 65536 + 0x1234);
+    a_write_cb(panelHandle, AV_WRITE_BTN, EVENT_COMMIT, nullptr, 0, 0);
+    unsigned word = 0;
+    ASSERT_EQ(bench->probe_reg(0, 0x55, &word), 0);
+    EXPECT_EQ(word, 0x1234u);
+    SetCtrlVal(panelHandle, AV_READ_SLAVE, 256);
+    SetCtrlVal(panelHandle, AV_READ_ADDR, 65536 + 0x55);
+    a_read_cb(panelHandle, AV_READ_BTN, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(value(AV_READ_DATA), 0x1234);
+}
+
+TEST_F(Panel, DacCodeIsCutToEightBitsAndReadBack)
+{
+    pxi_open();
+    avalon_init_cb(panelHandle, AV_INIT_BTN, EVENT_COMMIT, nullptr, 0, 0);
+    commit_raw(DAC_VOUT1_CODE, 200, avalon_vout1_code_cb);
+    EXPECT_EQ(value(DAC_VOUT1_CODE), 200);
+    commit_raw(DAC_VOUT1_CODE, 256, avalon_vout1_code_cb);
+    EXPECT_EQ(value(DAC_VOUT1_CODE), 0);
+    EXPECT_EQ(value(DAC_VOUT1), 0.0);
+    // A voltage beyond full scale gives the top code.
+    SetCtrlVal(panelHandle, DAC_VOUT2, 5.0);
+    avalon_vout2_cb(panelHandle, DAC_VOUT2, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(value(DAC_VOUT2_CODE), 255);
+    EXPECT_DOUBLE_EQ(value(DAC_VOUT2), 3.3);
+    EXPECT_EQ(error_lines(), 0);
+}
+
+TEST_F(Panel, InputIndicatorsAreMadeInOneColumn)
+{
+    for (int i = 0; i < 8; i++) {
+        std::string label = "AI" + std::to_string(i);
+        int id = uir::model::find_control(panelHandle, label);
+        ASSERT_GT(id, 0) << label;
+        auto c = uir::model::control(panelHandle, id);
+        EXPECT_EQ(c->left, 300);
+        EXPECT_EQ(c->top, 100 + 60 * (7 - i));
+        EXPECT_TRUE(c->indicator);
+        EXPECT_EQ(c->digits, 6);
+        EXPECT_TRUE(std::isnan(c->value()));
+    }
+}
+
+}  // namespace
