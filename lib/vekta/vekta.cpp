@@ -181,12 +181,14 @@ static void staleAdd(TaskHandle task)
         staleTask[staleCount++] = task;
 }
 
-/* Clears the tasks left over by failed clears; keeps those that fail again. */
+/* Clears the tasks left over by failed clears; keeps those that fail again,
+ * unless the driver no longer knows the task at all. */
 static void staleClearAll(void)
 {
     int kept = 0;
     for (int i = 0; i < staleCount; i++) {
-        if (DAQmxClearTask(staleTask[i]) < 0)
+        int st = DAQmxClearTask(staleTask[i]);
+        if (st < 0 && st != DAQmxErrorInvalidTask)
             staleTask[kept++] = staleTask[i];
     }
     for (int i = kept; i < staleCount; i++)
