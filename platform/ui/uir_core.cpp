@@ -1,0 +1,971 @@
+// The panel run-time's core: panels and controls, callbacks bound by name, the
+// event queue and timers on the run-time's clock, the operations of userint.h,
+// and the headless front end (virtual time, script mode, screenshots).
+
+#include "uir_core.h"
+#include "uir_errout.h"
+#include "uir_internal.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace uir {
+namespace {
+
+struct Event {
+    int panel = 0;
+    int control = 0;  // 0: the panel's own callback
+    int event = 0;
+    // Set when the event outlives its panel (discard): the callback is held here.
+    CtrlCallbackPtr held = nullptr;
+};
+
+struct Runtime {
+    Options opts;
+    bool configured = false;
+    bool initialized = false;
+    bool running = false;  // inside RunUserInterface
+    std::unique_ptr<FrontEnd> fe;
+    bool headless = true;
+    std::vector<std::string> search_dirs;
+    std::map<std::string, CtrlCallbackPtr> ctrl_cbs;
+    std::map<std::string, PanelCallbackPtr> panel_cbs;
+    std::map<int, Panel> panels;
+    std::vector<int> display_order;  // most recent last
+    int next_handle = 1;
+    std::deque<Event> queue;
+    int depth = 0;  // callbacks running
+    bool quit = false;
+    int quit_code = 0;
+    std::int64_t vnow = 0;
+    int exit_status = 0;
+    std::string last_failure;
+    std::map<int, std::function<void()>> listeners;
+    int next_listener = 1;
+    std::map<std::string, detail::Verb> verbs;
+};
+
+Runtime &rt()
+{
+    static Runtime *r = new Runtime;  // lives as long as the process: callbacks may run at exit
+    return *r;
+}
+
+FrontEndFactory &window_factory()
+{
+    static FrontEndFactory *f = new FrontEndFactory;
+    return *f;
+}
+
+ScreenshotRenderer &screenshot_renderer()
+{
+    static ScreenshotRenderer *f = new ScreenshotRenderer;
+    return *f;
+}
+
+void notify()
+{
+    // Copy: a listener may add or remove listeners.
+    auto ls = rt().listeners;
+    for (auto &kv : ls)
+        kv.second();
+}
+
+Panel *find_panel(int handle)
+{
+    auto it = rt().panels.find(handle);
+    return it == rt().panels.end() ? nullptr : &it->second;
+}
+
+std::int64_t steady_ns()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void fail(const std::string &line)
+{
+    rt().last_failure = line;
+    ErrorPrintf("%s\n", line.c_str());
+}
+
+void dispatch(const Event &e)
+{
+    Runtime &r = rt();
+    ++r.depth;
+    if (e.held) {
+        e.held(e.panel, e.control, e.event, nullptr, 0, 0);
+    } else if (Panel *p = find_panel(e.panel)) {
+        if (e.control == 0) {
+            if (p->callback)
+                p->callback(e.panel, e.event, nullptr, 0, 0);
+        } else if (Control *c = p->find(e.control)) {
+            if (c->callback)
+                c->callback(e.panel, e.control, e.event, nullptr, 0, 0);
+        }
+    }
+    --r.depth;
+    notify();
+}
+
+// The enabled timer due first (ties: lower panel handle, then panel file order).
+Control *earliest_timer(int *panel_out)
+{
+    Control *best = nullptr;
+    for (auto &[h, p] : rt().panels) {
+        for (auto &c : p.controls) {
+            if (c.kind != Kind::timer || !c.enabled)
+                continue;
+            if (!best || c.next_due_ns < best->next_due_ns) {
+                best = &c;
+                *panel_out = h;
+            }
+        }
+    }
+    return best;
+}
+
+std::int64_t clamp_round(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (v <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return std::llround(v);
+}
+
+void store_value(Control &c, double v)
+{
+    if (c.kind == Kind::numeric_double)
+        c.dvalue = v;
+    else if (c.kind == Kind::toggle)
+        c.ivalue = (!std::isnan(v) && v != 0.0) ? 1 : 0;
+    else
+        c.ivalue = static_cast<int>(clamp_round(v));
+}
+
+int check_control(int panel, int id, Control **out)
+{
+    if (!rt().initialized)
+        return UIENotInitialized;
+    Panel *p = find_panel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    Control *c = p->find(id);
+    if (!c)
+        return UIEInvalidControlId;
+    *out = c;
+    return 0;
+}
+
+std::string resolve_panel_file(const std::string &filename, std::string &why)
+{
+    Runtime &r = rt();
+    std::error_code ec;
+    if (!r.opts.panel_file.empty()) {
+        if (fs::is_regular_file(r.opts.panel_file, ec))
+            return r.opts.panel_file;
+        why = r.opts.panel_file + ": panel file not found";
+        return "";
+    }
+    if (filename.find('/') != std::string::npos) {
+        if (fs::is_regular_file(filename, ec))
+            return filename;
+        why = filename + ": panel file not found";
+        return "";
+    }
+    std::vector<std::string> dirs;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        dirs.push_back(exe.parent_path().string());
+    for (auto &d : r.search_dirs)
+        dirs.push_back(d);
+    std::string looked;
+    for (auto &d : dirs) {
+        fs::path p = fs::path(d) / filename;
+        if (fs::is_regular_file(p, ec))
+            return p.string();
+        looked += (looked.empty() ? "" : ", ") + d;
+    }
+    why = filename + ": panel file not found (looked in " + (looked.empty() ? "no folder" : looked) + ")";
+    return "";
+}
+
+// Headless end of the loop: the screenshot, then the operator closes the window.
+void finish_headless()
+{
+    Runtime &r = rt();
+    int shown = model::displayed_panel();
+    if (!r.opts.screenshot_file.empty()) {
+        std::string why;
+        auto &render = screenshot_renderer();
+        bool ok = false;
+        if (!shown)
+            why = "no panel is displayed";
+        else if (!render)
+            why = "the program has no window view linked";
+        else
+            ok = render(shown, r.opts.screenshot_file, why);
+        if (!ok) {
+            fail(r.opts.screenshot_file + ": screenshot not written: " + why);
+            if (r.exit_status == 0)
+                r.exit_status = 1;
+        }
+    }
+    if (!r.quit && shown) {
+        model::close(shown);
+    }
+}
+
+}  // namespace
+
+// ---- names and texts -------------------------------------------------------
+
+const char *kind_name(Kind kind)
+{
+    switch (kind) {
+    case Kind::numeric_int: return "numeric_int";
+    case Kind::numeric_double: return "numeric_double";
+    case Kind::toggle: return "toggle";
+    case Kind::button: return "button";
+    case Kind::timer: return "timer";
+    case Kind::decoration: return "decoration";
+    }
+    return "?";
+}
+
+const char *format_name(Format format)
+{
+    switch (format) {
+    case Format::decimal: return "decimal";
+    case Format::hex: return "hex";
+    case Format::binary: return "binary";
+    }
+    return "?";
+}
+
+std::string Control::display_name() const
+{
+    if (!name.empty())
+        return name;
+    if (!label.empty())
+        return label;
+    return std::to_string(id);
+}
+
+const Control *Panel::find(int id) const
+{
+    for (auto &c : controls)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+Control *Panel::find(int id)
+{
+    for (auto &c : controls)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+std::string display_text(const Control &c)
+{
+    char buf[96];
+    switch (c.kind) {
+    case Kind::numeric_double: {
+        if (std::isnan(c.dvalue))
+            return "NaN";
+        if (std::isinf(c.dvalue))
+            return c.dvalue > 0 ? "Inf" : "-Inf";
+        std::snprintf(buf, sizeof buf, "%.*f", std::clamp(c.digits, 0, 15), c.dvalue);
+        return buf;
+    }
+    case Kind::toggle:
+        return c.ivalue ? "1" : "0";
+    case Kind::numeric_int: {
+        long long v = c.ivalue;
+        unsigned long long mag = v < 0 ? static_cast<unsigned long long>(-v) : static_cast<unsigned long long>(v);
+        std::string digits;
+        int width = std::clamp(c.digits, 0, 64);
+        switch (c.format) {
+        case Format::decimal:
+            digits = std::to_string(mag);
+            break;
+        case Format::hex:
+            std::snprintf(buf, sizeof buf, "%llX", mag);
+            digits = buf;
+            break;
+        case Format::binary:
+            do {
+                digits.insert(digits.begin(), static_cast<char>('0' + (mag & 1)));
+                mag >>= 1;
+            } while (mag);
+            break;
+        }
+        if (static_cast<int>(digits.size()) < width)
+            digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
+        std::string prefix = c.format == Format::hex ? "0x" : "";
+        return (v < 0 ? "-" : "") + prefix + digits;
+    }
+    default:
+        return "";
+    }
+}
+
+bool parse_operator_text(const Control &c, const std::string &raw, double &value)
+{
+    std::string text = raw;
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    std::size_t b = 0;
+    while (b < text.size() && std::isspace(static_cast<unsigned char>(text[b])))
+        ++b;
+    text = text.substr(b);
+    if (c.kind == Kind::numeric_int && c.format != Format::decimal && !text.empty()) {
+        bool neg = text[0] == '-';
+        std::string body = text.substr(neg ? 1 : 0);
+        const char *set = c.format == Format::hex ? "0123456789abcdefABCDEF" : "01";
+        if (!body.empty() && body.size() <= 32 && body.find_first_not_of(set) == std::string::npos) {
+            unsigned long long v = std::stoull(body, nullptr, c.format == Format::hex ? 16 : 2);
+            value = neg ? -static_cast<double>(v) : static_cast<double>(v);
+            return true;
+        }
+    }
+    return script::parse_number(text, value);
+}
+
+// ---- configuration and clock ------------------------------------------------
+
+void configure(const Options &options)
+{
+    Runtime &r = rt();
+    if (r.initialized)
+        return;
+    r.opts = options;
+    r.configured = true;
+}
+
+const Options &options() { return rt().opts; }
+
+void add_panel_search_dir(const std::string &dir) { rt().search_dirs.push_back(dir); }
+
+int exit_status() { return rt().exit_status; }
+
+std::string last_failure() { return rt().last_failure; }
+
+void set_window_front_end(FrontEndFactory factory) { window_factory() = std::move(factory); }
+bool has_window_front_end() { return static_cast<bool>(window_factory()); }
+void set_screenshot_renderer(ScreenshotRenderer renderer) { screenshot_renderer() = std::move(renderer); }
+
+bool virtual_clock()
+{
+    Runtime &r = rt();
+    if (r.initialized)
+        return r.headless;
+    return !r.opts.script_file.empty() || !r.opts.screenshot_file.empty() || !has_window_front_end();
+}
+
+std::int64_t now_ns()
+{
+    if (virtual_clock())
+        return rt().vnow;
+    return steady_ns();
+}
+
+void sleep_ns(std::int64_t ns)
+{
+    if (ns <= 0)
+        return;
+    if (virtual_clock())
+        rt().vnow += ns;  // timers that fall due now tick when the running callback returns
+    else
+        std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
+}
+
+namespace detail {
+
+void set_last_failure(const std::string &line) { rt().last_failure = line; }
+
+const Verb *find_verb(const std::string &name)
+{
+    auto it = rt().verbs.find(name);
+    return it == rt().verbs.end() ? nullptr : &it->second;
+}
+
+CtrlCallbackPtr find_ctrl_callback(const std::string &name)
+{
+    auto it = rt().ctrl_cbs.find(name);
+    return it == rt().ctrl_cbs.end() ? nullptr : it->second;
+}
+
+PanelCallbackPtr find_panel_callback(const std::string &name)
+{
+    auto it = rt().panel_cbs.find(name);
+    return it == rt().panel_cbs.end() ? nullptr : it->second;
+}
+
+}  // namespace detail
+
+int RegisterCallback(const char *name, CtrlCallbackPtr fn)
+{
+    if (!name || !*name || !fn)
+        return UIEValueInvalid;
+    rt().ctrl_cbs[name] = fn;
+    return 0;
+}
+
+int RegisterCallback(const char *name, PanelCallbackPtr fn)
+{
+    if (!name || !*name || !fn)
+        return UIEValueInvalid;
+    rt().panel_cbs[name] = fn;
+    return 0;
+}
+
+namespace script {
+void register_verb(const std::string &name, int min_args, int max_args, Verb fn)
+{
+    rt().verbs[name] = detail::Verb{min_args, max_args, std::move(fn)};
+}
+}  // namespace script
+
+// ---- model ------------------------------------------------------------------
+
+namespace model {
+
+std::vector<int> panels()
+{
+    std::vector<int> res;
+    for (auto &kv : rt().panels)
+        res.push_back(kv.first);
+    return res;
+}
+
+std::optional<Panel> panel(int handle)
+{
+    if (Panel *p = find_panel(handle))
+        return *p;
+    return std::nullopt;
+}
+
+int displayed_panel()
+{
+    auto &order = rt().display_order;
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        Panel *p = find_panel(*it);
+        if (p && p->displayed)
+            return *it;
+    }
+    return 0;
+}
+
+std::vector<Control> controls(int panel)
+{
+    if (Panel *p = find_panel(panel))
+        return p->controls;
+    return {};
+}
+
+std::optional<Control> control(int panel, int id)
+{
+    if (Panel *p = find_panel(panel))
+        if (Control *c = p->find(id))
+            return *c;
+    return std::nullopt;
+}
+
+int find_control(int panel, const std::string &name)
+{
+    Panel *p = find_panel(panel);
+    if (!p || name.empty())
+        return 0;
+    for (auto &c : p->controls)
+        if (c.name == name)
+            return c.id;
+    for (auto &c : p->controls)
+        if (c.created && c.label == name)
+            return c.id;
+    double v;
+    if (script::parse_number(name, v) && !std::isnan(v) && v == std::floor(v) && std::abs(v) < 1e9)
+        if (p->find(static_cast<int>(v)))
+            return static_cast<int>(v);
+    return 0;
+}
+
+Action commit(int panel, int id, double value)
+{
+    Panel *p = find_panel(panel);
+    if (!p)
+        return {false, "no such panel"};
+    Control *c = p->find(id);
+    if (!c)
+        return {false, "no such control"};
+    if (!c->has_value())
+        return {false, std::string("a ") + kind_name(c->kind) + " takes no value"};
+    if (c->dimmed)
+        return {false, "the control is dimmed"};
+    if (c->indicator)
+        return {false, "the control is an indicator"};
+    if (std::isnan(value))
+        return {false, "not a number"};
+    // The operator's entry is held to the control's range.
+    if (c->has_min && value < c->min)
+        value = c->min;
+    if (c->has_max && value > c->max)
+        value = c->max;
+    store_value(*c, value);
+    rt().queue.push_back({panel, id, EVENT_COMMIT, nullptr});
+    notify();
+    pump();
+    return {};
+}
+
+Action press(int panel, int id)
+{
+    Panel *p = find_panel(panel);
+    if (!p)
+        return {false, "no such panel"};
+    Control *c = p->find(id);
+    if (!c)
+        return {false, "no such control"};
+    if (c->kind != Kind::button && c->kind != Kind::toggle)
+        return {false, std::string("a ") + kind_name(c->kind) + " cannot be pressed"};
+    if (c->dimmed)
+        return {false, "the control is dimmed"};
+    if (c->indicator)
+        return {false, "the control is an indicator"};
+    if (c->kind == Kind::toggle)
+        c->ivalue = c->ivalue ? 0 : 1;
+    rt().queue.push_back({panel, id, EVENT_COMMIT, nullptr});
+    notify();
+    pump();
+    return {};
+}
+
+Action close(int panel)
+{
+    if (!find_panel(panel))
+        return {false, "no such panel"};
+    rt().queue.push_back({panel, 0, EVENT_CLOSE, nullptr});
+    pump();
+    return {};
+}
+
+void pump()
+{
+    Runtime &r = rt();
+    if (r.depth > 0)
+        return;
+    while (!r.quit) {
+        if (!r.queue.empty()) {
+            Event e = r.queue.front();
+            r.queue.pop_front();
+            dispatch(e);
+            continue;
+        }
+        int ph = 0;
+        Control *t = earliest_timer(&ph);
+        std::int64_t now = now_ns();
+        if (!t || t->next_due_ns > now)
+            break;
+        // Next tick on the timer's grid after now: ticks missed while a callback
+        // ran long fold into this one.
+        std::int64_t late = now - t->next_due_ns;
+        t->next_due_ns += (late / t->interval_ns + 1) * t->interval_ns;
+        dispatch({ph, t->id, EVENT_TIMER_TICK, nullptr});
+    }
+}
+
+void advance(std::int64_t ns)
+{
+    Runtime &r = rt();
+    if (ns < 0)
+        ns = 0;
+    std::int64_t target = now_ns() + ns;
+    for (;;) {
+        pump();
+        if (r.quit || r.depth > 0)
+            break;
+        std::int64_t due = next_due_ns();
+        if (due > target)
+            break;
+        if (virtual_clock() && due > r.vnow)
+            r.vnow = due;
+        else if (!virtual_clock())
+            sleep_ns(due - now_ns());
+    }
+    if (virtual_clock() && !r.quit && r.vnow < target)
+        r.vnow = target;
+}
+
+std::int64_t next_due_ns()
+{
+    int ph = 0;
+    Control *t = earliest_timer(&ph);
+    return t ? t->next_due_ns : INT64_MAX;
+}
+
+bool quit_requested() { return rt().quit; }
+bool in_callback() { return rt().depth > 0; }
+
+std::vector<std::string> log_lines() { return error_log(); }
+
+int add_listener(std::function<void()> fn)
+{
+    int id = rt().next_listener++;
+    rt().listeners.emplace(id, std::move(fn));
+    return id;
+}
+
+void remove_listener(int id) { rt().listeners.erase(id); }
+
+void reset()
+{
+    Runtime &r = rt();
+    r.fe.reset();
+    r = Runtime{};
+    error_output_reset();
+}
+
+}  // namespace model
+
+}  // namespace uir
+
+// ---- the operations of userint.h --------------------------------------------
+
+using namespace uir;
+
+extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
+{
+    (void)hInstance;
+    (void)reserved;
+    Runtime &r = rt();
+    if (r.initialized)
+        return 1;
+    bool headless = !r.opts.script_file.empty() || !r.opts.screenshot_file.empty() || !has_window_front_end();
+    for (auto &line : r.opts.banner)
+        ErrorPrintf("%s\n", line.c_str());
+    if (!headless) {
+        std::unique_ptr<FrontEnd> fe = window_factory()();
+        std::string why;
+        if (!fe || !fe->start(argv, why)) {
+            fail(why.empty() ? "korvane: the window system cannot be started" : why);
+            r.exit_status = 1;
+            return 0;
+        }
+        r.fe = std::move(fe);
+    }
+    r.headless = headless;
+    r.initialized = true;
+    return 1;
+}
+
+extern "C" int LoadPanel(int parentPanelHandle, const char *filename, int panelResourceID)
+{
+    Runtime &r = rt();
+    if (!r.initialized)
+        return UIENotInitialized;
+    if (parentPanelHandle != 0 && !find_panel(parentPanelHandle))
+        return UIEHandleInvalid;
+    std::string why;
+    std::string path = resolve_panel_file(filename ? filename : "", why);
+    if (path.empty()) {
+        fail(why);
+        return UIEFileNotFound;
+    }
+    Panel p;
+    int st = detail::read_panel_file(path, panelResourceID, p, why);
+    if (st < 0) {
+        fail(why);
+        return st;
+    }
+    p.handle = r.next_handle++;
+    std::int64_t now = now_ns();
+    for (auto &c : p.controls)
+        if (c.kind == Kind::timer)
+            c.next_due_ns = now + c.interval_ns;
+    int h = p.handle;
+    r.panels.emplace(h, std::move(p));
+    notify();
+    return h;
+}
+
+extern "C" int DisplayPanel(int panelHandle)
+{
+    Runtime &r = rt();
+    if (!r.initialized)
+        return UIENotInitialized;
+    Panel *p = find_panel(panelHandle);
+    if (!p)
+        return UIEHandleInvalid;
+    p->displayed = true;
+    r.display_order.erase(std::remove(r.display_order.begin(), r.display_order.end(), panelHandle),
+                          r.display_order.end());
+    r.display_order.push_back(panelHandle);
+    if (r.fe)
+        r.fe->displayed(panelHandle);
+    notify();
+    return 0;
+}
+
+extern "C" int RunUserInterface(void)
+{
+    Runtime &r = rt();
+    if (!r.initialized)
+        return UIENotInitialized;
+    if (r.running)
+        return UIEValueInvalid;  // the loop does not nest
+    r.running = true;
+    r.quit = false;
+    r.quit_code = 0;
+    int result;
+    if (r.fe) {
+        model::pump();
+        if (!r.quit)
+            r.fe->run();
+        result = r.quit_code;
+        r.exit_status = 0;
+    } else if (!r.opts.script_file.empty()) {
+        std::string text;
+        bool ok = true;
+        std::string name = r.opts.script_file;
+        if (name == "-") {
+            std::ostringstream ss;
+            ss << std::cin.rdbuf();
+            text = ss.str();
+            name = "stdin";
+        } else {
+            std::ifstream in(name, std::ios::binary);
+            if (!in) {
+                ok = false;
+            } else {
+                std::ostringstream ss;
+                ss << in.rdbuf();
+                text = ss.str();
+            }
+        }
+        if (!ok) {
+            std::printf("%s: cannot read the script\n", name.c_str());
+            std::fflush(stdout);
+            detail::set_last_failure(name + ": cannot read the script");
+            result = 2;
+        } else {
+            result = script::run_text(name, text);
+        }
+        r.exit_status = result;
+        if (result != 2)
+            finish_headless();
+    } else {
+        model::pump();
+        r.exit_status = 0;
+        finish_headless();
+        result = r.quit ? r.quit_code : 0;
+    }
+    r.running = false;
+    return result;
+}
+
+extern "C" int QuitUserInterface(int returnCode)
+{
+    Runtime &r = rt();
+    if (!r.initialized)
+        return UIENotInitialized;
+    r.quit = true;
+    r.quit_code = returnCode;
+    return 0;
+}
+
+extern "C" int DiscardPanel(int panelHandle)
+{
+    Runtime &r = rt();
+    if (!r.initialized)
+        return UIENotInitialized;
+    Panel *p = find_panel(panelHandle);
+    if (!p)
+        return UIEHandleInvalid;
+    std::vector<std::pair<int, CtrlCallbackPtr>> timers;
+    for (auto &c : p->controls)
+        if (c.kind == Kind::timer && c.callback)
+            timers.emplace_back(c.id, c.callback);
+    if (r.depth == 0) {
+        // Each timer's callback hears of the discard while its panel still exists.
+        for (auto &[id, cb] : timers)
+            dispatch({panelHandle, id, EVENT_DISCARD, nullptr});
+    } else {
+        for (auto &[id, cb] : timers)
+            r.queue.push_back({panelHandle, id, EVENT_DISCARD, cb});
+    }
+    r.panels.erase(panelHandle);
+    r.display_order.erase(std::remove(r.display_order.begin(), r.display_order.end(), panelHandle),
+                          r.display_order.end());
+    // Events still queued for the panel go with it (the held discard events stay).
+    r.queue.erase(std::remove_if(r.queue.begin(), r.queue.end(),
+                                 [&](const Event &e) { return e.panel == panelHandle && !e.held; }),
+                  r.queue.end());
+    if (r.fe)
+        r.fe->discarded(panelHandle);
+    notify();
+    return 0;
+}
+
+int SetCtrlVal(int panelHandle, int controlID, int value)
+{
+    return SetCtrlVal(panelHandle, controlID, static_cast<double>(value));
+}
+
+int SetCtrlVal(int panelHandle, int controlID, double value)
+{
+    Control *c = nullptr;
+    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+        return st;
+    if (!c->has_value())
+        return UIECtrlTypeInvalid;
+    store_value(*c, value);
+    notify();
+    return 0;
+}
+
+int GetCtrlVal(int panelHandle, int controlID, int *value)
+{
+    Control *c = nullptr;
+    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+        return st;
+    if (!c->has_value())
+        return UIECtrlTypeInvalid;
+    if (!value)
+        return UIEValueInvalid;
+    *value = c->kind == Kind::numeric_double ? static_cast<int>(clamp_round(c->dvalue)) : c->ivalue;
+    return 0;
+}
+
+int GetCtrlVal(int panelHandle, int controlID, double *value)
+{
+    Control *c = nullptr;
+    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+        return st;
+    if (!c->has_value())
+        return UIECtrlTypeInvalid;
+    if (!value)
+        return UIEValueInvalid;
+    *value = c->value();
+    return 0;
+}
+
+extern "C" int SetCtrlAttribute(int panelHandle, int controlID, int attribute, int value)
+{
+    Control *c = nullptr;
+    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+        return st;
+    switch (attribute) {
+    case ATTR_DIMMED:
+        if (value != 0 && value != 1)
+            return UIEValueInvalid;
+        c->dimmed = value == 1;
+        break;
+    case ATTR_ENABLED:
+        if (c->kind != Kind::timer)
+            return UIEAttributeInvalid;
+        if (value != 0 && value != 1)
+            return UIEValueInvalid;
+        c->enabled = value == 1;
+        if (c->enabled)
+            c->next_due_ns = now_ns() + c->interval_ns;  // the interval restarts from now
+        break;
+    case ATTR_CTRL_MODE:
+        if (c->kind == Kind::timer || c->kind == Kind::decoration)
+            return UIEAttributeInvalid;
+        if (value != VAL_INDICATOR && value != VAL_HOT)
+            return UIEValueInvalid;
+        c->indicator = value == VAL_INDICATOR;
+        break;
+    case ATTR_PRECISION:
+        if (c->kind != Kind::numeric_double)
+            return UIEAttributeInvalid;
+        if (value < 0 || value > 15)
+            return UIEValueInvalid;
+        c->digits = value;
+        break;
+    default:
+        return UIEAttributeInvalid;
+    }
+    notify();
+    return 0;
+}
+
+extern "C" int GetCtrlAttribute(int panelHandle, int controlID, int attribute, int *value)
+{
+    Control *c = nullptr;
+    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+        return st;
+    if (!value)
+        return UIEValueInvalid;
+    switch (attribute) {
+    case ATTR_DIMMED:
+        *value = c->dimmed ? 1 : 0;
+        return 0;
+    case ATTR_ENABLED:
+        if (c->kind != Kind::timer)
+            return UIEAttributeInvalid;
+        *value = c->enabled ? 1 : 0;
+        return 0;
+    case ATTR_CTRL_MODE:
+        if (c->kind == Kind::timer || c->kind == Kind::decoration)
+            return UIEAttributeInvalid;
+        *value = c->indicator ? VAL_INDICATOR : VAL_HOT;
+        return 0;
+    case ATTR_PRECISION:
+        if (c->kind != Kind::numeric_double)
+            return UIEAttributeInvalid;
+        *value = c->digits;
+        return 0;
+    default:
+        return UIEAttributeInvalid;
+    }
+}
+
+extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int top, int left)
+{
+    Runtime &r = rt();
+    if (!r.initialized)
+        return UIENotInitialized;
+    Panel *p = find_panel(panelHandle);
+    if (!p)
+        return UIEHandleInvalid;
+    if (controlStyle != CTRL_NUMERIC)
+        return UIEValueInvalid;
+    int id = 0;
+    for (auto &c : p->controls)
+        id = std::max(id, c.id);
+    if (id == INT_MAX)
+        return UIEOutOfMemory;
+    Control c;
+    c.id = id + 1;
+    c.label = label ? label : "";
+    c.kind = Kind::numeric_double;
+    c.created = true;
+    c.digits = 2;
+    c.top = top;
+    c.left = left;
+    c.width = 90;
+    c.height = 22;
+    p->controls.push_back(c);
+    notify();
+    return c.id;
+}

@@ -1,0 +1,177 @@
+// The run-time's model, as views and tests see it: panels and their controls
+// with every property, the operator's actions, time, the error log, and the
+// hook through which a window front end (uir_qt) plugs into the core.
+#pragma once
+
+#include "uir_runtime.h"
+#include "userint.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace uir {
+
+enum class Kind { numeric_int, numeric_double, toggle, button, timer, decoration };
+enum class Format { decimal, hex, binary };
+
+const char *kind_name(Kind kind);
+const char *format_name(Format format);
+
+struct Control {
+    int id = 0;
+    std::string name;      // constant name from the panel file; empty for controls made by NewCtrl
+    std::string label;     // caption; for buttons the text on the button
+    std::string title;     // decorations: the frame's title
+    Kind kind = Kind::numeric_int;
+    bool indicator = false;  // mode: indicator (the operator cannot change it) or control
+    bool dimmed = false;
+    bool created = false;    // made by NewCtrl
+    int ivalue = 0;          // numeric_int and toggle
+    double dvalue = 0.0;     // numeric_double
+    Format format = Format::decimal;
+    int digits = 0;          // doubles: digits after the point; integers: minimum digits shown
+    bool has_min = false, has_max = false;
+    double min = 0.0, max = 0.0;
+    int top = 0, left = 0, width = 0, height = 0;
+    std::int64_t interval_ns = 0;  // timers
+    bool enabled = false;          // timers: ticking
+    std::int64_t next_due_ns = 0;  // timers: when the next tick is due (while enabled)
+    std::string callback_name;
+    CtrlCallbackPtr callback = nullptr;
+    int line = 0;  // where the panel file describes it (0: made by NewCtrl)
+
+    bool has_value() const { return kind == Kind::numeric_int || kind == Kind::numeric_double || kind == Kind::toggle; }
+    double value() const { return kind == Kind::numeric_double ? dvalue : static_cast<double>(ivalue); }
+    // What is given to the script and in messages: the constant name, else the label, else the id.
+    std::string display_name() const;
+};
+
+struct Panel {
+    int handle = 0;
+    int resource = 0;
+    std::string name;   // constant name of the panel (optional)
+    std::string title;
+    std::string file;   // the panel file it came from
+    int width = 0, height = 0;
+    std::string callback_name;
+    PanelCallbackPtr callback = nullptr;
+    bool displayed = false;
+    std::vector<Control> controls;  // in file order, then NewCtrl order
+
+    const Control *find(int id) const;
+    Control *find(int id);
+};
+
+// The text a control shows: doubles with their digits (NaN as "NaN"), integers
+// in their format (hex "0x1F" and binary "00011111" zero-padded to digits),
+// toggles 0/1; empty for buttons, timers and decorations.
+std::string display_text(const Control &c);
+
+// Reads a number typed into a control: in a hex control bare hex digits are
+// hex, in a binary control bare 0/1 digits are binary; otherwise as
+// script::parse_number.
+bool parse_operator_text(const Control &c, const std::string &text, double &value);
+
+// A window system front end. The core runs the headless one itself; uir_qt
+// registers the Qt one, which InitCVIRTE starts when no script is given.
+class FrontEnd {
+public:
+    virtual ~FrontEnd() = default;
+    // false with one clear line in why when the window system cannot start.
+    virtual bool start(char *argv[], std::string &why) = 0;
+    // Runs the event loop until model::quit_requested(); returns nothing, the
+    // core returns the quit code.
+    virtual void run() = 0;
+    virtual void displayed(int panel) { (void)panel; }
+    virtual void discarded(int panel) { (void)panel; }
+};
+using FrontEndFactory = std::function<std::unique_ptr<FrontEnd>()>;
+void set_window_front_end(FrontEndFactory factory);
+bool has_window_front_end();
+
+// Renders a panel as the window shows it into a PNG file (--screenshot).
+using ScreenshotRenderer = std::function<bool(int panel, const std::string &file, std::string &why)>;
+void set_screenshot_renderer(ScreenshotRenderer renderer);
+
+const Options &options();
+// True when the run-time's clock is virtual (the headless front end).
+bool virtual_clock();
+
+namespace model {
+
+std::vector<int> panels();
+std::optional<Panel> panel(int handle);
+int displayed_panel();  // the most recently displayed panel still loaded; 0 if none
+std::vector<Control> controls(int panel);
+std::optional<Control> control(int panel, int id);
+// By constant name, else by the label of a NewCtrl control, else by integer
+// identifier. 0 when nothing on the panel has that name.
+int find_control(int panel, const std::string &name);
+
+struct Action {
+    bool ok = true;
+    std::string why;  // when refused
+};
+// The operator types a value and commits it: refused on dimmed controls,
+// indicators, controls without a value and NaN; clamped to the range; the
+// control's callback gets EVENT_COMMIT.
+Action commit(int panel, int id, double value);
+// The operator clicks a button (commit) or a toggle (flips, then commit):
+// refused on dimmed controls and indicators.
+Action press(int panel, int id);
+// The operator closes the window: the panel's callback gets EVENT_CLOSE.
+Action close(int panel);
+
+// Runs queued events and due timer ticks, one callback at a time, until
+// nothing is due or a callback asked to quit. Does nothing inside a callback.
+void pump();
+// Virtual time passes: every enabled timer ticks at its interval in time order.
+void advance(std::int64_t ns);
+// Earliest due tick of an enabled timer, or INT64_MAX.
+std::int64_t next_due_ns();
+bool quit_requested();
+bool in_callback();
+
+std::vector<std::string> log_lines();
+
+// Called after every change of panels, controls or values (views re-render).
+int add_listener(std::function<void()> fn);
+void remove_listener(int id);
+
+// Back to the state before configure(): no panels, callbacks, verbs, sinks,
+// log; virtual time 0. For tests.
+void reset();
+
+}  // namespace model
+
+namespace script {
+
+// Where script mode writes its failures and summary (standard output by default).
+void set_output(std::function<void(const std::string &line)> out);
+
+// Parses and runs a script on the displayed panel; returns 0 (all passed),
+// 1 (some failed) or 2 (cannot be parsed). name is used in messages.
+int run_text(const std::string &name, const std::string &text);
+
+// Durations: a number with us, ms or s.
+bool parse_duration(const std::string &text, std::int64_t &ns);
+
+}  // namespace script
+
+namespace detail {
+// Used by the script runner and front ends inside the core.
+void set_last_failure(const std::string &line);
+struct Verb {
+    int min_args;
+    int max_args;
+    script::Verb fn;
+};
+const Verb *find_verb(const std::string &name);
+// Script mode stops at the `quit` verb; RunUserInterface then closes the window.
+}  // namespace detail
+
+}  // namespace uir

@@ -1,0 +1,370 @@
+// The panel file reader: TOML (toml++) into panels and controls, with one
+// clear line for the first fault found. The format is described in PANEL_FILE.md.
+
+#include "uir_internal.h"
+
+#include <toml++/toml.h>
+
+#include <climits>
+#include <cmath>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace uir::detail {
+namespace {
+
+struct Fault {
+    int status;
+    std::string line;
+};
+
+class Reader {
+public:
+    explicit Reader(std::string path) : path_(std::move(path)) {}
+
+    [[noreturn]] void fault(const toml::node *at, const std::string &what,
+                            int status = UIEPanelFileInvalid) const
+    {
+        fault_line(at ? static_cast<int>(at->source().begin.line) : 0, what, status);
+    }
+    [[noreturn]] void fault_line(int line, const std::string &what, int status = UIEPanelFileInvalid) const
+    {
+        std::string where = path_;
+        if (line > 0)
+            where += ":" + std::to_string(line);
+        throw Fault{status, where + ": " + prefix_ + what};
+    }
+
+    void set_prefix(std::string p) { prefix_ = std::move(p); }
+
+    long long integer(const toml::node &n, const std::string &key, long long lo, long long hi) const
+    {
+        auto v = n.value_exact<int64_t>();
+        if (!v)
+            fault(&n, "\"" + key + "\" must be an integer");
+        if (*v < lo || *v > hi)
+            fault(&n, "\"" + key + "\" is " + std::to_string(*v) + ", outside " + std::to_string(lo) + ".." +
+                          std::to_string(hi));
+        return *v;
+    }
+
+    double number(const toml::node &n, const std::string &key, bool nan_ok = false) const
+    {
+        double d;
+        if (auto i = n.value_exact<int64_t>())
+            d = static_cast<double>(*i);
+        else if (auto f = n.value_exact<double>())
+            d = *f;
+        else
+            fault(&n, "\"" + key + "\" must be a number");
+        if (std::isnan(d) && !nan_ok)
+            fault(&n, "\"" + key + "\" must not be nan");
+        if (std::isinf(d))
+            fault(&n, "\"" + key + "\" must be finite");
+        return d;
+    }
+
+    std::string string(const toml::node &n, const std::string &key) const
+    {
+        auto v = n.value_exact<std::string>();
+        if (!v)
+            fault(&n, "\"" + key + "\" must be a string");
+        return *v;
+    }
+
+    bool boolean(const toml::node &n, const std::string &key) const
+    {
+        auto v = n.value_exact<bool>();
+        if (!v)
+            fault(&n, "\"" + key + "\" must be true or false");
+        return *v;
+    }
+
+    std::string identifier(const toml::node &n, const std::string &key) const
+    {
+        std::string s = string(n, key);
+        bool ok = !s.empty() && !std::isdigit(static_cast<unsigned char>(s[0]));
+        for (char ch : s)
+            ok = ok && (std::isalnum(static_cast<unsigned char>(ch)) || ch == '_');
+        if (!ok)
+            fault(&n, "\"" + key + "\" must be a C identifier, not \"" + s + "\"");
+        return s;
+    }
+
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string prefix_;
+};
+
+// Which keys a control may carry, by kind.
+bool applies(const std::string &key, Kind kind)
+{
+    const bool numeric = kind == Kind::numeric_int || kind == Kind::numeric_double;
+    if (key == "id" || key == "name" || key == "kind" || key == "top" || key == "left" || key == "width" ||
+        key == "height" || key == "dimmed")
+        return true;
+    if (key == "label" || key == "callback")
+        return kind != Kind::decoration;
+    if (key == "title")
+        return kind == Kind::decoration;
+    if (key == "mode")
+        return numeric || kind == Kind::toggle || kind == Kind::button;
+    if (key == "min" || key == "max" || key == "digits")
+        return numeric;
+    if (key == "format")
+        return kind == Kind::numeric_int;
+    if (key == "value")
+        return numeric || kind == Kind::toggle;
+    if (key == "interval" || key == "enabled")
+        return kind == Kind::timer;
+    return false;
+}
+
+const std::set<std::string> kControlKeys = {"id",    "name", "kind",   "mode",  "label",  "title",
+                                            "top",   "left", "width",  "height", "min",   "max",
+                                            "format", "digits", "value", "dimmed", "interval", "enabled",
+                                            "callback"};
+const std::set<std::string> kPanelKeys = {"resource", "name", "title", "width", "height", "callback", "control"};
+
+Control read_control(Reader &rd, const toml::table &t, bool bind)
+{
+    Control c;
+    c.line = static_cast<int>(t.source().begin.line);
+    rd.set_prefix("control: ");
+    const toml::node *id = t.get("id");
+    if (!id)
+        rd.fault(&t, "missing required key \"id\"");
+    c.id = static_cast<int>(rd.integer(*id, "id", 1, INT_MAX - 1000000));
+    rd.set_prefix("control " + std::to_string(c.id) + ": ");
+    const toml::node *name = t.get("name");
+    if (!name)
+        rd.fault(&t, "missing required key \"name\"");
+    c.name = rd.identifier(*name, "name");
+    rd.set_prefix("control " + std::to_string(c.id) + " (" + c.name + "): ");
+    const toml::node *kind = t.get("kind");
+    if (!kind)
+        rd.fault(&t, "missing required key \"kind\"");
+    std::string k = rd.string(*kind, "kind");
+    static const std::pair<const char *, Kind> kinds[] = {
+        {"numeric_int", Kind::numeric_int}, {"numeric_double", Kind::numeric_double}, {"toggle", Kind::toggle},
+        {"button", Kind::button},           {"timer", Kind::timer},                   {"decoration", Kind::decoration}};
+    bool known = false;
+    for (auto &[n, v] : kinds)
+        if (k == n)
+            c.kind = v, known = true;
+    if (!known)
+        rd.fault(kind, "unknown kind \"" + k +
+                           "\" (numeric_int, numeric_double, toggle, button, timer or decoration)");
+
+    for (auto &&[key, node] : t) {
+        std::string ks(key.str());
+        if (!kControlKeys.count(ks))
+            rd.fault(&node, "unknown key \"" + ks + "\"");
+        if (!applies(ks, c.kind))
+            rd.fault(&node, "key \"" + ks + "\" does not apply to a " + kind_name(c.kind));
+    }
+
+    // Sizes a control gets when the file leaves them out.
+    switch (c.kind) {
+    case Kind::button: c.width = 90, c.height = 26; break;
+    case Kind::toggle: c.width = 110, c.height = 22; break;
+    case Kind::decoration: c.width = 200, c.height = 100; break;
+    case Kind::timer: break;
+    default: c.width = 90, c.height = 22; break;
+    }
+    c.digits = c.kind == Kind::numeric_double ? 2 : 0;
+    c.interval_ns = 1000000000;
+
+    auto get = [&](const char *key) { return t.get(key); };
+    if (auto n = get("mode")) {
+        std::string m = rd.string(*n, "mode");
+        if (m != "control" && m != "indicator")
+            rd.fault(n, "mode must be \"control\" or \"indicator\", not \"" + m + "\"");
+        c.indicator = m == "indicator";
+    }
+    if (auto n = get("label"))
+        c.label = rd.string(*n, "label");
+    if (auto n = get("title"))
+        c.title = rd.string(*n, "title");
+    if (auto n = get("top"))
+        c.top = static_cast<int>(rd.integer(*n, "top", -10000, 10000));
+    if (auto n = get("left"))
+        c.left = static_cast<int>(rd.integer(*n, "left", -10000, 10000));
+    if (auto n = get("width"))
+        c.width = static_cast<int>(rd.integer(*n, "width", 0, 10000));
+    if (auto n = get("height"))
+        c.height = static_cast<int>(rd.integer(*n, "height", 0, 10000));
+    if (auto n = get("dimmed"))
+        c.dimmed = rd.boolean(*n, "dimmed");
+    if (auto n = get("format")) {
+        std::string f = rd.string(*n, "format");
+        if (f == "decimal")
+            c.format = Format::decimal;
+        else if (f == "hex")
+            c.format = Format::hex;
+        else if (f == "binary")
+            c.format = Format::binary;
+        else
+            rd.fault(n, "format must be \"decimal\", \"hex\" or \"binary\", not \"" + f + "\"");
+    }
+    if (auto n = get("digits"))
+        c.digits = static_cast<int>(rd.integer(*n, "digits", 0, c.kind == Kind::numeric_double ? 15 : 32));
+    const bool is_int = c.kind == Kind::numeric_int;
+    if (auto n = get("min")) {
+        c.has_min = true;
+        c.min = is_int ? static_cast<double>(rd.integer(*n, "min", INT_MIN, INT_MAX)) : rd.number(*n, "min");
+    }
+    if (auto n = get("max")) {
+        c.has_max = true;
+        c.max = is_int ? static_cast<double>(rd.integer(*n, "max", INT_MIN, INT_MAX)) : rd.number(*n, "max");
+    }
+    if (c.has_min && c.has_max && c.min > c.max)
+        rd.fault(get("max"), "max is below min");
+    if (auto n = get("value")) {
+        if (c.kind == Kind::numeric_int) {
+            c.ivalue = static_cast<int>(rd.integer(*n, "value", INT_MIN, INT_MAX));
+        } else if (c.kind == Kind::toggle) {
+            if (auto b = n->value_exact<bool>())
+                c.ivalue = *b ? 1 : 0;
+            else
+                c.ivalue = static_cast<int>(rd.integer(*n, "value", 0, 1));
+        } else {
+            c.dvalue = rd.number(*n, "value", true);
+        }
+    }
+    if (auto n = get("interval")) {
+        double s = rd.number(*n, "interval");
+        if (s < 0.001 || s > 86400.0)
+            rd.fault(n, "interval is in seconds, from 0.001 to 86400");
+        c.interval_ns = static_cast<std::int64_t>(std::llround(s * 1e9));
+    }
+    if (auto n = get("enabled"))
+        c.enabled = rd.boolean(*n, "enabled");
+    if (auto n = get("callback")) {
+        c.callback_name = rd.identifier(*n, "callback");
+        // Callbacks are bound by name now, so that a misspelt one is found at load.
+        if (bind) {
+            c.callback = find_ctrl_callback(c.callback_name);
+            if (!c.callback)
+                rd.fault(n,
+                         find_panel_callback(c.callback_name)
+                             ? "callback \"" + c.callback_name + "\" is registered as a panel callback"
+                             : "unknown callback \"" + c.callback_name + "\"",
+                         UIECallbackNotFound);
+        }
+    }
+    return c;
+}
+
+Panel read_panel(Reader &rd, const toml::table &t, bool bind)
+{
+    Panel p;
+    rd.set_prefix("panel: ");
+    for (auto &&[key, node] : t) {
+        std::string ks(key.str());
+        if (!kPanelKeys.count(ks))
+            rd.fault(&node, "unknown key \"" + ks + "\"");
+    }
+    const toml::node *res = t.get("resource");
+    if (!res)
+        rd.fault(&t, "missing required key \"resource\"");
+    p.resource = static_cast<int>(rd.integer(*res, "resource", 1, INT_MAX));
+    rd.set_prefix("panel " + std::to_string(p.resource) + ": ");
+    p.width = 800;
+    p.height = 600;
+    if (auto n = t.get("name"))
+        p.name = rd.identifier(*n, "name");
+    if (auto n = t.get("title"))
+        p.title = rd.string(*n, "title");
+    if (auto n = t.get("width"))
+        p.width = static_cast<int>(rd.integer(*n, "width", 1, 10000));
+    if (auto n = t.get("height"))
+        p.height = static_cast<int>(rd.integer(*n, "height", 1, 10000));
+    if (auto n = t.get("callback")) {
+        p.callback_name = rd.identifier(*n, "callback");
+        if (bind) {
+            p.callback = find_panel_callback(p.callback_name);
+            if (!p.callback)
+                rd.fault(n,
+                         find_ctrl_callback(p.callback_name)
+                             ? "callback \"" + p.callback_name + "\" is registered as a control callback"
+                             : "unknown callback \"" + p.callback_name + "\"",
+                         UIECallbackNotFound);
+        }
+    }
+    if (auto n = t.get("control")) {
+        const toml::array *arr = n->as_array();
+        if (!arr || !arr->is_array_of_tables())
+            rd.fault(n, "\"control\" must be written as [[panel.control]] tables");
+        std::set<int> ids;
+        std::map<std::string, int> names;
+        for (auto &el : *arr) {
+            const toml::table &ct = *el.as_table();
+            Control c = read_control(rd, ct, bind);
+            rd.set_prefix("control " + std::to_string(c.id) + " (" + c.name + "): ");
+            if (!ids.insert(c.id).second)
+                rd.fault_line(c.line, "identifier " + std::to_string(c.id) + " is used twice");
+            if (!names.emplace(c.name, c.id).second)
+                rd.fault_line(c.line, "constant name " + c.name + " is also given to control " +
+                                          std::to_string(names[c.name]));
+            p.controls.push_back(std::move(c));
+        }
+    }
+    p.file = rd.path();
+    return p;
+}
+
+}  // namespace
+
+int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot open the panel file";
+        return UIEFileNotFound;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    std::string text = ss.str();
+
+    Reader rd(path);
+    try {
+        toml::table doc;
+        try {
+            doc = toml::parse(text, path);
+        } catch (const toml::parse_error &e) {
+            rd.fault_line(static_cast<int>(e.source().begin.line), std::string(e.description()));
+        }
+        for (auto &&[key, node] : doc) {
+            if (key.str() != "panel")
+                rd.fault(&node, "unknown key \"" + std::string(key.str()) + "\" (the file holds [[panel]] tables)");
+        }
+        const toml::array *panels = doc["panel"].as_array();
+        if (!panels || !panels->is_array_of_tables())
+            rd.fault(doc.get("panel"), "no [[panel]] tables in the file");
+        // Every panel is checked; callbacks are bound only on the one loaded.
+        std::set<int> resources;
+        const toml::table *found = nullptr;
+        for (auto &el : *panels) {
+            Panel p = read_panel(rd, *el.as_table(), false);
+            rd.set_prefix("");
+            if (!resources.insert(p.resource).second)
+                rd.fault(el.as_table(), "panel resource " + std::to_string(p.resource) + " is given twice");
+            if (p.resource == resource)
+                found = el.as_table();
+        }
+        if (!found)
+            rd.fault_line(0, "no panel with resource number " + std::to_string(resource), UIEResourceNotFound);
+        Panel p = read_panel(rd, *found, true);
+        out = std::move(p);
+        return 0;
+    } catch (const Fault &f) {
+        error = f.line;
+        return f.status;
+    }
+}
+
+}  // namespace uir::detail

@@ -1,0 +1,423 @@
+// Script mode: the operator's actions and checks read from a file, played on
+// the headless front end in virtual time. The whole script is parsed first.
+
+#include "uir_core.h"
+#include "uir_errout.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+namespace uir::script {
+namespace {
+
+std::function<void(const std::string &)> &output()
+{
+    static auto *out = new std::function<void(const std::string &)>;
+    return *out;
+}
+
+void say(const std::string &line)
+{
+    if (output()) {
+        output()(line);
+    } else {
+        std::fputs(line.c_str(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+}
+
+std::string lower(std::string s)
+{
+    for (auto &ch : s)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+std::string trim(const std::string &s)
+{
+    std::size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos)
+        return "";
+    std::size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+enum class Op { set, press, wait, expect, expect_dimmed, expect_timer, expect_log, expect_no_log, quit, custom };
+
+struct Command {
+    int line = 0;
+    Op op = Op::custom;
+    std::string verb;
+    std::vector<std::string> args;
+    std::string text;  // expect-log
+    double value = 0, tolerance = 0;
+    bool has_tolerance = false;
+    std::int64_t ns = 0;
+    bool flag = false;
+    const detail::Verb *custom = nullptr;
+};
+
+struct Builtin {
+    const char *name;
+    Op op;
+    int min_args, max_args;
+};
+const Builtin kBuiltins[] = {
+    {"set", Op::set, 2, 2},
+    {"press", Op::press, 1, 1},
+    {"wait", Op::wait, 1, 1},
+    {"expect", Op::expect, 2, 3},
+    {"expect-dimmed", Op::expect_dimmed, 2, 2},
+    {"expect-timer", Op::expect_timer, 2, 2},
+    {"expect-log", Op::expect_log, 1, INT32_MAX},
+    {"expect-no-log", Op::expect_no_log, 0, 0},
+    {"quit", Op::quit, 0, 0},
+};
+
+std::string plural_args(int n) { return std::to_string(n) + (n == 1 ? " argument" : " arguments"); }
+
+// Parses one line into cmd; "" or the reason it cannot be parsed.
+std::string parse_line(const std::string &raw, Command &cmd)
+{
+    std::istringstream in(raw);
+    std::string verb;
+    in >> verb;
+    std::vector<std::string> args;
+    std::string tok;
+    while (in >> tok) {
+        if (tok[0] == '#')
+            break;  // a comment to the end of the line
+        args.push_back(tok);
+    }
+    cmd.verb = verb;
+    const Builtin *b = nullptr;
+    for (auto &x : kBuiltins)
+        if (verb == x.name)
+            b = &x;
+    int min_args, max_args;
+    if (b) {
+        cmd.op = b->op;
+        min_args = b->min_args, max_args = b->max_args;
+    } else if ((cmd.custom = detail::find_verb(verb))) {
+        cmd.op = Op::custom;
+        min_args = cmd.custom->min_args, max_args = cmd.custom->max_args;
+    } else {
+        return "unknown verb \"" + verb + "\"";
+    }
+    if (cmd.op == Op::expect_log) {
+        // The rest of the line is the text, as it stands.
+        std::size_t at = raw.find(verb) + verb.size();
+        cmd.text = trim(raw.substr(at));
+        if (cmd.text.empty())
+            return "expect-log needs the text to look for";
+        return "";
+    }
+    int n = static_cast<int>(args.size());
+    if (n < min_args || n > max_args) {
+        std::string want = min_args == max_args ? plural_args(min_args)
+                                                : std::to_string(min_args) + " to " + plural_args(max_args);
+        return verb + " takes " + want + ", got " + std::to_string(n);
+    }
+    cmd.args = args;
+    auto number = [&](const std::string &t, double &v) -> std::string {
+        return parse_number(t, v) ? "" : "\"" + t + "\" is not a number";
+    };
+    switch (cmd.op) {
+    case Op::set:
+        return number(args[1], cmd.value);
+    case Op::expect: {
+        std::string e = number(args[1], cmd.value);
+        if (e.empty() && n == 3) {
+            cmd.has_tolerance = true;
+            e = number(args[2], cmd.tolerance);
+            if (e.empty() && !(cmd.tolerance >= 0))
+                e = "the tolerance must be a number of 0 or more";
+        }
+        return e;
+    }
+    case Op::wait:
+        if (!parse_duration(args[0], cmd.ns))
+            return "\"" + args[0] + "\" is not a duration (e.g. 250ms, 2s, 500us)";
+        return "";
+    case Op::expect_dimmed:
+        if (args[1] != "yes" && args[1] != "no")
+            return "expect-dimmed takes yes or no, got \"" + args[1] + "\"";
+        cmd.flag = args[1] == "yes";
+        return "";
+    case Op::expect_timer:
+        if (args[1] != "on" && args[1] != "off")
+            return "expect-timer takes on or off, got \"" + args[1] + "\"";
+        cmd.flag = args[1] == "on";
+        return "";
+    default:
+        return "";
+    }
+}
+
+std::string quote_lines(const std::vector<std::string> &lines)
+{
+    std::string s;
+    std::size_t shown = std::min<std::size_t>(lines.size(), 3);
+    for (std::size_t i = 0; i < shown; ++i)
+        s += (i ? ", \"" : "\"") + lines[lines.size() - shown + i] + "\"";
+    if (lines.size() > shown)
+        s = std::to_string(lines.size()) + " lines, the last " + s;
+    return s;
+}
+
+class Runner {
+public:
+    explicit Runner(std::string name) : name_(std::move(name)) {}
+
+    int run(const std::vector<Command> &cmds)
+    {
+        log_mark_ = error_log_count();
+        for (std::size_t i = 0; i < cmds.size(); ++i) {
+            const Command &c = cmds[i];
+            if (model::quit_requested()) {
+                fail(c, "expected the script to run to its end, got QuitUserInterface from the program");
+                break;
+            }
+            if (c.op == Op::quit)
+                break;
+            step(c);
+        }
+        say(std::to_string(passed_) + " passed, " + std::to_string(failed_) + " failed");
+        return failed_ ? 1 : 0;
+    }
+
+private:
+    void fail(const Command &c, const std::string &why)
+    {
+        ++failed_;
+        say(name_ + ":" + std::to_string(c.line) + ": " + why);
+    }
+    void pass() { ++passed_; }
+
+    // The control the script names, on the displayed panel; 0 after a failure.
+    int resolve(const Command &c, int &panel)
+    {
+        panel = model::displayed_panel();
+        if (!panel) {
+            fail(c, "expected a displayed panel, got none");
+            return 0;
+        }
+        int id = model::find_control(panel, c.args[0]);
+        if (!id)
+            fail(c, "expected a control named " + c.args[0] + ", got none on the panel");
+        return id;
+    }
+
+    void step(const Command &c)
+    {
+        int panel = 0, id = 0;
+        switch (c.op) {
+        case Op::set:
+        case Op::press: {
+            if (!(id = resolve(c, panel)))
+                return;
+            model::Action a = c.op == Op::set ? model::commit(panel, id, c.value) : model::press(panel, id);
+            if (a.ok)
+                pass();
+            else
+                fail(c, "expected " + c.verb + " " + c.args[0] + (c.op == Op::set ? " " + c.args[1] : "") +
+                            " to be accepted, got refused: " + a.why);
+            return;
+        }
+        case Op::wait:
+            model::advance(c.ns);
+            return;
+        case Op::expect: {
+            if (!(id = resolve(c, panel)))
+                return;
+            auto ctl = model::control(panel, id);
+            if (!ctl->has_value()) {
+                fail(c, "expected " + c.args[0] + " to show a value, got a " + kind_name(ctl->kind));
+                return;
+            }
+            std::string shown_text = display_text(*ctl);
+            double shown = ctl->value();
+            if (ctl->kind == Kind::numeric_double && std::isfinite(shown))
+                shown = std::strtod(shown_text.c_str(), nullptr);  // as shown, at its digits
+            bool ok;
+            if (std::isnan(c.value) || std::isnan(shown))
+                ok = std::isnan(c.value) && std::isnan(shown);
+            else
+                ok = std::fabs(shown - c.value) <= c.tolerance + 1e-9 * std::max(1.0, std::fabs(c.value));
+            if (ok) {
+                pass();
+            } else {
+                std::string want = c.args[1] + (c.has_tolerance ? " ± " + c.args[2] : "");
+                std::string got = shown_text;
+                if (ctl->kind == Kind::numeric_int && ctl->format != Format::decimal)
+                    got += " (" + std::to_string(ctl->ivalue) + ")";
+                fail(c, "expected " + c.args[0] + " = " + want + ", got " + got);
+            }
+            return;
+        }
+        case Op::expect_dimmed: {
+            if (!(id = resolve(c, panel)))
+                return;
+            bool dimmed = model::control(panel, id)->dimmed;
+            if (dimmed == c.flag)
+                pass();
+            else
+                fail(c, "expected " + c.args[0] + (c.flag ? " dimmed" : " not dimmed") + ", got " +
+                            (dimmed ? "dimmed" : "not dimmed"));
+            return;
+        }
+        case Op::expect_timer: {
+            if (!(id = resolve(c, panel)))
+                return;
+            auto ctl = model::control(panel, id);
+            if (ctl->kind != Kind::timer)
+                fail(c, "expected " + c.args[0] + " to be a timer, got a " + kind_name(ctl->kind));
+            else if (ctl->enabled == c.flag)
+                pass();
+            else
+                fail(c, "expected timer " + c.args[0] + (c.flag ? " on" : " off") + ", got " +
+                            (ctl->enabled ? "on" : "off"));
+            return;
+        }
+        case Op::expect_log:
+        case Op::expect_no_log: {
+            auto lines = error_log_since(log_mark_);
+            log_mark_ = error_log_count();
+            if (c.op == Op::expect_no_log) {
+                if (lines.empty())
+                    pass();
+                else
+                    fail(c, "expected no error output, got " + quote_lines(lines));
+                return;
+            }
+            for (auto &l : lines)
+                if (l.find(c.text) != std::string::npos) {
+                    pass();
+                    return;
+                }
+            fail(c, "expected an error output line containing \"" + c.text + "\", got " +
+                        (lines.empty() ? std::string("none") : quote_lines(lines)));
+            return;
+        }
+        case Op::custom: {
+            Result r;
+            try {
+                r = c.custom->fn(c.args);
+            } catch (const std::exception &e) {
+                r = {false, "expected " + c.verb + " to run, got an exception: " + e.what()};
+            }
+            if (r.pass)
+                pass();
+            else
+                fail(c, r.message.empty() ? "expected " + c.verb + " to pass, got a failure" : r.message);
+            // A verb may leave events or due ticks behind (it runs outside any callback).
+            model::pump();
+            return;
+        }
+        case Op::quit:
+            return;
+        }
+    }
+
+    std::string name_;
+    int passed_ = 0, failed_ = 0;
+    std::uint64_t log_mark_ = 0;
+};
+
+}  // namespace
+
+void set_output(std::function<void(const std::string &line)> out) { output() = std::move(out); }
+
+bool parse_number(const std::string &raw, double &value)
+{
+    std::string text = raw;
+    if (text.empty())
+        return false;
+    bool neg = false;
+    std::size_t i = 0;
+    if (text[0] == '+' || text[0] == '-') {
+        neg = text[0] == '-';
+        i = 1;
+    }
+    std::string body = lower(text.substr(i));
+    if (body == "nan") {
+        value = NotANumber();
+        return true;
+    }
+    if (body.size() > 2 && (body.compare(0, 2, "0x") == 0 || body.compare(0, 2, "0b") == 0)) {
+        int base = body[1] == 'x' ? 16 : 2;
+        unsigned long long v = 0;
+        const char *first = body.data() + 2, *last = body.data() + body.size();
+        auto [p, ec] = std::from_chars(first, last, v, base);
+        if (ec != std::errc() || p != last)
+            return false;
+        value = neg ? -static_cast<double>(v) : static_cast<double>(v);
+        return true;
+    }
+    if (body.empty() || !(std::isdigit(static_cast<unsigned char>(body[0])) || body[0] == '.'))
+        return false;
+    double v = 0;
+    const char *first = body.data(), *last = body.data() + body.size();
+    auto [p, ec] = std::from_chars(first, last, v, std::chars_format::general);
+    if (ec != std::errc() || p != last || !std::isfinite(v))
+        return false;
+    value = neg ? -v : v;
+    return true;
+}
+
+bool parse_duration(const std::string &text, std::int64_t &ns)
+{
+    static const std::pair<const char *, double> units[] = {{"us", 1e3}, {"ms", 1e6}, {"s", 1e9}};
+    for (auto &[u, scale] : units) {
+        std::size_t len = std::strlen(u);
+        if (text.size() > len && text.compare(text.size() - len, len, u) == 0) {
+            std::string num = text.substr(0, text.size() - len);
+            if (num.empty() || !(std::isdigit(static_cast<unsigned char>(num[0])) || num[0] == '.'))
+                return false;
+            double v;
+            auto [p, ec] = std::from_chars(num.data(), num.data() + num.size(), v, std::chars_format::fixed);
+            if (ec != std::errc() || p != num.data() + num.size() || !(v >= 0) || v * scale > 9e18)
+                return false;
+            ns = static_cast<std::int64_t>(std::llround(v * scale));
+            return true;
+        }
+    }
+    return false;
+}
+
+int run_text(const std::string &name, const std::string &text)
+{
+    std::vector<Command> cmds;
+    bool bad = false;
+    std::istringstream in(text);
+    std::string raw;
+    int lineno = 0;
+    while (std::getline(in, raw)) {
+        ++lineno;
+        if (!raw.empty() && raw.back() == '\r')
+            raw.pop_back();
+        std::string t = trim(raw);
+        if (t.empty() || t[0] == '#')
+            continue;
+        Command cmd;
+        cmd.line = lineno;
+        std::string why = parse_line(t, cmd);
+        if (!why.empty()) {
+            say(name + ":" + std::to_string(lineno) + ": " + why);
+            if (!bad)
+                detail::set_last_failure(name + ":" + std::to_string(lineno) + ": " + why);
+            bad = true;
+            continue;
+        }
+        cmds.push_back(std::move(cmd));
+    }
+    if (bad)
+        return 2;
+    return Runner(name).run(cmds);
+}
+
+}  // namespace uir::script

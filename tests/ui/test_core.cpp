@@ -1,0 +1,396 @@
+// The core on the headless front end: values, attributes, operator actions,
+// NewCtrl, timers in virtual time, events and the loop.
+#include "ui_test_support.h"
+
+#include <cmath>
+#include <cstring>
+#include <climits>
+
+using namespace uitest;
+
+namespace {
+
+class Core : public Runtime {
+protected:
+    void SetUp() override
+    {
+        Runtime::SetUp();
+        init();
+        h = show();
+    }
+    int h = 0;
+};
+
+TEST_F(Core, ValuesConvertToTheControlsType)
+{
+    int i = -7;
+    double d = -7;
+    EXPECT_EQ(SetCtrlVal(h, 2, 2.5), 0);  // rounds to nearest, half away from zero
+    EXPECT_EQ(GetCtrlVal(h, 2, &i), 0);
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(GetCtrlVal(h, 2, &d), 0);
+    EXPECT_EQ(d, 3.0);
+    SetCtrlVal(h, 2, -2.5);
+    GetCtrlVal(h, 2, &i);
+    EXPECT_EQ(i, -3);
+    SetCtrlVal(h, 2, NotANumber());
+    GetCtrlVal(h, 2, &i);
+    EXPECT_EQ(i, 0);
+    SetCtrlVal(h, 2, 1e300);
+    GetCtrlVal(h, 2, &i);
+    EXPECT_EQ(i, INT_MAX);
+
+    SetCtrlVal(h, 3, 7);  // int into a double control
+    GetCtrlVal(h, 3, &d);
+    EXPECT_EQ(d, 7.0);
+    SetCtrlVal(h, 3, 1.6);
+    GetCtrlVal(h, 3, &i);
+    EXPECT_EQ(i, 2);
+}
+
+TEST_F(Core, ProgramValuesIgnoreTheOperatorsRange)
+{
+    EXPECT_EQ(SetCtrlVal(h, 2, -1), 0);
+    int i = 0;
+    GetCtrlVal(h, 2, &i);
+    EXPECT_EQ(i, -1);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 2)), "-0x01");
+    SetCtrlVal(h, 3, 99.0);
+    EXPECT_EQ(uir::model::control(h, 3)->dvalue, 99.0);
+}
+
+TEST_F(Core, ToggleHoldsZeroOrOne)
+{
+    int v = -1;
+    SetCtrlVal(h, 5, 42);
+    GetCtrlVal(h, 5, &v);
+    EXPECT_EQ(v, 1);
+    SetCtrlVal(h, 5, -0.2);
+    GetCtrlVal(h, 5, &v);
+    EXPECT_EQ(v, 1);
+    SetCtrlVal(h, 5, 0);
+    GetCtrlVal(h, 5, &v);
+    EXPECT_EQ(v, 0);
+    SetCtrlVal(h, 5, NotANumber());
+    GetCtrlVal(h, 5, &v);
+    EXPECT_EQ(v, 0);
+}
+
+TEST_F(Core, NaNIsKeptBitForBitAndShownAsNaN)
+{
+    double d = 0;
+    ASSERT_EQ(GetCtrlVal(h, 3, &d), 0);  // the file gave nan
+    EXPECT_TRUE(std::isnan(d));
+    SetCtrlVal(h, 3, NotANumber());
+    GetCtrlVal(h, 3, &d);
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    EXPECT_EQ(bits, 0x7FF8000000000000ULL);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 3)), "NaN");
+}
+
+TEST_F(Core, InvalidHandlesControlsAndKinds)
+{
+    int i;
+    double d;
+    EXPECT_EQ(SetCtrlVal(h + 5, 2, 1), UIEHandleInvalid);
+    EXPECT_EQ(SetCtrlVal(h, 99, 1), UIEInvalidControlId);
+    EXPECT_EQ(GetCtrlVal(h, 99, &i), UIEInvalidControlId);
+    EXPECT_EQ(SetCtrlVal(h, 6, 1), UIECtrlTypeInvalid);  // a button has no value
+    EXPECT_EQ(GetCtrlVal(h, 7, &d), UIECtrlTypeInvalid);
+    EXPECT_EQ(GetCtrlVal(h, 2, static_cast<int *>(nullptr)), UIEValueInvalid);
+    EXPECT_EQ(DisplayPanel(0), UIEHandleInvalid);
+    EXPECT_EQ(DiscardPanel(-6), UIEHandleInvalid);
+    EXPECT_EQ(NewCtrl(h + 1, CTRL_NUMERIC, "x", 0, 0), UIEHandleInvalid);
+    EXPECT_EQ(NewCtrl(h, 7, "x", 0, 0), UIEValueInvalid);
+}
+
+struct AttrCase {
+    int control, attribute, value, status;
+};
+
+void PrintTo(const AttrCase &c, std::ostream *os)
+{
+    *os << "control " << c.control << " attribute " << c.attribute << " value " << c.value;
+}
+
+class Attributes : public Core, public ::testing::WithParamInterface<AttrCase> {};
+
+TEST_P(Attributes, SetAndReadBack)
+{
+    const AttrCase &c = GetParam();
+    EXPECT_EQ(SetCtrlAttribute(h, c.control, c.attribute, c.value), c.status);
+    if (c.status == 0) {
+        int v = -1;
+        EXPECT_EQ(GetCtrlAttribute(h, c.control, c.attribute, &v), 0);
+        EXPECT_EQ(v, c.value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Attributes,
+    ::testing::Values(AttrCase{2, ATTR_DIMMED, 1, 0}, AttrCase{10, ATTR_DIMMED, 0, 0}, AttrCase{2, ATTR_DIMMED, 2, UIEValueInvalid},
+                      AttrCase{9, ATTR_DIMMED, 1, 0}, AttrCase{7, ATTR_ENABLED, 0, 0}, AttrCase{8, ATTR_ENABLED, 1, 0},
+                      AttrCase{7, ATTR_ENABLED, 5, UIEValueInvalid}, AttrCase{2, ATTR_ENABLED, 1, UIEAttributeInvalid},
+                      AttrCase{2, ATTR_CTRL_MODE, VAL_INDICATOR, 0}, AttrCase{4, ATTR_CTRL_MODE, VAL_HOT, 0},
+                      AttrCase{2, ATTR_CTRL_MODE, 3, UIEValueInvalid}, AttrCase{7, ATTR_CTRL_MODE, 0, UIEAttributeInvalid},
+                      AttrCase{3, ATTR_PRECISION, 6, 0}, AttrCase{3, ATTR_PRECISION, 0, 0}, AttrCase{3, ATTR_PRECISION, 15, 0},
+                      AttrCase{3, ATTR_PRECISION, 16, UIEValueInvalid}, AttrCase{3, ATTR_PRECISION, -1, UIEValueInvalid},
+                      AttrCase{2, ATTR_PRECISION, 2, UIEAttributeInvalid}, AttrCase{2, 12345, 0, UIEAttributeInvalid},
+                      AttrCase{99, ATTR_DIMMED, 1, UIEInvalidControlId}));
+
+TEST_F(Core, PrecisionChangesWhatIsShown)
+{
+    SetCtrlVal(h, 3, 1.23456789);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 3)), "1.235");
+    SetCtrlAttribute(h, 3, ATTR_PRECISION, 6);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 3)), "1.234568");
+}
+
+TEST_F(Core, DisplayFormats)
+{
+    SetCtrlVal(h, 2, 31);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 2)), "0x1F");
+    SetCtrlVal(h, 2, 0x1ABC);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 2)), "0x1ABC");  // wider than its digits: all shown
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 4)), "00000101");
+    SetCtrlVal(h, 4, 255);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 4)), "11111111");
+    SetCtrlVal(h, 4, INT_MIN);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, 4)).size(), 33u);  // sign and 32 bits, no overflow
+}
+
+TEST_F(Core, OperatorCommitIsClampedAndCallsBack)
+{
+    auto a = uir::model::commit(h, 2, 300);
+    ASSERT_TRUE(a.ok) << a.why;
+    EXPECT_EQ(uir::model::control(h, 2)->ivalue, 255);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].control, 2);
+    EXPECT_EQ(calls()[0].event, EVENT_COMMIT);
+    uir::model::commit(h, 3, -20.5);
+    EXPECT_EQ(uir::model::control(h, 3)->dvalue, -10.0);
+}
+
+TEST_F(Core, OperatorIsRefusedOnDimmedIndicatorsAndNaN)
+{
+    SetCtrlAttribute(h, 2, ATTR_DIMMED, 1);
+    EXPECT_FALSE(uir::model::commit(h, 2, 1).ok);
+    EXPECT_FALSE(uir::model::commit(h, 4, 1).ok);  // indicator
+    EXPECT_FALSE(uir::model::commit(h, 3, NotANumber()).ok);
+    EXPECT_FALSE(uir::model::commit(h, 6, 1).ok);  // a button takes no value
+    EXPECT_FALSE(uir::model::press(h, 10).ok);    // dimmed in the file
+    EXPECT_FALSE(uir::model::press(h, 2).ok);     // numerics cannot be pressed
+    SetCtrlAttribute(h, 5, ATTR_CTRL_MODE, VAL_INDICATOR);
+    EXPECT_FALSE(uir::model::press(h, 5).ok);
+    EXPECT_TRUE(calls().empty());
+    EXPECT_EQ(uir::model::control(h, 2)->ivalue, 0);
+
+    SetCtrlAttribute(h, 2, ATTR_DIMMED, 0);
+    EXPECT_TRUE(uir::model::commit(h, 2, 1).ok);
+    SetCtrlAttribute(h, 4, ATTR_CTRL_MODE, VAL_HOT);
+    EXPECT_TRUE(uir::model::commit(h, 4, 1).ok);
+}
+
+TEST_F(Core, PressFlipsToggleThenCommits)
+{
+    int seen = -1;
+    on_call() = [&](const Call &c) {
+        if (c.control == 5)
+            GetCtrlVal(c.panel, 5, &seen);
+    };
+    ASSERT_TRUE(uir::model::press(h, 5).ok);
+    EXPECT_EQ(seen, 1);
+    uir::model::press(h, 5);
+    EXPECT_EQ(seen, 0);
+    ASSERT_TRUE(uir::model::press(h, 6).ok);
+    EXPECT_EQ(calls().size(), 3u);
+    EXPECT_EQ(calls().back().event, EVENT_COMMIT);
+}
+
+TEST_F(Core, NewCtrlMakesANumericAboveAllIds)
+{
+    int a = NewCtrl(h, CTRL_NUMERIC, "AI0", 520, 300);
+    int b = NewCtrl(h, CTRL_NUMERIC, "AI1", 460, 300);
+    EXPECT_EQ(a, 11);
+    EXPECT_EQ(b, 12);
+    auto c = uir::model::control(h, a);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->kind, uir::Kind::numeric_double);
+    EXPECT_EQ(c->label, "AI0");
+    EXPECT_EQ(c->top, 520);
+    EXPECT_EQ(c->left, 300);
+    EXPECT_TRUE(c->created);
+    EXPECT_EQ(SetCtrlAttribute(h, a, ATTR_CTRL_MODE, VAL_INDICATOR), 0);
+    EXPECT_EQ(SetCtrlAttribute(h, a, ATTR_PRECISION, 6), 0);
+    SetCtrlVal(h, a, 1.5);
+    EXPECT_EQ(uir::display_text(*uir::model::control(h, a)), "1.500000");
+    EXPECT_EQ(uir::model::find_control(h, "AI1"), b);
+    EXPECT_EQ(uir::model::find_control(h, "NUM_INT"), 2);
+    EXPECT_EQ(uir::model::find_control(h, "7"), 7);
+    EXPECT_EQ(uir::model::find_control(h, "Mask"), 0);  // labels name only NewCtrl controls
+    EXPECT_EQ(uir::model::find_control(h, "77"), 0);
+}
+
+// ---- timers -------------------------------------------------------------------
+
+constexpr std::int64_t ms = 1000000;
+
+TEST_F(Core, TimerTicksAtItsIntervalInVirtualTime)
+{
+    std::int64_t t0 = uir::now_ns();
+    uir::model::advance(350 * ms);
+    auto ticks = calls_of("timer_a");
+    ASSERT_EQ(ticks.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ticks[i].at_ns - t0, (i + 1) * 100 * ms);
+        EXPECT_EQ(ticks[i].event, EVENT_TIMER_TICK);
+        EXPECT_EQ(ticks[i].control, 7);
+    }
+    EXPECT_EQ(uir::now_ns() - t0, 350 * ms);
+    EXPECT_TRUE(calls_of("timer_b").empty());  // disabled in the file
+}
+
+TEST_F(Core, EnablingRestartsTheIntervalFromNow)
+{
+    uir::model::advance(30 * ms);
+    SetCtrlAttribute(h, 7, ATTR_ENABLED, 0);
+    uir::model::advance(500 * ms);
+    EXPECT_TRUE(calls_of("timer_a").empty());
+    std::int64_t on = uir::now_ns();
+    SetCtrlAttribute(h, 7, ATTR_ENABLED, 1);
+    uir::model::advance(150 * ms);
+    auto ticks = calls_of("timer_a");
+    ASSERT_EQ(ticks.size(), 1u);
+    EXPECT_EQ(ticks[0].at_ns - on, 100 * ms);
+}
+
+TEST_F(Core, TwoTimersTickInTimeOrder)
+{
+    SetCtrlAttribute(h, 8, ATTR_ENABLED, 1);
+    uir::model::advance(500 * ms);
+    std::vector<std::string> order;
+    std::int64_t last = 0;
+    for (auto &c : calls()) {
+        order.push_back(c.who);
+        EXPECT_GE(c.at_ns, last);
+        last = c.at_ns;
+    }
+    // A ticks at 100..500, B at 250 and 500; at 500 both, A first (panel order).
+    EXPECT_EQ(order, (std::vector<std::string>{"timer_a", "timer_a", "timer_b", "timer_a", "timer_a", "timer_a",
+                                               "timer_b"}));
+}
+
+TEST_F(Core, LongCallbackCoalescesMissedTicks)
+{
+    bool slow = true;
+    on_call() = [&](const Call &c) {
+        if (c.who == "timer_a" && slow) {
+            slow = false;
+            uir::sleep_ns(350 * ms);  // the tick's work takes 3.5 intervals
+        }
+    };
+    std::int64_t t0 = uir::now_ns();
+    uir::model::advance(700 * ms);
+    auto ticks = calls_of("timer_a");
+    std::vector<std::int64_t> at;
+    for (auto &t : ticks)
+        at.push_back((t.at_ns - t0) / ms);
+    // Tick at 100 runs until 450: one tick for the missed 200/300/400, then the grid again.
+    EXPECT_EQ(at, (std::vector<std::int64_t>{100, 450, 500, 600, 700}));
+}
+
+TEST_F(Core, TicksDueDuringACallbackFireAfterItReturns)
+{
+    std::vector<std::string> seq;
+    on_call() = [&](const Call &c) {
+        seq.push_back(c.who + ":" + std::to_string(c.event));
+        if (c.who == "rec_cb")
+            uir::sleep_ns(250 * ms);  // ticks fall due while the callback runs
+    };
+    uir::model::press(h, 6);
+    EXPECT_EQ(seq, (std::vector<std::string>{"rec_cb:1", "timer_a:15"}));
+}
+
+TEST_F(Core, DiscardSendsDiscardToEachTimerCallback)
+{
+    int seen_value = -1;
+    on_call() = [&](const Call &c) {
+        if (c.event == EVENT_DISCARD)
+            GetCtrlAttribute(c.panel, c.control, ATTR_ENABLED, &seen_value);  // its panel is still there
+    };
+    ASSERT_EQ(DiscardPanel(h), 0);
+    auto a = calls_of("timer_a"), b = calls_of("timer_b");
+    ASSERT_EQ(a.size(), 1u);
+    ASSERT_EQ(b.size(), 1u);
+    EXPECT_EQ(a[0].event, EVENT_DISCARD);
+    EXPECT_EQ(b[0].event, EVENT_DISCARD);
+    EXPECT_EQ(seen_value, 0);  // timer_b's own attribute, read during its discard event
+    EXPECT_FALSE(uir::model::panel(h));
+    EXPECT_EQ(DiscardPanel(h), UIEHandleInvalid);
+    uir::model::advance(1000 * ms);
+    EXPECT_EQ(calls().size(), 2u);  // no ticks after discard
+}
+
+// ---- the loop -----------------------------------------------------------------
+
+TEST_F(Core, QuitInsideACallbackEndsTheLoopAfterIt)
+{
+    on_call() = [&](const Call &c) {
+        if (c.who == "rec_cb") {
+            QuitUserInterface(7);
+            uir::sleep_ns(500 * ms);  // ticks fall due, but the loop ends first
+        }
+    };
+    uir::model::press(h, 6);
+    EXPECT_TRUE(uir::model::quit_requested());
+    EXPECT_TRUE(calls_of("timer_a").empty());
+}
+
+int quit_42(int, int event, void *, int, int)
+{
+    record("quit_42", 0, 0, event);
+    if (event == EVENT_CLOSE)
+        QuitUserInterface(42);
+    return 0;
+}
+
+TEST_F(Runtime, RunUserInterfaceReturnsTheQuitCode)
+{
+    uir::RegisterCallback("panel_cb", quit_42);
+    init();
+    int h = show();
+    SetCtrlAttribute(h, 7, ATTR_ENABLED, 0);
+    // Headless without a script: the loop runs what is pending, then the
+    // operator closes the window and the panel callback quits.
+    EXPECT_EQ(RunUserInterface(), 42);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].event, EVENT_CLOSE);
+    EXPECT_EQ(uir::exit_status(), 0);
+}
+
+TEST_F(Core, OperationsBeforeInitFail)
+{
+    uir::model::reset();
+    EXPECT_EQ(LoadPanel(0, "x.uir", 1), UIENotInitialized);
+    EXPECT_EQ(RunUserInterface(), UIENotInitialized);
+    EXPECT_EQ(SetCtrlVal(1, 2, 3), UIENotInitialized);
+}
+
+TEST_F(Core, ConfigureAfterInitIsIgnored)
+{
+    uir::Options o;
+    o.title_suffix = "late";
+    uir::configure(o);
+    EXPECT_EQ(uir::options().title_suffix, "");
+}
+
+TEST_F(Core, ErrorOutputLinesAreLogged)
+{
+    ErrorPrintf("Error = %i, %s\n", -200, "\xd1\xe1\xee\xe9");
+    auto lines = uir::model::log_lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Error = -200, Сбой");
+}
+
+}  // namespace
