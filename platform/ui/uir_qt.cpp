@@ -1,0 +1,471 @@
+// The Qt Widgets view of the run-time's panels: renders the core's controls,
+// hands the operator's actions to the core, and drives the core's timers on
+// real time. All state stays in the core; this is only a view.
+
+#include "uir_qt.h"
+
+#include "uir_core.h"
+#include "uir_errout.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+namespace uir::qt {
+namespace {
+
+// QApplication keeps references to argc and argv: they live here.
+struct AppArgs {
+    int argc = 0;
+    std::vector<std::string> store;
+    std::vector<char *> argv;
+};
+
+AppArgs &app_args()
+{
+    static AppArgs *a = new AppArgs;
+    return *a;
+}
+
+QApplication *owned_app = nullptr;  // the QApplication this view made, if any
+
+bool has_platform_arg(const std::vector<std::string> &args)
+{
+    for (auto &a : args)
+        if (a == "-platform" || a.rfind("-platform=", 0) == 0)
+            return true;
+    return false;
+}
+
+bool env_set(const char *name)
+{
+    const char *v = std::getenv(name);
+    return v && *v;
+}
+
+void make_app(const std::string &program, std::vector<std::string> args)
+{
+    if (QApplication::instance())
+        return;
+    AppArgs &a = app_args();
+    a.store.clear();
+    a.store.push_back(program.empty() ? "korvane" : program);
+    for (auto &s : args)
+        a.store.push_back(s);
+    a.argv.clear();
+    for (auto &s : a.store)
+        a.argv.push_back(s.data());
+    a.argv.push_back(nullptr);
+    a.argc = static_cast<int>(a.store.size());
+    owned_app = new QApplication(a.argc, a.argv.data());
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void drop_app()
+{
+    delete owned_app;
+    owned_app = nullptr;
+}
+
+QString qs(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+constexpr int kLabelHeight = 16;
+constexpr int kLogHeight = 120;
+
+// One panel's window: the panel area with its controls, the log pane below.
+class PanelWindow : public QWidget {
+public:
+    explicit PanelWindow(int panel) : panel_(panel)
+    {
+        auto p = model::panel(panel);
+        setObjectName(p && !p->name.empty() ? qs(p->name) : QStringLiteral("panel"));
+        auto *layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        area_ = new QWidget(this);
+        area_->setObjectName("panel_area");
+        area_->setFixedSize(p ? p->width : 400, p ? p->height : 300);
+        layout->addWidget(area_);
+        log_ = new QPlainTextEdit(this);
+        log_->setObjectName("log");
+        log_->setReadOnly(true);
+        log_->setFixedHeight(kLogHeight);
+        log_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        log_->setMaximumBlockCount(5000);
+        layout->addWidget(log_);
+        for (auto &line : error_log())
+            log_->appendPlainText(qs(line));
+        setStyleSheet("QLineEdit:read-only { background: #e6eaee; color: #102030; }"
+                      "QGroupBox { font-weight: bold; border: 1px solid #9aa4ae; border-radius: 4px; margin-top: 8px; }"
+                      "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 4px; }");
+
+        QPointer<PanelWindow> self(this);
+        sink_ = add_error_sink([self](const std::string &line) {
+            if (self)
+                self->append_log(line);
+        });
+        listener_ = model::add_listener([self] {
+            if (self)
+                self->schedule_refresh();
+        });
+        refresh();
+        std::string title = p ? p->title : "";
+        if (!options().title_suffix.empty())
+            title += (title.empty() ? "" : " \u2014 ") + options().title_suffix;
+        setWindowTitle(qs(title));
+    }
+
+    ~PanelWindow() override
+    {
+        remove_error_sink(sink_);
+        model::remove_listener(listener_);
+    }
+
+    void refresh()
+    {
+        pending_ = false;
+        auto p = model::panel(panel_);
+        if (!p)
+            return;
+        for (auto &c : p->controls) {
+            if (!items_.count(c.id))
+                create(c);
+            update(c);
+        }
+    }
+
+protected:
+    void closeEvent(QCloseEvent *e) override
+    {
+        // The window stays until the program discards its panel: closing is a request.
+        e->ignore();
+        model::close(panel_);
+    }
+
+private:
+    struct Item {
+        QWidget *w = nullptr;
+        QLabel *label = nullptr;
+    };
+
+    void schedule_refresh()
+    {
+        if (pending_)
+            return;
+        pending_ = true;
+        QTimer::singleShot(0, this, [this] { refresh(); });
+    }
+
+    void append_log(const std::string &line)
+    {
+        log_->appendPlainText(qs(line));
+        log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
+    }
+
+    void create(const Control &c)
+    {
+        Item it;
+        const int id = c.id;
+        QString name = qs(c.name.empty() ? c.label : c.name);
+        QRect rect(c.left, c.top, std::max(c.width, 1), std::max(c.height, 1));
+        switch (c.kind) {
+        case Kind::numeric_int:
+        case Kind::numeric_double: {
+            auto *e = new QLineEdit(area_);
+            e->setGeometry(rect);
+            e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            e->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+            connect(e, &QLineEdit::editingFinished, this, [this, id, e] { edited(id, e); });
+            it.w = e;
+            if (!c.label.empty()) {
+                it.label = new QLabel(qs(c.label), area_);
+                it.label->setObjectName(name + "_label");
+                int w = std::max(c.width, it.label->sizeHint().width());
+                it.label->setGeometry(c.left, c.top - kLabelHeight - 2, w, kLabelHeight);
+            }
+            break;
+        }
+        case Kind::toggle: {
+            auto *b = new QCheckBox(qs(c.label), area_);
+            b->setGeometry(rect);
+            connect(b, &QCheckBox::clicked, this, [this, id] { pressed(id); });
+            it.w = b;
+            break;
+        }
+        case Kind::button: {
+            auto *b = new QPushButton(qs(c.label), area_);
+            b->setGeometry(rect);
+            b->setAutoDefault(false);
+            connect(b, &QPushButton::clicked, this, [this, id] { pressed(id); });
+            it.w = b;
+            break;
+        }
+        case Kind::decoration: {
+            auto *g = new QGroupBox(qs(c.title), area_);
+            g->setGeometry(rect);
+            g->lower();  // frames sit behind the controls they group
+            it.w = g;
+            break;
+        }
+        case Kind::timer:
+            break;  // timers have no face
+        }
+        if (it.w) {
+            it.w->setObjectName(name);
+            it.w->show();
+        }
+        if (it.label)
+            it.label->show();
+        items_[id] = it;
+    }
+
+    void update(const Control &c)
+    {
+        Item &it = items_[c.id];
+        if (!it.w)
+            return;
+        it.w->setEnabled(!c.dimmed);
+        if (it.label)
+            it.label->setEnabled(!c.dimmed);
+        if (auto *e = dynamic_cast<QLineEdit *>(it.w)) {
+            e->setReadOnly(c.indicator);
+            // What the operator is typing is left alone until committed.
+            if (!(e->hasFocus() && e->isModified())) {
+                QString text = qs(display_text(c));
+                if (e->text() != text)
+                    e->setText(text);
+                e->setModified(false);
+            }
+        } else if (auto *b = dynamic_cast<QCheckBox *>(it.w)) {
+            QSignalBlocker block(b);
+            b->setChecked(c.ivalue != 0);
+            b->setAttribute(Qt::WA_TransparentForMouseEvents, c.indicator);
+        } else if (auto *pb = dynamic_cast<QPushButton *>(it.w)) {
+            pb->setAttribute(Qt::WA_TransparentForMouseEvents, c.indicator);
+        }
+    }
+
+    void edited(int id, QLineEdit *e)
+    {
+        if (!e->isModified())
+            return;
+        e->setModified(false);
+        auto c = model::control(panel_, id);
+        if (!c)
+            return;
+        double v;
+        if (parse_operator_text(*c, e->text().toStdString(), v))
+            model::commit(panel_, id, v);  // refused entries fall back to the value shown
+        if (auto now = model::control(panel_, id)) {
+            e->setText(qs(display_text(*now)));
+            e->setModified(false);
+        }
+    }
+
+    void pressed(int id)
+    {
+        model::press(panel_, id);
+        if (auto c = model::control(panel_, id))
+            update(*c);
+    }
+
+    int panel_;
+    QWidget *area_ = nullptr;
+    QPlainTextEdit *log_ = nullptr;
+    std::map<int, Item> items_;
+    int sink_ = 0;
+    int listener_ = 0;
+    bool pending_ = false;
+};
+
+std::map<int, PanelWindow *> &windows()
+{
+    static auto *w = new std::map<int, PanelWindow *>;
+    return *w;
+}
+
+class QtFrontEnd : public FrontEnd {
+public:
+    ~QtFrontEnd() override
+    {
+        for (auto &kv : windows())
+            delete kv.second;
+        windows().clear();
+    }
+
+    bool start(char *argv[], std::string &why) override
+    {
+        std::string program = argv && argv[0] ? argv[0] : "korvane";
+        std::vector<std::string> args = options().toolkit_args;
+        why = no_display_reason(program, args);
+        if (!why.empty())
+            return false;
+        program_ = program;
+        make_app(program_, args);
+        return true;
+    }
+
+    void run() override
+    {
+        if (!QApplication::instance())
+            make_app(program_, options().toolkit_args);
+        QEventLoop loop;
+        QTimer tick;
+        tick.setSingleShot(true);
+        loop_ = &loop;
+        tick_ = &tick;
+        QObject::connect(&tick, &QTimer::timeout, [this] {
+            model::pump();
+            schedule();
+        });
+        int listener = model::add_listener([this] { schedule(); });
+        schedule();
+        if (!model::quit_requested())
+            loop.exec();
+        model::remove_listener(listener);
+        loop_ = nullptr;
+        tick_ = nullptr;
+    }
+
+    void displayed(int panel) override
+    {
+        if (!QApplication::instance())
+            make_app(program_, options().toolkit_args);
+        PanelWindow *&w = windows()[panel];
+        if (!w)
+            w = new PanelWindow(panel);
+        w->show();
+        w->raise();
+    }
+
+    void discarded(int panel) override
+    {
+        auto it = windows().find(panel);
+        if (it == windows().end())
+            return;
+        delete it->second;
+        windows().erase(it);
+        if (windows().empty() && !loop_)
+            drop_app();  // the program is done with its windows
+    }
+
+private:
+    // Wakes the loop when the next timer tick is due, or ends it after a quit.
+    void schedule()
+    {
+        if (!loop_)
+            return;
+        if (model::quit_requested()) {
+            loop_->quit();
+            return;
+        }
+        if (model::in_callback())
+            return;
+        std::int64_t due = model::next_due_ns();
+        if (due == INT64_MAX) {
+            tick_->stop();
+            return;
+        }
+        std::int64_t wait_ns = due - now_ns();
+        int ms = wait_ns <= 0 ? 0 : static_cast<int>(std::min<std::int64_t>((wait_ns + 999999) / 1000000, INT_MAX));
+        tick_->start(ms);
+    }
+
+    std::string program_;
+    QEventLoop *loop_ = nullptr;
+    QTimer *tick_ = nullptr;
+};
+
+bool installed = false;
+
+}  // namespace
+
+std::string no_display_reason(const std::string &program, const std::vector<std::string> &args)
+{
+    if (has_platform_arg(args) || env_set("QT_QPA_PLATFORM") || env_set("DISPLAY") || env_set("WAYLAND_DISPLAY"))
+        return "";
+    std::string name = program;
+    if (auto slash = name.rfind('/'); slash != std::string::npos)
+        name = name.substr(slash + 1);
+    if (name.empty())
+        name = "korvane";
+    return name + ": no display found (DISPLAY is not set); run with -platform offscreen or -platform vnc, "
+                  "or use --script FILE";
+}
+
+QWidget *window(int panel)
+{
+    auto it = windows().find(panel);
+    return it == windows().end() ? nullptr : it->second;
+}
+
+bool render_png(int panel, const std::string &file, std::string &why)
+{
+    bool made = false;
+    if (!QApplication::instance()) {
+        std::vector<std::string> args = options().toolkit_args;
+        if (!no_display_reason("korvane", args).empty()) {
+            args.push_back("-platform");
+            args.push_back("offscreen");
+        }
+        make_app("korvane", args);
+        made = true;
+    }
+    bool ok;
+    {
+        PanelWindow w(panel);
+        w.setAttribute(Qt::WA_DontShowOnScreen);
+        w.show();
+        w.refresh();
+        QPixmap pm = w.grab();
+        ok = !pm.isNull() && pm.save(qs(file), "PNG");
+        if (!ok)
+            why = "cannot write the PNG file";
+    }
+    if (made)
+        drop_app();
+    return ok;
+}
+
+void install()
+{
+    if (installed)
+        return;
+    installed = true;
+    set_window_front_end([] { return std::make_unique<QtFrontEnd>(); });
+    set_screenshot_renderer(render_png);
+}
+
+}  // namespace uir::qt
+
+// The linker keeps this file (and so the registration below) because uir_qt's
+// users are linked with --undefined=uir_qt_linked.
+extern "C" {
+extern int uir_qt_linked;
+int uir_qt_linked = 1;
+}
+
+namespace {
+struct Registrar {
+    Registrar() { uir::qt::install(); }
+} registrar;
+}  // namespace

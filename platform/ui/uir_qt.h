@@ -1,0 +1,27 @@
+// The Qt Widgets window of the panel run-time. Linking uir_qt plugs it into the
+// core: InitCVIRTE then starts Qt unless a script or a screenshot is asked for.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace uir::qt {
+
+// Registers the Qt front end and the screenshot renderer with the core. Done
+// by itself when the library is linked; calling it again does no harm.
+void install();
+
+// The window showing a displayed panel (nullptr if none): for tests.
+QWidget *window(int panel);
+
+// Builds a window over the panel's current state and saves it as PNG. Starts
+// Qt (offscreen when there is no display) if it is not running.
+bool render_png(int panel, const std::string &file, std::string &why);
+
+// The line InitCVIRTE writes when no display can be reached ("" when one can):
+// DISPLAY / WAYLAND_DISPLAY, -platform in args, or QT_QPA_PLATFORM.
+std::string no_display_reason(const std::string &program, const std::vector<std::string> &args);
+
+}  // namespace uir::qt

@@ -1,0 +1,210 @@
+// The Qt view on the offscreen platform: the real widgets reach the core's
+// callbacks and values, and the core's changes reach the widgets.
+#include "ui_test_support.h"
+#include "uir_qt.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+
+using namespace uitest;
+
+namespace {
+
+class QtView : public Runtime {
+protected:
+    void SetUp() override
+    {
+        Runtime::SetUp();
+        uir::Options o;
+        o.title_suffix = "simulated bench";
+        o.banner = {"korvane 0.1 on the simulated bench"};
+        init(o);
+        h = show();
+        win = uir::qt::window(h);
+        ASSERT_NE(win, nullptr);
+        QApplication::processEvents();
+    }
+    template <class W>
+    W *find(const char *name)
+    {
+        W *w = win->findChild<W *>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    int h = 0;
+    QWidget *win = nullptr;
+};
+
+TEST_F(QtView, ClickingAButtonCommitsThroughTheCore)
+{
+    auto *b = find<QPushButton>("BTN");
+    ASSERT_TRUE(b);
+    QTest::mouseClick(b, Qt::LeftButton);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].control, 6);
+    EXPECT_EQ(calls()[0].event, EVENT_COMMIT);
+}
+
+TEST_F(QtView, TypingIntoANumericCommitsItsValue)
+{
+    auto *e = find<QLineEdit>("NUM_INT");
+    ASSERT_TRUE(e);
+    int seen = -1;
+    on_call() = [&](const Call &c) { GetCtrlVal(c.panel, c.control, &seen); };
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, "1F");  // a hex control takes bare hex digits
+    QTest::keyClick(e, Qt::Key_Return);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].control, 2);
+    EXPECT_EQ(seen, 31);
+    EXPECT_EQ(e->text(), "0x1F");
+
+    e->selectAll();
+    QTest::keyClicks(e, "999");  // held to the range 0..255
+    QTest::keyClick(e, Qt::Key_Return);
+    EXPECT_EQ(seen, 255);
+    EXPECT_EQ(e->text(), "0xFF");
+
+    auto *d = find<QLineEdit>("NUM_DBL");
+    d->setFocus();
+    d->selectAll();
+    QTest::keyClicks(d, "2.5");
+    QTest::keyClick(d, Qt::Key_Return);
+    EXPECT_EQ(uir::model::control(h, 3)->dvalue, 2.5);
+    EXPECT_EQ(d->text(), "2.500");
+}
+
+TEST_F(QtView, RejectedEntryFallsBackToTheShownValue)
+{
+    auto *e = find<QLineEdit>("NUM_INT");
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, "zz");
+    QTest::keyClick(e, Qt::Key_Return);
+    EXPECT_TRUE(calls().empty());
+    EXPECT_EQ(e->text(), "0x00");
+}
+
+TEST_F(QtView, ClickingAToggleFlipsItInTheCore)
+{
+    auto *t = find<QCheckBox>("TOG");
+    ASSERT_TRUE(t);
+    QTest::mouseClick(t, Qt::LeftButton, {}, QPoint(8, t->height() / 2));
+    EXPECT_EQ(uir::model::control(h, 5)->ivalue, 1);
+    EXPECT_TRUE(t->isChecked());
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].control, 5);
+}
+
+TEST_F(QtView, WidgetsFollowTheModel)
+{
+    auto *ind = find<QLineEdit>("IND");
+    auto *dbl = find<QLineEdit>("NUM_DBL");
+    auto *dim = find<QPushButton>("DIM_BTN");
+    ASSERT_TRUE(ind && dbl && dim);
+    EXPECT_TRUE(ind->isReadOnly());
+    EXPECT_EQ(ind->text(), "00000101");
+    EXPECT_EQ(dbl->text(), "NaN");
+    EXPECT_FALSE(dim->isEnabled());
+    EXPECT_EQ(find<QGroupBox>("FRAME")->title(), "Frame");
+    EXPECT_EQ(find<QLabel>("NUM_DBL_label")->text(), "Volts (V)");
+
+    SetCtrlVal(h, 4, 0xA5);
+    SetCtrlAttribute(h, 10, ATTR_DIMMED, 0);
+    SetCtrlAttribute(h, 3, ATTR_CTRL_MODE, VAL_INDICATOR);
+    int ai = NewCtrl(h, CTRL_NUMERIC, "AI3", 200, 300);
+    SetCtrlVal(h, ai, NotANumber());
+    QApplication::processEvents();
+    EXPECT_EQ(ind->text(), "10100101");
+    EXPECT_TRUE(dim->isEnabled());
+    EXPECT_TRUE(dbl->isReadOnly());
+    auto *made = find<QLineEdit>("AI3");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->text(), "NaN");
+    EXPECT_EQ(made->geometry().topLeft(), QPoint(300, 200));
+
+    QTest::mouseClick(dim, Qt::LeftButton);
+    EXPECT_EQ(calls().size(), 1u);
+}
+
+TEST_F(QtView, DimmedWidgetIgnoresClicks)
+{
+    QTest::mouseClick(find<QPushButton>("DIM_BTN"), Qt::LeftButton);
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(QtView, TitleAndLogPane)
+{
+    EXPECT_EQ(win->windowTitle(), QString::fromUtf8("Test bench \u2014 simulated bench"));
+    ErrorPrintf("Error = %i, %s\n", -1, "\xcf\xee\xf0\xf2");
+    auto *log = find<QPlainTextEdit>("log");
+    QStringList lines = log->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "korvane 0.1 on the simulated bench");  // the banner first
+    EXPECT_EQ(lines[1], QString::fromUtf8("Error = -1, Порт"));
+}
+
+TEST_F(QtView, ClosingTheWindowEndsTheLoop)
+{
+    SetCtrlAttribute(h, 7, ATTR_ENABLED, 0);
+    QTimer::singleShot(0, win, [this] { win->close(); });
+    EXPECT_EQ(RunUserInterface(), 0);
+    ASSERT_FALSE(calls_of("panel_cb").empty());
+    EXPECT_EQ(calls_of("panel_cb")[0].event, EVENT_CLOSE);
+    EXPECT_TRUE(win->isVisible());  // the window stays until its panel is discarded
+    EXPECT_EQ(DiscardPanel(h), 0);
+    EXPECT_EQ(uir::qt::window(h), nullptr);
+}
+
+TEST_F(QtView, ScreenshotIsThePanelAndItsLog)
+{
+    std::string file = (dir_ / "shot.png").string();
+    std::string why;
+    ASSERT_TRUE(uir::qt::render_png(h, file, why)) << why;
+    QImage img(QString::fromStdString(file));
+    ASSERT_FALSE(img.isNull());
+    EXPECT_EQ(img.width(), 400);
+    EXPECT_GT(img.height(), 300);
+    EXPECT_FALSE(uir::qt::render_png(h, (dir_ / "no" / "such" / "dir.png").string(), why));
+}
+
+TEST(NoDisplay, ReasonOnlyWithoutAnyDisplay)
+{
+    const char *keep[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (auto *k : keep) {
+        if (const char *v = std::getenv(k))
+            saved.emplace_back(k, v);
+        unsetenv(k);
+    }
+    EXPECT_EQ(uir::qt::no_display_reason("/usr/bin/korvane", {}),
+              "korvane: no display found (DISPLAY is not set); run with -platform offscreen or -platform vnc, or "
+              "use --script FILE");
+    EXPECT_EQ(uir::qt::no_display_reason("korvane", {"-platform", "vnc"}), "");
+    setenv("DISPLAY", ":0", 1);
+    EXPECT_EQ(uir::qt::no_display_reason("korvane", {}), "");
+    unsetenv("DISPLAY");
+    for (auto &[k, v] : saved)
+        setenv(k.c_str(), v.c_str(), 1);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
