@@ -1,0 +1,343 @@
+// The DAQ driver import layer: every DAQmx* function of NIDAQmx.h forwards to
+// the entry point of the same name in a driver library loaded with dlopen on
+// first use. No library: -200397 from every operation; a missing entry point:
+// -200398 from that operation only.
+#include "daqmx_import.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <sys/stat.h>
+
+#include "NIDAQmx.h"
+
+#ifndef KORVANE_SIM_BUILD_PATH
+#define KORVANE_SIM_BUILD_PATH ""
+#endif
+
+// Every forwarded entry point: name, parameter list, argument list.
+#define KORVANE_DAQMX_ENTRIES(X)                                                                     \
+    X(DAQmxCreateTask, (const char taskName[], TaskHandle *taskHandle), (taskName, taskHandle))      \
+    X(DAQmxStartTask, (TaskHandle taskHandle), (taskHandle))                                         \
+    X(DAQmxStopTask, (TaskHandle taskHandle), (taskHandle))                                          \
+    X(DAQmxClearTask, (TaskHandle taskHandle), (taskHandle))                                         \
+    X(DAQmxCreateDOChan,                                                                             \
+      (TaskHandle taskHandle, const char lines[], const char nameToAssignToLines[], int32 lineGrouping), \
+      (taskHandle, lines, nameToAssignToLines, lineGrouping))                                        \
+    X(DAQmxCreateDIChan,                                                                             \
+      (TaskHandle taskHandle, const char lines[], const char nameToAssignToLines[], int32 lineGrouping), \
+      (taskHandle, lines, nameToAssignToLines, lineGrouping))                                        \
+    X(DAQmxCreateAOVoltageChan,                                                                      \
+      (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],      \
+       float64 minVal, float64 maxVal, int32 units, const char customScaleName[]),                   \
+      (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, customScaleName))  \
+    X(DAQmxCreateAIVoltageChan,                                                                      \
+      (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],      \
+       int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, const char customScaleName[]), \
+      (taskHandle, physicalChannel, nameToAssignToChannel, terminalConfig, minVal, maxVal, units,    \
+       customScaleName))                                                                             \
+    X(DAQmxCfgSampClkTiming,                                                                         \
+      (TaskHandle taskHandle, const char source[], float64 rate, int32 activeEdge, int32 sampleMode, \
+       uInt64 sampsPerChan),                                                                         \
+      (taskHandle, source, rate, activeEdge, sampleMode, sampsPerChan))                              \
+    X(DAQmxCfgAnlgEdgeStartTrig,                                                                     \
+      (TaskHandle taskHandle, const char triggerSource[], int32 triggerSlope, float64 triggerLevel), \
+      (taskHandle, triggerSource, triggerSlope, triggerLevel))                                       \
+    X(DAQmxDisableStartTrig, (TaskHandle taskHandle), (taskHandle))                                  \
+    X(DAQmxWriteDigitalU8,                                                                           \
+      (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout,              \
+       bool32 dataLayout, const uInt8 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved),   \
+      (taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray, sampsPerChanWritten, \
+       reserved))                                                                                    \
+    X(DAQmxReadDigitalU8,                                                                            \
+      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode,               \
+       uInt8 readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved),       \
+      (taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps,                  \
+       sampsPerChanRead, reserved))                                                                  \
+    X(DAQmxWriteAnalogF64,                                                                           \
+      (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout,              \
+       bool32 dataLayout, const float64 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved), \
+      (taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray, sampsPerChanWritten, \
+       reserved))                                                                                    \
+    X(DAQmxReadAnalogF64,                                                                            \
+      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode,               \
+       float64 readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved),     \
+      (taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps,                  \
+       sampsPerChanRead, reserved))                                                                  \
+    X(DAQmxGetErrorString, (int32 errorCode, char errorString[], uInt32 bufferSize),                 \
+      (errorCode, errorString, bufferSize))                                                          \
+    X(DAQmxGetExtendedErrorInfo, (char errorString[], uInt32 bufferSize), (errorString, bufferSize))
+
+namespace {
+
+const char kNotLoadedText[] =
+    "Unable to load NI-DAQmx dynamic link library NICAIU.DLL.\n\nEnsure that NI-DAQmx is installed on "
+    "your machine.\n";
+const char kMissingText[] =
+    "Unable to find function in NI-DAQmx dynamic link library (DLL) NICAIU.DLL.\n\nThe DLL exists on "
+    "your computer, but the version is incorrect. Install the correct version of the DLL on your "
+    "machine.\n";
+
+enum Entry : int {
+#define KORVANE_ENUM(name, params, args) e_##name,
+    KORVANE_DAQMX_ENTRIES(KORVANE_ENUM)
+#undef KORVANE_ENUM
+        e_count
+};
+
+const char *const kEntryNames[e_count] = {
+#define KORVANE_NAME(name, params, args) #name,
+    KORVANE_DAQMX_ENTRIES(KORVANE_NAME)
+#undef KORVANE_NAME
+};
+
+struct Loader {
+    std::mutex mutex;
+    std::atomic<bool> attempted{false};
+    void *handle = nullptr;
+    void *entries[e_count] = {};
+    std::string choice;
+    daqmx::LoaderInfo info;
+};
+
+Loader &loader()
+{
+    static Loader l;
+    return l;
+}
+
+bool file_exists(const std::string &path)
+{
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string exe_dir()
+{
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    std::string p(buf, static_cast<size_t>(n));
+    auto slash = p.rfind('/');
+    return slash == std::string::npos ? std::string() : p.substr(0, slash);
+}
+
+// Tries to open one file; on success resolves every entry point.
+bool try_open(Loader &l, const std::string &path)
+{
+    l.info.path = path;
+    ::dlerror();
+    void *h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!h) {
+        const char *e = ::dlerror();
+        l.info.error = e ? e : "cannot load " + path;
+        return false;
+    }
+    l.handle = h;
+    l.info.loaded = true;
+    l.info.error.clear();
+    l.info.missing.clear();
+    for (int i = 0; i < e_count; ++i) {
+        l.entries[i] = ::dlsym(h, kEntryNames[i]);
+        if (!l.entries[i]) {
+            if (!l.info.missing.empty()) l.info.missing += ",";
+            l.info.missing += kEntryNames[i];
+        }
+    }
+    l.info.simulated = ::dlsym(h, "ksim_present") != nullptr;
+    return true;
+}
+
+bool try_real_driver(Loader &l)
+{
+    if (try_open(l, "libnidaqmx.so")) return true;
+    std::string first_error = l.info.error;
+    if (try_open(l, "libnidaqmx.so.1")) return true;
+    // Report the first name tried: that is the one an operator looks for.
+    l.info.path = "libnidaqmx.so";
+    l.info.error = first_error;
+    return false;
+}
+
+void close_locked(Loader &l)
+{
+    if (l.handle) ::dlclose(l.handle);
+    l.handle = nullptr;
+    std::fill(std::begin(l.entries), std::end(l.entries), nullptr);
+    l.info = daqmx::LoaderInfo{};
+    l.info.choice = l.choice;
+    l.attempted.store(false, std::memory_order_release);
+}
+
+void load_locked(Loader &l)
+{
+    if (l.attempted.load(std::memory_order_acquire)) return;
+    l.info = daqmx::LoaderInfo{};
+    l.info.choice = l.choice;
+    l.info.attempted = true;
+    std::string choice = l.choice;
+    if (choice.empty()) {
+        const char *env = std::getenv("KORVANE_DAQ");
+        if (env && *env) choice = env;
+    }
+    if (choice.empty()) {
+        if (!try_real_driver(l)) {
+            std::string real_error = l.info.error;
+            if (!try_open(l, daqmx::sim_library_path())) {
+                // Neither: say why the real driver is missing, that is what was wanted first.
+                l.info.path = "libnidaqmx.so";
+                l.info.error = real_error;
+            }
+        }
+    } else if (choice == "sim") {
+        try_open(l, daqmx::sim_library_path());
+    } else if (choice == "nidaqmx") {
+        try_real_driver(l);
+    } else {
+        try_open(l, choice);
+    }
+    l.attempted.store(true, std::memory_order_release);
+}
+
+// The entry point to call, or the status to return instead.
+void *entry(Entry e, int32 *status)
+{
+    Loader &l = loader();
+    if (!l.attempted.load(std::memory_order_acquire)) {
+        std::lock_guard<std::mutex> lock(l.mutex);
+        load_locked(l);
+    }
+    if (!l.handle) {
+        *status = DAQmxErrorDriverLibraryNotLoaded;
+        return nullptr;
+    }
+    if (!l.entries[e]) {
+        *status = DAQmxErrorDriverEntryPointMissing;
+        return nullptr;
+    }
+    return l.entries[e];
+}
+
+// The driver's sizing rule for error texts.
+int32 copy_text(const char *text, char *buf, uInt32 size)
+{
+    size_t len = std::strlen(text);
+    if (!buf || size == 0) return static_cast<int32>(len + 1);
+    size_t n = std::min<size_t>(len, size - 1);
+    std::memcpy(buf, text, n);
+    buf[n] = '\0';
+    return 0;
+}
+
+}  // namespace
+
+namespace daqmx {
+
+void select(const std::string &choice)
+{
+    Loader &l = loader();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    l.choice = choice;
+    close_locked(l);
+}
+
+bool load()
+{
+    Loader &l = loader();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    load_locked(l);
+    return l.handle && l.info.missing.empty();
+}
+
+void unload()
+{
+    Loader &l = loader();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    close_locked(l);
+}
+
+const LoaderInfo &info()
+{
+    return loader().info;
+}
+
+void *symbol(const char *name)
+{
+    Loader &l = loader();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    if (!l.handle || !name) return nullptr;
+    return ::dlsym(l.handle, name);
+}
+
+std::string sim_library_path()
+{
+    std::string beside = exe_dir();
+    if (!beside.empty()) {
+        beside += "/libkorvane-sim.so";
+        if (file_exists(beside)) return beside;
+    }
+    std::string built = KORVANE_SIM_BUILD_PATH;
+    if (!built.empty()) return built;
+    return beside.empty() ? std::string("libkorvane-sim.so") : beside;
+}
+
+std::string LoaderInfo::description() const
+{
+    if (!attempted) return "driver: not loaded yet";
+    if (!loaded) return "driver: none \xE2\x80\x94 cannot load " + path + ": " + error;
+    std::string d = simulated ? "driver: simulated bench (" + path + ")" : "driver: NI-DAQmx (" + path + ")";
+    if (!missing.empty()) d += ", missing entry points: " + missing;
+    return d;
+}
+
+}  // namespace daqmx
+
+extern "C" {
+
+#define KORVANE_FORWARD(name, params, args)                                   \
+    int32 name params                                                         \
+    {                                                                         \
+        int32 status = 0;                                                     \
+        auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status)); \
+        if (!fn) return status;                                               \
+        return fn args;                                                       \
+    }
+
+// DAQmxGetErrorString answers the import layer's own two codes itself.
+int32 DAQmxGetErrorString(int32 errorCode, char errorString[], uInt32 bufferSize)
+{
+    if (errorCode == DAQmxErrorDriverLibraryNotLoaded) return copy_text(kNotLoadedText, errorString, bufferSize);
+    if (errorCode == DAQmxErrorDriverEntryPointMissing) return copy_text(kMissingText, errorString, bufferSize);
+    int32 status = 0;
+    auto fn = reinterpret_cast<decltype(&::DAQmxGetErrorString)>(entry(e_DAQmxGetErrorString, &status));
+    if (!fn) return status;
+    return fn(errorCode, errorString, bufferSize);
+}
+
+#define KORVANE_FORWARD_UNLESS_ERROR_STRING(name, params, args) KORVANE_FORWARD_##name(name, params, args)
+#define KORVANE_FORWARD_DAQmxGetErrorString(name, params, args)
+#define KORVANE_FORWARD_DAQmxCreateTask KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxStartTask KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxStopTask KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxClearTask KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxCreateDOChan KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxCreateDIChan KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxCreateAOVoltageChan KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxCreateAIVoltageChan KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxCfgSampClkTiming KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxCfgAnlgEdgeStartTrig KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxDisableStartTrig KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxWriteDigitalU8 KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxReadDigitalU8 KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxWriteAnalogF64 KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxReadAnalogF64 KORVANE_FORWARD
+#define KORVANE_FORWARD_DAQmxGetExtendedErrorInfo KORVANE_FORWARD
+
+KORVANE_DAQMX_ENTRIES(KORVANE_FORWARD_UNLESS_ERROR_STRING)
+
+}  // extern "C"

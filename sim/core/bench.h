@@ -1,0 +1,248 @@
+// The simulated bench: an NI 6251 in a PXI slot with its digital ports wired
+// to the Avalon target board and its analog channels to the board's DAC and
+// fixed sources. Bench answers the DAQmx driver calls (same arguments and
+// statuses as the real driver) and the back door of ksim_backdoor.h.
+//
+// One Bench is one bench: the shared library keeps one for the process; tests
+// make their own with their own clock.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "NIDAQmx.h"
+#include "board.h"
+#include "channels.h"
+#include "clock.h"
+#include "faults.h"
+#include "trace.h"
+
+namespace ksim {
+
+// Time a driver call takes on the bench's clock, as over PXI.
+struct Latency {
+    static constexpr int64_t kCreateTask = 30'000;
+    static constexpr int64_t kCreateChan = 40'000;
+    static constexpr int64_t kConfigure = 10'000;
+    static constexpr int64_t kStart = 20'000;
+    static constexpr int64_t kStop = 10'000;
+    static constexpr int64_t kClear = 30'000;
+    static constexpr int64_t kDigital = 4'000;
+    static constexpr int64_t kAnalog = 10'000;
+    static constexpr int64_t kBuffered = 15'000;
+    static constexpr int64_t kErrorText = 1'000;
+    static constexpr int64_t kRefused = 2'000;
+};
+
+// The 6251's limits.
+struct Limits {
+    static constexpr double kAiRateOne = 1.25e6;        // one channel
+    static constexpr double kAiRateAggregate = 1.00e6;  // several channels, in total
+    static constexpr double kAoRateOne = 2.86e6;
+    static constexpr double kAoRateTwo = 2.00e6;
+    static constexpr double kAnalogMax = 10.0;
+    // Longest wait of a read with an infinite timeout before it gives up.
+    static constexpr int64_t kInfiniteWaitNs = 3600LL * 1'000'000'000;
+};
+
+class Bench {
+public:
+    enum class Kind { None, DI, DO, AI, AO };
+    enum class State { Created, Running, Stopped };
+
+    struct Chan {
+        std::string name;
+        std::vector<LineRef> lines;  // digital
+        uint32_t mask = 0;           // digital: the lines as pin bits
+        int index = 0;               // analog channel number
+        double min = 0, max = 0;     // analog range given
+        double lsb = 0;              // analog input resolution of the range chosen
+    };
+
+    struct Trigger {
+        bool on = false;
+        std::string source;
+        int slope = DAQmx_Val_RisingSlope;
+        double level = 0;
+    };
+
+    // A running timed acquisition or generation.
+    struct Run {
+        bool armed = false;          // waiting for the start trigger
+        int64_t scan_t = 0;          // trigger detection has looked up to here
+        double prev = 0;             // trigger source at scan_t
+        int64_t t_first = 0;         // time of the first sample clock (sample k at t_first + k/rate)
+        uint64_t produced = 0;       // AI: samples per channel acquired into the buffer
+        uint64_t consumed = 0;       // AI: samples per channel read
+        bool overflow = false;
+        std::vector<double> ring;    // AI: cap samples x channels
+        uint64_t cap = 0;
+    };
+
+    struct Task {
+        uint64_t id = 0;
+        std::string name;
+        Kind kind = Kind::None;
+        State state = State::Created;
+        std::vector<Chan> chans;
+        // timing
+        bool timed = false;
+        bool external_clock = false;  // a clock terminal nothing drives
+        double rate = 0;
+        int32 mode = 0;
+        uint64_t samps = 0;
+        Trigger trig;
+        // AO: the buffer written (samples x channels, grouped by scan)
+        std::vector<double> wave;
+        uint64_t wave_len = 0;
+        Run run;
+        bool implicit = false;  // started by a read or write, to be stopped again
+    };
+
+    explicit Bench(std::shared_ptr<Clock> clock = std::make_shared<SteadyClock>());
+    ~Bench();
+    Bench(const Bench &) = delete;
+    Bench &operator=(const Bench &) = delete;
+
+    // ---- the driver's calls ----
+    int32 CreateTask(const char taskName[], TaskHandle *taskHandle);
+    int32 StartTask(TaskHandle taskHandle);
+    int32 StopTask(TaskHandle taskHandle);
+    int32 ClearTask(TaskHandle taskHandle);
+    int32 CreateDOChan(TaskHandle taskHandle, const char lines[], const char name[], int32 lineGrouping);
+    int32 CreateDIChan(TaskHandle taskHandle, const char lines[], const char name[], int32 lineGrouping);
+    int32 CreateAOVoltageChan(TaskHandle taskHandle, const char physicalChannel[], const char name[],
+                              float64 minVal, float64 maxVal, int32 units, const char customScaleName[]);
+    int32 CreateAIVoltageChan(TaskHandle taskHandle, const char physicalChannel[], const char name[],
+                              int32 terminalConfig, float64 minVal, float64 maxVal, int32 units,
+                              const char customScaleName[]);
+    int32 CfgSampClkTiming(TaskHandle taskHandle, const char source[], float64 rate, int32 activeEdge,
+                           int32 sampleMode, uInt64 sampsPerChan);
+    int32 CfgAnlgEdgeStartTrig(TaskHandle taskHandle, const char triggerSource[], int32 triggerSlope,
+                               float64 triggerLevel);
+    int32 DisableStartTrig(TaskHandle taskHandle);
+    int32 WriteDigitalU8(TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout,
+                         bool32 dataLayout, const uInt8 writeArray[], int32 *sampsPerChanWritten,
+                         bool32 *reserved);
+    int32 ReadDigitalU8(TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode,
+                        uInt8 readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved);
+    int32 WriteAnalogF64(TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout,
+                         bool32 dataLayout, const float64 writeArray[], int32 *sampsPerChanWritten,
+                         bool32 *reserved);
+    int32 ReadAnalogF64(TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode,
+                        float64 readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead,
+                        bool32 *reserved);
+    int32 GetErrorString(int32 errorCode, char errorString[], uInt32 bufferSize);
+    int32 GetExtendedErrorInfo(char errorString[], uInt32 bufferSize);
+
+    // ---- the back door ----
+    void reset();
+    void set_clock(std::shared_ptr<Clock> clock);
+    Clock &clock() { return *clock_; }
+    int64_t now() { return clock_->now_ns(); }
+    void advance(int64_t ns);
+    int set_slot(int slot);
+    int slot() const { return slot_; }
+    void set_seed(uint32_t seed);
+    int live_tasks() const { return static_cast<int>(tasks_.size()); }
+    long contention_count() const { return contention_; }
+    long driver_calls() const { return calls_; }
+    int probe(const char *name, double *value);
+    int probe_reg(int slave, int address, unsigned *word);
+    int poke_reg(int slave, int address, unsigned word);
+    int drive(const char *name, double value);
+    int fault(const char *function, const char *task, int code, int nth, int always);
+    void fault_clear() { faults_.clear(); }
+    int trace_file(const char *path) { return trace_.open_file(path); }
+    void trace_capture(bool on) { trace_.capture(on); }
+    void trace_clear() { trace_.clear(); }
+    const std::string &trace_text() const { return trace_.text(); }
+    size_t trace_text(char *buf, size_t size) const { return trace_.copy(buf, size); }
+    int vcd_file(const char *path);
+
+    // ---- for tests of the layers ----
+    uint32_t line_levels() const { return levels_; }
+    uint32_t daq_output_mask() const { return daq_out_; }
+    Board &board() { return board_; }
+    double ao_volts(int ch, int64_t t) const;
+    double ai_volts(int ch, int64_t t) const;  // at the input, before quantisation and noise
+    const Task *find_task(TaskHandle h) const;
+
+private:
+    template <class Body, class Show>
+    int32 call(const char *fn, const std::string *task, int64_t latency, Body body, Show show);
+
+    Task *task(TaskHandle h);
+    std::string label(TaskHandle h) const;
+    int32 add_digital(TaskHandle h, const char *lines, const char *name, int32 grouping, Kind kind);
+    int32 add_analog(TaskHandle h, const char *chan, const char *name, double min, double max, int32 units,
+                     const char *scale, Kind kind);
+    int32 start(Task &t, bool implicit);
+    void stop(Task &t);
+    int32 check_rate(const Task &t, double rate) const;
+
+    // Digital lines and the board.
+    void settle();
+    void lines_to_input(uint32_t mask);
+    void lines_drive(uint32_t mask, uint32_t levels);
+    uint8_t chan_byte(const Chan &c) const;
+
+    // Analog.
+    void catch_up(int64_t now);
+    void acquire_until(Task &t, int64_t until);
+    bool scan_trigger(Task &t, int64_t until);
+    double trigger_value(const std::string &source, int64_t t) const;
+    bool source_varies(const std::string &source) const;
+    uint64_t samples_by(const Task &t, int64_t time) const;
+    int64_t time_of_sample(const Task &t, uint64_t count) const;
+    double quantise(const Chan &c, double volts);
+    int32 read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 *arr, uInt32 size, int32 *done);
+    int32 read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 size, int32 *done);
+    void ao_hold_all(int64_t now);
+    uint64_t next_random();
+
+    void remember_error(int32 status, const std::string *task, bool device);
+
+    std::shared_ptr<Clock> clock_;
+    std::map<uint64_t, std::unique_ptr<Task>> tasks_;
+    uint64_t next_id_ = 1;
+    unsigned unnamed_ = 0;
+    int slot_ = 2;
+    std::string device_ = "PXI1Slot2";
+
+    // Digital: the DAQ's drive and the resolved levels (pin bits).
+    uint32_t daq_out_ = 0;
+    uint32_t daq_levels_ = 0;
+    uint32_t levels_ = 0;
+    uint32_t contended_ = 0;
+    long contention_ = 0;
+    Board board_;
+
+    // Analog outputs: the level held, and the task generating on each.
+    double ao_value_[kAoChannels] = {0, 0};
+    Task *ao_gen_[kAoChannels] = {nullptr, nullptr};
+    Task *ai_owner_ = nullptr;     // the AI task running on the one ADC
+    Task *ao_timed_ = nullptr;     // the one hardware-timed AO task running
+    double drive_ai_[kAiChannels];
+    double apfi_[2] = {0, 0};
+
+    uint32_t seed_ = 0;
+    uint64_t rng_ = 0;
+    long calls_ = 0;
+    Faults faults_;
+    Trace trace_;
+    Vcd vcd_;
+
+    // The last error: for DAQmxGetExtendedErrorInfo.
+    int32 last_error_ = 0;
+    std::string last_error_task_;
+    bool last_error_device_ = false;
+};
+
+const char *kind_name(Bench::Kind k);
+
+}  // namespace ksim

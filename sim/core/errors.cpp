@@ -1,0 +1,113 @@
+#include "errors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+namespace ksim {
+
+namespace {
+
+struct ErrorText {
+    int32_t code;
+    const char *text;
+};
+
+// One table: code -> message, with the driver's own wording.
+const ErrorText kErrors[] = {
+    {-200088, "Task specified is invalid or does not exist."},
+    {-200089, "Task name specified conflicts with an existing task name."},
+    {-200170,
+     "Physical channel specified does not exist on this device. Refer to the documentation for channels "
+     "available on this device."},
+    {-200220, "Device identifier is invalid."},
+    {-200284,
+     "Some or all of the samples requested have not yet been acquired. To wait for the samples to become "
+     "available use a longer read timeout or read later in your program. To make the samples available "
+     "sooner, increase the sample rate. If your task uses a start trigger, make sure that your start "
+     "trigger is configured correctly. It is also possible that you configured the task for external "
+     "timing, and no clock was supplied. If this is the case, supply an external clock."},
+    {-50103, "The specified resource is reserved. The operation could not be completed as specified."},
+    {-200022, "Resource requested by this task has already been reserved by a different task."},
+    {-200279,
+     "The application is not able to keep up with the hardware acquisition. Increasing the buffer size, "
+     "reading the data more frequently, or specifying a fixed number of samples to read instead of reading "
+     "all available samples might correct the problem."},
+    {-200290,
+     "The generation has stopped to prevent the regeneration of old samples. Your application was unable "
+     "to write samples to the background buffer fast enough to prevent old samples from being "
+     "regenerated."},
+    {-200292,
+     "Some or all of the samples to write could not be written to the buffer yet. More space will free up "
+     "as samples currently in the buffer are generated. To wait for more space to become available, use a "
+     "longer write timeout. To make the space available sooner, increase the sample rate."},
+    {-200077,
+     "Requested value is not a supported value for this property. The property value may be invalid "
+     "because it conflicts with another property."},
+    {-200478, "Specified operation cannot be performed when there are no channels in the task."},
+    {-200474, "Specified operation did not complete, because the specified timeout expired."},
+    {-200459, "Write failed, because there are no output channels in this task to which data can be written."},
+    {-200012, "Specified physical channel does not support digital output."},
+    {-200559,
+     "Task cannot contain a channel with the specified channel type, because the task already contains "
+     "channels with a different channel type. Create one task for each channel type."},
+    {-200561, "Attempted writing analog data that is too large or too small."},
+    {-200587,
+     "Requested operation could not be performed, because the specified digital lines are either reserved "
+     "or the device is not present in NI-DAQmx."},
+    {-200397,
+     "Unable to load NI-DAQmx dynamic link library NICAIU.DLL.\n\nEnsure that NI-DAQmx is installed on your "
+     "machine.\n"},
+    {-200398,
+     "Unable to find function in NI-DAQmx dynamic link library (DLL) NICAIU.DLL.\n\nThe DLL exists on your "
+     "computer, but the version is incorrect. Install the correct version of the DLL on your machine.\n"},
+    {kErrSamplesWillNeverBeAvailable,
+     "Attempted to read samples that will never be available. The sample specified by the combination of "
+     "position and offset will never be available. Specify a position and offset which selects samples "
+     "that will be available."},
+    {kErrReadBufferTooSmall, "Buffer is too small to fit read data."},
+    {kErrGenNoDataInBuffer,
+     "Generation cannot be started, because the output buffer is empty. Write data before starting a "
+     "buffered generation."},
+    {kErrTaskRunning, "Specified operation cannot be performed while the task is running."},
+    {kErrReadChanTypeMismatch,
+     "Read cannot be performed, because this version of DAQmx Read does not match the type of channels "
+     "in the task. Use the version of DAQmx Read that corresponds to the channel type."},
+    {kErrWriteChanTypeMismatch,
+     "Write cannot be performed, because this version of DAQmx Write does not match the type of channels "
+     "in the task. Use the version of DAQmx Write that corresponds to the channel type."},
+    {kErrMinNotLessThanMax, "Minimum is not less than maximum."},
+};
+
+const ErrorText *find(int32_t code)
+{
+    auto it = std::find_if(std::begin(kErrors), std::end(kErrors),
+                           [code](const ErrorText &e) { return e.code == code; });
+    return it == std::end(kErrors) ? nullptr : it;
+}
+
+}  // namespace
+
+bool error_known(int32_t code)
+{
+    return code == 0 || find(code) != nullptr;
+}
+
+std::string error_message(int32_t code)
+{
+    if (code == 0) return {};
+    if (const ErrorText *e = find(code)) return e->text;
+    return "Error code could not be found.\n\nReinstalling the driver might fix the issue. Otherwise, "
+           "contact National Instruments technical support.";
+}
+
+int32_t copy_text(const std::string &text, char *buf, uint32_t size)
+{
+    if (!buf || size == 0) return static_cast<int32_t>(text.size() + 1);
+    size_t n = std::min<size_t>(text.size(), size - 1);
+    std::memcpy(buf, text.data(), n);
+    buf[n] = '\0';
+    return 0;
+}
+
+}  // namespace ksim

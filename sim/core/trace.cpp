@@ -1,0 +1,253 @@
+#include "trace.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ksim {
+
+// ---- trace line -----------------------------------------------------------------
+
+TraceLine::TraceLine(const char *fn) : s_(fn)
+{
+    s_ += '(';
+}
+
+void TraceLine::sep()
+{
+    if (!first_) s_ += ", ";
+    first_ = false;
+}
+
+TraceLine &TraceLine::str(const char *s)
+{
+    sep();
+    if (!s) {
+        s_ += "NULL";
+    } else {
+        s_ += '"';
+        s_ += s;
+        s_ += '"';
+    }
+    return *this;
+}
+
+TraceLine &TraceLine::num(long long v)
+{
+    sep();
+    s_ += std::to_string(v);
+    return *this;
+}
+
+TraceLine &TraceLine::unum(unsigned long long v)
+{
+    sep();
+    s_ += std::to_string(v);
+    return *this;
+}
+
+TraceLine &TraceLine::real(double v)
+{
+    sep();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    s_ += buf;
+    return *this;
+}
+
+TraceLine &TraceLine::out(const void *p)
+{
+    sep();
+    s_ += p ? "&" : "NULL";
+    return *this;
+}
+
+TraceLine &TraceLine::raw(const std::string &s)
+{
+    sep();
+    s_ += s;
+    return *this;
+}
+
+TraceLine &TraceLine::bytes(const uint8_t *p, long n)
+{
+    sep();
+    if (!p) {
+        s_ += "NULL";
+        return *this;
+    }
+    s_ += '{';
+    long shown = std::min<long>(std::max<long>(n, 0), 8);
+    for (long i = 0; i < shown; ++i) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "%s0x%02x", i ? "," : "", p[i]);
+        s_ += buf;
+    }
+    if (n > 8) s_ += ",...";
+    s_ += '}';
+    return *this;
+}
+
+TraceLine &TraceLine::reals(const double *p, long n)
+{
+    sep();
+    if (!p) {
+        s_ += "NULL";
+        return *this;
+    }
+    s_ += '{';
+    long shown = std::min<long>(std::max<long>(n, 0), 8);
+    for (long i = 0; i < shown; ++i) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%s%g", i ? "," : "", p[i]);
+        s_ += buf;
+    }
+    if (n > 8) s_ += ",...";
+    s_ += '}';
+    return *this;
+}
+
+std::string TraceLine::done(int32_t status)
+{
+    s_ += ") = ";
+    s_ += std::to_string(status);
+    return std::move(s_);
+}
+
+// ---- trace ----------------------------------------------------------------------
+
+Trace::~Trace()
+{
+    if (file_) std::fclose(file_);
+}
+
+void Trace::add(const std::string &line)
+{
+    if (capture_) {
+        text_ += line;
+        text_ += '\n';
+    }
+    if (file_) {
+        std::fputs(line.c_str(), file_);
+        std::fputc('\n', file_);
+        std::fflush(file_);
+    }
+}
+
+int Trace::open_file(const char *path)
+{
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    if (!path || !*path) return 0;
+    file_ = std::fopen(path, "w");
+    return file_ ? 0 : -1;
+}
+
+size_t Trace::copy(char *buf, size_t size) const
+{
+    if (buf && size > 0) {
+        size_t n = std::min(text_.size(), size - 1);
+        std::memcpy(buf, text_.data(), n);
+        buf[n] = '\0';
+    }
+    return text_.size() + 1;
+}
+
+// ---- VCD ------------------------------------------------------------------------
+
+namespace {
+// Identifier codes: one per line (24), then the bus signals.
+const char *kLineIds[24] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l",
+                            "m", "n", "o", "p", "q", "r", "s", "t", "u", "v", "w", "x"};
+
+void bits(FILE *f, unsigned v, int width, const char *id)
+{
+    std::fputc('b', f);
+    for (int i = width - 1; i >= 0; --i) std::fputc((v >> i) & 1 ? '1' : '0', f);
+    std::fprintf(f, " %s\n", id);
+}
+
+unsigned state_code(const char *s)
+{
+    static const char *names[] = {"idle", "address", "write", "read", "conflict"};
+    for (unsigned i = 0; i < 5; ++i)
+        if (!std::strcmp(s, names[i])) return i;
+    return 7;
+}
+}  // namespace
+
+Vcd::~Vcd()
+{
+    close();
+}
+
+void Vcd::close()
+{
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+}
+
+int Vcd::open(const char *path, int64_t now, const Sample &s)
+{
+    close();
+    if (!path || !*path) return 0;
+    file_ = std::fopen(path, "w");
+    if (!file_) return -1;
+    FILE *f = file_;
+    std::fputs("$date korvane simulated bench $end\n$version libkorvane-sim $end\n$timescale 1ns $end\n", f);
+    std::fputs("$scope module daq $end\n", f);
+    for (int p = 0; p < 3; ++p)
+        for (int l = 0; l < 8; ++l) std::fprintf(f, "$var wire 1 %s port%d_line%d $end\n", kLineIds[p * 8 + l], p, l);
+    std::fputs("$upscope $end\n$scope module avalon $end\n", f);
+    std::fputs("$var wire 1 A address_strobe $end\n$var wire 1 R read_strobe_n $end\n"
+               "$var wire 1 W write_strobe_n $end\n$var wire 16 D data $end\n"
+               "$var wire 16 L address_word $end\n$var wire 3 S slave $end\n"
+               "$var wire 13 G register $end\n$var wire 3 T state $end\n"
+               "$var wire 1 C contention $end\n",
+               f);
+    std::fputs("$upscope $end\n$enddefinitions $end\n", f);
+    last_t_ = now < 0 ? 0 : now;
+    std::fprintf(f, "#%lld\n$dumpvars\n", static_cast<long long>(last_t_));
+    dump(s, true);
+    std::fputs("$end\n", f);
+    std::fflush(f);
+    return 0;
+}
+
+void Vcd::dump(const Sample &s, bool all)
+{
+    FILE *f = file_;
+    for (int i = 0; i < 24; ++i) {
+        bool v = (s.lines >> i) & 1;
+        if (all || v != (((last_.lines >> i) & 1) != 0)) std::fprintf(f, "%d%s\n", v ? 1 : 0, kLineIds[i]);
+    }
+    auto changed = [&](uint32_t mask) { return all || ((s.lines ^ last_.lines) & mask); };
+    if (changed(1u << 16)) std::fprintf(f, "%dA\n", (s.lines >> 16) & 1);
+    if (changed(1u << 17)) std::fprintf(f, "%dR\n", (s.lines >> 17) & 1);
+    if (changed(1u << 18)) std::fprintf(f, "%dW\n", (s.lines >> 18) & 1);
+    if (changed(0xFFFF)) bits(f, s.lines & 0xFFFF, 16, "D");
+    if (all || s.address != last_.address) {
+        bits(f, s.address, 16, "L");
+        bits(f, s.address & 7u, 3, "S");
+        bits(f, static_cast<unsigned>(s.address >> 3), 13, "G");
+    }
+    if (all || last_state_ != s.state) bits(f, state_code(s.state), 3, "T");
+    if (all || (s.contention != 0) != (last_.contention != 0)) std::fprintf(f, "%dC\n", s.contention ? 1 : 0);
+    last_ = s;
+    last_state_ = s.state;
+}
+
+void Vcd::sample(int64_t now, const Sample &s)
+{
+    if (!file_) return;
+    if (s.lines == last_.lines && s.address == last_.address && last_state_ == s.state &&
+        (s.contention != 0) == (last_.contention != 0))
+        return;
+    if (now > last_t_) {
+        last_t_ = now;
+        std::fprintf(file_, "#%lld\n", static_cast<long long>(now));
+    }
+    dump(s, false);
+    std::fflush(file_);
+}
+
+}  // namespace ksim

@@ -1,0 +1,71 @@
+// What the bench shows of itself: the trace of driver calls (a file and an
+// in-memory capture) and a VCD of the digital lines and the decoded bus.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace ksim {
+
+// Builds one trace line "Function(arg, arg, ...)" in the bench's notation.
+class TraceLine {
+public:
+    explicit TraceLine(const char *fn);
+    TraceLine &str(const char *s);           // "text" or NULL
+    TraceLine &num(long long v);             // decimal
+    TraceLine &unum(unsigned long long v);   // decimal
+    TraceLine &real(double v);               // %g
+    TraceLine &out(const void *p);           // & or NULL
+    TraceLine &raw(const std::string &s);    // as given (a task shown by its name)
+    TraceLine &bytes(const uint8_t *p, long n);   // {0x8a,0x00}; NULL for a null pointer
+    TraceLine &reals(const double *p, long n);    // {2.5,1}
+    std::string done(int32_t status);
+
+private:
+    void sep();
+    std::string s_;
+    bool first_ = true;
+};
+
+class Trace {
+public:
+    ~Trace();
+    bool active() const { return capture_ || file_; }
+    void add(const std::string &line);
+    int open_file(const char *path);  // NULL or "" stops
+    void capture(bool on) { capture_ = on; }
+    void clear() { text_.clear(); }
+    const std::string &text() const { return text_; }
+    size_t copy(char *buf, size_t size) const;
+
+private:
+    bool capture_ = false;
+    std::string text_;
+    FILE *file_ = nullptr;
+};
+
+// Value change dump of the 24 lines and the decoded bus signals.
+class Vcd {
+public:
+    struct Sample {
+        uint32_t lines = 0;        // line levels, bit port*8+line
+        uint16_t address = 0;      // latched address word
+        const char *state = "idle";
+        int contention = 0;        // lines driven by the DAQ and the board at once
+    };
+    ~Vcd();
+    int open(const char *path, int64_t now, const Sample &s);  // NULL or "" stops
+    void close();
+    bool active() const { return file_ != nullptr; }
+    void sample(int64_t now, const Sample &s);
+
+private:
+    void dump(const Sample &s, bool all);
+    FILE *file_ = nullptr;
+    int64_t last_t_ = 0;
+    Sample last_{};
+    std::string last_state_;
+};
+
+}  // namespace ksim

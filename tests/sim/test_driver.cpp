@@ -1,0 +1,277 @@
+// The simulated bench as the program meets it: libkorvane-sim.so through the
+// import layer, with raw DAQmx calls, and its back door through ksim::bench().
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "NIDAQmx.h"
+#include "daqmx_import.h"
+#include "ksim_client.h"
+
+namespace {
+
+class DriverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        daqmx::select("sim");
+        b = ksim::bench();
+        ASSERT_NE(b, nullptr) << daqmx::info().description();
+        b->use_virtual_clock();
+        b->reset();
+        b->trace_capture(1);
+        b->trace_clear();
+    }
+    void TearDown() override
+    {
+        if (b) {
+            b->trace_capture(0);
+            b->reset();
+        }
+    }
+
+    TaskHandle create(const char *name)
+    {
+        TaskHandle h = nullptr;
+        EXPECT_EQ(DAQmxCreateTask(name, &h), 0) << name;
+        return h;
+    }
+
+    std::vector<std::string> trace_lines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(b->trace());
+        for (std::string l; std::getline(in, l);) lines.push_back(l);
+        return lines;
+    }
+
+    double probe(const char *name) const
+    {
+        double v = NAN;
+        EXPECT_EQ(b->probe(name, &v), 0) << name;
+        return v;
+    }
+
+    const ksim::BackDoor *b = nullptr;
+};
+
+TEST_F(DriverTest, TraceLinesOfDigitalCalls)
+{
+    TaskHandle w = create("port0W255");
+    EXPECT_EQ(DAQmxCreateDOChan(w, "PXI1Slot2/port0", "w", 1), 0);
+    uInt8 out = 0x8a;
+    EXPECT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10.0, 0, &out, nullptr, nullptr), 0);
+    TaskHandle r = create("port0R0");
+    EXPECT_EQ(DAQmxCreateDIChan(r, "PXI1Slot2/port0", "r", 1), 0);
+    EXPECT_EQ(DAQmxStopTask(w), 0);
+    EXPECT_EQ(DAQmxStartTask(r), 0);
+    uInt8 in = 0xEE;
+    EXPECT_EQ(DAQmxReadDigitalU8(r, 1, 10.0, 0, &in, 1, nullptr, nullptr), 0);
+    EXPECT_EQ(in, 0x00) << "an input port with nothing driving it reads the pull-downs";
+    EXPECT_EQ(DAQmxClearTask(w), 0);
+    EXPECT_EQ(DAQmxStartTask(w), DAQmxErrorInvalidTask);
+    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorInvalidTask);
+
+    const std::vector<std::string> expect = {
+        "DAQmxCreateTask(\"port0W255\", &) = 0",
+        "DAQmxCreateDOChan(port0W255, \"PXI1Slot2/port0\", \"w\", 1) = 0",
+        "DAQmxWriteDigitalU8(port0W255, 1, 1, 10, 0, {0x8a}, NULL, NULL) = 0",
+        "DAQmxCreateTask(\"port0R0\", &) = 0",
+        "DAQmxCreateDIChan(port0R0, \"PXI1Slot2/port0\", \"r\", 1) = 0",
+        "DAQmxStopTask(port0W255) = 0",
+        "DAQmxStartTask(port0R0) = 0",
+        "DAQmxReadDigitalU8(port0R0, 1, 10, 0, {0x00}, 1, NULL, NULL) = 0",
+        "DAQmxClearTask(port0W255) = 0",
+        "DAQmxStartTask(?) = -200088",
+        "DAQmxStartTask(0) = -200088",
+    };
+    EXPECT_EQ(trace_lines(), expect);
+    EXPECT_EQ(b->driver_calls(), 11);
+}
+
+// The bus master's port operations, in raw driver calls.
+class RawBus {
+public:
+    explicit RawBus(DriverTest *) {}
+
+    void init()
+    {
+        for (int p = 0; p < 2; ++p) {
+            w[p] = mk(("port" + std::to_string(p) + "W255").c_str(), true,
+                      ("PXI1Slot2/port" + std::to_string(p)).c_str());
+            r[p] = mk(("port" + std::to_string(p) + "R0").c_str(), false,
+                      ("PXI1Slot2/port" + std::to_string(p)).c_str());
+        }
+        ctl = mk("port2W7", true, "PXI1Slot2/port2/line0,PXI1Slot2/port2/line1,PXI1Slot2/port2/line2");
+        ctl_in = mk("port2R7", false,
+                    "PXI1Slot2/port2/line3, PXI1Slot2/port2/line4,PXI1Slot2/port2/line5,PXI1Slot2/port2/line6,"
+                    "PXI1Slot2/port2/line7");
+        ASSERT_EQ(DAQmxStartTask(ctl_in), 0);
+        out(2, 6);
+    }
+    void out(int port, uInt8 v)
+    {
+        TaskHandle h = port == 2 ? ctl : w[port];
+        last[port] = v;
+        ASSERT_EQ(DAQmxWriteDigitalU8(h, 1, 1, 10.0, 0, &v, nullptr, nullptr), 0);
+    }
+    uInt8 in(int port)
+    {
+        uInt8 v = 0;
+        EXPECT_EQ(DAQmxReadDigitalU8(r[port], 1, 10.0, 0, &v, 1, nullptr, nullptr), 0);
+        return v;
+    }
+    void to_input(int port)
+    {
+        ASSERT_EQ(DAQmxStopTask(w[port]), 0);
+        ASSERT_EQ(DAQmxStartTask(r[port]), 0);
+    }
+    void to_output(int port)
+    {
+        ASSERT_EQ(DAQmxStopTask(r[port]), 0);
+        out(port, last[port]);
+    }
+    void address(int slave, int reg)
+    {
+        const unsigned word = (static_cast<unsigned>(reg) << 3) | static_cast<unsigned>(slave);
+        out(0, word & 0xFF);
+        out(1, (word >> 8) & 0xFF);
+        out(2, 7);
+        out(2, 6);
+    }
+    void write(int slave, int reg, unsigned data)
+    {
+        address(slave, reg);
+        out(0, data & 0xFF);
+        out(1, (data >> 8) & 0xFF);
+        out(2, 2);
+        out(2, 6);
+    }
+    unsigned read(int slave, int reg)
+    {
+        address(slave, reg);
+        to_input(0);
+        to_input(1);
+        out(2, 4);
+        unsigned word = in(1);
+        word = (word << 8) | in(0);
+        out(2, 6);
+        to_output(0);
+        to_output(1);
+        return word;
+    }
+
+private:
+    TaskHandle mk(const char *name, bool output, const char *lines)
+    {
+        TaskHandle h = nullptr;
+        EXPECT_EQ(DAQmxCreateTask(name, &h), 0);
+        if (output)
+            EXPECT_EQ(DAQmxCreateDOChan(h, lines, "w", 1), 0);
+        else
+            EXPECT_EQ(DAQmxCreateDIChan(h, lines, "r", 1), 0);
+        return h;
+    }
+    TaskHandle w[2] = {}, r[2] = {}, ctl = nullptr, ctl_in = nullptr;
+    uInt8 last[3] = {};
+};
+
+TEST_F(DriverTest, AvalonWriteAndReadCyclesOverRawCalls)
+{
+    RawBus bus(this);
+    ASSERT_NO_FATAL_FAILURE(bus.init());
+    EXPECT_EQ(probe("port2"), 6.0);
+    EXPECT_EQ(b->live_tasks(), 6);
+
+    bus.write(0, 100, 0xBEEF);
+    unsigned word = 0;
+    ASSERT_EQ(b->probe_reg(0, 100, &word), 0);
+    EXPECT_EQ(word, 0xBEEFu);
+    EXPECT_EQ(bus.read(0, 100), 0xBEEFu);
+    // After the read the data ports drive the address word again.
+    EXPECT_EQ(probe("port0"), static_cast<double>((100 << 3) & 0xFF));
+
+    // The DAC behind slave 2, seen at its outputs and through the ADC.
+    bus.write(2, 2, 128);
+    bus.write(2, 0, 7);
+    EXPECT_NEAR(probe("dac0"), 128 * 3.3 / 255, 1e-12);
+    bus.write(2, 0x11, 1);
+    EXPECT_EQ(bus.read(2, 0x11) & 1, 0u) << "a read cycle outlasts the 20 us conversion";
+    EXPECT_EQ(bus.read(2, 0x16), static_cast<unsigned>(std::lround(128 * 3.3 / 255 / 0.0025)));
+
+    // Another slave answers nothing: the pull-downs read 0.
+    EXPECT_EQ(bus.read(5, 3), 0u);
+    EXPECT_EQ(b->contention_count(), 0);
+}
+
+TEST_F(DriverTest, ReadWhileTheDaqStillDrivesIsContention)
+{
+    RawBus bus(this);
+    ASSERT_NO_FATAL_FAILURE(bus.init());
+    b->poke_reg(0, 1, 0x1234);
+    bus.address(0, 1);
+    bus.out(2, 4);  // read strobe while ports 0 and 1 are still outputs
+    EXPECT_EQ(b->contention_count(), 1);
+    EXPECT_NE(b->trace().find("# contention"), std::string::npos);
+    EXPECT_EQ(probe("port0"), static_cast<double>(((1 << 3) | 0) & 0xFF)) << "the DAQ's level wins";
+    bus.out(2, 6);
+    EXPECT_EQ(b->contention_count(), 1);
+}
+
+TEST_F(DriverTest, FaultFailsOnceWithoutEffectThenRecovers)
+{
+    TaskHandle w = create("port1W255");
+    ASSERT_EQ(DAQmxCreateDOChan(w, "PXI1Slot2/port1", "w", 1), 0);
+    uInt8 v = 0x0F;
+    ASSERT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10, 0, &v, nullptr, nullptr), 0);
+    ASSERT_EQ(b->fault("DAQmxWriteDigitalU8", "port1W255", -200170, 1, 0), 0);
+    v = 0xF0;
+    EXPECT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10, 0, &v, nullptr, nullptr), -200170);
+    EXPECT_EQ(probe("port1"), 15.0) << "a refused write changes nothing";
+    EXPECT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10, 0, &v, nullptr, nullptr), 0);
+    EXPECT_EQ(probe("port1"), 240.0);
+    char text[512];
+    ASSERT_EQ(DAQmxGetExtendedErrorInfo(text, sizeof text), 0);
+    EXPECT_NE(std::string(text).find("Task Name: port1W255"), std::string::npos) << text;
+    EXPECT_NE(std::string(text).find("Status Code: -200170"), std::string::npos) << text;
+}
+
+TEST_F(DriverTest, ResetEndsEveryTaskAndItsHandle)
+{
+    TaskHandle w = create("port0W255");
+    ASSERT_EQ(DAQmxCreateDOChan(w, "PXI1Slot2/port0", "w", 1), 0);
+    uInt8 v = 0xFF;
+    ASSERT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10, 0, &v, nullptr, nullptr), 0);
+    EXPECT_EQ(b->live_tasks(), 1);
+    b->reset();
+    EXPECT_EQ(b->live_tasks(), 0);
+    EXPECT_EQ(b->driver_calls(), 0);
+    EXPECT_EQ(b->trace(), "");
+    EXPECT_EQ(probe("port0"), 0.0) << "lines undriven after a reset";
+    EXPECT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10, 0, &v, nullptr, nullptr), DAQmxErrorInvalidTask);
+    TaskHandle again = create("port0W255");
+    EXPECT_NE(again, w) << "handles are not reused";
+}
+
+TEST_F(DriverTest, VirtualTimePassesPerCall)
+{
+    const int64_t t0 = b->now_ns();
+    TaskHandle w = create("port0W255");
+    ASSERT_EQ(DAQmxCreateDOChan(w, "PXI1Slot2/port0", "w", 1), 0);
+    const int64_t t1 = b->now_ns();
+    uInt8 v = 1;
+    ASSERT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10, 0, &v, nullptr, nullptr), 0);
+    const int64_t t2 = b->now_ns();
+    EXPECT_GT(t1 - t0, 20'000);
+    EXPECT_GE(t2 - t1, 2'000);
+    EXPECT_LE(t2 - t1, 10'000);
+    b->advance_ns(1'000'000);
+    EXPECT_EQ(b->now_ns(), t2 + 1'000'000);
+}
+
+}  // namespace
