@@ -225,16 +225,24 @@ extern "C" int ErrorPrintf(const char *format, ...)
     text.resize(static_cast<std::size_t>(n));
 
     // One entry per line; the closing newline of the text ends the last line
-    // and does not make an empty one.
+    // and does not make an empty one, nor do blank lines inside a longer text
+    // (driver messages carry paragraph breaks).
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
+    if (text.find('\n') == std::string::npos) {
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        uir::error_line(text);
+        return n;
+    }
     std::size_t start = 0;
     for (;;) {
         std::size_t nl = text.find('\n', start);
         std::string line = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        uir::error_line(line);
+        if (!line.empty())
+            uir::error_line(line);
         if (nl == std::string::npos)
             break;
         start = nl + 1;

@@ -13,10 +13,7 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <map>
-#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -743,32 +740,7 @@ extern "C" int RunUserInterface(void)
         result = r.quit_code;
         r.exit_status = 0;
     } else if (!r.opts.script_file.empty()) {
-        std::string text;
-        bool ok = true;
-        std::string name = r.opts.script_file;
-        if (name == "-") {
-            std::ostringstream ss;
-            ss << std::cin.rdbuf();
-            text = ss.str();
-            name = "stdin";
-        } else {
-            std::ifstream in(name, std::ios::binary);
-            if (!in) {
-                ok = false;
-            } else {
-                std::ostringstream ss;
-                ss << in.rdbuf();
-                text = ss.str();
-            }
-        }
-        if (!ok) {
-            std::printf("%s: cannot read the script\n", name.c_str());
-            std::fflush(stdout);
-            detail::set_last_failure(name + ": cannot read the script");
-            result = 2;
-        } else {
-            result = script::run_text(name, text);
-        }
+        result = script::run_file(r.opts.script_file);
         r.exit_status = result;
         if (result != 2)
             finish_headless();

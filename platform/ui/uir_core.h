@@ -156,6 +156,8 @@ void set_output(std::function<void(const std::string &line)> out);
 // Parses and runs a script on the displayed panel; returns 0 (all passed),
 // 1 (some failed) or 2 (cannot be parsed). name is used in messages.
 int run_text(const std::string &name, const std::string &text);
+// The same for a file ("-": standard input); 2 when it cannot be read.
+int run_file(const std::string &file);
 
 // Durations: a number with us, ms or s.
 bool parse_duration(const std::string &text, std::int64_t &ns);

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace uir::script {
@@ -387,6 +389,24 @@ bool parse_duration(const std::string &text, std::int64_t &ns)
         }
     }
     return false;
+}
+
+int run_file(const std::string &file)
+{
+    std::string name = file == "-" ? "stdin" : file;
+    std::ostringstream ss;
+    if (file == "-") {
+        ss << std::cin.rdbuf();
+    } else {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            say(name + ": cannot read the script");
+            detail::set_last_failure(name + ": cannot read the script");
+            return 2;
+        }
+        ss << in.rdbuf();
+    }
+    return run_text(name, ss.str());
 }
 
 int run_text(const std::string &name, const std::string &text)

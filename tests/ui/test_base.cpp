@@ -61,7 +61,10 @@ TEST_F(ErrorOutput, OneEntryPerLineWithoutEmptyTail)
 {
     ErrorPrintf("a\nb\r\n");
     ErrorPrintf("no newline");
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "no newline"}));
+    ErrorPrintf("Error = %i, %s\n", -200397, "Unable to load.\n\nEnsure it is installed.\n");
+    ErrorPrintf("\n");
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "no newline", "Error = -200397, Unable to load.",
+                                               "Ensure it is installed.", ""}));
 }
 
 TEST_F(ErrorOutput, RemovedSinkGetsNothingAndOthersStillDo)
