@@ -56,7 +56,7 @@ TEST_F(VektaAnalogOut, WaveformAppliesPendingTimingOnce)
     EXPECT_EQ(got[2], "DAQmxCfgSampClkTiming(analog0o, \"OnboardClock\", 1000, 10280, 10123, 100) = 0");
     EXPECT_EQ(got[3], "DAQmxDisableStartTrig(analog0o) = 0");
     EXPECT_TRUE(startsWith(got[4], "DAQmxWriteAnalogF64(analog0o, 100, 1, 5, 0, {0,")) << got[4];
-    EXPECT_TRUE(got[4].size() > 14 && got[4].substr(got[4].size() - 14) == "}, &, NULL) = 0") << got[4];
+    EXPECT_TRUE(got[4].ends_with(",...}, &, NULL) = 0")) << got[4];
     EXPECT_EQ(vekta_dacOptView()->maskFetch, 1);
     EXPECT_EQ(vekta_dacOptView()->maskClk, ~1);
     EXPECT_EQ(vekta_dacOptView()->maskTrig, ~1);

@@ -69,7 +69,7 @@ TEST_F(VektaErrorState, StartsEmptyAndPrintsTheReportLine)
     for (int i = 0; i < VEKTA_ERROR_TEXT_SIZE; i++) ASSERT_EQ(text[i], 0) << i;
     EXPECT_EQ(vekta_PrintLastError(), 0);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].substr(0, errors[0].find_last_not_of('\n') + 1), "Error = 0,");
+    EXPECT_EQ(errors[0].substr(0, errors[0].find_last_not_of('\n') + 1), "Error = 0, ");
 }
 
 TEST_F(VektaErrorState, SetKeepsTheTextAndReturnsTheOldCode)
@@ -172,7 +172,9 @@ TEST_F(VektaPorts, WholePortMasksHaveOneTask)
     EXPECT_EQ(calls(), (Lines{createTask("port2R0"), "DAQmxCreateDIChan(port2R0, \"PXI1Slot2/port2\", \"r\", 1) = 0",
                               call("DAQmxStartTask", "port2R0")}));
     EXPECT_EQ(vekta_portIn(2, &byte), 0);
-    EXPECT_EQ(calls(), Lines{readU8("port2R0", 0)});
+    // The board holds its read and write strobe inputs inactive (high).
+    EXPECT_EQ(calls(), Lines{readU8("port2R0", 0x06)});
+    EXPECT_EQ(byte, 0x06);
     EXPECT_EQ(vekta_portOut(2, 0x33), 1);  // no output line: nothing written
     EXPECT_EQ(calls(), Lines{});
 
