@@ -565,6 +565,12 @@ void Bench::stop(Task &t)
     t.implicit = false;
 }
 
+void Bench::unwind(Task &t, State before)
+{
+    stop(t);
+    t.state = before;
+}
+
 int32 Bench::CreateTask(const char taskName[], TaskHandle *taskHandle)
 {
     const std::string given = taskName ? taskName : "";
@@ -874,7 +880,8 @@ int32 Bench::WriteDigitalU8(TaskHandle h, int32 n, bool32 autoStart, float64 tim
             if (t->kind == Kind::DI || t->kind == Kind::AI) return DAQmxErrorWriteNoOutputChansInTask;
             if (t->kind != Kind::DO) return kErrWriteChanTypeMismatch;
             if (n < 0 || (n > 0 && !data) || (layout != 0 && layout != 1)) return DAQmxErrorInvalidAttributeValue;
-            const bool was_running = t->state == State::Running;
+            const State before = t->state;
+            const bool was_running = before == State::Running;
             if (int32 st = start(*t, !was_running)) return st;
             const size_t nch = t->chans.size();
             for (int32 i = 0; i < n; ++i) {
@@ -890,7 +897,7 @@ int32 Bench::WriteDigitalU8(TaskHandle h, int32 n, bool32 autoStart, float64 tim
                 lines_drive(mask, levels);
                 settle();
             }
-            if (!was_running) stop(*t);
+            if (!was_running) unwind(*t, before);
             if (written) *written = n;
             return 0;
         },
@@ -923,13 +930,14 @@ int32 Bench::ReadDigitalU8(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
             if (count < 0 || !data || (fill != 0 && fill != 1)) return DAQmxErrorInvalidAttributeValue;
             const size_t nch = t->chans.size();
             if (static_cast<uint64_t>(count) * nch > size) return kErrReadBufferTooSmall;
-            const bool was_running = t->state == State::Running;
+            const State before = t->state;
+            const bool was_running = before == State::Running;
             if (int32 st = start(*t, !was_running)) return st;
             for (int32 i = 0; i < count; ++i)
                 for (size_t c = 0; c < nch; ++c)
                     data[fill == 0 ? c * static_cast<size_t>(count) + static_cast<size_t>(i)
                                    : static_cast<size_t>(i) * nch + c] = chan_byte(t->chans[c]);
-            if (!was_running) stop(*t);
+            if (!was_running) unwind(*t, before);
             got = static_cast<long>(count) * static_cast<long>(nch);
             if (nread) *nread = count;
             return 0;
@@ -982,10 +990,11 @@ int32 Bench::WriteAnalogF64(TaskHandle h, int32 n, bool32 autoStart, float64 tim
             if (!t->timed) {
                 for (const Chan &c : t->chans)
                     if (ao_gen_[c.index] && ao_gen_[c.index] != t) return DAQmxErrorResourceAlreadyReserved;
-                const bool was_running = t->state == State::Running;
+                const State before = t->state;
+                const bool was_running = before == State::Running;
                 if (int32 st = start(*t, !was_running)) return st;
                 for (size_t c = 0; c < nch; ++c) ao_value_[t->chans[c].index] = scans[(ns - 1) * nch + c];
-                if (!was_running) stop(*t);
+                if (!was_running) unwind(*t, before);
             } else if (t->state == State::Running) {
                 // New data for a running generation: it regenerates the new buffer from now on.
                 t->wave = std::move(scans);
@@ -1025,22 +1034,23 @@ int32 Bench::read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 
     const int32 count = n == -1 ? 1 : n;
     const size_t nch = t.chans.size();
     if (static_cast<uint64_t>(count) * nch > size) return kErrReadBufferTooSmall;
-    const bool was_running = t.state == State::Running;
+    const State before = t.state;
+    const bool was_running = before == State::Running;
     if (int32 st = start(t, !was_running)) return st;
     const int64_t at = now();
     for (int32 i = 0; i < count; ++i)
         for (size_t c = 0; c < nch; ++c)
             arr[fill == 0 ? c * static_cast<size_t>(count) + static_cast<size_t>(i) : static_cast<size_t>(i) * nch + c] =
                 quantise(t.chans[c], ai_volts(t.chans[c].index, at));
-    if (!was_running) stop(t);
+    if (!was_running) unwind(t, before);
     *done = count;
     return 0;
 }
 
 int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 *arr, uInt32 size, int32 *done)
 {
-    const bool was_running = t.state == State::Running;
-    if (!was_running) {
+    const State before = t.state;
+    if (before != State::Running) {
         if (int32 st = start(t, true)) return st;
         // A continuous acquisition started by a read goes on after it.
         if (t.mode == DAQmx_Val_ContSamps) t.implicit = false;
@@ -1085,7 +1095,7 @@ int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 
     r.consumed += k;
     *done = static_cast<int32>(k);
     if (k < want) return timeout < 0 ? DAQmxErrorOperationTimedOut : DAQmxErrorSamplesNotYetAvailable;
-    if (t.implicit && t.mode == DAQmx_Val_FiniteSamps && r.consumed == t.samps) stop(t);
+    if (t.implicit && t.mode == DAQmx_Val_FiniteSamps && r.consumed == t.samps) unwind(t, before);
     return 0;
 }
 
@@ -1104,7 +1114,7 @@ int32 Bench::ReadAnalogF64(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
             if (n < -1 || !data || (fill != 0 && fill != 1)) return DAQmxErrorInvalidAttributeValue;
             int32 st = t->timed ? read_timed(*t, n, timeout, fill, data, size, &got)
                                 : read_on_demand(*t, n, fill, data, size, &got);
-            if (nread && (st >= 0 || got > 0)) *nread = got;
+            if (nread) *nread = got;
             return st;
         },
         [&] {

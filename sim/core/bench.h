@@ -183,6 +183,8 @@ private:
                      const char *scale, Kind kind);
     int32 start(Task &t, bool implicit);
     void stop(Task &t);
+    // Ends an implicit start: the task returns to the state it had before.
+    void unwind(Task &t, State before);
     int32 check_rate(const Task &t, double rate) const;
 
     // Digital lines and the board.

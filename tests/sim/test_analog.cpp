@@ -1,0 +1,303 @@
+// Analog outputs and inputs: wiring, timing on the bench's clock, triggers, limits.
+#include <cmath>
+#include <numbers>
+
+#include "bench_fixture.h"
+#include "errors.h"
+
+namespace {
+
+constexpr double kLsb = 20.0 / 65536;
+constexpr double kNoise = 3 * kLsb;  // the bench's noise stays within 2 LSB, plus rounding
+
+class AnalogTest : public BenchTest {
+protected:
+    TaskHandle clocked_ai(const char *name, const char *chan, double rate, int32 mode, uInt64 samps)
+    {
+        TaskHandle h = ai_task(name, chan);
+        EXPECT_EQ(bench.CfgSampClkTiming(h, "OnboardClock", rate, DAQmx_Val_Rising, mode, samps), 0);
+        return h;
+    }
+    int32 read_block(TaskHandle h, std::vector<double> &buf, double timeout, int32 *got = nullptr)
+    {
+        int32 n = -7;
+        int32 st = bench.ReadAnalogF64(h, static_cast<int32>(buf.size()), timeout, DAQmx_Val_GroupByChannel,
+                                       buf.data(), static_cast<uInt32>(buf.size()), &n, nullptr);
+        if (got) *got = n;
+        return st;
+    }
+};
+
+TEST_F(AnalogTest, OnDemandOutputLoopsBackToItsInput)
+{
+    TaskHandle o0 = ao_task("analog0o", "PXI1Slot2/ao0");
+    TaskHandle o1 = ao_task("analog1o", "PXI1Slot2/ao1");
+    TaskHandle i0 = ai_task("analog0I", "PXI1Slot2/ai0");
+    TaskHandle i1 = ai_task("analog1I", "PXI1Slot2/ai1");
+    EXPECT_NEAR(ai(i0), 0.0, kNoise) << "0 V after reset";
+    ASSERT_EQ(ao(o0, 2.5), 0);
+    ASSERT_EQ(ao(o1, -7.25), 0);
+    EXPECT_NEAR(ai(i0), 2.5, kNoise);
+    EXPECT_NEAR(ai(i1), -7.25, kNoise);
+    double v = 0;
+    ASSERT_EQ(bench.probe("ao0", &v), 0);
+    EXPECT_NEAR(v, 2.5, kLsb);
+    EXPECT_EQ(bench.find_task(o0)->state, ksim::Bench::State::Created);
+}
+
+TEST_F(AnalogTest, OutputOutOfRangeIsRefusedWhole)
+{
+    TaskHandle o = ao_task("analog0o", "PXI1Slot2/ao0");
+    ASSERT_EQ(ao(o, 1.0), 0);
+    EXPECT_EQ(ao(o, 10.5), DAQmxErrorInvalidAOWriteRange);
+    EXPECT_EQ(ao(o, NAN), DAQmxErrorInvalidAOWriteRange);
+    EXPECT_EQ(ao(o, -10.0), 0);
+    EXPECT_NEAR(bench.ao_volts(0, bench.now()), -10.0, kLsb);
+    TaskHandle narrow = task("narrow");
+    ASSERT_EQ(bench.CreateAOVoltageChan(narrow, "PXI1Slot2/ao1", "", 0, 5, DAQmx_Val_Volts, ""), 0);
+    EXPECT_EQ(ao(narrow, 6.0), DAQmxErrorInvalidAOWriteRange) << "the channel's own range";
+}
+
+TEST_F(AnalogTest, FixedSourcesAndTheDacAreWired)
+{
+    TaskHandle i4 = ai_task("analog4I", "PXI1Slot2/ai4");
+    TaskHandle i5 = ai_task("analog5I", "PXI1Slot2/ai5");
+    TaskHandle i6 = ai_task("analog6I", "PXI1Slot2/ai6");
+    TaskHandle i2 = ai_task("analog2I", "PXI1Slot2/ai2");
+    EXPECT_NEAR(ai(i5), 2.5, kNoise);
+    EXPECT_NEAR(ai(i6), 0.0, kNoise);
+    clock->sleep_ns(250'000'000 - clock->now_ns());  // a quarter of the 1 Hz sine
+    EXPECT_NEAR(ai(i4), 1.0, kNoise + 1e-4);
+    ASSERT_EQ(bench.drive("ai4", -3.0), 0);
+    EXPECT_NEAR(ai(i4), -3.0, kNoise);
+    ASSERT_EQ(bench.drive("ai4", NAN), 0);
+    EXPECT_EQ(bench.drive("ai3", 1.0), -1) << "not an outside input";
+    bench.board().write_reg(2, 2, 200, 0);
+    bench.board().write_reg(2, 0, 5, 0);
+    EXPECT_NEAR(ai(i2), 200 * 3.3 / 255, kNoise);
+}
+
+TEST_F(AnalogTest, NoiseIsDeterministicPerSeed)
+{
+    TaskHandle i5 = ai_task("analog5I", "PXI1Slot2/ai5");
+    auto run = [&](uint32_t seed) {
+        bench.set_seed(seed);
+        std::vector<double> v;
+        for (int i = 0; i < 20; ++i) v.push_back(ai(i5));
+        return v;
+    };
+    auto a = run(1), b = run(1), c = run(2);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, c);
+    double lo = 1e9, hi = -1e9;
+    for (double x : a) lo = std::min(lo, x), hi = std::max(hi, x);
+    EXPECT_GT(hi - lo, 0.0) << "there is some noise";
+    EXPECT_LE(hi - lo, 4 * kLsb + 1e-12);
+}
+
+TEST_F(AnalogTest, ClockedReadTakesItsTimeOnTheBenchClock)
+{
+    TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 100);
+    std::vector<double> buf(100);
+    const int64_t t0 = bench.now();
+    int32 got = 0;
+    ASSERT_EQ(read_block(h, buf, 10.0, &got), 0);
+    EXPECT_EQ(got, 100);
+    const int64_t took = bench.now() - t0;
+    EXPECT_GE(took, 100'000'000);
+    EXPECT_LT(took, 101'000'000);
+    for (double v : buf) EXPECT_NEAR(v, 2.5, kNoise);
+    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Running) << "a continuous read keeps acquiring";
+    // The next block follows on.
+    ASSERT_EQ(read_block(h, buf, 10.0), 0);
+    EXPECT_GE(bench.now() - t0, 200'000'000);
+    ASSERT_EQ(bench.StopTask(h), 0);
+}
+
+TEST_F(AnalogTest, ReadingTooSlowlyOverflows)
+{
+    // 1000 S/s: the driver's buffer holds 10000 samples.
+    TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
+    std::vector<double> buf(10);
+    ASSERT_EQ(read_block(h, buf, 1.0), 0);
+    bench.advance(9'000'000'000);
+    ASSERT_EQ(read_block(h, buf, 1.0), 0) << "9 s unread still fits";
+    bench.advance(10'100'000'000);
+    EXPECT_EQ(read_block(h, buf, 1.0), DAQmxErrorAcqOverflow);
+    EXPECT_EQ(read_block(h, buf, 1.0), DAQmxErrorAcqOverflow) << "stays failed until restarted";
+    ASSERT_EQ(bench.StopTask(h), 0);
+    ASSERT_EQ(bench.StartTask(h), 0);
+    ASSERT_EQ(read_block(h, buf, 1.0), 0) << "recovers after a restart";
+}
+
+TEST_F(AnalogTest, ReadTimesOutAfterItsTimeout)
+{
+    TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 100, DAQmx_Val_ContSamps, 1000);
+    std::vector<double> buf(50, -99);  // needs 0.5 s
+    const int64_t t0 = bench.now();
+    int32 got = -1;
+    EXPECT_EQ(read_block(h, buf, 0.2, &got), DAQmxErrorSamplesNotYetAvailable);
+    const int64_t took = bench.now() - t0;
+    EXPECT_GE(took, 200'000'000);
+    EXPECT_LT(took, 201'000'000);
+    EXPECT_EQ(got, 20) << "the samples there are, are returned";
+    EXPECT_NEAR(buf[19], 2.5, kNoise);
+    EXPECT_EQ(buf[20], -99);
+    // The rest arrives later.
+    std::vector<double> rest(30);
+    ASSERT_EQ(read_block(h, rest, 1.0), 0);
+}
+
+TEST_F(AnalogTest, FiniteAcquisitionEndsAndCannotBeOverread)
+{
+    TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 10000, DAQmx_Val_FiniteSamps, 100);
+    std::vector<double> buf(100);
+    ASSERT_EQ(read_block(h, buf, 1.0), 0);
+    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Created) << "an implicit finite read ends it";
+    ASSERT_EQ(bench.StartTask(h), 0);
+    std::vector<double> more(101);
+    EXPECT_EQ(read_block(h, more, 1.0), ksim::kErrSamplesWillNeverBeAvailable);
+}
+
+TEST_F(AnalogTest, RatesBeyondTheDevicesAreRefused)
+{
+    TaskHandle i = ai_task("ai", "PXI1Slot2/ai0");
+    for (double r : {0.0, -1.0, double(NAN), 1.25e6 + 1, 1e9})
+        EXPECT_EQ(bench.CfgSampClkTiming(i, "", r, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
+                  DAQmxErrorInvalidAttributeValue)
+            << r;
+    EXPECT_EQ(bench.CfgSampClkTiming(i, "", 1.25e6, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
+    TaskHandle two = task("two");
+    ASSERT_EQ(bench.CreateAIVoltageChan(two, "PXI1Slot2/ai0:1", "", DAQmx_Val_RSE, -10, 10, DAQmx_Val_Volts, ""), 0);
+    EXPECT_EQ(bench.CfgSampClkTiming(two, "", 600e3, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
+              DAQmxErrorInvalidAttributeValue)
+        << "1 MS/s in total over two channels";
+    TaskHandle o = ao_task("ao", "PXI1Slot2/ao0");
+    EXPECT_EQ(bench.CfgSampClkTiming(o, nullptr, 2.86e6, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
+    EXPECT_EQ(bench.CfgSampClkTiming(o, nullptr, 2.87e6, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
+              DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.CfgSampClkTiming(o, "NoSuchTerminal", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
+              DAQmxErrorInvalidAttributeValue);
+    TaskHandle d = do_task("do", "PXI1Slot2/port0");
+    EXPECT_EQ(bench.CfgSampClkTiming(d, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
+              DAQmxErrorInvalidAttributeValue);
+}
+
+TEST_F(AnalogTest, OneAnalogInputTaskRunsAtATime)
+{
+    TaskHandle a = clocked_ai("a", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
+    TaskHandle b = clocked_ai("b", "PXI1Slot2/ai6", 1000, DAQmx_Val_ContSamps, 1000);
+    TaskHandle c = ai_task("c", "PXI1Slot2/ai7");
+    ASSERT_EQ(bench.StartTask(a), 0);
+    EXPECT_EQ(bench.StartTask(b), DAQmxErrorResourceReserved);
+    double v = 0;
+    EXPECT_EQ(bench.ReadAnalogF64(c, 1, 1, 0, &v, 1, nullptr, nullptr), DAQmxErrorResourceReserved)
+        << "the one ADC is busy";
+    ASSERT_EQ(bench.StopTask(a), 0);
+    EXPECT_EQ(bench.StartTask(b), 0);
+}
+
+TEST_F(AnalogTest, OneTimedOutputTaskAtATime)
+{
+    TaskHandle a = ao_task("a", "PXI1Slot2/ao0");
+    TaskHandle b = ao_task("b", "PXI1Slot2/ao1");
+    const double wave[4] = {0, 1, 2, 3};
+    for (TaskHandle h : {a, b})
+        ASSERT_EQ(bench.CfgSampClkTiming(h, "OnboardClock", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 4), 0);
+    ASSERT_EQ(bench.WriteAnalogF64(a, 4, 1, 10, 0, wave, nullptr, nullptr), 0);
+    EXPECT_EQ(bench.WriteAnalogF64(b, 4, 1, 10, 0, wave, nullptr, nullptr), DAQmxErrorResourceReserved);
+    EXPECT_EQ(bench.find_task(b)->wave_len, 0u) << "the refused write left nothing";
+    TaskHandle c = ao_task("c", "PXI1Slot2/ao0");
+    EXPECT_EQ(ao(c, 1.0), DAQmxErrorResourceAlreadyReserved) << "ao0 generates for another task";
+    TaskHandle e = ao_task("e", "PXI1Slot2/ao1");
+    ASSERT_EQ(bench.CfgSampClkTiming(e, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 4), 0);
+    EXPECT_EQ(bench.StartTask(e), DAQmxErrorResourceReserved);
+    ASSERT_EQ(bench.StopTask(a), 0);
+    EXPECT_EQ(bench.StartTask(e), ksim::kErrGenNoDataInBuffer);
+}
+
+TEST_F(AnalogTest, RegeneratedWaveformSeenOnItsInput)
+{
+    TaskHandle o = ao_task("analog0o", "PXI1Slot2/ao0");
+    ASSERT_EQ(bench.CfgSampClkTiming(o, "OnboardClock", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 4), 0);
+    const double wave[4] = {1, 2, 3, 4};
+    int32 written = 0;
+    ASSERT_EQ(bench.WriteAnalogF64(o, 4, 1, 10, 0, wave, &written, nullptr), 0);
+    EXPECT_EQ(written, 4);
+    EXPECT_EQ(bench.find_task(o)->state, ksim::Bench::State::Running) << "the write started the generation";
+    TaskHandle i = clocked_ai("analog0I", "PXI1Slot2/ai0", 4000, DAQmx_Val_ContSamps, 1000);
+    std::vector<double> buf(64);
+    ASSERT_EQ(read_block(i, buf, 1.0), 0);
+    // Each AO sample lasts 1 ms = 4 AI samples; the pattern repeats every 16.
+    for (size_t k = 16; k < buf.size(); ++k) EXPECT_NEAR(buf[k], buf[k - 16], 2 * kNoise) << k;
+    double lo = 1e9, hi = -1e9;
+    for (double v : buf) lo = std::min(lo, v), hi = std::max(hi, v);
+    EXPECT_NEAR(lo, 1.0, kNoise);
+    EXPECT_NEAR(hi, 4.0, kNoise);
+    ASSERT_EQ(bench.StopTask(o), 0);
+    const double held = bench.ao_volts(0, bench.now());
+    bench.advance(10'000'000);
+    EXPECT_EQ(bench.ao_volts(0, bench.now()), held) << "a stopped output holds its last sample";
+}
+
+TEST_F(AnalogTest, StartTriggerWaitsForTheEdge)
+{
+    // The 1 Hz sine on ai4 crosses 0.5 V rising at 1/12 s.
+    TaskHandle h = clocked_ai("analog4I", "PXI1Slot2/ai4", 10000, DAQmx_Val_ContSamps, 1000);
+    ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(h, "PXI1Slot2/ai4", DAQmx_Val_RisingSlope, 0.5), 0);
+    clock->sleep_ns(300'000'000);  // past the first crossing, the sine falls
+    std::vector<double> buf(10);
+    ASSERT_EQ(read_block(h, buf, 2.0), 0);
+    const double t = bench.now() * 1e-9;
+    EXPECT_NEAR(t, 1.0 + 1.0 / 12 + 0.001, 0.001) << "the next rising crossing";
+    EXPECT_NEAR(buf[0], 0.5, 0.01);
+    EXPECT_GT(buf[9], buf[0]) << "rising";
+}
+
+TEST_F(AnalogTest, TriggerThatNeverComesTimesOut)
+{
+    TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
+    ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(h, "APFI0", DAQmx_Val_RisingSlope, 1.0), 0);
+    std::vector<double> buf(5);
+    const int64_t t0 = bench.now();
+    int32 got = -1;
+    EXPECT_EQ(read_block(h, buf, 0.5, &got), DAQmxErrorSamplesNotYetAvailable);
+    EXPECT_EQ(got, 0);
+    EXPECT_GE(bench.now() - t0, 500'000'000);
+    // An outside edge on APFI0 starts it.
+    ASSERT_EQ(bench.drive("apfi0", 2.0), 0);
+    ASSERT_EQ(read_block(h, buf, 0.5), 0);
+    EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "PFI99", DAQmx_Val_RisingSlope, 1.0), ksim::kErrTaskRunning);
+    ASSERT_EQ(bench.StopTask(h), 0);
+    EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "PFI99", DAQmx_Val_RisingSlope, 1.0), DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "APFI0", 1, 1.0), DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.DisableStartTrig(h), 0);
+    EXPECT_FALSE(bench.find_task(h)->trig.on);
+}
+
+TEST_F(AnalogTest, TriggeredOutputStartsOnItsEdge)
+{
+    TaskHandle o = ao_task("analog1o", "PXI1Slot2/ao1");
+    ASSERT_EQ(bench.CfgSampClkTiming(o, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 2), 0);
+    ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(o, "APFI1", DAQmx_Val_FallingSlope, -1.0), 0);
+    const double wave[2] = {5, 5};
+    ASSERT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), 0);
+    bench.advance(50'000'000);
+    double v = 0;
+    ASSERT_EQ(bench.probe("ao1", &v), 0);
+    EXPECT_EQ(v, 0.0) << "waiting for the trigger";
+    ASSERT_EQ(bench.drive("apfi1", -2.0), 0);
+    bench.advance(5'000'000);
+    ASSERT_EQ(bench.probe("ao1", &v), 0);
+    EXPECT_NEAR(v, 5.0, kLsb);
+}
+
+TEST_F(AnalogTest, ExternalClockThatNothingDrivesNeverDelivers)
+{
+    TaskHandle h = ai_task("ext", "PXI1Slot2/ai5");
+    ASSERT_EQ(bench.CfgSampClkTiming(h, "/PXI1Slot2/PFI3", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
+    std::vector<double> buf(1);
+    EXPECT_EQ(read_block(h, buf, 0.1), DAQmxErrorSamplesNotYetAvailable);
+}
+
+}  // namespace

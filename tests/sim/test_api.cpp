@@ -1,0 +1,199 @@
+// The driver's calls: handles, names, task states, channel rules, error texts.
+#include <cstring>
+
+#include "bench_fixture.h"
+#include "errors.h"
+
+namespace {
+
+using ApiTest = BenchTest;
+
+TEST_F(ApiTest, HandlesAreOpaqueAndNeverReused)
+{
+    TaskHandle a = task("a");
+    EXPECT_NE(a, nullptr);
+    EXPECT_EQ(bench.ClearTask(a), 0);
+    TaskHandle b = task("a");  // the name is free again
+    EXPECT_NE(a, b);
+    EXPECT_EQ(bench.StartTask(a), DAQmxErrorInvalidTask);
+    EXPECT_EQ(bench.ClearTask(a), DAQmxErrorInvalidTask);
+    EXPECT_EQ(bench.StopTask(nullptr), DAQmxErrorInvalidTask);
+    EXPECT_EQ(bench.StartTask(reinterpret_cast<TaskHandle>(0x1234567)), DAQmxErrorInvalidTask);
+    uInt8 v = 0;
+    EXPECT_EQ(bench.WriteDigitalU8(a, 1, 1, 10, 0, &v, nullptr, nullptr), DAQmxErrorInvalidTask);
+    EXPECT_EQ(bench.CreateDOChan(a, "PXI1Slot2/port0", "", 1), DAQmxErrorInvalidTask);
+    EXPECT_EQ(bench.live_tasks(), 1);
+}
+
+TEST_F(ApiTest, TaskNamesAreUnique)
+{
+    TaskHandle a = task("port0W255");
+    TaskHandle h = reinterpret_cast<TaskHandle>(0x99);
+    EXPECT_EQ(bench.CreateTask("port0W255", &h), DAQmxErrorDuplicateTask);
+    EXPECT_EQ(h, reinterpret_cast<TaskHandle>(0x99)) << "a failed create leaves the handle alone";
+    EXPECT_EQ(bench.live_tasks(), 1);
+    // Unnamed tasks get names of their own.
+    TaskHandle u1 = task(""), u2 = task(nullptr);
+    EXPECT_NE(u1, u2);
+    EXPECT_EQ(bench.find_task(u1)->name, "_unnamedTask<0>");
+    EXPECT_EQ(bench.find_task(u2)->name, "_unnamedTask<1>");
+    EXPECT_EQ(bench.CreateTask("x", nullptr), DAQmxErrorInvalidAttributeValue);
+    (void)a;
+}
+
+TEST_F(ApiTest, OneChannelTypePerTask)
+{
+    TaskHandle h = do_task("t", "PXI1Slot2/port0");
+    EXPECT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port1", "", 1), DAQmxErrorCannotAddChanTypeToTask);
+    EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", -10, 10, DAQmx_Val_Volts, ""),
+              DAQmxErrorCannotAddChanTypeToTask);
+    EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot2/port1", "", 1), 0) << "more of the same type is fine";
+    EXPECT_EQ(bench.find_task(h)->chans.size(), 2u);
+}
+
+TEST_F(ApiTest, NoChannels)
+{
+    TaskHandle h = task("empty");
+    uInt8 v = 0;
+    double d = 0;
+    EXPECT_EQ(bench.StartTask(h), DAQmxErrorNoChansSpecdForTask);
+    EXPECT_EQ(bench.WriteDigitalU8(h, 1, 1, 10, 0, &v, nullptr, nullptr), DAQmxErrorNoChansSpecdForTask);
+    EXPECT_EQ(bench.ReadDigitalU8(h, 1, 10, 0, &v, 1, nullptr, nullptr), DAQmxErrorNoChansSpecdForTask);
+    EXPECT_EQ(bench.ReadAnalogF64(h, 1, 1, 0, &d, 1, nullptr, nullptr), DAQmxErrorNoChansSpecdForTask);
+    EXPECT_EQ(bench.StopTask(h), 0);
+}
+
+TEST_F(ApiTest, WrongDirectionAndTypeOfAccess)
+{
+    TaskHandle di = di_task("di", "PXI1Slot2/port0");
+    TaskHandle ai = ai_task("ai", "PXI1Slot2/ai0");
+    TaskHandle aot = ao_task("ao", "PXI1Slot2/ao0");
+    TaskHandle dot = do_task("do", "PXI1Slot2/port1");
+    uInt8 v = 1;
+    double d = 1;
+    EXPECT_EQ(bench.WriteDigitalU8(di, 1, 1, 10, 0, &v, nullptr, nullptr), DAQmxErrorWriteNoOutputChansInTask);
+    EXPECT_EQ(bench.WriteAnalogF64(ai, 1, 1, 10, 0, &d, nullptr, nullptr), DAQmxErrorWriteNoOutputChansInTask);
+    EXPECT_EQ(bench.WriteDigitalU8(aot, 1, 1, 10, 0, &v, nullptr, nullptr), ksim::kErrWriteChanTypeMismatch);
+    EXPECT_EQ(bench.WriteAnalogF64(dot, 1, 1, 10, 0, &d, nullptr, nullptr), ksim::kErrWriteChanTypeMismatch);
+    EXPECT_EQ(bench.ReadAnalogF64(aot, 1, 1, 0, &d, 1, nullptr, nullptr), ksim::kErrReadChanTypeMismatch);
+    EXPECT_EQ(bench.ReadDigitalU8(ai, 1, 1, 0, &v, 1, nullptr, nullptr), ksim::kErrReadChanTypeMismatch);
+    EXPECT_EQ(bench.ReadDigitalU8(dot, 1, 1, 0, &v, 0, nullptr, nullptr), ksim::kErrReadBufferTooSmall);
+}
+
+TEST_F(ApiTest, StatesExplicitAndImplicit)
+{
+    TaskHandle h = di_task("r", "PXI1Slot2/port0");
+    using S = ksim::Bench::State;
+    EXPECT_EQ(bench.find_task(h)->state, S::Created);
+    read(h);
+    EXPECT_EQ(bench.find_task(h)->state, S::Created) << "an on-demand read returns the task to its state";
+    EXPECT_EQ(bench.StartTask(h), 0);
+    EXPECT_EQ(bench.find_task(h)->state, S::Running);
+    read(h);
+    EXPECT_EQ(bench.find_task(h)->state, S::Running) << "an explicit start lasts";
+    EXPECT_EQ(bench.StartTask(h), 0);
+    EXPECT_EQ(bench.StopTask(h), 0);
+    EXPECT_EQ(bench.find_task(h)->state, S::Stopped);
+    EXPECT_EQ(bench.StopTask(h), 0);
+    EXPECT_EQ(bench.StartTask(h), 0) << "a stopped task is reusable";
+    EXPECT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port1", "", 1), ksim::kErrTaskRunning);
+    EXPECT_EQ(bench.ClearTask(h), 0);
+    EXPECT_EQ(bench.live_tasks(), 0);
+}
+
+TEST_F(ApiTest, ChannelsOfOtherDevicesAndSlots)
+{
+    TaskHandle h = task("t");
+    EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot5/port0", "w", 1), DAQmxErrorInvalidDeviceID);
+    EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot2/port3", "w", 1), DAQmxErrorPhysicalChanDoesNotExist);
+    EXPECT_EQ(bench.CreateDOChan(h, nullptr, "w", 1), DAQmxErrorPhysicalChanDoesNotExist);
+    EXPECT_EQ(bench.find_task(h)->kind, ksim::Bench::Kind::None) << "failed channels add nothing";
+    EXPECT_EQ(bench.set_slot(5), 0);
+    EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot2/port0", "w", 1), DAQmxErrorInvalidDeviceID);
+    EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot5/port0", "w", 1), 0);
+    EXPECT_EQ(bench.set_slot(0), -1);
+    EXPECT_EQ(bench.slot(), 5);
+}
+
+TEST_F(ApiTest, AnalogChannelArguments)
+{
+    TaskHandle h = task("a");
+    EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", -11, 10, DAQmx_Val_Volts, ""),
+              DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", 5, 5, DAQmx_Val_Volts, ""), ksim::kErrMinNotLessThanMax);
+    EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", -10, 10, 12345, ""), DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", -10, 10, DAQmx_Val_Volts, "myScale"),
+              DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao2", "", -10, 10, DAQmx_Val_Volts, nullptr),
+              DAQmxErrorPhysicalChanDoesNotExist);
+    TaskHandle i = task("i");
+    EXPECT_EQ(bench.CreateAIVoltageChan(i, "PXI1Slot2/ai0", "", 4242, -10, 10, DAQmx_Val_Volts, ""),
+              DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.CreateAIVoltageChan(i, "PXI1Slot2/ai0", "", DAQmx_Val_Cfg_Default, -1, 1, DAQmx_Val_Volts, ""), 0);
+    EXPECT_NEAR(bench.find_task(i)->chans[0].lsb, 2.0 / 65536, 1e-15) << "the +-1 V range";
+}
+
+TEST_F(ApiTest, ErrorTextsOfEveryCode)
+{
+    struct Case {
+        int32 code;
+        const char *text;
+    } cases[] = {
+        {-200088, "Task specified is invalid or does not exist."},
+        {-200089, "Task name specified conflicts with an existing task name."},
+        {-200220, "Device identifier is invalid."},
+        {-50103, "The specified resource is reserved. The operation could not be completed as specified."},
+        {-200478, "Specified operation cannot be performed when there are no channels in the task."},
+        {-200561, "Attempted writing analog data that is too large or too small."},
+        {-200474, "Specified operation did not complete, because the specified timeout expired."},
+    };
+    for (const Case &c : cases) {
+        char buf[1024];
+        EXPECT_EQ(bench.GetErrorString(c.code, buf, sizeof buf), 0);
+        EXPECT_STREQ(buf, c.text) << c.code;
+    }
+    for (int32 code : {-200170, -200284, -200022, -200279, -200290, -200292, -200077, -200459, -200012, -200559,
+                       -200587, -200397, -200398}) {
+        EXPECT_TRUE(ksim::error_known(code)) << code;
+        EXPECT_EQ(ksim::error_message(code).rfind("Error code could not be found.", 0), std::string::npos) << code;
+    }
+    EXPECT_EQ(ksim::error_message(-200284).substr(0, 60),
+              "Some or all of the samples requested have not yet been acqui");
+    EXPECT_EQ(ksim::error_message(-123456).rfind("Error code could not be found.", 0), 0u);
+    EXPECT_EQ(ksim::error_message(0), "");
+}
+
+TEST_F(ApiTest, ErrorStringSizing)
+{
+    const std::string text = ksim::error_message(-200088);
+    EXPECT_EQ(bench.GetErrorString(-200088, nullptr, 0), static_cast<int32>(text.size() + 1));
+    for (uInt32 size : {1u, 5u, static_cast<uInt32>(text.size()), static_cast<uInt32>(text.size() + 1)}) {
+        std::string buf(size + 4, '#');
+        EXPECT_EQ(bench.GetErrorString(-200088, buf.data(), size), 0);
+        EXPECT_EQ(std::string(buf.c_str()), text.substr(0, size - 1)) << size;
+        EXPECT_EQ(buf[size], '#') << "wrote past the buffer";
+    }
+}
+
+TEST_F(ApiTest, ExtendedErrorInfoDescribesTheLastError)
+{
+    TaskHandle h = task("port0W255");
+    EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot2/port9", "w", 1), DAQmxErrorPhysicalChanDoesNotExist);
+    char buf[1024];
+    ASSERT_EQ(bench.GetExtendedErrorInfo(buf, sizeof buf), 0);
+    const std::string s = buf;
+    EXPECT_EQ(s.rfind(ksim::error_message(-200170), 0), 0u) << s;
+    EXPECT_NE(s.find("\nDevice: PXI1Slot2\n"), std::string::npos) << s;
+    EXPECT_NE(s.find("\nTask Name: port0W255\n"), std::string::npos) << s;
+    EXPECT_NE(s.find("\nStatus Code: -200170"), std::string::npos) << s;
+    // A success in between does not clear it; the next failure replaces it.
+    EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot2/port0", "w", 1), 0);
+    EXPECT_EQ(bench.StartTask(nullptr), DAQmxErrorInvalidTask);
+    ASSERT_EQ(bench.GetExtendedErrorInfo(buf, sizeof buf), 0);
+    EXPECT_EQ(std::string(buf).find("Task Name"), std::string::npos) << buf;
+    EXPECT_NE(std::string(buf).find("Status Code: -200088"), std::string::npos);
+    const int32 need = bench.GetExtendedErrorInfo(nullptr, 0);
+    EXPECT_EQ(need, static_cast<int32>(std::strlen(buf) + 1));
+}
+
+}  // namespace

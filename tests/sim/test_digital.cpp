@@ -1,0 +1,148 @@
+// Digital lines: who drives each line, and what the DAQ reads back.
+#include "bench_fixture.h"
+
+namespace {
+
+using DigitalTest = BenchTest;
+
+TEST_F(DigitalTest, UndrivenLinesReadThePullsOfDaqAndBoard)
+{
+    EXPECT_EQ(port(0), 0u);
+    EXPECT_EQ(port(1), 0u);
+    // The board holds its strobe inputs idle: read and write strobes high.
+    EXPECT_EQ(port(2), 0x06u);
+    TaskHandle r = di_task("port2R0", "PXI1Slot2/port2");
+    EXPECT_EQ(read(r), 0x06);
+}
+
+TEST_F(DigitalTest, LineListsUseTheirOwnBitPositions)
+{
+    TaskHandle w = do_task("port2W5", "PXI1Slot2/port2/line0,PXI1Slot2/port2/line2");
+    ASSERT_EQ(write(w, 0xFF), 0);
+    EXPECT_EQ(bench.daq_output_mask(), 0x050000u) << "only the task's lines are driven";
+    EXPECT_EQ(port(2), 0x07u) << "line 1 keeps the board's pull-up";
+    ASSERT_EQ(write(w, 0x00), 0);
+    EXPECT_EQ(port(2), 0x02u);
+    EXPECT_EQ(read(w), 0x00) << "a read of an output task gives the level it drives, masked to its lines";
+    TaskHandle r = di_task("port2R250", "PXI1Slot2/port2/line1,PXI1Slot2/port2/line3:7");
+    EXPECT_EQ(read(r), 0x02);
+}
+
+TEST_F(DigitalTest, LinesKeepTheirStateAfterStopAndClear)
+{
+    TaskHandle w = do_task("port1W255", "PXI1Slot2/port1");
+    ASSERT_EQ(write(w, 0xA5), 0);
+    ASSERT_EQ(bench.StopTask(w), 0);
+    EXPECT_EQ(port(1), 0xA5u);
+    ASSERT_EQ(bench.ClearTask(w), 0);
+    EXPECT_EQ(port(1), 0xA5u) << "static lines hold their last output";
+    // Starting an input task on them makes them inputs.
+    TaskHandle r = di_task("port1R0", "PXI1Slot2/port1");
+    EXPECT_EQ(port(1), 0xA5u) << "creating the task changes nothing";
+    ASSERT_EQ(bench.StartTask(r), 0);
+    EXPECT_EQ(port(1), 0x00u);
+    EXPECT_EQ(bench.daq_output_mask() & 0xFF00u, 0u);
+}
+
+TEST_F(DigitalTest, LastUserSetsTheDirection)
+{
+    TaskHandle r = di_task("port0R0", "PXI1Slot2/port0");
+    TaskHandle w = do_task("port0W255", "PXI1Slot2/port0");
+    ASSERT_EQ(bench.StartTask(r), 0);
+    ASSERT_EQ(write(w, 0x3C), 0);  // both tasks on the same lines: the write wins
+    EXPECT_EQ(read(r), 0x3C);
+    ASSERT_EQ(bench.StopTask(r), 0);
+    ASSERT_EQ(bench.StartTask(r), 0);
+    EXPECT_EQ(read(r), 0x00);
+    EXPECT_EQ(read(w), 0x00) << "no longer driven";
+}
+
+TEST_F(DigitalTest, MultiSampleWriteLeavesTheLastSample)
+{
+    TaskHandle w = do_task("port0W255", "PXI1Slot2/port0");
+    const uInt8 data[3] = {1, 2, 3};
+    int32 written = 0;
+    ASSERT_EQ(bench.WriteDigitalU8(w, 3, 1, 10, 0, data, &written, nullptr), 0);
+    EXPECT_EQ(written, 3);
+    EXPECT_EQ(port(0), 3u);
+    EXPECT_EQ(bench.WriteDigitalU8(w, 1, 1, 10, 0, nullptr, nullptr, nullptr), DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.WriteDigitalU8(w, -1, 1, 10, 0, data, nullptr, nullptr), DAQmxErrorInvalidAttributeValue);
+}
+
+TEST_F(DigitalTest, PerLineChannelsReadOneByteEach)
+{
+    TaskHandle h = task("lines");
+    ASSERT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port2/line1:2", "", DAQmx_Val_ChanPerLine), 0);
+    uInt8 v[2] = {0xEE, 0xEE};
+    int32 n = 0;
+    ASSERT_EQ(bench.ReadDigitalU8(h, 1, 10, 0, v, 2, &n, nullptr), 0);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(v[0], 0x02);
+    EXPECT_EQ(v[1], 0x04);
+}
+
+TEST_F(DigitalTest, BoardDrivesTheBusDuringARead)
+{
+    bench.board().write_reg(0, 0x40, 0x9A5C, 0);
+    TaskHandle p0 = do_task("port0W255", "PXI1Slot2/port0");
+    TaskHandle p1 = do_task("port1W255", "PXI1Slot2/port1");
+    TaskHandle ctl = do_task("port2W7", "PXI1Slot2/port2/line0:2");
+    ASSERT_EQ(write(p0, (0x40 << 3) & 0xFF), 0);
+    ASSERT_EQ(write(p1, 0x40 >> 5), 0);
+    ASSERT_EQ(write(ctl, 7), 0);
+    ASSERT_EQ(write(ctl, 6), 0);
+    TaskHandle r0 = di_task("port0R0", "PXI1Slot2/port0");
+    TaskHandle r1 = di_task("port1R0", "PXI1Slot2/port1");
+    ASSERT_EQ(bench.StartTask(r0), 0);
+    ASSERT_EQ(bench.StartTask(r1), 0);
+    ASSERT_EQ(write(ctl, 4), 0);
+    EXPECT_EQ(bench.board().decoder().state(), ksim::AvalonDecoder::State::Read);
+    EXPECT_EQ(read(r1), 0x9A);
+    EXPECT_EQ(read(r0), 0x5C);
+    ASSERT_EQ(write(ctl, 6), 0);
+    EXPECT_EQ(read(r0), 0x00) << "the board lets go after the strobe";
+    EXPECT_EQ(bench.contention_count(), 0);
+}
+
+TEST_F(DigitalTest, ContentionIsCountedOncePerEpisodeAndTheDaqWins)
+{
+    TaskHandle p0 = do_task("port0W255", "PXI1Slot2/port0");
+    TaskHandle ctl = do_task("port2W7", "PXI1Slot2/port2/line0:2");
+    bench.board().write_reg(0, 0, 0xFFFF, 0);
+    ASSERT_EQ(write(p0, 0x00), 0);
+    ASSERT_EQ(write(ctl, 7), 0);
+    ASSERT_EQ(write(ctl, 6), 0);
+    ASSERT_EQ(write(ctl, 4), 0);
+    EXPECT_EQ(bench.contention_count(), 1);
+    EXPECT_EQ(port(0), 0x00u);
+    EXPECT_EQ(port(1), 0xFFu) << "port 1 is not driven by the DAQ: the board's word shows";
+    ASSERT_EQ(write(p0, 0x01), 0);
+    EXPECT_EQ(bench.contention_count(), 1) << "the same episode";
+    ASSERT_EQ(write(ctl, 6), 0);
+    ASSERT_EQ(write(ctl, 4), 0);
+    EXPECT_EQ(bench.contention_count(), 2);
+    double c = 0;
+    ASSERT_EQ(bench.probe("contention", &c), 0);
+    EXPECT_EQ(c, 2.0);
+}
+
+TEST_F(DigitalTest, WriteCycleReachesTheRegister)
+{
+    TaskHandle p0 = do_task("port0W255", "PXI1Slot2/port0");
+    TaskHandle p1 = do_task("port1W255", "PXI1Slot2/port1");
+    TaskHandle ctl = do_task("port2W7", "PXI1Slot2/port2/line0,PXI1Slot2/port2/line1,PXI1Slot2/port2/line2");
+    // Slave 2, register 0x11, data 4: the bus master's worked example.
+    for (auto [h, v] : {std::pair{p0, 0x8A}, {p1, 0x00}, {ctl, 7}, {ctl, 6}, {p0, 0x04}, {p1, 0x00}, {ctl, 2}, {ctl, 6}})
+        ASSERT_EQ(write(h, static_cast<uInt8>(v)), 0);
+    const auto &t = bench.board().transactions();
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_TRUE(t.back().write);
+    EXPECT_EQ(t.back().slave, 2);
+    EXPECT_EQ(t.back().address, 0x11);
+    EXPECT_EQ(t.back().data, 4);
+    unsigned w = 0;
+    ASSERT_EQ(bench.probe_reg(2, 0x11, &w), 0);
+    EXPECT_EQ(w & 4u, 4u) << "writing 4 raises the interrupt request";
+}
+
+}  // namespace
