@@ -122,6 +122,8 @@ TEST_F(Panel, AreasSeeTheOpenFlagAlreadySet)
 {
     // The analog open step undims the outputs only when it sees the flag.
     SetCtrlVal(panelHandle, AO_LINK_TOGGLE, 1);
+    ao0ao1_CB(panelHandle, AO_LINK_TOGGLE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_TRUE(dimmed(AO0_NUMERIC));  // still closed
     pxi_open();
     EXPECT_FALSE(dimmed(AO0_NUMERIC));
     EXPECT_TRUE(dimmed(AO1_NUMERIC));  // linked
