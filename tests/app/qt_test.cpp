@@ -1,0 +1,129 @@
+// korvane's panel through the real Qt widgets (offscreen): open the hardware,
+// set a port mask and run an Avalon read with mouse clicks and key strokes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "korvane.h"
+#include "ksim_client.h"
+#include "uir_core.h"
+#include "uir_qt.h"
+#include "userint.h"
+#include "vekta_testing.h"
+
+namespace {
+
+int64_t run_time_now(void *) { return uir::now_ns(); }
+void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
+
+class QtPanel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uir::model::reset();
+        daqmx::select("sim");
+        bench = ksim::bench();
+        ASSERT_NE(bench, nullptr) << daqmx::info().description();
+        bench->reset();
+        bench->attach_clock(nullptr, run_time_now, run_time_sleep);
+        vekta_resetState();
+
+        uir::Options opts;
+        opts.toolkit_args = {"-platform", "offscreen"};
+        opts.title_suffix = "simulated bench";
+        uir::configure(opts);
+        uir::add_panel_search_dir(KORVANE_APP_DIR);
+        korvane_register_callbacks();
+        static char arg0[] = "qt_test";
+        static char *argv[] = {arg0, nullptr};
+        ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0) << uir::last_failure();
+        panelHandle = LoadPanel(0, "korvane.uir", PANEL);
+        ASSERT_GT(panelHandle, 0) << uir::last_failure();
+        pxi_draw_gui();
+        ASSERT_EQ(DisplayPanel(panelHandle), 0);
+        win = uir::qt::window(panelHandle);
+        ASSERT_NE(win, nullptr);
+        QApplication::processEvents();
+    }
+
+    void TearDown() override
+    {
+        if (panelHandle > 0) DiscardPanel(panelHandle);
+        panelHandle = 0;
+        uir::model::reset();
+    }
+
+    template <class W>
+    W *widget(const char *name)
+    {
+        W *w = win->findChild<W *>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    void click(const char *name)
+    {
+        auto *b = widget<QPushButton>(name);
+        ASSERT_NE(b, nullptr);
+        ASSERT_TRUE(b->isEnabled()) << name << " is dimmed";
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+
+    void type(const char *name, const char *text)
+    {
+        auto *e = widget<QLineEdit>(name);
+        ASSERT_NE(e, nullptr);
+        ASSERT_TRUE(e->isEnabled()) << name << " is dimmed";
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+        QTest::keyClick(e, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+
+    const ksim::BackDoor *bench = nullptr;
+    QWidget *win = nullptr;
+};
+
+TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
+{
+    auto *mask = widget<QLineEdit>("PORT_MASK_0");
+    ASSERT_NE(mask, nullptr);
+    EXPECT_FALSE(mask->isEnabled());
+    EXPECT_FALSE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
+
+    click("OPEN_BTN");
+    EXPECT_EQ(pxi_opened, 1);
+    EXPECT_TRUE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
+    EXPECT_EQ(mask->text(), "-0x01");  // not set since Open
+
+    // Port 0: low nibble outputs, driving 0x0F.
+    type("PORT_MASK_0", "0F");
+    type("PORT_OUT_0", "FF");
+    double lines = -1;
+    ASSERT_EQ(bench->probe("port0", &lines), 0);
+    EXPECT_EQ(lines, 0x0F);
+    EXPECT_EQ(mask->text(), "0x0F");
+
+    // A word in slave 0's memory, read back by the Read button.
+    ASSERT_EQ(bench->poke_reg(0, 0x321, 0xCAFE), 0);
+    click("AV_INIT_BTN");
+    type("AV_READ_SLAVE", "0");
+    type("AV_READ_ADDR", "321");
+    click("AV_READ_BTN");
+    EXPECT_EQ(widget<QLineEdit>("AV_READ_DATA")->text(), "0xCAFE");
+    int data = 0;
+    GetCtrlVal(panelHandle, AV_READ_DATA, &data);
+    EXPECT_EQ(data, 0xCAFE);
+
+    click("CLOSE_BTN");
+    EXPECT_EQ(pxi_opened, 0);
+    EXPECT_FALSE(mask->isEnabled());
+    EXPECT_EQ(bench->live_tasks(), 0);
+}
+
+}  // namespace
