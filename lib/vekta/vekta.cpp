@@ -63,9 +63,10 @@ static void checkReport(int line, const char *cond, const char *msg)
  * message, a failed check (status 0) becomes -1 and keeps its report. */
 static int failExit(int status)
 {
-    if (status != 0)
+    if (status != 0) {
         DAQmxGetErrorString(status, lastErrorBuffer, VEKTA_ERROR_TEXT_SIZE);
-    else
+        lastErrorBuffer[VEKTA_ERROR_TEXT_SIZE - 1] = '\0';
+    } else
         status = -1;
     lastErrorCode = status;
     return status;
