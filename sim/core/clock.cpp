@@ -24,11 +24,16 @@ int64_t SteadyClock::now_ns()
 void SteadyClock::sleep_ns(int64_t ns)
 {
     if (ns <= 0) return;
-    int64_t until = now_ns() + ns;
-    // The kernel's timer slack makes short sleeps last far longer than asked;
-    // a driver call of a few microseconds is waited out by yielding instead.
-    if (ns > 200'000) std::this_thread::sleep_for(std::chrono::nanoseconds(ns - 100'000));
-    while (now_ns() < until) std::this_thread::yield();
+    // A driver call of a few microseconds cannot be slept precisely (timer
+    // slack, and a busy machine deschedules a spinning thread for far longer).
+    // Short waits add up instead and are slept once they reach a millisecond,
+    // so a run of calls takes its realistic time on average.
+    owed_ += ns;
+    if (ns < 100'000 && owed_ < 1'000'000) return;
+    const int64_t start = now_ns();
+    std::this_thread::sleep_for(std::chrono::nanoseconds(owed_));
+    owed_ -= now_ns() - start;
+    if (owed_ < 0) owed_ = 0;
 }
 
 }  // namespace ksim

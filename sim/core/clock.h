@@ -25,6 +25,7 @@ public:
 
 private:
     int64_t origin_;
+    int64_t owed_ = 0;  // short waits not slept yet
 };
 
 // Virtual time: starts at 0 and moves only when asked to.
