@@ -136,6 +136,11 @@ public:
 
     ~PanelWindow() override
     {
+        // Children are deleted after this body: a focused field would report
+        // editingFinished to a half-destroyed window.
+        for (auto &kv : items_)
+            if (kv.second.w)
+                kv.second.w->disconnect(this);
         remove_error_sink(sink_);
         model::remove_listener(listener_);
     }
@@ -316,18 +321,35 @@ public:
     {
         std::string program = argv && argv[0] ? argv[0] : "korvane";
         std::vector<std::string> args = options().toolkit_args;
+        // A -platform left in the program's own arguments is honoured too.
+        if (argv && !has_platform_arg(args)) {
+            for (int i = 1; argv[i]; ++i) {
+                std::string a = argv[i];
+                if (a == "-platform" && argv[i + 1]) {
+                    args.push_back(a);
+                    args.push_back(argv[i + 1]);
+                    break;
+                }
+                if (a.rfind("-platform=", 0) == 0) {
+                    args.push_back("-platform");
+                    args.push_back(a.substr(10));
+                    break;
+                }
+            }
+        }
+        args_ = args;
         why = no_display_reason(program, args);
         if (!why.empty())
             return false;
         program_ = program;
-        make_app(program_, args);
+        make_app(program_, args_);
         return true;
     }
 
     void run() override
     {
         if (!QApplication::instance())
-            make_app(program_, options().toolkit_args);
+            make_app(program_, args_);
         QEventLoop loop;
         QTimer tick;
         tick.setSingleShot(true);
@@ -349,12 +371,11 @@ public:
     void displayed(int panel) override
     {
         if (!QApplication::instance())
-            make_app(program_, options().toolkit_args);
+            make_app(program_, args_);
         PanelWindow *&w = windows()[panel];
         if (!w)
             w = new PanelWindow(panel);
         w->show();
-        w->raise();
     }
 
     void discarded(int panel) override
@@ -391,6 +412,7 @@ private:
     }
 
     std::string program_;
+    std::vector<std::string> args_;
     QEventLoop *loop_ = nullptr;
     QTimer *tick_ = nullptr;
 };

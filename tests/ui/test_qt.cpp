@@ -199,6 +199,79 @@ TEST(NoDisplay, ReasonOnlyWithoutAnyDisplay)
         setenv(k.c_str(), v.c_str(), 1);
 }
 
+struct EnvGuard {
+    std::vector<std::pair<std::string, std::string>> saved;
+    EnvGuard()
+    {
+        for (const char *k : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            if (const char *v = std::getenv(k))
+                saved.emplace_back(k, v);
+            unsetenv(k);
+        }
+    }
+    ~EnvGuard()
+    {
+        for (auto &[k, v] : saved)
+            setenv(k.c_str(), v.c_str(), 1);
+    }
+};
+
+TEST_F(Runtime, WithoutADisplayInitFailsWithOneLine)
+{
+    EnvGuard env;
+    std::vector<std::string> lines;
+    uir::add_error_sink([&](const std::string &l) { lines.push_back(l); });
+    uir::configure({});
+    char arg0[] = "/opt/bin/korvane";
+    char *argv[] = {arg0, nullptr};
+    EXPECT_EQ(InitCVIRTE(nullptr, argv, nullptr), 0);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "korvane: no display found (DISPLAY is not set); run with -platform offscreen or -platform vnc, "
+                        "or use --script FILE");
+    EXPECT_EQ(uir::last_failure(), lines[0]);
+    EXPECT_NE(uir::exit_status(), 0);
+    EXPECT_EQ(LoadPanel(0, "x.uir", 1), UIENotInitialized);
+}
+
+TEST_F(Runtime, PlatformInTheProgramsArgumentsCountsAsADisplay)
+{
+    EnvGuard env;
+    uir::configure({});
+    char arg0[] = "korvane", arg1[] = "-platform", arg2[] = "offscreen";
+    char *argv[] = {arg0, arg1, arg2, nullptr};
+    EXPECT_EQ(InitCVIRTE(nullptr, argv, nullptr), 1) << uir::last_failure();
+}
+
+TEST_F(Runtime, ScriptOrScreenshotChoosesTheHeadlessFrontEnd)
+{
+    EnvGuard env;  // no display: the window front end would refuse to start
+    uir::Options o;
+    o.screenshot_file = (dir_ / "s.png").string();
+    init(o);
+    EXPECT_TRUE(uir::virtual_clock());
+    int h = show();
+    EXPECT_EQ(uir::qt::window(h), nullptr);
+    EXPECT_EQ(RunUserInterface(), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "s.png")) << uir::last_failure();
+}
+
+TEST_F(QtView, TimersTickOnTheRealClockInTheLoop)
+{
+    // A 1 ms timer whose first tick ends the loop.
+    on_call() = [](const Call &c) {
+        if (c.who == "timer_b")
+            QuitUserInterface(5);
+    };
+    SetCtrlAttribute(h, 7, ATTR_ENABLED, 0);
+    DiscardPanel(h);
+    std::string text = kTestPanel;
+    text.replace(text.find("interval = 0.25\nenabled = false"), 31, "interval = 0.001\nenabled = true ");
+    h = show(text);
+    EXPECT_FALSE(uir::virtual_clock());
+    EXPECT_EQ(RunUserInterface(), 5);
+    EXPECT_GE(calls_of("timer_b").size(), 1u);
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
