@@ -181,7 +181,21 @@ TEST_F(Avalon, ADCConvertsTheDACOutput)
     avalonADCInit();
     EXPECT_EQ(reg(2, 0x10), 3u);
     int code0 = -7, code1 = -7;
+    calls();
     avalonADCGetCodeByStart(0, &code0);
+    // Status reads of register 0x11 while bit 0 is set, then one with it
+    // clear, and only then the address of the result register 0x16.
+    std::vector<int> lowBytes;
+    int resultAddressAt = -1;
+    for (const std::string &line : calls()) {
+        if (line.rfind("DAQmxReadDigitalU8(port0R0", 0) == 0)
+            lowBytes.push_back(std::stoi(line.substr(line.find("{0x") + 1, 4), nullptr, 16));
+        if (resultAddressAt < 0 && line == write("port0W255", (0x16 << 3 | 2) & 0xFF)) resultAddressAt = static_cast<int>(lowBytes.size());
+    }
+    ASSERT_GE(lowBytes.size(), 2u);
+    EXPECT_EQ(resultAddressAt, static_cast<int>(lowBytes.size()) - 1);
+    EXPECT_EQ(lowBytes[lowBytes.size() - 2] & 1, 0);
+    for (size_t i = 0; i + 2 < lowBytes.size(); i++) EXPECT_EQ(lowBytes[i] & 1, 1) << i;
     avalonADCGetCodeByStart(1, &code1);
     EXPECT_NEAR(code0, 200 * 3.3 / 255 / 0.0025, 4);
     EXPECT_NEAR(code1, 40 * 3.3 / 255 / 0.0025, 4);
