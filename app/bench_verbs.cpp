@@ -45,13 +45,23 @@ bool is_volts(const std::string &name)
            (name.size() == 3 && name.compare(0, 2, "ai") == 0);
 }
 
-Result compare(const std::string &what, double got, double expected, double tolerance)
+// Port bytes and register words read best in hex as well.
+std::string word_text(double v)
+{
+    if (std::isnan(v) || v < 0 || v > 0xFFFFFFFF || v != std::floor(v)) return number_text(v);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, " (0x%X)", static_cast<unsigned>(v));
+    return number_text(v) + buf;
+}
+
+Result compare(const std::string &what, double got, double expected, double tolerance, bool words)
 {
     bool ok = std::isnan(expected) ? std::isnan(got) : std::fabs(got - expected) <= tolerance;
     if (ok) return Result{};
-    std::string msg = "expected " + what + " " + number_text(expected);
+    auto text = words ? word_text : number_text;
+    std::string msg = "expected " + what + " " + text(expected);
     if (tolerance > 0) msg += " +/- " + number_text(tolerance);
-    return fail(msg + ", got " + number_text(got));
+    return fail(msg + ", got " + text(got));
 }
 
 Result probe(const Args &args)
@@ -65,7 +75,7 @@ Result probe(const Args &args)
         unsigned word = 0;
         if (b->probe_reg(static_cast<int>(slave), static_cast<int>(address), &word) != 0)
             return fail("probe reg: no register " + args[2] + " on slave " + args[1]);
-        return compare("reg " + args[1] + " " + args[2], word, expected, 0.0);
+        return compare("reg " + args[1] + " " + args[2], word, expected, 0.0, true);
     }
     double expected;
     if (args.size() < 2 || args.size() > 3 || !number(args[1], expected))
@@ -74,7 +84,7 @@ Result probe(const Args &args)
     if (args.size() == 3 && !number(args[2], tolerance)) return fail("probe: tolerance is not a number: " + args[2]);
     double got = 0.0;
     if (b->probe(args[0].c_str(), &got) != 0) return fail("probe: unknown bench value \"" + args[0] + "\"");
-    return compare(args[0], got, expected, tolerance);
+    return compare(args[0], got, expected, tolerance, args[0].compare(0, 4, "port") == 0);
 }
 
 Result drive(const Args &args)
