@@ -94,6 +94,29 @@ TEST_F(VektaErrorState, SetKeepsTheTextAndReturnsTheOldCode)
     EXPECT_EQ(vekta_GetLastErrorBuffer(), report(292, "0 <= port && port < PORT_SIZE", kPortRange));
 }
 
+TEST_F(VektaErrorState, DriverThatCannotBeLoadedGivesTheLoaderMessage)
+{
+    daqmx::select("/nonexistent/libnidaqmx-none.so");
+    EXPECT_EQ(vekta_portMask(0, 0x0F), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()),
+              "Unable to load NI-DAQmx dynamic link library NICAIU.DLL.\n\n"
+              "Ensure that NI-DAQmx is installed on your machine.\n");
+    expectInvariants(vekta_cacheView());
+    EXPECT_EQ(vekta_cacheView()->port[0][0].mask, -1);
+    double v = 0;
+    EXPECT_EQ(vekta_analogIn(0, &v), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(vekta_cacheView()->ai[0], nullptr);  // the next call tries again
+
+    daqmx::select("sim");
+    b = ksim::bench();
+    ASSERT_NE(b, nullptr);
+    b->use_virtual_clock();
+    b->reset();
+    EXPECT_EQ(vekta_portMask(0, 0x0F), 0);
+    EXPECT_EQ(vekta_analogIn(0, &v), 0);
+}
+
 // Every argument check: -1, code -1, the exact report, no driver call.
 TEST_F(VektaErrorState, ChecksReportExactlyAndNeverReachTheDriver)
 {

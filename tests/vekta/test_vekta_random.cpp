@@ -19,7 +19,7 @@ const int kFaultCodes[] = {DAQmxErrorInvalidTask, DAQmxErrorResourceReserved, DA
 
 class VektaRandom : public BenchTest {
 protected:
-    // Runs one sequence; returns false at the first broken rule.
+    // Runs one sequence; stops at the first broken rule.
     void run(uint32_t seed, int steps)
     {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -98,10 +98,10 @@ protected:
 
 TEST_F(VektaRandom, SeededSequencesKeepTheCacheSoundAndLeakNoTask)
 {
-    for (uint32_t seed = 1; seed <= 24; seed++) {
+    for (uint32_t seed = 1; seed <= 64; seed++) {
         b->reset();
         vekta_resetState();
-        run(seed, 400);
+        run(seed, 500);
         if (HasFatalFailure()) return;
     }
 }
