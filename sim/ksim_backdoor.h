@@ -26,10 +26,15 @@ int ksim_present(void);
 void ksim_reset(void);
 
 /* Time. By default the bench runs on the real steady clock and a call that
- * would wait sleeps. ksim_use_virtual_clock() switches to an internal virtual
+ * would wait sleeps. Every driver call takes a realistic time on the bench's
+ * clock (about 4 us for an on-demand digital access, 10 us for an analog one,
+ * tens of us to create a task or channel), virtual time included; a read with
+ * an infinite timeout gives up after an hour of bench time (-200474). ksim_use_virtual_clock() switches to an internal virtual
  * clock starting at 0; ksim_attach_clock() to an outside one (korvane's
  * run-time shares its virtual clock this way): now() reads it, sleep() lets
- * time pass on it. */
+ * time pass on it. A null now_ns goes back to the real steady clock.
+ * Switching clocks keeps running acquisitions and conversions where they were
+ * relative to the new clock's now. */
 void ksim_use_virtual_clock(void);
 void ksim_attach_clock(void *ctx, int64_t (*now_ns)(void *ctx), void (*sleep_ns)(void *ctx, int64_t ns));
 int64_t ksim_now_ns(void);
@@ -47,16 +52,28 @@ long ksim_driver_calls(void); /* DAQmx* calls made since reset */
 
 /* probe: a bench value by name: "ao0" "ao1" (volts at the output), "ai0".."ai7"
  * (volts at the input), "port0".."port2" (line levels as a byte), "dac0" "dac1"
- * (volts), "live-tasks", "contention". Returns -1 for an unknown name. */
+ * (volts), "live-tasks", "contention". Returns -1 for an unknown name.
+ * Also: "ai8".."ai15" (unwired, 0 V), "adc0" "adc1" (the board ADC's inputs,
+ * volts), "apfi0" "apfi1" (the analog trigger inputs, volts). Input values are
+ * those at the pins, before the DAQ's quantisation and noise. */
 int ksim_probe(const char *name, double *value);
-/* A board register's word (slave 0: memory words 0..8191; slave 2: DAC/ADC). */
+/* A board register's word (slave 0: memory words 0..8191; slave 2: DAC/ADC).
+ * Slave 2: 0x00 DAC control (bit 0/1 channel 0/1 on, bit 2 reference on),
+ * 0x02/0x03 DAC codes, 0x10 ADC configuration (bit 2: raise the interrupt
+ * request at the end of each conversion), 0x11 ADC command/status (write: bit 0
+ * starts a conversion of both channels, bit 1 acknowledges the interrupt
+ * request, bit 2 raises it; read: bit 0 busy for 20 us, bit 2 request pending),
+ * 0x12..0x14 plain registers, 0x16/0x17 the 12-bit results (0.0025 V a code).
+ * Other addresses of slave 2 read 0; other slaves do not answer. */
 int ksim_probe_reg(int slave, int address, unsigned *word);
 /* Writes a board register directly, as the board's own logic would. */
 int ksim_poke_reg(int slave, int address, unsigned word);
 
 /* drive: an outside signal: "ai4".."ai7" (volts), "adc0" "adc1" (override the
  * ADC's input, volts; NaN ends the override), "adc-stuck" (non-zero: the ADC
- * never finishes a conversion). Returns -1 for an unknown name. */
+ * never finishes a conversion). Returns -1 for an unknown name.
+ * Also: NaN on "ai4".."ai7" gives back the wired source (the 1 Hz sine, 2.5 V,
+ * ground); "apfi0" "apfi1" (volts on the analog trigger inputs, 0 by default). */
 int ksim_drive(const char *name, double value);
 
 /* Fault injection. function: a driver function name ("DAQmxWriteDigitalU8"),
@@ -75,6 +92,9 @@ void ksim_fault_clear(void);
  *   after the call; at most 8 values, then ",..." ); e.g.
  *   DAQmxCreateTask("port0W255", &) = 0
  *   DAQmxWriteDigitalU8(port0W255, 1, 1, 10, 0, {0x8a}, NULL, NULL) = 0
+ * Lines that begin with "#" are the bench's notes, not calls, e.g. a bus
+ * contention (the DAQ and the board driving the same lines; the DAQ's level wins):
+ *   # contention: port0 0xff port1 0xff port2 0x00 driven by DAQ and board
  * ksim_trace_file writes to a file (NULL or "" stops). The in-memory trace
  * keeps every line while capture is on; ksim_trace_text copies it out,
  * NUL-ended, and returns the size needed (NUL included). */

@@ -216,14 +216,13 @@ int Vcd::open(const char *path, int64_t now, const Sample &s)
 void Vcd::dump(const Sample &s, bool all)
 {
     FILE *f = file_;
-    for (int i = 0; i < 24; ++i) {
-        bool v = (s.lines >> i) & 1;
-        if (all || v != (((last_.lines >> i) & 1) != 0)) std::fprintf(f, "%d%s\n", v ? 1 : 0, kLineIds[i]);
-    }
+    const uint32_t diff = s.lines ^ last_.lines;
+    for (unsigned i = 0; i < 24; ++i)
+        if (all || ((diff >> i) & 1u)) std::fprintf(f, "%u%s\n", (s.lines >> i) & 1u, kLineIds[i]);
     auto changed = [&](uint32_t mask) { return all || ((s.lines ^ last_.lines) & mask); };
-    if (changed(1u << 16)) std::fprintf(f, "%dA\n", (s.lines >> 16) & 1);
-    if (changed(1u << 17)) std::fprintf(f, "%dR\n", (s.lines >> 17) & 1);
-    if (changed(1u << 18)) std::fprintf(f, "%dW\n", (s.lines >> 18) & 1);
+    if (changed(1u << 16)) std::fprintf(f, "%uA\n", (s.lines >> 16) & 1u);
+    if (changed(1u << 17)) std::fprintf(f, "%uR\n", (s.lines >> 17) & 1u);
+    if (changed(1u << 18)) std::fprintf(f, "%uW\n", (s.lines >> 18) & 1u);
     if (changed(0xFFFF)) bits(f, s.lines & 0xFFFF, 16, "D");
     if (all || s.address != last_.address) {
         bits(f, s.address, 16, "L");

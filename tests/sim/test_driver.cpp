@@ -275,3 +275,109 @@ TEST_F(DriverTest, VirtualTimePassesPerCall)
 }
 
 }  // namespace
+
+namespace {
+
+// Analog calls as the library makes them, through the shared library.
+TEST_F(DriverTest, AnalogLoopbackAndContinuousFetch)
+{
+    TaskHandle o = create("analog1o");
+    ASSERT_EQ(DAQmxCreateAOVoltageChan(o, "PXI1Slot2/ao1", "", -10.0, 10.0, DAQmx_Val_Volts, ""), 0);
+    double v = 3.3;
+    ASSERT_EQ(DAQmxWriteAnalogF64(o, 1, 1, 1.0, DAQmx_Val_GroupByChannel, &v, nullptr, nullptr), 0);
+    EXPECT_NEAR(probe("ao1"), 3.3, 1e-3);
+    EXPECT_NEAR(probe("ai1"), 3.3, 1e-3);
+
+    TaskHandle i = create("analog1I");
+    ASSERT_EQ(DAQmxCreateAIVoltageChan(i, "PXI1Slot2/ai1", "", DAQmx_Val_RSE, -10.0, 10.0, DAQmx_Val_Volts, ""), 0);
+    ASSERT_EQ(DAQmxCfgSampClkTiming(i, "OnboardClock", 1000.0, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
+    ASSERT_EQ(DAQmxDisableStartTrig(i), 0);
+    std::vector<double> buf(250);
+    int32 got = 0;
+    const int64_t t0 = b->now_ns();
+    for (int k = 0; k < 4; ++k) {
+        ASSERT_EQ(DAQmxReadAnalogF64(i, 250, 10.0, 0, buf.data(), 250, &got, nullptr), 0);
+        EXPECT_EQ(got, 250);
+    }
+    EXPECT_NEAR((b->now_ns() - t0) * 1e-9, 1.0, 0.01) << "a second of samples took a second";
+    for (double x : buf) EXPECT_NEAR(x, 3.3, 1e-3);
+    // The output changes while the acquisition runs: later samples show it.
+    v = -1.0;
+    ASSERT_EQ(DAQmxWriteAnalogF64(o, 1, 1, 1.0, 0, &v, nullptr, nullptr), 0);
+    ASSERT_EQ(DAQmxReadAnalogF64(i, 250, 10.0, 0, buf.data(), 250, &got, nullptr), 0);
+    EXPECT_NEAR(buf.back(), -1.0, 1e-3);
+    ASSERT_EQ(DAQmxStopTask(i), 0);
+    EXPECT_EQ(b->live_tasks(), 2);
+}
+
+struct OutsideClock {
+    int64_t now = 5'000'000'000;
+    long sleeps = 0;
+};
+
+TEST_F(DriverTest, AttachedClockIsSharedWithTheBench)
+{
+    OutsideClock c;
+    b->attach_clock(
+        &c, [](void *ctx) { return static_cast<OutsideClock *>(ctx)->now; },
+        [](void *ctx, int64_t ns) {
+            auto *oc = static_cast<OutsideClock *>(ctx);
+            oc->now += ns;
+            ++oc->sleeps;
+        });
+    EXPECT_EQ(b->now_ns(), 5'000'000'000);
+    TaskHandle h = create("x");
+    EXPECT_GT(c.now, 5'000'000'000) << "the call's time passed on the outside clock";
+    EXPECT_GE(c.sleeps, 1);
+    b->advance_ns(1000);
+    EXPECT_EQ(b->now_ns(), c.now);
+    DAQmxClearTask(h);
+    b->use_virtual_clock();
+    EXPECT_LT(b->now_ns(), 1'000'000);
+}
+
+TEST_F(DriverTest, AdcPollProgressesInVirtualTime)
+{
+    RawBus bus(this);
+    ASSERT_NO_FATAL_FAILURE(bus.init());
+    ASSERT_EQ(b->drive("adc0", 1.0), 0);
+    ASSERT_EQ(b->drive("adc-stuck", 1), 0);
+    bus.write(2, 0x11, 1);
+    EXPECT_EQ(bus.read(2, 0x11) & 1, 1u);
+    EXPECT_EQ(bus.read(2, 0x11) & 1, 1u) << "a stuck ADC stays busy";
+    ASSERT_EQ(b->drive("adc-stuck", 0), 0);
+    EXPECT_EQ(bus.read(2, 0x11) & 1, 0u);
+    EXPECT_EQ(bus.read(2, 0x16), 400u);
+    EXPECT_EQ(b->drive("nonsense", 1), -1);
+    double v = 0;
+    EXPECT_EQ(b->probe("nonsense", &v), -1);
+    unsigned w = 0;
+    EXPECT_EQ(b->probe_reg(1, 0, &w), -1);
+    EXPECT_EQ(b->probe_reg(0, 8192, &w), -1);
+    EXPECT_EQ(b->poke_reg(0, 8191, 0x10000), -1);
+}
+
+TEST_F(DriverTest, TraceAndVcdFilesThroughTheBackDoor)
+{
+    const std::string trace = ::testing::TempDir() + "driver_trace.txt";
+    const std::string vcd = ::testing::TempDir() + "driver.vcd";
+    ASSERT_EQ(b->trace_file(trace.c_str()), 0);
+    ASSERT_EQ(b->vcd_file(vcd.c_str()), 0);
+    TaskHandle w = create("port1W255");
+    ASSERT_EQ(DAQmxCreateDOChan(w, "PXI1Slot2/port1", "w", 1), 0);
+    uInt8 v = 0x81;
+    ASSERT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10.0, 0, &v, nullptr, nullptr), 0);
+    ASSERT_EQ(b->trace_file(nullptr), 0);
+    ASSERT_EQ(b->vcd_file(nullptr), 0);
+    std::ifstream t(trace), d(vcd);
+    std::stringstream ts, ds;
+    ts << t.rdbuf();
+    ds << d.rdbuf();
+    EXPECT_EQ(ts.str(), b->trace());
+    EXPECT_NE(ds.str().find("1i\n"), std::string::npos) << "port1 line0 rose";
+    EXPECT_NE(ds.str().find("1p\n"), std::string::npos) << "port1 line7 rose";
+    std::remove(trace.c_str());
+    std::remove(vcd.c_str());
+}
+
+}  // namespace
