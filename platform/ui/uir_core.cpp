@@ -744,6 +744,7 @@ extern "C" int RunUserInterface(void)
         r.exit_status = result;
         if (result != 2)
             finish_headless();
+        result = r.exit_status;  // a failed screenshot fails the run
     } else {
         model::pump();
         r.exit_status = 0;

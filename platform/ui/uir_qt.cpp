@@ -111,6 +111,8 @@ public:
         log_->setFixedHeight(kLogHeight);
         log_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         log_->setMaximumBlockCount(5000);
+        log_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         layout->addWidget(log_);
         for (auto &line : error_log())
             log_->appendPlainText(qs(line));

@@ -394,3 +394,60 @@ TEST_F(Core, ErrorOutputLinesAreLogged)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Core, ActionsDuringACallbackRunAfterItInOrder)
+{
+    std::vector<std::string> seq;
+    on_call() = [&](const Call &c) {
+        seq.push_back("begin " + std::to_string(c.control));
+        if (c.control == 6) {
+            uir::model::press(c.panel, 5);  // queued: callbacks never nest
+            uir::model::commit(c.panel, 2, 4);
+        }
+        seq.push_back("end " + std::to_string(c.control));
+    };
+    uir::model::press(h, 6);
+    EXPECT_EQ(seq, (std::vector<std::string>{"begin 6", "end 6", "begin 5", "end 5", "begin 2", "end 2"}));
+}
+
+TEST_F(Core, DiscardInsideACallbackDeliversDiscardEventsAfterIt)
+{
+    std::vector<std::string> seq;
+    on_call() = [&](const Call &c) {
+        seq.push_back(c.who + ":" + std::to_string(c.event));
+        if (c.who == "rec_cb") {
+            EXPECT_EQ(DiscardPanel(c.panel), 0);
+        }
+    };
+    uir::model::press(h, 6);
+    EXPECT_EQ(seq, (std::vector<std::string>{"rec_cb:1", "timer_a:16", "timer_b:16"}));
+    EXPECT_TRUE(uir::model::panels().empty());
+}
+
+TEST_F(Runtime, ScreenshotAfterTheScriptAndItsFailure)
+{
+    std::vector<std::string> shots;
+    uir::set_screenshot_renderer([&](int panel, const std::string &file, std::string &why) {
+        shots.push_back(std::to_string(panel) + " " + file);
+        why = "disk full";
+        return false;
+    });
+    uir::Options o;
+    o.screenshot_file = "out.png";
+    o.script_file = write("s.ks", "press BTN\n");
+    init(o);
+    uir::script::set_output([](const std::string &) {});
+    int h = show();
+    EXPECT_EQ(RunUserInterface(), 1);  // the script passed, the picture did not
+    uir::set_screenshot_renderer(nullptr);
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_EQ(shots[0], std::to_string(h) + " out.png");
+    EXPECT_EQ(calls_of("rec_cb").size(), 1u);  // the script ran before the picture
+    EXPECT_EQ(uir::exit_status(), 1);
+    EXPECT_EQ(uir::last_failure(), "out.png: screenshot not written: disk full");
+    EXPECT_EQ(calls_of("panel_cb").size(), 1u);  // then the window is closed
+}
+
+}  // namespace
