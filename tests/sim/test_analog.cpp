@@ -300,4 +300,91 @@ TEST_F(AnalogTest, ExternalClockThatNothingDrivesNeverDelivers)
     EXPECT_EQ(read_block(h, buf, 0.1), DAQmxErrorSamplesNotYetAvailable);
 }
 
+TEST_F(AnalogTest, TwoChannelsInScanOrderOrByChannel)
+{
+    TaskHandle h = task("pair");
+    ASSERT_EQ(bench.CreateAIVoltageChan(h, "PXI1Slot2/ai5, PXI1Slot2/ai6", "", DAQmx_Val_RSE, -10, 10, DAQmx_Val_Volts, ""), 0);
+    ASSERT_EQ(bench.CfgSampClkTiming(h, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 100), 0);
+    double buf[8];
+    int32 got = 0;
+    ASSERT_EQ(bench.ReadAnalogF64(h, 4, 1.0, DAQmx_Val_GroupByScanNumber, buf, 8, &got, nullptr), 0);
+    EXPECT_EQ(got, 4);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(buf[2 * k], 2.5, kNoise);
+        EXPECT_NEAR(buf[2 * k + 1], 0.0, kNoise);
+    }
+    ASSERT_EQ(bench.ReadAnalogF64(h, 4, 1.0, DAQmx_Val_GroupByChannel, buf, 8, &got, nullptr), 0);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(buf[k], 2.5, kNoise);
+        EXPECT_NEAR(buf[4 + k], 0.0, kNoise);
+    }
+    EXPECT_EQ(bench.ReadAnalogF64(h, 5, 1.0, 0, buf, 8, &got, nullptr), ksim::kErrReadBufferTooSmall);
+}
+
+TEST_F(AnalogTest, ReadAllAvailable)
+{
+    TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
+    ASSERT_EQ(bench.StartTask(h), 0);
+    bench.advance(10'000'000);
+    std::vector<double> buf(100);
+    int32 got = 0;
+    ASSERT_EQ(bench.ReadAnalogF64(h, -1, 1.0, 0, buf.data(), 100, &got, nullptr), 0);
+    EXPECT_EQ(got, 10);
+    ASSERT_EQ(bench.ReadAnalogF64(h, -1, 1.0, 0, buf.data(), 100, &got, nullptr), 0);
+    EXPECT_LE(got, 1) << "only what came since";
+}
+
+TEST_F(AnalogTest, TriggerOnARegeneratedOutput)
+{
+    // A square wave on ao0, 10 ms low and 10 ms high, triggers the acquisition of ai5.
+    TaskHandle o = ao_task("analog0o", "PXI1Slot2/ao0");
+    ASSERT_EQ(bench.CfgSampClkTiming(o, "", 100, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 2), 0);
+    const double wave[2] = {0, 5};
+    ASSERT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), 0);
+    const int64_t started = bench.now();
+    TaskHandle i = clocked_ai("analog5I", "PXI1Slot2/ai5", 100000, DAQmx_Val_ContSamps, 1000);
+    ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(i, "PXI1Slot2/ai0", DAQmx_Val_RisingSlope, 2.5), 0);
+    std::vector<double> buf(10);
+    ASSERT_EQ(read_block(i, buf, 1.0), 0);
+    const int64_t first = bench.find_task(i)->run.t_first;
+    EXPECT_NEAR((first - started) * 1e-6, 10.0, 0.05) << "ms: the first rising edge of the square wave";
+}
+
+TEST_F(AnalogTest, InfiniteWaitGivesUpAfterAnHour)
+{
+    TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
+    ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(h, "APFI1", DAQmx_Val_RisingSlope, 5.0), 0);
+    std::vector<double> buf(1);
+    EXPECT_EQ(read_block(h, buf, DAQmx_Val_WaitInfinitely), DAQmxErrorOperationTimedOut);
+    EXPECT_GE(bench.now(), ksim::Limits::kInfiniteWaitNs);
+}
+
+TEST_F(AnalogTest, SwitchingClocksKeepsAnAcquisitionGoing)
+{
+    TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
+    std::vector<double> buf(100);
+    ASSERT_EQ(read_block(h, buf, 1.0), 0);
+    auto other = std::make_shared<ksim::VirtualClock>();
+    other->sleep_ns(500'000'000'000);  // far ahead
+    bench.set_clock(other);
+    ASSERT_EQ(read_block(h, buf, 1.0), 0) << "no overflow from the jump";
+    EXPECT_NEAR((bench.now() - 500'000'000'000) * 1e-9, 0.1, 0.01);
+}
+
+TEST_F(AnalogTest, OnDemandOutputOfSeveralChannelsAndSamples)
+{
+    TaskHandle h = task("both");
+    ASSERT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0:1", "", -10, 10, DAQmx_Val_Volts, ""), 0);
+    const double byChannel[4] = {1, 2, -1, -2};  // ao0: 1 then 2, ao1: -1 then -2
+    int32 written = 0;
+    ASSERT_EQ(bench.WriteAnalogF64(h, 2, 1, 1.0, DAQmx_Val_GroupByChannel, byChannel, &written, nullptr), 0);
+    EXPECT_EQ(written, 2);
+    EXPECT_NEAR(bench.ao_volts(0, bench.now()), 2, kLsb);
+    EXPECT_NEAR(bench.ao_volts(1, bench.now()), -2, kLsb);
+    const double byScan[4] = {3, -3, 4, -4};
+    ASSERT_EQ(bench.WriteAnalogF64(h, 2, 1, 1.0, DAQmx_Val_GroupByScanNumber, byScan, &written, nullptr), 0);
+    EXPECT_NEAR(bench.ao_volts(0, bench.now()), 4, kLsb);
+    EXPECT_NEAR(bench.ao_volts(1, bench.now()), -4, kLsb);
+}
+
 }  // namespace

@@ -1,4 +1,6 @@
 // Digital lines: who drives each line, and what the DAQ reads back.
+#include <random>
+
 #include "bench_fixture.h"
 
 namespace {
@@ -143,6 +145,77 @@ TEST_F(DigitalTest, WriteCycleReachesTheRegister)
     unsigned w = 0;
     ASSERT_EQ(bench.probe_reg(2, 0x11, &w), 0);
     EXPECT_EQ(w & 4u, 4u) << "writing 4 raises the interrupt request";
+}
+
+}  // namespace
+
+namespace {
+
+// Long seeded sequences of digital tasks, writes, starts, reads and clears,
+// checked against a plain model of static lines (the strobes are left alone,
+// so the board only pulls them to idle).
+TEST_F(DigitalTest, RandomSequencesMatchAModelOfStaticLines)
+{
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        bench.reset();
+        std::mt19937 rng(seed);
+        uint32_t out = 0, levels = 0;
+        struct T {
+            TaskHandle h;
+            bool output;
+            uint32_t mask;
+            bool running;
+        };
+        std::vector<T> tasks;
+        auto expect_level = [&](uint32_t bits) {
+            const uint32_t pulls = ksim::Board::kPullLevels & ~out;
+            return ((out & levels) | pulls) & bits;
+        };
+        for (int step = 0; step < 300; ++step) {
+            const int op = static_cast<int>(rng() % 5);
+            if (op == 0 || tasks.empty()) {
+                // A task on some lines of one port (port 2: lines 3..7 only).
+                const int p = static_cast<int>(rng() % 3);
+                const unsigned allowed = p == 2 ? 0xF8u : 0xFFu;
+                unsigned m = static_cast<unsigned>(rng()) & allowed;
+                if (!m) m = allowed & 0x80u;
+                std::string lines;
+                for (int l = 0; l < 8; ++l)
+                    if (m >> l & 1u)
+                        lines += (lines.empty() ? "" : ",") + ("PXI1Slot2/port" + std::to_string(p) + "/line" + std::to_string(l));
+                const bool output = rng() % 2;
+                const std::string name = "t" + std::to_string(step);
+                TaskHandle h = output ? do_task(name.c_str(), lines.c_str()) : di_task(name.c_str(), lines.c_str());
+                tasks.push_back({h, output, m << (8 * p), false});
+                continue;
+            }
+            T &t = tasks[rng() % tasks.size()];
+            const uint32_t shift = t.mask & 0xFF ? 0 : (t.mask & 0xFF00 ? 8 : 16);
+            if (op == 1 && t.output) {
+                const uInt8 v = static_cast<uInt8>(rng());
+                ASSERT_EQ(write(t.h, v), 0);
+                out |= t.mask;
+                levels = (levels & ~t.mask) | ((static_cast<uint32_t>(v) << shift) & t.mask);
+            } else if (op == 2 && !t.output) {
+                ASSERT_EQ(bench.StartTask(t.h), 0);
+                if (!t.running) out &= ~t.mask;  // starting a running task changes nothing
+                t.running = true;
+            } else if (op == 3) {
+                const uInt8 got = read(t.h);
+                // A read starts a task that is not running (its lines become inputs);
+                // a running one keeps whatever a later write made of its lines.
+                if (!t.output && !t.running) out &= ~t.mask;
+                EXPECT_EQ(got, (expect_level(t.mask) >> shift) & 0xFF) << "step " << step;
+            } else {
+                ASSERT_EQ(bench.ClearTask(t.h), 0);
+                tasks.erase(tasks.begin() + (&t - tasks.data()));
+            }
+            ASSERT_EQ(bench.line_levels(), expect_level(0xFFFFFF)) << "step " << step;
+        }
+        EXPECT_EQ(bench.contention_count(), 0);
+        EXPECT_EQ(bench.live_tasks(), static_cast<int>(tasks.size()));
+    }
 }
 
 }  // namespace
