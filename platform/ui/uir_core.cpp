@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -338,8 +339,11 @@ bool parse_operator_text(const Control &c, const std::string &raw, double &value
     if (c.kind == Kind::numeric_int && c.format != Format::decimal && !text.empty()) {
         bool neg = text[0] == '-';
         std::string body = text.substr(neg ? 1 : 0);
+        // A 0x or 0b prefix says what it is, even where it could be read as hex digits.
+        bool prefixed = body.size() > 1 && body[0] == '0' && std::strchr("xXbB", body[1]);
         const char *set = c.format == Format::hex ? "0123456789abcdefABCDEF" : "01";
-        if (!body.empty() && body.size() <= 32 && body.find_first_not_of(set) == std::string::npos) {
+        const std::size_t most = c.format == Format::hex ? 16 : 64;  // what fits in 64 bits
+        if (!prefixed && !body.empty() && body.size() <= most && body.find_first_not_of(set) == std::string::npos) {
             unsigned long long v = std::stoull(body, nullptr, c.format == Format::hex ? 16 : 2);
             value = neg ? -static_cast<double>(v) : static_cast<double>(v);
             return true;

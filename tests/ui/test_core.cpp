@@ -160,6 +160,27 @@ TEST_F(Core, DisplayFormats)
     EXPECT_EQ(uir::display_text(*uir::model::control(h, 4)).size(), 33u);  // sign and 32 bits, no overflow
 }
 
+TEST_F(Core, OperatorTextInTheControlsFormat)
+{
+    auto hex = *uir::model::control(h, 2), bin = *uir::model::control(h, 4), dbl = *uir::model::control(h, 3);
+    double v = 0;
+    EXPECT_TRUE(uir::parse_operator_text(hex, " 1f ", v));
+    EXPECT_EQ(v, 31);
+    EXPECT_TRUE(uir::parse_operator_text(hex, "10", v));  // hex digits, not decimal ten
+    EXPECT_EQ(v, 16);
+    EXPECT_TRUE(uir::parse_operator_text(hex, "0b11", v));
+    EXPECT_EQ(v, 3);
+    EXPECT_TRUE(uir::parse_operator_text(bin, "101", v));
+    EXPECT_EQ(v, 5);
+    EXPECT_TRUE(uir::parse_operator_text(bin, "12", v));  // not binary digits: decimal
+    EXPECT_EQ(v, 12);
+    EXPECT_TRUE(uir::parse_operator_text(dbl, "-2.5", v));
+    EXPECT_EQ(v, -2.5);
+    EXPECT_TRUE(uir::parse_operator_text(hex, std::string(16, 'F'), v));
+    EXPECT_FALSE(uir::parse_operator_text(hex, std::string(40, 'F'), v));  // too long: refused, no throw
+    EXPECT_FALSE(uir::parse_operator_text(dbl, "1,5", v));
+}
+
 TEST_F(Core, OperatorCommitIsClampedAndCallsBack)
 {
     auto a = uir::model::commit(h, 2, 300);
