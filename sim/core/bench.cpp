@@ -511,7 +511,9 @@ int32 Bench::start(Task &t, bool implicit)
             if (int32 st = check_rate(t, t.rate)) return st;
             Run &r = t.run;
             r = Run{};
-            r.cap = t.mode == DAQmx_Val_FiniteSamps ? t.samps : std::max(t.samps, default_buffer(t.rate));
+            const uint64_t cap = t.mode == DAQmx_Val_FiniteSamps ? t.samps : std::max(t.samps, default_buffer(t.rate));
+            if (cap * t.chans.size() > kMaxBuffer) return DAQmxErrorInvalidAttributeValue;  // more than the bench holds
+            r.cap = cap;
             r.ring.assign(r.cap * t.chans.size(), 0.0);
             r.t_first = at;
             r.scan_t = at;

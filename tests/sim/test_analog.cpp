@@ -172,6 +172,11 @@ TEST_F(AnalogTest, RatesBeyondTheDevicesAreRefused)
     EXPECT_EQ(bench.CfgSampClkTiming(two, "", 600e3, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
               DAQmxErrorInvalidAttributeValue)
         << "1 MS/s in total over two channels";
+    // A buffer beyond what the bench holds is refused when the task starts, not allocated.
+    ASSERT_EQ(bench.CfgSampClkTiming(two, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1ULL << 26), 0);
+    EXPECT_EQ(bench.StartTask(two), DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.CfgSampClkTiming(two, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, (1ULL << 26) + 1),
+              DAQmxErrorInvalidAttributeValue);
     TaskHandle o = ao_task("ao", "PXI1Slot2/ao0");
     EXPECT_EQ(bench.CfgSampClkTiming(o, nullptr, 2.86e6, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
     EXPECT_EQ(bench.CfgSampClkTiming(o, nullptr, 2.87e6, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
