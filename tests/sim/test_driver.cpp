@@ -1,5 +1,6 @@
 // The simulated bench as the program meets it: libkorvane-sim.so through the
 // import layer, with raw DAQmx calls, and its back door through ksim::bench().
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +9,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "NIDAQmx.h"
 #include "daqmx_import.h"
@@ -359,8 +362,8 @@ TEST_F(DriverTest, AdcPollProgressesInVirtualTime)
 
 TEST_F(DriverTest, TraceAndVcdFilesThroughTheBackDoor)
 {
-    const std::string trace = ::testing::TempDir() + "driver_trace.txt";
-    const std::string vcd = ::testing::TempDir() + "driver.vcd";
+    const std::string trace = ::testing::TempDir() + std::to_string(::getpid()) + "_driver_trace.txt";
+    const std::string vcd = ::testing::TempDir() + std::to_string(::getpid()) + "_driver.vcd";
     ASSERT_EQ(b->trace_file(trace.c_str()), 0);
     ASSERT_EQ(b->vcd_file(vcd.c_str()), 0);
     TaskHandle w = create("port1W255");

@@ -2,6 +2,9 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "bench_fixture.h"
 
@@ -17,9 +20,10 @@ std::string slurp(const std::string &path)
     return s.str();
 }
 
+// Per process, so that two builds' test runs at once do not share files.
 std::string temp_path(const char *name)
 {
-    return ::testing::TempDir() + name;
+    return ::testing::TempDir() + std::to_string(::getpid()) + "_" + name;
 }
 
 TEST_F(TraceTest, AnalogCallLines)
