@@ -1,6 +1,5 @@
 // The simulated bench as the program meets it: libkorvane-sim.so through the
 // import layer, with raw DAQmx calls, and its back door through ksim::bench().
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
