@@ -320,7 +320,7 @@ extern "C" int FmtN(char *target, size_t size, const char *format, ...)
             continue;
         }
         // %[-0+ ][width][.precision](s|i|d); anything else is copied as it stands.
-        const char *spec = p++;
+        const char *item = p++;
         while (*p && std::strchr("-0+ ", *p))
             ++p;
         while (std::isdigit(static_cast<unsigned char>(*p)))
@@ -331,17 +331,17 @@ extern "C" int FmtN(char *target, size_t size, const char *format, ...)
                 ++p;
         }
         char conv = *p;
-        if (conv == '%' && p == spec + 1) {
+        if (conv == '%' && p == item + 1) {
             res += '%';
             ++p;
             continue;
         }
         if (conv != 's' && conv != 'i' && conv != 'd') {
-            res.append(spec, p);
+            res.append(item, p);
             continue;
         }
         ++p;
-        std::string one(spec, p);
+        std::string one(item, p);
         if (one.size() > 32) {  // silly widths are not honoured
             res += one;
             if (conv == 's')

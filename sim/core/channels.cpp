@@ -86,10 +86,10 @@ std::string device_name(int slot)
     return "PXI1Slot" + std::to_string(slot);
 }
 
-int32_t resolve_lines(const std::string &spec, const std::string &device, std::vector<LineRef> &out)
+int32_t resolve_lines(const std::string &names, const std::string &device, std::vector<LineRef> &out)
 {
     std::vector<LineRef> lines;
-    for (const std::string &raw : split(spec, ',')) {
+    for (const std::string &raw : split(names, ',')) {
         std::string item = trim(raw);
         std::string dev;
         std::vector<std::string> path;
@@ -116,12 +116,12 @@ int32_t resolve_lines(const std::string &spec, const std::string &device, std::v
     return 0;
 }
 
-int32_t resolve_analog(const std::string &spec, const std::string &device, char kind, std::vector<int> &out)
+int32_t resolve_analog(const std::string &names, const std::string &device, char kind, std::vector<int> &out)
 {
     std::vector<int> chans;
     const char *prefix = kind == 'o' ? "ao" : "ai";
     const int count = kind == 'o' ? kAoChannels : kAiChannels;
-    for (const std::string &raw : split(spec, ',')) {
+    for (const std::string &raw : split(names, ',')) {
         std::string item = trim(raw);
         std::string dev;
         std::vector<std::string> path;

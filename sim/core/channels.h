@@ -24,11 +24,11 @@ struct LineRef {
 // around items tolerated, "lineA:B" ranges accepted) on device `device`.
 // Returns 0, -200220 for another device, or -200170 for a channel the device
 // does not have.
-int32_t resolve_lines(const std::string &spec, const std::string &device, std::vector<LineRef> &out);
+int32_t resolve_lines(const std::string &names, const std::string &device, std::vector<LineRef> &out);
 
 // Resolves analog channels: kind 'o' (ao0, ao1) or 'i' (ai0..ai15), comma
 // lists and "aiA:B" ranges accepted. Same statuses as resolve_lines.
-int32_t resolve_analog(const std::string &spec, const std::string &device, char kind, std::vector<int> &out);
+int32_t resolve_analog(const std::string &names, const std::string &device, char kind, std::vector<int> &out);
 
 // The device name of a PXI slot: "PXI1Slot<slot>".
 std::string device_name(int slot);

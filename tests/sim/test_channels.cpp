@@ -9,7 +9,7 @@ using ksim::LineRef;
 namespace {
 
 struct LineCase {
-    const char *spec;
+    const char *names;
     int32_t status;
     std::vector<LineRef> lines;
 };
@@ -20,9 +20,9 @@ TEST_P(ResolveLines, Resolves)
 {
     const LineCase &c = GetParam();
     std::vector<LineRef> got;
-    EXPECT_EQ(ksim::resolve_lines(c.spec, "PXI1Slot2", got), c.status) << c.spec;
+    EXPECT_EQ(ksim::resolve_lines(c.names, "PXI1Slot2", got), c.status) << c.names;
     if (c.status == 0) {
-        EXPECT_EQ(got, c.lines) << c.spec;
+        EXPECT_EQ(got, c.lines) << c.names;
     }
 }
 
