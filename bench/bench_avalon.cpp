@@ -15,23 +15,9 @@
 #include "ksim_client.h"
 #include "vekta.h"
 #include "vekta_testing.h"
+#include "bench_support.h"
 
 namespace {
-
-const ksim::BackDoor *freshBench(benchmark::State &state)
-{
-    daqmx::select("sim");
-    const ksim::BackDoor *b = ksim::bench();
-    if (!b) {
-        state.SkipWithError("the simulated bench is not available");
-        return nullptr;
-    }
-    b->use_virtual_clock();
-    b->reset();
-    b->trace_capture(0);
-    vekta_resetState();
-    return b;
-}
 
 // Also the bench's own time per cycle: what a cycle costs on the hardware,
 // where every driver call takes its realistic time.

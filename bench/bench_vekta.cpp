@@ -10,23 +10,9 @@
 #include "ksim_client.h"
 #include "vekta.h"
 #include "vekta_testing.h"
+#include "bench_support.h"
 
 namespace {
-
-const ksim::BackDoor *freshBench(benchmark::State &state)
-{
-    daqmx::select("sim");
-    const ksim::BackDoor *b = ksim::bench();
-    if (!b) {
-        state.SkipWithError("the simulated bench is not available");
-        return nullptr;
-    }
-    b->use_virtual_clock();
-    b->reset();
-    b->trace_capture(0);
-    vekta_resetState();
-    return b;
-}
 
 // Driver calls per operation, and the bench's own (virtual) time per
 // operation, where every driver call takes its realistic time.
