@@ -1076,7 +1076,10 @@ int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 
         horizon = static_cast<int64_t>(timeout * 1e9);
     const int64_t deadline = at + horizon;
     // Nothing changes while the call waits: triggers can be looked for ahead of time.
-    if (ao_timed_ && ao_timed_->run.armed) scan_trigger(*ao_timed_, deadline);
+    // The output's look-ahead is taken back below if the read ends before the deadline.
+    Task *ao = ao_timed_ && ao_timed_->run.armed ? ao_timed_ : nullptr;
+    const Run ao_before = ao ? ao->run : Run{};
+    if (ao) scan_trigger(*ao, deadline);
     if (r.armed) scan_trigger(t, deadline);
     const bool clocked = !r.armed && !t.external_clock;
     const int64_t ready = clocked ? time_of_sample(t, need) : INT64_MAX;
@@ -1086,7 +1089,13 @@ int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 
         clock_->sleep_ns(wake - at);
         at = now();
     }
-    acquire_until(t, std::max(at, wake));
+    const int64_t end = std::max(at, wake);
+    acquire_until(t, end);
+    // What comes after this call may still change the output's trigger source.
+    if (ao && (ao->run.armed ? ao->run.scan_t > end : ao->run.t_first > end)) {
+        ao->run = ao_before;
+        scan_trigger(*ao, end);
+    }
     if (r.overflow) return DAQmxErrorAcqOverflow;
 
     const uint64_t k = std::min<uint64_t>(want, r.produced - r.consumed);

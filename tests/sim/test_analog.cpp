@@ -393,3 +393,30 @@ TEST_F(AnalogTest, OnDemandOutputOfSeveralChannelsAndSamples)
 }
 
 }  // namespace
+
+namespace {
+
+class AnalogLookAheadTest : public BenchTest {};
+
+TEST_F(AnalogLookAheadTest, OutputTriggerRightAfterAShortClockedRead)
+{
+    // A triggered generation waits on APFI1 while an acquisition reads 10 ms of
+    // samples with a long timeout: the edge that comes after the read starts it.
+    TaskHandle o = ao_task("analog1o", "PXI1Slot2/ao1");
+    ASSERT_EQ(bench.CfgSampClkTiming(o, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 2), 0);
+    ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(o, "APFI1", DAQmx_Val_FallingSlope, -1.0), 0);
+    const double wave[2] = {5, 5};
+    ASSERT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), 0);
+    TaskHandle i = ai_task("analog5I", "PXI1Slot2/ai5");
+    ASSERT_EQ(bench.CfgSampClkTiming(i, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
+    double buf[10];
+    ASSERT_EQ(bench.ReadAnalogF64(i, 10, 10.0, 0, buf, 10, nullptr, nullptr), 0);
+    EXPECT_LT(bench.now(), 1'000'000'000) << "the read took its 10 ms, not its timeout";
+    ASSERT_EQ(bench.drive("apfi1", -2.0), 0);
+    bench.advance(5'000'000);
+    double v = 0;
+    ASSERT_EQ(bench.probe("ao1", &v), 0);
+    EXPECT_NEAR(v, 5.0, 1e-3) << "the edge after the read started the generation";
+}
+
+}  // namespace
