@@ -201,7 +201,12 @@ private:
             e->setGeometry(rect);
             e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             e->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-            connect(e, &QLineEdit::editingFinished, this, [this, id, e] { edited(id, e); });
+            // Enter commits what the field holds, changed or not (the operator sends
+            // it again); leaving the field commits only an entry typed since the last
+            // commit. Qt reports Enter as returnPressed then editingFinished: the
+            // first commits and clears the modified flag, so the second does nothing.
+            connect(e, &QLineEdit::returnPressed, this, [this, id, e] { edited(id, e, true); });
+            connect(e, &QLineEdit::editingFinished, this, [this, id, e] { edited(id, e, false); });
             it.w = e;
             if (!c.label.empty()) {
                 it.label = new QLabel(qs(c.label), area_);
@@ -271,9 +276,9 @@ private:
         }
     }
 
-    void edited(int id, QLineEdit *e)
+    void edited(int id, QLineEdit *e, bool enter)
     {
-        if (!e->isModified())
+        if (!enter && !e->isModified())
             return;
         e->setModified(false);
         auto c = model::control(panel_, id);
@@ -460,6 +465,8 @@ bool render_png(int panel, const std::string &file, std::string &why)
         w.setAttribute(Qt::WA_DontShowOnScreen);
         w.show();
         w.refresh();
+        // Let the log pane lay out at its real size before the picture is taken.
+        QApplication::sendPostedEvents();
         QPixmap pm = w.grab();
         ok = !pm.isNull() && pm.save(qs(file), "PNG");
         if (!ok)

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -83,6 +84,102 @@ TEST_F(QtView, TypingIntoANumericCommitsItsValue)
     QTest::keyClick(d, Qt::Key_Return);
     EXPECT_EQ(uir::model::control(h, 3)->dvalue, 2.5);
     EXPECT_EQ(d->text(), "2.500");
+}
+
+// Enter commits what is in the field, also when it is what was shown (the
+// operator sends the value again); leaving the field commits only an entry
+// that changed since the last commit. Never twice for one entry.
+TEST_F(QtView, EachEntryCommitsExactlyOnce)
+{
+    auto *e = find<QLineEdit>("NUM_INT");
+    auto *d = find<QLineEdit>("NUM_DBL");
+    ASSERT_TRUE(e && d);
+    win->activateWindow();
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, "12");
+    QTest::keyClick(e, Qt::Key_Return);
+    EXPECT_EQ(calls().size(), 1u);
+    d->setFocus();  // leaving after Enter: nothing new to commit
+    QApplication::processEvents();
+    EXPECT_EQ(calls().size(), 1u);
+
+    e->setFocus();
+    QTest::keyClick(e, Qt::Key_Return);  // Enter on the unchanged field sends it again
+    ASSERT_EQ(calls().size(), 2u);
+    EXPECT_EQ(calls()[1].control, 2);
+    d->setFocus();
+    e->setFocus();
+    d->setFocus();  // passing through without typing commits nothing
+    QApplication::processEvents();
+    EXPECT_EQ(calls().size(), 2u);
+
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, "7");
+    d->setFocus();  // leaving a changed field commits it
+    QApplication::processEvents();
+    ASSERT_EQ(calls().size(), 3u);
+    EXPECT_EQ(uir::model::control(h, 2)->ivalue, 7);
+    e->setFocus();
+    d->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(calls().size(), 3u);
+}
+
+TEST_F(QtView, IndicatorsAndDimmedControlsTakeNoInput)
+{
+    auto *ind = find<QLineEdit>("IND");
+    ASSERT_TRUE(ind);
+    ind->setFocus();
+    QTest::keyClicks(ind, "11");
+    QTest::keyClick(ind, Qt::Key_Return);
+    EXPECT_EQ(ind->text(), "00000101");
+    EXPECT_EQ(uir::model::control(h, 4)->ivalue, 5);
+
+    auto *tog = find<QCheckBox>("TOG");
+    SetCtrlAttribute(h, 5, ATTR_CTRL_MODE, VAL_INDICATOR);
+    QApplication::processEvents();
+    QTest::mouseClick(tog, Qt::LeftButton, {}, QPoint(8, tog->height() / 2));
+    tog->setFocus();
+    QTest::keyClick(tog, Qt::Key_Space);
+    QApplication::processEvents();
+    EXPECT_FALSE(tog->isChecked());
+    EXPECT_EQ(uir::model::control(h, 5)->ivalue, 0);
+
+    auto *num = find<QLineEdit>("NUM_INT");
+    SetCtrlAttribute(h, 2, ATTR_DIMMED, 1);
+    QApplication::processEvents();
+    num->setFocus();
+    QTest::keyClicks(num, "3");
+    QTest::keyClick(num, Qt::Key_Return);
+    EXPECT_EQ(num->text(), "0x00");
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(QtView, LogPaneKeepsTheNewestLineInView)
+{
+    auto *log = find<QPlainTextEdit>("log");
+    ASSERT_TRUE(log);
+    for (int i = 0; i < 40; ++i)
+        ErrorPrintf("line %d\n", i);
+    QApplication::processEvents();
+    QStringList lines = log->toPlainText().split('\n');
+    EXPECT_EQ(lines.back(), "line 39");
+    auto *bar = log->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // A window opened after many lines starts with the newest in view too.
+    DiscardPanel(h);
+    h = show();
+    win = uir::qt::window(h);
+    ASSERT_TRUE(win);
+    QApplication::processEvents();
+    log = find<QPlainTextEdit>("log");
+    bar = log->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(QtView, RejectedEntryFallsBackToTheShownValue)
