@@ -493,7 +493,10 @@ int32 Bench::check_rate(const Task &t, double rate) const
 int32 Bench::start(Task &t, bool implicit)
 {
     if (t.chans.empty()) return DAQmxErrorNoChansSpecdForTask;
-    if (t.state == State::Running) return 0;
+    if (t.state == State::Running) {
+        if (!implicit) t.implicit = false;  // an explicit start makes it last
+        return 0;
+    }
     const int64_t at = now();
     switch (t.kind) {
     case Kind::DI: {
@@ -542,6 +545,7 @@ int32 Bench::start(Task &t, bool implicit)
         break;
     }
     }
+    if (implicit) t.resume = t.state;
     t.state = State::Running;
     t.implicit = implicit;
     return 0;
@@ -1051,8 +1055,12 @@ int32 Bench::read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 
 
 int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 *arr, uInt32 size, int32 *done)
 {
-    const State before = t.state;
-    if (before != State::Running) {
+    const size_t nch = t.chans.size();
+    if (t.state != State::Running) {
+        // A new acquisition: a request it can never satisfy is refused before it starts.
+        const uint64_t first = n != -1 ? static_cast<uint64_t>(n) : t.mode == DAQmx_Val_FiniteSamps ? t.samps : 0;
+        if (first * nch > size) return kErrReadBufferTooSmall;
+        if (t.mode == DAQmx_Val_FiniteSamps && first > t.samps) return kErrSamplesWillNeverBeAvailable;
         if (int32 st = start(t, true)) return st;
         // A continuous acquisition started by a read goes on after it.
         if (t.mode == DAQmx_Val_ContSamps) t.implicit = false;
@@ -1061,7 +1069,6 @@ int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 
     int64_t at = now();
     acquire_until(t, at);
     if (r.overflow) return DAQmxErrorAcqOverflow;
-    const size_t nch = t.chans.size();
     uint64_t want;
     if (n == -1)
         want = t.mode == DAQmx_Val_ContSamps ? r.produced - r.consumed : t.samps - r.consumed;
@@ -1106,7 +1113,7 @@ int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 
     r.consumed += k;
     *done = static_cast<int32>(k);
     if (k < want) return timeout < 0 ? DAQmxErrorOperationTimedOut : DAQmxErrorSamplesNotYetAvailable;
-    if (t.implicit && t.mode == DAQmx_Val_FiniteSamps && r.consumed == t.samps) unwind(t, before);
+    if (t.implicit && t.mode == DAQmx_Val_FiniteSamps && r.consumed == t.samps) unwind(t, t.resume);
     return 0;
 }
 

@@ -101,6 +101,7 @@ public:
         uint64_t wave_len = 0;
         Run run;
         bool implicit = false;  // started by a read or write, to be stopped again
+        State resume = State::Created;  // the state an implicit start came from
     };
 
     explicit Bench(std::shared_ptr<Clock> clock = std::make_shared<SteadyClock>());

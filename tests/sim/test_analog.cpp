@@ -396,9 +396,9 @@ TEST_F(AnalogTest, OnDemandOutputOfSeveralChannelsAndSamples)
 
 namespace {
 
-class AnalogLookAheadTest : public BenchTest {};
+using AnalogRunTest = BenchTest;
 
-TEST_F(AnalogLookAheadTest, OutputTriggerRightAfterAShortClockedRead)
+TEST_F(AnalogRunTest, OutputTriggerRightAfterAShortClockedRead)
 {
     // A triggered generation waits on APFI1 while an acquisition reads 10 ms of
     // samples with a long timeout: the edge that comes after the read starts it.
@@ -417,6 +417,44 @@ TEST_F(AnalogLookAheadTest, OutputTriggerRightAfterAShortClockedRead)
     double v = 0;
     ASSERT_EQ(bench.probe("ao1", &v), 0);
     EXPECT_NEAR(v, 5.0, 1e-3) << "the edge after the read started the generation";
+}
+
+TEST_F(AnalogRunTest, FiniteReadInPartsEndsLikeOneRead)
+{
+    TaskHandle h = ai_task("analog5I", "PXI1Slot2/ai5");
+    ASSERT_EQ(bench.CfgSampClkTiming(h, "", 10000, DAQmx_Val_Rising, DAQmx_Val_FiniteSamps, 100), 0);
+    double buf[50];
+    ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0);
+    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Running) << "half read: still acquiring";
+    ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0);
+    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Created) << "back where the first read found it";
+    TaskHandle other = ai_task("analog6I", "PXI1Slot2/ai6");
+    EXPECT_NEAR(ai(other), 0.0, 1e-3) << "the converter is free again";
+    ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0) << "a new acquisition";
+}
+
+TEST_F(AnalogRunTest, RefusedFiniteReadLeavesTheTaskAlone)
+{
+    TaskHandle h = ai_task("analog5I", "PXI1Slot2/ai5");
+    ASSERT_EQ(bench.CfgSampClkTiming(h, "", 10000, DAQmx_Val_Rising, DAQmx_Val_FiniteSamps, 100), 0);
+    double buf[200];
+    EXPECT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 10, nullptr, nullptr), ksim::kErrReadBufferTooSmall);
+    EXPECT_EQ(bench.ReadAnalogF64(h, 150, 1.0, 0, buf, 200, nullptr, nullptr), ksim::kErrSamplesWillNeverBeAvailable);
+    EXPECT_EQ(bench.ReadAnalogF64(h, -1, 1.0, 0, buf, 10, nullptr, nullptr), ksim::kErrReadBufferTooSmall);
+    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Created) << "no acquisition left running";
+    TaskHandle other = ai_task("analog6I", "PXI1Slot2/ai6");
+    EXPECT_NEAR(ai(other), 0.0, 1e-3);
+}
+
+TEST_F(AnalogRunTest, ExplicitStartDuringAnImplicitFiniteReadLasts)
+{
+    TaskHandle h = ai_task("analog5I", "PXI1Slot2/ai5");
+    ASSERT_EQ(bench.CfgSampClkTiming(h, "", 10000, DAQmx_Val_Rising, DAQmx_Val_FiniteSamps, 100), 0);
+    double buf[50];
+    ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0);
+    ASSERT_EQ(bench.StartTask(h), 0) << "already running: no error";
+    ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0);
+    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Running) << "started explicitly, it stays so";
 }
 
 }  // namespace
