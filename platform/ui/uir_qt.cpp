@@ -25,6 +25,7 @@
 #include <QWidget>
 
 #include <climits>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -62,6 +63,50 @@ bool env_set(const char *name)
     return v && *v;
 }
 
+std::string base_name(const std::string &program)
+{
+    std::string name = program;
+    if (auto slash = name.rfind('/'); slash != std::string::npos)
+        name = name.substr(slash + 1);
+    return name.empty() ? "korvane" : name;
+}
+
+// Qt ends the process (qFatal, then abort) when its window system plugin cannot
+// start, e.g. DISPLAY names a server that is not there. While the application
+// object is made, Qt's messages are held back: a fatal one becomes one clear
+// line and exit status 1; otherwise they are passed on afterwards.
+struct HeldMessage {
+    QtMsgType type;
+    std::string category, file, function;
+    int line;
+    QString text;
+};
+
+struct StartupGuard {
+    std::string program;
+    std::vector<HeldMessage> held;
+    QtMessageHandler previous = nullptr;
+};
+
+StartupGuard *startup_guard = nullptr;
+
+void startup_message(QtMsgType type, const QMessageLogContext &ctx, const QString &text)
+{
+    StartupGuard &g = *startup_guard;
+    if (type != QtFatalMsg) {
+        g.held.push_back({type, ctx.category ? ctx.category : "", ctx.file ? ctx.file : "",
+                          ctx.function ? ctx.function : "", ctx.line, text});
+        return;
+    }
+    // The first thing Qt said names the cause best ("could not connect to display :1").
+    QString cause = g.held.empty() ? text : g.held.front().text;
+    cause = cause.section('\n', 0, 0).trimmed();
+    ErrorPrintf("%s\n", display_failure_line(g.program, cause.toStdString()).c_str());
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
 void make_app(const std::string &program, std::vector<std::string> args)
 {
     if (QApplication::instance())
@@ -76,7 +121,20 @@ void make_app(const std::string &program, std::vector<std::string> args)
         a.argv.push_back(s.data());
     a.argv.push_back(nullptr);
     a.argc = static_cast<int>(a.store.size());
+    StartupGuard guard;
+    guard.program = a.store[0];
+    startup_guard = &guard;
+    guard.previous = qInstallMessageHandler(startup_message);
     owned_app = new QApplication(a.argc, a.argv.data());
+    qInstallMessageHandler(guard.previous);
+    startup_guard = nullptr;
+    for (auto &m : guard.held) {
+        QMessageLogContext ctx(m.file.empty() ? nullptr : m.file.c_str(), m.line,
+                               m.function.empty() ? nullptr : m.function.c_str(),
+                               m.category.empty() ? nullptr : m.category.c_str());
+        if (guard.previous)
+            guard.previous(m.type, ctx, m.text);
+    }
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
@@ -432,13 +490,14 @@ std::string no_display_reason(const std::string &program, const std::vector<std:
 {
     if (has_platform_arg(args) || env_set("QT_QPA_PLATFORM") || env_set("DISPLAY") || env_set("WAYLAND_DISPLAY"))
         return "";
-    std::string name = program;
-    if (auto slash = name.rfind('/'); slash != std::string::npos)
-        name = name.substr(slash + 1);
-    if (name.empty())
-        name = "korvane";
-    return name + ": no display found (DISPLAY is not set); run with -platform offscreen or -platform vnc, "
-                  "or use --script FILE";
+    return base_name(program) + ": no display found (DISPLAY is not set); run with -platform offscreen or "
+                                "-platform vnc, or use --script FILE";
+}
+
+std::string display_failure_line(const std::string &program, const std::string &cause)
+{
+    return base_name(program) + ": the window system cannot be started" + (cause.empty() ? "" : " (" + cause + ")") +
+           "; run with -platform offscreen or -platform vnc, or use --script FILE";
 }
 
 QWidget *window(int panel)

@@ -24,4 +24,9 @@ bool render_png(int panel, const std::string &file, std::string &why);
 // DISPLAY / WAYLAND_DISPLAY, -platform in args, or QT_QPA_PLATFORM.
 std::string no_display_reason(const std::string &program, const std::vector<std::string> &args);
 
+// The line written, before exiting with status 1, when Qt cannot start its
+// window system after all (a DISPLAY whose server is not there, a failing
+// platform plugin); cause is what Qt said first.
+std::string display_failure_line(const std::string &program, const std::string &cause);
+
 }  // namespace uir::qt

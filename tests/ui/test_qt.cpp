@@ -16,6 +16,9 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <memory>
+
+#include <gmock/gmock.h>
 
 using namespace uitest;
 
@@ -330,6 +333,29 @@ TEST_F(Runtime, WithoutADisplayInitFailsWithOneLine)
     EXPECT_EQ(LoadPanel(0, "x.uir", 1), UIENotInitialized);
 }
 
+// DISPLAY names a server that is not there: Qt would abort with its own
+// screenful; the program says so in one line and exits with status 1.
+TEST(NoDisplayDeathTest, UnreachableDisplayIsOneLineAndStatusOne)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child starts without a QApplication
+    auto start = [] {
+        unsetenv("QT_QPA_PLATFORM");
+        unsetenv("WAYLAND_DISPLAY");
+        setenv("DISPLAY", ":9917", 1);
+        uir::model::reset();
+        uir::configure({});
+        char arg0[] = "/opt/bin/korvane";
+        char *argv[] = {arg0, nullptr};
+        InitCVIRTE(nullptr, argv, nullptr);
+        std::_Exit(3);  // not reached: the window system must not start
+    };
+    EXPECT_EXIT(start(), ::testing::ExitedWithCode(1),
+                ::testing::AllOf(::testing::StartsWith("korvane: the window system cannot be started ("),
+                                 ::testing::HasSubstr("); run with -platform offscreen or -platform vnc, or use "
+                                                      "--script FILE\n"),
+                                 ::testing::Not(::testing::HasSubstr("\n\n"))));
+}
+
 TEST_F(Runtime, PlatformInTheProgramsArgumentsCountsAsADisplay)
 {
     EnvGuard env;
@@ -374,7 +400,13 @@ TEST_F(QtView, TimersTickOnTheRealClockInTheLoop)
 int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
+    // A death test's child makes its own QApplication, or fails to.
+    bool death_child = false;
+    for (int i = 1; i < argc; ++i)
+        death_child = death_child || std::string(argv[i]).rfind("--gtest_internal_run_death_test", 0) == 0;
+    std::unique_ptr<QApplication> app;
+    if (!death_child)
+        app = std::make_unique<QApplication>(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
