@@ -166,6 +166,7 @@ void Bench::set_clock(std::shared_ptr<Clock> clock)
         kv.second->run.t_first += delta;
     }
     board_.shift_time(delta);
+    vcd_.shift_time(delta);
 }
 
 void Bench::advance(int64_t ns)

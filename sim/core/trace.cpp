@@ -205,6 +205,7 @@ int Vcd::open(const char *path, int64_t now, const Sample &s)
                "$var wire 1 C contention $end\n",
                f);
     std::fputs("$upscope $end\n$enddefinitions $end\n", f);
+    base_ = 0;
     last_t_ = now < 0 ? 0 : now;
     std::fprintf(f, "#%lld\n$dumpvars\n", static_cast<long long>(last_t_));
     dump(s, true);
@@ -241,9 +242,10 @@ void Vcd::sample(int64_t now, const Sample &s)
     if (s.lines == last_.lines && s.address == last_.address && last_state_ == s.state &&
         (s.contention != 0) == (last_.contention != 0))
         return;
-    if (now > last_t_) {
-        last_t_ = now;
-        std::fprintf(file_, "#%lld\n", static_cast<long long>(now));
+    const int64_t t = now + base_;
+    if (t > last_t_) {
+        last_t_ = t;
+        std::fprintf(file_, "#%lld\n", static_cast<long long>(t));
     }
     dump(s, false);
     std::fflush(file_);

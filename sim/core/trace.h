@@ -59,10 +59,13 @@ public:
     void close();
     bool active() const { return file_ != nullptr; }
     void sample(int64_t now, const Sample &s);
+    // The bench's clock jumped by delta: the dump's time runs on without the jump.
+    void shift_time(int64_t delta) { base_ -= delta; }
 
 private:
     void dump(const Sample &s, bool all);
     FILE *file_ = nullptr;
+    int64_t base_ = 0;  // dump time = bench time + base_
     int64_t last_t_ = 0;
     Sample last_{};
     std::string last_state_;

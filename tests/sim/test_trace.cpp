@@ -196,4 +196,24 @@ TEST_F(TraceTest, VcdRecordsLinesAndTheDecodedBus)
     EXPECT_GT(last, 0);
 }
 
+TEST_F(TraceTest, VcdTimeRunsOnAcrossAClockSwitch)
+{
+    const std::string path = temp_path("ksim_switch.vcd");
+    ASSERT_EQ(bench.vcd_file(path.c_str()), 0);
+    TaskHandle p0 = do_task("port0W255", "PXI1Slot2/port0");
+    write(p0, 0x01);
+    clock->sleep_ns(1'000'000'000);
+    bench.set_clock(std::make_shared<ksim::VirtualClock>());  // back to 0
+    write(p0, 0x02);
+    ASSERT_EQ(bench.vcd_file(nullptr), 0);
+    const std::string vcd = slurp(path);
+    std::remove(path.c_str());
+    // The second change has a time of its own, after the first and the second that passed.
+    const size_t second = vcd.find("1b\n");
+    ASSERT_NE(second, std::string::npos) << vcd;
+    const size_t stamp = vcd.rfind('#', second);
+    ASSERT_NE(stamp, std::string::npos);
+    EXPECT_GT(std::stoll(vcd.substr(stamp + 1)), 1'000'000'000) << vcd;
+}
+
 }  // namespace
