@@ -79,22 +79,13 @@ static int successExit(int status)
     return status;
 }
 
-/* A check stores 1 or 0 in the status; 0 writes the report and fails. */
+/* A check stores 1 or 0 in the status; 0 writes the report, which quotes the
+ * condition exactly as written here, and fails. */
 #define CHECK(line, cond, msg)                    \
     do {                                          \
         status = (cond) ? 1 : 0;                  \
         if (!status) {                            \
             checkReport((line), #cond, (msg));    \
-            goto Error;                           \
-        }                                         \
-    } while (0)
-
-/* The same with the condition text given apart from the tested expression. */
-#define CHECK_TEXT(line, cond, text, msg)         \
-    do {                                          \
-        status = (cond) ? 1 : 0;                  \
-        if (!status) {                            \
-            checkReport((line), (text), (msg));   \
             goto Error;                           \
         }                                         \
     } while (0)
@@ -256,7 +247,8 @@ static int portTaskCreate(int port, int k, int mask)
     if (staleCount > 0)
         staleClearAll();
 
-    /* After a shift the handle fields are copies of the next entry's. */
+    /* After a shift the handle fields are copies of the next entry's; a mask
+     * of 0 or 255 leaves the other direction's field at 0. */
     e->mask = mask;
     e->writeTask = 0;
     e->readTask = 0;
@@ -266,13 +258,11 @@ static int portTaskCreate(int port, int k, int mask)
         CALL(createTask(name, &e->readTask));
         Fmt(name, "PXI1Slot%i/port%i", cache.slot, port);
         CALL(DAQmxCreateDIChan(e->readTask, name, "r", DAQmx_Val_ChanForAllLines));
-        e->writeTask = 0;
     } else if (mask == 255) {
         Fmt(name, "port%iW%i", port, mask);
         CALL(createTask(name, &e->writeTask));
         Fmt(name, "PXI1Slot%i/port%i", cache.slot, port);
         CALL(DAQmxCreateDOChan(e->writeTask, name, "w", DAQmx_Val_ChanForAllLines));
-        e->readTask = 0;
     } else {
         Fmt(name, "port%iW%i", port, mask);
         CALL(createTask(name, &e->writeTask));
@@ -395,7 +385,7 @@ int vekta_portMask(int portN, unsigned char mask)
     int k;
     PortConfig *entries;
 
-    CHECK_TEXT(250, 0 <= portN && portN < PORT_SIZE, "0 <= portN && portN < PORT_SIZE", MSG_PORT_RANGE);
+    CHECK(250, 0 <= portN && portN < PORT_SIZE, MSG_PORT_RANGE);
 
     entries = cache.port[portN];
     for (k = 0; k < PORT_CONFIGS; k++) {
@@ -434,7 +424,7 @@ int vekta_portOut(int port, unsigned char data)
     int status = -1;
     PortConfig *front;
 
-    CHECK_TEXT(292, 0 <= port && port < PORT_SIZE, "0 <= port && port < PORT_SIZE", MSG_PORT_RANGE);
+    CHECK(292, 0 <= port && port < PORT_SIZE, MSG_PORT_RANGE);
 
     cache.portValue[port] = data;
     front = &cache.port[port][0];
@@ -456,8 +446,8 @@ int vekta_portIn(int port, unsigned char *data)
     uInt8 out = 0;
     PortConfig *front;
 
-    CHECK_TEXT(305, 0 <= port && port < PORT_SIZE, "0 <= port && port < PORT_SIZE", MSG_PORT_RANGE);
-    CHECK_TEXT(306, data != NULL, "data != NULL", MSG_NULL_PTR);
+    CHECK(305, 0 <= port && port < PORT_SIZE, MSG_PORT_RANGE);
+    CHECK(306, data != NULL, MSG_NULL_PTR);
 
     front = &cache.port[port][0];
     if (front->mask != -1 && front->readTask != 0)
