@@ -4,9 +4,29 @@
 
 namespace ksim {
 
+namespace {
+// The driver functions the bench answers: a fault on any other name could never fire.
+const char *const kFunctions[] = {
+    "DAQmxCreateTask",         "DAQmxStartTask",           "DAQmxStopTask",         "DAQmxClearTask",
+    "DAQmxCreateDOChan",       "DAQmxCreateDIChan",        "DAQmxCreateAOVoltageChan", "DAQmxCreateAIVoltageChan",
+    "DAQmxCfgSampClkTiming",   "DAQmxCfgAnlgEdgeStartTrig", "DAQmxDisableStartTrig", "DAQmxWriteDigitalU8",
+    "DAQmxReadDigitalU8",      "DAQmxWriteAnalogF64",      "DAQmxReadAnalogF64",    "DAQmxGetErrorString",
+    "DAQmxGetExtendedErrorInfo",
+};
+
+bool known(const std::string &function)
+{
+    if (function == "*") return true;
+    for (const char *f : kFunctions)
+        if (function == f) return true;
+    return false;
+}
+}  // namespace
+
 int Faults::arm(const std::string &function, const std::string &task, int32_t code, int nth, bool always)
 {
-    if (function.empty() || code == 0 || nth < 1) return -1;
+    // A failure is a negative status; a fault must name a function that is called.
+    if (!known(function) || code >= 0 || nth < 1) return -1;
     faults_.push_back({function, task, code, nth, always});
     return 0;
 }

@@ -12,7 +12,8 @@ namespace ksim {
 class Faults {
 public:
     // function: a driver function name or "*" (any but the two error-text
-    // functions); task: a task name or "" for any. nth >= 1.
+    // functions); task: a task name or "" for any; code negative; nth >= 1.
+    // Returns -1 (nothing armed) for another function name or a bad argument.
     int arm(const std::string &function, const std::string &task, int32_t code, int nth, bool always);
     void clear() { faults_.clear(); }
     bool empty() const { return faults_.empty(); }

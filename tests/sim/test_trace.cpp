@@ -149,6 +149,11 @@ TEST_F(TraceTest, FaultOnCreateMatchesTheNewName)
     EXPECT_EQ(bench.fault(nullptr, nullptr, -1, 1, 0), -1);
     EXPECT_EQ(bench.fault("DAQmxStartTask", nullptr, -1, 0, 0), -1);
     EXPECT_EQ(bench.fault("DAQmxStartTask", nullptr, 0, 1, 0), -1);
+    // Nothing is armed that could never fire, or that would fail with a success.
+    EXPECT_EQ(bench.fault("DAQmxWriteDigital", nullptr, -200587, 1, 1), -1) << "not a driver function";
+    EXPECT_EQ(bench.fault("daqmxstarttask", nullptr, -200587, 1, 1), -1);
+    EXPECT_EQ(bench.fault("DAQmxStartTask", nullptr, 200000, 1, 1), -1) << "a warning is no failure";
+    EXPECT_EQ(bench.CreateTask("port0R0", &h), 0);
 }
 
 TEST_F(TraceTest, DriverCallsAndResetClearCounters)
