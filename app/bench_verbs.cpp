@@ -1,5 +1,6 @@
 #include "bench_verbs.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -39,6 +40,17 @@ std::string number_text(double v)
 
 bool number(const std::string &text, double &v) { return uir::script::parse_number(text, v); }
 
+// A whole number from lo to hi: no NaN, no fraction, nothing the int would not hold.
+bool integer(const std::string &text, long lo, long hi, int &v)
+{
+    double d;
+    if (!number(text, d) || std::isnan(d) || d != std::floor(d) || d < static_cast<double>(lo) ||
+        d > static_cast<double>(hi))
+        return false;
+    v = static_cast<int>(d);
+    return true;
+}
+
 bool is_volts(const std::string &name)
 {
     return name == "ao0" || name == "ao1" || name == "dac0" || name == "dac1" ||
@@ -69,11 +81,13 @@ Result probe(const Args &args)
     const ksim::BackDoor *b = bench_or_null();
     if (!b) return not_the_bench("probe");
     if (args[0] == "reg") {
-        double slave, address, expected;
-        if (args.size() != 4 || !number(args[1], slave) || !number(args[2], address) || !number(args[3], expected))
-            return fail("probe reg: usage: probe reg SLAVE ADDRESS VALUE");
+        int slave, address;
+        double expected;
+        if (args.size() != 4 || !integer(args[1], 0, INT_MAX, slave) || !integer(args[2], 0, INT_MAX, address) ||
+            !number(args[3], expected))
+            return fail("probe reg: usage: probe reg SLAVE ADDRESS VALUE (SLAVE and ADDRESS whole numbers)");
         unsigned word = 0;
-        if (b->probe_reg(static_cast<int>(slave), static_cast<int>(address), &word) != 0)
+        if (b->probe_reg(slave, address, &word) != 0)
             return fail("probe reg: no register " + args[2] + " on slave " + args[1]);
         return compare("reg " + args[1] + " " + args[2], word, expected, 0.0, true);
     }
@@ -111,29 +125,26 @@ Result fault(const Args &args)
         b->fault_clear();
         return Result{};
     }
-    double code;
-    if (args.size() < 2 || !number(args[1], code) || code >= 0)
-        return fail("fault: usage: fault FUNCTION CODE [COUNT|always] (CODE negative)");
+    int code;
+    if (args.size() < 2 || !integer(args[1], INT_MIN, -1, code))
+        return fail("fault: usage: fault FUNCTION CODE [COUNT|always] (CODE a negative whole number)");
     int count = 1;
     bool always = false;
     if (args.size() == 3) {
-        double n;
         if (args[2] == "always")
             always = true;
-        else if (number(args[2], n) && n >= 1 && n <= 1000000)
-            count = static_cast<int>(n);
-        else
+        else if (!integer(args[2], 1, 1000000, count))
             return fail("fault: COUNT must be a number from 1 or \"always\": " + args[2]);
     }
     const char *function = args[0].c_str();
     if (always) {
-        if (b->fault(function, nullptr, static_cast<int>(code), 1, 1) != 0)
+        if (b->fault(function, nullptr, code, 1, 1) != 0)
             return fail("fault: the bench refused a fault on " + args[0]);
         return Result{};
     }
     // The next COUNT matching calls: one armed fault for each of them.
     for (int nth = 1; nth <= count; nth++)
-        if (b->fault(function, nullptr, static_cast<int>(code), nth, 0) != 0)
+        if (b->fault(function, nullptr, code, nth, 0) != 0)
             return fail("fault: the bench refused a fault on " + args[0]);
     return Result{};
 }
