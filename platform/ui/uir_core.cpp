@@ -15,6 +15,7 @@
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -120,13 +121,14 @@ void dispatch(const Event &e)
     notify();
 }
 
-// The enabled timer due first (ties: lower panel handle, then panel file order).
-Control *earliest_timer(int *panel_out)
+// The enabled timer due first (ties: lower panel handle, then panel file order),
+// leaving out those in `skip` (panel, control).
+Control *earliest_timer(int *panel_out, const std::set<std::pair<int, int>> &skip = {})
 {
     Control *best = nullptr;
     for (auto &[h, p] : rt().panels) {
         for (auto &c : p.controls) {
-            if (c.kind != Kind::timer || !c.enabled)
+            if (c.kind != Kind::timer || !c.enabled || skip.count({h, c.id}))
                 continue;
             if (!best || c.next_due_ns < best->next_due_ns) {
                 best = &c;
@@ -574,6 +576,10 @@ void pump()
     Runtime &r = rt();
     if (r.depth > 0)
         return;
+    // Each timer ticks at most once per turn: a tick whose work outlasts its
+    // interval would otherwise keep the loop here for good, and the window
+    // (or the script) would never get its turn.
+    std::set<std::pair<int, int>> ticked;
     while (!r.quit) {
         if (!r.queue.empty()) {
             Event e = r.queue.front();
@@ -582,10 +588,11 @@ void pump()
             continue;
         }
         int ph = 0;
-        Control *t = earliest_timer(&ph);
+        Control *t = earliest_timer(&ph, ticked);
         std::int64_t now = now_ns();
         if (!t || t->next_due_ns > now)
             break;
+        ticked.insert({ph, t->id});
         // Next tick on the timer's grid after now: ticks missed while a callback
         // ran long fold into this one.
         std::int64_t late = now - t->next_due_ns;

@@ -126,8 +126,9 @@ Action press(int panel, int id);
 // The operator closes the window: the panel's callback gets EVENT_CLOSE.
 Action close(int panel);
 
-// Runs queued events and due timer ticks, one callback at a time, until
-// nothing is due or a callback asked to quit. Does nothing inside a callback.
+// One turn of the loop: runs queued events and due timer ticks, one callback
+// at a time, until nothing is due or a callback asked to quit; each timer
+// ticks at most once per turn. Does nothing inside a callback.
 void pump();
 // Virtual time passes: every enabled timer ticks at its interval in time order.
 void advance(std::int64_t ns);

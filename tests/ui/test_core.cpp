@@ -321,6 +321,37 @@ TEST_F(Core, LongCallbackCoalescesMissedTicks)
     EXPECT_EQ(at, (std::vector<std::int64_t>{100, 450, 500, 600, 700}));
 }
 
+// A tick whose work always takes longer than the interval: time still moves
+// on in steps the loop controls (operator events get their turn between
+// ticks), and the ticks follow each other as fast as the work allows.
+TEST_F(Core, TimerSlowerThanItsIntervalDoesNotHoldTheLoop)
+{
+    on_call() = [&](const Call &c) {
+        if (c.who == "timer_a")
+            uir::sleep_ns(150 * ms);  // every tick: 1.5 intervals of work
+    };
+    std::int64_t t0 = uir::now_ns();
+    uir::model::advance(1000 * ms);
+    auto ticks = calls_of("timer_a");
+    std::vector<std::int64_t> at;
+    for (auto &t : ticks)
+        at.push_back((t.at_ns - t0) / ms);
+    // Each tick starts when the previous one's work is over.
+    EXPECT_EQ(at, (std::vector<std::int64_t>{100, 250, 400, 550, 700, 850, 1000}));
+
+    // An operator action between two such ticks runs in its turn.
+    std::vector<std::string> seq;
+    on_call() = [&](const Call &c) {
+        seq.push_back(c.who);
+        if (c.who == "timer_a")
+            uir::sleep_ns(150 * ms);
+    };
+    uir::model::press(h, 6);
+    uir::model::press(h, 6);
+    // Each turn of the loop: the click, then the one tick that is due.
+    EXPECT_EQ(seq, (std::vector<std::string>{"rec_cb", "timer_a", "rec_cb", "timer_a"}));
+}
+
 TEST_F(Core, TicksDueDuringACallbackFireAfterItReturns)
 {
     std::vector<std::string> seq;
