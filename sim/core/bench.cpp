@@ -335,7 +335,8 @@ uint8_t Bench::chan_byte(const Chan &c) const
 double Bench::ao_volts(int ch, int64_t t) const
 {
     const Task *g = ao_gen_[ch];
-    if (!g || g->run.armed || t < g->run.t_first || g->wave_len == 0) return ao_value_[ch];
+    // Nothing is generated before the trigger, or on a clock terminal nothing drives.
+    if (!g || g->run.armed || g->external_clock || t < g->run.t_first || g->wave_len == 0) return ao_value_[ch];
     const double elapsed = static_cast<double>(t - g->run.t_first) * 1e-9;
     auto k = static_cast<uint64_t>(elapsed * g->rate);
     if (g->mode == DAQmx_Val_FiniteSamps)
@@ -386,8 +387,8 @@ double Bench::trigger_value(const std::string &source, int64_t t) const
 bool Bench::source_varies(const std::string &source) const
 {
     if (source == "ai4") return std::isnan(drive_ai_[4]);
-    if (source == "ai0") return ao_gen_[0] != nullptr;
-    if (source == "ai1") return ao_gen_[1] != nullptr;
+    if (source == "ai0") return ao_gen_[0] != nullptr && !ao_gen_[0]->external_clock;
+    if (source == "ai1") return ao_gen_[1] != nullptr && !ao_gen_[1]->external_clock;
     return false;
 }
 

@@ -457,4 +457,18 @@ TEST_F(AnalogRunTest, ExplicitStartDuringAnImplicitFiniteReadLasts)
     EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Running) << "started explicitly, it stays so";
 }
 
+TEST_F(AnalogRunTest, OutputOnAnUndrivenClockTerminalGeneratesNothing)
+{
+    TaskHandle o = ao_task("analog0o", "PXI1Slot2/ao0");
+    ASSERT_EQ(bench.CfgSampClkTiming(o, "/PXI1Slot2/PFI3", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 2), 0);
+    const double wave[2] = {5, -5};
+    ASSERT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), 0);
+    bench.advance(10'000'000);
+    double v = 1;
+    ASSERT_EQ(bench.probe("ao0", &v), 0);
+    EXPECT_EQ(v, 0.0) << "no clock edge, no sample";
+    ASSERT_EQ(bench.probe("ai0", &v), 0);
+    EXPECT_EQ(v, 0.0);
+}
+
 }  // namespace
