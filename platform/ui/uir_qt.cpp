@@ -380,6 +380,7 @@ public:
         for (auto &kv : windows())
             delete kv.second;
         windows().clear();
+        delete_retired();
     }
 
     bool start(char *argv[], std::string &why) override
@@ -428,6 +429,7 @@ public:
         schedule();
         if (!model::quit_requested())
             loop.exec();
+        delete_retired();
         model::remove_listener(listener);
         loop_ = nullptr;
         tick_ = nullptr;
@@ -448,13 +450,31 @@ public:
         auto it = windows().find(panel);
         if (it == windows().end())
             return;
-        delete it->second;
+        PanelWindow *w = it->second;
         windows().erase(it);
-        if (windows().empty() && !loop_)
+        if (model::in_callback()) {
+            // The callback may run from a signal of one of this window's widgets,
+            // which must outlive it: the window goes when control is back in Qt.
+            w->hide();
+            retired_.push_back(w);
+            w->deleteLater();
+            return;
+        }
+        delete w;
+        if (windows().empty() && !loop_) {
+            delete_retired();
             drop_app();  // the program is done with its windows
+        }
     }
 
 private:
+    void delete_retired()
+    {
+        for (auto &w : retired_)
+            delete w.data();  // null when Qt has deleted it already
+        retired_.clear();
+    }
+
     // Wakes the loop when the next timer tick is due, or ends it after a quit.
     void schedule()
     {
@@ -480,6 +500,7 @@ private:
     std::vector<std::string> args_;
     QEventLoop *loop_ = nullptr;
     QTimer *tick_ = nullptr;
+    std::vector<QPointer<PanelWindow>> retired_;  // discarded from a callback, deleted later
 };
 
 bool installed = false;

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -265,6 +266,34 @@ TEST_F(QtView, ClosingTheWindowEndsTheLoop)
     EXPECT_TRUE(win->isVisible());  // the window stays until its panel is discarded
     EXPECT_EQ(DiscardPanel(h), 0);
     EXPECT_EQ(uir::qt::window(h), nullptr);
+}
+
+// A callback may discard the panel whose widget it was called from: the
+// window goes, and nothing touches it afterwards.
+TEST_F(QtView, CallbackMayDiscardItsOwnPanel)
+{
+    on_call() = [](const Call &c) {
+        if (c.who == "rec_cb")
+            DiscardPanel(c.panel);
+    };
+    QPointer<QWidget> w = win;
+    QTest::mouseClick(find<QPushButton>("BTN"), Qt::LeftButton);
+    EXPECT_EQ(uir::qt::window(h), nullptr);
+    EXPECT_FALSE(uir::model::panel(h));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
+
+    h = show();
+    win = uir::qt::window(h);
+    ASSERT_TRUE(win);
+    QApplication::processEvents();
+    auto *e = find<QLineEdit>("NUM_INT");
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, "5");
+    QTest::keyClick(e, Qt::Key_Return);
+    EXPECT_EQ(uir::qt::window(h), nullptr);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(QtView, ScreenshotIsThePanelAndItsLog)
