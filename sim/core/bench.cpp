@@ -57,18 +57,6 @@ uint64_t splitmix(uint64_t &x)
 
 }  // namespace
 
-const char *kind_name(Bench::Kind k)
-{
-    switch (k) {
-    case Bench::Kind::None: return "none";
-    case Bench::Kind::DI: return "DI";
-    case Bench::Kind::DO: return "DO";
-    case Bench::Kind::AI: return "AI";
-    case Bench::Kind::AO: return "AO";
-    }
-    return "?";
-}
-
 Bench::Bench(std::shared_ptr<Clock> clock) : clock_(std::move(clock))
 {
     reset();

@@ -246,6 +246,4 @@ private:
     bool last_error_device_ = false;
 };
 
-const char *kind_name(Bench::Kind k);
-
 }  // namespace ksim

@@ -96,18 +96,6 @@ void Peripherals::finish(int64_t now)
     }
 }
 
-bool Peripherals::busy(int64_t now)
-{
-    finish(now);
-    return converting_;
-}
-
-bool Peripherals::irq(int64_t now)
-{
-    finish(now);
-    return irq_;
-}
-
 void Peripherals::shift_time(int64_t delta)
 {
     done_at_ += delta;

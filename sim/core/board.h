@@ -89,8 +89,6 @@ public:
 
     double dac_volts(int ch) const;
     double adc_input(int ch) const;
-    bool busy(int64_t now);
-    bool irq(int64_t now);
 
     // Outside signals: an override of an ADC input (NaN ends it), an ADC that never finishes.
     void set_adc_override(int ch, double volts) { override_[static_cast<size_t>(ch)] = volts; }
