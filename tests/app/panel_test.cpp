@@ -1,85 +1,30 @@
 // The main panel's commands and the areas' callbacks on the headless run-time
 // and the simulated bench: what scripts cannot reach (calls made directly,
 // events other than the ones a control sends, values beyond a control's range).
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <string>
-
-#include "korvane.h"
-#include "ksim_client.h"
-#include "uir_core.h"
-#include "userint.h"
-#include "vekta.h"
-#include "vekta_testing.h"
+#include "panel_fixture.h"
 
 namespace {
 
-int64_t run_time_now(void *) { return uir::now_ns(); }
-void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
-
-class Panel : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        uir::model::reset();
-        daqmx::select("sim");
-        bench = ksim::bench();
-        ASSERT_NE(bench, nullptr) << daqmx::info().description();
-        bench->reset();
-        bench->attach_clock(nullptr, run_time_now, run_time_sleep);
-        vekta_resetState();
-
-        uir::Options opts;
-        opts.script_file = "panel_test";  // headless front end; the script is never played
-        uir::configure(opts);
-        uir::add_panel_search_dir(KORVANE_APP_DIR);
-        korvane_register_callbacks();
-        static char arg0[] = "panel_test";
-        static char *argv[] = {arg0, nullptr};
-        ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0);
-        panelHandle = LoadPanel(0, "korvane.uir", PANEL);
-        ASSERT_GT(panelHandle, 0) << uir::last_failure();
-        pxi_draw_gui();
-        ASSERT_EQ(DisplayPanel(panelHandle), 0);
-    }
-
-    void TearDown() override
-    {
-        if (bench) bench->fault_clear();
-        if (panelHandle > 0) DiscardPanel(panelHandle);
-        panelHandle = 0;
-        uir::model::reset();
-    }
-
-    double value(int id) const { return uir::model::control(panelHandle, id)->value(); }
-    double value(const std::string &name) const { return value(uir::model::find_control(panelHandle, name)); }
-    bool dimmed(int id) const { return uir::model::control(panelHandle, id)->dimmed; }
-    bool running(int id) const { return uir::model::control(panelHandle, id)->enabled; }
-    long calls() const { return bench->driver_calls(); }
-    double probe(const char *name) const
-    {
-        double v = NAN;
-        EXPECT_EQ(bench->probe(name, &v), 0) << name;
-        return v;
-    }
-    int error_lines() const
-    {
-        int n = 0;
-        for (const std::string &line : uir::model::log_lines())
-            if (line.find("Error = ") != std::string::npos) n++;
-        return n;
-    }
-    // The operator enters a value the control's range would refuse: set it
-    // as the program would, then send the commit.
-    void commit_raw(int id, int v, CtrlCallbackPtr cb)
-    {
-        SetCtrlVal(panelHandle, id, v);
-        cb(panelHandle, id, EVENT_COMMIT, nullptr, 0, 0);
-    }
-
-    const ksim::BackDoor *bench = nullptr;
-};
+// As loaded and drawn: the operator controls of the areas dimmed, the timers
+// off, the port line levels at the area's own -1; what the program never dims
+// or undims (the link toggle, the bus fields, the indicators) usable.
+TEST_F(Panel, StartState)
+{
+    for (int id : {PORT_TIMER, AI_TIMER, AVALON_TIMER}) EXPECT_FALSE(running(id)) << id;
+    for (int id : {PORT_DEFAULT_BTN, PORT_MODE_INPUT_BTN, PORT_MODE_OUTPUT_BTN, PORT_OUT_0, PORT_OUT_1, PORT_OUT_2,
+                   PORT_MASK_0, PORT_MASK_1, PORT_MASK_2, AO0_NUMERIC, AO1_NUMERIC, AV_DEINIT_BTN, AV_READ_BTN,
+                   AV_WRITE_BTN, DAC_CTRL_BIT1, DAC_CTRL_BIT0, DAC_CTRL_BIT2, DAC_VOUT1, DAC_VOUT2, AV_I_ACK_BTN,
+                   AV_SET_I_BTN, AV_INIT_BTN, DAC_VOUT1_CODE, DAC_VOUT2_CODE, OPEN_ONLY_CTRL})
+        EXPECT_TRUE(dimmed(id)) << id;
+    for (int id : {OPEN_BTN, DEFAULT_BTN, AO_LINK_TOGGLE, PORT_IN_0, PORT_IN_1, PORT_IN_2, AV_WRITE_SLAVE,
+                   AV_WRITE_ADDR, AV_WRITE_DATA, AV_READ_SLAVE, AV_READ_ADDR, AV_READ_DATA, ADC_VIN1, ADC_VIN2,
+                   ADC_VIN1_CODE, ADC_VIN2_CODE})
+        EXPECT_FALSE(dimmed(id)) << id;
+    for (int id : {PORT_IN_0, PORT_IN_1, PORT_IN_2}) EXPECT_EQ(value(id), -1) << id;
+    for (int id : {AO0_NUMERIC, AO1_NUMERIC, ADC_VIN1, ADC_VIN2}) EXPECT_TRUE(std::isnan(value(id))) << id;
+    EXPECT_EQ(pxi_opened, 0);
+    EXPECT_EQ(bench->live_tasks(), 0);
+}
 
 TEST_F(Panel, CloseBeforeOpenAndCloseTwiceDoNothing)
 {

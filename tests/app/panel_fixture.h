@@ -1,0 +1,87 @@
+// The main panel loaded on the headless run-time with the simulated bench
+// behind the library, drawn as at start-up: the fixture of the panel tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "korvane.h"
+#include "ksim_client.h"
+#include "uir_core.h"
+#include "userint.h"
+#include "vekta.h"
+#include "vekta_testing.h"
+
+namespace panel_fixture {
+
+inline int64_t run_time_now(void *) { return uir::now_ns(); }
+inline void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
+
+class Panel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uir::model::reset();
+        daqmx::select("sim");
+        bench = ksim::bench();
+        ASSERT_NE(bench, nullptr) << daqmx::info().description();
+        bench->reset();
+        bench->attach_clock(nullptr, run_time_now, run_time_sleep);
+        vekta_resetState();
+
+        uir::Options opts;
+        opts.script_file = "panel_test";  // headless front end; the script is never played
+        uir::configure(opts);
+        uir::add_panel_search_dir(KORVANE_APP_DIR);
+        korvane_register_callbacks();
+        static char arg0[] = "panel_test";
+        static char *argv[] = {arg0, nullptr};
+        ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0);
+        panelHandle = LoadPanel(0, "korvane.uir", PANEL);
+        ASSERT_GT(panelHandle, 0) << uir::last_failure();
+        pxi_draw_gui();
+        ASSERT_EQ(DisplayPanel(panelHandle), 0);
+    }
+
+    void TearDown() override
+    {
+        if (bench) bench->fault_clear();
+        if (panelHandle > 0) DiscardPanel(panelHandle);
+        panelHandle = 0;
+        uir::model::reset();
+    }
+
+    double value(int id) const { return uir::model::control(panelHandle, id)->value(); }
+    double value(const std::string &name) const { return value(uir::model::find_control(panelHandle, name)); }
+    bool dimmed(int id) const { return uir::model::control(panelHandle, id)->dimmed; }
+    bool running(int id) const { return uir::model::control(panelHandle, id)->enabled; }
+    long calls() const { return bench->driver_calls(); }
+    double probe(const char *name) const
+    {
+        double v = NAN;
+        EXPECT_EQ(bench->probe(name, &v), 0) << name;
+        return v;
+    }
+    int error_lines() const
+    {
+        int n = 0;
+        for (const std::string &line : uir::model::log_lines())
+            if (line.find("Error = ") != std::string::npos) n++;
+        return n;
+    }
+    // The operator enters a value the control's range would refuse: set it
+    // as the program would, then send the commit.
+    void commit_raw(int id, int v, CtrlCallbackPtr cb)
+    {
+        SetCtrlVal(panelHandle, id, v);
+        cb(panelHandle, id, EVENT_COMMIT, nullptr, 0, 0);
+    }
+
+    const ksim::BackDoor *bench = nullptr;
+};
+
+}  // namespace panel_fixture
+
+using panel_fixture::Panel;
