@@ -34,7 +34,6 @@ struct Event {
 
 struct Runtime {
     Options opts;
-    bool configured = false;
     bool initialized = false;
     bool running = false;  // inside RunUserInterface
     std::unique_ptr<FrontEnd> fe;
@@ -362,7 +361,6 @@ void configure(const Options &options)
     if (r.initialized)
         return;
     r.opts = options;
-    r.configured = true;
 }
 
 const Options &options() { return rt().opts; }
