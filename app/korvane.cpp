@@ -169,6 +169,18 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    // The run-time first: its clock (virtual in script mode) is the bench's,
+    // and the trace and the VCD must start on that clock, not the real one.
+    uir::Options ui;
+    ui.panel_file = opt.panel;
+    ui.script_file = opt.script;
+    ui.screenshot_file = opt.screenshot;
+    ui.toolkit_args = opt.toolkit_args;
+    ui.title_suffix = short_driver_name();
+    ui.banner = {std::string("korvane ") + KORVANE_VERSION, driver};
+    uir::configure(ui);
+    uir::add_panel_search_dir(KORVANE_PANEL_DIR);
+
     const ksim::BackDoor *bench = ksim::bench();
     if (!bench && (!opt.trace.empty() || !opt.vcd.empty())) {
         std::cerr << "korvane: " << (opt.vcd.empty() ? "--trace" : "--vcd")
@@ -188,15 +200,6 @@ int main(int argc, char *argv[])
         }
     }
 
-    uir::Options ui;
-    ui.panel_file = opt.panel;
-    ui.script_file = opt.script;
-    ui.screenshot_file = opt.screenshot;
-    ui.toolkit_args = opt.toolkit_args;
-    ui.title_suffix = short_driver_name();
-    ui.banner = {std::string("korvane ") + KORVANE_VERSION, driver};
-    uir::configure(ui);
-    uir::add_panel_search_dir(KORVANE_PANEL_DIR);
     int sink = uir::add_error_sink(remember_error_line);
 
     korvane_register_callbacks();
