@@ -531,8 +531,10 @@ bool render_png(int panel, const std::string &file, std::string &why)
 {
     bool made = false;
     if (!QApplication::instance()) {
+        // The picture needs no screen: unless a platform is named, draw offscreen,
+        // so that a DISPLAY whose server is gone does not stop it.
         std::vector<std::string> args = options().toolkit_args;
-        if (!no_display_reason("korvane", args).empty()) {
+        if (!has_platform_arg(args) && !env_set("QT_QPA_PLATFORM")) {
             args.push_back("-platform");
             args.push_back("offscreen");
         }

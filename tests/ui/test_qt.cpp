@@ -385,6 +385,42 @@ TEST(NoDisplayDeathTest, UnreachableDisplayIsOneLineAndStatusOne)
                                  ::testing::Not(::testing::HasSubstr("\n\n"))));
 }
 
+// A screenshot needs no screen: a DISPLAY whose server is gone does not stop it.
+TEST(NoDisplayDeathTest, ScreenshotDrawsOffscreenWhateverDisplaySays)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the child starts without a QApplication
+    std::string file = (std::filesystem::temp_directory_path() /
+                        ("uir-shot-" + std::to_string(::getpid()) + ".png"))
+                           .string();
+    auto run = [&] {
+        unsetenv("QT_QPA_PLATFORM");
+        unsetenv("WAYLAND_DISPLAY");
+        setenv("DISPLAY", ":9917", 1);
+        uir::model::reset();
+        uir::RegisterCallback("rec_cb", rec_cb);
+        uir::RegisterCallback("timer_a", timer_a);
+        uir::RegisterCallback("timer_b", timer_b);
+        uir::RegisterCallback("panel_cb", panel_cb);
+        uir::Options o;
+        o.screenshot_file = file;
+        uir::configure(o);
+        char arg0[] = "korvane";
+        char *argv[] = {arg0, nullptr};
+        if (InitCVIRTE(nullptr, argv, nullptr) != 1)
+            std::_Exit(4);
+        std::string panel = file + ".uir";
+        std::ofstream(panel) << kTestPanel;
+        int h = LoadPanel(0, panel.c_str(), 1);
+        if (h <= 0 || DisplayPanel(h) != 0)
+            std::_Exit(5);
+        int rc = RunUserInterface();
+        std::filesystem::remove(panel);
+        std::_Exit(rc == 0 && std::filesystem::exists(file) ? 0 : 6);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
+    std::filesystem::remove(file);
+}
+
 TEST_F(Runtime, PlatformInTheProgramsArgumentsCountsAsADisplay)
 {
     EnvGuard env;
