@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -33,7 +34,30 @@ public:
         std::string where = path_;
         if (line > 0)
             where += ":" + std::to_string(line);
-        throw Fault{status, where + ": " + prefix_ + what};
+        throw Fault{status, one_line(where + ": " + prefix_ + what)};
+    }
+
+    // The fault is one line: control characters that the file (a quoted key or
+    // value) or the parser's message bring in are written as escapes.
+    static std::string one_line(const std::string &text)
+    {
+        std::string res;
+        for (char ch : text) {
+            unsigned c = static_cast<unsigned char>(ch);
+            if (ch == '\n')
+                res += "\\n";
+            else if (ch == '\r')
+                res += "\\r";
+            else if (ch == '\t')
+                res += "\\t";
+            else if (c < 0x20 || c == 0x7F) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\x%02X", c);
+                res += buf;
+            } else
+                res += ch;
+        }
+        return res;
     }
 
     void set_prefix(std::string p) { prefix_ = std::move(p); }

@@ -133,6 +133,13 @@ INSTANTIATE_TEST_SUITE_P(
                    UIECallbackNotFound, "\"panel_cb\" is registered as a panel callback"},
         BrokenCase{"control callback on panel", "[[panel]]\nresource = 1\ncallback = \"rec_cb\"\n",
                    UIECallbackNotFound, ":3: panel 1: callback \"rec_cb\" is registered as a control callback"},
+        BrokenCase{"newline in the parser's message", kHead + "title = tru\n", UIEPanelFileInvalid,
+                   ":4: Error while parsing boolean: expected 'true', saw 'tru\\n'"},
+        BrokenCase{"newline in a quoted key", kHead + "\"col\\nour\" = 1\n", UIEPanelFileInvalid,
+                   ":4: panel: unknown key \"col\\nour\""},
+        BrokenCase{"control characters in a kind",
+                   kHead + control("id = 7\nname = \"A\"\nkind = \"but\\r\\nton\\u0001\""), UIEPanelFileInvalid,
+                   "unknown kind \"but\\r\\nton\\x01\""},
         BrokenCase{"empty callback", kHead + control("id = 7\nname = \"A\"\nkind = \"button\"\ncallback = \"\""),
                    UIEPanelFileInvalid, "must be a C identifier"}),
     [](const ::testing::TestParamInfo<BrokenCase> &info) {
