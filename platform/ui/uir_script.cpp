@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -398,8 +399,10 @@ int run_file(const std::string &file)
     if (file == "-") {
         ss << std::cin.rdbuf();
     } else {
+        // A folder opens like a file but reads as nothing: that is no script either.
+        std::error_code ec;
         std::ifstream in(file, std::ios::binary);
-        if (!in) {
+        if (!in || std::filesystem::is_directory(file, ec)) {
             say(name + ": cannot read the script");
             detail::set_last_failure(name + ": cannot read the script");
             return 2;

@@ -208,6 +208,17 @@ TEST_F(Script, UnreadableScriptIsStatusTwo)
     EXPECT_NE(uir::last_failure().find("cannot read the script"), std::string::npos);
 }
 
+TEST_F(Script, FolderGivenAsTheScriptIsStatusTwo)
+{
+    uir::Options o;
+    o.script_file = dir_.string();
+    init(o);
+    show();
+    EXPECT_EQ(RunUserInterface(), 2);
+    EXPECT_EQ(out, (std::vector<std::string>{dir_.string() + ": cannot read the script"}));
+    EXPECT_TRUE(calls_of("panel_cb").empty());  // nothing was played, the window was not closed
+}
+
 TEST_F(Script, RegisteredVerbsTakeTheirArguments)
 {
     std::vector<std::vector<std::string>> seen;
