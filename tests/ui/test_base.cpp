@@ -10,6 +10,11 @@
 #include <cstring>
 #include <set>
 
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 class ErrorOutput : public ::testing::Test {
@@ -172,6 +177,35 @@ TEST(Breakpoint, WithoutDebuggerGoesOn)
 {
     Breakpoint();  // a SIGTRAP here would end the test
     SUCCEED();
+}
+
+// Under a debugger the break stops the program with SIGTRAP; when the debugger
+// lets it go on, execution continues after the call.
+TEST(Breakpoint, UnderADebuggerStopsWithSigtrapThenGoesOn)
+{
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+            _exit(3);
+        raise(SIGSTOP);  // the parent is the tracer from here on
+        Breakpoint();
+        _exit(7);
+    }
+    int st = 0;
+    ASSERT_EQ(waitpid(child, &st, 0), child);
+    if (WIFEXITED(st) && WEXITSTATUS(st) == 3)
+        GTEST_SKIP() << "ptrace is not allowed here";
+    ASSERT_TRUE(WIFSTOPPED(st));
+    EXPECT_EQ(WSTOPSIG(st), SIGSTOP);
+    ASSERT_EQ(ptrace(PTRACE_CONT, child, nullptr, nullptr), 0);
+    ASSERT_EQ(waitpid(child, &st, 0), child);
+    ASSERT_TRUE(WIFSTOPPED(st)) << "no stop at the break";
+    EXPECT_EQ(WSTOPSIG(st), SIGTRAP);
+    ASSERT_EQ(ptrace(PTRACE_CONT, child, nullptr, nullptr), 0);  // the signal is not passed on
+    ASSERT_EQ(waitpid(child, &st, 0), child);
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 7);
 }
 
 TEST(GetUILErrorString, EveryStatusHasItsOwnText)
