@@ -34,7 +34,7 @@ void ksim_reset(void);
  * run-time shares its virtual clock this way): now() reads it, sleep() lets
  * time pass on it. A null now_ns goes back to the real steady clock.
  * Switching clocks keeps running acquisitions and conversions where they were
- * relative to the new clock's now. */
+ * relative to the new clock's now, and an open VCD's time runs on without a jump. */
 void ksim_use_virtual_clock(void);
 void ksim_attach_clock(void *ctx, int64_t (*now_ns)(void *ctx), void (*sleep_ns)(void *ctx, int64_t ns));
 int64_t ksim_now_ns(void);
