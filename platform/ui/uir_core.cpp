@@ -760,6 +760,16 @@ extern "C" int RunUserInterface(void)
         finish_headless();
         result = r.quit ? r.quit_code : 0;
     }
+    // Discard events of panels discarded by the callback that quit still reach
+    // their timers: the loop has ended, but those callbacks are owed them.
+    while (r.depth == 0) {
+        auto it = std::find_if(r.queue.begin(), r.queue.end(), [](const Event &e) { return e.held != nullptr; });
+        if (it == r.queue.end())
+            break;
+        Event e = *it;
+        r.queue.erase(it);
+        dispatch(e);
+    }
     r.running = false;
     return result;
 }

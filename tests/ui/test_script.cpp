@@ -208,6 +208,21 @@ TEST_F(Script, UnreadableScriptIsStatusTwo)
     EXPECT_NE(uir::last_failure().find("cannot read the script"), std::string::npos);
 }
 
+TEST_F(Script, PanelDiscardedByTheCallbackThatQuitsStillTellsItsTimers)
+{
+    on_call() = [](const Call &c) {
+        if (c.who == "rec_cb") {
+            QuitUserInterface(0);
+            DiscardPanel(c.panel);
+        }
+    };
+    EXPECT_EQ(run("press BTN\n"), 0);
+    std::vector<std::string> seq;
+    for (auto &c : calls())
+        seq.push_back(c.who + ":" + std::to_string(c.event));
+    EXPECT_EQ(seq, (std::vector<std::string>{"rec_cb:1", "timer_a:16", "timer_b:16"}));
+}
+
 TEST_F(Script, FolderGivenAsTheScriptIsStatusTwo)
 {
     uir::Options o;
