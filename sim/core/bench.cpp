@@ -392,7 +392,10 @@ uint64_t Bench::samples_by(const Task &t, int64_t time) const
 
 int64_t Bench::time_of_sample(const Task &t, uint64_t count) const
 {
-    return t.run.t_first + static_cast<int64_t>(std::ceil(static_cast<double>(count) * 1e9 / t.rate));
+    // Far beyond any wait (a slow clock, a large count): saturate instead of overflowing.
+    const double ns = std::ceil(static_cast<double>(count) * 1e9 / t.rate);
+    if (ns >= 4e18) return INT64_MAX / 2;
+    return t.run.t_first + static_cast<int64_t>(ns);
 }
 
 bool Bench::scan_trigger(Task &t, int64_t until)
@@ -476,7 +479,7 @@ int32 Bench::check_rate(const Task &t, double rate) const
         limit = n > 1 ? Limits::kAoRateTwo : Limits::kAoRateOne;
     else
         limit = n > 1 ? Limits::kAiRateAggregate / n : Limits::kAiRateOne;
-    if (!(rate > 0) || rate > limit) return DAQmxErrorInvalidAttributeValue;
+    if (!(rate >= Limits::kRateMin) || rate > limit) return DAQmxErrorInvalidAttributeValue;
     return 0;
 }
 

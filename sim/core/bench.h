@@ -44,6 +44,8 @@ struct Limits {
     static constexpr double kAiRateAggregate = 1.00e6;  // several channels, in total
     static constexpr double kAoRateOne = 2.86e6;
     static constexpr double kAoRateTwo = 2.00e6;
+    // The slowest sample clock: the 100 kHz timebase divided by the 32-bit counter.
+    static constexpr double kRateMin = 100e3 / 4294967296.0;
     static constexpr double kAnalogMax = 10.0;
     // Longest wait of a read with an infinite timeout before it gives up.
     static constexpr int64_t kInfiniteWaitNs = 3600LL * 1'000'000'000;

@@ -471,4 +471,20 @@ TEST_F(AnalogRunTest, OutputOnAnUndrivenClockTerminalGeneratesNothing)
     EXPECT_EQ(v, 0.0);
 }
 
+TEST_F(AnalogRunTest, RatesBelowTheSlowestClockAreRefusedAndTheSlowestWorks)
+{
+    TaskHandle i = ai_task("analog5I", "PXI1Slot2/ai5");
+    for (double r : {1e-12, 1e-6, 2e-5})
+        EXPECT_EQ(bench.CfgSampClkTiming(i, "", r, DAQmx_Val_Rising, DAQmx_Val_FiniteSamps, 1000), DAQmxErrorInvalidAttributeValue)
+            << r;
+    TaskHandle o = ao_task("analog0o", "PXI1Slot2/ao0");
+    EXPECT_EQ(bench.CfgSampClkTiming(o, "", 1e-9, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 2), DAQmxErrorInvalidAttributeValue);
+    // The slowest clock: a long finite acquisition runs out of its timeout, as it should.
+    ASSERT_EQ(bench.CfgSampClkTiming(i, "", 3e-5, DAQmx_Val_Rising, DAQmx_Val_FiniteSamps, 1'000'000), 0);
+    std::vector<double> buf(1'000'000);
+    int32 got = -1;
+    EXPECT_EQ(bench.ReadAnalogF64(i, -1, 2.0, 0, buf.data(), 1'000'000, &got, nullptr), DAQmxErrorSamplesNotYetAvailable);
+    EXPECT_EQ(got, 0);
+}
+
 }  // namespace
