@@ -134,6 +134,8 @@ void make_app(const std::string &program, std::vector<std::string> args)
                                m.category.empty() ? nullptr : m.category.c_str());
         if (guard.previous)
             guard.previous(m.type, ctx, m.text);
+        else
+            std::fprintf(stderr, "%s\n", m.text.toLocal8Bit().constData());
     }
     QApplication::setQuitOnLastWindowClosed(false);
 }
