@@ -289,7 +289,11 @@ std::string sim_library_path()
 std::string LoaderInfo::description() const
 {
     if (!attempted) return "driver: not loaded yet";
-    if (!loaded) return "driver: none \xE2\x80\x94 cannot load " + path + ": " + error;
+    if (!loaded) {
+        // The real driver is tried under two names; say so, with the first one's error.
+        const std::string tried = path == "libnidaqmx.so" ? path + " (nor libnidaqmx.so.1)" : path;
+        return "driver: none \xE2\x80\x94 cannot load " + tried + ": " + error;
+    }
     std::string d = simulated ? "driver: simulated bench (" + path + ")" : "driver: NI-DAQmx (" + path + ")";
     if (!missing.empty()) d += ", missing entry points: " + missing;
     return d;

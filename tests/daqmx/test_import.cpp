@@ -184,7 +184,7 @@ TEST_F(ImportTest, RealDriverAbsentIsReported)
     const auto &info = daqmx::info();
     EXPECT_FALSE(info.loaded);
     EXPECT_EQ(info.path, "libnidaqmx.so");
-    EXPECT_EQ(info.description().rfind("driver: none \xE2\x80\x94 cannot load libnidaqmx.so: ", 0), 0u);
+    EXPECT_EQ(info.description().rfind("driver: none \xE2\x80\x94 cannot load libnidaqmx.so (nor libnidaqmx.so.1): ", 0), 0u);
     EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
 }
 
