@@ -173,12 +173,32 @@ static void staleAdd(TaskHandle task)
         staleTask[staleCount++] = task;
 }
 
+/* True when a port entry or an analog channel of the cache holds the handle. */
+static bool taskOwned(TaskHandle task)
+{
+    for (int port = 0; port < PORT_SIZE; port++)
+        for (int k = 0; k < PORT_CONFIGS; k++)
+            if (cache.port[port][k].writeTask == task || cache.port[port][k].readTask == task)
+                return true;
+    for (int i = 0; i < ANALOG_SIZEo; i++)
+        if (cache.ao[i] == task)
+            return true;
+    for (int i = 0; i < ANALOG_SIZEi; i++)
+        if (cache.ai[i] == task)
+            return true;
+    return false;
+}
+
 /* Clears the tasks left over by failed clears; keeps those that fail again,
- * unless the driver no longer knows the task at all. */
+ * unless the driver no longer knows the task at all. A driver that freed a
+ * task despite a failing clear may have handed its handle to a new task
+ * since: a handle the cache holds again is dropped, never cleared. */
 static void staleClearAll(void)
 {
     int kept = 0;
     for (int i = 0; i < staleCount; i++) {
+        if (taskOwned(staleTask[i]))
+            continue;
         int st = DAQmxClearTask(staleTask[i]);
         if (st < 0 && st != DAQmxErrorInvalidTask)
             staleTask[kept++] = staleTask[i];
