@@ -173,6 +173,14 @@ int check_control(int panel, int id, Control **out)
     return 0;
 }
 
+// check_control, for the value operations: buttons, timers and decorations hold none.
+int check_value_control(int panel, int id, Control **out)
+{
+    if (int st = check_control(panel, id, out); st < 0)
+        return st;
+    return (*out)->has_value() ? 0 : UIECtrlTypeInvalid;
+}
+
 std::string resolve_panel_file(const std::string &filename, std::string &why)
 {
     Runtime &r = rt();
@@ -825,10 +833,8 @@ int SetCtrlVal(int panelHandle, int controlID, int value)
 int SetCtrlVal(int panelHandle, int controlID, double value)
 {
     Control *c = nullptr;
-    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+    if (int st = check_value_control(panelHandle, controlID, &c); st < 0)
         return st;
-    if (!c->has_value())
-        return UIECtrlTypeInvalid;
     store_value(*c, value);
     notify();
     return 0;
@@ -837,10 +843,8 @@ int SetCtrlVal(int panelHandle, int controlID, double value)
 int GetCtrlVal(int panelHandle, int controlID, int *value)
 {
     Control *c = nullptr;
-    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+    if (int st = check_value_control(panelHandle, controlID, &c); st < 0)
         return st;
-    if (!c->has_value())
-        return UIECtrlTypeInvalid;
     if (!value)
         return UIEValueInvalid;
     *value = c->kind == Kind::numeric_double ? static_cast<int>(clamp_round(c->dvalue)) : c->ivalue;
@@ -850,10 +854,8 @@ int GetCtrlVal(int panelHandle, int controlID, int *value)
 int GetCtrlVal(int panelHandle, int controlID, double *value)
 {
     Control *c = nullptr;
-    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+    if (int st = check_value_control(panelHandle, controlID, &c); st < 0)
         return st;
-    if (!c->has_value())
-        return UIECtrlTypeInvalid;
     if (!value)
         return UIEValueInvalid;
     *value = c->value();

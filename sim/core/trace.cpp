@@ -68,41 +68,44 @@ TraceLine &TraceLine::raw(const std::string &s)
     return *this;
 }
 
+namespace {
+
+// "{a,b,...}" of at most eight values, ",..." after them when there are more.
+template <class T, class Show>
+void append_values(std::string &out, const T *p, long n, Show show)
+{
+    if (!p) {
+        out += "NULL";
+        return;
+    }
+    out += '{';
+    long shown = std::min<long>(std::max<long>(n, 0), 8);
+    for (long i = 0; i < shown; ++i) {
+        char buf[40];
+        show(buf, sizeof buf, i ? "," : "", p[i]);
+        out += buf;
+    }
+    if (n > 8) out += ",...";
+    out += '}';
+}
+
+}  // namespace
+
 TraceLine &TraceLine::bytes(const uint8_t *p, long n)
 {
     sep();
-    if (!p) {
-        s_ += "NULL";
-        return *this;
-    }
-    s_ += '{';
-    long shown = std::min<long>(std::max<long>(n, 0), 8);
-    for (long i = 0; i < shown; ++i) {
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "%s0x%02x", i ? "," : "", p[i]);
-        s_ += buf;
-    }
-    if (n > 8) s_ += ",...";
-    s_ += '}';
+    append_values(s_, p, n, [](char *buf, size_t size, const char *comma, uint8_t v) {
+        std::snprintf(buf, size, "%s0x%02x", comma, v);
+    });
     return *this;
 }
 
 TraceLine &TraceLine::reals(const double *p, long n)
 {
     sep();
-    if (!p) {
-        s_ += "NULL";
-        return *this;
-    }
-    s_ += '{';
-    long shown = std::min<long>(std::max<long>(n, 0), 8);
-    for (long i = 0; i < shown; ++i) {
-        char buf[40];
-        std::snprintf(buf, sizeof buf, "%s%g", i ? "," : "", p[i]);
-        s_ += buf;
-    }
-    if (n > 8) s_ += ",...";
-    s_ += '}';
+    append_values(s_, p, n, [](char *buf, size_t size, const char *comma, double v) {
+        std::snprintf(buf, size, "%s%g", comma, v);
+    });
     return *this;
 }
 
