@@ -119,6 +119,15 @@ void korvane_register_callbacks(void)
 #undef CTRL_CB
 }
 
+static int64_t bench_now(void *) { return uir::now_ns(); }
+static void bench_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
+
+void korvane_share_bench_clock(void)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (bench && uir::virtual_clock()) bench->attach_clock(nullptr, bench_now, bench_sleep);
+}
+
 #ifndef KORVANE_NO_MAIN
 
 namespace {
@@ -142,9 +151,6 @@ int startup_failed(const std::string &fallback)
     int status = uir::exit_status();
     return status != 0 ? status : 1;
 }
-
-int64_t bench_now(void *) { return uir::now_ns(); }
-void bench_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
 
 std::string short_driver_name()
 {
@@ -189,11 +195,7 @@ int main(int argc, char *argv[])
         return korvane::USAGE_ERROR;
     }
     if (bench) {
-        // In script mode driver calls take time on the run-time's virtual clock,
-        // so timers and the bench keep one time. In the window both run on real
-        // time, and the bench's own clock sleeps its short call times in batches
-        // instead of one real sleep per call.
-        if (uir::virtual_clock()) bench->attach_clock(nullptr, bench_now, bench_sleep);
+        korvane_share_bench_clock();
         if (!opt.trace.empty() && bench->trace_file(opt.trace.c_str()) != 0) {
             std::cerr << "korvane: cannot write the trace file " << opt.trace << "\n";
             return korvane::USAGE_ERROR;

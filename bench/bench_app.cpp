@@ -14,9 +14,6 @@
 
 namespace {
 
-int64_t run_time_now(void *) { return uir::now_ns(); }
-void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
-
 const ksim::BackDoor *bench = nullptr;
 
 // The panel loaded on the headless run-time, the hardware open.
@@ -27,11 +24,11 @@ bool start_panel()
     bench = ksim::bench();
     if (!bench) return false;
     bench->reset();
-    bench->attach_clock(nullptr, run_time_now, run_time_sleep);
     vekta_resetState();
     uir::Options opts;
     opts.script_file = "bench_app";
     uir::configure(opts);
+    korvane_share_bench_clock();
     uir::add_panel_search_dir(KORVANE_APP_DIR);
     korvane_register_callbacks();
     static char arg0[] = "bench_app";

@@ -16,33 +16,38 @@
 
 namespace panel_fixture {
 
-inline int64_t run_time_now(void *) { return uir::now_ns(); }
-inline void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
+// A fresh bench and library, then the program's start-up up to the shown
+// panel, with the given run-time options. Sets *bench; fails the test (fatal)
+// on any step that does not succeed.
+inline void start_panel(uir::Options opts, const ksim::BackDoor **bench)
+{
+    uir::model::reset();
+    daqmx::select("sim");
+    *bench = ksim::bench();
+    ASSERT_NE(*bench, nullptr) << daqmx::info().description();
+    (*bench)->reset();
+    vekta_resetState();
+
+    uir::configure(opts);
+    korvane_share_bench_clock();
+    uir::add_panel_search_dir(KORVANE_APP_DIR);
+    korvane_register_callbacks();
+    static char arg0[] = "korvane_test";
+    static char *argv[] = {arg0, nullptr};
+    ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0) << uir::last_failure();
+    panelHandle = LoadPanel(0, "korvane.uir", PANEL);
+    ASSERT_GT(panelHandle, 0) << uir::last_failure();
+    pxi_draw_gui();
+    ASSERT_EQ(DisplayPanel(panelHandle), 0);
+}
 
 class Panel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uir::model::reset();
-        daqmx::select("sim");
-        bench = ksim::bench();
-        ASSERT_NE(bench, nullptr) << daqmx::info().description();
-        bench->reset();
-        bench->attach_clock(nullptr, run_time_now, run_time_sleep);
-        vekta_resetState();
-
         uir::Options opts;
         opts.script_file = "panel_test";  // headless front end; the script is never played
-        uir::configure(opts);
-        uir::add_panel_search_dir(KORVANE_APP_DIR);
-        korvane_register_callbacks();
-        static char arg0[] = "panel_test";
-        static char *argv[] = {arg0, nullptr};
-        ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0);
-        panelHandle = LoadPanel(0, "korvane.uir", PANEL);
-        ASSERT_GT(panelHandle, 0) << uir::last_failure();
-        pxi_draw_gui();
-        ASSERT_EQ(DisplayPanel(panelHandle), 0);
+        start_panel(opts, &bench);
     }
 
     void TearDown() override

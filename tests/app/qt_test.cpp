@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "korvane.h"
+#include "panel_fixture.h"
 #include "ksim_client.h"
 #include "uir_core.h"
 #include "uir_qt.h"
@@ -16,34 +17,15 @@
 
 namespace {
 
-int64_t run_time_now(void *) { return uir::now_ns(); }
-void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
-
 class QtPanel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uir::model::reset();
-        daqmx::select("sim");
-        bench = ksim::bench();
-        ASSERT_NE(bench, nullptr) << daqmx::info().description();
-        bench->reset();
-        bench->attach_clock(nullptr, run_time_now, run_time_sleep);
-        vekta_resetState();
-
         uir::Options opts;
         opts.toolkit_args = {"-platform", "offscreen"};
         opts.title_suffix = "simulated bench";
-        uir::configure(opts);
-        uir::add_panel_search_dir(KORVANE_APP_DIR);
-        korvane_register_callbacks();
-        static char arg0[] = "qt_test";
-        static char *argv[] = {arg0, nullptr};
-        ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0) << uir::last_failure();
-        panelHandle = LoadPanel(0, "korvane.uir", PANEL);
-        ASSERT_GT(panelHandle, 0) << uir::last_failure();
-        pxi_draw_gui();
-        ASSERT_EQ(DisplayPanel(panelHandle), 0);
+        panel_fixture::start_panel(opts, &bench);
+        if (HasFatalFailure()) return;
         win = uir::qt::window(panelHandle);
         ASSERT_NE(win, nullptr);
         QApplication::processEvents();
