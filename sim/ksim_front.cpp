@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "NIDAQmx.h"
+#include "daqmx_entries.h"
 #include "core/bench.h"
 #include "ksim_backdoor.h"
 
@@ -25,114 +26,15 @@ ksim::Bench &bench()
 
 #define KSIM_LOCKED std::lock_guard<std::mutex> lock(g_mutex)
 
-KSIM_EXPORT int32 DAQmxCreateTask(const char taskName[], TaskHandle *taskHandle)
-{
-    KSIM_LOCKED;
-    return bench().CreateTask(taskName, taskHandle);
-}
-KSIM_EXPORT int32 DAQmxStartTask(TaskHandle taskHandle)
-{
-    KSIM_LOCKED;
-    return bench().StartTask(taskHandle);
-}
-KSIM_EXPORT int32 DAQmxStopTask(TaskHandle taskHandle)
-{
-    KSIM_LOCKED;
-    return bench().StopTask(taskHandle);
-}
-KSIM_EXPORT int32 DAQmxClearTask(TaskHandle taskHandle)
-{
-    KSIM_LOCKED;
-    return bench().ClearTask(taskHandle);
-}
-KSIM_EXPORT int32 DAQmxCreateDOChan(TaskHandle taskHandle, const char lines[], const char nameToAssignToLines[],
-                                    int32 lineGrouping)
-{
-    KSIM_LOCKED;
-    return bench().CreateDOChan(taskHandle, lines, nameToAssignToLines, lineGrouping);
-}
-KSIM_EXPORT int32 DAQmxCreateDIChan(TaskHandle taskHandle, const char lines[], const char nameToAssignToLines[],
-                                    int32 lineGrouping)
-{
-    KSIM_LOCKED;
-    return bench().CreateDIChan(taskHandle, lines, nameToAssignToLines, lineGrouping);
-}
-KSIM_EXPORT int32 DAQmxCreateAOVoltageChan(TaskHandle taskHandle, const char physicalChannel[],
-                                           const char nameToAssignToChannel[], float64 minVal, float64 maxVal,
-                                           int32 units, const char customScaleName[])
-{
-    KSIM_LOCKED;
-    return bench().CreateAOVoltageChan(taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units,
-                                       customScaleName);
-}
-KSIM_EXPORT int32 DAQmxCreateAIVoltageChan(TaskHandle taskHandle, const char physicalChannel[],
-                                           const char nameToAssignToChannel[], int32 terminalConfig,
-                                           float64 minVal, float64 maxVal, int32 units,
-                                           const char customScaleName[])
-{
-    KSIM_LOCKED;
-    return bench().CreateAIVoltageChan(taskHandle, physicalChannel, nameToAssignToChannel, terminalConfig, minVal,
-                                       maxVal, units, customScaleName);
-}
-KSIM_EXPORT int32 DAQmxCfgSampClkTiming(TaskHandle taskHandle, const char source[], float64 rate, int32 activeEdge,
-                                        int32 sampleMode, uInt64 sampsPerChan)
-{
-    KSIM_LOCKED;
-    return bench().CfgSampClkTiming(taskHandle, source, rate, activeEdge, sampleMode, sampsPerChan);
-}
-KSIM_EXPORT int32 DAQmxCfgAnlgEdgeStartTrig(TaskHandle taskHandle, const char triggerSource[], int32 triggerSlope,
-                                            float64 triggerLevel)
-{
-    KSIM_LOCKED;
-    return bench().CfgAnlgEdgeStartTrig(taskHandle, triggerSource, triggerSlope, triggerLevel);
-}
-KSIM_EXPORT int32 DAQmxDisableStartTrig(TaskHandle taskHandle)
-{
-    KSIM_LOCKED;
-    return bench().DisableStartTrig(taskHandle);
-}
-KSIM_EXPORT int32 DAQmxWriteDigitalU8(TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart,
-                                      float64 timeout, bool32 dataLayout, const uInt8 writeArray[],
-                                      int32 *sampsPerChanWritten, bool32 *reserved)
-{
-    KSIM_LOCKED;
-    return bench().WriteDigitalU8(taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray,
-                                  sampsPerChanWritten, reserved);
-}
-KSIM_EXPORT int32 DAQmxReadDigitalU8(TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout,
-                                     bool32 fillMode, uInt8 readArray[], uInt32 arraySizeInSamps,
-                                     int32 *sampsPerChanRead, bool32 *reserved)
-{
-    KSIM_LOCKED;
-    return bench().ReadDigitalU8(taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps,
-                                 sampsPerChanRead, reserved);
-}
-KSIM_EXPORT int32 DAQmxWriteAnalogF64(TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart,
-                                      float64 timeout, bool32 dataLayout, const float64 writeArray[],
-                                      int32 *sampsPerChanWritten, bool32 *reserved)
-{
-    KSIM_LOCKED;
-    return bench().WriteAnalogF64(taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray,
-                                  sampsPerChanWritten, reserved);
-}
-KSIM_EXPORT int32 DAQmxReadAnalogF64(TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout,
-                                     bool32 fillMode, float64 readArray[], uInt32 arraySizeInSamps,
-                                     int32 *sampsPerChanRead, bool32 *reserved)
-{
-    KSIM_LOCKED;
-    return bench().ReadAnalogF64(taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps,
-                                 sampsPerChanRead, reserved);
-}
-KSIM_EXPORT int32 DAQmxGetErrorString(int32 errorCode, char errorString[], uInt32 bufferSize)
-{
-    KSIM_LOCKED;
-    return bench().GetErrorString(errorCode, errorString, bufferSize);
-}
-KSIM_EXPORT int32 DAQmxGetExtendedErrorInfo(char errorString[], uInt32 bufferSize)
-{
-    KSIM_LOCKED;
-    return bench().GetExtendedErrorInfo(errorString, bufferSize);
-}
+// Each driver entry point locks the bench and calls its method of the same name.
+#define KSIM_ENTRY(name, method, params, args) \
+    KSIM_EXPORT int32 name params              \
+    {                                          \
+        KSIM_LOCKED;                           \
+        return bench().method args;            \
+    }
+DAQMX_ENTRY_POINTS(KSIM_ENTRY)
+#undef KSIM_ENTRY
 
 // ---- back door ----
 

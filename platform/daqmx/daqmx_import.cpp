@@ -15,63 +15,12 @@
 #include <sys/stat.h>
 
 #include "NIDAQmx.h"
+#include "daqmx_entries.h"
 
 #ifndef KORVANE_SIM_BUILD_PATH
 #define KORVANE_SIM_BUILD_PATH ""
 #endif
 
-// Every forwarded entry point: name, parameter list, argument list.
-#define KORVANE_DAQMX_ENTRIES(X)                                                                     \
-    X(DAQmxCreateTask, (const char taskName[], TaskHandle *taskHandle), (taskName, taskHandle))      \
-    X(DAQmxStartTask, (TaskHandle taskHandle), (taskHandle))                                         \
-    X(DAQmxStopTask, (TaskHandle taskHandle), (taskHandle))                                          \
-    X(DAQmxClearTask, (TaskHandle taskHandle), (taskHandle))                                         \
-    X(DAQmxCreateDOChan,                                                                             \
-      (TaskHandle taskHandle, const char lines[], const char nameToAssignToLines[], int32 lineGrouping), \
-      (taskHandle, lines, nameToAssignToLines, lineGrouping))                                        \
-    X(DAQmxCreateDIChan,                                                                             \
-      (TaskHandle taskHandle, const char lines[], const char nameToAssignToLines[], int32 lineGrouping), \
-      (taskHandle, lines, nameToAssignToLines, lineGrouping))                                        \
-    X(DAQmxCreateAOVoltageChan,                                                                      \
-      (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],      \
-       float64 minVal, float64 maxVal, int32 units, const char customScaleName[]),                   \
-      (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, customScaleName))  \
-    X(DAQmxCreateAIVoltageChan,                                                                      \
-      (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],      \
-       int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, const char customScaleName[]), \
-      (taskHandle, physicalChannel, nameToAssignToChannel, terminalConfig, minVal, maxVal, units,    \
-       customScaleName))                                                                             \
-    X(DAQmxCfgSampClkTiming,                                                                         \
-      (TaskHandle taskHandle, const char source[], float64 rate, int32 activeEdge, int32 sampleMode, \
-       uInt64 sampsPerChan),                                                                         \
-      (taskHandle, source, rate, activeEdge, sampleMode, sampsPerChan))                              \
-    X(DAQmxCfgAnlgEdgeStartTrig,                                                                     \
-      (TaskHandle taskHandle, const char triggerSource[], int32 triggerSlope, float64 triggerLevel), \
-      (taskHandle, triggerSource, triggerSlope, triggerLevel))                                       \
-    X(DAQmxDisableStartTrig, (TaskHandle taskHandle), (taskHandle))                                  \
-    X(DAQmxWriteDigitalU8,                                                                           \
-      (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout,              \
-       bool32 dataLayout, const uInt8 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved),   \
-      (taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray, sampsPerChanWritten, \
-       reserved))                                                                                    \
-    X(DAQmxReadDigitalU8,                                                                            \
-      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode,               \
-       uInt8 readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved),       \
-      (taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps,                  \
-       sampsPerChanRead, reserved))                                                                  \
-    X(DAQmxWriteAnalogF64,                                                                           \
-      (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout,              \
-       bool32 dataLayout, const float64 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved), \
-      (taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray, sampsPerChanWritten, \
-       reserved))                                                                                    \
-    X(DAQmxReadAnalogF64,                                                                            \
-      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode,               \
-       float64 readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved),     \
-      (taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps,                  \
-       sampsPerChanRead, reserved))                                                                  \
-    X(DAQmxGetErrorString, (int32 errorCode, char errorString[], uInt32 bufferSize),                 \
-      (errorCode, errorString, bufferSize))                                                          \
-    X(DAQmxGetExtendedErrorInfo, (char errorString[], uInt32 bufferSize), (errorString, bufferSize))
 
 namespace {
 
@@ -84,15 +33,15 @@ const char kMissingText[] =
     "machine.\n";
 
 enum Entry : int {
-#define KORVANE_ENUM(name, params, args) e_##name,
-    KORVANE_DAQMX_ENTRIES(KORVANE_ENUM)
+#define KORVANE_ENUM(name, method, params, args) e_##name,
+    DAQMX_ENTRY_POINTS(KORVANE_ENUM)
 #undef KORVANE_ENUM
         e_count
 };
 
 const char *const kEntryNames[e_count] = {
-#define KORVANE_NAME(name, params, args) #name,
-    KORVANE_DAQMX_ENTRIES(KORVANE_NAME)
+#define KORVANE_NAME(name, method, params, args) #name,
+    DAQMX_ENTRY_POINTS(KORVANE_NAME)
 #undef KORVANE_NAME
 };
 
@@ -303,7 +252,7 @@ std::string LoaderInfo::description() const
 
 extern "C" {
 
-#define KORVANE_FORWARD(name, params, args)                                   \
+#define KORVANE_FORWARD(name, method, params, args)                                 \
     int32 name params                                                         \
     {                                                                         \
         int32 status = 0;                                                     \
@@ -323,25 +272,7 @@ int32 DAQmxGetErrorString(int32 errorCode, char errorString[], uInt32 bufferSize
     return fn(errorCode, errorString, bufferSize);
 }
 
-#define KORVANE_FORWARD_UNLESS_ERROR_STRING(name, params, args) KORVANE_FORWARD_##name(name, params, args)
-#define KORVANE_FORWARD_DAQmxGetErrorString(name, params, args)
-#define KORVANE_FORWARD_DAQmxCreateTask KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxStartTask KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxStopTask KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxClearTask KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxCreateDOChan KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxCreateDIChan KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxCreateAOVoltageChan KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxCreateAIVoltageChan KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxCfgSampClkTiming KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxCfgAnlgEdgeStartTrig KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxDisableStartTrig KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxWriteDigitalU8 KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxReadDigitalU8 KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxWriteAnalogF64 KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxReadAnalogF64 KORVANE_FORWARD
-#define KORVANE_FORWARD_DAQmxGetExtendedErrorInfo KORVANE_FORWARD
-
-KORVANE_DAQMX_ENTRIES(KORVANE_FORWARD_UNLESS_ERROR_STRING)
+DAQMX_ENTRY_POINTS_BUT_ERROR_STRING(KORVANE_FORWARD)
+#undef KORVANE_FORWARD
 
 }  // extern "C"
