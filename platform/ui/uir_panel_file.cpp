@@ -153,6 +153,21 @@ const std::set<std::string> kControlKeys = {"id",    "name", "kind",   "mode",  
                                             "callback"};
 const std::set<std::string> kPanelKeys = {"resource", "name", "title", "width", "height", "callback", "control"};
 
+// Callbacks are bound by name at load, so that a misspelt one is found there.
+// A name registered only for the other kind of callback gets its own message.
+template <class Own, class Other>
+auto bind_callback(Reader &rd, const toml::node &n, const std::string &name, Own (*find)(const std::string &),
+                   Other (*find_other)(const std::string &), const char *other_kind) -> Own
+{
+    Own fn = find(name);
+    if (!fn)
+        rd.fault(&n,
+                 find_other(name) ? "callback \"" + name + "\" is registered as a " + other_kind + " callback"
+                                  : "unknown callback \"" + name + "\"",
+                 UIECallbackNotFound);
+    return fn;
+}
+
 Control read_control(Reader &rd, const toml::table &t, bool bind)
 {
     Control c;
@@ -269,16 +284,8 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
         c.enabled = rd.boolean(*n, "enabled");
     if (auto n = get("callback")) {
         c.callback_name = rd.identifier(*n, "callback");
-        // Callbacks are bound by name now, so that a misspelt one is found at load.
-        if (bind) {
-            c.callback = find_ctrl_callback(c.callback_name);
-            if (!c.callback)
-                rd.fault(n,
-                         find_panel_callback(c.callback_name)
-                             ? "callback \"" + c.callback_name + "\" is registered as a panel callback"
-                             : "unknown callback \"" + c.callback_name + "\"",
-                         UIECallbackNotFound);
-        }
+        if (bind)
+            c.callback = bind_callback(rd, *n, c.callback_name, find_ctrl_callback, find_panel_callback, "panel");
     }
     return c;
 }
@@ -309,15 +316,8 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
         p.height = static_cast<int>(rd.integer(*n, "height", 1, 10000));
     if (auto n = t.get("callback")) {
         p.callback_name = rd.identifier(*n, "callback");
-        if (bind) {
-            p.callback = find_panel_callback(p.callback_name);
-            if (!p.callback)
-                rd.fault(n,
-                         find_ctrl_callback(p.callback_name)
-                             ? "callback \"" + p.callback_name + "\" is registered as a control callback"
-                             : "unknown callback \"" + p.callback_name + "\"",
-                         UIECallbackNotFound);
-        }
+        if (bind)
+            p.callback = bind_callback(rd, *n, p.callback_name, find_panel_callback, find_ctrl_callback, "control");
     }
     if (auto n = t.get("control")) {
         const toml::array *arr = n->as_array();
