@@ -632,11 +632,22 @@ int32 Bench::ClearTask(TaskHandle h)
 
 // ---- channels ------------------------------------------------------------------------------
 
+namespace {
+
+// Channels, timing and triggers change only on an existing task that is not running.
+int32 reconfigurable(const Bench::Task *t)
+{
+    if (!t) return DAQmxErrorInvalidTask;
+    if (t->state == Bench::State::Running) return kErrTaskRunning;
+    return 0;
+}
+
+}  // namespace
+
 int32 Bench::add_digital(TaskHandle h, const char *lines, const char *name, int32 grouping, Kind kind)
 {
     Task *t = task(h);
-    if (!t) return DAQmxErrorInvalidTask;
-    if (t->state == State::Running) return kErrTaskRunning;
+    if (int32 st = reconfigurable(t)) return st;
     if (t->kind != Kind::None && t->kind != kind) return DAQmxErrorCannotAddChanTypeToTask;
     if (grouping != DAQmx_Val_ChanPerLine && grouping != DAQmx_Val_ChanForAllLines)
         return DAQmxErrorInvalidAttributeValue;
@@ -681,8 +692,7 @@ int32 Bench::add_analog(TaskHandle h, const char *chan, const char *name, double
                         const char *scale, Kind kind)
 {
     Task *t = task(h);
-    if (!t) return DAQmxErrorInvalidTask;
-    if (t->state == State::Running) return kErrTaskRunning;
+    if (int32 st = reconfigurable(t)) return st;
     if (t->kind != Kind::None && t->kind != kind) return DAQmxErrorCannotAddChanTypeToTask;
     if (units != DAQmx_Val_Volts || (scale && *scale)) return DAQmxErrorInvalidAttributeValue;
     if (!(min < max)) return kErrMinNotLessThanMax;
@@ -769,8 +779,7 @@ int32 Bench::CfgSampClkTiming(TaskHandle h, const char source[], float64 rate, i
     return call(
         "DAQmxCfgSampClkTiming", t ? &t->name : nullptr, Latency::kConfigure,
         [&]() -> int32 {
-            if (!t) return DAQmxErrorInvalidTask;
-            if (t->state == State::Running) return kErrTaskRunning;
+            if (int32 st = reconfigurable(t)) return st;
             // The bench's digital lines are static only.
             if (t->kind == Kind::DI || t->kind == Kind::DO) return DAQmxErrorInvalidAttributeValue;
             if (sampleMode != DAQmx_Val_ContSamps && sampleMode != DAQmx_Val_FiniteSamps)
@@ -817,8 +826,7 @@ int32 Bench::CfgAnlgEdgeStartTrig(TaskHandle h, const char triggerSource[], int3
     return call(
         "DAQmxCfgAnlgEdgeStartTrig", t ? &t->name : nullptr, Latency::kConfigure,
         [&]() -> int32 {
-            if (!t) return DAQmxErrorInvalidTask;
-            if (t->state == State::Running) return kErrTaskRunning;
+            if (int32 st = reconfigurable(t)) return st;
             if (t->kind == Kind::DI || t->kind == Kind::DO) return DAQmxErrorInvalidAttributeValue;
             if (triggerSlope != DAQmx_Val_RisingSlope && triggerSlope != DAQmx_Val_FallingSlope)
                 return DAQmxErrorInvalidAttributeValue;
@@ -854,8 +862,7 @@ int32 Bench::DisableStartTrig(TaskHandle h)
     return call(
         "DAQmxDisableStartTrig", t ? &t->name : nullptr, Latency::kConfigure,
         [&]() -> int32 {
-            if (!t) return DAQmxErrorInvalidTask;
-            if (t->state == State::Running) return kErrTaskRunning;
+            if (int32 st = reconfigurable(t)) return st;
             t->trig.on = false;
             return 0;
         },
