@@ -174,6 +174,15 @@ public:
         log_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         layout->addWidget(log_);
+        // The pane follows the newest line while it is scrolled to the bottom:
+        // whenever its range changes (a line added, the pane laid out or
+        // resized), not only at the moment a line is added.
+        QScrollBar *bar = log_->verticalScrollBar();
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int v) { follow_log_ = v >= bar->maximum(); });
+        connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
+            if (follow_log_)
+                bar->setValue(max);
+        });
         for (auto &line : error_log())
             log_->appendPlainText(qs(line));
         setStyleSheet("QLineEdit:read-only { background: #e6eaee; color: #102030; }"
@@ -203,6 +212,7 @@ public:
         for (auto &kv : items_)
             if (kv.second.w)
                 kv.second.w->disconnect(this);
+        log_->verticalScrollBar()->disconnect(this);
         remove_error_sink(sink_);
         model::remove_listener(listener_);
     }
@@ -242,11 +252,7 @@ private:
         QTimer::singleShot(0, this, [this] { refresh(); });
     }
 
-    void append_log(const std::string &line)
-    {
-        log_->appendPlainText(qs(line));
-        log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
-    }
+    void append_log(const std::string &line) { log_->appendPlainText(qs(line)); }
 
     void create(const Control &c)
     {
@@ -367,6 +373,7 @@ private:
     int sink_ = 0;
     int listener_ = 0;
     bool pending_ = false;
+    bool follow_log_ = true;  // the log pane is at its bottom and stays there
 };
 
 std::map<int, PanelWindow *> &windows()
