@@ -9,7 +9,7 @@
 #include <stddef.h>
 
 #include "avalon.h"
-#include "userint.h"
+#include "korvane_base.h"
 #include "vekta.h"
 #include "vekta_report.h"
 

@@ -11,7 +11,7 @@
 #include <string.h>
 
 #include "NIDAQmx.h"
-#include "userint.h"
+#include "korvane_base.h"
 #include "vekta.h"
 #include "vekta_testing.h"
 

@@ -7,7 +7,7 @@
 #ifndef KORVANE_VEKTA_REPORT_H
 #define KORVANE_VEKTA_REPORT_H
 
-#include "userint.h"
+#include "korvane_base.h"
 #include "vekta.h"
 
 static inline void vekta_report(int status)

@@ -3,7 +3,7 @@
 // and the headless front end (virtual time, script mode, screenshots).
 
 #include "uir_core.h"
-#include "uir_errout.h"
+#include "error_output.h"
 #include "uir_internal.h"
 
 #include <algorithm>
@@ -962,4 +962,24 @@ extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int
     p->controls.push_back(c);
     notify();
     return c.id;
+}
+
+extern "C" const char *GetUILErrorString(int status)
+{
+    switch (status) {
+    case UIENoError: return "No error.";
+    case UIEHandleInvalid: return "The panel handle is invalid.";
+    case UIEInvalidControlId: return "The control is not on the panel.";
+    case UIEAttributeInvalid: return "The attribute is not valid for the control.";
+    case UIEValueInvalid: return "The value is not valid.";
+    case UIEFileNotFound: return "The panel file cannot be found or opened.";
+    case UIEPanelFileInvalid: return "The panel file is not valid.";
+    case UIEResourceNotFound: return "The panel is not in the panel file.";
+    case UIECallbackNotFound: return "A callback named in the panel file is not registered.";
+    case UIENotInitialized: return "The run-time is not initialised.";
+    case UIEFrontEndFailed: return "The window system cannot be started.";
+    case UIECtrlTypeInvalid: return "The operation does not apply to this kind of control.";
+    case UIEOutOfMemory: return "Out of memory.";
+    default: return status >= 0 ? "No error." : "Unknown run-time error.";
+    }
 }

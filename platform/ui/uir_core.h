@@ -1,6 +1,6 @@
 // The run-time's model, as views and tests see it: panels and their controls
-// with every property, the operator's actions, time, the error log, and the
-// hook through which a window front end (uir_qt) plugs into the core.
+// with every property, the operator's actions, time and the error log. How a
+// window front end plugs into the core is in uir_internal.h.
 #pragma once
 
 #include "uir_runtime.h"
@@ -76,27 +76,6 @@ std::string display_text(const Control &c);
 // script::parse_number.
 bool parse_operator_text(const Control &c, const std::string &text, double &value);
 
-// A window system front end. The core runs the headless one itself; uir_qt
-// registers the Qt one, which InitCVIRTE starts when no script is given.
-class FrontEnd {
-public:
-    virtual ~FrontEnd() = default;
-    // false with one clear line in why when the window system cannot start.
-    virtual bool start(char *argv[], std::string &why) = 0;
-    // Runs the event loop until model::quit_requested(); returns nothing, the
-    // core returns the quit code.
-    virtual void run() = 0;
-    virtual void displayed(int panel) { (void)panel; }
-    virtual void discarded(int panel) { (void)panel; }
-};
-using FrontEndFactory = std::function<std::unique_ptr<FrontEnd>()>;
-void set_window_front_end(FrontEndFactory factory);
-bool has_window_front_end();
-
-// Renders a panel as the window shows it into a PNG file (--screenshot).
-using ScreenshotRenderer = std::function<bool(int panel, const std::string &file, std::string &why)>;
-void set_screenshot_renderer(ScreenshotRenderer renderer);
-
 const Options &options();
 // True when the run-time's clock is virtual (the headless front end).
 bool virtual_clock();
@@ -164,17 +143,5 @@ int run_file(const std::string &file);
 bool parse_duration(const std::string &text, std::int64_t &ns);
 
 }  // namespace script
-
-namespace detail {
-// Used by the script runner and front ends inside the core.
-void set_last_failure(const std::string &line);
-struct Verb {
-    int min_args;
-    int max_args;
-    script::Verb fn;
-};
-const Verb *find_verb(const std::string &name);
-// Script mode stops at the `quit` verb; RunUserInterface then closes the window.
-}  // namespace detail
 
 }  // namespace uir

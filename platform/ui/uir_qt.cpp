@@ -4,8 +4,8 @@
 
 #include "uir_qt.h"
 
-#include "uir_core.h"
-#include "uir_errout.h"
+#include "uir_internal.h"
+#include "error_output.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -578,16 +578,3 @@ void install()
 }
 
 }  // namespace uir::qt
-
-// The linker keeps this file (and so the registration below) because uir_qt's
-// users are linked with --undefined=uir_qt_linked.
-extern "C" {
-extern int uir_qt_linked;
-int uir_qt_linked = 1;
-}
-
-namespace {
-struct Registrar {
-    Registrar() { uir::qt::install(); }
-} registrar;
-}  // namespace

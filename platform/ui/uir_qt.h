@@ -1,5 +1,6 @@
-// The Qt Widgets window of the panel run-time. Linking uir_qt plugs it into the
-// core: InitCVIRTE then starts Qt unless a script or a screenshot is asked for.
+// The Qt Widgets window of the panel run-time. Once install() has run,
+// InitCVIRTE starts Qt unless a script or a screenshot is asked for; without
+// it the run-time has only its headless front end.
 #pragma once
 
 #include <string>
@@ -9,8 +10,8 @@ class QWidget;
 
 namespace uir::qt {
 
-// Registers the Qt front end and the screenshot renderer with the core. Done
-// by itself when the library is linked; calling it again does no harm.
+// Registers the Qt front end and the screenshot renderer with the core; call
+// before InitCVIRTE. Calling it again does no harm.
 void install();
 
 // The window showing a displayed panel (nullptr if none): for tests.

@@ -1,7 +1,9 @@
 // The run-time's own C++ interface, beside the user-interface operations of
 // userint.h: configuration before InitCVIRTE, the clock shared with the
-// driver, the error output's listeners, and script mode's verbs.
+// driver, the error output's listeners (error_output.h), and script mode's verbs.
 #pragma once
+
+#include "error_output.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,11 +39,6 @@ std::string last_failure();
 // only through sleep_ns and script waits), the steady clock under the window.
 int64_t now_ns();
 void sleep_ns(int64_t ns);
-
-// Listeners of the error output; each gets every line, converted to UTF-8.
-using ErrorSink = std::function<void(const std::string &utf8_line)>;
-int add_error_sink(ErrorSink sink);
-void remove_error_sink(int id);
 
 }  // namespace uir
 

@@ -1,8 +1,8 @@
 // Script mode: the operator's actions and checks read from a file, played on
 // the headless front end in virtual time. The whole script is parsed first.
 
-#include "uir_core.h"
-#include "uir_errout.h"
+#include "uir_internal.h"
+#include "error_output.h"
 
 #include <charconv>
 #include <cmath>

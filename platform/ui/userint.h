@@ -1,13 +1,15 @@
 /*
  * korvane's panel run-time: panels loaded from a panel file, controls,
- * callbacks bound by name, timers and the event loop, with the error output
- * and a few formatting helpers. The program calls these exactly as it would
- * call a LabWindows/CVI-style user-interface library.
+ * callbacks bound by name, timers and the event loop, over the error output
+ * and formatting helpers of korvane_base.h. The program calls these exactly
+ * as it would call a LabWindows/CVI-style user-interface library.
  *
  * Statuses: negative on failure (see the UIE* codes), else 0 or a handle.
  */
 #ifndef KORVANE_USERINT_H
 #define KORVANE_USERINT_H
+
+#include "korvane_base.h"
 
 #include <stddef.h>
 
@@ -64,26 +66,6 @@ int SetCtrlAttribute(int panelHandle, int controlID, int attribute, int value);
 int GetCtrlAttribute(int panelHandle, int controlID, int attribute, int *value);
 int NewCtrl(int panelHandle, int controlStyle, const char *label, int top, int left);
 
-/* printf-style text on the run-time's error output: standard error and the
- * window's log pane. Windows-1251 bytes in the text are shown as UTF-8. */
-int ErrorPrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
-/* Stops in an attached debugger (SIGTRAP); without one it does nothing. */
-void Breakpoint(void);
-
-/* 0 when the two texts, from the given indexes on, are equal; <0 or >0 as
- * strcmp. caseSensitive 0 compares without regard to ASCII case. */
-int CompareStrings(const char *string1, int string1Index, const char *string2, int string2Index,
-                   int caseSensitive);
-
-/* The quiet NaN whose two high bytes are 7F F8 and whose other bytes are 0. */
-double NotANumber(void);
-
-/* Fmt's workhorse: formats %s, %i and %d items into target of the given
- * size, always NUL-ended; returns the length written, or -1 when the text
- * was cut to fit. Use Fmt. */
-int FmtN(char *target, size_t size, const char *format, ...);
-
 /* Text of a UIE* status. */
 const char *GetUILErrorString(int status);
 
@@ -97,13 +79,6 @@ int SetCtrlVal(int panelHandle, int controlID, int value);
 int SetCtrlVal(int panelHandle, int controlID, double value);
 int GetCtrlVal(int panelHandle, int controlID, int *value);
 int GetCtrlVal(int panelHandle, int controlID, double *value);
-
-/* Formats into a character array, never past its end. */
-template <size_t N, class... Args>
-inline int Fmt(char (&target)[N], const char *format, Args... args)
-{
-    return FmtN(target, N, format, args...);
-}
 
 namespace uir {
 /* Callbacks are bound by function name: the program registers each callback

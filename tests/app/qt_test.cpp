@@ -24,6 +24,7 @@ protected:
         uir::Options opts;
         opts.toolkit_args = {"-platform", "offscreen"};
         opts.title_suffix = "simulated bench";
+        uir::qt::install();
         panel_fixture::start_panel(opts, &bench);
         if (HasFatalFailure()) return;
         win = uir::qt::window(panelHandle);

@@ -1,7 +1,6 @@
-// Error output, Fmt, CompareStrings, NotANumber and the status texts.
-#include "uir_errout.h"
-#include "uir_runtime.h"
-#include "userint.h"
+// The run-time's base: error output, Fmt, CompareStrings, NotANumber, Breakpoint.
+#include "error_output.h"
+#include "korvane_base.h"
 
 #include <gtest/gtest.h>
 
@@ -206,14 +205,6 @@ TEST(Breakpoint, UnderADebuggerStopsWithSigtrapThenGoesOn)
     ASSERT_EQ(waitpid(child, &st, 0), child);
     ASSERT_TRUE(WIFEXITED(st));
     EXPECT_EQ(WEXITSTATUS(st), 7);
-}
-
-TEST(GetUILErrorString, EveryStatusHasItsOwnText)
-{
-    std::set<std::string> seen;
-    for (int s = -12; s <= 0; ++s)
-        EXPECT_TRUE(seen.insert(GetUILErrorString(s)).second) << s;
-    EXPECT_STREQ(GetUILErrorString(-999), "Unknown run-time error.");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <climits>
+#include <set>
 
 using namespace uitest;
 
@@ -500,6 +501,14 @@ TEST_F(Runtime, ScreenshotAfterTheScriptAndItsFailure)
     EXPECT_EQ(uir::exit_status(), 1);
     EXPECT_EQ(uir::last_failure(), "out.png: screenshot not written: disk full");
     EXPECT_EQ(calls_of("panel_cb").size(), 1u);  // then the window is closed
+}
+
+TEST(GetUILErrorString, EveryStatusHasItsOwnText)
+{
+    std::set<std::string> seen;
+    for (int s = -12; s <= 0; ++s)
+        EXPECT_TRUE(seen.insert(GetUILErrorString(s)).second) << s;
+    EXPECT_STREQ(GetUILErrorString(-999), "Unknown run-time error.");
 }
 
 }  // namespace

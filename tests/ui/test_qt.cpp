@@ -467,6 +467,7 @@ TEST_F(QtView, TimersTickOnTheRealClockInTheLoop)
 int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    uir::qt::install();
     // A death test's child makes its own QApplication, or fails to.
     bool death_child = false;
     for (int i = 1; i < argc; ++i)

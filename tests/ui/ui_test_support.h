@@ -2,8 +2,8 @@
 // files written to a temporary folder, and callbacks that record what they get.
 #pragma once
 
-#include "uir_core.h"
-#include "uir_errout.h"
+#include "uir_internal.h"
+#include "error_output.h"
 
 #include <gtest/gtest.h>
 

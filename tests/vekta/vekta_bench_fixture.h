@@ -11,7 +11,7 @@
 
 #include "daqmx_import.h"
 #include "ksim_client.h"
-#include "uir_runtime.h"
+#include "error_output.h"
 #include "vekta.h"
 #include "vekta_testing.h"
 

@@ -1,9 +1,8 @@
 // Error output, debugger break and the small formatting helpers of the run-time.
 // This part has no window system and no panel file: the hardware library links it alone.
 
-#include "uir_errout.h"
-#include "uir_runtime.h"
-#include "userint.h"
+#include "korvane_base.h"
+#include "error_output.h"
 
 #include <cctype>
 #include <csignal>
@@ -377,24 +376,4 @@ extern "C" int FmtN(char *target, size_t size, const char *format, ...)
     std::memcpy(target, res.data(), size - 1);
     target[size - 1] = '\0';
     return -1;
-}
-
-extern "C" const char *GetUILErrorString(int status)
-{
-    switch (status) {
-    case UIENoError: return "No error.";
-    case UIEHandleInvalid: return "The panel handle is invalid.";
-    case UIEInvalidControlId: return "The control is not on the panel.";
-    case UIEAttributeInvalid: return "The attribute is not valid for the control.";
-    case UIEValueInvalid: return "The value is not valid.";
-    case UIEFileNotFound: return "The panel file cannot be found or opened.";
-    case UIEPanelFileInvalid: return "The panel file is not valid.";
-    case UIEResourceNotFound: return "The panel is not in the panel file.";
-    case UIECallbackNotFound: return "A callback named in the panel file is not registered.";
-    case UIENotInitialized: return "The run-time is not initialised.";
-    case UIEFrontEndFailed: return "The window system cannot be started.";
-    case UIECtrlTypeInvalid: return "The operation does not apply to this kind of control.";
-    case UIEOutOfMemory: return "Out of memory.";
-    default: return status >= 0 ? "No error." : "Unknown run-time error.";
-    }
 }

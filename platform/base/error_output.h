@@ -1,8 +1,10 @@
 // The error output's inner side, shared by the run-time's parts and its tests:
-// the kept log of lines, the echo to standard error, and the text conversion.
+// the kept log of lines, the echo to standard error, the listeners, and the
+// text conversion. Toolkit-free, like the rest of korvane_base.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,11 @@ void error_log_clear();
 
 // Standard error gets every line unless turned off (tests).
 void set_stderr_echo(bool on);
+
+// Listeners of the error output; each gets every line, converted to UTF-8.
+using ErrorSink = std::function<void(const std::string &utf8_line)>;
+int add_error_sink(ErrorSink sink);
+void remove_error_sink(int id);
 
 // Drops every sink and the log, turns the echo back on.
 void error_output_reset();

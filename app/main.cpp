@@ -1,0 +1,122 @@
+// korvane's entry: options, the driver, the run-time (with the Qt window
+// installed), the main panel's start-up and the event loop.
+#include <iostream>
+#include <string>
+
+#include "bench_verbs.h"
+#include "daqmx_import.h"
+#include "korvane.h"
+#include "ksim_client.h"
+#include "options.h"
+#include "uir_qt.h"
+#include "uir_runtime.h"
+#include "userint.h"
+
+namespace {
+
+// The run-time's error output, remembered so that a start-up failure the
+// run-time did not report itself is still reported once.
+std::string error_output;
+
+void remember_error_line(const std::string &line)
+{
+    if (error_output.size() < 65536) error_output += line;
+}
+
+// Start-up failed: make sure the run-time's clear line is out, then give the
+// status to exit with.
+int startup_failed(const std::string &fallback)
+{
+    std::string why = uir::last_failure();
+    if (why.empty()) why = fallback;
+    if (error_output.find(why) == std::string::npos) ErrorPrintf("%s\n", why.c_str());
+    int status = uir::exit_status();
+    return status != 0 ? status : 1;
+}
+
+std::string short_driver_name()
+{
+    const daqmx::LoaderInfo &info = daqmx::info();
+    if (info.simulated) return "simulated bench";
+    if (info.loaded && info.missing.empty()) return "NI-DAQmx";
+    return "no DAQ driver";
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    korvane::Options opt;
+    int rc = korvane::parse_options(argc, argv, opt, std::cout, std::cerr);
+    if (rc != korvane::KEEP_GOING) return rc;
+
+    daqmx::select(opt.daq);
+    daqmx::load();
+    std::string driver = daqmx::info().description();
+    if (opt.version) {
+        std::cout << "korvane " << KORVANE_VERSION << "\n" << driver << "\n";
+        return 0;
+    }
+
+    // The run-time first: its clock (virtual in script mode) is the bench's,
+    // and the trace and the VCD must start on that clock, not the real one.
+    uir::Options ui;
+    ui.panel_file = opt.panel;
+    ui.script_file = opt.script;
+    ui.screenshot_file = opt.screenshot;
+    ui.toolkit_args = opt.toolkit_args;
+    ui.title_suffix = short_driver_name();
+    ui.banner = {std::string("korvane ") + KORVANE_VERSION, driver};
+    uir::configure(ui);
+    uir::qt::install();
+    uir::add_panel_search_dir(KORVANE_PANEL_DIR);
+
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench && (!opt.trace.empty() || !opt.vcd.empty())) {
+        std::cerr << "korvane: " << (opt.vcd.empty() ? "--trace" : "--vcd")
+                  << " needs the simulated bench (--daq sim), but the " << driver << "\n";
+        return korvane::USAGE_ERROR;
+    }
+    if (bench) {
+        korvane_share_bench_clock();
+        if (!opt.trace.empty() && bench->trace_file(opt.trace.c_str()) != 0) {
+            std::cerr << "korvane: cannot write the trace file " << opt.trace << "\n";
+            return korvane::USAGE_ERROR;
+        }
+        if (!opt.vcd.empty() && bench->vcd_file(opt.vcd.c_str()) != 0) {
+            std::cerr << "korvane: cannot write the VCD file " << opt.vcd << "\n";
+            return korvane::USAGE_ERROR;
+        }
+    }
+
+    int sink = uir::add_error_sink(remember_error_line);
+
+    korvane_register_callbacks();
+    korvane::register_bench_verbs();
+
+    int status = 0;
+    if (InitCVIRTE(0, argv, 0) == 0) {
+        status = startup_failed("korvane: the user-interface run-time could not be started");
+        DiscardPanel(panelHandle);
+    } else if ((panelHandle = LoadPanel(0, "korvane.uir", PANEL)) < 0) {
+        status = startup_failed(std::string("korvane: cannot load panel 1 of korvane.uir: ") +
+                                GetUILErrorString(panelHandle));
+        DiscardPanel(panelHandle);
+    } else {
+        pxi_draw_gui();
+        int shown = DisplayPanel(panelHandle);
+        if (shown < 0) {
+            status = startup_failed(std::string("korvane: cannot show the main panel: ") + GetUILErrorString(shown));
+        } else {
+            int run = RunUserInterface();
+            status = uir::exit_status();
+            if (run < 0 && status == 0) {
+                ErrorPrintf("korvane: the event loop failed: %s\n", GetUILErrorString(run));
+                status = 1;
+            }
+        }
+        DiscardPanel(panelHandle);
+    }
+    uir::remove_error_sink(sink);
+    return status;
+}
