@@ -80,7 +80,10 @@ int ksim_drive(const char *name, double value);
  * or "*" for any. task: a task name, or NULL/"" for any task. The nth
  * matching call from now (1 = the next one) fails with code; with always
  * non-zero every matching call from that one on fails. Several faults may be
- * armed at once. A failing call has no other effect. Returns -1, arming
+ * armed at once. A failing call has no other effect, but for -200088 (invalid
+ * task) on a call that names a live task: as on the driver, where that code
+ * means the handle no longer names a task, the task ends as if cleared
+ * elsewhere. Returns -1, arming
  * nothing, for a name that is not a DAQmx function of NIDAQmx.h, a code
  * that is not negative, or nth below 1. */
 int ksim_fault(const char *function, const char *task, int code, int nth, int always);

@@ -72,17 +72,25 @@ int32 Bench::call(const char *fn, const std::string *task_name, int64_t latency,
     ++calls_;
     catch_up(now());
     int32 status;
-    if (auto code = faults_.check(fn, task_name)) {
+    const auto code = faults_.check(fn, task_name);
+    const bool refused = code.has_value();
+    if (refused) {
         status = *code;  // refused: nothing else happens
         latency = Latency::kRefused;
     } else {
         status = body();
     }
+    Task *named = nullptr;
     if (status < 0) {
-        const Task *t = nullptr;
         for (const auto &kv : tasks_)
-            if (task_name && kv.second->name == *task_name) t = kv.second.get();
-        remember_error(status, task_name, t ? !t->chans.empty() : false);
+            if (task_name && kv.second->name == *task_name) named = kv.second.get();
+        remember_error(status, task_name, named ? !named->chans.empty() : false);
+    }
+    // On the driver "invalid task" means the handle no longer names a task: an
+    // injected one ends the task, as if it had been cleared elsewhere.
+    if (refused && status == DAQmxErrorInvalidTask && named && std::strcmp(fn, "DAQmxCreateTask") != 0) {
+        stop(*named);
+        tasks_.erase(named->id);
     }
     clock_->sleep_ns(latency);
     if (trace_.active()) trace_.add(show().done(status));
@@ -1123,6 +1131,7 @@ int32 Bench::ReadAnalogF64(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
     Task *t = task(h);
     const std::string tn = label(h);
     int32 got = 0;
+    const size_t nch = t ? t->chans.size() : 1;  // the task may be gone after the call
     return call(
         "DAQmxReadAnalogF64", t ? &t->name : nullptr, t && t->timed ? Latency::kBuffered : Latency::kAnalog,
         [&]() -> int32 {
@@ -1136,7 +1145,7 @@ int32 Bench::ReadAnalogF64(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
             return st;
         },
         [&] {
-            const long shown = static_cast<long>(got) * static_cast<long>(t ? t->chans.size() : 1);
+            const long shown = static_cast<long>(got) * static_cast<long>(nch);
             return std::move(TraceLine("DAQmxReadAnalogF64")
                                  .raw(tn)
                                  .num(n)

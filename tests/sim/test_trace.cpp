@@ -138,6 +138,35 @@ TEST_F(TraceTest, FaultAlwaysOnOneTaskUntilCleared)
     EXPECT_EQ(bench.live_tasks(), 1);
 }
 
+// An injected "invalid task" means what the driver's does: the handle names no
+// task any more, so the bench never counts it as live.
+TEST_F(TraceTest, InjectedInvalidTaskEndsTheTask)
+{
+    TaskHandle w = do_task("port0W255", "PXI1Slot2/port0");
+    TaskHandle i = ai_task("analog0I", "PXI1Slot2/ai0");
+    ASSERT_EQ(bench.CfgSampClkTiming(i, "", 1000.0, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
+    ASSERT_EQ(bench.StartTask(i), 0);
+    ASSERT_EQ(write(w, 0x5A), 0);
+    ASSERT_EQ(bench.fault("DAQmxClearTask", nullptr, DAQmxErrorInvalidTask, 1, 0), 0);
+    ASSERT_EQ(bench.fault("DAQmxReadAnalogF64", nullptr, DAQmxErrorInvalidTask, 1, 0), 0);
+    EXPECT_EQ(bench.ClearTask(w), DAQmxErrorInvalidTask);
+    double v[4];
+    EXPECT_EQ(bench.ReadAnalogF64(i, 4, 1.0, 0, v, 4, nullptr, nullptr), DAQmxErrorInvalidTask);
+    EXPECT_EQ(bench.live_tasks(), 0);
+    EXPECT_EQ(bench.StopTask(i), DAQmxErrorInvalidTask) << "the handle is gone for good";
+    EXPECT_EQ(port(0), 0x5Au) << "lines keep their level, as after a clear";
+    // The ADC is free again and the names may be used anew.
+    TaskHandle again = ai_task("analog0I", "PXI1Slot2/ai0");
+    EXPECT_EQ(bench.StartTask(again), 0);
+    // Any other injected code, or a call naming no live task, ends nothing.
+    ASSERT_EQ(bench.fault("DAQmxStopTask", nullptr, DAQmxErrorResourceReserved, 1, 0), 0);
+    EXPECT_EQ(bench.StopTask(again), DAQmxErrorResourceReserved);
+    ASSERT_EQ(bench.fault("DAQmxCreateTask", nullptr, DAQmxErrorInvalidTask, 1, 0), 0);
+    TaskHandle h = nullptr;
+    EXPECT_EQ(bench.CreateTask("analog0I", &h), DAQmxErrorInvalidTask);
+    EXPECT_EQ(bench.live_tasks(), 1);
+}
+
 TEST_F(TraceTest, FaultOnCreateMatchesTheNewName)
 {
     ASSERT_EQ(bench.fault("DAQmxCreateTask", "port2R7", -200089, 1, 0), 0);

@@ -284,11 +284,11 @@ TEST_F(VektaSlotClose, FirstFailingAnalogClearStopsTheClose)
     vekta_analogIn(3, &v);
     vekta_portMask(0, 255);
     calls();
-    b->fault("DAQmxClearTask", "analog1o", DAQmxErrorInvalidTask, 1, 0);
-    EXPECT_EQ(vekta_ni6251Close(), DAQmxErrorInvalidTask);
-    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorInvalidTask);
-    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorInvalidTask));
-    EXPECT_EQ(calls(), (Lines{"DAQmxClearTask(analog0o) = 0", "DAQmxClearTask(analog1o) = -200088"}));
+    b->fault("DAQmxClearTask", "analog1o", DAQmxErrorResourceReserved, 1, 0);
+    EXPECT_EQ(vekta_ni6251Close(), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorResourceReserved));
+    EXPECT_EQ(calls(), (Lines{"DAQmxClearTask(analog0o) = 0", "DAQmxClearTask(analog1o) = -50103"}));
     EXPECT_EQ(vekta_cacheView()->ao[0], nullptr);
     EXPECT_NE(vekta_cacheView()->ao[1], nullptr);
     EXPECT_NE(vekta_cacheView()->ai[3], nullptr);

@@ -301,11 +301,11 @@ TEST_F(VektaPortFaults, FailedWriteIsRetriedByTheNextReconfiguration)
 {
     vekta_portMask(0, 255);
     vekta_portMask(0, 0);
-    b->fault("DAQmxWriteDigitalU8", "", DAQmxErrorInvalidTask, 1, 0);
+    b->fault("DAQmxWriteDigitalU8", "", DAQmxErrorResourceReserved, 1, 0);
     EXPECT_EQ(vekta_portOut(0, 0x12), 1);  // mask 0: not written at all
     vekta_portMask(0, 255);
-    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorInvalidTask);
-    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorInvalidTask));
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorResourceReserved));
     calls();
     b->fault("DAQmxWriteDigitalU8", "", -200010, 1, 0);
     EXPECT_EQ(vekta_portOut(0, 0x34), -200010);

@@ -13,7 +13,7 @@ const char *const kFaultFunctions[] = {
     "DAQmxStopTask",       "DAQmxClearTask",      "DAQmxWriteDigitalU8",      "DAQmxReadDigitalU8",
     "DAQmxWriteAnalogF64", "DAQmxReadAnalogF64",  "DAQmxCreateAOVoltageChan", "DAQmxCreateAIVoltageChan",
     "DAQmxCfgSampClkTiming", "DAQmxDisableStartTrig", "*"};
-const int kFaultCodes[] = {DAQmxErrorInvalidTask, DAQmxErrorResourceReserved, DAQmxErrorOperationTimedOut, -200010};
+const int kFaultCodes[] = {DAQmxErrorDuplicateTask, DAQmxErrorResourceReserved, DAQmxErrorOperationTimedOut, -200010};
 
 }  // namespace
 
