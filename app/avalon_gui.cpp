@@ -1,20 +1,18 @@
 // Avalon area: manual write and read cycles, the DAC behind slave 2 (control
 // bits, codes and voltages) and the ADC behind slave 2 polled on a timer.
 // The bus operations report their own failures; the area checks nothing.
+#include <bit>
 #include <cmath>
 
 #include "avalon.h"
 #include "korvane.h"
+#include "korvane_board.h"
 #include "userint.h"
 
-// Volts per ADC code.
-static const double ADC_SCALE = 0.0025;
-// Largest code of the 12-bit ADC; anything else is not a conversion result.
-static const int ADC_CODE_MAX = 4095;
+namespace kb = korvane::board;
 
-// Slave 2 registers.
-enum { DAC_CONTROL = 0, DAC_CODE0 = 2, DAC_CODE1 = 3, ADC_COMMAND = 0x11 };
-static const unsigned char DAC_SLAVE = 2;
+// The slave of the DAC and the ADC.
+static const unsigned char DAC_SLAVE = kb::kSlavePeripherals;
 
 // The controls that follow the hardware state, in the order Open undims them.
 static const int open_order[] = {AV_DEINIT_BTN, AV_READ_BTN,   AV_WRITE_BTN,  DAC_CTRL_BIT1, DAC_CTRL_BIT0,
@@ -57,11 +55,11 @@ void avalon_default(void)
 static void DACreadBack(void)
 {
     unsigned short code = 0;
-    avalonRead(DAC_SLAVE, DAC_CODE0, &code);
+    avalonRead(DAC_SLAVE, kb::reg::kDacCode0, &code);
     SetCtrlVal(panelHandle, DAC_VOUT1_CODE, static_cast<int>(code));
     SetCtrlVal(panelHandle, DAC_VOUT1, avalonDACcode2voltage(code));
     code = 0;
-    avalonRead(DAC_SLAVE, DAC_CODE1, &code);
+    avalonRead(DAC_SLAVE, kb::reg::kDacCode1, &code);
     SetCtrlVal(panelHandle, DAC_VOUT2_CODE, static_cast<int>(code));
     SetCtrlVal(panelHandle, DAC_VOUT2, avalonDACcode2voltage(code));
 }
@@ -71,10 +69,10 @@ int avalon_init_cb(int panel, int, int event, void *, int, int)
     if (event != EVENT_COMMIT) return 0;
     avalonInit();
     unsigned short v = 0;
-    avalonRead(DAC_SLAVE, DAC_CONTROL, &v);
-    SetCtrlVal(panel, DAC_CTRL_BIT1, (v >> 1) & 1);
-    SetCtrlVal(panel, DAC_CTRL_BIT0, v & 1);
-    SetCtrlVal(panel, DAC_CTRL_BIT2, (v >> 2) & 1);
+    avalonRead(DAC_SLAVE, kb::reg::kDacControl, &v);
+    SetCtrlVal(panel, DAC_CTRL_BIT1, (v & kb::bit::kDacChannel1) ? 1 : 0);
+    SetCtrlVal(panel, DAC_CTRL_BIT0, (v & kb::bit::kDacChannel0) ? 1 : 0);
+    SetCtrlVal(panel, DAC_CTRL_BIT2, (v & kb::bit::kDacReference) ? 1 : 0);
     DACreadBack();
     avalonADCInit();
     SetCtrlAttribute(panelHandle, AVALON_TIMER, ATTR_ENABLED, 1);
@@ -116,12 +114,12 @@ int avalon_dac_control_cb(int panel, int, int event, void *, int, int)
     if (event != EVENT_COMMIT) return 0;
     int w = 0, value = 0;
     GetCtrlVal(panel, DAC_CTRL_BIT2, &value);
-    w |= value << 2;
+    w |= value << std::countr_zero(kb::bit::kDacReference);
     GetCtrlVal(panel, DAC_CTRL_BIT1, &value);
-    w |= value << 1;
+    w |= value << std::countr_zero(kb::bit::kDacChannel1);
     GetCtrlVal(panel, DAC_CTRL_BIT0, &value);
-    w |= value;
-    avalonWrite(DAC_SLAVE, DAC_CONTROL, static_cast<unsigned short>(w & 0xFFFF));
+    w |= value << std::countr_zero(kb::bit::kDacChannel0);
+    avalonWrite(DAC_SLAVE, kb::reg::kDacControl, static_cast<unsigned short>(w & 0xFFFF));
     return 0;
 }
 
@@ -167,13 +165,13 @@ int avalon_vout2_code_cb(int panel, int, int event, void *, int, int)
 
 int set_i_cb(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_COMMIT) avalonWrite(DAC_SLAVE, ADC_COMMAND, 4);
+    if (event == EVENT_COMMIT) avalonWrite(DAC_SLAVE, kb::reg::kAdcCommand, kb::bit::kAdcIrqSet);
     return 0;
 }
 
 int i_ack_cb(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_COMMIT) avalonWrite(DAC_SLAVE, ADC_COMMAND, 2);
+    if (event == EVENT_COMMIT) avalonWrite(DAC_SLAVE, kb::reg::kAdcCommand, kb::bit::kAdcIrqAck);
     return 0;
 }
 
@@ -181,8 +179,8 @@ int i_ack_cb(int, int, int event, void *, int, int)
 // master's mark of a conversion that never finished) has no voltage.
 static double adc_volts(int code)
 {
-    if (code < 0 || code > ADC_CODE_MAX) return NotANumber();
-    return code * ADC_SCALE;
+    if (code < 0 || code > kb::kAdcCodeMax) return NotANumber();
+    return code * kb::kAdcVoltsPerCode;
 }
 
 int avalon_timer_cb(int panel, int, int event, void *, int, int)

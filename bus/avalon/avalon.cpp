@@ -10,34 +10,27 @@
 
 #include "avalon.h"
 #include "korvane_base.h"
+#include "korvane_board.h"
 #include "vekta.h"
 #include "vekta_report.h"
 
-/* Control bytes of port 2 */
-#define CTRL_IDLE 6
-#define CTRL_ADDRESS 7
-#define CTRL_WRITE 2
-#define CTRL_READ 4
+namespace kb = korvane::board;
 
-#define PORT_LOW 0
-#define PORT_HIGH 1
-#define PORT_CTRL 2
+/* Control bytes of port 2: the read and write strobes are active low */
+#define CTRL_IDLE (kb::kReadStrobe | kb::kWriteStrobe)
+#define CTRL_ADDRESS (kb::kAddressStrobe | kb::kReadStrobe | kb::kWriteStrobe)
+#define CTRL_WRITE kb::kReadStrobe
+#define CTRL_READ kb::kWriteStrobe
+
+#define PORT_LOW kb::kPortLow
+#define PORT_HIGH kb::kPortHigh
+#define PORT_CTRL kb::kPortStrobes
 
 #define MASK_OUTPUT 255
 #define MASK_INPUT 0
-#define MASK_CTRL 7
+#define MASK_CTRL (kb::kAddressStrobe | kb::kReadStrobe | kb::kWriteStrobe)
 
-/* Slave 2: DAC and ADC registers */
-#define SLAVE_PERIPH 2
-#define REG_DAC_CONTROL 0x00
-#define REG_DAC_CODE0 0x02
-#define REG_DAC_CODE1 0x03
-#define REG_ADC_CONFIG 0x10
-#define REG_ADC_COMMAND 0x11
-#define REG_ADC_RESULT0 0x16
-#define REG_ADC_RESULT1 0x17
-
-#define DAC_FULL_SCALE 3.3
+#define SLAVE_PERIPH kb::kSlavePeripherals
 
 /* Status reads of one ADC conversion before it counts as stuck. A
  * conversion takes a few microseconds, one read cycle far longer. */
@@ -60,10 +53,11 @@ void avalonDeinit(void)
 
 void avalonWriteFullAddress(unsigned char slave, unsigned short address)
 {
-    unsigned int word = ((unsigned int)address << 3) | slave;
+    /* slave is not masked: bits above its three OR into the register bits */
+    unsigned int word = ((unsigned int)address << kb::kSlaveBits) | slave;
 
     vekta_report(vekta_portOut(PORT_LOW, (unsigned char)(word & 0xFF)));
-    vekta_report(vekta_portOut(PORT_HIGH, (unsigned char)((address >> 5) & 0xFF)));
+    vekta_report(vekta_portOut(PORT_HIGH, (unsigned char)((address >> (8 - kb::kSlaveBits)) & 0xFF)));
     vekta_report(vekta_portOut(PORT_CTRL, CTRL_ADDRESS));
     vekta_report(vekta_portOut(PORT_CTRL, CTRL_IDLE));
 }
@@ -106,34 +100,35 @@ void avalonRead(unsigned char slave, unsigned short address, unsigned short *dat
 
 void avalonDACInit(void)
 {
-    avalonWrite(SLAVE_PERIPH, REG_DAC_CONTROL, 7);
+    avalonWrite(SLAVE_PERIPH, kb::reg::kDacControl,
+                kb::bit::kDacChannel0 | kb::bit::kDacChannel1 | kb::bit::kDacReference);
 }
 
 void avalonDACDeinit(void)
 {
-    avalonWrite(SLAVE_PERIPH, REG_DAC_CONTROL, 0);
+    avalonWrite(SLAVE_PERIPH, kb::reg::kDacControl, 0);
 }
 
 void avalonDACSetCode(unsigned char channel, unsigned char code)
 {
-    avalonWrite(SLAVE_PERIPH, channel == 0 ? REG_DAC_CODE0 : REG_DAC_CODE1, code);
+    avalonWrite(SLAVE_PERIPH, channel == 0 ? kb::reg::kDacCode0 : kb::reg::kDacCode1, code);
 }
 
 int avalonDACvoltage2code(double volts)
 {
-    double scaled = 255.0 * (volts / DAC_FULL_SCALE) + 0.5;
+    double scaled = (double)kb::kDacCodeMax * (volts / kb::kDacFullScale) + 0.5;
 
     /* Clamped before the conversion, so any volts (NaN too) give 0..255. */
     if (isnan(scaled) || scaled < 0.0)
         return 0;
-    if (scaled > 255.0)
-        return 255;
+    if (scaled > (double)kb::kDacCodeMax)
+        return kb::kDacCodeMax;
     return (int)scaled;
 }
 
 double avalonDACcode2voltage(int code)
 {
-    return code * (DAC_FULL_SCALE / 255);
+    return code * (kb::kDacFullScale / kb::kDacCodeMax);
 }
 
 void avalonDACSetVoltage(unsigned char channel, double volts)
@@ -143,10 +138,10 @@ void avalonDACSetVoltage(unsigned char channel, double volts)
 
 void avalonADCInit(void)
 {
-    avalonWrite(SLAVE_PERIPH, REG_ADC_CONFIG, 3);
-    avalonWrite(SLAVE_PERIPH, 0x12, 0);
-    avalonWrite(SLAVE_PERIPH, 0x13, 0);
-    avalonWrite(SLAVE_PERIPH, 0x14, 0);
+    avalonWrite(SLAVE_PERIPH, kb::reg::kAdcConfig, 3);
+    avalonWrite(SLAVE_PERIPH, kb::reg::kAdcSpare0, 0);
+    avalonWrite(SLAVE_PERIPH, kb::reg::kAdcSpare1, 0);
+    avalonWrite(SLAVE_PERIPH, kb::reg::kAdcSpare2, 0);
 }
 
 void avalonADCDeinit(void)
@@ -158,7 +153,7 @@ void avalonADCGetCodeByStart(unsigned char channel, int *code)
     unsigned short word = 0;
     int polls = 0;
 
-    avalonWrite(SLAVE_PERIPH, REG_ADC_COMMAND, 1);
+    avalonWrite(SLAVE_PERIPH, kb::reg::kAdcCommand, kb::bit::kAdcStart);
     do {
         if (polls == ADC_POLL_LIMIT) {
             ErrorPrintf("ADC conversion on channel %u not finished after %i status reads\n", channel, polls);
@@ -167,11 +162,11 @@ void avalonADCGetCodeByStart(unsigned char channel, int *code)
                 *code = ADC_NO_RESULT;
             return;
         }
-        avalonRead(SLAVE_PERIPH, REG_ADC_COMMAND, &word);
+        avalonRead(SLAVE_PERIPH, kb::reg::kAdcCommand, &word);
         polls++;
-    } while (word & 1);
+    } while (word & kb::bit::kAdcBusy);
 
-    avalonRead(SLAVE_PERIPH, channel == 0 ? REG_ADC_RESULT0 : REG_ADC_RESULT1, &word);
+    avalonRead(SLAVE_PERIPH, channel == 0 ? kb::reg::kAdcResult0 : kb::reg::kAdcResult1, &word);
     if (code != NULL)
         *code = word;
 }

@@ -76,9 +76,9 @@ void Peripherals::reset()
 
 double Peripherals::dac_volts(int ch) const
 {
-    const uint16_t enable = static_cast<uint16_t>(1u << ch);
-    if (!(control_ & enable) || !(control_ & 4)) return 0.0;
-    return code_[static_cast<size_t>(ch)] * kDacFullScale / 255.0;
+    const uint16_t enable = ch == 0 ? kb::bit::kDacChannel0 : kb::bit::kDacChannel1;
+    if (!(control_ & enable) || !(control_ & kb::bit::kDacReference)) return 0.0;
+    return code_[static_cast<size_t>(ch)] * kDacFullScale / static_cast<double>(kb::kDacCodeMax);
 }
 
 double Peripherals::adc_input(int ch) const
@@ -109,10 +109,11 @@ uint16_t Peripherals::read(int reg, int64_t now)
     case kDacCode0: return code_[0];
     case kDacCode1: return code_[1];
     case kAdcConfig: return config_;
-    case kAdcCommand: return static_cast<uint16_t>((converting_ ? 1 : 0) | (irq_ ? 4 : 0));
-    case 0x12:
-    case 0x13:
-    case 0x14: return spare_[static_cast<size_t>(reg - 0x12)];
+    case kAdcCommand:
+        return static_cast<uint16_t>((converting_ ? kb::bit::kAdcBusy : 0) | (irq_ ? kb::bit::kAdcIrq : 0));
+    case kb::reg::kAdcSpare0:
+    case kb::reg::kAdcSpare1:
+    case kb::reg::kAdcSpare2: return spare_[static_cast<size_t>(reg - kb::reg::kAdcSpare0)];
     case kAdcResult0: return result_[0];
     case kAdcResult1: return result_[1];
     default: return 0;
@@ -123,27 +124,27 @@ void Peripherals::write(int reg, uint16_t v, int64_t now)
 {
     finish(now);
     switch (reg) {
-    case kDacControl: control_ = v & 7; break;
-    case kDacCode0: code_[0] = v & 0xFF; break;
-    case kDacCode1: code_[1] = v & 0xFF; break;
+    case kDacControl: control_ = v & (kb::bit::kDacChannel0 | kb::bit::kDacChannel1 | kb::bit::kDacReference); break;
+    case kDacCode0: code_[0] = v & kb::kDacCodeMax; break;
+    case kDacCode1: code_[1] = v & kb::kDacCodeMax; break;
     case kAdcConfig: config_ = v; break;
     case kAdcCommand:
-        if (v & 2) irq_ = false;  // acknowledge
-        if (v & 4) irq_ = true;   // software request
-        if ((v & 1) && !converting_) {
+        if (v & kb::bit::kAdcIrqAck) irq_ = false;
+        if (v & kb::bit::kAdcIrqSet) irq_ = true;
+        if ((v & kb::bit::kAdcStart) && !converting_) {
             // Track and hold at the start; the results appear when the conversion ends.
             for (int ch = 0; ch < 2; ++ch) {
                 double code = std::round(adc_input(ch) / kAdcVoltsPerCode);
                 if (!(code >= 0)) code = 0;  // NaN too
-                pending_[static_cast<size_t>(ch)] = static_cast<uint16_t>(std::min(code, 4095.0));
+                pending_[static_cast<size_t>(ch)] = static_cast<uint16_t>(std::min(code, double{kb::kAdcCodeMax}));
             }
             converting_ = true;
             done_at_ = now + kConversionNs;
         }
         break;
-    case 0x12:
-    case 0x13:
-    case 0x14: spare_[static_cast<size_t>(reg - 0x12)] = v; break;
+    case kb::reg::kAdcSpare0:
+    case kb::reg::kAdcSpare1:
+    case kb::reg::kAdcSpare2: spare_[static_cast<size_t>(reg - kb::reg::kAdcSpare0)] = v; break;
     default: break;  // results and unmapped registers are read-only
     }
 }
@@ -152,9 +153,9 @@ void Peripherals::poke(int reg, uint16_t v, int64_t now)
 {
     finish(now);
     switch (reg) {
-    case kAdcCommand: irq_ = v & 4; break;
-    case kAdcResult0: result_[0] = v & 0xFFF; break;
-    case kAdcResult1: result_[1] = v & 0xFFF; break;
+    case kAdcCommand: irq_ = v & kb::bit::kAdcIrq; break;
+    case kAdcResult0: result_[0] = v & kb::kAdcCodeMax; break;
+    case kAdcResult1: result_[1] = v & kb::kAdcCodeMax; break;
     default: write(reg, v, now); break;
     }
 }
@@ -173,22 +174,22 @@ void Board::reset()
 
 bool Board::valid_reg(int slave, int address)
 {
-    if (slave == 0) return address >= 0 && address < Memory::kWords;
-    if (slave == 2) return address >= 0 && address < 8192;
+    if (slave == kb::kSlaveMemory) return address >= 0 && address < Memory::kWords;
+    if (slave == kb::kSlavePeripherals) return address >= 0 && address < kb::kRegisters;
     return false;
 }
 
 bool Board::read_reg(int slave, int address, int64_t now, uint16_t &word)
 {
     if (!valid_reg(slave, address)) return false;
-    word = slave == 0 ? memory_.read(address) : periph_.read(address, now);
+    word = slave == kb::kSlaveMemory ? memory_.read(address) : periph_.read(address, now);
     return true;
 }
 
 bool Board::write_reg(int slave, int address, uint16_t word, int64_t now)
 {
     if (!valid_reg(slave, address)) return false;
-    if (slave == 0)
+    if (slave == kb::kSlaveMemory)
         memory_.write(address, word);
     else
         periph_.write(address, word, now);
@@ -198,7 +199,7 @@ bool Board::write_reg(int slave, int address, uint16_t word, int64_t now)
 bool Board::poke_reg(int slave, int address, uint16_t word, int64_t now)
 {
     if (!valid_reg(slave, address)) return false;
-    if (slave == 0)
+    if (slave == kb::kSlaveMemory)
         memory_.write(address, word);
     else
         periph_.poke(address, word, now);

@@ -13,12 +13,16 @@
 #include <deque>
 #include <limits>
 
+#include "korvane_board.h"
+
 namespace ksim {
 
+namespace kb = korvane::board;
+
 constexpr uint32_t kBusMask = 0x00FFFF;
-constexpr uint32_t kAddressStrobe = 1u << 16;
-constexpr uint32_t kReadStrobe = 1u << 17;
-constexpr uint32_t kWriteStrobe = 1u << 18;
+constexpr uint32_t kAddressStrobe = uint32_t{kb::kAddressStrobe} << (8 * kb::kPortStrobes);
+constexpr uint32_t kReadStrobe = uint32_t{kb::kReadStrobe} << (8 * kb::kPortStrobes);
+constexpr uint32_t kWriteStrobe = uint32_t{kb::kWriteStrobe} << (8 * kb::kPortStrobes);
 
 // Decodes bus cycles from pin levels. Pins in, transactions out.
 class AvalonDecoder {
@@ -41,8 +45,8 @@ public:
 
     State state() const { return state_; }
     uint16_t address_word() const { return address_word_; }
-    int slave() const { return address_word_ & 7; }
-    int address() const { return address_word_ >> 3; }
+    int slave() const { return address_word_ & ((1 << kb::kSlaveBits) - 1); }
+    int address() const { return address_word_ >> kb::kSlaveBits; }
     static const char *state_name(State s);
 
 private:
@@ -54,7 +58,7 @@ private:
 // Slave 0: 8192 words of memory.
 class Memory {
 public:
-    static constexpr int kWords = 8192;
+    static constexpr int kWords = kb::kMemoryWords;
     uint16_t read(int address) const { return words_[static_cast<size_t>(address)]; }
     void write(int address, uint16_t v) { words_[static_cast<size_t>(address)] = v; }
     void reset() { words_.fill(0); }
@@ -66,20 +70,20 @@ private:
 // Slave 2: the two-channel 8-bit DAC and the two-channel 12-bit ADC.
 class Peripherals {
 public:
+    // The registers (korvane_board.h), under the names the board's tests use.
     enum : int {
-        kDacControl = 0x00,
-        kDacCode0 = 0x02,
-        kDacCode1 = 0x03,
-        kAdcConfig = 0x10,
-        kAdcCommand = 0x11,
-        kAdcResult0 = 0x16,
-        kAdcResult1 = 0x17,
+        kDacControl = kb::reg::kDacControl,
+        kDacCode0 = kb::reg::kDacCode0,
+        kDacCode1 = kb::reg::kDacCode1,
+        kAdcConfig = kb::reg::kAdcConfig,
+        kAdcCommand = kb::reg::kAdcCommand,
+        kAdcResult0 = kb::reg::kAdcResult0,
+        kAdcResult1 = kb::reg::kAdcResult1,
     };
     static constexpr int64_t kConversionNs = 20'000;
-    static constexpr double kAdcVoltsPerCode = 0.0025;
-    static constexpr double kDacFullScale = 3.3;
-    // Configuration bit that raises the interrupt request at the end of a conversion.
-    static constexpr uint16_t kAdcIrqOnDone = 4;
+    static constexpr double kAdcVoltsPerCode = kb::kAdcVoltsPerCode;
+    static constexpr double kDacFullScale = kb::kDacFullScale;
+    static constexpr uint16_t kAdcIrqOnDone = kb::bit::kAdcIrqOnDone;
 
     uint16_t read(int reg, int64_t now);
     void write(int reg, uint16_t v, int64_t now);
@@ -101,7 +105,7 @@ private:
     uint16_t control_ = 0;
     std::array<uint16_t, 2> code_{};
     uint16_t config_ = 0;
-    std::array<uint16_t, 3> spare_{};  // 0x12..0x14
+    std::array<uint16_t, 3> spare_{};  // kAdcSpare0..2
     std::array<uint16_t, 2> result_{};
     std::array<uint16_t, 2> pending_{};
     std::array<double, 2> override_{std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
