@@ -3,6 +3,7 @@
 
 #include "uir_internal.h"
 #include "error_output.h"
+#include "korvane_strings.h"
 
 #include <charconv>
 #include <cmath>
@@ -33,21 +34,8 @@ void say(const std::string &line)
     }
 }
 
-std::string lower(std::string s)
-{
-    for (auto &ch : s)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return s;
-}
-
-std::string trim(const std::string &s)
-{
-    std::size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return "";
-    std::size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
+using korvane::text::lower;
+using korvane::text::trim;
 
 enum class Op { set, press, wait, expect, expect_dimmed, expect_timer, expect_log, expect_no_log, quit, custom };
 

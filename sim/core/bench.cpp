@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "errors.h"
+#include "korvane_strings.h"
 
 namespace ksim {
 
@@ -25,18 +26,7 @@ TaskHandle to_handle(uint64_t id)
     return reinterpret_cast<TaskHandle>(kHandleBase + id * 16);
 }
 
-bool iequal(const char *a, const char *b)
-{
-    for (; *a && *b; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-    return *a == *b;
-}
-
-std::string lower(std::string s)
-{
-    for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
+using korvane::text::lower;
 
 // The default input buffer of a continuous acquisition, by rate, as the driver sizes it.
 uint64_t default_buffer(double rate)
@@ -798,7 +788,7 @@ int32 Bench::CfgSampClkTiming(TaskHandle h, const char source[], float64 rate, i
             if (sampleMode == DAQmx_Val_FiniteSamps && sampsPerChan < 1) return DAQmxErrorInvalidAttributeValue;
             if (sampsPerChan > kMaxBuffer) return DAQmxErrorInvalidAttributeValue;
             bool external = false;
-            if (source && *source && !iequal(source, "OnboardClock")) {
+            if (source && *source && !korvane::text::iequals(source, "OnboardClock")) {
                 // A PFI terminal: accepted, but nothing on the bench drives it.
                 std::string s = lower(source);
                 const std::string dev = "/" + lower(device_) + "/";

@@ -4,18 +4,14 @@
 #include <charconv>
 
 #include "NIDAQmx.h"
+#include "korvane_strings.h"
 
 namespace ksim {
 
 namespace {
 
-std::string trim(const std::string &s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
+using korvane::text::iequals;
+using korvane::text::trim;
 
 std::vector<std::string> split(const std::string &s, char sep)
 {
@@ -30,20 +26,11 @@ std::vector<std::string> split(const std::string &s, char sep)
     return parts;
 }
 
-bool iequal(const std::string &a, const std::string &b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // "<prefix><n>" or "<prefix><a>:<b>" (case-insensitive prefix): the numbers, in order.
 bool parse_numbered(const std::string &s, const char *prefix, std::vector<int> &out)
 {
     std::string p(prefix);
-    if (s.size() <= p.size() || !iequal(s.substr(0, p.size()), p)) return false;
+    if (s.size() <= p.size() || !iequals(s.substr(0, p.size()), p)) return false;
     std::string rest = s.substr(p.size());
     auto number = [](const std::string &t, int &v) {
         if (t.empty() || t.size() > 4) return false;
@@ -94,7 +81,7 @@ int32_t resolve_lines(const std::string &names, const std::string &device, std::
         std::string dev;
         std::vector<std::string> path;
         if (!split_device(item, dev, path)) return DAQmxErrorPhysicalChanDoesNotExist;
-        if (!iequal(dev, device)) return DAQmxErrorInvalidDeviceID;
+        if (!iequals(dev, device)) return DAQmxErrorInvalidDeviceID;
         std::vector<int> ports;
         if (path.size() > 2 || !parse_numbered(path[0], "port", ports)) return DAQmxErrorPhysicalChanDoesNotExist;
         for (int p : ports)
@@ -126,7 +113,7 @@ int32_t resolve_analog(const std::string &names, const std::string &device, char
         std::string dev;
         std::vector<std::string> path;
         if (!split_device(item, dev, path)) return DAQmxErrorPhysicalChanDoesNotExist;
-        if (!iequal(dev, device)) return DAQmxErrorInvalidDeviceID;
+        if (!iequals(dev, device)) return DAQmxErrorInvalidDeviceID;
         std::vector<int> nums;
         if (path.size() != 1 || !parse_numbered(path[0], prefix, nums)) return DAQmxErrorPhysicalChanDoesNotExist;
         for (int n : nums) {

@@ -1,0 +1,41 @@
+// Small text helpers shared by the run-time, the script reader and the
+// simulated bench: ASCII whitespace trimming and ASCII case folding. Header
+// only (target korvane_strings), so that any target may use them without
+// linking the run-time.
+#pragma once
+
+#include <cctype>
+#include <string>
+#include <string_view>
+
+namespace korvane::text {
+
+inline bool is_space(char ch) { return std::isspace(static_cast<unsigned char>(ch)) != 0; }
+
+inline char to_lower(char ch) { return static_cast<char>(std::tolower(static_cast<unsigned char>(ch))); }
+
+// The text without leading and trailing whitespace.
+inline std::string trim(std::string_view s)
+{
+    std::size_t b = 0, e = s.size();
+    while (b < e && is_space(s[b])) ++b;
+    while (e > b && is_space(s[e - 1])) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+inline std::string lower(std::string s)
+{
+    for (char &ch : s) ch = to_lower(ch);
+    return s;
+}
+
+// Equal without regard to ASCII case.
+inline bool iequals(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (to_lower(a[i]) != to_lower(b[i])) return false;
+    return true;
+}
+
+}  // namespace korvane::text
