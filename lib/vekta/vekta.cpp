@@ -45,14 +45,20 @@ int vekta_PrintLastError(void)
     return lastErrorCode;
 }
 
-/* Messages of the range checks, Windows-1251. */
-#define MSG_PORT_RANGE "\xcf\xee\xf0\xf2\x20\xe2\xed\xe5\x20\xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0"
-#define MSG_RANGE "\xe2\xed\xe5\x20\xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0"
-#define MSG_RANGE_STOP "\xe2\xed\xe5\x20\xe4\xe8\xef\xe0\xe7\xee\xed\xe0"
+/* Messages of the checks. The Cyrillic ones are Windows-1251 bytes, kept as
+ * they are in the reports. */
+#define MSG_PORT_RANGE "\xcf\xee\xf0\xf2\x20\xe2\xed\xe5\x20\xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0" /* "Port out of range" */
+#define MSG_RANGE "\xe2\xed\xe5\x20\xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0" /* "out of range" */
+#define MSG_RANGE_STOP "\xe2\xed\xe5\x20\xe4\xe8\xef\xe0\xe7\xee\xed\xe0" /* "out of range"; the missing letter is part of the report */
 #define MSG_NULL_PTR "NULL ptr"
+
+/* Text of a failure whose message the driver cannot give (its error-text call
+ * fails or is missing): never the previous failure's words. */
+#define MSG_NO_DRIVER_TEXT "no text from the driver for this status"
 
 static void checkReport(int line, const char *cond, const char *msg)
 {
+    /* "ERORR" is deliberate: callers and logs match the reports as shipped. */
     if (msg)
         Fmt(lastErrorBuffer, "ASSERT ERORR: %s, line %i: %s: %s", "vekta", line, cond, msg);
     else
@@ -64,7 +70,8 @@ static void checkReport(int line, const char *cond, const char *msg)
 static int failExit(int status)
 {
     if (status != 0) {
-        DAQmxGetErrorString(status, lastErrorBuffer, VEKTA_ERROR_TEXT_SIZE);
+        if (DAQmxGetErrorString(status, lastErrorBuffer, VEKTA_ERROR_TEXT_SIZE) < 0)
+            Fmt(lastErrorBuffer, "%s", MSG_NO_DRIVER_TEXT);
         lastErrorBuffer[VEKTA_ERROR_TEXT_SIZE - 1] = '\0';
     } else
         status = -1;
@@ -80,7 +87,9 @@ static int successExit(int status)
 }
 
 /* A check stores 1 or 0 in the status; 0 writes the report, which quotes the
- * condition exactly as written here, and fails. */
+ * condition exactly as written here, and fails. `line` is the check's fixed
+ * number in the report, part of the report's text that callers and logs know:
+ * it is not the line of this file and does not move when the file changes. */
 #define CHECK(line, cond, msg)                    \
     do {                                          \
         status = (cond) ? 1 : 0;                  \
@@ -519,6 +528,15 @@ static int optSetTrigger(AnalogOpt *opt, const char *source, double level)
     return 0;
 }
 
+/* A new task has no timing yet: the channel's clock and trigger become
+ * pending, so its first waveform or block operation configures them (also
+ * after a close, which cleared the task that had them). */
+static void analogTimingPending(AnalogOpt *opt, int idx)
+{
+    opt->maskClk |= 1 << idx;
+    opt->maskTrig |= 1 << idx;
+}
+
 /* Applies the clock and start trigger still pending for channel idx. */
 static int analogApplyTiming(AnalogOpt *opt, TaskHandle task, int idx, uInt64 bufferLength)
 {
@@ -563,6 +581,7 @@ static int aoTaskCreate(int idx)
     st = DAQmxCreateAOVoltageChan(cache.ao[idx], name, "", -10.0, 10.0, DAQmx_Val_Volts, "");
     if (st < 0)
         return st;
+    analogTimingPending(&dacOpt, idx);
     return 0;
 }
 
@@ -680,6 +699,7 @@ static int aiTaskCreate(int idx)
     st = DAQmxCreateAIVoltageChan(cache.ai[idx], name, "", DAQmx_Val_RSE, -10.0, 10.0, DAQmx_Val_Volts, "");
     if (st < 0)
         return st;
+    analogTimingPending(&anlgClock, idx);
     return 0;
 }
 

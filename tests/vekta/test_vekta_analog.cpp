@@ -318,17 +318,32 @@ TEST_F(VektaSlotClose, FetchSurvivesTheCloseAndCanStillBeStopped)
     EXPECT_EQ(vekta_analogInStop(3), 0);
 }
 
-TEST_F(VektaSlotClose, WaveformSurvivesTheCloseUntilRestarted)
+// The task made after a close gets the clock and trigger again, so the
+// waveform is generated on its sample clock, not held as one level.
+TEST_F(VektaSlotClose, WaveformAfterTheCloseRunsOnItsSampleClock)
 {
     double wave[2] = {1, -1};
+    double level[2];
+    double in[4];
+    int n = 0;
     ASSERT_EQ(vekta_analogWrite(0, wave, 2), 0);
+    ASSERT_EQ(vekta_analogRead(2, in, 4, &n), 0);
     EXPECT_EQ(vekta_ni6251Close(), 0);
     EXPECT_EQ(b->live_tasks(), 0);
     calls();
-    // New task, stopped (idle) by the write's own stop, and only the write:
-    // the timing was applied before the close and no setter ran since.
+    // New task, stopped (idle) by the write's own stop, then configured.
     EXPECT_EQ(vekta_analogWrite(0, wave, 2), 0);
     EXPECT_EQ(callNames(), (Lines{"DAQmxCreateTask", "DAQmxCreateAOVoltageChan", "DAQmxStopTask",
-                                  "DAQmxWriteAnalogF64"}));
+                                  "DAQmxCfgSampClkTiming", "DAQmxDisableStartTrig", "DAQmxWriteAnalogF64"}));
     EXPECT_EQ(vekta_dacOptView()->maskFetch, 1);
+    // Half a sample in, then one sample (1 ms at the default rate) later.
+    b->advance_ns(500000);
+    level[0] = probe("ao0");
+    b->advance_ns(1000000);
+    level[1] = probe("ao0");
+    EXPECT_NEAR(std::fabs(level[0] - level[1]), 2.0, 1e-3) << "the output holds one level";
+    // The same for a block read's clock on a new input task.
+    EXPECT_EQ(vekta_analogRead(2, in, 4, &n), 0);
+    EXPECT_EQ(callNames(), (Lines{"DAQmxCreateTask", "DAQmxCreateAIVoltageChan", "DAQmxCfgSampClkTiming",
+                                  "DAQmxDisableStartTrig", "DAQmxReadAnalogF64", "DAQmxStopTask"}));
 }

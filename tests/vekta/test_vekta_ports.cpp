@@ -117,6 +117,20 @@ TEST_F(VektaErrorState, DriverThatCannotBeLoadedGivesTheLoaderMessage)
     EXPECT_EQ(vekta_analogIn(0, &v), 0);
 }
 
+// A driver that cannot give a failure's message: the new code gets a text of
+// its own, never the previous failure's words.
+TEST_F(VektaErrorState, FailureWithoutADriverMessageGetsNoStaleText)
+{
+    b->fault("DAQmxCreateTask", "", DAQmxErrorDuplicateTask, 1, 0);
+    EXPECT_EQ(vekta_portMask(0, 255), DAQmxErrorDuplicateTask);
+    ASSERT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorDuplicateTask));
+    b->fault("DAQmxGetErrorString", "", -200010, 1, 0);
+    b->fault("DAQmxCreateTask", "", DAQmxErrorResourceReserved, 1, 0);
+    EXPECT_EQ(vekta_portMask(0, 255), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorResourceReserved);
+    EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()), "no text from the driver for this status");
+}
+
 // Every argument check: -1, code -1, the exact report, no driver call.
 TEST_F(VektaErrorState, ChecksReportExactlyAndNeverReachTheDriver)
 {
