@@ -31,7 +31,7 @@ function(korvane_add_rtl_board name top)
   endif()
 
   add_library(${name} SHARED ${_KORVANE_RTL_HOME}/rtl/shim/rtl_board.cpp)
-  target_include_directories(${name} PRIVATE ${_KORVANE_RTL_HOME}/sim/core)
+  target_include_directories(${name} PRIVATE ${_KORVANE_RTL_HOME}/sim/core ${_KORVANE_RTL_HOME}/platform/board)
   target_compile_definitions(${name} PRIVATE
     KSIM_RTL_TOP=V${top}
     KSIM_RTL_HEADER="V${top}.h"

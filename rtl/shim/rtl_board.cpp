@@ -12,6 +12,7 @@
 #include <string>
 
 #include "board_port.h"
+#include "korvane_board.h"
 #include KSIM_RTL_HEADER
 #include "verilated.h"
 
@@ -31,9 +32,8 @@ using Top = KSIM_RTL_TOP;
 
 constexpr int64_t kPeriodNs = 1'000'000'000LL / KSIM_RTL_CLOCK_HZ;
 static_assert(kPeriodNs > 0, "board clock above 1 GHz");
-constexpr int64_t kConversionNs = 20'000;
-constexpr double kAdcVoltsPerCode = 0.0025;
-constexpr double kDacFullScale = 3.3;
+namespace kb = korvane::board;
+constexpr int64_t kConversionNs = 20'000;  // the ADC's conversion time
 
 constexpr bool kHasDac = requires(Top &t) {
     t.dac0_code;
@@ -126,7 +126,7 @@ struct ksim_board {
         if constexpr (kHasDac) {
             const unsigned code = ch == 0 ? top->dac0_code : top->dac1_code;
             if (!((top->dac_on >> ch) & 1) || !top->dac_ref_on) return 0.0;
-            return code * kDacFullScale / 255.0;
+            return code * kb::kDacFullScale / kb::kDacCodeMax;
         }
         return 0.0;
     }
@@ -154,9 +154,9 @@ struct ksim_board {
             if (top->adc_start && !converting) {
                 // Track and hold now; the results are taken one conversion time later.
                 for (int ch = 0; ch < 2; ++ch) {
-                    double code = std::round(adc_input(ch) / kAdcVoltsPerCode);
+                    double code = std::round(adc_input(ch) / kb::kAdcVoltsPerCode);
                     if (!(code >= 0)) code = 0;  // NaN too
-                    pending[ch] = static_cast<uint16_t>(std::min(code, 4095.0));
+                    pending[ch] = static_cast<uint16_t>(std::min(code, double{kb::kAdcCodeMax}));
                 }
                 converting = true;
                 done_t = t + kConversionNs;
