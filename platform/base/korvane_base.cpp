@@ -301,25 +301,25 @@ extern "C" double NotANumber(void)
     return d;
 }
 
-extern "C" int FmtN(char *target, size_t size, const char *format, ...)
+namespace {
+
+// Fmt's items are %s, %i and %d with flags "-0+ ", width and precision: they
+// go to vsnprintf as they are. Any other '%' sequence is written out as it
+// stands and takes no argument, so it is escaped here.
+std::string fmt_format(const char *format)
 {
-    if (!target || size == 0)
-        return -1;
-    if (!format) {
-        target[0] = '\0';
-        return 0;
-    }
-    va_list ap;
-    va_start(ap, format);
     std::string res;
-    const char *p = format;
-    while (*p) {
+    for (const char *p = format; *p;) {
         if (*p != '%') {
             res += *p++;
             continue;
         }
-        // %[-0+ ][width][.precision](s|i|d); anything else is copied as it stands.
         const char *item = p++;
+        if (*p == '%') {
+            res += "%%";
+            ++p;
+            continue;
+        }
         while (*p && std::strchr("-0+ ", *p))
             ++p;
         while (std::isdigit(static_cast<unsigned char>(*p)))
@@ -329,51 +329,35 @@ extern "C" int FmtN(char *target, size_t size, const char *format, ...)
             while (std::isdigit(static_cast<unsigned char>(*p)))
                 ++p;
         }
-        char conv = *p;
-        if (conv == '%' && p == item + 1) {
-            res += '%';
-            ++p;
-            continue;
-        }
-        if (conv != 's' && conv != 'i' && conv != 'd') {
-            res.append(item, p);
-            continue;
-        }
-        ++p;
-        std::string one(item, p);
-        if (one.size() > 32) {  // silly widths are not honoured
-            res += one;
-            if (conv == 's')
-                (void)va_arg(ap, const char *);
-            else
-                (void)va_arg(ap, int);
-            continue;
-        }
-        char buf[64];
-        if (conv == 's') {
-            const char *s = va_arg(ap, const char *);
-            if (!s)
-                s = "(null)";
-            int n = std::snprintf(nullptr, 0, one.c_str(), s);
-            if (n > 0) {
-                std::string t(static_cast<std::size_t>(n) + 1, '\0');
-                std::snprintf(t.data(), t.size(), one.c_str(), s);
-                t.resize(static_cast<std::size_t>(n));
-                res += t;
-            }
+        if (*p == 's' || *p == 'i' || *p == 'd') {
+            res.append(item, ++p);
         } else {
-            int v = va_arg(ap, int);
-            std::snprintf(buf, sizeof buf, one.c_str(), v);
-            res += buf;
+            res += "%%";  // the rest, from the conversion character on, is read again as text
+            res.append(item + 1, p);
         }
     }
-    va_end(ap);
-    if (res.size() < size) {
-        std::memcpy(target, res.data(), res.size());
-        target[res.size()] = '\0';
-        return static_cast<int>(res.size());
+    return res;
+}
+
+}  // namespace
+
+extern "C" int FmtN(char *target, size_t size, const char *format, ...)
+{
+    if (!target || size == 0)
+        return -1;
+    if (!format) {
+        target[0] = '\0';
+        return 0;
     }
-    std::memcpy(target, res.data(), size - 1);
+    const std::string checked = fmt_format(format);
+    va_list ap;
+    va_start(ap, format);
+    int n = std::vsnprintf(target, size, checked.c_str(), ap);
+    va_end(ap);
     target[size - 1] = '\0';
-    return -1;
+    if (n < 0) {
+        target[0] = '\0';
+        return -1;
+    }
+    return static_cast<std::size_t>(n) < size ? n : -1;
 }

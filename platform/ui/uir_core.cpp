@@ -244,28 +244,8 @@ void finish_headless()
 
 // ---- names and texts -------------------------------------------------------
 
-const char *kind_name(Kind kind)
-{
-    switch (kind) {
-    case Kind::numeric_int: return "numeric_int";
-    case Kind::numeric_double: return "numeric_double";
-    case Kind::toggle: return "toggle";
-    case Kind::button: return "button";
-    case Kind::timer: return "timer";
-    case Kind::decoration: return "decoration";
-    }
-    return "?";
-}
-
-const char *format_name(Format format)
-{
-    switch (format) {
-    case Format::decimal: return "decimal";
-    case Format::hex: return "hex";
-    case Format::binary: return "binary";
-    }
-    return "?";
-}
+const char *kind_name(Kind kind) { return kind_info(kind).name.data(); }
+const char *format_name(Format format) { return format_info(format).name.data(); }
 
 std::string Control::display_name() const
 {
@@ -554,7 +534,7 @@ Action press(int panel, int id)
     Control *c = p->find(id);
     if (!c)
         return {false, "no such control"};
-    if (c->kind != Kind::button && c->kind != Kind::toggle)
+    if (!kind_info(c->kind).pressable)
         return {false, std::string("a ") + kind_name(c->kind) + " cannot be pressed"};
     if (c->dimmed)
         return {false, "the control is dimmed"};
@@ -954,11 +934,11 @@ extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int
     c.label = label ? label : "";
     c.kind = Kind::numeric_double;
     c.created = true;
-    c.digits = 2;
+    c.digits = kind_info(c.kind).digits;
     c.top = top;
     c.left = left;
-    c.width = 90;
-    c.height = 22;
+    c.width = kind_info(c.kind).width;
+    c.height = kind_info(c.kind).height;
     p->controls.push_back(c);
     notify();
     return c.id;

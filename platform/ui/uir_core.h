@@ -3,6 +3,7 @@
 // window front end plugs into the core is in uir_internal.h.
 #pragma once
 
+#include "uir_kinds.h"
 #include "uir_runtime.h"
 #include "userint.h"
 
@@ -14,9 +15,6 @@
 #include <vector>
 
 namespace uir {
-
-enum class Kind { numeric_int, numeric_double, toggle, button, timer, decoration };
-enum class Format { decimal, hex, binary };
 
 const char *kind_name(Kind kind);
 const char *format_name(Format format);
@@ -44,7 +42,7 @@ struct Control {
     CtrlCallbackPtr callback = nullptr;
     int line = 0;  // where the panel file describes it (0: made by NewCtrl)
 
-    bool has_value() const { return kind == Kind::numeric_int || kind == Kind::numeric_double || kind == Kind::toggle; }
+    bool has_value() const { return kind_info(kind).has_value; }
     double value() const { return kind == Kind::numeric_double ? dvalue : static_cast<double>(ivalue); }
     // What is given to the script and in messages: the constant name, else the label, else the id.
     std::string display_name() const;

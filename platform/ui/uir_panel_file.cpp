@@ -5,12 +5,12 @@
 
 #include <toml++/toml.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 namespace uir::detail {
 namespace {
@@ -123,36 +123,6 @@ private:
     std::string prefix_;
 };
 
-// Which keys a control may carry, by kind.
-bool applies(const std::string &key, Kind kind)
-{
-    const bool numeric = kind == Kind::numeric_int || kind == Kind::numeric_double;
-    if (key == "id" || key == "name" || key == "kind" || key == "top" || key == "left" || key == "width" ||
-        key == "height" || key == "dimmed")
-        return true;
-    if (key == "label" || key == "callback")
-        return kind != Kind::decoration;
-    if (key == "title")
-        return kind == Kind::decoration;
-    if (key == "mode")
-        return numeric || kind == Kind::toggle || kind == Kind::button;
-    if (key == "min" || key == "max" || key == "digits")
-        return numeric;
-    if (key == "format")
-        return kind == Kind::numeric_int;
-    if (key == "value")
-        return numeric || kind == Kind::toggle;
-    if (key == "interval" || key == "enabled")
-        return kind == Kind::timer;
-    return false;
-}
-
-const std::set<std::string> kControlKeys = {"id",    "name", "kind",   "mode",  "label",  "title",
-                                            "top",   "left", "width",  "height", "min",   "max",
-                                            "format", "digits", "value", "dimmed", "interval", "enabled",
-                                            "callback"};
-const std::set<std::string> kPanelKeys = {"resource", "name", "title", "width", "height", "callback", "control"};
-
 // Callbacks are bound by name at load, so that a misspelt one is found there.
 // A name registered only for the other kind of callback gets its own message.
 template <class Own, class Other>
@@ -187,34 +157,24 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
     if (!kind)
         rd.fault(&t, "missing required key \"kind\"");
     std::string k = rd.string(*kind, "kind");
-    static const std::pair<const char *, Kind> kinds[] = {
-        {"numeric_int", Kind::numeric_int}, {"numeric_double", Kind::numeric_double}, {"toggle", Kind::toggle},
-        {"button", Kind::button},           {"timer", Kind::timer},                   {"decoration", Kind::decoration}};
-    bool known = false;
-    for (auto &[n, v] : kinds)
-        if (k == n)
-            c.kind = v, known = true;
-    if (!known)
-        rd.fault(kind, "unknown kind \"" + k +
-                           "\" (numeric_int, numeric_double, toggle, button, timer or decoration)");
+    const KindInfo *info = find_kind(k);
+    if (!info)
+        rd.fault(kind, "unknown kind \"" + k + "\" (" + names_of(kKinds, false) + ")");
+    c.kind = info->kind;
 
     for (auto &&[key, node] : t) {
         std::string ks(key.str());
-        if (!kControlKeys.count(ks))
+        const KeyInfo *known = find_control_key(ks);
+        if (!known)
             rd.fault(&node, "unknown key \"" + ks + "\"");
-        if (!applies(ks, c.kind))
+        if (!known->applies(c.kind))
             rd.fault(&node, "key \"" + ks + "\" does not apply to a " + kind_name(c.kind));
     }
 
-    // Sizes a control gets when the file leaves them out.
-    switch (c.kind) {
-    case Kind::button: c.width = 90, c.height = 26; break;
-    case Kind::toggle: c.width = 110, c.height = 22; break;
-    case Kind::decoration: c.width = 200, c.height = 100; break;
-    case Kind::timer: break;
-    default: c.width = 90, c.height = 22; break;
-    }
-    c.digits = c.kind == Kind::numeric_double ? 2 : 0;
+    // What a control gets where the file says nothing.
+    c.width = info->width;
+    c.height = info->height;
+    c.digits = info->digits;
     c.interval_ns = 1000000000;
 
     auto get = [&](const char *key) { return t.get(key); };
@@ -240,17 +200,13 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
         c.dimmed = rd.boolean(*n, "dimmed");
     if (auto n = get("format")) {
         std::string f = rd.string(*n, "format");
-        if (f == "decimal")
-            c.format = Format::decimal;
-        else if (f == "hex")
-            c.format = Format::hex;
-        else if (f == "binary")
-            c.format = Format::binary;
-        else
-            rd.fault(n, "format must be \"decimal\", \"hex\" or \"binary\", not \"" + f + "\"");
+        const FormatInfo *format = find_format(f);
+        if (!format)
+            rd.fault(n, "format must be " + names_of(kFormats, true) + ", not \"" + f + "\"");
+        c.format = format->format;
     }
     if (auto n = get("digits"))
-        c.digits = static_cast<int>(rd.integer(*n, "digits", 0, c.kind == Kind::numeric_double ? 15 : 32));
+        c.digits = static_cast<int>(rd.integer(*n, "digits", 0, info->max_digits));
     const bool is_int = c.kind == Kind::numeric_int;
     if (auto n = get("min")) {
         c.has_min = true;
@@ -296,7 +252,7 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
     rd.set_prefix("panel: ");
     for (auto &&[key, node] : t) {
         std::string ks(key.str());
-        if (!kPanelKeys.count(ks))
+        if (std::find(std::begin(kPanelKeys), std::end(kPanelKeys), ks) == std::end(kPanelKeys))
             rd.fault(&node, "unknown key \"" + ks + "\"");
     }
     const toml::node *res = t.get("resource");
@@ -345,20 +301,17 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
 
 int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // A file that cannot be opened has its own status; toml++ reports it as a parse fault.
+    if (!std::ifstream(path, std::ios::binary)) {
         error = path + ": cannot open the panel file";
         return UIEFileNotFound;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    std::string text = ss.str();
 
     Reader rd(path);
     try {
         toml::table doc;
         try {
-            doc = toml::parse(text, path);
+            doc = toml::parse_file(path);
         } catch (const toml::parse_error &e) {
             rd.fault_line(static_cast<int>(e.source().begin.line), std::string(e.description()));
         }
