@@ -172,10 +172,22 @@ TEST(NotANumber, ExactBits)
     EXPECT_TRUE(std::isnan(d));
 }
 
-TEST(Breakpoint, WithoutDebuggerGoesOn)
+// Without a debugger the break returns and the process goes on: run in a child
+// whose SIGTRAP would end it, the call must be followed by a normal exit.
+TEST(Breakpoint, WithoutDebuggerReturnsAndTheProcessGoesOn)
 {
-    Breakpoint();  // a SIGTRAP here would end the test
-    SUCCEED();
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        signal(SIGTRAP, SIG_DFL);
+        Breakpoint();
+        _exit(7);
+    }
+    int st = 0;
+    ASSERT_EQ(waitpid(child, &st, 0), child);
+    EXPECT_FALSE(WIFSIGNALED(st)) << "ended by signal " << WTERMSIG(st);
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 7);
 }
 
 // Under a debugger the break stops the program with SIGTRAP; when the debugger
