@@ -57,6 +57,7 @@ int main(int argc, char *argv[])
         std::cout << "korvane " << KORVANE_VERSION << "\n" << driver << "\n";
         return 0;
     }
+    if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd});
 
     // The run-time first: its clock (virtual in script mode) is the bench's,
     // and the trace and the VCD must start on that clock, not the real one.

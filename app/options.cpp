@@ -24,7 +24,8 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         args.push_back(arg);
     }
 
-    CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board)", "korvane"};
+    CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board); "
+                 "with a subcommand, bus access and the bench self-test from the command line", "korvane"};
     app.add_flag("--version", opt.version, "Print korvane's version and the DAQ driver in use, then exit");
     app.add_option("--panel", opt.panel, "Panel file to load instead of korvane.uir")->type_name("FILE");
     app.add_option("--script", opt.script, "Play a script on the headless front end (- : standard input)")
@@ -39,6 +40,7 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         ->type_name("FILE");
     app.add_option("--vcd", opt.vcd, "Simulated bench only: write the digital lines and the decoded bus as VCD")
         ->type_name("FILE");
+    cli::add_commands(app, *opt.command);
     app.footer("Toolkit option: -platform NAME (e.g. offscreen, vnc) selects the window system plugin.");
 
     // CLI11 parses from the back of the vector.

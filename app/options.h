@@ -2,8 +2,11 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "cli/cli.h"
 
 namespace korvane {
 
@@ -16,6 +19,8 @@ struct Options {
     std::string trace;       // --trace FILE (simulated bench only)
     std::string vcd;         // --vcd FILE (simulated bench only)
     std::vector<std::string> toolkit_args;  // -platform NAME, for the window toolkit
+    // A subcommand (bus ..., selftest) and its arguments; no action: the window.
+    std::shared_ptr<cli::Request> command = std::make_shared<cli::Request>();
 };
 
 // Status of a command line that asks to stop (help, or a fault in it).

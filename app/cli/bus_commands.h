@@ -1,0 +1,67 @@
+// The bus commands of korvane's command line (read, write, dump, load), run
+// on the Avalon bus master over the library. Arguments are checked whole
+// before the first bus cycle: a fault there is a UsageError; a failed cycle
+// is a BusFailure that names the address.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "word_files.h"
+
+namespace korvane::cli {
+
+struct BusFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The 13-bit register address space of every slave.
+inline constexpr unsigned kAddressSpace = 8192;
+inline constexpr unsigned kSlaveMax = 7;
+
+// One process's access to the bench for the commands.
+class Session {
+public:
+    Session(std::ostream &out, std::ostream &err);
+
+    std::ostream &out;
+    std::ostream &err;
+    bool decimal = false;          // --format dec
+    bool err_is_terminal = false;  // progress bars on err
+    std::function<int64_t()> bench_now;  // the bench's clock, ns
+    std::function<void()> first_use;     // runs once before the first bus cycle
+
+    // Selects the DAQ module and sets the ports up for the bus, once.
+    void prepare();
+
+    // Block transfers with a progress bar; a failed cycle is a BusFailure.
+    std::vector<uint16_t> read(unsigned slave, unsigned address, unsigned count, const std::string &label);
+    void write(unsigned slave, unsigned address, const std::vector<uint16_t> &words, const std::string &label);
+    // Reads back and compares; a difference is a BusFailure naming the first.
+    void verify(unsigned slave, unsigned address, const std::vector<uint16_t> &words);
+
+    std::string word_line(unsigned address, uint16_t word) const;
+
+private:
+    bool prepared_ = false;
+};
+
+// Checks of the command line's numbers: one clear UsageError each.
+unsigned parse_slave(const std::string &text);
+unsigned parse_address(const std::string &text);
+uint16_t parse_word(const std::string &text);
+// address + count must stay inside the address space; count at least 1.
+unsigned parse_count(const std::string &text, unsigned address);
+
+void bus_read(Session &s, unsigned slave, unsigned address, unsigned count);
+void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<uint16_t> &words, bool verify);
+void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path);
+void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify);
+
+std::string hex(unsigned value, int digits);
+
+}  // namespace korvane::cli

@@ -1,0 +1,142 @@
+#include "cli.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "bus_commands.h"
+#include "ksim_client.h"
+
+namespace korvane::cli {
+
+namespace {
+
+void add_format(CLI::App *cmd, Request &r)
+{
+    cmd->add_option("--format", r.format, "Numbers in hex (default) or dec")
+        ->check(CLI::IsMember({"hex", "dec"}))
+        ->type_name("hex|dec");
+}
+
+// Sets the command to run once parsing is through.
+void on_parse(CLI::App *cmd, Request &r, std::function<void(Session &)> action)
+{
+    cmd->callback([&r, action] {
+        r.bus = true;
+        r.action = action;
+    });
+}
+
+}  // namespace
+
+void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
+{
+    CLI::App *read = bus.add_subcommand("read", "Read COUNT words (default 1): one line \"ADDR WORD\" each");
+    read->add_option("SLAVE", r.slave, "Slave 0..7")->required();
+    read->add_option("ADDR", r.address, "Register address 0..8191 (decimal or 0x hex)")->required();
+    read->add_option("COUNT", r.count, "Words at consecutive addresses");
+    add_format(read, r);
+    on_parse(read, r, [&r](Session &s) {
+        const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
+        const unsigned count = r.count.empty() ? 1 : parse_count(r.count, address);
+        s.decimal = r.format == "dec";
+        bus_read(s, slave, address, count);
+    });
+
+    CLI::App *write = bus.add_subcommand("write", "Write words to consecutive addresses");
+    write->add_option("SLAVE", r.slave, "Slave 0..7")->required();
+    write->add_option("ADDR", r.address, "Register address of the first word")->required();
+    write->add_option("WORD", r.words, "Words 0..0xFFFF")->required();
+    write->add_flag("--verify", r.verify, "Read each word back; a difference fails (status 1)");
+    on_parse(write, r, [&r](Session &s) {
+        const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
+        std::vector<uint16_t> words;
+        for (const std::string &w : r.words) words.push_back(parse_word(w));
+        bus_write(s, slave, address, words, r.verify);
+    });
+
+    CLI::App *dump = bus.add_subcommand(
+        "dump", "Read COUNT words into a file: 16-bit little-endian binary, or Intel HEX for a .hex name");
+    dump->add_option("SLAVE", r.slave, "Slave 0..7")->required();
+    dump->add_option("ADDR", r.address, "Register address of the first word")->required();
+    dump->add_option("COUNT", r.count, "Words to read")->required();
+    dump->add_option("-o,--output", r.output, "File to write (- : standard output)")->required()->type_name("FILE");
+    on_parse(dump, r, [&r](Session &s) {
+        const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
+        bus_dump(s, slave, address, parse_count(r.count, address), r.output);
+    });
+
+    CLI::App *load = bus.add_subcommand(
+        "load", "Write a file's words from ADDR on: binary (16-bit little-endian) or Intel HEX (.hex)");
+    load->add_option("SLAVE", r.slave, "Slave 0..7")->required();
+    load->add_option("ADDR", r.address, "Register address of the file's first word")->required();
+    load->add_option("FILE", r.file, "File to load (- : standard input)")->required();
+    load->add_flag("--verify", r.verify, "Read the words back; a difference fails (status 1)");
+    on_parse(load, r, [&r](Session &s) {
+        const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
+        bus_load(s, slave, address, r.file, r.verify);
+    });
+    (void)interactive;
+}
+
+void add_commands(CLI::App &app, Request &r)
+{
+    app.add_option("--sim-state", r.sim_state,
+                   "Simulated bench: keep the board's memory and registers in FILE between commands")
+        ->type_name("FILE");
+    CLI::App *bus = app.add_subcommand("bus", "Work the target board's Avalon bus from the command line");
+    bus->require_subcommand(1);
+    bus->fallthrough();
+    add_bus_commands(*bus, r, false);
+    for (CLI::App *sub : bus->get_subcommands({})) sub->fallthrough();
+}
+
+int run(Request &r, const Environment &env)
+{
+    Session s(std::cout, std::cerr);
+    s.err_is_terminal = isatty(STDERR_FILENO) != 0;
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench && (!env.trace.empty() || !env.vcd.empty() || !r.sim_state.empty())) {
+        std::cerr << "korvane: "
+                  << (!env.trace.empty() ? "--trace" : !env.vcd.empty() ? "--vcd" : "--sim-state")
+                  << " needs the simulated bench (--daq sim), but the " << daqmx::info().description() << "\n";
+        return 2;
+    }
+    if (bench) {
+        // The bench runs on its own clock as fast as it can; bench time is
+        // what the real bench would take.
+        bench->use_virtual_clock();
+        s.bench_now = [bench] { return static_cast<int64_t>(bench->now_ns()); };
+        if (!env.trace.empty() && bench->trace_file(env.trace.c_str()) != 0) {
+            std::cerr << "korvane: cannot write the trace file " << env.trace << "\n";
+            return 2;
+        }
+        if (!env.vcd.empty() && bench->vcd_file(env.vcd.c_str()) != 0) {
+            std::cerr << "korvane: cannot write the VCD file " << env.vcd << "\n";
+            return 2;
+        }
+        if (r.bus && r.sim_state.empty())
+            s.first_use = [&s] {
+                s.err << "korvane: the simulated board starts from power-up "
+                         "(--sim-state FILE keeps its memory and registers between commands)\n";
+            };
+    }
+    int status = 0;
+    try {
+        r.action(s);
+    } catch (const UsageError &e) {
+        std::cerr << "korvane: " << e.what() << "\n";
+        status = 2;
+    } catch (const BusFailure &e) {
+        std::cerr << "korvane: " << e.what() << "\n";
+        status = 1;
+    } catch (const std::exception &e) {
+        std::cerr << "korvane: " << e.what() << "\n";
+        status = 1;
+    }
+    std::cout.flush();
+    return status;
+}
+
+}  // namespace korvane::cli

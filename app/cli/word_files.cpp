@@ -1,0 +1,228 @@
+#include "word_files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+namespace korvane::cli {
+
+unsigned long parse_number(const std::string &text, unsigned long max, const std::string &what)
+{
+    const char *begin = text.data(), *end = text.data() + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        begin += 2;
+        base = 16;
+    }
+    unsigned long long v = 0;
+    auto [ptr, ec] = std::from_chars(begin, end, v, base);
+    if (text.empty() || ec == std::errc::invalid_argument || ptr != end)
+        throw UsageError(what + " \"" + text + "\" is not a number (decimal, or hex with 0x)");
+    if (ec == std::errc::result_out_of_range || v > max) {
+        char range[64];
+        std::snprintf(range, sizeof range, "0..%lu (0x%lX)", max, max);
+        throw UsageError(what + " " + text + " is outside " + range);
+    }
+    return static_cast<unsigned long>(v);
+}
+
+size_t Image::size() const
+{
+    size_t n = 0;
+    for (const Run &r : runs) n += r.words.size();
+    return n;
+}
+
+unsigned Image::end() const
+{
+    unsigned e = 0;
+    for (const Run &r : runs) e = std::max(e, r.first + static_cast<unsigned>(r.words.size()));
+    return e;
+}
+
+bool is_hex_name(const std::string &path)
+{
+    if (path.size() < 4) return false;
+    std::string ext = path.substr(path.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".hex";
+}
+
+Image read_binary(const std::string &bytes, const std::string &name)
+{
+    if (bytes.size() % 2 != 0)
+        throw UsageError(name + ": " + std::to_string(bytes.size()) +
+                         " bytes, an odd length: not a file of 16-bit words");
+    Run run;
+    run.words.resize(bytes.size() / 2);
+    for (size_t i = 0; i < run.words.size(); i++)
+        run.words[i] = static_cast<uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                             static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    Image image;
+    if (!run.words.empty()) image.runs.push_back(std::move(run));
+    return image;
+}
+
+std::string write_binary(const std::vector<uint16_t> &words)
+{
+    std::string bytes(words.size() * 2, '\0');
+    for (size_t i = 0; i < words.size(); i++) {
+        bytes[2 * i] = static_cast<char>(words[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(words[i] >> 8);
+    }
+    return bytes;
+}
+
+namespace {
+
+int hex_digit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+Image read_intel_hex(const std::string &text, const std::string &name)
+{
+    std::map<unsigned long, uint8_t> bytes;  // byte offset -> byte
+    unsigned long base = 0;
+    bool ended = false;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        number++;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        const std::string where = name + ":" + std::to_string(number) + ": ";
+        if (ended) throw UsageError(where + "record after the end-of-file record");
+        if (line[0] != ':') throw UsageError(where + "not an Intel HEX record (no ':' at its start)");
+        std::vector<uint8_t> rec;
+        for (size_t i = 1; i + 1 < line.size(); i += 2) {
+            int hi = hex_digit(line[i]), lo = hex_digit(line[i + 1]);
+            if (hi < 0 || lo < 0) throw UsageError(where + "Intel HEX record with a character that is not hex");
+            rec.push_back(static_cast<uint8_t>(hi << 4 | lo));
+        }
+        if (line.size() % 2 == 0 || rec.size() < 5 || rec.size() != 5u + rec[0])
+            throw UsageError(where + "truncated Intel HEX record");
+        uint8_t sum = 0;
+        for (uint8_t b : rec) sum = static_cast<uint8_t>(sum + b);
+        if (sum != 0) throw UsageError(where + "Intel HEX record with a wrong checksum");
+        const unsigned count = rec[0];
+        const unsigned offset = static_cast<unsigned>(rec[1] << 8 | rec[2]);
+        const uint8_t *data = rec.data() + 4;
+        switch (rec[3]) {
+        case 0x00:
+            for (unsigned i = 0; i < count; i++) bytes[base + offset + i] = data[i];
+            break;
+        case 0x01: ended = true; break;
+        case 0x02:
+        case 0x04:
+            if (count != 2) throw UsageError(where + "Intel HEX address record whose length is not 2");
+            base = static_cast<unsigned long>(data[0] << 8 | data[1]) << (rec[3] == 0x02 ? 4 : 16);
+            break;
+        case 0x03:
+        case 0x05: break;
+        default: throw UsageError(where + "unknown Intel HEX record type " + std::to_string(rec[3]));
+        }
+    }
+    if (!ended) throw UsageError(name + ": the Intel HEX file ends without its end-of-file record");
+
+    Image image;
+    for (auto it = bytes.begin(); it != bytes.end();) {
+        if (it->first % 2 != 0 || std::next(it) == bytes.end() || std::next(it)->first != it->first + 1) {
+            char at[32];
+            std::snprintf(at, sizeof at, "0x%lX", it->first);
+            throw UsageError(name + ": byte offset " + at + " holds half of a 16-bit word");
+        }
+        const unsigned word_at = static_cast<unsigned>(it->first / 2);
+        if (word_at >= 0x10000) throw UsageError(name + ": data beyond the bus's address space");
+        const uint16_t w = static_cast<uint16_t>(it->second | std::next(it)->second << 8);
+        if (image.runs.empty() || image.runs.back().first + image.runs.back().words.size() != word_at)
+            image.runs.push_back(Run{word_at, {}});
+        image.runs.back().words.push_back(w);
+        std::advance(it, 2);
+    }
+    return image;
+}
+
+std::string write_intel_hex(const std::vector<uint16_t> &words)
+{
+    std::string out;
+    auto record = [&out](unsigned offset, unsigned type, const std::vector<uint8_t> &data) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, ":%02X%04X%02X", static_cast<unsigned>(data.size()), offset & 0xFFFF, type);
+        out += buf;
+        unsigned sum = static_cast<unsigned>(data.size()) + (offset >> 8 & 0xFF) + (offset & 0xFF) + type;
+        for (uint8_t b : data) {
+            std::snprintf(buf, sizeof buf, "%02X", b);
+            out += buf;
+            sum += b;
+        }
+        std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+        out += buf;
+    };
+    const std::string bytes = write_binary(words);
+    unsigned long upper = 0;
+    for (size_t at = 0; at < bytes.size(); at += 16) {
+        if ((at >> 16) != upper) {
+            upper = at >> 16;
+            record(0, 0x04, {static_cast<uint8_t>(upper >> 8), static_cast<uint8_t>(upper)});
+        }
+        std::vector<uint8_t> data(bytes.begin() + static_cast<long>(at),
+                                  bytes.begin() + static_cast<long>(std::min(bytes.size(), at + 16)));
+        record(static_cast<unsigned>(at & 0xFFFF), 0x00, data);
+    }
+    record(0, 0x01, {});
+    return out;
+}
+
+std::string read_file(const std::string &path)
+{
+    if (path == "-") {
+        std::ostringstream s;
+        s << std::cin.rdbuf();
+        return s.str();
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) throw UsageError("cannot read " + path + ": it is a folder");
+    std::ifstream f(path, std::ios::binary);
+    if (!f) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
+    std::ostringstream bytes;
+    bytes << f.rdbuf();
+    if (f.bad()) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
+    return bytes.str();
+}
+
+bool write_file(const std::string &path, const std::string &bytes)
+{
+    if (path == "-") {
+        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::cout.flush();
+        return static_cast<bool>(std::cout);
+    }
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    f.close();
+    return static_cast<bool>(f);
+}
+
+Image read_words(const std::string &path)
+{
+    const std::string name = path == "-" ? "standard input" : path;
+    const std::string bytes = read_file(path);
+    return is_hex_name(path) ? read_intel_hex(bytes, name) : read_binary(bytes, name);
+}
+
+}  // namespace korvane::cli

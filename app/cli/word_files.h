@@ -1,0 +1,55 @@
+// Words for the bus commands, as pure functions: numbers given on the command
+// line, and the files of dump and load (16-bit little-endian binary words, or
+// Intel HEX whose byte offsets count from the load address).
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace korvane::cli {
+
+// A fault in what the user gave (a number, a file): one clear line.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A whole number in decimal or 0x hex from 0 to max; `what` names it in the
+// error, e.g. "address".
+unsigned long parse_number(const std::string &text, unsigned long max, const std::string &what);
+
+// Consecutive words from offset `first` (in words) of the file's image.
+struct Run {
+    unsigned first = 0;
+    std::vector<uint16_t> words;
+};
+
+// A file's words. Binary files give one run from 0; Intel HEX may give several.
+struct Image {
+    std::vector<Run> runs;
+    size_t size() const;  // words in all runs
+    unsigned end() const; // one past the highest word offset
+};
+
+bool is_hex_name(const std::string &path);
+
+// Binary: pairs of bytes, low byte first. An odd length is an error.
+Image read_binary(const std::string &bytes, const std::string &name);
+std::string write_binary(const std::vector<uint16_t> &words);
+
+// Intel HEX records 00 (data), 01 (end of file), 02 and 04 (segment and linear
+// base address); ignored: 03 and 05 (start address). Every fault names the line.
+Image read_intel_hex(const std::string &text, const std::string &name);
+std::string write_intel_hex(const std::vector<uint16_t> &words);
+
+// The whole of a file, or standard input for "-". A missing or unreadable
+// file is a UsageError.
+std::string read_file(const std::string &path);
+// Writes the whole file (standard output for "-"); false when it could not.
+bool write_file(const std::string &path, const std::string &bytes);
+
+// Reads a file of words, binary or Intel HEX by its name.
+Image read_words(const std::string &path);
+
+}  // namespace korvane::cli

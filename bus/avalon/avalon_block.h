@@ -1,0 +1,30 @@
+/*
+ * Block transfers over the Avalon bus master: runs of consecutive addresses
+ * of one slave, for dumps and loads. Each word is one ordinary bus cycle with
+ * the same pin sequence as avalonRead/avalonWrite; a block read drives the
+ * next address while turning the data ports back to output, so consecutive
+ * words share that step. Failing library calls print their error report line
+ * as in every bus operation; unlike those, a block stops after the first
+ * cycle that had a failing call and says where.
+ */
+#ifndef KORVANE_AVALON_BLOCK_H
+#define KORVANE_AVALON_BLOCK_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Reads count words from address, address+1, ... into words. Returns the
+ * number of words read by cycles without a failure: count when all went
+ * well, else the index of the failed word (whose cycle was completed, strobes
+ * idle and data ports back to output, but whose word is not to be trusted). */
+int avalonReadBlock(unsigned char slave, unsigned short address, unsigned short *words, int count);
+
+/* Writes count words to address, address+1, ...; returns as avalonReadBlock. */
+int avalonWriteBlock(unsigned char slave, unsigned short address, const unsigned short *words, int count);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,209 @@
+// korvane's subcommands in-process on the simulated bench: whole command
+// lines through the parser and the runner, the bench's back door to inject
+// faults and to look at the board.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ksim_client.h"
+#include "options.h"
+#include "vekta.h"
+#include "vekta_testing.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    const ksim::BackDoor *bench = nullptr;
+    fs::path dir;
+
+    void SetUp() override
+    {
+        daqmx::select("sim");
+        bench = ksim::bench();
+        ASSERT_NE(bench, nullptr) << daqmx::info().description();
+        bench->reset();
+        vekta_resetState();
+        dir = fs::temp_directory_path() / ("korvane_cli_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        if (bench) bench->fault_clear();
+        fs::remove_all(dir);
+    }
+
+    std::string path(const std::string &name) const { return (dir / name).string(); }
+
+    Outcome korvane(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "korvane");
+        std::vector<const char *> argv;
+        for (const auto &a : args) argv.push_back(a.c_str());
+        argv.push_back(nullptr);
+        korvane::Options opt;
+        std::ostringstream out, err;
+        Outcome o{korvane::parse_options(static_cast<int>(args.size()), argv.data(), opt, out, err), "", ""};
+        if (o.status != korvane::KEEP_GOING) return {o.status, out.str(), err.str()};
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        o.status = korvane::cli::run(*opt.command, {opt.trace, opt.vcd});
+        o.out = ::testing::internal::GetCapturedStdout();
+        o.err = ::testing::internal::GetCapturedStderr();
+        return o;
+    }
+
+    unsigned reg(int slave, int address) const
+    {
+        unsigned w = 0;
+        EXPECT_EQ(bench->probe_reg(slave, address, &w), 0);
+        return w;
+    }
+};
+
+std::string slurp(const std::string &p)
+{
+    std::ifstream f(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+void spit(const std::string &p, const std::string &bytes)
+{
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+std::string random_words(size_t count, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::string bytes(count * 2, '\0');
+    for (char &c : bytes) c = static_cast<char>(rng() & 0xFF);
+    return bytes;
+}
+
+int lines(const std::string &text)
+{
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+// The whole memory through a binary and an Intel HEX file: what is loaded
+// comes back out identical, and a dump costs at most one read cycle's 16
+// driver calls per word.
+TEST_F(Cli, LoadAndDumpTheWholeMemoryInBothFormats)
+{
+    const std::string original = random_words(8192, 7);
+    spit(path("in.bin"), original);
+    Outcome o = korvane({"--daq", "sim", "bus", "load", "0", "0", path("in.bin"), "--verify"});
+    ASSERT_EQ(o.status, 0) << o.err;
+
+    const long before = bench->driver_calls();
+    o = korvane({"--daq", "sim", "bus", "dump", "0", "0", "8192", "-o", path("out.bin")});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_LE(bench->driver_calls() - before, 16L * 8192);
+    EXPECT_EQ(slurp(path("out.bin")), original);
+
+    o = korvane({"--daq", "sim", "bus", "dump", "0", "0", "8192", "-o", path("out.hex")});
+    ASSERT_EQ(o.status, 0) << o.err;
+    spit(path("other.bin"), random_words(8192, 8));
+    ASSERT_EQ(korvane({"--daq", "sim", "bus", "load", "0", "0", path("other.bin")}).status, 0);
+    o = korvane({"--daq", "sim", "bus", "load", "0", "0", path("out.hex")});
+    ASSERT_EQ(o.status, 0) << o.err;
+    ASSERT_EQ(korvane({"--daq", "sim", "bus", "dump", "0", "0", "8192", "-o", path("again.bin")}).status, 0);
+    EXPECT_EQ(slurp(path("again.bin")), original);
+
+    // A window of it, as the user reads it.
+    o = korvane({"--daq", "sim", "bus", "read", "0", "0x1FFE", "2"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    char expect[64];
+    std::snprintf(expect, sizeof expect, "0x1FFE 0x%02X%02X\n0x1FFF 0x%02X%02X\n",
+                  static_cast<unsigned char>(original[16381]), static_cast<unsigned char>(original[16380]),
+                  static_cast<unsigned char>(original[16383]), static_cast<unsigned char>(original[16382]));
+    EXPECT_EQ(o.out, expect);
+    o = korvane({"--daq", "sim", "bus", "read", "--format", "dec", "0", "8191"});
+    EXPECT_EQ(o.out, "8191 " + std::to_string(reg(0, 8191)) + "\n");
+}
+
+// A failing driver call stops the transfer at its word and names it; words
+// before it are on the board, none after it.
+TEST_F(Cli, AFailedCycleStopsAtItsAddress)
+{
+    spit(path("in.bin"), random_words(1000, 3));
+    // The fourth word's high data byte (8 port writes a write cycle).
+    ASSERT_EQ(bench->fault("DAQmxWriteDigitalU8", nullptr, -200279, 8 * 3 + 6, 0), 0);
+    Outcome o = korvane({"--daq", "sim", "bus", "load", "0", "100", path("in.bin")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("Error = -200279"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("write cycle failed at slave 0 address 0x0067"), std::string::npos) << o.err;
+    EXPECT_NE(reg(0, 102), 0u);
+    EXPECT_EQ(reg(0, 104), 0u);
+
+    // --verify: the read-back of word 500 fails (two port reads a word).
+    bench->reset();
+    vekta_resetState();
+    ASSERT_EQ(bench->fault("DAQmxReadDigitalU8", nullptr, -200279, 2 * 500 + 1, 0), 0);
+    o = korvane({"--daq", "sim", "bus", "load", "0", "100", path("in.bin"), "--verify"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("read cycle failed at slave 0 address 0x0258"), std::string::npos) << o.err;
+
+    // A word that reads back different: the board's own logic changes it.
+    bench->reset();
+    vekta_resetState();
+    o = korvane({"--daq", "sim", "bus", "write", "2", "0", "0xFFFF", "--verify"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("verify failed at slave 2 address 0x0000: wrote 0xFFFF, read 0x0007"), std::string::npos) << o.err;
+}
+
+// Bad input: status 2, one clear line, and not one driver call.
+TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
+{
+    spit(path("odd.bin"), "abc");
+    spit(path("big.bin"), random_words(100, 1));
+    spit(path("cut.hex"), ":10000000000102030405060708090A0B0C0D0E0F78\n:0400100001020304\n:00000001FF\n");
+    spit(path("half.hex"), ":0100000041BE\n:00000001FF\n");
+    const std::vector<std::vector<std::string>> cases = {
+        {"bus", "read", "0", "8192"},
+        {"bus", "read", "0", "8000", "200"},
+        {"bus", "read", "8", "0"},
+        {"bus", "read", "0", "0", "0"},
+        {"bus", "read", "0", "ten"},
+        {"bus", "write", "0", "0", "1", "0x10000"},
+        {"bus", "write", "0", "8191", "1", "2"},
+        {"bus", "dump", "0", "0", "8193", "-o", path("x.bin")},
+        {"bus", "load", "0", "0", path("missing.bin")},
+        {"bus", "load", "0", "0", dir.string()},
+        {"bus", "load", "0", "0", path("odd.bin")},
+        {"bus", "load", "0", "8100", path("big.bin")},
+        {"bus", "load", "0", "0", path("cut.hex")},
+        {"bus", "load", "0", "0", path("half.hex")},
+        {"bus"},
+        {"bus", "read", "0"},
+    };
+    for (std::vector<std::string> args : cases) {
+        args.insert(args.begin(), {"--daq", "sim"});
+        const long before = bench->driver_calls();
+        Outcome o = korvane(args);
+        std::string line;
+        for (const std::string &a : args) line += a + " ";
+        EXPECT_EQ(o.status, 2) << line << ": " << o.err;
+        EXPECT_EQ(lines(o.err), 1) << line << ": " << o.err;
+        EXPECT_EQ(bench->driver_calls(), before) << line;
+    }
+    EXPECT_NE(korvane({"--daq", "sim", "bus", "load", "0", "0", path("cut.hex")}).err.find("cut.hex:2: truncated"),
+              std::string::npos);
+}
+
+}  // namespace
