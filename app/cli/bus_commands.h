@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "korvane_board.h"
 #include "word_files.h"
 
 namespace korvane::cli {
@@ -20,8 +21,8 @@ struct BusFailure : std::runtime_error {
 };
 
 // The 13-bit register address space of every slave.
-inline constexpr unsigned kAddressSpace = 8192;
-inline constexpr unsigned kSlaveMax = 7;
+inline constexpr unsigned kAddressSpace = korvane::board::kRegisters;
+inline constexpr unsigned kSlaveMax = (1u << korvane::board::kSlaveBits) - 1;
 
 // One process's access to the bench for the commands.
 class Session {

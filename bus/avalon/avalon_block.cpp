@@ -1,18 +1,24 @@
 /*
- * Block transfers: see avalon_block.h. Port and strobe values are those of
- * avalon.cpp.
+ * Block transfers: see avalon_block.h. The cycles are avalon.cpp's, step for
+ * step.
  */
 #include "avalon_block.h"
 
-#include "avalon.h"
+#include "korvane_board.h"
 #include "vekta.h"
 #include "vekta_report.h"
 
 namespace {
 
-enum : unsigned char { CTRL_IDLE = 6, CTRL_ADDRESS = 7, CTRL_WRITE = 2, CTRL_READ = 4 };
-enum : int { PORT_LOW = 0, PORT_HIGH = 1, PORT_CTRL = 2 };
-enum : unsigned char { MASK_OUTPUT = 255, MASK_INPUT = 0 };
+namespace kb = korvane::board;
+
+/* Control bytes of port 2: the read and write strobes are active low */
+constexpr unsigned char CTRL_IDLE = kb::kReadStrobe | kb::kWriteStrobe;
+constexpr unsigned char CTRL_ADDRESS = kb::kAddressStrobe | kb::kReadStrobe | kb::kWriteStrobe;
+constexpr unsigned char CTRL_WRITE = kb::kReadStrobe;
+constexpr unsigned char CTRL_READ = kb::kWriteStrobe;
+constexpr int PORT_LOW = kb::kPortLow, PORT_HIGH = kb::kPortHigh, PORT_CTRL = kb::kPortStrobes;
+constexpr unsigned char MASK_OUTPUT = 255, MASK_INPUT = 0;
 
 /* One library call of a cycle: reported as everywhere, and remembered. */
 struct Cycle {
@@ -26,12 +32,12 @@ struct Cycle {
 
 unsigned char low_byte(unsigned char slave, unsigned short address)
 {
-    return (unsigned char)((((unsigned int)address << 3) | slave) & 0xFF);
+    return (unsigned char)((((unsigned int)address << kb::kSlaveBits) | slave) & 0xFF);
 }
 
 unsigned char high_byte(unsigned short address)
 {
-    return (unsigned char)((address >> 5) & 0xFF);
+    return (unsigned char)((address >> (8 - kb::kSlaveBits)) & 0xFF);
 }
 
 void strobe_address(Cycle &step)
