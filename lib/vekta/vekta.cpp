@@ -133,12 +133,21 @@ static VektaCache cache = cacheAtLoad();
 static AnalogOpt dacOpt = optAtLoad;
 static AnalogOpt anlgClock = optAtLoad;
 
-/* Port tasks whose clear failed: no entry owns them any longer, so they are
- * cleared again at the next port configuration and at every close. Each name
- * exists once in the driver, so there is at most one per port, direction and
- * mask. */
-#define STALE_MAX (PORT_SIZE * 256 * 2)
-static TaskHandle staleTask[STALE_MAX];
+/* Tasks whose clear failed and that no entry or channel owns any longer:
+ * cleared again before the next task is created (one of them may hold the
+ * name it needs) and at every close. A clear answered with "invalid task"
+ * means the handle names no task any more, so such a handle is never kept.
+ * One whose clear keeps failing otherwise is given up after it failed at
+ * STALE_CLOSES closes, so no handle is retried for ever. Each name exists
+ * once in the driver: at most one per port, direction and mask, and one per
+ * analog channel. */
+#define STALE_MAX (PORT_SIZE * 256 * 2 + ANALOG_SIZEo + ANALOG_SIZEi)
+#define STALE_CLOSES 3
+struct StaleTask {
+    TaskHandle task;
+    int failedCloses;
+};
+static StaleTask staleTask[STALE_MAX];
 static int staleCount = 0;
 
 void vekta_resetState(void)
@@ -176,10 +185,15 @@ int vekta_staleTaskCount(void)
 /* Digital ports                                                      */
 /* ------------------------------------------------------------------ */
 
-static void staleAdd(TaskHandle task)
+/* Clears a task that no entry or channel owns any longer; one whose clear
+ * fails goes to the stale list unless the driver no longer knows it. Returns
+ * the clear's status. */
+static int taskDrop(TaskHandle task)
 {
-    if (staleCount < STALE_MAX)
-        staleTask[staleCount++] = task;
+    int st = DAQmxClearTask(task);
+    if (st < 0 && st != DAQmxErrorInvalidTask && staleCount < STALE_MAX)
+        staleTask[staleCount++] = StaleTask{task, 0};
+    return st;
 }
 
 /* True when a port entry or an analog channel of the cache holds the handle. */
@@ -199,21 +213,26 @@ static bool taskOwned(TaskHandle task)
 }
 
 /* Clears the tasks left over by failed clears; keeps those that fail again,
- * unless the driver no longer knows the task at all. A driver that freed a
- * task despite a failing clear may have handed its handle to a new task
- * since: a handle the cache holds again is dropped, never cleared. */
-static void staleClearAll(void)
+ * unless the driver no longer knows the task at all or, at a close, they have
+ * failed at STALE_CLOSES closes. A driver that freed a task despite a failing
+ * clear may have handed its handle to a new task since: a handle the cache
+ * holds again is dropped, never cleared. */
+static void staleClearAll(bool atClose)
 {
     int kept = 0;
     for (int i = 0; i < staleCount; i++) {
-        if (taskOwned(staleTask[i]))
+        StaleTask s = staleTask[i];
+        if (taskOwned(s.task))
             continue;
-        int st = DAQmxClearTask(staleTask[i]);
-        if (st < 0 && st != DAQmxErrorInvalidTask)
-            staleTask[kept++] = staleTask[i];
+        int st = DAQmxClearTask(s.task);
+        if (st >= 0 || st == DAQmxErrorInvalidTask)
+            continue;
+        if (atClose && ++s.failedCloses >= STALE_CLOSES)
+            continue;
+        staleTask[kept++] = s;
     }
     for (int i = kept; i < staleCount; i++)
-        staleTask[i] = 0;
+        staleTask[i] = StaleTask{0, 0};
     staleCount = kept;
 }
 
@@ -242,12 +261,9 @@ static int portTaskRelease(TaskHandle task)
     int st = DAQmxStopTask(task);
     if (st < 0)
         first = st;
-    st = DAQmxClearTask(task);
-    if (st < 0) {
-        if (first == 0)
-            first = st;
-        staleAdd(task);
-    }
+    st = taskDrop(task);
+    if (st < 0 && first == 0)
+        first = st;
     return first;
 }
 
@@ -274,7 +290,7 @@ static int portTaskCreate(int port, int k, int mask)
 
     /* Tasks of a clear that failed earlier may still hold a name we need. */
     if (staleCount > 0)
-        staleClearAll();
+        staleClearAll(false);
 
     /* After a shift the handle fields are copies of the next entry's; a mask
      * of 0 or 255 leaves the other direction's field at 0. */
@@ -305,10 +321,10 @@ static int portTaskCreate(int port, int k, int mask)
     return 0;
 
 Error:
-    if (e->writeTask != 0 && DAQmxClearTask(e->writeTask) < 0)
-        staleAdd(e->writeTask);
-    if (e->readTask != 0 && DAQmxClearTask(e->readTask) < 0)
-        staleAdd(e->readTask);
+    if (e->writeTask != 0)
+        (void)taskDrop(e->writeTask);
+    if (e->readTask != 0)
+        (void)taskDrop(e->readTask);
     memmove(&entries[k], &entries[k + 1], (PORT_CONFIGS - 1 - k) * sizeof(PortConfig));
     entries[PORT_CONFIGS - 1].mask = -1;
     entries[PORT_CONFIGS - 1].writeTask = 0;
@@ -404,7 +420,7 @@ static int portCloseAll(void)
         for (int k = 0; k < PORT_CONFIGS; k++)
             (void)portEntryClear(port, k);
     if (staleCount > 0)
-        staleClearAll();
+        staleClearAll(true);
     return 0;
 }
 
@@ -528,15 +544,6 @@ static int optSetTrigger(AnalogOpt *opt, const char *source, double level)
     return 0;
 }
 
-/* A new task has no timing yet: the channel's clock and trigger become
- * pending, so its first waveform or block operation configures them (also
- * after a close, which cleared the task that had them). */
-static void analogTimingPending(AnalogOpt *opt, int idx)
-{
-    opt->maskClk |= 1 << idx;
-    opt->maskTrig |= 1 << idx;
-}
-
 /* Applies the clock and start trigger still pending for channel idx. */
 static int analogApplyTiming(AnalogOpt *opt, TaskHandle task, int idx, uInt64 bufferLength)
 {
@@ -563,6 +570,50 @@ static int analogApplyTiming(AnalogOpt *opt, TaskHandle task, int idx, uInt64 bu
 }
 
 /* ------------------------------------------------------------------ */
+/* Analog tasks                                                       */
+/* ------------------------------------------------------------------ */
+
+/* Ends the creation of an analog channel's task, st being the status of its
+ * channel creation. A task whose channel could not be made is cleared again,
+ * so the channel's next operation starts over instead of using a task
+ * without a channel. A new task has no timing yet: the channel's clock and
+ * trigger become pending, so its first waveform or block operation configures
+ * them (also after a close, which cleared the task that had them). */
+static int analogTaskMade(TaskHandle *field, AnalogOpt *opt, int idx, int st)
+{
+    if (st < 0) {
+        (void)taskDrop(*field);
+        *field = 0;
+        return st;
+    }
+    opt->maskClk |= 1 << idx;
+    opt->maskTrig |= 1 << idx;
+    return 0;
+}
+
+/* Clears an analog channel's task. The handle goes when the clear succeeds,
+ * and also when the driver answers "invalid task": then it names no task
+ * any more, and keeping it would fail every later close. The failure is
+ * still returned. */
+static int analogTaskClear(TaskHandle *field)
+{
+    if (*field == 0)
+        return 0;
+    int st = DAQmxClearTask(*field);
+    if (st >= 0 || st == DAQmxErrorInvalidTask)
+        *field = 0;
+    return st < 0 ? st : 0;
+}
+
+/* True when a call on a channel's task failed with "invalid task": the
+ * handle names no task any more, so the channel forgets it and its next
+ * operation creates a new task, as after a close. */
+static bool taskGone(int status)
+{
+    return status == DAQmxErrorInvalidTask;
+}
+
+/* ------------------------------------------------------------------ */
 /* Analog output                                                      */
 /* ------------------------------------------------------------------ */
 
@@ -571,29 +622,21 @@ static int aoTaskCreate(int idx)
     char name[ANALOG_NAME_SIZE];
     int st;
 
+    /* A task of this channel whose clear failed may still hold the name. */
+    if (staleCount > 0)
+        staleClearAll(false);
     Fmt(name, "analog%io", idx);
-    st = DAQmxCreateTask(name, &cache.ao[idx]);
-    if (st < 0) {
-        cache.ao[idx] = 0;
-        return st;
-    }
-    Fmt(name, "PXI1Slot%i/ao%i", cache.slot, idx);
-    st = DAQmxCreateAOVoltageChan(cache.ao[idx], name, "", -10.0, 10.0, DAQmx_Val_Volts, "");
+    st = createTask(name, &cache.ao[idx]);
     if (st < 0)
         return st;
-    analogTimingPending(&dacOpt, idx);
-    return 0;
+    Fmt(name, "PXI1Slot%i/ao%i", cache.slot, idx);
+    st = DAQmxCreateAOVoltageChan(cache.ao[idx], name, "", -10.0, 10.0, DAQmx_Val_Volts, "");
+    return analogTaskMade(&cache.ao[idx], &dacOpt, idx, st);
 }
 
 static int aoTaskClear(int idx)
 {
-    if (cache.ao[idx] != 0) {
-        int st = DAQmxClearTask(cache.ao[idx]);
-        if (st < 0)
-            return st;
-        cache.ao[idx] = 0;
-    }
-    return 0;
+    return analogTaskClear(&cache.ao[idx]);
 }
 
 int vekta_analogOutClk(const char *source, double rate)
@@ -618,6 +661,8 @@ int vekta_analogOut(int idx, double val)
     return successExit(status);
 
 Error:
+    if (taskGone(status))
+        cache.ao[idx] = 0;
     return failExit(status);
 }
 
@@ -652,6 +697,8 @@ int vekta_analogWriteEx(int idx, const double *warray, int size, double timeout)
     return successExit(status);
 
 Error:
+    if (taskGone(status))
+        cache.ao[idx] = 0;
     return failExit(status);
 }
 
@@ -668,8 +715,10 @@ int vekta_analogOutStop(int idx)
     CHECK(605, dacOpt.maskFetch == (1<<idx), NULL);
 
     status = DAQmxStopTask(cache.ao[idx]);
-    /* Without a task (cleared by a close) nothing can be generating: the bit
-     * goes even though the driver refuses the empty handle. */
+    /* Without a task (cleared by a close, or one the driver no longer knows)
+     * nothing can be generating: the bit goes even though the stop fails. */
+    if (taskGone(status))
+        cache.ao[idx] = 0;
     if (status >= 0 || cache.ao[idx] == 0)
         dacOpt.maskFetch = 0;
     if (status < 0)
@@ -689,29 +738,20 @@ static int aiTaskCreate(int idx)
     char name[ANALOG_NAME_SIZE];
     int st;
 
+    if (staleCount > 0)
+        staleClearAll(false);
     Fmt(name, "analog%iI", idx);
-    st = DAQmxCreateTask(name, &cache.ai[idx]);
-    if (st < 0) {
-        cache.ai[idx] = 0;
-        return st;
-    }
-    Fmt(name, "PXI1Slot%i/ai%i", cache.slot, idx);
-    st = DAQmxCreateAIVoltageChan(cache.ai[idx], name, "", DAQmx_Val_RSE, -10.0, 10.0, DAQmx_Val_Volts, "");
+    st = createTask(name, &cache.ai[idx]);
     if (st < 0)
         return st;
-    analogTimingPending(&anlgClock, idx);
-    return 0;
+    Fmt(name, "PXI1Slot%i/ai%i", cache.slot, idx);
+    st = DAQmxCreateAIVoltageChan(cache.ai[idx], name, "", DAQmx_Val_RSE, -10.0, 10.0, DAQmx_Val_Volts, "");
+    return analogTaskMade(&cache.ai[idx], &anlgClock, idx, st);
 }
 
 static int aiTaskClear(int idx)
 {
-    if (cache.ai[idx] != 0) {
-        int st = DAQmxClearTask(cache.ai[idx]);
-        if (st < 0)
-            return st;
-        cache.ai[idx] = 0;
-    }
-    return 0;
+    return analogTaskClear(&cache.ai[idx]);
 }
 
 /* Reads size samples into warray, as many driver reads as it takes. */
@@ -773,6 +813,8 @@ int vekta_analogIn(int idx, double *val)
     return successExit(status);
 
 Error:
+    if (taskGone(status))
+        cache.ai[idx] = 0;
     return failExit(status);
 }
 
@@ -792,6 +834,8 @@ int vekta_analogReadEx(int idx, double *warray, int size, int *sampsRead, double
     return successExit(status);
 
 Error:
+    if (taskGone(status))
+        cache.ai[idx] = 0;
     return failExit(status);
 }
 
@@ -821,6 +865,8 @@ int vekta_analogFetchEx(int idx, double *warray, int size, int *sampsRead, doubl
     return successExit(status);
 
 Error:
+    if (taskGone(status))
+        cache.ai[idx] = 0;
     return failExit(status);
 }
 
@@ -839,9 +885,11 @@ int vekta_analogInStop(int idx)
     CHECK(519, anlgClock.maskFetch == (1<<idx), NULL);
 
     status = DAQmxStopTask(cache.ai[idx]);
-    /* Without a task (cleared by a close) no acquisition can run: the bit goes
-     * even though the driver refuses the empty handle, or no channel could
-     * ever fetch again. */
+    /* Without a task (cleared by a close, or one the driver no longer knows)
+     * no acquisition can run: the bit goes even though the stop fails, or no
+     * channel could ever fetch again. */
+    if (taskGone(status))
+        cache.ai[idx] = 0;
     if (status >= 0 || cache.ai[idx] == 0)
         anlgClock.maskFetch = 0;
     if (status < 0)

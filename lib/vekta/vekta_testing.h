@@ -15,7 +15,7 @@ extern "C" {
  * the driver (the simulated bench) as well. */
 void vekta_resetState(void);
 
-/* Number of port tasks whose clear failed and that wait to be cleared again. */
+/* Number of tasks whose clear failed and that wait to be cleared again. */
 int vekta_staleTaskCount(void);
 
 #ifdef __cplusplus

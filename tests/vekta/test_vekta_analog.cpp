@@ -145,6 +145,31 @@ TEST_F(VektaAnalogIn, SingleValueReadsTheLoopback)
     EXPECT_NEAR(v, 1.5, 0.01);
 }
 
+// A channel that cannot be made takes its task with it, so the next operation
+// starts over rather than using a task without a channel for good.
+TEST_F(VektaAnalogIn, FailedChannelCreationIsTriedAgainByTheNextOperation)
+{
+    b->fault("DAQmxCreateAOVoltageChan", "", DAQmxErrorResourceReserved, 1, 0);
+    EXPECT_EQ(vekta_analogOut(0, 1.0), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_cacheView()->ao[0], nullptr);
+    EXPECT_EQ(b->live_tasks(), 0);
+    EXPECT_EQ(vekta_analogOut(0, 1.0), 0);
+    EXPECT_NEAR(probe("ao0"), 1.0, 1e-3);
+
+    // The same for an input, here with a clear that fails too: the task is
+    // cleared before the name is needed again.
+    b->fault("DAQmxCreateAIVoltageChan", "", DAQmxErrorResourceReserved, 1, 0);
+    b->fault("DAQmxClearTask", "", -200010, 1, 0);
+    double v = 0;
+    EXPECT_EQ(vekta_analogIn(0, &v), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_cacheView()->ai[0], nullptr);
+    EXPECT_EQ(vekta_staleTaskCount(), 1);
+    EXPECT_EQ(vekta_analogIn(0, &v), 0);
+    EXPECT_NEAR(v, 1.0, 0.01);
+    EXPECT_EQ(vekta_staleTaskCount(), 0);
+    EXPECT_EQ(b->live_tasks(), 2);
+}
+
 TEST_F(VektaAnalogIn, BlockReadConfiguresReadsAndStops)
 {
     std::vector<double> buf(100, -99.0);
@@ -253,18 +278,16 @@ TEST_F(VektaSlotClose, SlotIsTakenWhenATaskIsMade)
     // Channel 1 keeps its slot-2 task.
     EXPECT_EQ(vekta_analogOut(1, 0.25), 0);
     EXPECT_EQ(callNames(), Lines{"DAQmxWriteAnalogF64"});
-    // Channel 0 gets PXI1Slot5, which the bench (slot 2) does not have.
+    // Channel 0 gets PXI1Slot5, which the bench (slot 2) does not have; the
+    // task made for it goes again.
     EXPECT_EQ(vekta_analogOut(0, 0.5), DAQmxErrorInvalidDeviceID);
     Lines got = calls();
-    ASSERT_EQ(got.size(), 2u);
+    ASSERT_EQ(got.size(), 3u);
     EXPECT_TRUE(startsWith(got[1], "DAQmxCreateAOVoltageChan(analog0o, \"PXI1Slot5/ao0\"")) << got[1];
-    // The task without a channel is used as it is until the close.
-    EXPECT_LT(vekta_analogOut(0, 0.5), 0);
-    EXPECT_EQ(callNames(), Lines{"DAQmxWriteAnalogF64"});
+    EXPECT_EQ(got[2], "DAQmxClearTask(analog0o) = 0");
     vekta_ni6251Slot(2);
-    EXPECT_EQ(vekta_ni6251Close(), 0);
-    EXPECT_EQ(b->live_tasks(), 0);
     EXPECT_EQ(vekta_analogOut(0, 0.5), 0);
+    EXPECT_NEAR(probe("ao0"), 0.5, 1e-3);
 }
 
 TEST_F(VektaSlotClose, CloseOnAFreshLibraryAndTwice)
@@ -295,6 +318,31 @@ TEST_F(VektaSlotClose, FirstFailingAnalogClearStopsTheClose)
     EXPECT_EQ(b->live_tasks(), 3);
     EXPECT_EQ(vekta_ni6251Close(), 0);
     EXPECT_EQ(b->live_tasks(), 0);
+}
+
+// "Invalid task": the handle names no task any more. The channel forgets it
+// and makes a new task at its next operation; from a clear, the close reports
+// it once instead of failing every later close.
+TEST_F(VektaSlotClose, TaskTheDriverNoLongerKnowsIsForgotten)
+{
+    double v;
+    vekta_analogOut(1, 0);
+    vekta_analogIn(3, &v);
+    b->fault("DAQmxWriteAnalogF64", "analog1o", DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_analogOut(1, 0.5), DAQmxErrorInvalidTask);
+    EXPECT_EQ(vekta_cacheView()->ao[1], nullptr);
+    calls();
+    EXPECT_EQ(vekta_analogOut(1, 0.5), 0);
+    EXPECT_EQ(callNames(), (Lines{"DAQmxCreateTask", "DAQmxCreateAOVoltageChan", "DAQmxWriteAnalogF64"}));
+
+    b->fault("DAQmxClearTask", "analog1o", DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_ni6251Close(), DAQmxErrorInvalidTask);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorInvalidTask));
+    EXPECT_EQ(vekta_cacheView()->ao[1], nullptr);
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
+    EXPECT_EQ(vekta_analogOut(1, 0.75), 0);
+    EXPECT_NEAR(probe("ao1"), 0.75, 1e-3);
 }
 
 TEST_F(VektaSlotClose, FetchSurvivesTheCloseAndCanStillBeStopped)

@@ -425,6 +425,32 @@ TEST_F(VektaPortFaults, CloseIgnoresPortFailuresAndRetriesThemAtTheNextClose)
     EXPECT_EQ(b->live_tasks(), 0);
 }
 
+// A clear that keeps failing is not retried for ever: once it has failed at
+// three closes the handle is given up; one the driver no longer knows is
+// dropped at once.
+TEST_F(VektaPortFaults, LeftOverTasksAreRetriedABoundedNumberOfTimes)
+{
+    vekta_portMask(0, 255);
+    b->fault("DAQmxClearTask", "port0W255", -200010, 1, 1);
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    for (int close = 2; close <= 3; close++) {
+        EXPECT_EQ(vekta_staleTaskCount(), 1);
+        calls();
+        EXPECT_EQ(vekta_ni6251Close(), 0);
+        EXPECT_EQ(calls(), Lines{call("DAQmxClearTask", "port0W255", -200010)}) << "close " << close;
+    }
+    EXPECT_EQ(vekta_staleTaskCount(), 0);
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(calls(), Lines{});
+
+    b->fault_clear();
+    vekta_portMask(1, 0);
+    b->fault("DAQmxClearTask", "port1R0", DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(vekta_staleTaskCount(), 0);
+    EXPECT_EQ(b->live_tasks(), 1);  // only the task given up above
+}
+
 TEST_F(VektaPortFaults, FailedReadDoesNotWriteTheByte)
 {
     vekta_portMask(0, 0x0F);
