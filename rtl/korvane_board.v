@@ -63,17 +63,18 @@ module korvane_board (
     end
 
     wire [15:0] bus = sync2[15:0];
-    wire as = sync2[16];
-    wire rd = !sync2[17];
-    wire wr = !sync2[18];
+    // Marked public: korvane's VCD shows them under the board's scope.
+    wire as /* verilator public_flat_rd */ = sync2[16];
+    wire rd /* verilator public_flat_rd */ = !sync2[17];
+    wire wr /* verilator public_flat_rd */ = !sync2[18];
     wire was_rd = !prev[1] && prev[2] && !prev[0];  // the previous cycle was reading
     wire was_wr = !prev[2];
     wire reading = rd && !wr && !as;
-    wire write_go = wr && !rd && !as && !was_wr;
-    wire read_go = reading && !was_rd;
+    wire write_go /* verilator public_flat_rd */ = wr && !rd && !as && !was_wr;
+    wire read_go /* verilator public_flat_rd */ = reading && !was_rd;
 
     // ---- address latch ----
-    reg [15:0] address_word;
+    reg [15:0] address_word /* verilator public_flat_rd */;
     always @(posedge clk)
         if (!rst_n) address_word <= 0;
         else if (as) address_word <= bus;
@@ -82,7 +83,7 @@ module korvane_board (
 
     // ---- slave 0: memory ----
     reg [15:0] mem [0:8191];
-    wire mem_we = write_go && slave == 3'd0;
+    wire mem_we /* verilator public_flat_rd */ = write_go && slave == 3'd0;
     wire dbg_mem_we = dbg_poke && dbg_slave == 3'd0;
     always @(posedge clk) begin
         if (mem_we) mem[address] <= bus;
@@ -94,7 +95,8 @@ module korvane_board (
     reg [7:0] code0, code1;
     reg [15:0] config_word, spare0, spare1, spare2;
     reg [11:0] result0, result1;
-    reg busy, irq;
+    reg busy /* verilator public_flat_rd */;
+    reg irq;
 
     // A conversion that ends this cycle counts before any access in it.
     wire finish = busy && adc_done;
@@ -179,7 +181,7 @@ module korvane_board (
 
     // ---- read data: fetched when the read strobe falls, driven while it stays low ----
     reg [15:0] rdata;
-    reg oe;
+    reg oe /* verilator public_flat_rd */;
     always @(posedge clk) begin
         if (!rst_n || !reading) begin
             oe <= 1'b0;

@@ -10,11 +10,13 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "board_port.h"
 #include "korvane_board.h"
 #include KSIM_RTL_HEADER
 #include "verilated.h"
+#include "verilated_syms.h"
 
 #ifndef KSIM_RTL_NAME
 #define KSIM_RTL_NAME "rtl"
@@ -80,6 +82,19 @@ struct ksim_board {
     uint16_t pending[2] = {0, 0};
     double override_v[2] = {NAN, NAN};
     bool stuck = false;
+    // Signals for the bench's VCD: the clock, then those the Verilog marks public.
+    struct Signal {
+        std::string name;
+        const void *data;
+        int bytes;
+        int width;
+        uint64_t last;
+    };
+    std::vector<Signal> signals;
+    void *watch_ctx = nullptr;
+    void (*watch_fn)(void *, int64_t, int, uint64_t) = nullptr;
+    bool fall_pending = false;  // the clock's falling edge not reported yet
+    bool report_all = false;    // after a power-on, every signal at the next time
 
     ksim_board() { power_on(); }
 
@@ -88,6 +103,7 @@ struct ksim_board {
         top.reset();
         ctx = std::make_unique<VerilatedContext>();
         top = std::make_unique<Top>(ctx.get(), "board");
+        collect_signals();
         started = false;
         quiet = 0;
         converting = false;
@@ -102,6 +118,60 @@ struct ksim_board {
             top->rst_n = 1;
         }
         top->eval();
+        for (Signal &sig : signals) sig.last = value(sig);
+        fall_pending = false;
+        report_all = watch_fn != nullptr;
+    }
+
+    void collect_signals()
+    {
+        signals.clear();
+        signals.push_back({"clk", &top->clk, sizeof top->clk, 1, 0});
+        const VerilatedScopeNameMap *scopes = ctx->scopeNameMap();
+        if (!scopes) return;
+        for (const auto &sc : *scopes) {
+            const VerilatedVarNameMap *vars = sc.second->varsp();
+            if (!vars) continue;
+            std::string scope = sc.first;
+            if (scope.rfind("board.", 0) == 0) scope.erase(0, 6);
+            for (const auto &v : *vars) {
+                const VerilatedVar &var = v.second;
+                int bytes = 0;
+                switch (var.vltype()) {
+                case VLVT_UINT8: bytes = 1; break;
+                case VLVT_UINT16: bytes = 2; break;
+                case VLVT_UINT32: bytes = 4; break;
+                case VLVT_UINT64: bytes = 8; break;
+                default: break;
+                }
+                if (bytes == 0 || var.udims() > 0 || var.isParam()) continue;  // no memories, no wide words
+                const int width = var.dims() == 0 ? 1 : var.packed().elements();
+                signals.push_back({scope + "." + v.first, var.datap(), bytes, width, 0});
+            }
+        }
+    }
+
+    static uint64_t value(const Signal &sig)
+    {
+        uint64_t v = 0;
+        switch (sig.bytes) {
+        case 1: v = *static_cast<const uint8_t *>(sig.data); break;
+        case 2: v = *static_cast<const uint16_t *>(sig.data); break;
+        case 4: v = *static_cast<const uint32_t *>(sig.data); break;
+        default: v = *static_cast<const uint64_t *>(sig.data); break;
+        }
+        return sig.width >= 64 ? v : v & ((uint64_t{1} << sig.width) - 1);
+    }
+
+    // Reports the signals that changed (all of them when asked) at time t.
+    void report(int64_t t, bool all = false)
+    {
+        if (!watch_fn) return;
+        for (size_t i = 0; i < signals.size(); ++i) {
+            const uint64_t v = value(signals[i]);
+            if (all || v != signals[i].last) watch_fn(watch_ctx, t, static_cast<int>(i), v);
+            signals[i].last = v;
+        }
     }
 
     void apply_lines()
@@ -137,6 +207,12 @@ struct ksim_board {
     void edge_at(int64_t t)
     {
         edge_t = t;
+        if (watch_fn) {
+            // The clock high at the edge; the logic's changes with it.
+            top->clk = 1;
+            report(t);
+            top->clk = 0;
+        }
         if constexpr (kHasAdc) {
             const bool done = converting && !stuck && t >= done_t;
             top->adc_done = done ? 1 : 0;
@@ -164,7 +240,21 @@ struct ksim_board {
         } else {
             clock();
         }
+        if (watch_fn) {
+            signals[0].last = 0;  // the clock's fall is reported half a period later
+            report(t);
+            fall_pending = true;
+        }
         ++quiet;
+    }
+
+    // The clock's fall after the last edge, once time has come to it.
+    void report_fall(int64_t t)
+    {
+        if (!fall_pending || edge_t + kPeriodNs / 2 > t) return;
+        fall_pending = false;
+        if (watch_fn) watch_fn(watch_ctx, edge_t + kPeriodNs / 2, 0, 0);
+        signals[0].last = 0;
     }
 
     // Runs the clock up to time t (edges at t included) on the present inputs.
@@ -175,8 +265,12 @@ struct ksim_board {
         if (!started) {
             started = true;
             edge_t = floor_div(t, kPeriodNs) * kPeriodNs;
-            return;
         }
+        if (report_all) {
+            report_all = false;
+            report(t, true);
+        }
+        report_fall(t);
         while (edge_t + kPeriodNs <= t) {
             if (KSIM_RTL_SETTLE_CYCLES > 0 && quiet >= KSIM_RTL_SETTLE_CYCLES) {
                 // Nothing changes until the converter's results are due, if they are.
@@ -193,8 +287,10 @@ struct ksim_board {
                 }
                 edge_t = due - kPeriodNs;
             }
+            report_fall(edge_t + kPeriodNs);
             edge_at(edge_t + kPeriodNs);
         }
+        report_fall(t);
     }
 
     void set_lines(int64_t t, uint32_t levels)
@@ -204,6 +300,7 @@ struct ksim_board {
         lines = levels;
         apply_lines();
         top->eval();
+        report(t);
         quiet = 0;
     }
 };
@@ -286,6 +383,7 @@ int board_poke_reg(ksim_board *b, int slave, int address, uint16_t word, int64_t
         b->clock();
         b->top->dbg_poke = 0;
         b->top->eval();
+        b->report(t);
         b->quiet = 0;
         return 0;
     }
@@ -321,6 +419,32 @@ void board_shift_time(ksim_board *b, int64_t delta)
     b->done_t += delta;
 }
 
+int board_signal_count(ksim_board *b)
+{
+    return static_cast<int>(b->signals.size());
+}
+
+const char *board_signal_name(ksim_board *b, int i, int *width)
+{
+    if (i < 0 || i >= static_cast<int>(b->signals.size())) return nullptr;
+    if (width) *width = b->signals[static_cast<size_t>(i)].width;
+    return b->signals[static_cast<size_t>(i)].name.c_str();
+}
+
+uint64_t board_signal_value(ksim_board *b, int i)
+{
+    if (i < 0 || i >= static_cast<int>(b->signals.size())) return 0;
+    return b->signals[static_cast<size_t>(i)].last;
+}
+
+void board_watch(ksim_board *b, void *ctx, void (*change)(void *, int64_t, int, uint64_t))
+{
+    b->watch_ctx = ctx;
+    b->watch_fn = change;
+    for (auto &sig : b->signals) sig.last = ksim_board::value(sig);
+    b->fall_pending = false;
+}
+
 const ksim_board_api kApi = {
     KSIM_BOARD_ABI,
     sizeof(ksim_board_api),
@@ -338,6 +462,10 @@ const ksim_board_api kApi = {
     board_drive_signal,
     board_probe,
     board_shift_time,
+    board_signal_count,
+    board_signal_name,
+    board_signal_value,
+    board_watch,
 };
 
 }  // namespace

@@ -70,6 +70,16 @@ typedef struct ksim_board_api {
     /* The bench's clock moved by delta without time passing for the board (a clock
      * switch): whatever the board has running stays where it was relative to now. */
     void (*shift_time)(ksim_board *b, int64_t delta);
+
+    /* Signals inside the board, for the bench's VCD (signal_count NULL or 0: none).
+     * A name is a path with '.' between scopes ("korvane_board.address_word");
+     * widths are 1 to 64 bits. watch() asks for change(ctx, t_ns, i, value) at every
+     * change of signal i from now on, in time order and at times up to the time of
+     * the call that made them; a NULL change stops it. */
+    int (*signal_count)(ksim_board *b);
+    const char *(*signal_name)(ksim_board *b, int i, int *width);
+    uint64_t (*signal_value)(ksim_board *b, int i);
+    void (*watch)(ksim_board *b, void *ctx, void (*change)(void *ctx, int64_t t_ns, int i, uint64_t value));
 } ksim_board_api;
 
 /* The one symbol a board library exports. */

@@ -98,6 +98,10 @@ const ksim_board_api kModel = {
     model_drive_signal,
     model_probe,
     model_shift_time,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 }  // namespace
