@@ -169,6 +169,41 @@ void bits(FILE *f, unsigned v, int width, const char *id)
     std::fprintf(f, " %s\n", id);
 }
 
+void bits64(FILE *f, uint64_t v, int width, int board_index)
+{
+    if (width == 1) {
+        std::fprintf(f, "%u~%d\n", static_cast<unsigned>(v & 1), board_index);
+        return;
+    }
+    std::fputc('b', f);
+    for (int i = width - 1; i >= 0; --i) std::fputc((v >> i) & 1 ? '1' : '0', f);
+    std::fprintf(f, " ~%d\n", board_index);
+}
+
+// The board's signals under "board", a scope for each '.'-separated prefix.
+void board_scopes(FILE *f, const std::vector<Vcd::BoardSignal> &signals)
+{
+    std::vector<std::string> open;  // scopes below "board" now open
+    std::fputs("$scope module board $end\n", f);
+    for (size_t i = 0; i < signals.size(); ++i) {
+        std::vector<std::string> path;
+        std::string name = signals[i].name;
+        for (size_t dot; (dot = name.find('.')) != std::string::npos; name.erase(0, dot + 1))
+            path.push_back(name.substr(0, dot));
+        size_t keep = 0;
+        while (keep < open.size() && keep < path.size() && open[keep] == path[keep]) ++keep;
+        for (size_t k = open.size(); k > keep; --k) std::fputs("$upscope $end\n", f);
+        open.resize(keep);
+        for (size_t k = keep; k < path.size(); ++k) {
+            std::fprintf(f, "$scope module %s $end\n", path[k].c_str());
+            open.push_back(path[k]);
+        }
+        std::fprintf(f, "$var wire %d ~%zu %s $end\n", signals[i].width, i, name.c_str());
+    }
+    for (size_t k = open.size(); k > 0; --k) std::fputs("$upscope $end\n", f);
+    std::fputs("$upscope $end\n", f);
+}
+
 unsigned state_code(const char *s)
 {
     static const char *names[] = {"idle", "address", "write", "read", "conflict"};
@@ -189,7 +224,7 @@ void Vcd::close()
     file_ = nullptr;
 }
 
-int Vcd::open(const char *path, int64_t now, const Sample &s)
+int Vcd::open(const char *path, int64_t now, const Sample &s, const std::vector<BoardSignal> &board)
 {
     close();
     if (!path || !*path) return 0;
@@ -207,11 +242,18 @@ int Vcd::open(const char *path, int64_t now, const Sample &s)
                "$var wire 13 G register $end\n$var wire 3 T state $end\n"
                "$var wire 1 C contention $end\n",
                f);
-    std::fputs("$upscope $end\n$enddefinitions $end\n", f);
+    std::fputs("$upscope $end\n", f);
+    board_widths_.clear();
+    if (!board.empty()) {
+        board_scopes(f, board);
+        for (const BoardSignal &b : board) board_widths_.push_back(b.width);
+    }
+    std::fputs("$enddefinitions $end\n", f);
     base_ = 0;
     last_t_ = now < 0 ? 0 : now;
     std::fprintf(f, "#%lld\n$dumpvars\n", static_cast<long long>(last_t_));
     dump(s, true);
+    for (size_t i = 0; i < board.size(); ++i) bits64(f, board[i].value, board[i].width, static_cast<int>(i));
     std::fputs("$end\n", f);
     std::fflush(f);
     return 0;
@@ -245,13 +287,25 @@ void Vcd::sample(int64_t now, const Sample &s)
     if (s.lines == last_.lines && s.address == last_.address && last_state_ == s.state &&
         (s.contention != 0) == (last_.contention != 0))
         return;
+    at(now);
+    dump(s, false);
+    std::fflush(file_);
+}
+
+void Vcd::at(int64_t now)
+{
     const int64_t t = now + base_;
     if (t > last_t_) {
         last_t_ = t;
         std::fprintf(file_, "#%lld\n", static_cast<long long>(t));
     }
-    dump(s, false);
-    std::fflush(file_);
+}
+
+void Vcd::board_change(int64_t now, int i, uint64_t value)
+{
+    if (!file_ || i < 0 || i >= static_cast<int>(board_widths_.size())) return;
+    at(now);
+    bits64(file_, value, board_widths_[static_cast<size_t>(i)], i);
 }
 
 }  // namespace ksim

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace ksim {
 
@@ -54,21 +55,33 @@ public:
         const char *state = "idle";
         int contention = 0;        // lines driven by the DAQ and the board at once
     };
+    // A signal inside the board, shown under the scope "board" ('.' in a name
+    // opens a scope below it).
+    struct BoardSignal {
+        std::string name;
+        int width = 1;
+        uint64_t value = 0;
+    };
     ~Vcd();
-    int open(const char *path, int64_t now, const Sample &s);  // NULL or "" stops
+    int open(const char *path, int64_t now, const Sample &s,
+             const std::vector<BoardSignal> &board = {});  // NULL or "" stops
     void close();
     bool active() const { return file_ != nullptr; }
     void sample(int64_t now, const Sample &s);
+    // Board signal i changed at time now (not before the last time written).
+    void board_change(int64_t now, int i, uint64_t value);
     // The bench's clock jumped by delta: the dump's time runs on without the jump.
     void shift_time(int64_t delta) { base_ -= delta; }
 
 private:
     void dump(const Sample &s, bool all);
+    void at(int64_t now);
     FILE *file_ = nullptr;
     int64_t base_ = 0;  // dump time = bench time + base_
     int64_t last_t_ = 0;
     Sample last_{};
     std::string last_state_;
+    std::vector<int> board_widths_;
 };
 
 }  // namespace ksim
