@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "about.h"
 #include "bench_verbs.h"
 #include "daqmx_import.h"
 #include "korvane.h"
@@ -54,7 +55,7 @@ int main(int argc, char *argv[])
     daqmx::load();
     std::string driver = daqmx::info().description();
     if (opt.version) {
-        std::cout << "korvane " << KORVANE_VERSION << "\n" << driver << "\n";
+        std::cout << korvane::version_text(driver);
         return 0;
     }
     if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd});
@@ -67,10 +68,13 @@ int main(int argc, char *argv[])
     ui.screenshot_file = opt.screenshot;
     ui.toolkit_args = opt.toolkit_args;
     ui.title_suffix = short_driver_name();
-    ui.banner = {std::string("korvane ") + KORVANE_VERSION, driver};
+    ui.banner = {korvane::version_line(), driver};
     uir::configure(ui);
     uir::qt::install();
-    uir::add_panel_search_dir(KORVANE_PANEL_DIR);
+    // korvane.uir from an installed tree first, else the build or source tree;
+    // when none has it, the run-time's error names the folders looked in.
+    const std::string panel_file = korvane::find_panel_file();
+    for (const std::string &dir : korvane::panel_dirs()) uir::add_panel_search_dir(dir);
 
     const ksim::BackDoor *bench = ksim::bench();
     if (!bench && (!opt.trace.empty() || !opt.vcd.empty())) {
@@ -99,7 +103,7 @@ int main(int argc, char *argv[])
     if (InitCVIRTE(0, argv, 0) == 0) {
         status = startup_failed("korvane: the user-interface run-time could not be started");
         DiscardPanel(panelHandle);
-    } else if ((panelHandle = LoadPanel(0, "korvane.uir", PANEL)) < 0) {
+    } else if ((panelHandle = LoadPanel(0, panel_file.empty() ? "korvane.uir" : panel_file.c_str(), PANEL)) < 0) {
         status = startup_failed(std::string("korvane: cannot load panel 1 of korvane.uir: ") +
                                 GetUILErrorString(panelHandle));
         DiscardPanel(panelHandle);

@@ -16,6 +16,7 @@
 
 #include "NIDAQmx.h"
 #include "daqmx_entries.h"
+#include "korvane_paths.h"
 
 #ifndef KORVANE_SIM_BUILD_PATH
 #define KORVANE_SIM_BUILD_PATH ""
@@ -64,16 +65,6 @@ bool file_exists(const std::string &path)
 {
     struct stat st;
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string exe_dir()
-{
-    char buf[4096];
-    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return {};
-    std::string p(buf, static_cast<size_t>(n));
-    auto slash = p.rfind('/');
-    return slash == std::string::npos ? std::string() : p.substr(0, slash);
 }
 
 // Tries to open one file; on success resolves every entry point.
@@ -225,14 +216,12 @@ void *symbol(const char *name)
 
 std::string sim_library_path()
 {
-    std::string beside = exe_dir();
-    if (!beside.empty()) {
-        beside += "/libkorvane-sim.so";
-        if (file_exists(beside)) return beside;
-    }
+    const auto dirs = korvane::paths::candidate_dirs(korvane::paths::self_exe(), KORVANE_INSTALL_PRIVATE_LIBDIR);
+    for (const std::string &dir : dirs)
+        if (file_exists(dir + "/libkorvane-sim.so")) return dir + "/libkorvane-sim.so";
     std::string built = KORVANE_SIM_BUILD_PATH;
     if (!built.empty()) return built;
-    return beside.empty() ? std::string("libkorvane-sim.so") : beside;
+    return dirs.empty() ? std::string("libkorvane-sim.so") : dirs.front() + "/libkorvane-sim.so";
 }
 
 std::string LoaderInfo::description() const

@@ -42,8 +42,9 @@ const LoaderInfo &info();
 // simulated bench's back door); nullptr when not loaded or not present.
 void *symbol(const char *name);
 
-// Where the simulated bench library is looked for: beside the executable,
-// then the build tree's copy.
+// Where the simulated bench library is: in lib/korvane beside the
+// executable's bin/ (an installed tree), beside the executable, else the
+// build tree's copy.
 std::string sim_library_path();
 
 }  // namespace daqmx

@@ -1,0 +1,76 @@
+# What an installed korvane carries besides the program (which app/ and sim/
+# install): the docs, the desktop entry and icon, the man page; and the
+# Debian package built by CPack (`scripts/dev package`, or `cpack` in the
+# build folder), korvane_VERSION_ARCH.deb.
+
+set(KORVANE_MAINTAINER "korvane developers <korvane@example.org>"
+    CACHE STRING "Maintainer named in the Debian package")
+
+install(FILES README.md platform/ui/PANEL_FILE.md platform/ui/SCRIPTS.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES packaging/korvane.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES packaging/korvane.svg DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+
+# The man page: docs/korvane.1.md turned into roff by pandoc, gzipped as
+# Debian wants it (-n: no name or time stamp, so the same page gives the same file).
+set(man_dir ${PROJECT_BINARY_DIR}/man)
+find_program(KORVANE_PANDOC pandoc)
+find_program(KORVANE_GZIP gzip)
+if(KORVANE_PANDOC AND KORVANE_GZIP)
+  configure_file(docs/korvane.1.md ${man_dir}/korvane.1.md @ONLY)
+  add_custom_command(OUTPUT ${man_dir}/korvane.1.gz
+    COMMAND ${KORVANE_PANDOC} --standalone --to man ${man_dir}/korvane.1.md -o ${man_dir}/korvane.1
+    COMMAND ${KORVANE_GZIP} -9nf ${man_dir}/korvane.1
+    DEPENDS ${man_dir}/korvane.1.md
+    COMMENT "Writing the man page korvane.1"
+    VERBATIM)
+  add_custom_target(korvane_man ALL DEPENDS ${man_dir}/korvane.1.gz)
+  install(FILES ${man_dir}/korvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  message(WARNING "pandoc or gzip not found: no man page (scripts/dev installs pandoc)")
+endif()
+
+# ---- The Debian package ----------------------------------------------------
+# Debian wants the copyright file and a gzipped changelog in the doc folder;
+# the changelog names the version and the git description.
+set(KORVANE_VERSION_TEXT ${PROJECT_VERSION})
+if(KORVANE_GIT_DESCRIBE)
+  string(APPEND KORVANE_VERSION_TEXT " (git ${KORVANE_GIT_DESCRIBE})")
+endif()
+string(TIMESTAMP KORVANE_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+if(KORVANE_GZIP)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+    COMMAND ${KORVANE_GZIP} -9nc ${PROJECT_BINARY_DIR}/packaging/changelog > ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+    DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog
+    VERBATIM)
+  add_custom_target(korvane_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME korvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${KORVANE_MAINTAINER})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "operator panel of a PXI bench with an NI 6251 DAQ and an Avalon board")
+# (CPack puts the summary first, as the synopsis.)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "korvane is the operator program of a laboratory bench: a PXI chassis with an
+NI 6251 multifunction DAQ whose three digital ports are wired to a target
+board's Avalon memory-mapped bus. In one window the operator sets and watches
+the digital ports, runs Avalon bus cycles, works the board's DAC and ADC, and
+sets and reads the analog channels.
+
+Every hardware access goes through NI-DAQmx; where it is not installed,
+korvane uses its own simulated bench. A script mode plays operator actions
+with checks, without a window.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KORVANE_MAINTAINER})
+# Dependencies as dpkg-shlibdeps computes them from the program and the bench.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+include(CPack)
