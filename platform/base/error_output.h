@@ -15,6 +15,9 @@ namespace uir {
 // as a whole and every byte above 0x7F is converted.
 std::string cp1251_to_utf8(const std::string &text);
 bool is_valid_utf8(const std::string &text);
+// Where the first byte that does not begin a valid UTF-8 sequence is
+// (std::string::npos when the whole text is valid).
+std::size_t utf8_fault_at(const std::string &text);
 
 // Writes one line (no newline inside) to standard error, the sinks and the log.
 void error_line(const std::string &text);

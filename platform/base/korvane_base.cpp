@@ -62,7 +62,7 @@ ErrorOutput &out()
 
 }  // namespace
 
-bool is_valid_utf8(const std::string &text)
+std::size_t utf8_fault_at(const std::string &text)
 {
     const auto *s = reinterpret_cast<const unsigned char *>(text.data());
     std::size_t n = text.size(), i = 0;
@@ -80,23 +80,25 @@ bool is_valid_utf8(const std::string &text)
         } else if (c >= 0xF0 && c <= 0xF4) {
             len = 4, cp = c & 0x07;
         } else {
-            return false;
+            return i;
         }
         if (i + len > n)
-            return false;
+            return i;
         for (std::size_t k = 1; k < len; ++k) {
             if ((s[i + k] & 0xC0) != 0x80)
-                return false;
+                return i;
             cp = (cp << 6) | (s[i + k] & 0x3F);
         }
         // overlong forms, surrogates and code points past U+10FFFF
         if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
             (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
+            return i;
         i += len;
     }
-    return true;
+    return std::string::npos;
 }
+
+bool is_valid_utf8(const std::string &text) { return utf8_fault_at(text) == std::string::npos; }
 
 std::string cp1251_to_utf8(const std::string &text)
 {

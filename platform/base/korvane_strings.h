@@ -1,7 +1,7 @@
 // Small text helpers shared by the run-time, the script reader and the
-// simulated bench: ASCII whitespace trimming and ASCII case folding. Header
-// only (target korvane_strings), so that any target may use them without
-// linking the run-time.
+// simulated bench: ASCII whitespace trimming, ASCII case folding, control
+// characters escaped. Header only (target korvane_strings), so that any
+// target may use them without linking the run-time.
 #pragma once
 
 #include <cctype>
@@ -36,6 +36,29 @@ inline bool iequals(std::string_view a, std::string_view b)
     for (std::size_t i = 0; i < a.size(); ++i)
         if (to_lower(a[i]) != to_lower(b[i])) return false;
     return true;
+}
+
+// The text as one line: newlines, tabs and other control characters (from a
+// file or a parser's message) written as escapes, "\n", "\t", "\x07".
+inline std::string one_line(std::string_view s)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string res;
+    res.reserve(s.size());
+    for (char ch : s) {
+        unsigned c = static_cast<unsigned char>(ch);
+        if (ch == '\n')
+            res += "\\n";
+        else if (ch == '\r')
+            res += "\\r";
+        else if (ch == '\t')
+            res += "\\t";
+        else if (c < 0x20 || c == 0x7F)
+            res += {'\\', 'x', hex[c >> 4], hex[c & 15]};
+        else
+            res += ch;
+    }
+    return res;
 }
 
 }  // namespace korvane::text

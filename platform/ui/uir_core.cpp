@@ -383,7 +383,7 @@ void sleep_ns(std::int64_t ns)
     if (ns <= 0)
         return;
     if (virtual_clock())
-        rt().vnow += ns;  // timers that fall due now tick when the running callback returns
+        rt().vnow += std::min(ns, kVirtualClockEndNs - rt().vnow);  // timers now due tick when the callback returns
     else
         std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
 }
@@ -592,7 +592,9 @@ void advance(std::int64_t ns)
     Runtime &r = rt();
     if (ns < 0)
         ns = 0;
-    std::int64_t target = now_ns() + ns;
+    std::int64_t now = now_ns();
+    std::int64_t end = virtual_clock() ? kVirtualClockEndNs : INT64_MAX;
+    std::int64_t target = ns < end - now ? now + ns : end;
     for (;;) {
         pump();
         if (r.quit || r.depth > 0)

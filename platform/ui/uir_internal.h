@@ -6,6 +6,7 @@
 
 #include "uir_core.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,10 @@ bool has_window_front_end();
 using ScreenshotRenderer = std::function<bool(int panel, const std::string &file, std::string &why)>;
 void set_screenshot_renderer(ScreenshotRenderer renderer);
 
+// The virtual clock ends at 100 years: time slept or waited past it is not
+// kept, so that the clock and the timers' due times cannot overflow.
+constexpr std::int64_t kVirtualClockEndNs = 3155760000000000000;
+
 namespace detail {
 
 CtrlCallbackPtr find_ctrl_callback(const std::string &name);
@@ -43,6 +48,8 @@ PanelCallbackPtr find_panel_callback(const std::string &name);
 // callbacks. On failure returns a negative UIE* status with one line in `error`
 // naming the file, the line or the control, and the fault.
 int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error);
+// The same for the file's text; path is used in the messages.
+int read_panel_text(const std::string &path, const std::string &text, int resource, Panel &out, std::string &error);
 
 // Used by the script runner and front ends inside the core.
 void set_last_failure(const std::string &line);

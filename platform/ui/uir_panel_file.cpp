@@ -1,6 +1,8 @@
 // The panel file reader: TOML (toml++) into panels and controls, with one
 // clear line for the first fault found. The format is described in PANEL_FILE.md.
 
+#include "error_output.h"
+#include "korvane_strings.h"
 #include "uir_internal.h"
 
 #include <toml++/toml.h>
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 namespace uir::detail {
@@ -34,30 +37,7 @@ public:
         std::string where = path_;
         if (line > 0)
             where += ":" + std::to_string(line);
-        throw Fault{status, one_line(where + ": " + prefix_ + what)};
-    }
-
-    // The fault is one line: control characters that the file (a quoted key or
-    // value) or the parser's message bring in are written as escapes.
-    static std::string one_line(const std::string &text)
-    {
-        std::string res;
-        for (char ch : text) {
-            unsigned c = static_cast<unsigned char>(ch);
-            if (ch == '\n')
-                res += "\\n";
-            else if (ch == '\r')
-                res += "\\r";
-            else if (ch == '\t')
-                res += "\\t";
-            else if (c < 0x20 || c == 0x7F) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\x%02X", c);
-                res += buf;
-            } else
-                res += ch;
-        }
-        return res;
+        throw Fault{status, korvane::text::one_line(where + ": " + prefix_ + what)};
     }
 
     void set_prefix(std::string p) { prefix_ = std::move(p); }
@@ -301,17 +281,30 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
 
 int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error)
 {
-    // A file that cannot be opened has its own status; toml++ reports it as a parse fault.
-    if (!std::ifstream(path, std::ios::binary)) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
         error = path + ": cannot open the panel file";
         return UIEFileNotFound;
     }
+    // Read here, not by toml++: the bytes are checked before the TOML reader sees them.
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return read_panel_text(path, text, resource, out, error);
+}
 
+int read_panel_text(const std::string &path, const std::string &text, int resource, Panel &out, std::string &error)
+{
     Reader rd(path);
     try {
+        // The TOML reader is given valid UTF-8 only.
+        if (std::size_t at = utf8_fault_at(text); at != std::string::npos) {
+            int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+            char byte[8];
+            std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[at]));
+            rd.fault_line(line, std::string("the file is not valid UTF-8 (byte ") + byte + ")");
+        }
         toml::table doc;
         try {
-            doc = toml::parse_file(path);
+            doc = toml::parse(text, path);
         } catch (const toml::parse_error &e) {
             rd.fault_line(static_cast<int>(e.source().begin.line), std::string(e.description()));
         }

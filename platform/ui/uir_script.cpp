@@ -23,8 +23,10 @@ std::function<void(const std::string &)> &output()
     return *out;
 }
 
-void say(const std::string &line)
+// Every line is one line of printable text, whatever bytes the script held.
+void say(const std::string &raw)
 {
+    std::string line = korvane::text::one_line(raw);
     if (output()) {
         output()(line);
     } else {
@@ -133,6 +135,8 @@ std::string parse_line(const std::string &raw, Command &cmd)
     case Op::wait:
         if (!parse_duration(args[0], cmd.ns))
             return "\"" + args[0] + "\" is not a duration (e.g. 250ms, 2s, 500us)";
+        if (cmd.ns > kVirtualClockEndNs)
+            return "wait " + args[0] + " is longer than the virtual clock's 100 years";
         return "";
     case Op::expect_dimmed:
         if (args[1] != "yes" && args[1] != "no")
@@ -220,6 +224,12 @@ private:
             return;
         }
         case Op::wait:
+            if (c.ns > kVirtualClockEndNs - now_ns()) {
+                fail(c, "expected the virtual time to stay within 100 years, got wait " + c.args[0] + " at " +
+                            std::to_string(now_ns() / 1000000000) + " s");
+                model::advance(c.ns);  // to the clock's end: timers due before it still tick
+                return;
+            }
             model::advance(c.ns);
             return;
         case Op::expect: {
@@ -392,7 +402,7 @@ int run_file(const std::string &file)
         std::ifstream in(file, std::ios::binary);
         if (!in || std::filesystem::is_directory(file, ec)) {
             say(name + ": cannot read the script");
-            detail::set_last_failure(name + ": cannot read the script");
+            detail::set_last_failure(korvane::text::one_line(name + ": cannot read the script"));
             return 2;
         }
         ss << in.rdbuf();
@@ -420,7 +430,7 @@ int run_text(const std::string &name, const std::string &text)
         if (!why.empty()) {
             say(name + ":" + std::to_string(lineno) + ": " + why);
             if (!bad)
-                detail::set_last_failure(name + ":" + std::to_string(lineno) + ": " + why);
+                detail::set_last_failure(korvane::text::one_line(name + ":" + std::to_string(lineno) + ": " + why));
             bad = true;
             continue;
         }

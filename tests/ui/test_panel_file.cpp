@@ -140,6 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"control characters in a kind",
                    kHead + control("id = 7\nname = \"A\"\nkind = \"but\\r\\nton\\u0001\""), UIEPanelFileInvalid,
                    "unknown kind \"but\\r\\nton\\x01\""},
+        BrokenCase{"not UTF-8", kHead + "title = \"ok\"\n# caf\xe9 au lait\n", UIEPanelFileInvalid,
+                   ":5: the file is not valid UTF-8 (byte 0xE9)"},
         BrokenCase{"empty callback", kHead + control("id = 7\nname = \"A\"\nkind = \"button\"\ncallback = \"\""),
                    UIEPanelFileInvalid, "must be a C identifier"}),
     [](const ::testing::TestParamInfo<BrokenCase> &info) {

@@ -188,7 +188,28 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"expect-dimmed BTN maybe", "expect-dimmed takes yes or no, got \"maybe\""},
                       ParseCase{"expect-timer TIMER_A 1", "expect-timer takes on or off, got \"1\""},
                       ParseCase{"expect-log", "expect-log needs the text to look for"},
-                      ParseCase{"quit now", "quit takes 0 arguments, got 1"}));
+                      ParseCase{"quit now", "quit takes 0 arguments, got 1"},
+                      ParseCase{"wait 4000000000s", "wait 4000000000s is longer than the virtual clock's 100 years"},
+                      ParseCase{"\x01jump\x1b[2J\x7f BTN", "unknown verb \"\\x01jump\\x1B[2J\\x7F\""}));
+
+// Waits that together pass the virtual clock's end: the clock stops there
+// (it never overflows) and the wait that passes it is a failure.
+TEST_F(Script, LongWaitsStopAtTheClocksEnd)
+{
+    uir::Options o;
+    o.script_file = write("t.ks", "wait 3000000000s\nwait 3000000000s\nwait 3000000000s\nexpect NUM_INT 0\n");
+    init(o);
+    std::string text = kTestPanel;
+    text.replace(text.find("enabled = true"), 14, "enabled = false");
+    show(text);
+    EXPECT_EQ(RunUserInterface(), 1);
+    EXPECT_EQ(out, (std::vector<std::string>{
+                       path() + ":2: expected the virtual time to stay within 100 years, got wait 3000000000s at "
+                                "3000000000 s",
+                       path() + ":3: expected the virtual time to stay within 100 years, got wait 3000000000s at "
+                                "3155760000 s",
+                       "1 passed, 2 failed"}));
+}
 
 TEST_F(Script, AllParseErrorsAreListed)
 {
