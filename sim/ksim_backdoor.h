@@ -70,8 +70,9 @@ int ksim_probe_reg(int slave, int address, unsigned *word);
 int ksim_poke_reg(int slave, int address, unsigned word);
 
 /* drive: an outside signal: "ai4".."ai7" (volts), "adc0" "adc1" (override the
- * ADC's input, volts; NaN ends the override), "adc-stuck" (non-zero: the ADC
- * never finishes a conversion). Returns -1 for an unknown name.
+ * ADC's input, volts; NaN ends the override), "dac0-off" "dac1-off" (non-zero:
+ * that DAC output stays at 0 V whatever its registers say), "adc-stuck"
+ * (non-zero: the ADC never finishes a conversion). Returns -1 for an unknown name.
  * Also: NaN on "ai4".."ai7" gives back the wired source (the 1 Hz sine, 2.5 V,
  * ground); "apfi0" "apfi1" (volts on the analog trigger inputs, 0 by default). */
 int ksim_drive(const char *name, double value);

@@ -7,10 +7,15 @@
 
 #include "bus_commands.h"
 #include "ksim_client.h"
+#include "regs.h"
+#include "selftest.h"
 
 namespace korvane::cli {
 
 namespace {
+
+// The self-test found a fault; its rows say which.
+struct CheckFailure {};
 
 void add_format(CLI::App *cmd, Request &r)
 {
@@ -77,6 +82,18 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
         bus_load(s, slave, address, r.file, r.verify);
     });
+
+    CLI::App *regs = bus.add_subcommand("regs", "Read the target board's registers (slave 2) and print them decoded");
+    add_format(regs, r);
+    regs->add_option("--watch", r.watch, "Repeat every SECONDS (default 1), in place on a terminal, until Ctrl-C")
+        ->expected(0, 1)
+        ->default_str("1")
+        ->type_name("[SECONDS]");
+    on_parse(regs, r, [&r](Session &s) {
+        if (r.watch < 0) throw UsageError("--watch needs a positive number of seconds");
+        s.decimal = r.format == "dec";
+        bus_regs(s, r.watch);
+    });
     (void)interactive;
 }
 
@@ -85,6 +102,22 @@ void add_commands(CLI::App &app, Request &r)
     app.add_option("--sim-state", r.sim_state,
                    "Simulated bench: keep the board's memory and registers in FILE between commands")
         ->type_name("FILE");
+    CLI::App *test = app.add_subcommand(
+        "selftest", "Check the bench end to end (memories, DACs, ADC, analog loops, reference and ground inputs); "
+                    "status 0 only when every check passes");
+    test->add_option("--bench", r.bench, "Bench description (TOML); default: the simulated bench's wiring")
+        ->type_name("FILE");
+    test->add_flag("--destructive", r.destructive, "Leave the memories' test patterns instead of restoring them");
+    test->fallthrough();
+    test->callback([&r] {
+        r.action = [&r](Session &s) {
+            const BenchDescription bench = r.bench.empty()
+                                               ? parse_bench(default_bench_text(), "built-in bench description")
+                                               : parse_bench(read_file(r.bench), r.bench);
+            if (selftest(s, bench, r.destructive) > 0) throw CheckFailure();
+        };
+    });
+
     CLI::App *bus = app.add_subcommand("bus", "Work the target board's Avalon bus from the command line");
     bus->require_subcommand(1);
     bus->fallthrough();
@@ -130,6 +163,8 @@ int run(Request &r, const Environment &env)
         status = 2;
     } catch (const BusFailure &e) {
         std::cerr << "korvane: " << e.what() << "\n";
+        status = 1;
+    } catch (const CheckFailure &) {
         status = 1;
     } catch (const std::exception &e) {
         std::cerr << "korvane: " << e.what() << "\n";

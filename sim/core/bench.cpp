@@ -246,6 +246,8 @@ int Bench::drive(const char *name, double value)
         board_.peripherals().set_adc_override(n[3] - '0', value);
     } else if (n == "adc-stuck") {
         board_.peripherals().set_adc_stuck(value != 0);
+    } else if (n == "dac0-off" || n == "dac1-off") {
+        board_.peripherals().set_dac_off(n[3] - '0', value != 0);
     } else if (n == "apfi0" || n == "apfi1") {
         apfi_[n[4] - '0'] = std::isnan(value) ? 0.0 : value;
     } else {

@@ -72,12 +72,13 @@ void Peripherals::reset()
     done_at_ = 0;
     irq_ = false;
     stuck_ = false;
+    dac_off_.fill(false);
 }
 
 double Peripherals::dac_volts(int ch) const
 {
     const uint16_t enable = ch == 0 ? kb::bit::kDacChannel0 : kb::bit::kDacChannel1;
-    if (!(control_ & enable) || !(control_ & kb::bit::kDacReference)) return 0.0;
+    if (!(control_ & enable) || !(control_ & kb::bit::kDacReference) || dac_off_[static_cast<size_t>(ch)]) return 0.0;
     return code_[static_cast<size_t>(ch)] * kDacFullScale / static_cast<double>(kb::kDacCodeMax);
 }
 

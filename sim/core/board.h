@@ -97,6 +97,8 @@ public:
     // Outside signals: an override of an ADC input (NaN ends it), an ADC that never finishes.
     void set_adc_override(int ch, double volts) { override_[static_cast<size_t>(ch)] = volts; }
     void set_adc_stuck(bool stuck) { stuck_ = stuck; }
+    // A DAC channel whose output stays at 0 V whatever its registers say.
+    void set_dac_off(int ch, bool off) { dac_off_[static_cast<size_t>(ch)] = off; }
     void shift_time(int64_t delta);
 
 private:
@@ -113,6 +115,7 @@ private:
     int64_t done_at_ = 0;
     bool irq_ = false;
     bool stuck_ = false;
+    std::array<bool, 2> dac_off_{};
 };
 
 // The board: pins in, drive of the bus out, with the two slaves behind the decoder.

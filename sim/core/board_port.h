@@ -62,8 +62,9 @@ typedef struct ksim_board_api {
     int (*poke_reg)(ksim_board *b, int slave, int address, uint16_t word, int64_t t_ns);
 
     /* Outside signals by name: "adc0" "adc1" (volts on an ADC input in place of the
-     * DAC; NaN ends it), "adc-stuck" (non-zero: conversions never end). 0, or -1
-     * for a name the board does not know. probe reads "adc0" "adc1" (the ADC's inputs). */
+     * DAC; NaN ends it), "adc-stuck" (non-zero: conversions never end), "dac0-off"
+     * "dac1-off" (non-zero: that DAC output stays at 0 V). 0, or -1 for a name the
+     * board does not know. probe reads "adc0" "adc1" (the ADC's inputs). */
     int (*drive_signal)(ksim_board *b, const char *name, double value);
     int (*probe)(ksim_board *b, const char *name, int64_t t_ns, double *value);
 

@@ -63,6 +63,8 @@ int model_drive_signal(ksim_board *b, const char *name, double value)
         model_of(b).peripherals().set_adc_override(n[3] - '0', value);
     else if (n == "adc-stuck")
         model_of(b).peripherals().set_adc_stuck(value != 0);
+    else if (n == "dac0-off" || n == "dac1-off")
+        model_of(b).peripherals().set_dac_off(n[3] - '0', value != 0);
     else
         return -1;
     return 0;

@@ -174,6 +174,8 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
     spit(path("big.bin"), random_words(100, 1));
     spit(path("cut.hex"), ":10000000000102030405060708090A0B0C0D0E0F78\n:0400100001020304\n:00000001FF\n");
     spit(path("half.hex"), ":0100000041BE\n:00000001FF\n");
+    spit(path("bench.toml"), "[[fixed]]\ninput = \"ai5\"\nvolts = 2.5\ntolerance = 0.01\nwired = true\n");
+    spit(path("lacks.toml"), "[[dac]]\nchannel = 0\ncode = 9\ninput = \"ai8\"\ntolerance = 0.01\n");
     const std::vector<std::vector<std::string>> cases = {
         {"bus", "read", "0", "8192"},
         {"bus", "read", "0", "8000", "200"},
@@ -191,6 +193,9 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
         {"bus", "load", "0", "0", path("half.hex")},
         {"bus"},
         {"bus", "read", "0"},
+        {"selftest", "--bench", path("bench.toml")},
+        {"selftest", "--bench", path("lacks.toml")},
+        {"selftest", "--bench", path("missing.toml")},
     };
     for (std::vector<std::string> args : cases) {
         args.insert(args.begin(), {"--daq", "sim"});
@@ -204,6 +209,54 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
     }
     EXPECT_NE(korvane({"--daq", "sim", "bus", "load", "0", "0", path("cut.hex")}).err.find("cut.hex:2: truncated"),
               std::string::npos);
+    EXPECT_NE(korvane({"--daq", "sim", "selftest", "--bench", path("bench.toml")}).err.find("bench.toml:5: unknown key"),
+              std::string::npos);
+}
+
+// The register view reads the board and decodes it from the register table.
+TEST_F(Cli, RegsShowsADacWriteAsCodeAndVolts)
+{
+    ASSERT_EQ(korvane({"--daq", "sim", "bus", "write", "2", "0", "5"}).status, 0);
+    ASSERT_EQ(korvane({"--daq", "sim", "bus", "write", "2", "3", "0xC8"}).status, 0);
+    Outcome o = korvane({"--daq", "sim", "bus", "regs"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("DAC_CONTROL  2      0x00   0x0005  CH0=1 CH1=0 REF=1\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("DAC_CODE1    2      0x03   0x00C8  200 = 2.5882 V\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("DAC_CODE0    2      0x02   0x0000  0 = 0.0000 V\n"), std::string::npos) << o.out;
+}
+
+// The failing rows of a self-test, by the name of their check.
+std::vector<std::string> failing(const std::string &out)
+{
+    std::vector<std::string> rows;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        if (line.size() > 4 && line.compare(line.size() - 4, 4, "FAIL") == 0) rows.push_back(line.substr(0, line.find("  ")));
+    return rows;
+}
+
+// The self-test passes on a sound bench and leaves the memory as it was; a
+// fault injected on the bench fails exactly the checks that see it.
+TEST_F(Cli, SelftestFailsExactlyTheChecksAFaultConcerns)
+{
+    ASSERT_EQ(bench->poke_reg(0, 1234, 0xBEEF), 0);
+    Outcome o = korvane({"--daq", "sim", "selftest"});
+    EXPECT_EQ(o.status, 0) << o.out << o.err;
+    EXPECT_EQ(failing(o.out), std::vector<std::string>{});
+    EXPECT_NE(o.out.find("11 checks: 11 passed, 0 failed"), std::string::npos) << o.out;
+    EXPECT_EQ(reg(0, 1234), 0xBEEFu);
+
+    ASSERT_EQ(bench->drive("adc-stuck", 1), 0);
+    o = korvane({"--daq", "sim", "selftest"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(failing(o.out), (std::vector<std::string>{"DAC0 code 128 -> ADC0", "DAC1 code 128 -> ADC1"})) << o.out;
+    ASSERT_EQ(bench->drive("adc-stuck", 0), 0);
+
+    ASSERT_EQ(bench->drive("dac1-off", 1), 0);
+    o = korvane({"--daq", "sim", "selftest"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(failing(o.out), (std::vector<std::string>{"DAC1 code 128 -> AI3", "DAC1 code 128 -> ADC1"})) << o.out;
+    EXPECT_NE(o.out.find("11 checks: 9 passed, 2 failed"), std::string::npos) << o.out;
 }
 
 }  // namespace

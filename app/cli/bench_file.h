@@ -1,0 +1,45 @@
+// The bench description: what the self-test checks and what is wired where,
+// read from TOML (the simulated bench's wiring ships as the default, see
+// bench.toml). Every fault (an unknown key, a channel the device lacks, a
+// value of the wrong kind) is one UsageError naming the file and the line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvane::cli {
+
+struct BenchDescription {
+    struct Memory {
+        unsigned slave = 0;
+        unsigned words = 0;
+    };
+    struct Dac {
+        int channel = 0;
+        int code = 0;
+        std::optional<int> input;  // analog input of the DAQ
+        std::optional<int> adc;    // ADC channel of the board
+        double tolerance = 0;
+    };
+    struct Loopback {
+        int output = 0, input = 0;
+        double volts = 0, tolerance = 0;
+    };
+    struct Fixed {
+        std::string name;
+        int input = 0;
+        double volts = 0, tolerance = 0;
+    };
+    std::vector<Memory> memories;
+    std::vector<Dac> dacs;
+    std::vector<Loopback> loopbacks;
+    std::vector<Fixed> fixed;
+};
+
+BenchDescription parse_bench(const std::string &text, const std::string &name);
+
+// The default description's text (bench.toml as built in).
+const std::string &default_bench_text();
+
+}  // namespace korvane::cli

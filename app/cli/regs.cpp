@@ -1,0 +1,102 @@
+#include "regs.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <ostream>
+#include <thread>
+
+#include "bus_commands.h"
+#include "korvane_board.h"
+
+namespace korvane::cli {
+
+namespace kb = korvane::board;
+
+namespace {
+
+std::string number(unsigned v, int hex_digits, bool decimal)
+{
+    return decimal ? std::to_string(v) : hex(v, hex_digits);
+}
+
+std::string decoded(const kb::Register &r, uint16_t word)
+{
+    std::string text;
+    for (const kb::Field &f : r.fields) {
+        // A command register reads back its status bits only.
+        if (r.access == kb::Access::command_status && !f.on_read) continue;
+        if (!text.empty()) text += ' ';
+        text += std::string(f.name) + "=" + ((word & f.mask) ? "1" : "0");
+    }
+    if (!r.unit.empty()) {
+        char buf[48];
+        std::snprintf(buf, sizeof buf, "%u = %.4f %s", static_cast<unsigned>(word), word * r.scale,
+                      std::string(r.unit).c_str());
+        text = buf;
+    }
+    return text;
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void on_interrupt(int)
+{
+    interrupted = 1;
+}
+
+}  // namespace
+
+std::string regs_table(const std::vector<uint16_t> &words, bool decimal)
+{
+    char line[160];
+    std::string out;
+    std::snprintf(line, sizeof line, "%-12s %-6s %-6s %-7s %s\n", "register", "slave", "addr", "word", "value");
+    out += line;
+    for (size_t i = 0; i < kb::registers.size() && i < words.size(); i++) {
+        const kb::Register &r = kb::registers[i];
+        std::snprintf(line, sizeof line, "%-12s %-6d %-6s %-7s %s\n", std::string(r.name).c_str(),
+                      kb::kSlavePeripherals, number(static_cast<unsigned>(r.address), 2, decimal).c_str(),
+                      number(words[i], 4, decimal).c_str(), decoded(r, words[i]).c_str());
+        out += line;
+    }
+    std::snprintf(line, sizeof line, "%-12s %-6d %-6s %-7s %d words of memory\n", "MEMORY", kb::kSlaveMemory,
+                  (number(0, 4, decimal) + ".." + number(kb::kMemoryWords - 1, 4, decimal)).c_str(), "", kb::kMemoryWords);
+    out += line;
+    return out;
+}
+
+void bus_regs(Session &s, double watch)
+{
+    auto read_all = [&s] {
+        std::vector<uint16_t> words;
+        for (const kb::Register &r : kb::registers)
+            words.push_back(s.read(kb::kSlavePeripherals, static_cast<unsigned>(r.address), 1, "regs")[0]);
+        return regs_table(words, s.decimal);
+    };
+    std::string table = read_all();
+    s.out << table << std::flush;
+    if (watch <= 0) return;
+
+    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    interrupted = 0;
+    auto previous = std::signal(SIGINT, on_interrupt);
+    const auto step = std::chrono::milliseconds(50);
+    while (!interrupted) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(watch);
+        while (!interrupted && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(step);
+        if (interrupted) break;
+        const size_t rows = static_cast<size_t>(std::count(table.begin(), table.end(), '\n'));
+        table = read_all();
+        if (terminal)
+            s.out << "\x1b[" << rows << "A\r" << table << std::flush;  // back over the last table
+        else
+            s.out << '\n' << table << std::flush;
+    }
+    std::signal(SIGINT, previous);
+}
+
+}  // namespace korvane::cli

@@ -1,0 +1,199 @@
+#include "selftest.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+#include <vector>
+
+#include "avalon.h"
+#include "bus_commands.h"
+#include "korvane_board.h"
+#include "vekta.h"
+#include "vekta_report.h"
+
+namespace korvane::cli {
+
+namespace kb = korvane::board;
+
+namespace {
+
+std::string volts(double v)
+{
+    if (std::isnan(v)) return "no value";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4f V", v);
+    return buf;
+}
+
+CheckRow within(std::string check, double measured, double expected, double tolerance)
+{
+    return {std::move(check), volts(measured), volts(expected), volts(tolerance),
+            !std::isnan(measured) && std::fabs(measured - expected) <= tolerance};
+}
+
+std::string upper(const std::string &prefix, int n)
+{
+    return prefix + std::to_string(n);
+}
+
+// One analog input's value, NaN when the read fails (its report line is out).
+double analog_in(int input)
+{
+    double v = NAN;
+    int status = vekta_analogIn(input, &v);
+    vekta_report(status);
+    return status < 0 ? NAN : v;
+}
+
+class Checks {
+public:
+    Checks(Session &s) : s_(s) {}
+
+    void add(const CheckRow &row)
+    {
+        s_.out << check_line(row) << std::flush;
+        (row.pass ? passed_ : failed_)++;
+    }
+
+    int passed() const { return passed_; }
+    int failed() const { return failed_; }
+
+    // Writes a pattern to every word, reads it all back, counts the words that differ.
+    void march(unsigned slave, unsigned words, const std::string &what, uint16_t (*pattern)(unsigned))
+    {
+        const std::string name = "memory slave " + std::to_string(slave) + ", " + what;
+        std::vector<uint16_t> w(words);
+        for (unsigned a = 0; a < words; a++) w[a] = pattern(a);
+        CheckRow row{name, "", "0 wrong", "0", false};
+        try {
+            s_.write(slave, 0, w, what);
+            std::vector<uint16_t> back = s_.read(slave, 0, words, what);
+            unsigned wrong = 0, first = 0;
+            for (unsigned a = 0; a < words; a++)
+                if (back[a] != w[a] && wrong++ == 0) first = a;
+            row.measured = std::to_string(wrong) + " wrong";
+            if (wrong) row.measured += ", first " + hex(first, 4);
+            row.pass = wrong == 0;
+        } catch (const BusFailure &e) {
+            s_.err << "korvane: " << e.what() << "\n";
+            row.measured = "bus failure";
+        }
+        add(row);
+    }
+
+private:
+    Session &s_;
+    int passed_ = 0, failed_ = 0;
+};
+
+uint16_t walking_one(unsigned a)
+{
+    return static_cast<uint16_t>(1u << (a % 16));
+}
+
+uint16_t address_as_data(unsigned a)
+{
+    return static_cast<uint16_t>(a);
+}
+
+}  // namespace
+
+namespace {
+
+std::string row_text(const CheckRow &row, const char *result)
+{
+    char line[256];
+    std::snprintf(line, sizeof line, "%-34s %-20s %-10s %-10s %s\n", row.check.c_str(), row.measured.c_str(),
+                  row.expected.c_str(), row.tolerance.c_str(), result);
+    return line;
+}
+
+}  // namespace
+
+std::string check_header()
+{
+    return row_text({"check", "measured", "expected", "tolerance", true}, "result");
+}
+
+std::string check_line(const CheckRow &row)
+{
+    return row_text(row, row.pass ? "PASS" : "FAIL");
+}
+
+int selftest(Session &s, const BenchDescription &bench, bool destructive)
+{
+    Checks checks(s);
+    s.prepare();
+    s.out << check_header() << std::flush;
+
+    for (const BenchDescription::Memory &m : bench.memories) {
+        std::vector<uint16_t> saved;
+        bool keep = !destructive;
+        if (keep) {
+            try {
+                saved = s.read(m.slave, 0, m.words, "save");
+            } catch (const BusFailure &e) {
+                s.err << "korvane: " << e.what() << "; the memory's words cannot be restored\n";
+                keep = false;
+            }
+        }
+        checks.march(m.slave, m.words, "walking ones", walking_one);
+        checks.march(m.slave, m.words, "address as data", address_as_data);
+        if (keep) {
+            try {
+                s.write(m.slave, 0, saved, "restore");
+            } catch (const BusFailure &e) {
+                s.err << "korvane: " << e.what() << " while restoring the memory\n";
+                checks.add({"memory slave " + std::to_string(m.slave) + " restored", "bus failure", "", "", false});
+            }
+        }
+    }
+
+    if (!bench.dacs.empty()) {
+        bool adc_ready = false;
+        for (const BenchDescription::Dac &d : bench.dacs) {
+            const unsigned code_reg = d.channel == 0 ? kb::reg::kDacCode0 : kb::reg::kDacCode1;
+            const uint16_t on = d.channel == 0 ? kb::bit::kDacChannel0 : kb::bit::kDacChannel1;
+            const double expected = d.code * kb::kDacFullScale / kb::kDacCodeMax;
+            const std::string name = "DAC" + std::to_string(d.channel) + " code " + std::to_string(d.code) + " -> ";
+            try {
+                const uint16_t control = s.read(kb::kSlavePeripherals, kb::reg::kDacControl, 1, "dac")[0];
+                const uint16_t code = s.read(kb::kSlavePeripherals, code_reg, 1, "dac")[0];
+                s.write(kb::kSlavePeripherals, kb::reg::kDacControl,
+                        {static_cast<uint16_t>(control | on | kb::bit::kDacReference)}, "dac");
+                s.write(kb::kSlavePeripherals, code_reg, {static_cast<uint16_t>(d.code)}, "dac");
+                if (d.input) checks.add(within(name + upper("AI", *d.input), analog_in(*d.input), expected, d.tolerance));
+                if (d.adc) {
+                    if (!adc_ready) avalonADCInit();
+                    adc_ready = true;
+                    int adc = -1;
+                    avalonADCGetCodeByStart(static_cast<unsigned char>(*d.adc), &adc);
+                    const double v = adc < 0 ? NAN : adc * kb::kAdcVoltsPerCode;
+                    checks.add(within(name + upper("ADC", *d.adc), v, expected, d.tolerance));
+                }
+                s.write(kb::kSlavePeripherals, code_reg, {code}, "dac");
+                s.write(kb::kSlavePeripherals, kb::reg::kDacControl, {control}, "dac");
+            } catch (const BusFailure &e) {
+                s.err << "korvane: " << e.what() << "\n";
+                checks.add({name + "(bus)", "bus failure", volts(expected), volts(d.tolerance), false});
+            }
+        }
+    }
+
+    for (const BenchDescription::Loopback &l : bench.loopbacks) {
+        int status = vekta_analogOut(l.output, l.volts);
+        vekta_report(status);
+        const double v = status < 0 ? NAN : analog_in(l.input);
+        checks.add(within(upper("AO", l.output) + " -> " + upper("AI", l.input), v, l.volts, l.tolerance));
+        vekta_report(vekta_analogOut(l.output, 0.0));
+    }
+
+    for (const BenchDescription::Fixed &f : bench.fixed)
+        checks.add(within(upper("AI", f.input) + " " + f.name, analog_in(f.input), f.volts, f.tolerance));
+
+    const int total = checks.passed() + checks.failed();
+    s.out << total << " checks: " << checks.passed() << " passed, " << checks.failed() << " failed\n" << std::flush;
+    return checks.failed();
+}
+
+}  // namespace korvane::cli
