@@ -72,6 +72,9 @@
 #define AVALON_FRAME 52
 #define COMMAND_FRAME 53
 
+/* The chart of the analog inputs and the ADC channels */
+#define SIGNAL_CHART 54
+
 /* End of the panel file's constants */
 
 #ifdef __cplusplus

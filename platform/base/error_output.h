@@ -21,6 +21,8 @@ std::size_t utf8_fault_at(const std::string &text);
 
 // Writes one line (no newline inside) to standard error, the sinks and the log.
 void error_line(const std::string &text);
+// Several lines of one message (ErrorPrintf of a text with line breaks).
+void error_lines(const std::vector<std::string> &texts);
 
 // The log keeps the most recent lines (older ones are dropped past a bound);
 // every line has a sequence number, counting from 0 since the last clear.
@@ -37,7 +39,14 @@ using ErrorSink = std::function<void(const std::string &utf8_line)>;
 int add_error_sink(ErrorSink sink);
 void remove_error_sink(int id);
 
-// Drops every sink and the log, turns the echo back on.
+// Listeners of whole messages: each gets the lines of one ErrorPrintf (or of
+// one error_line) together, after the line sinks have had them. The log pane
+// takes a repeated report as one message.
+using ErrorMessageSink = std::function<void(const std::vector<std::string> &utf8_lines)>;
+int add_error_message_sink(ErrorMessageSink sink);
+void remove_error_message_sink(int id);
+
+// Drops every sink (of lines and of messages) and the log, turns the echo back on.
 void error_output_reset();
 
 }  // namespace uir

@@ -48,6 +48,7 @@ constexpr std::size_t kLogBound = 10000;
 struct ErrorOutput {
     std::mutex mu;
     std::map<int, ErrorSink> sinks;
+    std::map<int, ErrorMessageSink> message_sinks;
     int next_sink = 1;
     std::deque<std::string> log;
     std::uint64_t first_seq = 0;  // sequence number of log.front()
@@ -118,7 +119,10 @@ std::string cp1251_to_utf8(const std::string &text)
     return res;
 }
 
-void error_line(const std::string &text)
+namespace {
+
+// One line to standard error, the log and the line sinks; returns it in UTF-8.
+std::string put_line(const std::string &text)
 {
     std::string line = cp1251_to_utf8(text);
     std::vector<ErrorSink> sinks;
@@ -141,6 +145,33 @@ void error_line(const std::string &text)
     // Sinks run outside the lock: a sink may itself write to the error output.
     for (auto &sink : sinks)
         sink(line);
+    return line;
+}
+
+void put_message(const std::vector<std::string> &lines)
+{
+    std::vector<ErrorMessageSink> sinks;
+    {
+        ErrorOutput &o = out();
+        std::lock_guard<std::mutex> lock(o.mu);
+        for (auto &kv : o.message_sinks)
+            sinks.push_back(kv.second);
+    }
+    for (auto &sink : sinks)
+        sink(lines);
+}
+
+}  // namespace
+
+void error_line(const std::string &text) { put_message({put_line(text)}); }
+
+void error_lines(const std::vector<std::string> &texts)
+{
+    std::vector<std::string> lines;
+    for (auto &t : texts)
+        lines.push_back(put_line(t));
+    if (!lines.empty())
+        put_message(lines);
 }
 
 std::uint64_t error_log_count()
@@ -183,6 +214,7 @@ void error_output_reset()
     ErrorOutput &o = out();
     std::lock_guard<std::mutex> lock(o.mu);
     o.sinks.clear();
+    o.message_sinks.clear();
     o.log.clear();
     o.first_seq = 0;
     o.echo = true;
@@ -202,6 +234,22 @@ void remove_error_sink(int id)
     ErrorOutput &o = out();
     std::lock_guard<std::mutex> lock(o.mu);
     o.sinks.erase(id);
+}
+
+int add_error_message_sink(ErrorMessageSink sink)
+{
+    ErrorOutput &o = out();
+    std::lock_guard<std::mutex> lock(o.mu);
+    int id = o.next_sink++;
+    o.message_sinks.emplace(id, std::move(sink));
+    return id;
+}
+
+void remove_error_message_sink(int id)
+{
+    ErrorOutput &o = out();
+    std::lock_guard<std::mutex> lock(o.mu);
+    o.message_sinks.erase(id);
 }
 
 }  // namespace uir
@@ -236,6 +284,7 @@ extern "C" int ErrorPrintf(const char *format, ...)
         uir::error_line(text);
         return n;
     }
+    std::vector<std::string> lines;
     std::size_t start = 0;
     for (;;) {
         std::size_t nl = text.find('\n', start);
@@ -243,11 +292,12 @@ extern "C" int ErrorPrintf(const char *format, ...)
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty())
-            uir::error_line(line);
+            lines.push_back(line);
         if (nl == std::string::npos)
             break;
         start = nl + 1;
     }
+    uir::error_lines(lines);
     return n;
 }
 

@@ -54,6 +54,11 @@ struct Runtime {
     std::map<int, std::function<void()>> listeners;
     int next_listener = 1;
     std::map<std::string, detail::Verb> verbs;
+    std::map<std::pair<int, int>, std::unique_ptr<Chart>> charts;  // (panel, control)
+    LogModel log;
+    std::map<int, std::function<void(LogModel::Change)>> log_listeners;
+    std::function<StatusFacts()> status_source;
+    RateMeter status_meter;
 };
 
 Runtime &rt()
@@ -157,6 +162,49 @@ void store_value(Control &c, double v)
         c.ivalue = (!std::isnan(v) && v != 0.0) ? 1 : 0;
     else
         c.ivalue = static_cast<int>(clamp_round(v));
+}
+
+// Charts of a panel find the controls they follow by name; controls made by
+// NewCtrl come after the panel file, so each NewCtrl looks again.
+void resolve_traces(int panel)
+{
+    for (auto &[key, chart] : rt().charts) {
+        if (key.first != panel)
+            continue;
+        for (auto &t : chart->traces())
+            if (!t.control)
+                t.control = model::find_control(panel, t.name);
+    }
+}
+
+// The program set a value into c: every chart following it records it.
+void record_value(int panel, const Control &c)
+{
+    Runtime &r = rt();
+    if (r.charts.empty())
+        return;
+    double v = shows_blank(c) ? NotANumber() : c.value();
+    std::int64_t now = -1;
+    for (auto &[key, chart] : r.charts) {
+        if (key.first != panel)
+            continue;
+        auto &ts = chart->traces();
+        for (std::size_t i = 0; i < ts.size(); ++i)
+            if (ts[i].control == c.id) {
+                if (now < 0)
+                    now = now_ns();
+                chart->record(i, now, v);
+            }
+    }
+}
+
+void log_message(const std::vector<std::string> &lines)
+{
+    Runtime &r = rt();
+    auto change = r.log.add(lines, log_time_text(now_ns(), virtual_clock()));
+    auto ls = r.log_listeners;
+    for (auto &kv : ls)
+        kv.second(change);
 }
 
 int check_control(int panel, int id, Control **out)
@@ -272,9 +320,41 @@ Control *Panel::find(int id)
     return nullptr;
 }
 
+bool shows_blank(const Control &c)
+{
+    return c.has_blank && (c.kind == Kind::numeric_int || c.kind == Kind::numeric_double) && c.value() == c.blank;
+}
+
+int lamp_count(const Control &c) { return c.digits > 0 ? std::min(c.digits, 32) : 8; }
+
+double stepped_value(const Control &c, int steps)
+{
+    double unit = c.kind == Kind::numeric_double ? std::pow(10.0, -std::clamp(c.digits, 0, 15)) : 1.0;
+    double v = c.value();
+    if (std::isnan(v) || shows_blank(c)) {
+        // From the bound nearest 0, so that the first step lands inside the range.
+        v = 0.0;
+        if (c.has_min && v < c.min)
+            v = c.min;
+        if (c.has_max && v > c.max)
+            v = c.max;
+        steps = 0;
+    }
+    v += unit * steps;
+    if (c.kind == Kind::numeric_double)
+        v = std::round(v / unit) * unit;  // on the grid of the digits shown
+    if (c.has_min && v < c.min)
+        v = c.min;
+    if (c.has_max && v > c.max)
+        v = c.max;
+    return v;
+}
+
 std::string display_text(const Control &c)
 {
     char buf[96];
+    if (shows_blank(c))
+        return kBlankText;
     switch (c.kind) {
     case Kind::numeric_double: {
         if (std::isnan(c.dvalue))
@@ -290,7 +370,7 @@ std::string display_text(const Control &c)
         long long v = c.ivalue;
         unsigned long long mag = v < 0 ? static_cast<unsigned long long>(-v) : static_cast<unsigned long long>(v);
         std::string digits;
-        int width = std::clamp(c.digits, 0, 64);
+        int width = c.format == Format::leds ? lamp_count(c) : std::clamp(c.digits, 0, 64);
         switch (c.format) {
         case Format::decimal:
             digits = std::to_string(mag);
@@ -300,6 +380,7 @@ std::string display_text(const Control &c)
             digits = buf;
             break;
         case Format::binary:
+        case Format::leds:
             do {
                 digits.insert(digits.begin(), static_cast<char>('0' + (mag & 1)));
                 mag >>= 1;
@@ -326,6 +407,7 @@ bool parse_operator_text(const Control &c, const std::string &raw, double &value
         ++b;
     text = text.substr(b);
     if (c.kind == Kind::numeric_int && c.format != Format::decimal && !text.empty()) {
+        // (Lamps read typed text as binary digits.)
         bool neg = text[0] == '-';
         std::string body = text.substr(neg ? 1 : 0);
         // A 0x or 0b prefix says what it is, even where it could be read as hex digits.
@@ -352,6 +434,8 @@ void configure(const Options &options)
 }
 
 const Options &options() { return rt().opts; }
+
+void set_status_source(std::function<StatusFacts()> source) { rt().status_source = std::move(source); }
 
 void add_panel_search_dir(const std::string &dir) { rt().search_dirs.push_back(dir); }
 
@@ -548,6 +632,53 @@ Action press(int panel, int id)
     return {};
 }
 
+Action step(int panel, int id, int steps)
+{
+    Panel *p = find_panel(panel);
+    Control *c = p ? p->find(id) : nullptr;
+    if (!c)
+        return {false, "no such control"};
+    if (c->kind != Kind::numeric_int && c->kind != Kind::numeric_double)
+        return {false, std::string("a ") + kind_name(c->kind) + " cannot be stepped"};
+    return commit(panel, id, stepped_value(*c, steps));
+}
+
+Chart *chart(int panel, int id)
+{
+    auto it = rt().charts.find({panel, id});
+    return it == rt().charts.end() ? nullptr : it->second.get();
+}
+
+const LogModel &log_pane() { return rt().log; }
+
+void clear_log_pane()
+{
+    Runtime &r = rt();
+    r.log.clear();
+    auto ls = r.log_listeners;
+    for (auto &kv : ls)
+        kv.second(LogModel::Change::cleared);
+}
+
+int add_log_listener(std::function<void(LogModel::Change)> fn)
+{
+    int id = rt().next_listener++;
+    rt().log_listeners.emplace(id, std::move(fn));
+    return id;
+}
+
+void remove_log_listener(int id) { rt().log_listeners.erase(id); }
+
+std::string status_line()
+{
+    Runtime &r = rt();
+    if (!r.status_source)
+        return "";
+    StatusFacts f = r.status_source();
+    auto rates = r.status_meter.sample(now_ns(), f.calls, f.failed);
+    return status_text(f.driver, f.open, rates.a, rates.b);
+}
+
 Action close(int panel)
 {
     if (!find_panel(panel))
@@ -656,6 +787,8 @@ extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
     if (r.initialized)
         return 1;
     bool headless = !r.opts.script_file.empty() || !r.opts.screenshot_file.empty() || !has_window_front_end();
+    // The log pane hears the error output from here on, the banner first.
+    add_error_message_sink(log_message);
     for (auto &line : r.opts.banner)
         ErrorPrintf("%s\n", line.c_str());
     if (!headless) {
@@ -694,11 +827,16 @@ extern "C" int LoadPanel(int parentPanelHandle, const char *filename, int panelR
     }
     p.handle = r.next_handle++;
     std::int64_t now = now_ns();
-    for (auto &c : p.controls)
+    for (auto &c : p.controls) {
         if (c.kind == Kind::timer)
             c.next_due_ns = now + c.interval_ns;
+        if (c.kind == Kind::chart)
+            r.charts[{p.handle, c.id}] =
+                std::make_unique<Chart>(c.traces, now, c.history_s, c.span_s, c.min, c.max);
+    }
     int h = p.handle;
     r.panels.emplace(h, std::move(p));
+    resolve_traces(h);
     notify();
     return h;
 }
@@ -711,6 +849,19 @@ extern "C" int DisplayPanel(int panelHandle)
     Panel *p = find_panel(panelHandle);
     if (!p)
         return UIEHandleInvalid;
+    if (!p->displayed) {
+        // A chart following no control is a fault of the panel file, found once
+        // the program has made its controls.
+        for (auto &c : p->controls) {
+            Chart *ch = c.kind == Kind::chart ? model::chart(panelHandle, c.id) : nullptr;
+            if (!ch)
+                continue;
+            for (auto &t : ch->traces())
+                if (!t.control)
+                    ErrorPrintf("%s:%d: chart %s: no control named %s to follow\n", p->file.c_str(), c.line,
+                                c.name.c_str(), t.name.c_str());
+        }
+    }
     p->displayed = true;
     r.display_order.erase(std::remove(r.display_order.begin(), r.display_order.end(), panelHandle),
                           r.display_order.end());
@@ -795,6 +946,8 @@ extern "C" int DiscardPanel(int panelHandle)
             r.queue.push_back({panelHandle, id, EVENT_DISCARD, cb});
     }
     r.panels.erase(panelHandle);
+    for (auto it = r.charts.begin(); it != r.charts.end();)
+        it = it->first.first == panelHandle ? r.charts.erase(it) : std::next(it);
     r.display_order.erase(std::remove(r.display_order.begin(), r.display_order.end(), panelHandle),
                           r.display_order.end());
     // Events still queued for the panel go with it (the held discard events stay).
@@ -818,6 +971,7 @@ int SetCtrlVal(int panelHandle, int controlID, double value)
     if (int st = check_value_control(panelHandle, controlID, &c); st < 0)
         return st;
     store_value(*c, value);
+    record_value(panelHandle, *c);
     notify();
     return 0;
 }
@@ -936,12 +1090,15 @@ extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int
     c.label = label ? label : "";
     c.kind = Kind::numeric_double;
     c.created = true;
+    if (auto tip = p->tips.find(c.label); tip != p->tips.end())
+        c.tip = tip->second;
     c.digits = kind_info(c.kind).digits;
     c.top = top;
     c.left = left;
     c.width = kind_info(c.kind).width;
     c.height = kind_info(c.kind).height;
     p->controls.push_back(c);
+    resolve_traces(panelHandle);
     notify();
     return c.id;
 }

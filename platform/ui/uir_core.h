@@ -3,12 +3,15 @@
 // window front end plugs into the core is in uir_internal.h.
 #pragma once
 
+#include "uir_chart.h"
 #include "uir_kinds.h"
+#include "uir_log.h"
 #include "uir_runtime.h"
 #include "userint.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +27,7 @@ struct Control {
     std::string name;      // constant name from the panel file; empty for controls made by NewCtrl
     std::string label;     // caption; for buttons the text on the button
     std::string title;     // decorations: the frame's title
+    std::string tip;       // the tooltip: what the control does, in the operator's words
     Kind kind = Kind::numeric_int;
     bool indicator = false;  // mode: indicator (the operator cannot change it) or control
     bool dimmed = false;
@@ -33,7 +37,12 @@ struct Control {
     Format format = Format::decimal;
     int digits = 0;          // doubles: digits after the point; integers: minimum digits shown
     bool has_min = false, has_max = false;
-    double min = 0.0, max = 0.0;
+    double min = 0.0, max = 0.0;    // charts: the fixed scale
+    bool has_blank = false;
+    double blank = 0.0;             // numerics: a value shown as a dash (no reading)
+    std::vector<std::string> traces;  // charts: the controls followed
+    double span_s = 60.0;             // charts: the time shown at first
+    double history_s = 600.0;         // charts: the time kept
     int top = 0, left = 0, width = 0, height = 0;
     std::int64_t interval_ns = 0;  // timers
     bool enabled = false;          // timers: ticking
@@ -59,15 +68,27 @@ struct Panel {
     PanelCallbackPtr callback = nullptr;
     bool displayed = false;
     std::vector<Control> controls;  // in file order, then NewCtrl order
+    std::map<std::string, std::string> tips;  // of controls NewCtrl makes, by label
 
     const Control *find(int id) const;
     Control *find(int id);
 };
 
 // The text a control shows: doubles with their digits (NaN as "NaN"), integers
-// in their format (hex "0x1F" and binary "00011111" zero-padded to digits),
-// toggles 0/1; empty for buttons, timers and decorations.
+// in their format (hex "0x1F" and binary or lamps "00011111" zero-padded to
+// digits), toggles 0/1, the blank value as a dash "\u2014"; empty for
+// buttons, timers, decorations and charts.
 std::string display_text(const Control &c);
+inline constexpr const char *kBlankText = "\u2014";
+bool shows_blank(const Control &c);
+// Lamps of a numeric in the leds format (its digits, 8 when 0).
+int lamp_count(const Control &c);
+
+// The value one step of the arrow keys away (steps may be negative; Page
+// Up/Down are 16 steps): one unit of the last digit shown (1 for integers,
+// 10^-digits for doubles), held to the control's range. A NaN or blank value
+// steps from the range's bound nearest 0.
+double stepped_value(const Control &c, int steps);
 
 // Reads a number typed into a control: in a hex control bare hex digits are
 // hex, in a binary control bare 0/1 digits are binary; otherwise as
@@ -100,8 +121,24 @@ Action commit(int panel, int id, double value);
 // The operator clicks a button (commit) or a toggle (flips, then commit):
 // refused on dimmed controls and indicators.
 Action press(int panel, int id);
+// The operator steps a numeric with the arrow keys (stepped_value), then commits.
+Action step(int panel, int id, int steps);
 // The operator closes the window: the panel's callback gets EVENT_CLOSE.
 Action close(int panel);
+
+// The model of a chart control (nullptr if the control is none): the view and
+// the operator's choices act on it directly; it lives until DiscardPanel.
+Chart *chart(int panel, int id);
+
+// The log pane's model, fed by the error output from InitCVIRTE on.
+const LogModel &log_pane();
+void clear_log_pane();
+// Called after each change of the log pane, with what changed.
+int add_log_listener(std::function<void(LogModel::Change)> fn);
+void remove_log_listener(int id);
+
+// The status line now (rates over the last second); "" when the program gave no source.
+std::string status_line();
 
 // One turn of the loop: runs queued events and due timer ticks, one callback
 // at a time, until nothing is due or a callback asked to quit; each timer

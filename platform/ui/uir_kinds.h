@@ -10,8 +10,8 @@
 
 namespace uir {
 
-enum class Kind { numeric_int, numeric_double, toggle, button, timer, decoration };
-enum class Format { decimal, hex, binary };
+enum class Kind { numeric_int, numeric_double, toggle, button, timer, decoration, chart };
+enum class Format { decimal, hex, binary, leds };
 
 struct KindInfo {
     Kind kind;
@@ -30,6 +30,7 @@ inline constexpr KindInfo kKinds[] = {
     {Kind::button, "button", false, true, 90, 26, 0, 32},
     {Kind::timer, "timer", false, false, 0, 0, 0, 32},
     {Kind::decoration, "decoration", false, false, 200, 100, 0, 32},
+    {Kind::chart, "chart", false, false, 360, 200, 0, 32},
 };
 
 constexpr const KindInfo &kind_info(Kind kind) { return kKinds[static_cast<int>(kind)]; }
@@ -50,6 +51,7 @@ inline constexpr FormatInfo kFormats[] = {
     {Format::decimal, "decimal"},
     {Format::hex, "hex"},
     {Format::binary, "binary"},
+    {Format::leds, "leds"},  // one lamp per bit (digits lamps, 8 when digits is 0)
 };
 
 constexpr const FormatInfo &format_info(Format format) { return kFormats[static_cast<int>(format)]; }
@@ -65,6 +67,7 @@ constexpr const FormatInfo *find_format(std::string_view name)
 constexpr unsigned kind_bit(Kind kind) { return 1u << static_cast<unsigned>(kind); }
 inline constexpr unsigned kAnyKind = (1u << std::size(kKinds)) - 1;
 inline constexpr unsigned kNumeric = kind_bit(Kind::numeric_int) | kind_bit(Kind::numeric_double);
+inline constexpr unsigned kChart = kind_bit(Kind::chart);
 
 struct KeyInfo {
     std::string_view name;
@@ -79,19 +82,24 @@ inline constexpr KeyInfo kControlKeys[] = {
     {"mode", kNumeric | kind_bit(Kind::toggle) | kind_bit(Kind::button)},
     {"label", kAnyKind & ~kind_bit(Kind::decoration)},
     {"title", kind_bit(Kind::decoration)},
-    {"top", kAnyKind},
-    {"left", kAnyKind},
+    {"tip", kAnyKind & ~kind_bit(Kind::timer)},
+    {"top", kAnyKind & ~kChart},  // charts stand below the panel area, in file order
+    {"left", kAnyKind & ~kChart},
     {"width", kAnyKind},
     {"height", kAnyKind},
-    {"min", kNumeric},
-    {"max", kNumeric},
+    {"min", kNumeric | kChart},
+    {"max", kNumeric | kChart},
+    {"blank", kNumeric},
+    {"traces", kChart},
+    {"span", kChart},
+    {"history", kChart},
     {"format", kind_bit(Kind::numeric_int)},
     {"digits", kNumeric},
     {"value", kNumeric | kind_bit(Kind::toggle)},
     {"dimmed", kAnyKind},
     {"interval", kind_bit(Kind::timer)},
     {"enabled", kind_bit(Kind::timer)},
-    {"callback", kAnyKind & ~kind_bit(Kind::decoration)},
+    {"callback", kAnyKind & ~kind_bit(Kind::decoration) & ~kChart},
 };
 
 constexpr const KeyInfo *find_control_key(std::string_view name)
@@ -102,7 +110,9 @@ constexpr const KeyInfo *find_control_key(std::string_view name)
 }
 
 // Keys of a panel ("control" holds its [[panel.control]] tables).
-inline constexpr std::string_view kPanelKeys[] = {"resource", "name", "title", "width", "height", "callback", "control"};
+// "tips" gives the tips of controls the program makes with NewCtrl, by label.
+inline constexpr std::string_view kPanelKeys[] = {"resource", "name", "title", "width", "height",
+                                                  "callback", "tips",  "control"};
 
 // "a, b or c" over the names of a table, each name quoted when asked: for the
 // reader's messages.

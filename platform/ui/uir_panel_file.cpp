@@ -168,6 +168,8 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
         c.label = rd.string(*n, "label");
     if (auto n = get("title"))
         c.title = rd.string(*n, "title");
+    if (auto n = get("tip"))
+        c.tip = rd.string(*n, "tip");
     if (auto n = get("top"))
         c.top = static_cast<int>(rd.integer(*n, "top", -10000, 10000));
     if (auto n = get("left"))
@@ -196,8 +198,47 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
         c.has_max = true;
         c.max = is_int ? static_cast<double>(rd.integer(*n, "max", INT_MIN, INT_MAX)) : rd.number(*n, "max");
     }
+    if (c.kind == Kind::chart) {
+        // The fixed scale: -10..10 V unless the file says otherwise.
+        if (!c.has_min)
+            c.min = -10.0;
+        if (!c.has_max)
+            c.max = 10.0;
+        c.has_min = c.has_max = true;
+        if (c.min >= c.max)
+            rd.fault(get("max") ? get("max") : get("min"), "a chart's max must be above its min");
+    }
     if (c.has_min && c.has_max && c.min > c.max)
         rd.fault(get("max"), "max is below min");
+    if (auto n = get("blank")) {
+        c.has_blank = true;
+        c.blank = is_int ? static_cast<double>(rd.integer(*n, "blank", INT_MIN, INT_MAX)) : rd.number(*n, "blank");
+    }
+    if (c.kind == Kind::chart) {
+        const toml::node *n = get("traces");
+        if (!n)
+            rd.fault(&t, "missing required key \"traces\" (the controls the chart follows)");
+        const toml::array *arr = n->as_array();
+        if (!arr || arr->empty())
+            rd.fault(n, "\"traces\" must be a list of control names");
+        for (auto &el : *arr) {
+            std::string name = rd.string(el, "traces");
+            if (name.empty() || std::find(c.traces.begin(), c.traces.end(), name) != c.traces.end())
+                rd.fault(&el, "\"traces\" names \"" + name + "\" " + (name.empty() ? "(empty)" : "twice"));
+            c.traces.push_back(name);
+        }
+        if (auto s = get("history")) {
+            c.history_s = rd.number(*s, "history");
+            if (c.history_s < 10 || c.history_s > 86400)
+                rd.fault(s, "history is in seconds, from 10 to 86400");
+        }
+        if (auto s = get("span")) {
+            c.span_s = rd.number(*s, "span");
+            if (c.span_s < 10 || c.span_s > 600 || c.span_s > c.history_s)
+                rd.fault(s, "span is in seconds, from 10 to 600 and not above history");
+        }
+        c.span_s = std::min(c.span_s, c.history_s);
+    }
     if (auto n = get("value")) {
         if (c.kind == Kind::numeric_int) {
             c.ivalue = static_cast<int>(rd.integer(*n, "value", INT_MIN, INT_MAX));
@@ -250,6 +291,13 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
         p.width = static_cast<int>(rd.integer(*n, "width", 1, 10000));
     if (auto n = t.get("height"))
         p.height = static_cast<int>(rd.integer(*n, "height", 1, 10000));
+    if (auto n = t.get("tips")) {
+        const toml::table *tips = n->as_table();
+        if (!tips)
+            rd.fault(n, "\"tips\" must be a table of control label = \"tip\"");
+        for (auto &&[label, text] : *tips)
+            p.tips[std::string(label.str())] = rd.string(text, "tips." + std::string(label.str()));
+    }
     if (auto n = t.get("callback")) {
         p.callback_name = rd.identifier(*n, "callback");
         if (bind)

@@ -305,6 +305,7 @@ private:
             break;
         }
         case Kind::timer:
+        case Kind::chart:
             break;  // timers have no face
         }
         if (it.w) {

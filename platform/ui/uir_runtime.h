@@ -35,6 +35,16 @@ int exit_status();
 // The one clear line of the run-time's last failure ("" if none).
 std::string last_failure();
 
+// What the status line shows, asked of the program about once a second: the
+// driver in use, whether the hardware is open, and the running counts of
+// driver calls and of failed ones (the line shows their rates).
+struct StatusFacts {
+    std::string driver;
+    bool open = false;
+    std::uint64_t calls = 0, failed = 0;
+};
+void set_status_source(std::function<StatusFacts()> source);
+
 // The run-time's clock: virtual under the headless front end (time passes
 // only through sleep_ns and script waits), the steady clock under the window.
 int64_t now_ns();

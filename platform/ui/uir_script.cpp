@@ -39,7 +39,24 @@ void say(const std::string &raw)
 using korvane::text::lower;
 using korvane::text::trim;
 
-enum class Op { set, press, wait, expect, expect_dimmed, expect_timer, expect_log, expect_no_log, quit, custom };
+enum class Op {
+    set,
+    press,
+    wait,
+    expect,
+    expect_text,
+    expect_dimmed,
+    expect_timer,
+    expect_trace,
+    expect_log,
+    expect_log_count,
+    expect_no_log,
+    quit,
+    custom
+};
+
+// What expect-trace checks of a chart's trace.
+const char *const kTraceMeasures[] = {"points", "gaps", "last", "min", "max", "mean"};
 
 struct Command {
     int line = 0;
@@ -66,7 +83,10 @@ const Builtin kBuiltins[] = {
     {"expect", Op::expect, 2, 3},
     {"expect-dimmed", Op::expect_dimmed, 2, 2},
     {"expect-timer", Op::expect_timer, 2, 2},
+    {"expect-text", Op::expect_text, 2, INT32_MAX},
+    {"expect-trace", Op::expect_trace, 4, 5},
     {"expect-log", Op::expect_log, 1, INT32_MAX},
+    {"expect-log-count", Op::expect_log_count, 2, INT32_MAX},
     {"expect-no-log", Op::expect_no_log, 0, 0},
     {"quit", Op::quit, 0, 0},
 };
@@ -109,6 +129,26 @@ std::string parse_line(const std::string &raw, Command &cmd)
             return "expect-log needs the text to look for";
         return "";
     }
+    if (cmd.op == Op::expect_text || cmd.op == Op::expect_log_count) {
+        // One word (a control, a count), then the rest of the line as it stands.
+        if (args.size() < 2)
+            return verb + " takes " + (cmd.op == Op::expect_text ? "a control" : "a count") + " and a text";
+        std::size_t at = raw.find(verb) + verb.size();
+        at = raw.find(args[0], at) + args[0].size();
+        cmd.args = {args[0]};
+        cmd.text = raw.substr(at);
+        // A word starting with # ends the text, as it ends any line.
+        for (std::size_t h = cmd.text.find('#'); h != std::string::npos; h = cmd.text.find('#', h + 1))
+            if (h == 0 || std::isspace(static_cast<unsigned char>(cmd.text[h - 1]))) {
+                cmd.text.resize(h);
+                break;
+            }
+        cmd.text = trim(cmd.text);
+        if (cmd.op == Op::expect_log_count &&
+            (!parse_number(args[0], cmd.value) || !(cmd.value >= 1) || cmd.value != std::floor(cmd.value)))
+            return "expect-log-count takes a count of 1 or more, got \"" + args[0] + "\"";
+        return "";
+    }
     int n = static_cast<int>(args.size());
     if (n < min_args || n > max_args) {
         std::string want = min_args == max_args ? plural_args(min_args)
@@ -138,6 +178,21 @@ std::string parse_line(const std::string &raw, Command &cmd)
         if (cmd.ns > kVirtualClockEndNs)
             return "wait " + args[0] + " is longer than the virtual clock's 100 years";
         return "";
+    case Op::expect_trace: {
+        bool known = false;
+        for (auto *m : kTraceMeasures)
+            known = known || args[2] == m;
+        if (!known)
+            return "expect-trace measures points, gaps, last, min, max or mean, not \"" + args[2] + "\"";
+        std::string e = number(args[3], cmd.value);
+        if (e.empty() && n == 5) {
+            cmd.has_tolerance = true;
+            e = number(args[4], cmd.tolerance);
+            if (e.empty() && !(cmd.tolerance >= 0))
+                e = "the tolerance must be a number of 0 or more";
+        }
+        return e;
+    }
     case Op::expect_dimmed:
         if (args[1] != "yes" && args[1] != "no")
             return "expect-dimmed takes yes or no, got \"" + args[1] + "\"";
@@ -258,6 +313,69 @@ private:
                     got += " (" + std::to_string(ctl->ivalue) + ")";
                 fail(c, "expected " + c.args[0] + " = " + want + ", got " + got);
             }
+            return;
+        }
+        case Op::expect_text: {
+            if (!(id = resolve(c, panel)))
+                return;
+            std::string shown = display_text(*model::control(panel, id));
+            if (shown == c.text)
+                pass();
+            else
+                fail(c, "expected " + c.args[0] + " to show \"" + c.text + "\", got \"" + shown + "\"");
+            return;
+        }
+        case Op::expect_trace: {
+            if (!(id = resolve(c, panel)))
+                return;
+            Chart *chart = model::chart(panel, id);
+            if (!chart) {
+                fail(c, "expected " + c.args[0] + " to be a chart, got a " +
+                            kind_name(model::control(panel, id)->kind));
+                return;
+            }
+            int i = chart->find_trace(c.args[1]);
+            if (i < 0) {
+                fail(c, "expected chart " + c.args[0] + " to follow " + c.args[1] + ", got no such trace");
+                return;
+            }
+            TraceStats st = chart->stats(static_cast<std::size_t>(i));
+            const std::string &m = c.args[2];
+            double got = m == "points" ? static_cast<double>(st.points)
+                       : m == "gaps"   ? static_cast<double>(st.gaps)
+                       : m == "last"   ? st.last
+                       : m == "min"    ? st.min
+                       : m == "max"    ? st.max
+                                       : st.mean;
+            bool ok = std::isnan(c.value) || std::isnan(got)
+                          ? std::isnan(c.value) && std::isnan(got)
+                          : std::fabs(got - c.value) <= c.tolerance + 1e-9 * std::max(1.0, std::fabs(c.value));
+            if (ok) {
+                pass();
+            } else {
+                char buf[40];
+                std::snprintf(buf, sizeof buf, "%.6g", got);
+                fail(c, "expected " + m + " of " + c.args[0] + " " + c.args[1] + " = " + c.args[3] +
+                            (c.has_tolerance ? " ± " + c.args[4] : "") + ", got " + buf);
+            }
+            return;
+        }
+        case Op::expect_log_count: {
+            const auto &entries = model::log_pane().entries();
+            for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+                bool has = false;
+                for (auto &l : it->lines)
+                    has = has || l.find(c.text) != std::string::npos;
+                if (!has)
+                    continue;
+                if (static_cast<double>(it->count) == c.value)
+                    pass();
+                else
+                    fail(c, "expected the log pane's last entry with \"" + c.text + "\" to count " + c.args[0] +
+                                ", got " + std::to_string(it->count));
+                return;
+            }
+            fail(c, "expected a log pane entry with \"" + c.text + "\", got none");
             return;
         }
         case Op::expect_dimmed: {

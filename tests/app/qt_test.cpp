@@ -82,7 +82,7 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     click("OPEN_BTN");
     EXPECT_EQ(pxi_opened, 1);
     EXPECT_TRUE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
-    EXPECT_EQ(mask->text(), "-0x01");  // not set since Open
+    EXPECT_EQ(mask->text(), QString::fromUtf8("\u2014"));  // -1: not set since Open
 
     // Port 0: low nibble outputs, driving 0x0F.
     type("PORT_MASK_0", "0F");
