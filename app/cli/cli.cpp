@@ -9,6 +9,7 @@
 #include "ksim_client.h"
 #include "regs.h"
 #include "selftest.h"
+#include "shell.h"
 
 namespace korvane::cli {
 
@@ -16,6 +17,10 @@ namespace {
 
 // The self-test found a fault; its rows say which.
 struct CheckFailure {};
+// A line of a command file failed and said why; the status is its own.
+struct LineFailed {
+    int status;
+};
 
 void add_format(CLI::App *cmd, Request &r)
 {
@@ -94,7 +99,24 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         s.decimal = r.format == "dec";
         bus_regs(s, r.watch);
     });
-    (void)interactive;
+    if (interactive) return;
+
+    CLI::App *shell = bus.add_subcommand(
+        "shell", "The bus commands at a prompt, with line editing and history; quit or Ctrl-D ends");
+    shell->callback([&r] {
+        r.bus = true;
+        r.action = [](Session &s) { bus_shell(s); };
+    });
+    CLI::App *run = bus.add_subcommand("run", "The bus commands from FILE, one a line ('#' a comment); "
+                                              "stops at the first that fails, with its status");
+    run->add_option("FILE", r.file, "Command file (- : standard input)")->required();
+    run->callback([&r] {
+        r.bus = true;
+        r.action = [&r](Session &s) {
+            // The file's own faults are reported with its line; the status is the failing line's.
+            if (int status = bus_run(s, r.file)) throw LineFailed{status};
+        };
+    });
 }
 
 void add_commands(CLI::App &app, Request &r)
@@ -166,6 +188,8 @@ int run(Request &r, const Environment &env)
         status = 1;
     } catch (const CheckFailure &) {
         status = 1;
+    } catch (const LineFailed &f) {
+        status = f.status;
     } catch (const std::exception &e) {
         std::cerr << "korvane: " << e.what() << "\n";
         status = 1;

@@ -61,7 +61,9 @@ std::string regs_table(const std::vector<uint16_t> &words, bool decimal)
         std::snprintf(line, sizeof line, "%-12s %-6d %-6s %-7s %s\n", std::string(r.name).c_str(),
                       kb::kSlavePeripherals, number(static_cast<unsigned>(r.address), 2, decimal).c_str(),
                       number(words[i], 4, decimal).c_str(), decoded(r, words[i]).c_str());
-        out += line;
+        std::string row = line;
+        row.erase(row.find_last_not_of(" \n") + 1);
+        out += row + "\n";
     }
     std::snprintf(line, sizeof line, "%-12s %-6d %-6s %-7s %d words of memory\n", "MEMORY", kb::kSlaveMemory,
                   (number(0, 4, decimal) + ".." + number(kb::kMemoryWords - 1, 4, decimal)).c_str(), "", kb::kMemoryWords);

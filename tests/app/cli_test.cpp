@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -213,13 +214,17 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
               std::string::npos);
 }
 
-// The register view reads the board and decodes it from the register table.
-TEST_F(Cli, RegsShowsADacWriteAsCodeAndVolts)
+// The shell runs the bus commands on one board; the register view reads it
+// and decodes it from the register table.
+TEST_F(Cli, RegsInTheShellShowADacWriteAsCodeAndVolts)
 {
-    ASSERT_EQ(korvane({"--daq", "sim", "bus", "write", "2", "0", "5"}).status, 0);
-    ASSERT_EQ(korvane({"--daq", "sim", "bus", "write", "2", "3", "0xC8"}).status, 0);
-    Outcome o = korvane({"--daq", "sim", "bus", "regs"});
+    std::istringstream input("write 2 0 5\n# the code of channel 1\nwrite 2 3 0xC8\nread 2 99999\nregs\nquit\nread 0 0\n");
+    std::streambuf *stdin_buf = std::cin.rdbuf(input.rdbuf());
+    Outcome o = korvane({"--daq", "sim", "bus", "shell"});
+    std::cin.rdbuf(stdin_buf);
     ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find("korvane: address 99999 is outside"), std::string::npos) << o.err;
+    EXPECT_EQ(o.out.find("0x0000 0x"), std::string::npos) << "a line after quit ran";
     EXPECT_NE(o.out.find("DAC_CONTROL  2      0x00   0x0005  CH0=1 CH1=0 REF=1\n"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("DAC_CODE1    2      0x03   0x00C8  200 = 2.5882 V\n"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("DAC_CODE0    2      0x02   0x0000  0 = 0.0000 V\n"), std::string::npos) << o.out;

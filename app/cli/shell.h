@@ -1,0 +1,29 @@
+// The bus commands at a prompt (`bus shell`, with line editing and history
+// from GNU readline on a terminal) and from a file (`bus run FILE`), on one
+// session: the board set up once, its state kept from line to line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korvane::cli {
+
+class Session;
+
+// Splits a command line into words as the shell would (quotes, backslashes);
+// blank lines and those starting with '#' give no words. A line the shell
+// would refuse is a UsageError.
+std::vector<std::string> split_line(const std::string &line);
+
+// Runs one line's command; returns its status (0, 1 or 2) after printing any
+// fault on the session's error stream, prefixed with `where`.
+int run_line(Session &s, const std::string &line, const std::string &where);
+
+// The prompt: runs each line until "quit", "exit" or the end of input; 0.
+int bus_shell(Session &s);
+
+// Each line of FILE ("-": standard input) in turn; stops at the first that
+// fails and returns its status, else 0.
+int bus_run(Session &s, const std::string &path);
+
+}  // namespace korvane::cli
