@@ -7,3 +7,13 @@ if(TARGET avalon)
     add_dependencies(bench_avalon korvane_sim)
   endif()
 endif()
+
+# Dump and load of a whole memory: bench time and driver calls per word.
+if(TARGET avalon)
+  add_executable(bench_bus ${CMAKE_CURRENT_LIST_DIR}/bench_bus.cpp)
+  target_include_directories(bench_bus PRIVATE ${KORVANE_SOURCE_DIR}/sim)
+  target_link_libraries(bench_bus PRIVATE avalon benchmark::benchmark)
+  if(TARGET korvane_sim)
+    add_dependencies(bench_bus korvane_sim)
+  endif()
+endif()
