@@ -114,6 +114,53 @@ void korvane_register_callbacks(void)
 #undef CTRL_CB
 }
 
+// Every control the program works on, with the kind it must have; the
+// frames and the chart are only drawn. A panel file given with --panel may lack one.
+namespace {
+struct UsedControl {
+    int id;
+    const char *name;
+    uir::Kind kind;
+};
+#define USED(name, kind) {name, #name, uir::Kind::kind}
+const UsedControl kUsedControls[] = {
+    USED(OPEN_BTN, button),          USED(DEFAULT_BTN, button),         USED(CLOSE_BTN, button),
+    USED(PORT_MASK_0, numeric_int),  USED(PORT_MASK_1, numeric_int),    USED(PORT_MASK_2, numeric_int),
+    USED(PORT_OUT_0, numeric_int),   USED(PORT_OUT_1, numeric_int),     USED(PORT_OUT_2, numeric_int),
+    USED(PORT_IN_0, numeric_int),    USED(PORT_IN_1, numeric_int),      USED(PORT_IN_2, numeric_int),
+    USED(PORT_TIMER, timer),         USED(PORT_DEFAULT_BTN, button),    USED(PORT_MODE_INPUT_BTN, button),
+    USED(PORT_MODE_OUTPUT_BTN, button),
+    USED(AO0_NUMERIC, numeric_double), USED(AO1_NUMERIC, numeric_double), USED(AO_LINK_TOGGLE, toggle),
+    USED(AI_TIMER, timer),
+    USED(AV_WRITE_SLAVE, numeric_int), USED(AV_WRITE_ADDR, numeric_int), USED(AV_WRITE_DATA, numeric_int),
+    USED(AV_WRITE_BTN, button),      USED(AV_READ_SLAVE, numeric_int),  USED(AV_READ_ADDR, numeric_int),
+    USED(AV_READ_DATA, numeric_int), USED(AV_READ_BTN, button),
+    USED(DAC_CTRL_BIT0, toggle),     USED(DAC_CTRL_BIT1, toggle),       USED(DAC_CTRL_BIT2, toggle),
+    USED(DAC_VOUT1_CODE, numeric_int), USED(DAC_VOUT1, numeric_double), USED(DAC_VOUT2_CODE, numeric_int),
+    USED(DAC_VOUT2, numeric_double), USED(AV_INIT_BTN, button),         USED(AV_DEINIT_BTN, button),
+    USED(ADC_VIN1_CODE, numeric_int), USED(ADC_VIN1, numeric_double),   USED(ADC_VIN2_CODE, numeric_int),
+    USED(ADC_VIN2, numeric_double),  USED(AV_SET_I_BTN, button),        USED(AV_I_ACK_BTN, button),
+    USED(AVALON_TIMER, timer),
+};
+#undef USED
+}  // namespace
+
+std::string korvane_check_panel(int panel)
+{
+    auto p = uir::model::panel(panel);
+    if (!p) return "korvane: the main panel is not loaded";
+    for (const UsedControl &u : kUsedControls) {
+        const uir::Control *c = p->find(u.id);
+        std::string what = "control " + std::to_string(u.id) + " (" + u.name + ")";
+        if (!c)
+            return "korvane: " + p->file + " lacks " + what + ", a " + uir::kind_name(u.kind) + " that korvane uses";
+        if (c->kind != u.kind)
+            return "korvane: " + p->file + ": " + what + " is a " + uir::kind_name(c->kind) + ", korvane uses it as a " +
+                   uir::kind_name(u.kind);
+    }
+    return "";
+}
+
 static int64_t bench_now(void *) { return uir::now_ns(); }
 static void bench_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
 

@@ -149,6 +149,12 @@ int ao0ao1_CB(int panel, int control, int event, void *callbackData, int eventDa
 
 #ifdef __cplusplus
 }
+
+#include <string>
+
+/* Checks that the loaded main panel has every control the program uses, with
+ * the right kind: "" or the one line to report. */
+std::string korvane_check_panel(int panel);
 #endif
 
 #endif

@@ -107,6 +107,10 @@ int main(int argc, char *argv[])
         status = startup_failed(std::string("korvane: cannot load panel 1 of korvane.uir: ") +
                                 GetUILErrorString(panelHandle));
         DiscardPanel(panelHandle);
+    } else if (std::string lacking = korvane_check_panel(panelHandle); !lacking.empty()) {
+        ErrorPrintf("%s\n", lacking.c_str());
+        status = 1;
+        DiscardPanel(panelHandle);
     } else {
         pxi_draw_gui();
         int shown = DisplayPanel(panelHandle);

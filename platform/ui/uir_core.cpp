@@ -229,23 +229,36 @@ int check_value_control(int panel, int id, Control **out)
     return (*out)->has_value() ? 0 : UIECtrlTypeInvalid;
 }
 
+// "" when path names a regular file (or a link to one); else what it is
+// instead. Nothing is opened: a FIFO would block the reader.
+std::string not_a_panel_file(const fs::path &path)
+{
+    std::error_code ec;
+    switch (fs::status(path, ec).type()) {
+    case fs::file_type::regular: return "";
+    case fs::file_type::not_found: return "panel file not found";
+    case fs::file_type::directory: return "a folder, not a panel file";
+    case fs::file_type::fifo: return "a FIFO, not a panel file";
+    case fs::file_type::socket: return "a socket, not a panel file";
+    case fs::file_type::block:
+    case fs::file_type::character: return "a device, not a panel file";
+    default: return "panel file cannot be reached (" + ec.message() + ")";
+    }
+}
+
 std::string resolve_panel_file(const std::string &filename, std::string &why)
 {
     Runtime &r = rt();
-    std::error_code ec;
-    if (!r.opts.panel_file.empty()) {
-        if (fs::is_regular_file(r.opts.panel_file, ec))
-            return r.opts.panel_file;
-        why = r.opts.panel_file + ": panel file not found";
-        return "";
-    }
-    if (filename.find('/') != std::string::npos) {
-        if (fs::is_regular_file(filename, ec))
-            return filename;
-        why = filename + ": panel file not found";
+    std::string given = !r.opts.panel_file.empty() ? r.opts.panel_file : filename;
+    if (!r.opts.panel_file.empty() || filename.find('/') != std::string::npos) {
+        std::string not_file = not_a_panel_file(given);
+        if (not_file.empty())
+            return given;
+        why = given + ": " + not_file;
         return "";
     }
     std::vector<std::string> dirs;
+    std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (!ec)
         dirs.push_back(exe.parent_path().string());
@@ -254,8 +267,13 @@ std::string resolve_panel_file(const std::string &filename, std::string &why)
     std::string looked;
     for (auto &d : dirs) {
         fs::path p = fs::path(d) / filename;
-        if (fs::is_regular_file(p, ec))
+        std::string not_file = not_a_panel_file(p);
+        if (not_file.empty())
             return p.string();
+        if (fs::exists(fs::symlink_status(p, ec)) && !ec) {
+            why = p.string() + ": " + not_file;  // there, but not a file to read
+            return "";
+        }
         looked += (looked.empty() ? "" : ", ") + d;
     }
     why = filename + ": panel file not found (looked in " + (looked.empty() ? "no folder" : looked) + ")";

@@ -5,14 +5,16 @@
 #include "error_output.h"
 #include "korvane_strings.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace uir::script {
 namespace {
@@ -508,24 +510,60 @@ bool parse_duration(const std::string &text, std::int64_t &ns)
     return false;
 }
 
+namespace {
+
+// The whole script from a file, or from standard input for "-". False with
+// the reason when it cannot be read: a folder, a closed standard input, a
+// read error. (A folder opens like a file and reads as nothing.)
+bool read_script(const std::string &file, std::string &text, std::string &why)
+{
+    const bool std_in = file == "-";
+    int fd = std_in ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    bool ok = true;
+    if (::fstat(fd, &st) != 0) {
+        why = std_in && errno == EBADF ? "standard input is closed" : std::strerror(errno);
+        ok = false;
+    } else if (S_ISDIR(st.st_mode)) {
+        why = "a folder";
+        ok = false;
+    } else {
+        char buf[65536];
+        for (;;) {
+            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) {
+                text.append(buf, static_cast<std::size_t>(n));
+            } else if (n == 0) {
+                break;
+            } else if (errno != EINTR) {
+                why = std::strerror(errno);
+                ok = false;
+                break;
+            }
+        }
+    }
+    if (!std_in)
+        ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
 int run_file(const std::string &file)
 {
     std::string name = file == "-" ? "stdin" : file;
-    std::ostringstream ss;
-    if (file == "-") {
-        ss << std::cin.rdbuf();
-    } else {
-        // A folder opens like a file but reads as nothing: that is no script either.
-        std::error_code ec;
-        std::ifstream in(file, std::ios::binary);
-        if (!in || std::filesystem::is_directory(file, ec)) {
-            say(name + ": cannot read the script");
-            detail::set_last_failure(korvane::text::one_line(name + ": cannot read the script"));
-            return 2;
-        }
-        ss << in.rdbuf();
+    std::string text, why;
+    if (!read_script(file, text, why)) {
+        std::string line = name + ": cannot read the script (" + why + ")";
+        say(line);
+        detail::set_last_failure(korvane::text::one_line(line));
+        return 2;
     }
-    return run_text(name, ss.str());
+    return run_text(name, text);
 }
 
 int run_text(const std::string &name, const std::string &text)

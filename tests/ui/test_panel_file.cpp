@@ -3,6 +3,7 @@
 #include "ui_test_support.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace uitest;
@@ -164,6 +165,19 @@ TEST_F(Runtime, NestingAndHugeFilesDoNotCrash)
     int h = LoadPanel(0, write("many.uir", many).c_str(), 1);
     EXPECT_GT(h, 0);
     EXPECT_EQ(uir::model::controls(h).size(), 3000u);
+}
+
+// What is there but is no file is named as what it is, and never opened (a
+// FIFO would block the reader).
+TEST_F(Runtime, FifoOrFolderGivenAsThePanelFileIsNamed)
+{
+    init();
+    std::string fifo = (dir_ / "fifo.uir").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(LoadPanel(0, fifo.c_str(), 1), UIEFileNotFound);
+    EXPECT_EQ(uir::last_failure(), fifo + ": a FIFO, not a panel file");
+    EXPECT_EQ(LoadPanel(0, dir_.c_str(), 1), UIEFileNotFound);
+    EXPECT_EQ(uir::last_failure(), dir_.string() + ": a folder, not a panel file");
 }
 
 TEST_F(Runtime, EveryKeyIsRead)

@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace uitest;
 
 namespace {
@@ -251,8 +254,30 @@ TEST_F(Script, FolderGivenAsTheScriptIsStatusTwo)
     init(o);
     show();
     EXPECT_EQ(RunUserInterface(), 2);
-    EXPECT_EQ(out, (std::vector<std::string>{dir_.string() + ": cannot read the script"}));
+    EXPECT_EQ(out, (std::vector<std::string>{dir_.string() + ": cannot read the script (a folder)"}));
     EXPECT_TRUE(calls_of("panel_cb").empty());  // nothing was played, the window was not closed
+}
+
+// Standard input closed, or a folder, is no script (not an empty one that passes).
+TEST_F(Script, UnreadableStandardInputIsStatusTwo)
+{
+    init();
+    show();
+    int saved = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);  // -1 when it is closed already
+    ::close(STDIN_FILENO);
+    EXPECT_EQ(uir::script::run_file("-"), 2);
+    int dir = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);  // the lowest free descriptor: 0
+    EXPECT_EQ(dir, STDIN_FILENO);
+    EXPECT_EQ(uir::script::run_file("-"), 2);
+    if (saved >= 0) {
+        ::dup2(saved, STDIN_FILENO);
+        ::close(saved);
+    } else {
+        ::close(STDIN_FILENO);
+    }
+    EXPECT_EQ(out, (std::vector<std::string>{"stdin: cannot read the script (standard input is closed)",
+                                             "stdin: cannot read the script (a folder)"}));
+    EXPECT_TRUE(calls_of("panel_cb").empty());
 }
 
 TEST_F(Script, RegisteredVerbsTakeTheirArguments)
