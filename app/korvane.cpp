@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "ksim_client.h"
 #include "uir_core.h"
 #include "userint.h"
 #include "vekta.h"
@@ -159,13 +158,4 @@ std::string korvane_check_panel(int panel)
                    uir::kind_name(u.kind);
     }
     return "";
-}
-
-static int64_t bench_now(void *) { return uir::now_ns(); }
-static void bench_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
-
-void korvane_share_bench_clock(void)
-{
-    const ksim::BackDoor *bench = ksim::bench();
-    if (bench && uir::virtual_clock()) bench->attach_clock(nullptr, bench_now, bench_sleep);
 }

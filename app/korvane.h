@@ -97,11 +97,6 @@ int pxi_close_CB(int panel, int control, int event, void *callbackData, int even
 int pxi_default_CB(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 /* Registers every callback of the panel file by its name; before LoadPanel. */
 void korvane_register_callbacks(void);
-/* In script mode driver calls on the simulated bench take time on the
- * run-time's virtual clock, so timers and the bench keep one time. In the
- * window both run on real time and the bench keeps its own clock, which
- * sleeps short call times in batches. Call after uir::configure. */
-void korvane_share_bench_clock(void);
 
 /* Area interface: draw at start-up, open, close and default steps */
 void port_draw_gui(void);

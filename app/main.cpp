@@ -4,11 +4,10 @@
 #include <string>
 
 #include "about.h"
-#include "bench_verbs.h"
 #include "daqmx_import.h"
 #include "korvane.h"
-#include "ksim_client.h"
 #include "options.h"
+#include "simlink.h"
 #include "uir_qt.h"
 #include "uir_runtime.h"
 #include "userint.h"
@@ -76,28 +75,17 @@ int main(int argc, char *argv[])
     const std::string panel_file = korvane::find_panel_file();
     for (const std::string &dir : korvane::panel_dirs()) uir::add_panel_search_dir(dir);
 
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench && (!opt.trace.empty() || !opt.vcd.empty())) {
-        std::cerr << "korvane: " << (opt.vcd.empty() ? "--trace" : "--vcd")
-                  << " needs the simulated bench (--daq sim), but the " << driver << "\n";
+    // The bench's clock, the call trace and the VCD.
+    simlink::share_clock();
+    if (std::string why = simlink::open_outputs(opt.trace, opt.vcd); !why.empty()) {
+        std::cerr << why;
         return korvane::USAGE_ERROR;
-    }
-    if (bench) {
-        korvane_share_bench_clock();
-        if (!opt.trace.empty() && bench->trace_file(opt.trace.c_str()) != 0) {
-            std::cerr << "korvane: cannot write the trace file " << opt.trace << "\n";
-            return korvane::USAGE_ERROR;
-        }
-        if (!opt.vcd.empty() && bench->vcd_file(opt.vcd.c_str()) != 0) {
-            std::cerr << "korvane: cannot write the VCD file " << opt.vcd << "\n";
-            return korvane::USAGE_ERROR;
-        }
     }
 
     int sink = uir::add_error_sink(remember_error_line);
 
     korvane_register_callbacks();
-    korvane::register_bench_verbs();
+    simlink::register_verbs();
 
     int status = 0;
     if (InitCVIRTE(0, argv, 0) == 0) {

@@ -36,7 +36,7 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
                    "DAQ driver: sim (simulated bench), nidaqmx (NI-DAQmx) or the path of a driver library; "
                    "default: $KORVANE_DAQ, else NI-DAQmx when it loads, else the simulated bench")
         ->type_name("sim|nidaqmx|PATH");
-    app.add_option("--trace", opt.trace, "Simulated bench only: write one line per driver call to FILE")
+    app.add_option("--trace", opt.trace, "Write one line per driver call to FILE (any driver)")
         ->type_name("FILE");
     app.add_option("--vcd", opt.vcd, "Simulated bench only: write the digital lines and the decoded bus as VCD")
         ->type_name("FILE");

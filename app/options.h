@@ -16,7 +16,7 @@ struct Options {
     std::string script;      // --script FILE|-
     std::string screenshot;  // --screenshot FILE
     std::string daq;         // --daq sim|nidaqmx|PATH ("" : KORVANE_DAQ, else the real driver, else the bench)
-    std::string trace;       // --trace FILE (simulated bench only)
+    std::string trace;       // --trace FILE (any driver)
     std::string vcd;         // --vcd FILE (simulated bench only)
     std::vector<std::string> toolkit_args;  // -platform NAME, for the window toolkit
     // A subcommand (bus ..., selftest) and its arguments; no action: the window.

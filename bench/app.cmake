@@ -2,5 +2,6 @@
 if(TARGET korvane_panel)
   add_executable(bench_app ${CMAKE_CURRENT_LIST_DIR}/bench_app.cpp)
   target_compile_definitions(bench_app PRIVATE KORVANE_APP_DIR="${KORVANE_SOURCE_DIR}/app")
-  target_link_libraries(bench_app PRIVATE korvane_panel benchmark::benchmark)
+  target_link_libraries(bench_app PRIVATE korvane_panel korvane_simlink ksim_client benchmark::benchmark)
 endif()
+

@@ -1,7 +1,7 @@
 # avalon: bus cycles per second and driver calls per cycle, beside a naive master.
 if(TARGET avalon)
   add_executable(bench_avalon ${CMAKE_CURRENT_LIST_DIR}/bench_avalon.cpp)
-  target_include_directories(bench_avalon PRIVATE ${KORVANE_SOURCE_DIR}/sim)
+  target_link_libraries(bench_avalon PRIVATE ksim_client)
   target_link_libraries(bench_avalon PRIVATE avalon benchmark::benchmark)
   if(TARGET korvane_sim)
     add_dependencies(bench_avalon korvane_sim)

@@ -8,6 +8,7 @@
 
 #include "korvane.h"
 #include "ksim_client.h"
+#include "simlink.h"
 #include "uir_core.h"
 #include "userint.h"
 #include "vekta_testing.h"
@@ -28,7 +29,7 @@ bool start_panel()
     uir::Options opts;
     opts.script_file = "bench_app";
     uir::configure(opts);
-    korvane_share_bench_clock();
+    simlink::share_clock();
     uir::add_panel_search_dir(KORVANE_APP_DIR);
     korvane_register_callbacks();
     static char arg0[] = "bench_app";

@@ -4,9 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <ctime>
 #include <numbers>
 #include <vector>
+
+#include <unistd.h>
 
 #include "NIDAQmx.h"
 #include "daqmx_import.h"
@@ -35,13 +39,17 @@ double cpu_seconds()
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-void DigitalWrite(benchmark::State &state, bool virtual_time)
+void DigitalWrite(benchmark::State &state, bool virtual_time, bool traced = false)
 {
     const ksim::BackDoor *b = fresh_bench(virtual_time);
     if (!b) {
         state.SkipWithError("the simulated bench does not load");
         return;
     }
+    const std::string trace = "/tmp/korvane_bench_sim_" + std::to_string(::getpid()) + ".trace";
+    const std::string vcd = "/tmp/korvane_bench_sim_" + std::to_string(::getpid()) + ".vcd";
+    if (traced && (b->trace_file(trace.c_str()) != 0 || b->vcd_file(vcd.c_str()) != 0))
+        return state.SkipWithError("cannot write the trace or the VCD");
     TaskHandle h = nullptr;
     DAQmxCreateTask("port0W255", &h);
     DAQmxCreateDOChan(h, "PXI1Slot2/port0", "w", DAQmx_Val_ChanForAllLines);
@@ -53,6 +61,12 @@ void DigitalWrite(benchmark::State &state, bool virtual_time)
     state.SetItemsProcessed(state.iterations());
     state.counters["driver_calls"] = static_cast<double>(b->driver_calls());
     DAQmxClearTask(h);
+    if (traced) {
+        b->trace_file(nullptr);
+        b->vcd_file(nullptr);
+        std::remove(trace.c_str());
+        std::remove(vcd.c_str());
+    }
 }
 
 // The simulation's own cost: virtual time, no waiting for the 4 us the call takes on PXI.
@@ -61,6 +75,13 @@ void BM_DigitalWriteVirtualTime(benchmark::State &state)
     DigitalWrite(state, true);
 }
 BENCHMARK(BM_DigitalWriteVirtualTime);
+
+// The same with the call trace and the VCD written.
+void BM_DigitalWriteVirtualTimeTraced(benchmark::State &state)
+{
+    DigitalWrite(state, true, true);
+}
+BENCHMARK(BM_DigitalWriteVirtualTimeTraced);
 
 // On the real clock each call also lasts its realistic time.
 void BM_DigitalWriteRealTime(benchmark::State &state)

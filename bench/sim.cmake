@@ -2,5 +2,14 @@
 if(TARGET daqmx_import AND TARGET korvane_sim)
   add_executable(bench_sim ${CMAKE_CURRENT_LIST_DIR}/bench_sim.cpp)
   target_link_libraries(bench_sim PRIVATE daqmx_import benchmark::benchmark)
-  target_include_directories(bench_sim PRIVATE ${KORVANE_SOURCE_DIR}/sim)
+  target_link_libraries(bench_sim PRIVATE ksim_client)
+endif()
+
+# What --trace and --vcd cost over an untraced run of an end-to-end script.
+if(TARGET korvane_panel AND TARGET korvane_simlink)
+  add_executable(bench_trace ${CMAKE_CURRENT_LIST_DIR}/bench_trace.cpp)
+  target_compile_definitions(bench_trace PRIVATE
+    KORVANE_APP_DIR="${KORVANE_SOURCE_DIR}/app"
+    KORVANE_SCRIPT="${KORVANE_SOURCE_DIR}/tests/app/avalon.ks")
+  target_link_libraries(bench_trace PRIVATE korvane_panel korvane_simlink ksim_client benchmark::benchmark)
 endif()

@@ -17,13 +17,12 @@
 extern "C" {
 #endif
 
-/* Always 1: lets a caller tell the bench from a real driver. */
-int ksim_present(void);
+/* ksim_present: always 1; lets a caller tell the bench from a real driver. */
 
-/* Power-cycles the bench: every task gone, lines undriven, board registers,
- * memory and DAC/ADC at 0, faults, counters and in-memory trace cleared,
- * noise seed back to its default. The clock and the slot stay. */
-void ksim_reset(void);
+/* ksim_reset: power-cycles the bench: every task gone, lines undriven, board registers,
+ * memory and DAC/ADC at 0, faults and counters cleared, noise seed back to
+ * its default. The clock and the slot stay. (The client's reset also clears
+ * the import layer's in-memory trace and the task names it learnt.) */
 
 /* Time. By default the bench runs on the real steady clock and a call that
  * would wait sleeps. Every driver call takes a realistic time on the bench's
@@ -35,29 +34,22 @@ void ksim_reset(void);
  * time pass on it. A null now_ns goes back to the real steady clock.
  * Switching clocks keeps running acquisitions and conversions where they were
  * relative to the new clock's now, and an open VCD's time runs on without a jump. */
-void ksim_use_virtual_clock(void);
-void ksim_attach_clock(void *ctx, int64_t (*now_ns)(void *ctx), void (*sleep_ns)(void *ctx, int64_t ns));
-int64_t ksim_now_ns(void);
-/* Lets virtual time pass (no effect on the real clock). */
-void ksim_advance_ns(int64_t ns);
+/* ksim_advance_ns lets virtual time pass (no effect on the real clock). */
 
-/* The PXI slot the device sits in (default 2): the device is "PXI1Slot<slot>". */
-int ksim_set_slot(int slot);
-void ksim_set_seed(uint32_t seed);
+/* ksim_set_slot: the PXI slot the device sits in (default 2): the device is "PXI1Slot<slot>". */
 
-/* Counters. */
-int ksim_live_tasks(void);
-long ksim_contention_count(void);
-long ksim_driver_calls(void); /* DAQmx* calls made since reset */
+/* Counters: ksim_live_tasks, ksim_contention_count, ksim_driver_calls (DAQmx*
+ * calls made since reset). */
+/* ksim_set_seed: the seed of the inputs' noise. */
 
-/* probe: a bench value by name: "ao0" "ao1" (volts at the output), "ai0".."ai7"
+/* ksim_probe: a bench value by name: "ao0" "ao1" (volts at the output), "ai0".."ai7"
  * (volts at the input), "port0".."port2" (line levels as a byte), "dac0" "dac1"
  * (volts), "live-tasks", "contention". Returns -1 for an unknown name.
  * Also: "ai8".."ai15" (unwired, 0 V), "adc0" "adc1" (the board ADC's inputs,
  * volts), "apfi0" "apfi1" (the analog trigger inputs, volts). Input values are
  * those at the pins, before the DAQ's quantisation and noise. */
-int ksim_probe(const char *name, double *value);
-/* A board register's word (slave 0: memory words 0..8191; slave 2: DAC/ADC).
+
+/* ksim_probe_reg: a board register's word (slave 0: memory words 0..8191; slave 2: DAC/ADC).
  * Slave 2: 0x00 DAC control (bit 0/1 channel 0/1 on, bit 2 reference on),
  * 0x02/0x03 DAC codes, 0x10 ADC configuration (bit 2: raise the interrupt
  * request at the end of each conversion), 0x11 ADC command/status (write: bit 0
@@ -65,19 +57,16 @@ int ksim_probe(const char *name, double *value);
  * request, bit 2 raises it; read: bit 0 busy for 20 us, bit 2 request pending),
  * 0x12..0x14 plain registers, 0x16/0x17 the 12-bit results (0.0025 V a code).
  * Other addresses of slave 2 read 0; other slaves do not answer. */
-int ksim_probe_reg(int slave, int address, unsigned *word);
-/* Writes a board register directly, as the board's own logic would. */
-int ksim_poke_reg(int slave, int address, unsigned word);
+/* ksim_poke_reg writes a board register directly, as the board's own logic would. */
 
-/* drive: an outside signal: "ai4".."ai7" (volts), "adc0" "adc1" (override the
+/* ksim_drive: an outside signal: "ai4".."ai7" (volts), "adc0" "adc1" (override the
  * ADC's input, volts; NaN ends the override), "dac0-off" "dac1-off" (non-zero:
  * that DAC output stays at 0 V whatever its registers say), "adc-stuck"
  * (non-zero: the ADC never finishes a conversion). Returns -1 for an unknown name.
  * Also: NaN on "ai4".."ai7" gives back the wired source (the 1 Hz sine, 2.5 V,
  * ground); "apfi0" "apfi1" (volts on the analog trigger inputs, 0 by default). */
-int ksim_drive(const char *name, double value);
 
-/* Fault injection. function: a driver function name ("DAQmxWriteDigitalU8"),
+/* ksim_fault: fault injection (ksim_fault_clear ends every one). function: a driver function name ("DAQmxWriteDigitalU8"),
  * or "*" for any. task: a task name, or NULL/"" for any task. The nth
  * matching call from now (1 = the next one) fails with code; with always
  * non-zero every matching call from that one on fails. Several faults may be
@@ -87,31 +76,50 @@ int ksim_drive(const char *name, double value);
  * elsewhere. Returns -1, arming
  * nothing, for a name that is not a DAQmx function of NIDAQmx.h, a code
  * that is not negative, or nth below 1. */
-int ksim_fault(const char *function, const char *task, int code, int nth, int always);
-void ksim_fault_clear(void);
 
-/* Trace: one line per driver call, "Function(arguments) = status":
- *   a task handle is shown by its task name (0 for the null handle, ? for an
- *   unknown one); strings in double quotes, NULL for a null pointer; integers
- *   in decimal; float64 with %g; an out-pointer given as & ; uInt8 arrays as
- *   {0x8a,0x00} and float64 arrays as {2.5,1} (data written, or data read
- *   after the call; at most 8 values, then ",..." ); e.g.
- *   DAQmxCreateTask("port0W255", &) = 0
- *   DAQmxWriteDigitalU8(port0W255, 1, 1, 10, 0, {0x8a}, NULL, NULL) = 0
- * Lines that begin with "#" are the bench's notes, not calls, e.g. a bus
- * contention (the DAQ and the board driving the same lines; the DAQ's level wins):
+/* ksim_vcd_file: VCD of the 24 digital lines and the decoded bus (address strobe, read and
+ * write strobes, address and data words), readable by GTKWave. NULL stops.
+ * Written in blocks, and whole at close, at exit and on SIGINT/SIGTERM. */
+
+/* The back door's functions, as one list for the library's exported face and
+ * for its client (ksim_client.h): X(return type, name without "ksim_",
+ * parameter list, argument list). */
+#define KSIM_BACK_DOOR(X)                                                                                       \
+    X(int, present, (void), ())                                                                                 \
+    X(void, reset, (void), ())                                                                                  \
+    X(void, use_virtual_clock, (void), ())                                                                      \
+    X(void, attach_clock, (void *ctx, int64_t (*now_ns)(void *ctx), void (*sleep_ns)(void *ctx, int64_t ns)),  \
+      (ctx, now_ns, sleep_ns))                                                                                  \
+    X(int64_t, now_ns, (void), ())                                                                              \
+    X(void, advance_ns, (int64_t ns), (ns))                                                                     \
+    X(int, set_slot, (int slot), (slot))                                                                        \
+    X(void, set_seed, (uint32_t seed), (seed))                                                                  \
+    X(int, live_tasks, (void), ())                                                                              \
+    X(long, contention_count, (void), ())                                                                       \
+    X(long, driver_calls, (void), ())                                                                           \
+    X(int, probe, (const char *name, double *value), (name, value))                                             \
+    X(int, probe_reg, (int slave, int address, unsigned *word), (slave, address, word))                         \
+    X(int, poke_reg, (int slave, int address, unsigned word), (slave, address, word))                           \
+    X(int, drive, (const char *name, double value), (name, value))                                              \
+    X(int, fault, (const char *function, const char *task, int code, int nth, int always),                      \
+      (function, task, code, nth, always))                                                                      \
+    X(void, fault_clear, (void), ())                                                                            \
+    X(int, vcd_file, (const char *path), (path))
+
+#define KSIM_DECLARE(ret, name, params, args) ret ksim_##name params;
+KSIM_BACK_DOOR(KSIM_DECLARE)
+#undef KSIM_DECLARE
+
+/* For the import layer's call trace (daqmx_trace.h), looked up when the
+ * library is loaded, not part of the back door: the bench time at which the
+ * last driver call began, and the notes that call made, each a line ending in
+ * '\n' (a bus contention, the DAQ and the board driving the same lines, the
+ * DAQ's level winning):
  *   # contention: port0 0xff port1 0xff port2 0x00 driven by DAQ and board
- * ksim_trace_file writes to a file (NULL or "" stops). The in-memory trace
- * keeps every line while capture is on; ksim_trace_text copies it out,
- * NUL-ended, and returns the size needed (NUL included). */
-int ksim_trace_file(const char *path);
-void ksim_trace_capture(int on);
-void ksim_trace_clear(void);
-size_t ksim_trace_text(char *buf, size_t size);
-
-/* VCD of the 24 digital lines and the decoded bus (address strobe, read and
- * write strobes, address and data words), readable by GTKWave. NULL stops. */
-int ksim_vcd_file(const char *path);
+ * The text stays valid until the next driver call. */
+const char *ksim_call_notes(int64_t *began_ns);
+/* Writes out the VCD's buffer; safe in a signal handler. */
+void ksim_flush(void);
 
 #ifdef __cplusplus
 }

@@ -1,52 +1,40 @@
 // The simulated bench's back door, reached through the loaded driver library
 // (daqmx::symbol), for tests and script mode. bench() is null when the loaded
-// driver is not the simulated bench.
+// driver is not the simulated bench. The trace members reach the import
+// layer's call trace (daqmx_trace.h), which records the calls to any driver.
 #pragma once
 
 #include <string>
 
 #include "daqmx_import.h"
+#include "daqmx_trace.h"
 #include "ksim_backdoor.h"
 
 namespace ksim {
 
 struct BackDoor {
-#define KSIM_ENTRY(name) decltype(&::ksim_##name) name = nullptr;
-    KSIM_ENTRY(present)
-    KSIM_ENTRY(reset)
-    KSIM_ENTRY(use_virtual_clock)
-    KSIM_ENTRY(attach_clock)
-    KSIM_ENTRY(now_ns)
-    KSIM_ENTRY(advance_ns)
-    KSIM_ENTRY(set_slot)
-    KSIM_ENTRY(set_seed)
-    KSIM_ENTRY(live_tasks)
-    KSIM_ENTRY(contention_count)
-    KSIM_ENTRY(driver_calls)
-    KSIM_ENTRY(probe)
-    KSIM_ENTRY(probe_reg)
-    KSIM_ENTRY(poke_reg)
-    KSIM_ENTRY(drive)
-    KSIM_ENTRY(fault)
-    KSIM_ENTRY(fault_clear)
-    KSIM_ENTRY(trace_file)
-    KSIM_ENTRY(trace_capture)
-    KSIM_ENTRY(trace_clear)
-    KSIM_ENTRY(trace_text)
-    KSIM_ENTRY(vcd_file)
-#undef KSIM_ENTRY
+#define KSIM_MEMBER(ret, name, params, args) ret(*name) params = nullptr;
+    KSIM_BACK_DOOR(KSIM_MEMBER)
+#undef KSIM_MEMBER
 
+    // The import layer's trace: a file of its own, and the lines kept in memory.
+    int (*trace_file)(const char *path) = daqmx::trace::to_file;
+    void (*trace_capture)(int on) = [](int on) { daqmx::trace::capture(on != 0); };
+    void (*trace_clear)() = daqmx::trace::clear;
     // The in-memory trace as one string, a line per driver call.
-    std::string trace() const
-    {
-        std::string text(trace_text(nullptr, 0), '\0');
-        if (!text.empty()) {
-            trace_text(text.data(), text.size());
-            text.pop_back();  // the NUL
-        }
-        return text;
-    }
+    std::string trace() const { return daqmx::trace::text(); }
 };
+
+namespace detail {
+inline void (*bench_reset)() = nullptr;
+// The bench's reset ends every task: the trace forgets them and its kept lines.
+inline void reset_bench_and_trace()
+{
+    bench_reset();
+    daqmx::trace::clear();
+    daqmx::trace::forget_tasks();
+}
+}  // namespace detail
 
 // Resolves the back door in the loaded driver library (loading it if needed).
 // Returns nullptr when that library is not the simulated bench or lacks an entry.
@@ -60,33 +48,14 @@ inline const BackDoor *bench()
     if (resolved_for == present) return &door;
     BackDoor d;
     bool ok = true;
-#define KSIM_RESOLVE(name)                                                              \
-    d.name = reinterpret_cast<decltype(d.name)>(daqmx::symbol("ksim_" #name));           \
+#define KSIM_RESOLVE(ret, name, params, args)                                          \
+    d.name = reinterpret_cast<decltype(d.name)>(daqmx::symbol("ksim_" #name));          \
     ok = ok && d.name != nullptr;
-    KSIM_RESOLVE(present)
-    KSIM_RESOLVE(reset)
-    KSIM_RESOLVE(use_virtual_clock)
-    KSIM_RESOLVE(attach_clock)
-    KSIM_RESOLVE(now_ns)
-    KSIM_RESOLVE(advance_ns)
-    KSIM_RESOLVE(set_slot)
-    KSIM_RESOLVE(set_seed)
-    KSIM_RESOLVE(live_tasks)
-    KSIM_RESOLVE(contention_count)
-    KSIM_RESOLVE(driver_calls)
-    KSIM_RESOLVE(probe)
-    KSIM_RESOLVE(probe_reg)
-    KSIM_RESOLVE(poke_reg)
-    KSIM_RESOLVE(drive)
-    KSIM_RESOLVE(fault)
-    KSIM_RESOLVE(fault_clear)
-    KSIM_RESOLVE(trace_file)
-    KSIM_RESOLVE(trace_capture)
-    KSIM_RESOLVE(trace_clear)
-    KSIM_RESOLVE(trace_text)
-    KSIM_RESOLVE(vcd_file)
+    KSIM_BACK_DOOR(KSIM_RESOLVE)
 #undef KSIM_RESOLVE
     if (!ok) return nullptr;
+    detail::bench_reset = d.reset;
+    d.reset = detail::reset_bench_and_trace;
     door = d;
     resolved_for = present;
     return &door;

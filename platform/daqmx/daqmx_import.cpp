@@ -1,22 +1,25 @@
 // The DAQ driver import layer: every DAQmx* function of NIDAQmx.h forwards to
 // the entry point of the same name in a driver library loaded with dlopen on
 // first use. No library: -200397 from every operation; a missing entry point:
-// -200398 from that operation only.
+// -200398 from that operation only. Every call, whatever the library, goes
+// through the call trace (daqmx_trace.h).
 #include "daqmx_import.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
-#include <sys/stat.h>
+#include <system_error>
 
 #include "NIDAQmx.h"
 #include "daqmx_entries.h"
 #include "korvane_paths.h"
+#include "daqmx_trace.h"
+#include "out_file.h"
 
 #ifndef KORVANE_SIM_BUILD_PATH
 #define KORVANE_SIM_BUILD_PATH ""
@@ -25,23 +28,17 @@
 
 namespace {
 
-const char kNotLoadedText[] =
-    "Unable to load NI-DAQmx dynamic link library NICAIU.DLL.\n\nEnsure that NI-DAQmx is installed on "
-    "your machine.\n";
-const char kMissingText[] =
-    "Unable to find function in NI-DAQmx dynamic link library (DLL) NICAIU.DLL.\n\nThe DLL exists on "
-    "your computer, but the version is incorrect. Install the correct version of the DLL on your "
-    "machine.\n";
+namespace fs = std::filesystem;
 
 enum Entry : int {
-#define KORVANE_ENUM(name, method, params, args) e_##name,
+#define KORVANE_ENUM(name, method, params, args, show) e_##name,
     DAQMX_ENTRY_POINTS(KORVANE_ENUM)
 #undef KORVANE_ENUM
         e_count
 };
 
 const char *const kEntryNames[e_count] = {
-#define KORVANE_NAME(name, method, params, args) #name,
+#define KORVANE_NAME(name, method, params, args, show) #name,
     DAQMX_ENTRY_POINTS(KORVANE_NAME)
 #undef KORVANE_NAME
 };
@@ -61,10 +58,14 @@ Loader &loader()
     return l;
 }
 
-bool file_exists(const std::string &path)
+// A driver library that can hook into the trace and the exit: the simulated bench.
+void hook_into_trace(void *handle)
 {
-    struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    daqmx::trace::set_notes_hook(
+        handle ? reinterpret_cast<daqmx::trace::NotesHook>(::dlsym(handle, "ksim_call_notes")) : nullptr);
+    auto flush = handle ? reinterpret_cast<void (*)()>(::dlsym(handle, "ksim_flush")) : nullptr;
+    daqmx::set_signal_flush_hook(flush);
+    if (flush) daqmx::flush_on_signals();
 }
 
 // Tries to open one file; on success resolves every entry point.
@@ -90,6 +91,7 @@ bool try_open(Loader &l, const std::string &path)
         }
     }
     l.info.simulated = ::dlsym(h, "ksim_present") != nullptr;
+    hook_into_trace(h);
     return true;
 }
 
@@ -106,6 +108,7 @@ bool try_real_driver(Loader &l)
 
 void close_locked(Loader &l)
 {
+    hook_into_trace(nullptr);
     if (l.handle) ::dlclose(l.handle);
     l.handle = nullptr;
     std::fill(std::begin(l.entries), std::end(l.entries), nullptr);
@@ -174,6 +177,33 @@ int32 copy_text(const char *text, char *buf, uInt32 size)
     return 0;
 }
 
+// A call the import layer answers itself, without the driver: none but the
+// error texts of its own two codes.
+template <Entry E>
+struct Local {
+    int32 &status;
+    template <class... A>
+    bool operator()(A...) const
+    {
+        return false;
+    }
+};
+
+template <>
+struct Local<e_DAQmxGetErrorString> {
+    int32 &status;
+    bool operator()(int32 code, char *buf, uInt32 size) const
+    {
+        if (code == DAQmxErrorDriverLibraryNotLoaded)
+            status = copy_text(DAQMX_TEXT_LIBRARY_NOT_LOADED, buf, size);
+        else if (code == DAQmxErrorDriverEntryPointMissing)
+            status = copy_text(DAQMX_TEXT_ENTRY_POINT_MISSING, buf, size);
+        else
+            return false;
+        return true;
+    }
+};
+
 }  // namespace
 
 namespace daqmx {
@@ -217,11 +247,12 @@ void *symbol(const char *name)
 std::string sim_library_path()
 {
     const auto dirs = korvane::paths::candidate_dirs(korvane::paths::self_exe(), KORVANE_INSTALL_PRIVATE_LIBDIR);
+    std::error_code ec;
     for (const std::string &dir : dirs)
-        if (file_exists(dir + "/libkorvane-sim.so")) return dir + "/libkorvane-sim.so";
-    std::string built = KORVANE_SIM_BUILD_PATH;
+        if (fs::is_regular_file(fs::path(dir) / "libkorvane-sim.so", ec)) return (fs::path(dir) / "libkorvane-sim.so").string();
+    const std::string built = KORVANE_SIM_BUILD_PATH;
     if (!built.empty()) return built;
-    return dirs.empty() ? std::string("libkorvane-sim.so") : dirs.front() + "/libkorvane-sim.so";
+    return dirs.empty() ? std::string("libkorvane-sim.so") : (fs::path(dirs.front()) / "libkorvane-sim.so").string();
 }
 
 std::string LoaderInfo::description() const
@@ -241,27 +272,20 @@ std::string LoaderInfo::description() const
 
 extern "C" {
 
-#define KORVANE_FORWARD(name, method, params, args)                                 \
-    int32 name params                                                         \
-    {                                                                         \
-        int32 status = 0;                                                     \
-        auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status)); \
-        if (!fn) return status;                                               \
-        return fn args;                                                       \
+// Each entry point: an answer of the layer's own, else the driver's; then its trace line.
+#define KORVANE_FORWARD(name, method, params, args, show)                                    \
+    int32 name params                                                                         \
+    {                                                                                         \
+        const int64_t started = daqmx::trace::host_start();                                   \
+        int32 status = 0;                                                                     \
+        if (!Local<e_##name>{status} args) {                                                  \
+            auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status));          \
+            if (fn) status = fn args;                                                         \
+        }                                                                                     \
+        daqmx::trace::Line(#name, status, started) show.done();                              \
+        return status;                                                                        \
     }
-
-// DAQmxGetErrorString answers the import layer's own two codes itself.
-int32 DAQmxGetErrorString(int32 errorCode, char errorString[], uInt32 bufferSize)
-{
-    if (errorCode == DAQmxErrorDriverLibraryNotLoaded) return copy_text(kNotLoadedText, errorString, bufferSize);
-    if (errorCode == DAQmxErrorDriverEntryPointMissing) return copy_text(kMissingText, errorString, bufferSize);
-    int32 status = 0;
-    auto fn = reinterpret_cast<decltype(&::DAQmxGetErrorString)>(entry(e_DAQmxGetErrorString, &status));
-    if (!fn) return status;
-    return fn(errorCode, errorString, bufferSize);
-}
-
-DAQMX_ENTRY_POINTS_BUT_ERROR_STRING(KORVANE_FORWARD)
+DAQMX_ENTRY_POINTS(KORVANE_FORWARD)
 #undef KORVANE_FORWARD
 
 }  // extern "C"

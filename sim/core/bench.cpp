@@ -56,11 +56,13 @@ Bench::~Bench() = default;
 
 // ---- the call frame -----------------------------------------------------------------
 
-template <class Body, class Show>
-int32 Bench::call(const char *fn, const std::string *task_name, int64_t latency, Body body, Show show)
+template <class Body>
+int32 Bench::call(const char *fn, const std::string *task_name, int64_t latency, Body body)
 {
     ++calls_;
-    catch_up(now());
+    notes_.clear();
+    call_began_ = now();
+    catch_up(call_began_);
     int32 status;
     const auto code = faults_.check(fn, task_name);
     const bool refused = code.has_value();
@@ -83,7 +85,6 @@ int32 Bench::call(const char *fn, const std::string *task_name, int64_t latency,
         tasks_.erase(named->id);
     }
     clock_->sleep_ns(latency);
-    if (trace_.active()) trace_.add(show().done(status));
     return status;
 }
 
@@ -107,13 +108,6 @@ const Bench::Task *Bench::find_task(TaskHandle h) const
     return const_cast<Bench *>(this)->task(h);
 }
 
-std::string Bench::label(TaskHandle h) const
-{
-    if (!h) return "0";
-    const Task *t = find_task(h);
-    return t ? t->name : "?";
-}
-
 // ---- back door ------------------------------------------------------------------------
 
 void Bench::reset()
@@ -133,7 +127,7 @@ void Bench::reset()
     board_.reset();
     faults_.clear();
     calls_ = 0;
-    trace_.clear();
+    notes_.clear();
     set_seed(kDefaultSeed);
     last_error_ = 0;
     last_error_task_.clear();
@@ -155,7 +149,20 @@ void Bench::set_clock(std::shared_ptr<Clock> clock)
     vcd_.shift_time(delta);
 }
 
-void Bench::advance(int64_t ns)
+void Bench::use_virtual_clock()
+{
+    set_clock(std::make_shared<VirtualClock>());
+}
+
+void Bench::attach_clock(void *ctx, int64_t (*now_ns)(void *), void (*sleep_ns)(void *, int64_t))
+{
+    if (!now_ns)
+        set_clock(std::make_shared<SteadyClock>());
+    else
+        set_clock(std::make_shared<ExternalClock>(ctx, now_ns, sleep_ns));
+}
+
+void Bench::advance_ns(int64_t ns)
 {
     if (ns > 0 && clock_->is_virtual()) clock_->sleep_ns(ns);
 }
@@ -286,12 +293,10 @@ void Bench::settle()
     const uint32_t contended = daq_out_ & board_.drive_mask();
     if (contended & ~contended_) {
         ++contention_;
-        if (trace_.active()) {
-            char buf[96];
-            std::snprintf(buf, sizeof buf, "# contention: port0 0x%02x port1 0x%02x port2 0x%02x driven by DAQ and board",
-                          contended & 0xFF, (contended >> 8) & 0xFF, (contended >> 16) & 0xFF);
-            trace_.add(buf);
-        }
+        char buf[96];
+        std::snprintf(buf, sizeof buf, "# contention: port0 0x%02x port1 0x%02x port2 0x%02x driven by DAQ and board\n",
+                      contended & 0xFF, (contended >> 8) & 0xFF, (contended >> 16) & 0xFF);
+        notes_ += buf;
     }
     contended_ = contended;
     if (vcd_.active())
@@ -587,38 +592,33 @@ int32 Bench::CreateTask(const char taskName[], TaskHandle *taskHandle)
             *taskHandle = to_handle(t->id);
             tasks_.emplace(t->id, std::move(t));
             return 0;
-        },
-        [&] { return std::move(TraceLine("DAQmxCreateTask").str(taskName).out(taskHandle)); });
+        });
 }
 
 int32 Bench::StartTask(TaskHandle h)
 {
     Task *t = task(h);
-    const std::string name = label(h);
     return call(
         "DAQmxStartTask", t ? &t->name : nullptr, Latency::kStart,
-        [&]() -> int32 { return t ? start(*t, false) : DAQmxErrorInvalidTask; },
-        [&] { return std::move(TraceLine("DAQmxStartTask").raw(name)); });
+        [&]() -> int32 { return t ? start(*t, false) : DAQmxErrorInvalidTask; });
 }
 
 int32 Bench::StopTask(TaskHandle h)
 {
     Task *t = task(h);
-    const std::string name = label(h);
     return call(
         "DAQmxStopTask", t ? &t->name : nullptr, Latency::kStop,
         [&]() -> int32 {
             if (!t) return DAQmxErrorInvalidTask;
             stop(*t);
             return 0;
-        },
-        [&] { return std::move(TraceLine("DAQmxStopTask").raw(name)); });
+        });
 }
 
 int32 Bench::ClearTask(TaskHandle h)
 {
     Task *t = task(h);
-    const std::string name = label(h);
+    const std::string name = t ? t->name : std::string();  // the task is gone after the call
     return call(
         "DAQmxClearTask", t ? &name : nullptr, Latency::kClear,
         [&]() -> int32 {
@@ -626,8 +626,7 @@ int32 Bench::ClearTask(TaskHandle h)
             stop(*t);
             tasks_.erase(t->id);  // lines keep their direction and level
             return 0;
-        },
-        [&] { return std::move(TraceLine("DAQmxClearTask").raw(name)); });
+        });
 }
 
 // ---- channels ------------------------------------------------------------------------------
@@ -671,21 +670,17 @@ int32 Bench::add_digital(TaskHandle h, const char *lines, const char *name, int3
 int32 Bench::CreateDOChan(TaskHandle h, const char lines[], const char name[], int32 grouping)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
     return call(
         "DAQmxCreateDOChan", t ? &t->name : nullptr, Latency::kCreateChan,
-        [&] { return add_digital(h, lines, name, grouping, Kind::DO); },
-        [&] { return std::move(TraceLine("DAQmxCreateDOChan").raw(tn).str(lines).str(name).num(grouping)); });
+        [&] { return add_digital(h, lines, name, grouping, Kind::DO); });
 }
 
 int32 Bench::CreateDIChan(TaskHandle h, const char lines[], const char name[], int32 grouping)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
     return call(
         "DAQmxCreateDIChan", t ? &t->name : nullptr, Latency::kCreateChan,
-        [&] { return add_digital(h, lines, name, grouping, Kind::DI); },
-        [&] { return std::move(TraceLine("DAQmxCreateDIChan").raw(tn).str(lines).str(name).num(grouping)); });
+        [&] { return add_digital(h, lines, name, grouping, Kind::DI); });
 }
 
 int32 Bench::add_analog(TaskHandle h, const char *chan, const char *name, double min, double max, int32 units,
@@ -726,20 +721,9 @@ int32 Bench::CreateAOVoltageChan(TaskHandle h, const char physicalChannel[], con
                                  float64 maxVal, int32 units, const char customScaleName[])
 {
     Task *t = task(h);
-    const std::string tn = label(h);
     return call(
         "DAQmxCreateAOVoltageChan", t ? &t->name : nullptr, Latency::kCreateChan,
-        [&] { return add_analog(h, physicalChannel, name, minVal, maxVal, units, customScaleName, Kind::AO); },
-        [&] {
-            return std::move(TraceLine("DAQmxCreateAOVoltageChan")
-                                 .raw(tn)
-                                 .str(physicalChannel)
-                                 .str(name)
-                                 .real(minVal)
-                                 .real(maxVal)
-                                 .num(units)
-                                 .str(customScaleName));
-        });
+        [&] { return add_analog(h, physicalChannel, name, minVal, maxVal, units, customScaleName, Kind::AO); });
 }
 
 int32 Bench::CreateAIVoltageChan(TaskHandle h, const char physicalChannel[], const char name[],
@@ -747,7 +731,6 @@ int32 Bench::CreateAIVoltageChan(TaskHandle h, const char physicalChannel[], con
                                  const char customScaleName[])
 {
     Task *t = task(h);
-    const std::string tn = label(h);
     return call(
         "DAQmxCreateAIVoltageChan", t ? &t->name : nullptr, Latency::kCreateChan,
         [&]() -> int32 {
@@ -755,17 +738,6 @@ int32 Bench::CreateAIVoltageChan(TaskHandle h, const char physicalChannel[], con
                 terminalConfig != DAQmx_Val_Diff && terminalConfig != DAQmx_Val_Cfg_Default && task(h))
                 return DAQmxErrorInvalidAttributeValue;
             return add_analog(h, physicalChannel, name, minVal, maxVal, units, customScaleName, Kind::AI);
-        },
-        [&] {
-            return std::move(TraceLine("DAQmxCreateAIVoltageChan")
-                                 .raw(tn)
-                                 .str(physicalChannel)
-                                 .str(name)
-                                 .num(terminalConfig)
-                                 .real(minVal)
-                                 .real(maxVal)
-                                 .num(units)
-                                 .str(customScaleName));
         });
 }
 
@@ -775,7 +747,6 @@ int32 Bench::CfgSampClkTiming(TaskHandle h, const char source[], float64 rate, i
                               uInt64 sampsPerChan)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
     return call(
         "DAQmxCfgSampClkTiming", t ? &t->name : nullptr, Latency::kConfigure,
         [&]() -> int32 {
@@ -807,22 +778,12 @@ int32 Bench::CfgSampClkTiming(TaskHandle h, const char source[], float64 rate, i
             t->mode = sampleMode;
             t->samps = sampsPerChan;
             return 0;
-        },
-        [&] {
-            return std::move(TraceLine("DAQmxCfgSampClkTiming")
-                                 .raw(tn)
-                                 .str(source)
-                                 .real(rate)
-                                 .num(activeEdge)
-                                 .num(sampleMode)
-                                 .unum(sampsPerChan));
         });
 }
 
 int32 Bench::CfgAnlgEdgeStartTrig(TaskHandle h, const char triggerSource[], int32 triggerSlope, float64 triggerLevel)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
     return call(
         "DAQmxCfgAnlgEdgeStartTrig", t ? &t->name : nullptr, Latency::kConfigure,
         [&]() -> int32 {
@@ -848,25 +809,19 @@ int32 Bench::CfgAnlgEdgeStartTrig(TaskHandle h, const char triggerSource[], int3
             }
             t->trig = {true, canon, triggerSlope, triggerLevel};
             return 0;
-        },
-        [&] {
-            return std::move(
-                TraceLine("DAQmxCfgAnlgEdgeStartTrig").raw(tn).str(triggerSource).num(triggerSlope).real(triggerLevel));
         });
 }
 
 int32 Bench::DisableStartTrig(TaskHandle h)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
     return call(
         "DAQmxDisableStartTrig", t ? &t->name : nullptr, Latency::kConfigure,
         [&]() -> int32 {
             if (int32 st = reconfigurable(t)) return st;
             t->trig.on = false;
             return 0;
-        },
-        [&] { return std::move(TraceLine("DAQmxDisableStartTrig").raw(tn)); });
+        });
 }
 
 // ---- digital reads and writes ----------------------------------------------------------------
@@ -875,9 +830,6 @@ int32 Bench::WriteDigitalU8(TaskHandle h, int32 n, bool32 autoStart, float64 tim
                             const uInt8 data[], int32 *written, bool32 *reserved)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
-    const long shown = t ? static_cast<long>(std::max(n, 0)) * static_cast<long>(std::max<size_t>(t->chans.size(), 1))
-                         : std::max(n, 0);
     return call(
         "DAQmxWriteDigitalU8", t ? &t->name : nullptr, Latency::kDigital,
         [&]() -> int32 {
@@ -906,17 +858,6 @@ int32 Bench::WriteDigitalU8(TaskHandle h, int32 n, bool32 autoStart, float64 tim
             if (!was_running) unwind(*t, before);
             if (written) *written = n;
             return 0;
-        },
-        [&] {
-            return std::move(TraceLine("DAQmxWriteDigitalU8")
-                                 .raw(tn)
-                                 .num(n)
-                                 .unum(autoStart)
-                                 .real(timeout)
-                                 .unum(layout)
-                                 .bytes(data, shown)
-                                 .out(written)
-                                 .out(reserved));
         });
 }
 
@@ -924,8 +865,6 @@ int32 Bench::ReadDigitalU8(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
                            int32 *nread, bool32 *reserved)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
-    long got = 0;
     return call(
         "DAQmxReadDigitalU8", t ? &t->name : nullptr, Latency::kDigital,
         [&]() -> int32 {
@@ -944,20 +883,8 @@ int32 Bench::ReadDigitalU8(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
                     data[fill == 0 ? c * static_cast<size_t>(count) + static_cast<size_t>(i)
                                    : static_cast<size_t>(i) * nch + c] = chan_byte(t->chans[c]);
             if (!was_running) unwind(*t, before);
-            got = static_cast<long>(count) * static_cast<long>(nch);
             if (nread) *nread = count;
             return 0;
-        },
-        [&] {
-            return std::move(TraceLine("DAQmxReadDigitalU8")
-                                 .raw(tn)
-                                 .num(n)
-                                 .real(timeout)
-                                 .unum(fill)
-                                 .bytes(data, got)
-                                 .unum(size)
-                                 .out(nread)
-                                 .out(reserved));
         });
 }
 
@@ -967,9 +894,6 @@ int32 Bench::WriteAnalogF64(TaskHandle h, int32 n, bool32 autoStart, float64 tim
                             const float64 data[], int32 *written, bool32 *reserved)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
-    const long shown = t ? static_cast<long>(std::max(n, 0)) * static_cast<long>(std::max<size_t>(t->chans.size(), 1))
-                         : std::max(n, 0);
     return call(
         "DAQmxWriteAnalogF64", t ? &t->name : nullptr, t && t->timed ? Latency::kBuffered : Latency::kAnalog,
         [&]() -> int32 {
@@ -1021,17 +945,6 @@ int32 Bench::WriteAnalogF64(TaskHandle h, int32 n, bool32 autoStart, float64 tim
             }
             if (written) *written = n;
             return 0;
-        },
-        [&] {
-            return std::move(TraceLine("DAQmxWriteAnalogF64")
-                                 .raw(tn)
-                                 .num(n)
-                                 .unum(autoStart)
-                                 .real(timeout)
-                                 .unum(layout)
-                                 .reals(data, shown)
-                                 .out(written)
-                                 .out(reserved));
         });
 }
 
@@ -1121,9 +1034,7 @@ int32 Bench::ReadAnalogF64(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
                            int32 *nread, bool32 *reserved)
 {
     Task *t = task(h);
-    const std::string tn = label(h);
     int32 got = 0;
-    const size_t nch = t ? t->chans.size() : 1;  // the task may be gone after the call
     return call(
         "DAQmxReadAnalogF64", t ? &t->name : nullptr, t && t->timed ? Latency::kBuffered : Latency::kAnalog,
         [&]() -> int32 {
@@ -1135,18 +1046,6 @@ int32 Bench::ReadAnalogF64(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
                                 : read_on_demand(*t, n, fill, data, size, &got);
             if (nread) *nread = got;
             return st;
-        },
-        [&] {
-            const long shown = static_cast<long>(got) * static_cast<long>(nch);
-            return std::move(TraceLine("DAQmxReadAnalogF64")
-                                 .raw(tn)
-                                 .num(n)
-                                 .real(timeout)
-                                 .unum(fill)
-                                 .reals(data, shown)
-                                 .unum(size)
-                                 .out(nread)
-                                 .out(reserved));
         });
 }
 
@@ -1156,8 +1055,7 @@ int32 Bench::GetErrorString(int32 errorCode, char errorString[], uInt32 bufferSi
 {
     return call(
         "DAQmxGetErrorString", nullptr, Latency::kErrorText,
-        [&] { return copy_text(error_message(errorCode), errorString, bufferSize); },
-        [&] { return std::move(TraceLine("DAQmxGetErrorString").num(errorCode).out(errorString).unum(bufferSize)); });
+        [&] { return copy_text(error_message(errorCode), errorString, bufferSize); });
 }
 
 int32 Bench::GetExtendedErrorInfo(char errorString[], uInt32 bufferSize)
@@ -1173,8 +1071,7 @@ int32 Bench::GetExtendedErrorInfo(char errorString[], uInt32 bufferSize)
                 text += "\nStatus Code: " + std::to_string(last_error_);
             }
             return copy_text(text, errorString, bufferSize);
-        },
-        [&] { return std::move(TraceLine("DAQmxGetExtendedErrorInfo").out(errorString).unum(bufferSize)); });
+        });
 }
 
 }  // namespace ksim

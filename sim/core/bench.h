@@ -18,8 +18,9 @@
 #include "board.h"
 #include "channels.h"
 #include "clock.h"
+#include "daqmx_entries.h"
 #include "faults.h"
-#include "trace.h"
+#include "vcd.h"
 
 namespace ksim {
 
@@ -111,43 +112,21 @@ public:
     Bench(const Bench &) = delete;
     Bench &operator=(const Bench &) = delete;
 
-    // ---- the driver's calls ----
-    int32 CreateTask(const char taskName[], TaskHandle *taskHandle);
-    int32 StartTask(TaskHandle taskHandle);
-    int32 StopTask(TaskHandle taskHandle);
-    int32 ClearTask(TaskHandle taskHandle);
-    int32 CreateDOChan(TaskHandle taskHandle, const char lines[], const char name[], int32 lineGrouping);
-    int32 CreateDIChan(TaskHandle taskHandle, const char lines[], const char name[], int32 lineGrouping);
-    int32 CreateAOVoltageChan(TaskHandle taskHandle, const char physicalChannel[], const char name[],
-                              float64 minVal, float64 maxVal, int32 units, const char customScaleName[]);
-    int32 CreateAIVoltageChan(TaskHandle taskHandle, const char physicalChannel[], const char name[],
-                              int32 terminalConfig, float64 minVal, float64 maxVal, int32 units,
-                              const char customScaleName[]);
-    int32 CfgSampClkTiming(TaskHandle taskHandle, const char source[], float64 rate, int32 activeEdge,
-                           int32 sampleMode, uInt64 sampsPerChan);
-    int32 CfgAnlgEdgeStartTrig(TaskHandle taskHandle, const char triggerSource[], int32 triggerSlope,
-                               float64 triggerLevel);
-    int32 DisableStartTrig(TaskHandle taskHandle);
-    int32 WriteDigitalU8(TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout,
-                         bool32 dataLayout, const uInt8 writeArray[], int32 *sampsPerChanWritten,
-                         bool32 *reserved);
-    int32 ReadDigitalU8(TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode,
-                        uInt8 readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved);
-    int32 WriteAnalogF64(TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout,
-                         bool32 dataLayout, const float64 writeArray[], int32 *sampsPerChanWritten,
-                         bool32 *reserved);
-    int32 ReadAnalogF64(TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode,
-                        float64 readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead,
-                        bool32 *reserved);
-    int32 GetErrorString(int32 errorCode, char errorString[], uInt32 bufferSize);
-    int32 GetExtendedErrorInfo(char errorString[], uInt32 bufferSize);
+    // ---- the driver's calls: one method per entry point, named without the prefix ----
+#define KSIM_METHOD(name, method, params, args, show) int32 method params;
+    DAQMX_ENTRY_POINTS(KSIM_METHOD)
+#undef KSIM_METHOD
 
-    // ---- the back door ----
+    // ---- the back door (ksim_backdoor.h) ----
+    static int present() { return 1; }
     void reset();
+    void use_virtual_clock();
+    void attach_clock(void *ctx, int64_t (*now_ns)(void *), void (*sleep_ns)(void *, int64_t));
     void set_clock(std::shared_ptr<Clock> clock);
     Clock &clock() { return *clock_; }
     int64_t now() { return clock_->now_ns(); }
-    void advance(int64_t ns);
+    int64_t now_ns() { return now(); }
+    void advance_ns(int64_t ns);
     int set_slot(int slot);
     int slot() const { return slot_; }
     void set_seed(uint32_t seed);
@@ -160,12 +139,13 @@ public:
     int drive(const char *name, double value);
     int fault(const char *function, const char *task, int code, int nth, int always);
     void fault_clear() { faults_.clear(); }
-    int trace_file(const char *path) { return trace_.open_file(path); }
-    void trace_capture(bool on) { trace_.capture(on); }
-    void trace_clear() { trace_.clear(); }
-    const std::string &trace_text() const { return trace_.text(); }
-    size_t trace_text(char *buf, size_t size) const { return trace_.copy(buf, size); }
     int vcd_file(const char *path);
+    // For the call trace: when the last call began, and its notes.
+    const char *call_notes(int64_t *began_ns) const
+    {
+        if (began_ns) *began_ns = call_began_;
+        return notes_.c_str();
+    }
 
     // ---- for tests of the layers ----
     uint32_t line_levels() const { return levels_; }
@@ -176,11 +156,10 @@ public:
     const Task *find_task(TaskHandle h) const;
 
 private:
-    template <class Body, class Show>
-    int32 call(const char *fn, const std::string *task, int64_t latency, Body body, Show show);
+    template <class Body>
+    int32 call(const char *fn, const std::string *task, int64_t latency, Body body);
 
     Task *task(TaskHandle h);
-    std::string label(TaskHandle h) const;
     int32 add_digital(TaskHandle h, const char *lines, const char *name, int32 grouping, Kind kind);
     int32 add_analog(TaskHandle h, const char *chan, const char *name, double min, double max, int32 units,
                      const char *scale, Kind kind);
@@ -239,8 +218,9 @@ private:
     uint64_t rng_ = 0;
     long calls_ = 0;
     Faults faults_;
-    Trace trace_;
     Vcd vcd_;
+    std::string notes_;        // the notes of the call in progress or the last one
+    int64_t call_began_ = 0;
 
     // The last error: for DAQmxGetExtendedErrorInfo.
     int32 last_error_ = 0;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "daqmx_entries.h"
+
 namespace ksim {
 
 namespace {
@@ -13,54 +15,50 @@ struct ErrorText {
     const char *text;
 };
 
-// One table: code -> message, with the driver's own wording.
+// One table: the driver's named code -> its message, in the driver's own wording.
 const ErrorText kErrors[] = {
-    {-200088, "Task specified is invalid or does not exist."},
-    {-200089, "Task name specified conflicts with an existing task name."},
-    {-200170,
+    {DAQmxErrorInvalidTask, "Task specified is invalid or does not exist."},
+    {DAQmxErrorDuplicateTask, "Task name specified conflicts with an existing task name."},
+    {DAQmxErrorPhysicalChanDoesNotExist,
      "Physical channel specified does not exist on this device. Refer to the documentation for channels "
      "available on this device."},
-    {-200220, "Device identifier is invalid."},
-    {-200284,
+    {DAQmxErrorInvalidDeviceID, "Device identifier is invalid."},
+    {DAQmxErrorSamplesNotYetAvailable,
      "Some or all of the samples requested have not yet been acquired. To wait for the samples to become "
      "available use a longer read timeout or read later in your program. To make the samples available "
      "sooner, increase the sample rate. If your task uses a start trigger, make sure that your start "
      "trigger is configured correctly. It is also possible that you configured the task for external "
      "timing, and no clock was supplied. If this is the case, supply an external clock."},
-    {-50103, "The specified resource is reserved. The operation could not be completed as specified."},
-    {-200022, "Resource requested by this task has already been reserved by a different task."},
-    {-200279,
+    {DAQmxErrorResourceReserved, "The specified resource is reserved. The operation could not be completed as specified."},
+    {DAQmxErrorResourceAlreadyReserved, "Resource requested by this task has already been reserved by a different task."},
+    {DAQmxErrorAcqOverflow,
      "The application is not able to keep up with the hardware acquisition. Increasing the buffer size, "
      "reading the data more frequently, or specifying a fixed number of samples to read instead of reading "
      "all available samples might correct the problem."},
-    {-200290,
+    {DAQmxErrorGenStoppedToPreventRegenOfOldSamples,
      "The generation has stopped to prevent the regeneration of old samples. Your application was unable "
      "to write samples to the background buffer fast enough to prevent old samples from being "
      "regenerated."},
-    {-200292,
+    {DAQmxErrorSamplesCanNotYetBeWritten,
      "Some or all of the samples to write could not be written to the buffer yet. More space will free up "
      "as samples currently in the buffer are generated. To wait for more space to become available, use a "
      "longer write timeout. To make the space available sooner, increase the sample rate."},
-    {-200077,
+    {DAQmxErrorInvalidAttributeValue,
      "Requested value is not a supported value for this property. The property value may be invalid "
      "because it conflicts with another property."},
-    {-200478, "Specified operation cannot be performed when there are no channels in the task."},
-    {-200474, "Specified operation did not complete, because the specified timeout expired."},
-    {-200459, "Write failed, because there are no output channels in this task to which data can be written."},
-    {-200012, "Specified physical channel does not support digital output."},
-    {-200559,
+    {DAQmxErrorNoChansSpecdForTask, "Specified operation cannot be performed when there are no channels in the task."},
+    {DAQmxErrorOperationTimedOut, "Specified operation did not complete, because the specified timeout expired."},
+    {DAQmxErrorWriteNoOutputChansInTask, "Write failed, because there are no output channels in this task to which data can be written."},
+    {DAQmxErrorLineDoesNotSupportDO, "Specified physical channel does not support digital output."},
+    {DAQmxErrorCannotAddChanTypeToTask,
      "Task cannot contain a channel with the specified channel type, because the task already contains "
      "channels with a different channel type. Create one task for each channel type."},
-    {-200561, "Attempted writing analog data that is too large or too small."},
-    {-200587,
+    {DAQmxErrorInvalidAOWriteRange, "Attempted writing analog data that is too large or too small."},
+    {DAQmxErrorDigLinesReservedOrUnavailable,
      "Requested operation could not be performed, because the specified digital lines are either reserved "
      "or the device is not present in NI-DAQmx."},
-    {-200397,
-     "Unable to load NI-DAQmx dynamic link library NICAIU.DLL.\n\nEnsure that NI-DAQmx is installed on your "
-     "machine.\n"},
-    {-200398,
-     "Unable to find function in NI-DAQmx dynamic link library (DLL) NICAIU.DLL.\n\nThe DLL exists on your "
-     "computer, but the version is incorrect. Install the correct version of the DLL on your machine.\n"},
+    {DAQmxErrorDriverLibraryNotLoaded, DAQMX_TEXT_LIBRARY_NOT_LOADED},
+    {DAQmxErrorDriverEntryPointMissing, DAQMX_TEXT_ENTRY_POINT_MISSING},
     {kErrSamplesWillNeverBeAvailable,
      "Attempted to read samples that will never be available. The sample specified by the combination of "
      "position and offset will never be available. Specify a position and offset which selects samples "

@@ -7,7 +7,7 @@
 
 namespace ksim {
 
-// Codes the bench returns beyond those of NIDAQmx.h.
+// Codes the bench returns beyond those of NIDAQmx.h, by the driver's names.
 enum : int32_t {
     kErrSamplesWillNeverBeAvailable = -200278,
     kErrReadBufferTooSmall = -200229,

@@ -2,16 +2,16 @@
 
 #include <cstring>
 
+#include "daqmx_entries.h"
+
 namespace ksim {
 
 namespace {
 // The driver functions the bench answers: a fault on any other name could never fire.
 const char *const kFunctions[] = {
-    "DAQmxCreateTask",         "DAQmxStartTask",           "DAQmxStopTask",         "DAQmxClearTask",
-    "DAQmxCreateDOChan",       "DAQmxCreateDIChan",        "DAQmxCreateAOVoltageChan", "DAQmxCreateAIVoltageChan",
-    "DAQmxCfgSampClkTiming",   "DAQmxCfgAnlgEdgeStartTrig", "DAQmxDisableStartTrig", "DAQmxWriteDigitalU8",
-    "DAQmxReadDigitalU8",      "DAQmxWriteAnalogF64",      "DAQmxReadAnalogF64",    "DAQmxGetErrorString",
-    "DAQmxGetExtendedErrorInfo",
+#define KSIM_NAME(name, method, params, args, show) #name,
+    DAQMX_ENTRY_POINTS(KSIM_NAME)
+#undef KSIM_NAME
 };
 
 bool known(const std::string &function)

@@ -9,6 +9,7 @@
 
 #include "korvane.h"
 #include "ksim_client.h"
+#include "simlink.h"
 #include "uir_core.h"
 #include "userint.h"
 #include "vekta.h"
@@ -29,7 +30,7 @@ inline void start_panel(uir::Options opts, const ksim::BackDoor **bench)
     vekta_resetState();
 
     uir::configure(opts);
-    korvane_share_bench_clock();
+    simlink::share_clock();
     uir::add_panel_search_dir(KORVANE_APP_DIR);
     korvane_register_callbacks();
     static char arg0[] = "korvane_test";

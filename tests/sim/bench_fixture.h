@@ -12,7 +12,7 @@
 
 class BenchTest : public ::testing::Test {
 protected:
-    BenchTest() : clock(std::make_shared<ksim::VirtualClock>()), bench(clock) { bench.trace_capture(true); }
+    BenchTest() : clock(std::make_shared<ksim::VirtualClock>()), bench(clock) {}
 
     TaskHandle task(const char *name)
     {
@@ -63,21 +63,6 @@ protected:
         return v;
     }
     unsigned port(int p) const { return (bench.line_levels() >> (8 * p)) & 0xFF; }
-    std::vector<std::string> lines() const
-    {
-        std::vector<std::string> out;
-        std::string s = bench.trace_text();
-        size_t start = 0;
-        for (size_t nl; (nl = s.find('\n', start)) != std::string::npos; start = nl + 1)
-            out.push_back(s.substr(start, nl - start));
-        return out;
-    }
-    std::string last_line() const
-    {
-        auto l = lines();
-        return l.empty() ? std::string() : l.back();
-    }
-
     std::shared_ptr<ksim::VirtualClock> clock;
     ksim::Bench bench;
 };

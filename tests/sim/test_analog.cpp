@@ -120,9 +120,9 @@ TEST_F(AnalogTest, ReadingTooSlowlyOverflows)
     TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
     std::vector<double> buf(10);
     ASSERT_EQ(read_block(h, buf, 1.0), 0);
-    bench.advance(9'000'000'000);
+    bench.advance_ns(9'000'000'000);
     ASSERT_EQ(read_block(h, buf, 1.0), 0) << "9 s unread still fits";
-    bench.advance(10'100'000'000);
+    bench.advance_ns(10'100'000'000);
     EXPECT_EQ(read_block(h, buf, 1.0), DAQmxErrorAcqOverflow);
     EXPECT_EQ(read_block(h, buf, 1.0), DAQmxErrorAcqOverflow) << "stays failed until restarted";
     ASSERT_EQ(bench.StopTask(h), 0);
@@ -241,7 +241,7 @@ TEST_F(AnalogTest, RegeneratedWaveformSeenOnItsInput)
     EXPECT_NEAR(hi, 4.0, kNoise);
     ASSERT_EQ(bench.StopTask(o), 0);
     const double held = bench.ao_volts(0, bench.now());
-    bench.advance(10'000'000);
+    bench.advance_ns(10'000'000);
     EXPECT_EQ(bench.ao_volts(0, bench.now()), held) << "a stopped output holds its last sample";
 }
 
@@ -287,12 +287,12 @@ TEST_F(AnalogTest, TriggeredOutputStartsOnItsEdge)
     ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(o, "APFI1", DAQmx_Val_FallingSlope, -1.0), 0);
     const double wave[2] = {5, 5};
     ASSERT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), 0);
-    bench.advance(50'000'000);
+    bench.advance_ns(50'000'000);
     double v = 0;
     ASSERT_EQ(bench.probe("ao1", &v), 0);
     EXPECT_EQ(v, 0.0) << "waiting for the trigger";
     ASSERT_EQ(bench.drive("apfi1", -2.0), 0);
-    bench.advance(5'000'000);
+    bench.advance_ns(5'000'000);
     ASSERT_EQ(bench.probe("ao1", &v), 0);
     EXPECT_NEAR(v, 5.0, kLsb);
 }
@@ -330,7 +330,7 @@ TEST_F(AnalogTest, ReadAllAvailable)
 {
     TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
     ASSERT_EQ(bench.StartTask(h), 0);
-    bench.advance(10'000'000);
+    bench.advance_ns(10'000'000);
     std::vector<double> buf(100);
     int32 got = 0;
     ASSERT_EQ(bench.ReadAnalogF64(h, -1, 1.0, 0, buf.data(), 100, &got, nullptr), 0);
@@ -413,7 +413,7 @@ TEST_F(AnalogRunTest, OutputTriggerRightAfterAShortClockedRead)
     ASSERT_EQ(bench.ReadAnalogF64(i, 10, 10.0, 0, buf, 10, nullptr, nullptr), 0);
     EXPECT_LT(bench.now(), 1'000'000'000) << "the read took its 10 ms, not its timeout";
     ASSERT_EQ(bench.drive("apfi1", -2.0), 0);
-    bench.advance(5'000'000);
+    bench.advance_ns(5'000'000);
     double v = 0;
     ASSERT_EQ(bench.probe("ao1", &v), 0);
     EXPECT_NEAR(v, 5.0, 1e-3) << "the edge after the read started the generation";
@@ -463,7 +463,7 @@ TEST_F(AnalogRunTest, OutputOnAnUndrivenClockTerminalGeneratesNothing)
     ASSERT_EQ(bench.CfgSampClkTiming(o, "/PXI1Slot2/PFI3", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 2), 0);
     const double wave[2] = {5, -5};
     ASSERT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), 0);
-    bench.advance(10'000'000);
+    bench.advance_ns(10'000'000);
     double v = 1;
     ASSERT_EQ(bench.probe("ao0", &v), 0);
     EXPECT_EQ(v, 0.0) << "no clock edge, no sample";

@@ -1,15 +1,17 @@
-#include "bench_verbs.h"
-
+// The side door: script verbs, the shared clock and the output files.
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "daqmx_trace.h"
 #include "ksim_client.h"
+#include "simlink.h"
+#include "uir_core.h"
 #include "uir_runtime.h"
 
-namespace korvane {
+namespace simlink {
 namespace {
 
 using uir::script::Result;
@@ -149,13 +151,33 @@ Result fault(const Args &args)
     return Result{};
 }
 
+int64_t run_time_now(void *) { return uir::now_ns(); }
+void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
+
 }  // namespace
 
-void register_bench_verbs()
+void share_clock()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (bench && uir::virtual_clock()) bench->attach_clock(nullptr, run_time_now, run_time_sleep);
+}
+
+std::string open_outputs(const std::string &trace_file, const std::string &vcd_file)
+{
+    if (!trace_file.empty() && daqmx::trace::to_file(trace_file.c_str()) != 0)
+        return "korvane: cannot write the trace file " + trace_file + "\n";
+    if (vcd_file.empty()) return "";
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "korvane: --vcd needs the simulated bench (--daq sim), but the " + daqmx::info().description() + "\n";
+    if (bench->vcd_file(vcd_file.c_str()) != 0) return "korvane: cannot write the VCD file " + vcd_file + "\n";
+    return "";
+}
+
+void register_verbs()
 {
     uir::script::register_verb("probe", 2, 4, probe);
     uir::script::register_verb("drive", 2, 2, drive);
     uir::script::register_verb("fault", 1, 3, fault);
 }
 
-}  // namespace korvane
+}  // namespace simlink

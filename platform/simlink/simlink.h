@@ -1,0 +1,37 @@
+// korvane's side door to the simulated bench, beside the driver interface and
+// never through it: the script verbs that look at and act on the bench, the
+// bench's clock shared with the run-time, and the --trace and --vcd files.
+// The panel code knows nothing of it; main calls it at start-up.
+//
+// Script verbs (with a driver other than the simulated bench every use of
+// them fails with a clear message):
+//   probe NAME VALUE [TOLERANCE]  a bench value: ao0 ao1 ai0..ai7 dac0 dac1 (volts,
+//                                 default tolerance 0.002 V), port0..port2 (line
+//                                 levels as a byte), live-tasks, contention (exact)
+//   probe reg SLAVE ADDRESS VALUE a board register's word (exact)
+//   drive NAME VALUE              ai4..ai7 (volts), adc0 adc1 (the ADC's input,
+//                                 volts; nan ends it), adc-stuck on|off
+//   fault FUNCTION CODE [COUNT]   the next COUNT calls (default 1) of a driver
+//                                 function fail with CODE; COUNT "always": every call
+//   fault clear                   no more faults
+#pragma once
+
+#include <string>
+
+namespace simlink {
+
+// In script mode the bench's driver calls take time on the run-time's
+// virtual clock, so timers and the bench keep one time. In the window both
+// run on real time and the bench keeps its own clock. Call after
+// uir::configure; nothing happens with another driver.
+void share_clock();
+
+// Opens the call trace of whatever driver is loaded (empty: none) and the
+// simulated bench's VCD (empty: none). Returns "" or the line to print when
+// a file cannot be written or the VCD is asked of another driver.
+std::string open_outputs(const std::string &trace_file, const std::string &vcd_file);
+
+// Registers probe, drive and fault with the run-time's script mode.
+void register_verbs();
+
+}  // namespace simlink
