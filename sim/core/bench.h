@@ -3,6 +3,11 @@
 // fixed sources. Bench answers the DAQmx driver calls (same arguments and
 // statuses as the real driver) and the back door of ksim_backdoor.h.
 //
+// Its parts: api.cpp the driver calls (argument checks, task states),
+// engine.cpp the timed acquisition and generation (sample clock, trigger,
+// buffer), wiring.cpp the analog wiring, bench.cpp the rest (back door,
+// digital lines and the board).
+//
 // One Bench is one bench: the shared library keeps one for the process; tests
 // make their own with their own clock.
 #pragma once
@@ -48,6 +53,8 @@ struct Limits {
     // The slowest sample clock: the 100 kHz timebase divided by the 32-bit counter.
     static constexpr double kRateMin = 100e3 / 4294967296.0;
     static constexpr double kAnalogMax = 10.0;
+    // The most samples (all channels) a buffer of the bench holds.
+    static constexpr uint64_t kMaxBuffer = 1ULL << 26;
     // Longest wait of a read with an infinite timeout before it gives up.
     static constexpr int64_t kInfiniteWaitNs = 3600LL * 1'000'000'000;
 };
@@ -156,8 +163,19 @@ public:
     const Task *find_task(TaskHandle h) const;
 
 private:
+    // ---- the driver face (api.cpp) ----
     template <class Body>
     int32 call(const char *fn, const std::string *task, int64_t latency, Body body);
+    template <class Body>
+    int32 started_for(Task &t, Body body);
+    // Where sample i of channel c sits in a caller's array of n samples for
+    // each of nch channels: grouped by channel (0) or by scan (1).
+    static size_t slot_of(bool32 by_scan, size_t c, size_t i, size_t nch, size_t n)
+    {
+        return by_scan ? i * nch + c : c * n + i;
+    }
+    static constexpr uintptr_t kHandleBase = 0x4B000;
+    static TaskHandle handle_of(uint64_t id);
 
     Task *task(TaskHandle h);
     int32 add_digital(TaskHandle h, const char *lines, const char *name, int32 grouping, Kind kind);
@@ -168,25 +186,30 @@ private:
     // Ends an implicit start: the task returns to the state it had before.
     void unwind(Task &t, State before);
     int32 check_rate(const Task &t, double rate) const;
+    int32 read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 size, int32 *done);
 
-    // Digital lines and the board.
+    // ---- the timed engine (engine.cpp) ----
+    int32 begin_acquisition(Task &t, int64_t at);
+    int32 begin_generation(Task &t, int64_t at);
+    void arm(Task &t, int64_t at);
+    void end_run(Task &t, int64_t at);
+    void catch_up(int64_t now);
+    void acquire_until(Task &t, int64_t until);
+    bool scan_trigger(Task &t, int64_t until);
+    uint64_t samples_by(const Task &t, int64_t time) const;
+    int64_t time_of_sample(const Task &t, uint64_t count) const;
+    int32 read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 *arr, uInt32 size, int32 *done);
+
+    // ---- the digital lines and the board (bench.cpp) ----
     void settle();
     void lines_to_input(uint32_t mask);
     void lines_drive(uint32_t mask, uint32_t levels);
     uint8_t chan_byte(const Chan &c) const;
 
-    // Analog.
-    void catch_up(int64_t now);
-    void acquire_until(Task &t, int64_t until);
-    bool scan_trigger(Task &t, int64_t until);
+    // ---- the analog wiring (wiring.cpp) ----
     double trigger_value(const std::string &source, int64_t t) const;
     bool source_varies(const std::string &source) const;
-    uint64_t samples_by(const Task &t, int64_t time) const;
-    int64_t time_of_sample(const Task &t, uint64_t count) const;
     double quantise(const Chan &c, double volts);
-    int32 read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 *arr, uInt32 size, int32 *done);
-    int32 read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 size, int32 *done);
-    void ao_hold_all(int64_t now);
     uint64_t next_random();
 
     void remember_error(int32 status, const std::string *task, bool device);
