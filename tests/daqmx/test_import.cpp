@@ -1,7 +1,12 @@
 // The import layer: loading, forwarding, and its own two failure codes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <cstring>
 #include <string>
 
@@ -204,6 +209,50 @@ TEST_F(ImportTest, SimulatedBenchIsFoundAndNamed)
     EXPECT_EQ(present(), 1);
     // The bench's texts arrive through the layer.
     EXPECT_EQ(error_string(-200088, 1024), "Task specified is invalid or does not exist.");
+}
+
+// A driver file dlopen must not be given: a truncated library (it would die
+// of SIGBUS), a FIFO (it would block), a folder, an empty file. Each is one
+// clear reason and the loader's usual failure, not a crash or a hang.
+TEST_F(ImportTest, BrokenDriverFilesAreRefusedWithAReason)
+{
+    const std::string dir = ::testing::TempDir() + "import_" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    const std::string truncated = dir + "/libtruncated.so", fifo = dir + "/fifo.so", empty = dir + "/empty.so";
+    {
+        std::ifstream in(daqmx::sim_library_path(), std::ios::binary);
+        std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_GT(whole.size(), 65536u);
+        // Cut inside the code, not only in the debug sections at the end.
+        std::ofstream(truncated, std::ios::binary) << whole.substr(0, 16384);
+        std::ofstream{empty};
+    }
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {truncated, "truncated (a loadable segment ends at byte"},
+        {fifo, "not a regular file (a FIFO)"},
+        {dir, "not a regular file (a directory)"},
+        {empty, "an empty file"},
+    };
+    for (const auto &[path, reason] : cases) {
+        SCOPED_TRACE(path);
+        for (bool from_environment : {false, true}) {
+            if (from_environment) {
+                ::setenv("KORVANE_DAQ", path.c_str(), 1);
+                daqmx::select("");
+            } else {
+                daqmx::select(path);
+            }
+            EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+            const std::string line = daqmx::info().description();
+            EXPECT_EQ(line, "driver: none \xE2\x80\x94 cannot load " + path + ": " + path + ": " +
+                                line.substr(line.find(reason)))
+                << line;
+            EXPECT_NE(line.find(reason), std::string::npos) << line;
+            ::unsetenv("KORVANE_DAQ");
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(ImportTest, DefaultFallsBackToTheBench)
