@@ -14,6 +14,7 @@
 
 #include "ksim_client.h"
 #include "options.h"
+#include "progress.h"
 #include "vekta.h"
 #include "vekta_testing.h"
 
@@ -262,6 +263,31 @@ TEST_F(Cli, SelftestFailsExactlyTheChecksAFaultConcerns)
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(failing(o.out), (std::vector<std::string>{"DAC1 code 128 -> AI3", "DAC1 code 128 -> ADC1"})) << o.out;
     EXPECT_NE(o.out.find("11 checks: 9 passed, 2 failed"), std::string::npos) << o.out;
+}
+
+// The bar shows on a terminal only, and only for work that takes more than a
+// second of bench time; it ends with its line cleared.
+TEST(Progress, OnlyForLongWorkOnATerminal)
+{
+    int64_t bench_ns = 0;
+    auto clock = [&bench_ns] { return bench_ns; };
+    for (bool terminal : {false, true})
+        for (int64_t ns_per_word : {100'000, 200'000}) {
+            std::ostringstream out;
+            {
+                korvane::cli::Progress bar(out, terminal, "dump", 8192, clock);
+                for (size_t done = 1024; done <= 8192; done += 1024) {
+                    bench_ns += 1024 * ns_per_word;
+                    bar.update(done);
+                }
+            }
+            const bool shown = terminal && ns_per_word * 8192 > 1'000'000'000;
+            EXPECT_EQ(out.str().find("dump [###"), shown ? 0u + 1 : std::string::npos) << out.str();
+            if (shown) {
+                EXPECT_NE(out.str().find("]  87%  7168/8192 words  0:"), std::string::npos) << out.str();
+                EXPECT_EQ(out.str().back(), '\r');
+            }
+        }
 }
 
 }  // namespace
