@@ -59,6 +59,11 @@ extern "C" {
  * Other addresses of slave 2 read 0; other slaves do not answer. */
 /* ksim_poke_reg writes a board register directly, as the board's own logic would. */
 
+/* ksim_board_state: the board's memory and registers as text (korvane
+ * --sim-state keeps it in a file between processes), copied out NUL-ended;
+ * returns the size needed (NUL included). ksim_set_board_state puts such a
+ * text back; -1, changing nothing, for a text that is not one. */
+
 /* ksim_drive: an outside signal: "ai4".."ai7" (volts), "adc0" "adc1" (override the
  * ADC's input, volts; NaN ends the override), "dac0-off" "dac1-off" (non-zero:
  * that DAC output stays at 0 V whatever its registers say), "adc-stuck"
@@ -100,6 +105,8 @@ extern "C" {
     X(int, probe, (const char *name, double *value), (name, value))                                             \
     X(int, probe_reg, (int slave, int address, unsigned *word), (slave, address, word))                         \
     X(int, poke_reg, (int slave, int address, unsigned word), (slave, address, word))                           \
+    X(size_t, board_state, (char *buf, size_t size), (buf, size))                                               \
+    X(int, set_board_state, (const char *text), (text))                                                         \
     X(int, drive, (const char *name, double value), (name, value))                                              \
     X(int, fault, (const char *function, const char *task, int code, int nth, int always),                      \
       (function, task, code, nth, always))                                                                      \

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 
 #include "bus_commands.h"
@@ -21,6 +22,31 @@ struct CheckFailure {};
 struct LineFailed {
     int status;
 };
+
+// --sim-state: the board's memory and registers from FILE, when it exists.
+void load_board_state(const ksim::BackDoor &bench, const std::string &path)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return;  // the first command of a sequence
+    const std::string text = read_file(path);
+    if (bench.set_board_state(text.c_str()) != 0)
+        throw UsageError(path + " is not a simulated board's state (as --sim-state writes it); left as it is");
+}
+
+// Writes the state beside FILE first, then puts it in FILE's place: a
+// failure never leaves half a state.
+bool save_board_state(const ksim::BackDoor &bench, const std::string &path)
+{
+    std::string text(bench.board_state(nullptr, 0), '\0');
+    bench.board_state(text.data(), text.size());
+    text.pop_back();
+    const std::string part = path + ".part";
+    std::error_code ec;
+    if (!write_file(part, text)) return false;
+    std::filesystem::rename(part, path, ec);
+    if (ec) std::filesystem::remove(part, ec);
+    return !ec;
+}
 
 void add_format(CLI::App *cmd, Request &r)
 {
@@ -171,7 +197,14 @@ int run(Request &r, const Environment &env)
             std::cerr << "korvane: cannot write the VCD file " << env.vcd << "\n";
             return 2;
         }
-        if (r.bus && r.sim_state.empty())
+        if (!r.sim_state.empty()) {
+            try {
+                load_board_state(*bench, r.sim_state);
+            } catch (const UsageError &e) {
+                std::cerr << "korvane: " << e.what() << "\n";
+                return 2;
+            }
+        } else if (r.bus)
             s.first_use = [&s] {
                 s.err << "korvane: the simulated board starts from power-up "
                          "(--sim-state FILE keeps its memory and registers between commands)\n";
@@ -195,6 +228,10 @@ int run(Request &r, const Environment &env)
         status = 1;
     }
     std::cout.flush();
+    if (bench && !r.sim_state.empty() && status != 2 && !save_board_state(*bench, r.sim_state)) {
+        std::cerr << "korvane: cannot write the board's state to " << r.sim_state << "\n";
+        status = 1;
+    }
     return status;
 }
 

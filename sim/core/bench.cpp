@@ -185,6 +185,24 @@ int Bench::poke_reg(int slave, int address, unsigned word)
     return 0;
 }
 
+size_t Bench::board_state(char *buf, size_t size)
+{
+    catch_up(now());
+    const std::string text = board_.save_state(now());
+    if (buf && size > 0) {
+        const size_t n = std::min(size - 1, text.size());
+        std::memcpy(buf, text.data(), n);
+        buf[n] = '\0';
+    }
+    return text.size() + 1;
+}
+
+int Bench::set_board_state(const char *text)
+{
+    catch_up(now());
+    return text && board_.load_state(text) ? 0 : -1;
+}
+
 int Bench::drive(const char *name, double value)
 {
     if (!name) return -1;

@@ -144,6 +144,10 @@ public:
     int probe_reg(int slave, int address, unsigned *word);
     int poke_reg(int slave, int address, unsigned word);
     int drive(const char *name, double value);
+    // The board's memory and registers as text, copied out NUL-ended (returns
+    // the size needed, NUL included), and back (-1, changing nothing: not such a text).
+    size_t board_state(char *buf, size_t size);
+    int set_board_state(const char *text);
     int fault(const char *function, const char *task, int code, int nth, int always);
     void fault_clear() { faults_.clear(); }
     int vcd_file(const char *path);

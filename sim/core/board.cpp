@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace ksim {
 
@@ -161,6 +162,45 @@ void Peripherals::poke(int reg, uint16_t v, int64_t now)
     }
 }
 
+std::string Peripherals::save(int64_t now)
+{
+    finish(now);
+    if (converting_) {  // a conversion under way ends before the next process starts
+        converting_ = false;
+        result_ = pending_;
+        if (config_ & kb::bit::kAdcIrqOnDone) irq_ = true;
+    }
+    char buf[256];
+    std::snprintf(buf, sizeof buf,
+                  "dac-control %u\ndac-code %u %u\nadc-config %u\nadc-spare %u %u %u\nadc-result %u %u\nadc-irq %u\n",
+                  control_, code_[0], code_[1], config_, spare_[0], spare_[1], spare_[2], result_[0], result_[1],
+                  irq_ ? 1u : 0u);
+    return buf;
+}
+
+bool Peripherals::load(const std::string &text)
+{
+    unsigned v[11];
+    int used = 0;
+    if (std::sscanf(text.c_str(),
+                    "dac-control %u\ndac-code %u %u\nadc-config %u\nadc-spare %u %u %u\nadc-result %u %u\nadc-irq %u\n%n",
+                    &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &used) != 10 ||
+        static_cast<size_t>(used) != text.size())
+        return false;
+    if (v[0] > 7 || v[1] > 0xFF || v[2] > 0xFF || v[3] > 0xFFFF || v[4] > 0xFFFF || v[5] > 0xFFFF ||
+        v[6] > 0xFFFF || v[7] > 0xFFF || v[8] > 0xFFF || v[9] > 1)
+        return false;
+    control_ = static_cast<uint16_t>(v[0]);
+    code_ = {static_cast<uint16_t>(v[1]), static_cast<uint16_t>(v[2])};
+    config_ = static_cast<uint16_t>(v[3]);
+    spare_ = {static_cast<uint16_t>(v[4]), static_cast<uint16_t>(v[5]), static_cast<uint16_t>(v[6])};
+    result_ = {static_cast<uint16_t>(v[7]), static_cast<uint16_t>(v[8])};
+    pending_ = result_;
+    irq_ = v[9] != 0;
+    converting_ = false;
+    return true;
+}
+
 // ---- board --------------------------------------------------------------------
 
 void Board::reset()
@@ -171,6 +211,52 @@ void Board::reset()
     drive_mask_ = 0;
     drive_levels_ = 0;
     log_.clear();
+}
+
+namespace {
+constexpr const char *kStateHeader = "korvane board state 1\n";
+constexpr const char *kMemoryHeader = "memory\n";
+constexpr int kWordsPerLine = 16;
+}  // namespace
+
+std::string Board::save_state(int64_t now)
+{
+    std::string out = kStateHeader + periph_.save(now) + kMemoryHeader;
+    char word[8];
+    for (int a = 0; a < Memory::kWords; a++) {
+        std::snprintf(word, sizeof word, "%04x%c", memory_.read(a), a % kWordsPerLine == kWordsPerLine - 1 ? '\n' : ' ');
+        out += word;
+    }
+    return out;
+}
+
+bool Board::load_state(const std::string &text)
+{
+    const std::string header = kStateHeader;
+    const size_t memory_at = text.find(kMemoryHeader);
+    if (text.compare(0, header.size(), header) != 0 || memory_at == std::string::npos) return false;
+    Peripherals periph = periph_;
+    if (!periph.load(text.substr(header.size(), memory_at - header.size()))) return false;
+    // 8192 words of four hex digits, sixteen to a line.
+    const size_t first = memory_at + std::string(kMemoryHeader).size();
+    if (text.size() - first != static_cast<size_t>(Memory::kWords) * 5) return false;
+    Memory memory;
+    for (int a = 0; a < Memory::kWords; a++) {
+        const char *p = text.c_str() + first + static_cast<size_t>(a) * 5;
+        const char sep = a % kWordsPerLine == kWordsPerLine - 1 ? '\n' : ' ';
+        unsigned w = 0;
+        for (int i = 0; i < 4; i++) {
+            const char c = p[i];
+            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (d < 0) return false;
+            w = w << 4 | static_cast<unsigned>(d);
+        }
+        if (p[4] != sep) return false;
+        memory.write(a, static_cast<uint16_t>(w));
+    }
+    periph_ = periph;
+    memory_ = memory;
+    return true;
 }
 
 bool Board::valid_reg(int slave, int address)

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <string>
 
 #include "korvane_board.h"
 
@@ -90,6 +91,10 @@ public:
     // Sets a register as the board's own logic would (no conversion started).
     void poke(int reg, uint16_t v, int64_t now);
     void reset();
+    // The registers as text lines and back (a conversion under way counts as
+    // done); load returns false, changing nothing, for text that is not such lines.
+    std::string save(int64_t now);
+    bool load(const std::string &text);
 
     double dac_volts(int ch) const;
     double adc_input(int ch) const;
@@ -137,6 +142,12 @@ public:
 
     void update(uint32_t pins, int64_t now);
     void reset();
+
+    // The board's memory and registers as text, kept between processes
+    // (korvane --sim-state). load_state returns false, changing nothing, for a
+    // text that is not such a state.
+    std::string save_state(int64_t now);
+    bool load_state(const std::string &text);
 
     uint32_t drive_mask() const { return drive_mask_; }
     uint32_t drive_levels() const { return drive_levels_; }

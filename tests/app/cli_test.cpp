@@ -265,6 +265,36 @@ TEST_F(Cli, SelftestFailsExactlyTheChecksAFaultConcerns)
     EXPECT_NE(o.out.find("11 checks: 9 passed, 2 failed"), std::string::npos) << o.out;
 }
 
+// --sim-state: a sequence of commands, each a new process (a bench from
+// power-up), behaves as on one board; a file that is no state is refused
+// and kept.
+TEST_F(Cli, SimStateKeepsTheBoardBetweenCommands)
+{
+    const std::string state = path("board.state");
+    Outcome o = korvane({"--daq", "sim", "--sim-state", state, "bus", "write", "0", "8191", "0xABCD"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err.find("power-up"), std::string::npos) << o.err;
+    ASSERT_EQ(korvane({"--daq", "sim", "--sim-state", state, "bus", "write", "2", "2", "0x80"}).status, 0);
+    bench->reset();
+    vekta_resetState();
+    o = korvane({"--daq", "sim", "--sim-state", state, "bus", "read", "0", "8191"});
+    EXPECT_EQ(o.out, "0x1FFF 0xABCD\n") << o.err;
+    bench->reset();
+    vekta_resetState();
+    o = korvane({"--daq", "sim", "--sim-state", state, "bus", "regs"});
+    EXPECT_NE(o.out.find("DAC_CODE0    2      0x02   0x0080  128 = 1.6565 V"), std::string::npos) << o.out;
+
+    const std::string junk = path("junk.state");
+    spit(junk, "korvane board state 1\nnot quite\n");
+    const long before = bench->driver_calls();
+    o = korvane({"--daq", "sim", "--sim-state", junk, "bus", "write", "0", "0", "1"});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(lines(o.err), 1) << o.err;
+    EXPECT_NE(o.err.find("is not a simulated board's state"), std::string::npos) << o.err;
+    EXPECT_EQ(bench->driver_calls(), before);
+    EXPECT_EQ(slurp(junk), "korvane board state 1\nnot quite\n");
+}
+
 // The bar shows on a terminal only, and only for work that takes more than a
 // second of bench time; it ends with its line cleared.
 TEST(Progress, OnlyForLongWorkOnATerminal)
