@@ -69,9 +69,9 @@ void on_parse(CLI::App *cmd, Request &r, std::function<void(Session &)> action)
 void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
 {
     CLI::App *read = bus.add_subcommand("read", "Read COUNT words (default 1): one line \"ADDR WORD\" each");
-    read->add_option("SLAVE", r.slave, "Slave 0..7")->required();
-    read->add_option("ADDR", r.address, "Register address 0..8191 (decimal or 0x hex)")->required();
-    read->add_option("COUNT", r.count, "Words at consecutive addresses");
+    read->add_option("SLAVE", r.slave, "Slave 0..7")->type_name("")->required();
+    read->add_option("ADDR", r.address, "Register address 0..8191 (decimal or 0x hex)")->type_name("")->required();
+    read->add_option("COUNT", r.count, "Words at consecutive addresses")->type_name("");
     add_format(read, r);
     on_parse(read, r, [&r](Session &s) {
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
@@ -81,9 +81,9 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
     });
 
     CLI::App *write = bus.add_subcommand("write", "Write words to consecutive addresses");
-    write->add_option("SLAVE", r.slave, "Slave 0..7")->required();
-    write->add_option("ADDR", r.address, "Register address of the first word")->required();
-    write->add_option("WORD", r.words, "Words 0..0xFFFF")->required();
+    write->add_option("SLAVE", r.slave, "Slave 0..7")->type_name("")->required();
+    write->add_option("ADDR", r.address, "Register address of the first word")->type_name("")->required();
+    write->add_option("WORD", r.words, "Words 0..0xFFFF")->type_name("")->required();
     write->add_flag("--verify", r.verify, "Read each word back; a difference fails (status 1)");
     on_parse(write, r, [&r](Session &s) {
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
@@ -94,9 +94,9 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
 
     CLI::App *dump = bus.add_subcommand(
         "dump", "Read COUNT words into a file: 16-bit little-endian binary, or Intel HEX for a .hex name");
-    dump->add_option("SLAVE", r.slave, "Slave 0..7")->required();
-    dump->add_option("ADDR", r.address, "Register address of the first word")->required();
-    dump->add_option("COUNT", r.count, "Words to read")->required();
+    dump->add_option("SLAVE", r.slave, "Slave 0..7")->type_name("")->required();
+    dump->add_option("ADDR", r.address, "Register address of the first word")->type_name("")->required();
+    dump->add_option("COUNT", r.count, "Words to read")->type_name("")->required();
     dump->add_option("-o,--output", r.output, "File to write (- : standard output)")->required()->type_name("FILE");
     on_parse(dump, r, [&r](Session &s) {
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
@@ -105,9 +105,9 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
 
     CLI::App *load = bus.add_subcommand(
         "load", "Write a file's words from ADDR on: binary (16-bit little-endian) or Intel HEX (.hex)");
-    load->add_option("SLAVE", r.slave, "Slave 0..7")->required();
-    load->add_option("ADDR", r.address, "Register address of the file's first word")->required();
-    load->add_option("FILE", r.file, "File to load (- : standard input)")->required();
+    load->add_option("SLAVE", r.slave, "Slave 0..7")->type_name("")->required();
+    load->add_option("ADDR", r.address, "Register address of the file's first word")->type_name("")->required();
+    load->add_option("FILE", r.file, "File to load (- : standard input)")->type_name("")->required();
     load->add_flag("--verify", r.verify, "Read the words back; a difference fails (status 1)");
     on_parse(load, r, [&r](Session &s) {
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
@@ -135,7 +135,7 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
     });
     CLI::App *run = bus.add_subcommand("run", "The bus commands from FILE, one a line ('#' a comment); "
                                               "stops at the first that fails, with its status");
-    run->add_option("FILE", r.file, "Command file (- : standard input)")->required();
+    run->add_option("FILE", r.file, "Command file (- : standard input)")->type_name("")->required();
     run->callback([&r] {
         r.bus = true;
         r.action = [&r](Session &s) {
