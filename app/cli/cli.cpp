@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "bus_commands.h"
+#include "daqmx_trace.h"
 #include "ksim_client.h"
 #include "regs.h"
 #include "selftest.h"
@@ -178,21 +179,22 @@ int run(Request &r, const Environment &env)
     Session s(std::cout, std::cerr);
     s.err_is_terminal = isatty(STDERR_FILENO) != 0;
     const ksim::BackDoor *bench = ksim::bench();
-    if (!bench && (!env.trace.empty() || !env.vcd.empty() || !r.sim_state.empty())) {
-        std::cerr << "korvane: "
-                  << (!env.trace.empty() ? "--trace" : !env.vcd.empty() ? "--vcd" : "--sim-state")
+    if (!bench && (!env.vcd.empty() || !r.sim_state.empty())) {
+        std::cerr << "korvane: " << (!env.vcd.empty() ? "--vcd" : "--sim-state")
                   << " needs the simulated bench (--daq sim), but the " << daqmx::info().description() << "\n";
         return 2;
     }
+    // The bench runs on its own clock as fast as it can; bench time is what
+    // the real bench would take. The trace and the VCD start on that clock.
     if (bench) {
-        // The bench runs on its own clock as fast as it can; bench time is
-        // what the real bench would take.
         bench->use_virtual_clock();
         s.bench_now = [bench] { return static_cast<int64_t>(bench->now_ns()); };
-        if (!env.trace.empty() && bench->trace_file(env.trace.c_str()) != 0) {
-            std::cerr << "korvane: cannot write the trace file " << env.trace << "\n";
-            return 2;
-        }
+    }
+    if (!env.trace.empty() && daqmx::trace::to_file(env.trace.c_str()) != 0) {
+        std::cerr << "korvane: cannot write the trace file " << env.trace << "\n";
+        return 2;
+    }
+    if (bench) {
         if (!env.vcd.empty() && bench->vcd_file(env.vcd.c_str()) != 0) {
             std::cerr << "korvane: cannot write the VCD file " << env.vcd << "\n";
             return 2;
