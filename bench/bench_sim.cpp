@@ -15,6 +15,11 @@
 #include "NIDAQmx.h"
 #include "daqmx_import.h"
 #include "ksim_client.h"
+#ifdef KORVANE_HAVE_AVALON
+#include "avalon.h"
+#include "vekta.h"
+#include "vekta_testing.h"
+#endif
 
 namespace {
 
@@ -168,6 +173,36 @@ void BM_RegeneratedOutput2M86(benchmark::State &state)
     state.counters["ao_samples_per_cpu_s"] = cpu > 0 ? seconds * 2.86e6 / cpu : 0;
 }
 BENCHMARK(BM_RegeneratedOutput2M86)->Iterations(100)->UseRealTime();
+
+#ifdef KORVANE_HAVE_AVALON
+// The Avalon area's ADC tick on the real clock, as in the window: both
+// channels converted (20 us each on the board) and read over the bit-banged
+// bus. Real time per tick and the driver calls it takes (status polls included).
+void BM_AdcTickRealClock(benchmark::State &state)
+{
+    const ksim::BackDoor *b = fresh_bench(false);
+    if (!b) {
+        state.SkipWithError("the simulated bench does not load");
+        return;
+    }
+    vekta_resetState();
+    avalonInit();
+    avalonADCInit();
+    int code = 0;
+    avalonADCGetCodeByStart(0, &code);
+    const long calls = b->driver_calls();
+    const double cpu0 = cpu_seconds();
+    for (auto _ : state) {
+        avalonADCGetCodeByStart(0, &code);
+        avalonADCGetCodeByStart(1, &code);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["driver_calls"] = static_cast<double>(b->driver_calls() - calls) / n;
+    state.counters["cpu_us"] = (cpu_seconds() - cpu0) / n * 1e6;
+    vekta_ni6251Close();
+}
+BENCHMARK(BM_AdcTickRealClock)->UseRealTime()->Unit(benchmark::kMicrosecond);
+#endif
 
 }  // namespace
 

@@ -1,8 +1,11 @@
 # Benchmarks of the simulated bench, reached through the import layer as the program does.
 if(TARGET daqmx_import AND TARGET korvane_sim)
   add_executable(bench_sim ${CMAKE_CURRENT_LIST_DIR}/bench_sim.cpp)
-  target_link_libraries(bench_sim PRIVATE daqmx_import benchmark::benchmark)
-  target_link_libraries(bench_sim PRIVATE ksim_client)
+  target_link_libraries(bench_sim PRIVATE daqmx_import ksim_client benchmark::benchmark)
+  if(TARGET avalon)
+    target_link_libraries(bench_sim PRIVATE avalon)
+    target_compile_definitions(bench_sim PRIVATE KORVANE_HAVE_AVALON)
+  endif()
 endif()
 
 # What --trace and --vcd cost over an untraced run of an end-to-end script.

@@ -26,7 +26,8 @@ int32 Bench::call(const char *fn, const std::string *task_name, int64_t latency,
 {
     ++calls_;
     notes_.clear();
-    call_began_ = now();
+    call_began_ = call_now_ = clock_->now_ns();
+    in_call_ = true;
     catch_up(call_began_);
     int32 status;
     const auto code = faults_.check(fn, task_name);
@@ -49,6 +50,7 @@ int32 Bench::call(const char *fn, const std::string *task_name, int64_t latency,
         stop(*named);
         tasks_.erase(named->id);
     }
+    in_call_ = false;
     clock_->sleep_ns(latency);
     return status;
 }

@@ -131,7 +131,9 @@ public:
     void attach_clock(void *ctx, int64_t (*now_ns)(void *), void (*sleep_ns)(void *, int64_t));
     void set_clock(std::shared_ptr<Clock> clock);
     Clock &clock() { return *clock_; }
-    int64_t now() { return clock_->now_ns(); }
+    // The bench's time: read from the clock once per driver call, at its start,
+    // and again only after the call waited.
+    int64_t now() { return in_call_ ? call_now_ : clock_->now_ns(); }
     int64_t now_ns() { return now(); }
     void advance_ns(int64_t ns);
     int set_slot(int slot);
@@ -246,6 +248,8 @@ private:
     long calls_ = 0;
     Faults faults_;
     Vcd vcd_;
+    bool in_call_ = false;
+    int64_t call_now_ = 0;     // the time within the call in progress
     std::string notes_;        // the notes of the call in progress or the last one
     int64_t call_began_ = 0;
 

@@ -15,7 +15,14 @@ public:
     virtual bool is_virtual() const = 0;
 };
 
-// The machine's steady clock, counted from the clock's creation.
+// The machine's steady clock, counted from the clock's creation. A driver
+// call of a few microseconds cannot be slept precisely (timer slack, and a
+// busy machine deschedules a spinning thread for far longer), so the bench's
+// time runs ahead of the real clock by the short waits not slept yet; they are
+// slept once that lead reaches a millisecond. A poll thus sees its calls' time
+// pass at once, and a run of calls takes its realistic time on average. The
+// lead never outlives an idle spell: the bench's time is never behind the
+// real clock.
 class SteadyClock final : public Clock {
 public:
     SteadyClock();
@@ -25,7 +32,8 @@ public:
 
 private:
     int64_t origin_;
-    int64_t owed_ = 0;  // short waits not slept yet
+    int64_t real_ = 0;   // the real clock at the last reading
+    int64_t bench_ = 0;  // the bench's time: at or ahead of the real clock
 };
 
 // Virtual time: starts at 0 and moves only when asked to.

@@ -152,7 +152,7 @@ int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 
     const int64_t wake = in_time ? ready : deadline;
     for (int guard = 0; guard < 1000 && at < wake; ++guard) {
         clock_->sleep_ns(wake - at);
-        at = now();
+        at = call_now_ = clock_->now_ns();
     }
     const int64_t end = std::max(at, wake);
     acquire_until(t, end);
