@@ -42,9 +42,11 @@ std::string find_panel_file()
     return "";
 }
 
-std::string version_text(const std::string &driver_line)
+std::string version_text(const std::string &driver_line, const std::string &given_panel)
 {
-    std::string panel = find_panel_file();
+    std::string panel = given_panel.empty()   ? find_panel_file()
+                        : is_file(given_panel) ? given_panel + " (--panel)"
+                                               : given_panel + " (--panel, not found)";
     if (panel.empty()) {
         panel = "not found (looked in";
         for (const std::string &dir : panel_dirs()) panel += " " + dir;

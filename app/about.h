@@ -19,7 +19,7 @@ std::vector<std::string> panel_dirs();
 std::string find_panel_file();
 
 // korvane --version: the version line, the driver line, then where the panel
-// file and the simulated bench were found.
-std::string version_text(const std::string &driver_line);
+// file (given_panel when --panel named one) and the simulated bench were found.
+std::string version_text(const std::string &driver_line, const std::string &given_panel);
 
 }  // namespace korvane

@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
     daqmx::load();
     std::string driver = daqmx::info().description();
     if (opt.version) {
-        std::cout << korvane::version_text(driver);
+        std::cout << korvane::version_text(driver, opt.panel);
         return 0;
     }
     if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd});
