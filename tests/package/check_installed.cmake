@@ -57,6 +57,13 @@ string(FIND "${out}" "driver: simulated bench (${bench})" at)
 if(at LESS 0 OR NOT out MATCHES "[1-9][0-9]* passed, 0 failed")
   message(FATAL_ERROR "the script did not pass on the installed bench")
 endif()
+# The subcommands on the installed bench, with the installed bench description.
+run("korvane selftest" ${prefix}/bin/korvane --daq sim selftest --bench ${prefix}/share/korvane/bench.toml
+    WORKING_DIRECTORY ${WORK}/empty)
+message("${out}")
+if(NOT out MATCHES "([1-9][0-9]*) checks: ([1-9][0-9]*) passed, 0 failed")
+  message(FATAL_ERROR "the self-test did not pass on the installed bench")
+endif()
 file(GLOB left ${WORK}/empty/*)
 if(left)
   message(FATAL_ERROR "korvane wrote into its working folder: ${left}")
