@@ -7,6 +7,7 @@
 // no ADC, no back door) read as absent: 0 V, no conversions, no register access.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -72,6 +73,7 @@ struct ksim_board {
     // board libraries) live in one process.
     std::unique_ptr<VerilatedContext> ctx;
     std::unique_ptr<Top> top;
+    int settle_cycles = KSIM_RTL_SETTLE_CYCLES;
     bool started = false;
     int64_t edge_t = 0;  // time of the last rising edge (evaluated or skipped)
     int quiet = 0;       // edges since the inputs last changed
@@ -96,12 +98,33 @@ struct ksim_board {
     bool fall_pending = false;  // the clock's falling edge not reported yet
     bool report_all = false;    // after a power-on, every signal at the next time
 
-    ksim_board() { power_on(); }
+    ksim_board()
+    {
+        // KORVANE_RTL_SETTLE_CYCLES overrides the build's setting (0: every edge).
+        if (const char *e = std::getenv("KORVANE_RTL_SETTLE_CYCLES"); e && *e) settle_cycles = std::atoi(e);
+        power_on();
+    }
+
+    ~ksim_board() { drop(); }
+
+    // Verilator keeps the present context per thread and uses it when a model
+    // goes away: point it at this board's before any work on the model.
+    void use() const { Verilated::threadContextp(ctx.get()); }
+
+    void drop()
+    {
+        if (!top) return;
+        use();
+        top.reset();
+        ctx.reset();
+        Verilated::threadContextp(nullptr);
+    }
 
     void power_on()
     {
-        top.reset();
+        drop();
         ctx = std::make_unique<VerilatedContext>();
+        use();
         top = std::make_unique<Top>(ctx.get(), "board");
         collect_signals();
         started = false;
@@ -272,7 +295,7 @@ struct ksim_board {
         }
         report_fall(t);
         while (edge_t + kPeriodNs <= t) {
-            if (KSIM_RTL_SETTLE_CYCLES > 0 && quiet >= KSIM_RTL_SETTLE_CYCLES) {
+            if (settle_cycles > 0 && quiet >= settle_cycles) {
                 // Nothing changes until the converter's results are due, if they are.
                 const int64_t last = edge_t + floor_div(t - edge_t, kPeriodNs) * kPeriodNs;
                 if (!converting || stuck) {
@@ -323,6 +346,7 @@ void board_close(ksim_board *b)
 
 void board_reset(ksim_board *b)
 {
+    b->use();
     b->override_v[0] = b->override_v[1] = NAN;
     b->stuck = false;
     b->power_on();
@@ -330,11 +354,13 @@ void board_reset(ksim_board *b)
 
 void board_lines(ksim_board *b, int64_t t, uint32_t levels)
 {
+    b->use();
     b->set_lines(t, levels);
 }
 
 void board_drive(ksim_board *b, int64_t t, uint32_t *mask, uint32_t *levels)
 {
+    b->use();
     b->advance(t);
     const bool oe = b->top->bus_oe;
     if (mask) *mask = oe ? KSIM_BOARD_BUS_MASK : 0;
@@ -343,6 +369,7 @@ void board_drive(ksim_board *b, int64_t t, uint32_t *mask, uint32_t *levels)
 
 double board_dac_volts(ksim_board *b, int ch, int64_t t)
 {
+    b->use();
     if (ch < 0 || ch > 1) return 0.0;
     b->advance(t);
     return b->dac_now(ch);
@@ -355,6 +382,7 @@ bool reg_in_range(int slave, int address)
 
 int board_read_reg(ksim_board *b, int slave, int address, int64_t t, uint16_t *word)
 {
+    b->use();
     if constexpr (kHasBackDoor) {
         if (!reg_in_range(slave, address) || !word) return -1;
         b->advance(t);
@@ -370,6 +398,7 @@ int board_read_reg(ksim_board *b, int slave, int address, int64_t t, uint16_t *w
 
 int board_poke_reg(ksim_board *b, int slave, int address, uint16_t word, int64_t t)
 {
+    b->use();
     if constexpr (kHasBackDoor) {
         if (!reg_in_range(slave, address)) return -1;
         b->advance(t);
@@ -392,6 +421,7 @@ int board_poke_reg(ksim_board *b, int slave, int address, uint16_t word, int64_t
 
 int board_drive_signal(ksim_board *b, const char *name, double value)
 {
+    b->use();
     if (!name) return -1;
     const std::string n = name;
     if (n == "adc0" || n == "adc1")
@@ -405,6 +435,7 @@ int board_drive_signal(ksim_board *b, const char *name, double value)
 
 int board_probe(ksim_board *b, const char *name, int64_t t, double *value)
 {
+    b->use();
     if (!name || !value) return -1;
     const std::string n = name;
     if (n != "adc0" && n != "adc1") return -1;
@@ -415,12 +446,14 @@ int board_probe(ksim_board *b, const char *name, int64_t t, double *value)
 
 void board_shift_time(ksim_board *b, int64_t delta)
 {
+    b->use();
     b->edge_t += delta;
     b->done_t += delta;
 }
 
 int board_signal_count(ksim_board *b)
 {
+    b->use();
     return static_cast<int>(b->signals.size());
 }
 
@@ -433,6 +466,7 @@ const char *board_signal_name(ksim_board *b, int i, int *width)
 
 uint64_t board_signal_value(ksim_board *b, int i)
 {
+    b->use();
     if (i < 0 || i >= static_cast<int>(b->signals.size())) return 0;
     return b->signals[static_cast<size_t>(i)].last;
 }
