@@ -57,7 +57,8 @@ int main(int argc, char *argv[])
         std::cout << korvane::version_text(driver, opt.panel);
         return 0;
     }
-    if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd});
+    const bool vcd_lines = opt.vcd_layout == "lines";
+    if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});
 
     // The run-time first: its clock (virtual in script mode) is the bench's,
     // and the trace and the VCD must start on that clock, not the real one.
@@ -77,7 +78,7 @@ int main(int argc, char *argv[])
 
     // The bench's clock, the call trace and the VCD.
     simlink::share_clock();
-    if (std::string why = simlink::open_outputs(opt.trace, opt.vcd); !why.empty()) {
+    if (std::string why = simlink::open_outputs(opt.trace, opt.vcd, vcd_lines); !why.empty()) {
         std::cerr << why;
         return korvane::USAGE_ERROR;
     }

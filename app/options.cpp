@@ -38,8 +38,15 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         ->type_name("sim|nidaqmx|PATH");
     app.add_option("--trace", opt.trace, "Write one line per driver call to FILE (any driver)")
         ->type_name("FILE");
-    app.add_option("--vcd", opt.vcd, "Simulated bench only: write the digital lines and the decoded bus as VCD")
-        ->type_name("FILE");
+    CLI::Option *vcd =
+        app.add_option("--vcd", opt.vcd, "Simulated bench only: write the digital lines and the decoded bus as VCD")
+            ->type_name("FILE");
+    app.add_option("--vcd-layout", opt.vcd_layout,
+                   "vectors: the lines and the decoded bus words, for GTKWave (default); "
+                   "lines: 1-bit wires only, for PulseView and sigrok-cli (GTKWave reads it too)")
+        ->type_name("vectors|lines")
+        ->check(CLI::IsMember({"vectors", "lines"}))
+        ->needs(vcd);
     cli::add_commands(app, *opt.command);
     app.footer("Toolkit option: -platform NAME (e.g. offscreen, vnc) selects the window system plugin.");
 

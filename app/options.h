@@ -18,6 +18,7 @@ struct Options {
     std::string daq;         // --daq sim|nidaqmx|PATH ("" : KORVANE_DAQ, else the real driver, else the bench)
     std::string trace;       // --trace FILE (any driver)
     std::string vcd;         // --vcd FILE (simulated bench only)
+    std::string vcd_layout = "vectors";  // --vcd-layout vectors|lines
     std::vector<std::string> toolkit_args;  // -platform NAME, for the window toolkit
     // A subcommand (bus ..., selftest) and its arguments; no action: the window.
     std::shared_ptr<cli::Request> command = std::make_shared<cli::Request>();

@@ -84,7 +84,11 @@ extern "C" {
 
 /* ksim_vcd_file: VCD of the 24 digital lines and the decoded bus (address strobe, read and
  * write strobes, address and data words), readable by GTKWave. NULL stops.
- * Written in blocks, and whole at close, at exit and on SIGINT/SIGTERM. */
+ * Written in blocks, and whole at close, at exit and on SIGINT/SIGTERM.
+ * ksim_vcd_layout: the layout of the VCD files opened after it:
+ * KSIM_VCD_VECTORS (the default, as above) or KSIM_VCD_LINES (1-bit wires
+ * only: the 24 lines and contention, which sigrok reads too). -1 for another value. */
+enum { KSIM_VCD_VECTORS = 0, KSIM_VCD_LINES = 1 };
 
 /* The back door's functions, as one list for the library's exported face and
  * for its client (ksim_client.h): X(return type, name without "ksim_",
@@ -111,7 +115,8 @@ extern "C" {
     X(int, fault, (const char *function, const char *task, int code, int nth, int always),                      \
       (function, task, code, nth, always))                                                                      \
     X(void, fault_clear, (void), ())                                                                            \
-    X(int, vcd_file, (const char *path), (path))
+    X(int, vcd_file, (const char *path), (path))                                                                \
+    X(int, vcd_layout, (int layout), (layout))
 
 #define KSIM_DECLARE(ret, name, params, args) ret ksim_##name params;
 KSIM_BACK_DOOR(KSIM_DECLARE)

@@ -12,6 +12,9 @@
 
 #define KSIM_EXPORT extern "C" __attribute__((visibility("default")))
 
+static_assert(KSIM_VCD_VECTORS == static_cast<int>(ksim::Vcd::Layout::Vectors) &&
+              KSIM_VCD_LINES == static_cast<int>(ksim::Vcd::Layout::Lines));
+
 namespace {
 
 std::mutex g_mutex;

@@ -195,6 +195,7 @@ int run(Request &r, const Environment &env)
         return 2;
     }
     if (bench) {
+        bench->vcd_layout(env.vcd_lines ? KSIM_VCD_LINES : KSIM_VCD_VECTORS);
         if (!env.vcd.empty() && bench->vcd_file(env.vcd.c_str()) != 0) {
             std::cerr << "korvane: cannot write the VCD file " << env.vcd << "\n";
             return 2;

@@ -40,6 +40,7 @@ void add_bus_commands(CLI::App &bus, Request &req, bool interactive);
 // Runs the command; the exit status: 0 done, 1 a bus or driver failure, 2 a usage error.
 struct Environment {
     std::string trace, vcd;  // simulated bench only
+    bool vcd_lines = false;  // the VCD in 1-bit wires only (--vcd-layout lines)
 };
 int run(Request &req, const Environment &env);
 

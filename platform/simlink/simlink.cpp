@@ -162,13 +162,14 @@ void share_clock()
     if (bench && uir::virtual_clock()) bench->attach_clock(nullptr, run_time_now, run_time_sleep);
 }
 
-std::string open_outputs(const std::string &trace_file, const std::string &vcd_file)
+std::string open_outputs(const std::string &trace_file, const std::string &vcd_file, bool vcd_lines)
 {
     if (!trace_file.empty() && daqmx::trace::to_file(trace_file.c_str()) != 0)
         return "korvane: cannot write the trace file " + trace_file + "\n";
     if (vcd_file.empty()) return "";
     const ksim::BackDoor *bench = ksim::bench();
     if (!bench) return "korvane: --vcd needs the simulated bench (--daq sim), but the " + daqmx::info().description() + "\n";
+    bench->vcd_layout(vcd_lines ? KSIM_VCD_LINES : KSIM_VCD_VECTORS);
     if (bench->vcd_file(vcd_file.c_str()) != 0) return "korvane: cannot write the VCD file " + vcd_file + "\n";
     return "";
 }

@@ -27,9 +27,10 @@ namespace simlink {
 void share_clock();
 
 // Opens the call trace of whatever driver is loaded (empty: none) and the
-// simulated bench's VCD (empty: none). Returns "" or the line to print when
-// a file cannot be written or the VCD is asked of another driver.
-std::string open_outputs(const std::string &trace_file, const std::string &vcd_file);
+// simulated bench's VCD (empty: none; vcd_lines: 1-bit wires only, for sigrok).
+// Returns "" or the line to print when a file cannot be written or the VCD is
+// asked of another driver.
+std::string open_outputs(const std::string &trace_file, const std::string &vcd_file, bool vcd_lines = false);
 
 // Registers probe, drive and fault with the run-time's script mode.
 void register_verbs();

@@ -234,7 +234,14 @@ int Bench::vcd_file(const char *path)
 {
     Vcd::Sample s{levels_, board_.decoder().address_word(),
                   AvalonDecoder::state_name(board_.decoder().state()), contended_ != 0};
-    return vcd_.open(path, now(), s);
+    return vcd_.open(path, now(), s, {}, vcd_layout_);
+}
+
+int Bench::vcd_layout(int layout)
+{
+    if (layout != static_cast<int>(Vcd::Layout::Vectors) && layout != static_cast<int>(Vcd::Layout::Lines)) return -1;
+    vcd_layout_ = static_cast<Vcd::Layout>(layout);
+    return 0;
 }
 
 // ---- digital lines and the board -------------------------------------------------------------

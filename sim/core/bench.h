@@ -153,6 +153,7 @@ public:
     int fault(const char *function, const char *task, int code, int nth, int always);
     void fault_clear() { faults_.clear(); }
     int vcd_file(const char *path);
+    int vcd_layout(int layout);  // a Vcd::Layout; -1 for another value
     // For the call trace: when the last call began, and its notes.
     const char *call_notes(int64_t *began_ns) const
     {
@@ -248,6 +249,7 @@ private:
     long calls_ = 0;
     Faults faults_;
     Vcd vcd_;
+    Vcd::Layout vcd_layout_ = Vcd::Layout::Vectors;
     bool in_call_ = false;
     int64_t call_now_ = 0;     // the time within the call in progress
     std::string notes_;        // the notes of the call in progress or the last one

@@ -1,5 +1,6 @@
 #include "vcd.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -87,36 +88,53 @@ unsigned state_code(const char *s)
 }
 }  // namespace
 
-void Vcd::close()
+void Vcd::close(int64_t now)
 {
+    if (!file_.is_open()) return;
+    // The end of the recording, at least 1 ns after the last change: readers
+    // that turn changes into samples (sigrok) drop the last state otherwise.
+    chunk_.clear();
+    stamp(chunk_, now < 0 ? last_t_ + 1 : std::max(now + base_, last_t_ + 1));
+    file_.write(chunk_);
     file_.close();
 }
 
-int Vcd::open(const char *path, int64_t now, const Sample &s, const std::vector<BoardSignal> &board)
+int Vcd::open(const char *path, int64_t now, const Sample &s, const std::vector<BoardSignal> &board, Layout layout)
 {
-    close();
+    close(now);
     if (!path || !*path) return 0;
     if (!file_.open(path)) return -1;
+    layout_ = layout;
     std::string &h = chunk_;
     h = "$date korvane simulated bench $end\n$version libkorvane-sim $end\n$timescale 1ns $end\n";
     h += "$scope module daq $end\n";
-    for (int p = 0; p < 3; ++p)
-        for (int l = 0; l < 8; ++l) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "$var wire 1 %s port%d_line%d $end\n", kLineIds[p * 8 + l], p, l);
-            h += buf;
-        }
-    h += "$upscope $end\n$scope module avalon $end\n";
-    h += "$var wire 1 A address_strobe $end\n$var wire 1 R read_strobe_n $end\n"
-         "$var wire 1 W write_strobe_n $end\n$var wire 16 D data $end\n"
-         "$var wire 16 L address_word $end\n$var wire 3 S slave $end\n"
-         "$var wire 13 G register $end\n$var wire 3 T state $end\n"
-         "$var wire 1 C contention $end\n";
-    h += "$upscope $end\n";
+    auto line = [&h](int i) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "$var wire 1 %s port%d_line%d $end\n", kLineIds[i], i / 8, i % 8);
+        h += buf;
+    };
     board_widths_.clear();
-    if (!board.empty()) {
-        board_scopes(h, board);
-        for (const BoardSignal &b : board) board_widths_.push_back(b.width);
+    if (layout == Layout::Lines) {
+        // sigrok gives a decoder the file's wires by position unless told
+        // otherwise: the 16 bus lines, the three strobes, contention (the
+        // order of korvane's decoder), then port 2's other lines.
+        for (int i = 0; i < 19; ++i) line(i);
+        h += "$var wire 1 C contention $end\n";
+        for (int i = 19; i < 24; ++i) line(i);
+        h += "$upscope $end\n";
+    } else {
+        for (int i = 0; i < 24; ++i) line(i);
+        h += "$upscope $end\n$scope module avalon $end\n";
+        h += "$var wire 1 A address_strobe $end\n$var wire 1 R read_strobe_n $end\n"
+             "$var wire 1 W write_strobe_n $end\n$var wire 16 D data $end\n"
+             "$var wire 16 L address_word $end\n$var wire 3 S slave $end\n"
+             "$var wire 13 G register $end\n$var wire 3 T state $end\n"
+             "$var wire 1 C contention $end\n";
+        h += "$upscope $end\n";
+        if (!board.empty()) {
+            board_scopes(h, board);
+            for (const BoardSignal &b : board) board_widths_.push_back(b.width);
+        }
     }
     h += "$enddefinitions $end\n";
     base_ = 0;
@@ -124,7 +142,8 @@ int Vcd::open(const char *path, int64_t now, const Sample &s, const std::vector<
     stamp(h, last_t_);
     h += "$dumpvars\n";
     dump(s, true);
-    for (size_t i = 0; i < board.size(); ++i) bits64(h, board[i].value, board[i].width, static_cast<int>(i));
+    for (size_t i = 0; i < board_widths_.size(); ++i)
+        bits64(h, board[i].value, board[i].width, static_cast<int>(i));
     h += "$end\n";
     file_.write(h);
     return 0;
@@ -136,17 +155,19 @@ void Vcd::dump(const Sample &s, bool all)
     const uint32_t diff = s.lines ^ last_.lines;
     for (unsigned i = 0; i < 24; ++i)
         if (all || ((diff >> i) & 1u)) bit(out, (s.lines >> i) & 1u, kLineIds[i]);
-    auto changed = [&](uint32_t mask) { return all || (diff & mask); };
-    if (changed(1u << 16)) bit(out, (s.lines >> 16) & 1u, "A");
-    if (changed(1u << 17)) bit(out, (s.lines >> 17) & 1u, "R");
-    if (changed(1u << 18)) bit(out, (s.lines >> 18) & 1u, "W");
-    if (changed(0xFFFF)) bits(out, s.lines & 0xFFFF, 16, "D");
-    if (all || s.address != last_.address) {
-        bits(out, s.address, 16, "L");
-        bits(out, s.address & 7u, 3, "S");
-        bits(out, static_cast<unsigned>(s.address >> 3), 13, "G");
+    if (layout_ == Layout::Vectors) {
+        auto changed = [&](uint32_t mask) { return all || (diff & mask); };
+        if (changed(1u << 16)) bit(out, (s.lines >> 16) & 1u, "A");
+        if (changed(1u << 17)) bit(out, (s.lines >> 17) & 1u, "R");
+        if (changed(1u << 18)) bit(out, (s.lines >> 18) & 1u, "W");
+        if (changed(0xFFFF)) bits(out, s.lines & 0xFFFF, 16, "D");
+        if (all || s.address != last_.address) {
+            bits(out, s.address, 16, "L");
+            bits(out, s.address & 7u, 3, "S");
+            bits(out, static_cast<unsigned>(s.address >> 3), 13, "G");
+        }
+        if (all || std::strcmp(last_state_, s.state) != 0) bits(out, state_code(s.state), 3, "T");
     }
-    if (all || std::strcmp(last_state_, s.state) != 0) bits(out, state_code(s.state), 3, "T");
     if (all || (s.contention != 0) != (last_.contention != 0)) bit(out, s.contention ? 1 : 0, "C");
     last_ = s;
     last_state_ = s.state;
@@ -155,9 +176,9 @@ void Vcd::dump(const Sample &s, bool all)
 void Vcd::sample(int64_t now, const Sample &s)
 {
     if (!file_.is_open()) return;
-    if (s.lines == last_.lines && s.address == last_.address && std::strcmp(last_state_, s.state) == 0 &&
-        (s.contention != 0) == (last_.contention != 0))
-        return;
+    const bool decoded_same = layout_ == Layout::Lines ||
+                              (s.address == last_.address && std::strcmp(last_state_, s.state) == 0);
+    if (s.lines == last_.lines && decoded_same && (s.contention != 0) == (last_.contention != 0)) return;
     chunk_.clear();
     at(now);
     dump(s, false);

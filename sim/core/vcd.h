@@ -1,4 +1,5 @@
-// A VCD of the digital lines and the decoded bus, for GTKWave.
+// A VCD of the digital lines and the decoded bus, for GTKWave; or of the
+// lines alone, for sigrok.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,10 @@ namespace ksim {
 // blocks (out_file.h).
 class Vcd {
 public:
+    // Vectors: the lines, the strobes and contention, the decoded words and
+    // the board's signals (GTKWave). Lines: 1-bit wires only, the lines and
+    // contention, which sigrok's VCD reader needs.
+    enum class Layout { Vectors = 0, Lines = 1 };  // the back door's KSIM_VCD_VECTORS, KSIM_VCD_LINES
     struct Sample {
         uint32_t lines = 0;        // line levels, bit port*8+line
         uint16_t address = 0;      // latched address word
@@ -26,9 +31,10 @@ public:
         int width = 1;
         uint64_t value = 0;
     };
-    int open(const char *path, int64_t now, const Sample &s,
-             const std::vector<BoardSignal> &board = {});  // NULL or "" stops
-    void close();
+    ~Vcd() { close(); }
+    int open(const char *path, int64_t now, const Sample &s, const std::vector<BoardSignal> &board = {},
+             Layout layout = Layout::Vectors);  // NULL or "" stops
+    void close(int64_t now = -1);               // now < 0: the time is not known
     bool active() const { return file_.is_open(); }
     void sample(int64_t now, const Sample &s);
     // Board signal i changed at time now (not before the last time written).
@@ -40,6 +46,7 @@ private:
     void dump(const Sample &s, bool all);
     void at(int64_t now);
     daqmx::OutFile file_;
+    Layout layout_ = Layout::Vectors;
     std::string chunk_;  // the text of one change, then written at once
     int64_t base_ = 0;   // dump time = bench time + base_
     int64_t last_t_ = 0;

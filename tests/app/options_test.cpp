@@ -34,7 +34,7 @@ Parsed parse(std::vector<std::string> args)
 TEST(Options, EveryOptionLandsInItsField)
 {
     Parsed p = parse({"--panel", "p.uir", "--script", "-", "--screenshot", "s.png", "--daq", "/opt/lib.so",
-                      "--trace", "t.txt", "--vcd", "v.vcd"});
+                      "--trace", "t.txt", "--vcd", "v.vcd", "--vcd-layout", "lines"});
     ASSERT_EQ(p.status, korvane::KEEP_GOING) << p.err;
     EXPECT_EQ(p.opt.panel, "p.uir");
     EXPECT_EQ(p.opt.script, "-");
@@ -42,6 +42,7 @@ TEST(Options, EveryOptionLandsInItsField)
     EXPECT_EQ(p.opt.daq, "/opt/lib.so");
     EXPECT_EQ(p.opt.trace, "t.txt");
     EXPECT_EQ(p.opt.vcd, "v.vcd");
+    EXPECT_EQ(p.opt.vcd_layout, "lines");
     EXPECT_FALSE(p.opt.version);
     EXPECT_TRUE(p.opt.toolkit_args.empty());
     EXPECT_TRUE(p.err.empty());
@@ -80,7 +81,9 @@ TEST(Options, FaultsGiveStatusTwoAndOneLine)
                                           {{"stray"}, "stray"},
                                           {{"--daq"}, "--daq"},
                                           {{"--script"}, "--script"},
-                                          {{"-platform"}, "-platform"}}) {
+                                          {{"-platform"}, "-platform"},
+                                          {{"--vcd", "v.vcd", "--vcd-layout", "wires"}, "wires"},
+                                          {{"--vcd-layout", "lines"}, "--vcd-layout"}}) {
         Parsed p = parse(c.args);
         SCOPED_TRACE(c.named);
         EXPECT_EQ(p.status, korvane::USAGE_ERROR);
