@@ -14,10 +14,11 @@ register << 3 | slave) followed by a write strobe (the slave takes the data
 word on the falling edge) or a read strobe (the slave drives the data word
 until the strobe rises again).
 
-The channel ids are the wire names of korvane's VCD ("korvane --vcd FILE
---vcd-layout lines"), so sigrok-cli and PulseView assign them by themselves.
-The optional contention channel is the simulated bench's flag for lines driven
-by both the DAQ and the board.
+The channels are named as the wires of korvane's VCD ("korvane --vcd FILE
+--vcd-layout lines"), in the same order: sigrok-cli assigns them by position
+when no assignment is given, PulseView by name. The optional contention
+channel is the simulated bench's flag for lines driven by the DAQ and the
+board at once.
 '''
 
 from .pd import Decoder

@@ -13,13 +13,14 @@ CONTENTION = 19
 A_ADDRESS, A_WRITE, A_READ, A_WRITE_CYCLE, A_READ_CYCLE, A_ERROR = range(6)
 
 
+# Ids and names are the line names of korvane's VCD, which PulseView matches
+# against the decoder's channel names.
+def channel(name, desc):
+    return {'id': name, 'name': name, 'desc': desc}
+
+
 def data_channels():
-    chans = []
-    for i in DATA:
-        port, line = divmod(i, 8)
-        chans.append({'id': 'port%d_line%d' % (port, line), 'name': 'D%d' % i,
-                      'desc': 'Bus bit %d (port %d line %d)' % (i, port, line)})
-    return chans
+    return tuple(channel('port%d_line%d' % divmod(i, 8), 'Bus bit %d (D%d)' % (i, i)) for i in DATA)
 
 
 class Decoder(srd.Decoder):
@@ -32,13 +33,13 @@ class Decoder(srd.Decoder):
     inputs = ['logic']
     outputs = ['korvane_avalon']
     tags = ['Embedded/industrial']
-    channels = tuple(data_channels()) + (
-        {'id': 'port2_line0', 'name': 'AS', 'desc': 'Address strobe (active high)'},
-        {'id': 'port2_line1', 'name': 'RD#', 'desc': 'Read strobe (active low)'},
-        {'id': 'port2_line2', 'name': 'WR#', 'desc': 'Write strobe (active low)'},
+    channels = data_channels() + (
+        channel('port2_line0', 'Address strobe (active high)'),
+        channel('port2_line1', 'Read strobe (active low)'),
+        channel('port2_line2', 'Write strobe (active low)'),
     )
     optional_channels = (
-        {'id': 'contention', 'name': 'CONT', 'desc': 'Lines driven by both sides'},
+        channel('contention', 'Lines driven by the DAQ and the board at once (simulated bench)'),
     )
     options = ()
     annotations = (
