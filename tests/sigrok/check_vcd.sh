@@ -2,6 +2,7 @@
 # The bus in the logic-analyser tools: korvane's VCD read by sigrok with the
 # project's decoder, and by GTKWave's own VCD reader.
 #   check_vcd.sh decode  KORVANE SCRIPT EXPECTED DECODERS_DIR WORKDIR
+#   check_vcd.sh random  KORVANE COUNT SEED DECODERS_DIR WORKDIR
 #   check_vcd.sh gtkwave KORVANE SCRIPT WORKDIR
 # Exit 77 (skipped) with the reason when the tool is not installed.
 set -eu
@@ -32,16 +33,54 @@ changes() {
         }' "$1" | sort
 }
 
+# The decoder's cycles and errors, one a line: decode VCD DECODERS_DIR
+decode() {
+    command -v sigrok-cli >/dev/null || { echo "sigrok-cli is not installed (scripts/dev installs it)"; exit 77; }
+    # The README's command: channels assigned by position, idle time compressed.
+    SIGROKDECODE_DIR=$2 sigrok-cli -I vcd:compress=1000 -i "$1" -P korvane_avalon \
+        -A korvane_avalon=write-cycle:read-cycle:error | sed 's/^korvane_avalon-1: //'
+}
+
 case $mode in
 decode)
     expected=$4 decoders=$5 work=$6
-    command -v sigrok-cli >/dev/null || { echo "sigrok-cli is not installed (scripts/dev installs it)"; exit 77; }
     vcd=$work/decoded_lines.vcd
     record "$vcd" lines
-    # The README's command: channels assigned by position, idle time compressed.
-    SIGROKDECODE_DIR=$decoders sigrok-cli -I vcd:compress=1000 -i "$vcd" -P korvane_avalon \
-        -A korvane_avalon=write-cycle:read-cycle:error >"$work/decoded.txt"
-    sed 's/^korvane_avalon-1: //' "$work/decoded.txt" | diff -u "$expected" -
+    decode "$vcd" "$decoders" >"$work/decoded.txt"
+    diff -u "$expected" "$work/decoded.txt"
+    ;;
+random)
+    # Random cycles through "korvane bus run", half of them on slave 0 (memory),
+    # half of the reads of a word written before: the decoder shows each write
+    # as commanded and each read with the word the bus master read.
+    count=$3 seed=$4 decoders=$5 work=$6
+    command -v sigrok-cli >/dev/null || { echo "sigrok-cli is not installed (scripts/dev installs it)"; exit 77; }
+    awk -v n="$count" -v seed="$seed" 'BEGIN {
+        srand(seed)
+        for (i = 0; i < n; i++) {
+            s = rand() < 0.5 ? 0 : int(rand() * 8); a = int(rand() * 8192)
+            if (rand() < 0.5) {
+                printf "write %d %d %d\n", s, a, int(rand() * 65536)
+                ws[++w] = s; wa[w] = a
+            } else {
+                if (w > 0 && rand() < 0.5) { k = 1 + int(rand() * w); s = ws[k]; a = wa[k] }
+                printf "read %d %d\n", s, a
+            }
+        }
+    }' >"$work/random.cmds"
+    vcd=$work/random_lines.vcd
+    "$korvane" --daq sim --vcd "$vcd" --vcd-layout lines bus run "$work/random.cmds" >"$work/random.out" 2>/dev/null || {
+        echo "korvane bus run failed on $work/random.cmds"
+        exit 1
+    }
+    awk 'NR == FNR { word[++n] = $2; next }
+        $1 == "write" { printf "Write: slave %d, register 0x%04X, data 0x%04X\n", $2, $3, $4 }
+        $1 == "read" { printf "Read: slave %d, register 0x%04X, data %s\n", $2, $3, word[++r] }' \
+        "$work/random.out" "$work/random.cmds" >"$work/random.expected"
+    decode "$vcd" "$decoders" >"$work/random.decoded"
+    diff -u "$work/random.expected" "$work/random.decoded" || { echo "seed $seed"; exit 1; }
+    [ "$(grep -c '^Read.* 0x[0-9A-F]*[1-9A-F][0-9A-F]*$' "$work/random.decoded")" -gt "$((count / 20))" ] ||
+        { echo "too few reads of a non-zero word"; exit 1; }
     ;;
 gtkwave)
     work=$4
