@@ -68,7 +68,12 @@ int main(int argc, char *argv[])
     ui.screenshot_file = opt.screenshot;
     ui.toolkit_args = opt.toolkit_args;
     ui.title_suffix = short_driver_name();
-    ui.banner = {korvane::version_line(), driver};
+    // The log pane names the driver's file, not the folder it was found in.
+    std::string driver_line = driver;
+    if (const std::string &path = daqmx::info().path; !path.empty() && daqmx::info().loaded)
+        if (auto at = driver_line.find(path); at != std::string::npos)
+            driver_line.replace(at, path.size(), path.substr(path.rfind('/') + 1));
+    ui.banner = {korvane::version_line(), driver_line};
     uir::configure(ui);
     uir::qt::install();
     // korvane.uir from an installed tree first, else the build or source tree;

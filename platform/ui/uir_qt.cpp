@@ -5,6 +5,7 @@
 #include "uir_qt.h"
 
 #include "uir_internal.h"
+#include "uir_qt_parts.h"
 #include "error_output.h"
 
 #include <QApplication>
@@ -13,6 +14,11 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -149,9 +155,11 @@ void drop_app()
 QString qs(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 constexpr int kLabelHeight = 16;
-constexpr int kLogHeight = 120;
+constexpr int kRefreshMs = 200;  // charts and the status line
 
-// One panel's window: the panel area with its controls, the log pane below.
+// One panel's window: the panel area in a scroll area; below it the charts and
+// the log pane, which take the room the window has beyond the panel; the
+// status line at the bottom.
 class PanelWindow : public QWidget {
 public:
     explicit PanelWindow(int panel) : panel_(panel)
@@ -161,48 +169,62 @@ public:
         auto *layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
-        area_ = new QWidget(this);
+        split_ = new QSplitter(Qt::Vertical, this);
+        split_->setObjectName("splitter");
+        split_->setChildrenCollapsible(false);
+        layout->addWidget(split_, 1);
+        scroll_ = new QScrollArea(split_);
+        scroll_->setObjectName("panel_scroll");
+        scroll_->setWidgetResizable(false);
+        scroll_->setMinimumHeight(120);
+        area_ = new QWidget;
         area_->setObjectName("panel_area");
         area_->setFixedSize(p ? p->width : 400, p ? p->height : 300);
-        layout->addWidget(area_);
-        log_ = new QPlainTextEdit(this);
-        log_->setObjectName("log");
-        log_->setReadOnly(true);
-        log_->setFixedHeight(kLogHeight);
-        log_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        log_->setMaximumBlockCount(5000);
-        log_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        layout->addWidget(log_);
-        // The pane follows the newest line while it is scrolled to the bottom:
-        // whenever its range changes (a line added, the pane laid out or
-        // resized), not only at the moment a line is added.
-        QScrollBar *bar = log_->verticalScrollBar();
-        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int v) { follow_log_ = v >= bar->maximum(); });
-        connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
-            if (follow_log_)
-                bar->setValue(max);
-        });
-        for (auto &line : error_log())
-            log_->appendPlainText(qs(line));
+        scroll_->setWidget(area_);
+        // Never taller than the panel: the room beyond it goes to the charts and the log.
+        const int frame = 2 * scroll_->frameWidth();
+        scroll_->setMaximumHeight(area_->height() + frame + scroll_->horizontalScrollBar()->sizeHint().height());
+        bottom_ = new QSplitter(Qt::Horizontal, split_);
+        bottom_->setObjectName("bottom");
+        bottom_->setChildrenCollapsible(false);
+        log_pane_ = new LogPane(bottom_);
+        split_->setStretchFactor(0, 0);
+        split_->setStretchFactor(1, 1);
+        status_ = new QStatusBar(this);
+        status_->setObjectName("status_bar");
+        status_->setSizeGripEnabled(false);
+        status_text_ = new QLabel(status_);
+        status_text_->setObjectName("status");
+        status_->addWidget(status_text_, 1);
+        layout->addWidget(status_);
         setStyleSheet("QLineEdit:read-only { background: #e6eaee; color: #102030; }"
                       "QGroupBox { font-weight: bold; border: 1px solid #9aa4ae; border-radius: 4px; margin-top: 8px; }"
                       "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 4px; }");
 
         QPointer<PanelWindow> self(this);
-        sink_ = add_error_sink([self](const std::string &line) {
-            if (self)
-                self->append_log(line);
-        });
         listener_ = model::add_listener([self] {
             if (self)
                 self->schedule_refresh();
         });
         refresh();
+        bottom_->addWidget(log_pane_);  // the log after the charts
+        for (int i = 0; i < bottom_->count(); ++i)
+            bottom_->setStretchFactor(i, bottom_->widget(i) == log_pane_ ? 2 : 3);
         std::string title = p ? p->title : "";
         if (!options().title_suffix.empty())
             title += (title.empty() ? "" : " \u2014 ") + options().title_suffix;
         setWindowTitle(qs(title));
+        // At first the whole panel and a chart's height below it, as the screen allows.
+        natural_ = QSize(area_->width() + frame + scroll_->verticalScrollBar()->sizeHint().width(),
+                         area_->height() + frame + 320 + status_->sizeHint().height());
+        QSize want = natural_;
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            want = want.boundedTo(screen->availableGeometry().size());
+        resize(want);
+        split_->setSizes({area_->height() + frame, 320});
+        connect(&ticker_, &QTimer::timeout, this, [this] { tick(); });
+        ticker_.start(kRefreshMs);
+        tick();
     }
 
     ~PanelWindow() override
@@ -212,9 +234,18 @@ public:
         for (auto &kv : items_)
             if (kv.second.w)
                 kv.second.w->disconnect(this);
-        log_->verticalScrollBar()->disconnect(this);
-        remove_error_sink(sink_);
         model::remove_listener(listener_);
+    }
+
+    // The whole panel with the charts and the log below it.
+    QSize natural_size() const { return natural_; }
+
+    // The charts and the status line catch up with the model.
+    void tick()
+    {
+        for (auto *c : charts_)
+            c->redraw();
+        status_text_->setText(qs(model::status_line()));
     }
 
     void refresh()
@@ -228,6 +259,8 @@ public:
                 create(c);
             update(c);
         }
+        for (auto *c : charts_)
+            c->redraw();  // new values (nothing to do when there are none)
     }
 
 protected:
@@ -252,7 +285,22 @@ private:
         QTimer::singleShot(0, this, [this] { refresh(); });
     }
 
-    void append_log(const std::string &line) { log_->appendPlainText(qs(line)); }
+    QLineEdit *make_field(int id, const QRect &rect)
+    {
+        auto *e = new QLineEdit(area_);
+        e->setGeometry(rect);
+        e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        e->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        // Enter commits what the field holds, changed or not (the operator sends
+        // it again); leaving the field commits only an entry typed since the last
+        // commit. Qt reports Enter as returnPressed then editingFinished: the
+        // first commits and clears the modified flag, so the second does nothing.
+        connect(e, &QLineEdit::returnPressed, this, [this, id, e] { edited(id, e, true); });
+        connect(e, &QLineEdit::editingFinished, this, [this, id, e] { edited(id, e, false); });
+        e->installEventFilter(this);
+        steppers_[e] = id;
+        return e;
+    }
 
     void create(const Control &c)
     {
@@ -263,17 +311,13 @@ private:
         switch (c.kind) {
         case Kind::numeric_int:
         case Kind::numeric_double: {
-            auto *e = new QLineEdit(area_);
-            e->setGeometry(rect);
-            e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            e->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-            // Enter commits what the field holds, changed or not (the operator sends
-            // it again); leaving the field commits only an entry typed since the last
-            // commit. Qt reports Enter as returnPressed then editingFinished: the
-            // first commits and clears the modified flag, so the second does nothing.
-            connect(e, &QLineEdit::returnPressed, this, [this, id, e] { edited(id, e, true); });
-            connect(e, &QLineEdit::editingFinished, this, [this, id, e] { edited(id, e, false); });
-            it.w = e;
+            if (c.kind == Kind::numeric_int && c.format == Format::leds) {
+                auto *l = new Lamps([this, id](int bit) { flip_bit(id, bit); }, area_);
+                l->setGeometry(rect);
+                it.w = l;
+            } else {
+                it.w = make_field(id, rect);
+            }
             if (!c.label.empty()) {
                 it.label = new QLabel(qs(c.label), area_);
                 it.label->setObjectName(name + "_label");
@@ -304,14 +348,23 @@ private:
             it.w = g;
             break;
         }
+        case Kind::chart: {
+            auto *chart = new ChartPane(panel_, c, bottom_);
+            bottom_->addWidget(chart);
+            charts_.push_back(chart);
+            it.w = chart;
+            break;
+        }
         case Kind::timer:
-        case Kind::chart:
             break;  // timers have no face
         }
         if (it.w) {
             it.w->setObjectName(name);
+            it.w->setToolTip(qs(c.tip));
             it.w->show();
         }
+        if (it.label)
+            it.label->setToolTip(qs(c.tip));
         if (it.label)
             it.label->show();
         items_[id] = it;
@@ -325,7 +378,11 @@ private:
         it.w->setEnabled(!c.dimmed);
         if (it.label)
             it.label->setEnabled(!c.dimmed);
-        if (auto *e = dynamic_cast<QLineEdit *>(it.w)) {
+        if (auto *l = dynamic_cast<Lamps *>(it.w)) {
+            l->set_state(c.ivalue, shows_blank(c) || c.ivalue < 0, lamp_count(c), !c.indicator);
+        } else if (auto *chart = dynamic_cast<ChartPane *>(it.w)) {
+            chart->update_control(c);
+        } else if (auto *e = dynamic_cast<QLineEdit *>(it.w)) {
             e->setReadOnly(c.indicator);
             // What the operator is typing is left alone until committed.
             if (!(e->hasFocus() && e->isModified())) {
@@ -360,6 +417,43 @@ private:
         }
     }
 
+    // Up/Down step a numeric by one unit of its last digit, Page Up/Down by 16.
+    bool eventFilter(QObject *obj, QEvent *ev) override
+    {
+        if (ev->type() != QEvent::KeyPress)
+            return QWidget::eventFilter(obj, ev);
+        auto found = steppers_.find(obj);
+        if (found == steppers_.end())
+            return false;
+        int steps = 0;
+        switch (static_cast<QKeyEvent *>(ev)->key()) {
+        case Qt::Key_Up: steps = 1; break;
+        case Qt::Key_Down: steps = -1; break;
+        case Qt::Key_PageUp: steps = 16; break;
+        case Qt::Key_PageDown: steps = -16; break;
+        default: return false;
+        }
+        auto *e = static_cast<QLineEdit *>(obj);
+        auto c = model::control(panel_, found->second);
+        if (!c || e->isReadOnly() || !e->isEnabled())
+            return true;
+        model::step(panel_, found->second, steps);
+        if (auto now = model::control(panel_, found->second)) {
+            e->setText(qs(display_text(*now)));
+            e->setModified(false);
+        }
+        return true;
+    }
+
+    void flip_bit(int id, int bit)
+    {
+        auto c = model::control(panel_, id);
+        if (!c)
+            return;
+        int v = shows_blank(*c) || c->ivalue < 0 ? 0 : c->ivalue;
+        model::commit(panel_, id, static_cast<double>(v ^ (1 << bit)));
+    }
+
     void pressed(int id)
     {
         model::press(panel_, id);
@@ -368,13 +462,19 @@ private:
     }
 
     int panel_;
+    QSplitter *split_ = nullptr, *bottom_ = nullptr;
+    QScrollArea *scroll_ = nullptr;
     QWidget *area_ = nullptr;
-    QPlainTextEdit *log_ = nullptr;
+    LogPane *log_pane_ = nullptr;
+    QStatusBar *status_ = nullptr;
+    QLabel *status_text_ = nullptr;
+    std::vector<ChartPane *> charts_;
+    std::map<QObject *, int> steppers_;  // numeric fields and their controls
+    QTimer ticker_;
+    QSize natural_;
     std::map<int, Item> items_;
-    int sink_ = 0;
     int listener_ = 0;
     bool pending_ = false;
-    bool follow_log_ = true;  // the log pane is at its bottom and stays there
 };
 
 std::map<int, PanelWindow *> &windows()
@@ -555,8 +655,10 @@ bool render_png(int panel, const std::string &file, std::string &why)
     {
         PanelWindow w(panel);
         w.setAttribute(Qt::WA_DontShowOnScreen);
+        w.resize(w.natural_size());
         w.show();
         w.refresh();
+        w.tick();
         // Let the log pane lay out at its real size before the picture is taken.
         QApplication::sendPostedEvents();
         QPixmap pm = w.grab();

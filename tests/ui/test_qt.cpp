@@ -171,7 +171,7 @@ TEST_F(QtView, LogPaneKeepsTheNewestLineInView)
         ErrorPrintf("line %d\n", i);
     QApplication::processEvents();
     QStringList lines = log->toPlainText().split('\n');
-    EXPECT_EQ(lines.back(), QString("line %1").arg(n - 1));
+    EXPECT_TRUE(lines.back().endsWith(QString("  line %1").arg(n - 1))) << lines.back().toStdString();
     auto *bar = log->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
@@ -254,8 +254,9 @@ TEST_F(QtView, TitleAndLogPane)
     auto *log = find<QPlainTextEdit>("log");
     QStringList lines = log->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], "korvane 0.1 on the simulated bench");  // the banner first
-    EXPECT_EQ(lines[1], QString::fromUtf8("Error = -1, Порт"));
+    // Each line after its time; the banner first.
+    EXPECT_TRUE(lines[0].endsWith("  korvane 0.1 on the simulated bench")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QString::fromUtf8("  Error = -1, Порт"))) << lines[1].toStdString();
 }
 
 TEST_F(QtView, ClosingTheWindowEndsTheLoop)
@@ -305,7 +306,7 @@ TEST_F(QtView, ScreenshotIsThePanelAndItsLog)
     ASSERT_TRUE(uir::qt::render_png(h, file, why)) << why;
     QImage img(QString::fromStdString(file));
     ASSERT_FALSE(img.isNull());
-    EXPECT_EQ(img.width(), 400);
+    EXPECT_GE(img.width(), 400);  // the panel area, in its scroll area
     EXPECT_GT(img.height(), 300);
     EXPECT_FALSE(uir::qt::render_png(h, (dir_ / "no" / "such" / "dir.png").string(), why));
 }
