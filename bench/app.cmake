@@ -5,3 +5,9 @@ if(TARGET korvane_panel)
   target_link_libraries(bench_app PRIVATE korvane_panel korvane_simlink ksim_client benchmark::benchmark)
 endif()
 
+# The run-time's costs: parsing scripts, a value change shown in the window.
+if(TARGET korvane_panel AND TARGET uir_qt)
+  add_executable(bench_uir ${CMAKE_CURRENT_LIST_DIR}/bench_uir.cpp)
+  target_compile_definitions(bench_uir PRIVATE KORVANE_SOURCE_DIR="${KORVANE_SOURCE_DIR}")
+  target_link_libraries(bench_uir PRIVATE korvane_panel korvane_simlink uir_qt benchmark::benchmark)
+endif()

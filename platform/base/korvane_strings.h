@@ -14,14 +14,17 @@ inline bool is_space(char ch) { return std::isspace(static_cast<unsigned char>(c
 
 inline char to_lower(char ch) { return static_cast<char>(std::tolower(static_cast<unsigned char>(ch))); }
 
-// The text without leading and trailing whitespace.
-inline std::string trim(std::string_view s)
+// The text without leading and trailing whitespace, as a view into s.
+inline std::string_view trimmed(std::string_view s)
 {
     std::size_t b = 0, e = s.size();
     while (b < e && is_space(s[b])) ++b;
     while (e > b && is_space(s[e - 1])) --e;
-    return std::string(s.substr(b, e - b));
+    return s.substr(b, e - b);
 }
+
+// The same, copied.
+inline std::string trim(std::string_view s) { return std::string(trimmed(s)); }
 
 inline std::string lower(std::string s)
 {

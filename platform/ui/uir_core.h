@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace uir {
@@ -175,7 +176,7 @@ int run_text(const std::string &name, const std::string &text);
 int run_file(const std::string &file);
 
 // Durations: a number with us, ms or s.
-bool parse_duration(const std::string &text, std::int64_t &ns);
+bool parse_duration(std::string_view text, std::int64_t &ns);
 
 }  // namespace script
 

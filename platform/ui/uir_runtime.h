@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace uir {
@@ -65,6 +66,6 @@ using Verb = std::function<Result(const std::vector<std::string> &args)>;
 void register_verb(const std::string &name, int min_args, int max_args, Verb fn);
 
 // decimal, 0x hex, 0b binary, or nan (any case); false if not a number.
-bool parse_number(const std::string &text, double &value);
+bool parse_number(std::string_view text, double &value);
 
 }  // namespace uir::script

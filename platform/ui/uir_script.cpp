@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <sstream>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,8 +38,6 @@ void say(const std::string &raw)
     }
 }
 
-using korvane::text::lower;
-using korvane::text::trim;
 
 enum class Op {
     set,
@@ -95,20 +93,37 @@ const Builtin kBuiltins[] = {
 
 std::string plural_args(int n) { return std::to_string(n) + (n == 1 ? " argument" : " arguments"); }
 
-// Parses one line into cmd; "" or the reason it cannot be parsed.
-std::string parse_line(const std::string &raw, Command &cmd)
+// The words of a line, as views into it; a word starting with # ends the line.
+std::vector<std::string_view> words(std::string_view line)
 {
-    std::istringstream in(raw);
-    std::string verb;
-    in >> verb;
-    std::vector<std::string> args;
-    std::string tok;
-    while (in >> tok) {
-        if (tok[0] == '#')
-            break;  // a comment to the end of the line
-        args.push_back(tok);
+    std::vector<std::string_view> res;
+    std::size_t i = 0, n = line.size();
+    for (;;) {
+        while (i < n && korvane::text::is_space(line[i]))
+            ++i;
+        if (i == n || (line[i] == '#' && !res.empty()))
+            return res;
+        std::size_t b = i;
+        while (i < n && !korvane::text::is_space(line[i]))
+            ++i;
+        res.push_back(line.substr(b, i - b));
     }
-    cmd.verb = verb;
+}
+
+// What follows the word w (a view into line) to the end of the line.
+std::string_view after(std::string_view line, std::string_view w)
+{
+    return line.substr(static_cast<std::size_t>(w.data() - line.data()) + w.size());
+}
+
+std::string quoted(std::string_view t) { return "\"" + std::string(t) + "\""; }
+
+// Parses one line (trimmed, not a comment) into cmd; "" or the reason it cannot be parsed.
+std::string parse_line(std::string_view raw, Command &cmd)
+{
+    std::vector<std::string_view> w = words(raw);
+    std::string_view verb = w[0];
+    cmd.verb = std::string(verb);
     const Builtin *b = nullptr;
     for (auto &x : kBuiltins)
         if (verb == x.name)
@@ -117,92 +132,85 @@ std::string parse_line(const std::string &raw, Command &cmd)
     if (b) {
         cmd.op = b->op;
         min_args = b->min_args, max_args = b->max_args;
-    } else if ((cmd.custom = detail::find_verb(verb))) {
+    } else if ((cmd.custom = detail::find_verb(cmd.verb))) {
         cmd.op = Op::custom;
         min_args = cmd.custom->min_args, max_args = cmd.custom->max_args;
     } else {
-        return "unknown verb \"" + verb + "\"";
+        return "unknown verb " + quoted(verb);
     }
     if (cmd.op == Op::expect_log) {
         // The rest of the line is the text, as it stands.
-        std::size_t at = raw.find(verb) + verb.size();
-        cmd.text = trim(raw.substr(at));
+        cmd.text = korvane::text::trim(after(raw, verb));
         if (cmd.text.empty())
             return "expect-log needs the text to look for";
         return "";
     }
     if (cmd.op == Op::expect_text || cmd.op == Op::expect_log_count) {
         // One word (a control, a count), then the rest of the line as it stands.
-        if (args.size() < 2)
-            return verb + " takes " + (cmd.op == Op::expect_text ? "a control" : "a count") + " and a text";
-        std::size_t at = raw.find(verb) + verb.size();
-        at = raw.find(args[0], at) + args[0].size();
-        cmd.args = {args[0]};
-        cmd.text = raw.substr(at);
+        if (w.size() < 3)
+            return cmd.verb + " takes " + (cmd.op == Op::expect_text ? "a control" : "a count") + " and a text";
+        std::string_view text = after(raw, w[1]);
         // A word starting with # ends the text, as it ends any line.
-        for (std::size_t h = cmd.text.find('#'); h != std::string::npos; h = cmd.text.find('#', h + 1))
-            if (h == 0 || std::isspace(static_cast<unsigned char>(cmd.text[h - 1]))) {
-                cmd.text.resize(h);
+        for (std::size_t h = text.find('#'); h != std::string_view::npos; h = text.find('#', h + 1))
+            if (h == 0 || korvane::text::is_space(text[h - 1])) {
+                text = text.substr(0, h);
                 break;
             }
-        cmd.text = trim(cmd.text);
+        cmd.args = {std::string(w[1])};
+        cmd.text = korvane::text::trim(text);
         if (cmd.op == Op::expect_log_count &&
-            (!parse_number(args[0], cmd.value) || !(cmd.value >= 1) || cmd.value != std::floor(cmd.value)))
-            return "expect-log-count takes a count of 1 or more, got \"" + args[0] + "\"";
+            (!parse_number(w[1], cmd.value) || !(cmd.value >= 1) || cmd.value != std::floor(cmd.value)))
+            return "expect-log-count takes a count of 1 or more, got " + quoted(w[1]);
         return "";
     }
-    int n = static_cast<int>(args.size());
+    int n = static_cast<int>(w.size()) - 1;
     if (n < min_args || n > max_args) {
         std::string want = min_args == max_args ? plural_args(min_args)
                                                 : std::to_string(min_args) + " to " + plural_args(max_args);
-        return verb + " takes " + want + ", got " + std::to_string(n);
+        return cmd.verb + " takes " + want + ", got " + std::to_string(n);
     }
-    cmd.args = args;
-    auto number = [&](const std::string &t, double &v) -> std::string {
-        return parse_number(t, v) ? "" : "\"" + t + "\" is not a number";
+    cmd.args.assign(w.begin() + 1, w.end());
+    const std::vector<std::string_view> args(w.begin() + 1, w.end());
+    auto number = [&](std::string_view t, double &v) -> std::string {
+        return parse_number(t, v) ? "" : quoted(t) + " is not a number";
     };
-    switch (cmd.op) {
-    case Op::set:
-        return number(args[1], cmd.value);
-    case Op::expect: {
-        std::string e = number(args[1], cmd.value);
-        if (e.empty() && n == 3) {
+    auto value_and_tolerance = [&](std::size_t at) -> std::string {
+        std::string e = number(args[at], cmd.value);
+        if (e.empty() && args.size() > at + 1) {
             cmd.has_tolerance = true;
-            e = number(args[2], cmd.tolerance);
+            e = number(args[at + 1], cmd.tolerance);
             if (e.empty() && !(cmd.tolerance >= 0))
                 e = "the tolerance must be a number of 0 or more";
         }
         return e;
-    }
+    };
+    switch (cmd.op) {
+    case Op::set:
+        return number(args[1], cmd.value);
+    case Op::expect:
+        return value_and_tolerance(1);
     case Op::wait:
         if (!parse_duration(args[0], cmd.ns))
-            return "\"" + args[0] + "\" is not a duration (e.g. 250ms, 2s, 500us)";
+            return quoted(args[0]) + " is not a duration (e.g. 250ms, 2s, 500us)";
         if (cmd.ns > kVirtualClockEndNs)
-            return "wait " + args[0] + " is longer than the virtual clock's 100 years";
+            return "wait " + cmd.args[0] + " is longer than the virtual clock's 100 years";
         return "";
     case Op::expect_trace: {
         bool known = false;
         for (auto *m : kTraceMeasures)
             known = known || args[2] == m;
         if (!known)
-            return "expect-trace measures points, gaps, last, min, max or mean, not \"" + args[2] + "\"";
-        std::string e = number(args[3], cmd.value);
-        if (e.empty() && n == 5) {
-            cmd.has_tolerance = true;
-            e = number(args[4], cmd.tolerance);
-            if (e.empty() && !(cmd.tolerance >= 0))
-                e = "the tolerance must be a number of 0 or more";
-        }
-        return e;
+            return "expect-trace measures points, gaps, last, min, max or mean, not " + quoted(args[2]);
+        return value_and_tolerance(3);
     }
     case Op::expect_dimmed:
         if (args[1] != "yes" && args[1] != "no")
-            return "expect-dimmed takes yes or no, got \"" + args[1] + "\"";
+            return "expect-dimmed takes yes or no, got " + quoted(args[1]);
         cmd.flag = args[1] == "yes";
         return "";
     case Op::expect_timer:
         if (args[1] != "on" && args[1] != "off")
-            return "expect-timer takes on or off, got \"" + args[1] + "\"";
+            return "expect-timer takes on or off, got " + quoted(args[1]);
         cmd.flag = args[1] == "on";
         return "";
     default:
@@ -453,55 +461,49 @@ private:
 
 void set_output(std::function<void(const std::string &line)> out) { output() = std::move(out); }
 
-bool parse_number(const std::string &raw, double &value)
+bool parse_number(std::string_view text, double &value)
 {
-    std::string text = raw;
-    if (text.empty())
-        return false;
     bool neg = false;
-    std::size_t i = 0;
-    if (text[0] == '+' || text[0] == '-') {
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
         neg = text[0] == '-';
-        i = 1;
+        text.remove_prefix(1);
     }
-    std::string body = lower(text.substr(i));
-    if (body == "nan") {
+    if (korvane::text::iequals(text, "nan")) {
         value = NotANumber();
         return true;
     }
-    if (body.size() > 2 && (body.compare(0, 2, "0x") == 0 || body.compare(0, 2, "0b") == 0)) {
-        int base = body[1] == 'x' ? 16 : 2;
+    const char *last = text.data() + text.size();
+    const char base = text.size() > 2 && text[0] == '0' ? korvane::text::to_lower(text[1]) : 0;
+    if (base == 'x' || base == 'b') {
         unsigned long long v = 0;
-        const char *first = body.data() + 2, *last = body.data() + body.size();
-        auto [p, ec] = std::from_chars(first, last, v, base);
+        auto [p, ec] = std::from_chars(text.data() + 2, last, v, base == 'x' ? 16 : 2);
         if (ec != std::errc() || p != last)
             return false;
         value = neg ? -static_cast<double>(v) : static_cast<double>(v);
         return true;
     }
-    if (body.empty() || !(std::isdigit(static_cast<unsigned char>(body[0])) || body[0] == '.'))
+    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '.'))
         return false;
     double v = 0;
-    const char *first = body.data(), *last = body.data() + body.size();
-    auto [p, ec] = std::from_chars(first, last, v, std::chars_format::general);
+    auto [p, ec] = std::from_chars(text.data(), last, v, std::chars_format::general);
     if (ec != std::errc() || p != last || !std::isfinite(v))
         return false;
     value = neg ? -v : v;
     return true;
 }
 
-bool parse_duration(const std::string &text, std::int64_t &ns)
+bool parse_duration(std::string_view text, std::int64_t &ns)
 {
-    static const std::pair<const char *, double> units[] = {{"us", 1e3}, {"ms", 1e6}, {"s", 1e9}};
+    static const std::pair<std::string_view, double> units[] = {{"us", 1e3}, {"ms", 1e6}, {"s", 1e9}};
     for (auto &[u, scale] : units) {
-        std::size_t len = std::strlen(u);
-        if (text.size() > len && text.compare(text.size() - len, len, u) == 0) {
-            std::string num = text.substr(0, text.size() - len);
-            if (num.empty() || !(std::isdigit(static_cast<unsigned char>(num[0])) || num[0] == '.'))
+        if (text.size() > u.size() && text.substr(text.size() - u.size()) == u) {
+            std::string_view num = text.substr(0, text.size() - u.size());
+            if (!(std::isdigit(static_cast<unsigned char>(num[0])) || num[0] == '.'))
                 return false;
             double v;
-            auto [p, ec] = std::from_chars(num.data(), num.data() + num.size(), v, std::chars_format::fixed);
-            if (ec != std::errc() || p != num.data() + num.size() || !(v >= 0) || v * scale > 9e18)
+            const char *last = num.data() + num.size();
+            auto [p, ec] = std::from_chars(num.data(), last, v, std::chars_format::fixed);
+            if (ec != std::errc() || p != last || !(v >= 0) || v * scale > 9e18)
                 return false;
             ns = static_cast<std::int64_t>(std::llround(v * scale));
             return true;
@@ -570,23 +572,24 @@ int run_text(const std::string &name, const std::string &text)
 {
     std::vector<Command> cmds;
     bool bad = false;
-    std::istringstream in(text);
-    std::string raw;
     int lineno = 0;
-    while (std::getline(in, raw)) {
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view t = korvane::text::trimmed(std::string_view(text).substr(at, end - at));
+        at = end + 1;
         ++lineno;
-        if (!raw.empty() && raw.back() == '\r')
-            raw.pop_back();
-        std::string t = trim(raw);
         if (t.empty() || t[0] == '#')
             continue;
         Command cmd;
         cmd.line = lineno;
         std::string why = parse_line(t, cmd);
         if (!why.empty()) {
-            say(name + ":" + std::to_string(lineno) + ": " + why);
+            std::string line = name + ":" + std::to_string(lineno) + ": " + why;
+            say(line);
             if (!bad)
-                detail::set_last_failure(korvane::text::one_line(name + ":" + std::to_string(lineno) + ": " + why));
+                detail::set_last_failure(korvane::text::one_line(line));
             bad = true;
             continue;
         }
