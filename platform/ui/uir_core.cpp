@@ -59,6 +59,9 @@ struct Runtime {
     std::map<int, std::function<void(LogModel::Change)>> log_listeners;
     std::function<StatusFacts()> status_source;
     RateMeter status_meter;
+    std::int64_t status_sampled_ns = INT64_MIN;
+    StatusFacts status_facts;
+    RateMeter::Rates status_rates;
 };
 
 Runtime &rt()
@@ -196,6 +199,21 @@ void record_value(int panel, const Control &c)
                 chart->record(i, now, v);
             }
     }
+}
+
+// The status line's counts, sampled as the loop turns (at most ten times a
+// second), so that its rates stand for the last second whoever asks.
+void sample_status(bool force)
+{
+    Runtime &r = rt();
+    if (!r.status_source)
+        return;
+    std::int64_t now = now_ns();
+    if (!force && now - r.status_sampled_ns < 100000000)
+        return;
+    r.status_sampled_ns = now;
+    r.status_facts = r.status_source();
+    r.status_rates = r.status_meter.sample(now, r.status_facts.calls, r.status_facts.failed);
 }
 
 void log_message(const std::vector<std::string> &lines)
@@ -692,9 +710,8 @@ std::string status_line()
     Runtime &r = rt();
     if (!r.status_source)
         return "";
-    StatusFacts f = r.status_source();
-    auto rates = r.status_meter.sample(now_ns(), f.calls, f.failed);
-    return status_text(f.driver, f.open, rates.a, rates.b);
+    sample_status(true);
+    return status_text(r.status_facts.driver, r.status_facts.open, r.status_rates.a, r.status_rates.b);
 }
 
 Action close(int panel)
@@ -728,6 +745,7 @@ void pump()
         if (!t || t->next_due_ns > now)
             break;
         ticked.insert({ph, t->id});
+        sample_status(false);
         // Next tick on the timer's grid after now: ticks missed while a callback
         // ran long fold into this one.
         std::int64_t late = now - t->next_due_ns;

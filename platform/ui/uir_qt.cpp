@@ -261,6 +261,7 @@ public:
         }
         for (auto *c : charts_)
             c->redraw();  // new values (nothing to do when there are none)
+        status_text_->setText(qs(model::status_line()));
     }
 
 protected:

@@ -1,0 +1,115 @@
+// The window's instrument models, headless: a chart's bounded history and its
+// CSV, the log pane's collapsing of repeated messages, the arrow keys' steps.
+#include "uir_core.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr std::int64_t kSec = 1000000000;
+const double nan_v = std::numeric_limits<double>::quiet_NaN();
+
+TEST(ChartModel, HistoryStaysBoundedByTimeAndByCount)
+{
+    // 700 s at 5 Hz: only the last 600 s stay.
+    uir::Chart c({"A", "B"}, 5 * kSec, 600, 60, -10, 10);
+    for (std::int64_t t = 0; t <= 700 * 5; t++) c.record(0, 5 * kSec + t * kSec / 5, std::sin(t * 0.1));
+    const auto &a = c.traces()[0].points;
+    EXPECT_EQ(a.back().t_ns, 700 * kSec);
+    EXPECT_EQ(a.front().t_ns, 100 * kSec);
+    EXPECT_EQ(a.size(), 3001u);
+    // A control set far faster than the timers: at most 50 values a second of history.
+    for (std::int64_t t = 0; t < 200000; t++) c.record(1, 5 * kSec + t * kSec / 1000, 1.0);
+    EXPECT_EQ(c.traces()[1].points.size(), c.capacity());
+    EXPECT_EQ(c.capacity(), 600u * uir::Chart::kMaxRate);
+    EXPECT_EQ(c.traces()[1].points.back().t_ns, 199999 * kSec / 1000);
+}
+
+TEST(ChartModel, CsvHasARowPerSweepAndNaNAsAnEmptyCell)
+{
+    uir::Chart c({"AI0", "AI1"}, 0, 600, 60, -10, 10);
+    c.record(0, kSec / 2, 1.5);
+    c.record(1, kSec / 2 + 10, nan_v);
+    c.record(0, kSec, 2.25);  // AI0 again: a new row
+    c.record(1, kSec + 10, -3);
+    c.record(1, 2 * kSec, 4);  // AI1 alone in the last row
+    EXPECT_EQ(c.csv(), "time_s,AI0,AI1\n"
+                       "0.500000,1.5,\n"
+                       "1.000000,2.25,-3\n"
+                       "2.000000,,4\n");
+    uir::TraceStats s = c.stats(1);
+    EXPECT_EQ(s.points, 3u);
+    EXPECT_EQ(s.gaps, 0u);  // a leading NaN breaks no line
+    EXPECT_EQ(s.last, 4);
+    c.record(1, 3 * kSec, nan_v);
+    c.record(1, 4 * kSec, 5);
+    EXPECT_EQ(c.stats(1).gaps, 1u);
+    EXPECT_DOUBLE_EQ(c.stats(1).mean, (-3 + 4 + 5) / 3.0);
+
+    // Paused, the window stays where it was; autoscale fits the values shown, padded.
+    c.set_paused(true, 4 * kSec);
+    EXPECT_EQ(c.view_end_ns(100 * kSec), 4 * kSec);
+    c.autoscale = true;
+    double lo, hi;
+    c.y_range(100 * kSec, lo, hi);
+    EXPECT_LT(lo, -3);
+    EXPECT_GT(hi, 5);
+    EXPECT_GT(lo, -4);
+    EXPECT_LT(hi, 6);
+}
+
+TEST(LogModel, ARepeatedMessageOfSeveralLinesIsOneEntryWithItsCount)
+{
+    uir::LogModel log;
+    const std::vector<std::string> report = {"Error = -200284, Some samples", "are not there yet."};
+    EXPECT_EQ(log.add({"korvane 0.1"}, "t0"), uir::LogModel::Change::appended);
+    for (int i = 0; i < 40; i++)
+        EXPECT_EQ(log.add(report, "t" + std::to_string(i)),
+                  i ? uir::LogModel::Change::last_changed : uir::LogModel::Change::appended);
+    log.add({"Error = -200284, Some samples"}, "t40");  // its first line alone is another message
+    ASSERT_EQ(log.entries().size(), 3u);
+    const uir::LogEntry &e = log.entries()[1];
+    EXPECT_EQ(e.count, 40u);
+    EXPECT_TRUE(e.report);
+    EXPECT_FALSE(log.entries()[0].report);
+    EXPECT_EQ(e.shown_lines(), (std::vector<std::string>{"t39  Error = -200284, Some samples",
+                                                         "     are not there yet.  \u00d740"}));
+    for (int i = 0; i < 3000; i++) log.add({"line " + std::to_string(i)}, "t");
+    EXPECT_EQ(log.entries().size(), uir::LogModel::kBound);
+    EXPECT_EQ(log.entries().back().lines[0], "line 2999");
+}
+
+TEST(Stepping, OneUnitOfTheLastDigitHeldToTheRange)
+{
+    uir::Control hex;
+    hex.kind = uir::Kind::numeric_int;
+    hex.format = uir::Format::hex;
+    hex.has_min = hex.has_max = true;
+    hex.min = 0;
+    hex.max = 255;
+    hex.has_blank = true;
+    hex.blank = -1;
+    hex.ivalue = -1;
+    EXPECT_EQ(uir::display_text(hex), "\u2014");
+    EXPECT_EQ(uir::stepped_value(hex, 1), 0);  // from a blank value: the bound nearest 0
+    hex.ivalue = 0xF8;
+    EXPECT_EQ(uir::stepped_value(hex, 16), 255);
+    EXPECT_EQ(uir::stepped_value(hex, -1), 0xF7);
+
+    uir::Control volts;
+    volts.kind = uir::Kind::numeric_double;
+    volts.digits = 4;
+    volts.has_min = volts.has_max = true;
+    volts.min = -10;
+    volts.max = 10;
+    volts.dvalue = 2.5;
+    EXPECT_DOUBLE_EQ(uir::stepped_value(volts, 1), 2.5001);
+    EXPECT_DOUBLE_EQ(uir::stepped_value(volts, -16), 2.4984);
+    volts.dvalue = nan_v;
+    EXPECT_EQ(uir::stepped_value(volts, -1), 0);
+}
+
+}  // namespace
