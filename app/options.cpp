@@ -61,6 +61,11 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         err << "korvane: " << e.what() << " (korvane --help lists the options)\n";
         return USAGE_ERROR;
     }
+    if (opt.command->action && (!opt.panel.empty() || !opt.script.empty() || !opt.screenshot.empty() ||
+                                !opt.toolkit_args.empty())) {
+        err << "korvane: --panel, --script, --screenshot and -platform are for the window, not for a subcommand\n";
+        return USAGE_ERROR;
+    }
     return KEEP_GOING;
 }
 
