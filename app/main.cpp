@@ -121,5 +121,10 @@ int main(int argc, char *argv[])
         DiscardPanel(panelHandle);
     }
     uir::remove_error_sink(sink);
+    // A trace or VCD that could not be written whole (a full disk) fails the run.
+    if (std::string why = simlink::close_outputs(opt.trace, opt.vcd); !why.empty()) {
+        std::cerr << why;
+        if (status == 0) status = 1;
+    }
     return status;
 }

@@ -83,7 +83,8 @@ extern "C" {
  * that is not negative, or nth below 1. */
 
 /* ksim_vcd_file: VCD of the 24 digital lines and the decoded bus (address strobe, read and
- * write strobes, address and data words), readable by GTKWave. NULL stops.
+ * write strobes, address and data words), readable by GTKWave. NULL stops: -1
+ * when the file it closes could not be written whole (a full disk).
  * Written in blocks, and whole at close, at exit and on SIGINT/SIGTERM.
  * ksim_vcd_layout: the layout of the VCD files opened after it:
  * KSIM_VCD_VECTORS (the default, as above) or KSIM_VCD_LINES (1-bit wires

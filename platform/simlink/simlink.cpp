@@ -174,6 +174,20 @@ std::string open_outputs(const std::string &trace_file, const std::string &vcd_f
     return "";
 }
 
+std::string close_outputs(const std::string &trace_file, const std::string &vcd_file)
+{
+    std::string why;
+    if (!trace_file.empty()) {
+        bool written = daqmx::trace::flush();
+        daqmx::trace::to_file(nullptr);
+        if (!written)
+            why += "korvane: the trace file " + trace_file + " could not be written whole (a full disk or a write error)\n";
+    }
+    if (const ksim::BackDoor *bench = ksim::bench(); !vcd_file.empty() && bench && bench->vcd_file(nullptr) != 0)
+        why += "korvane: the VCD file " + vcd_file + " could not be written whole (a full disk or a write error)\n";
+    return why;
+}
+
 void register_verbs()
 {
     uir::script::register_verb("probe", 2, 4, probe);

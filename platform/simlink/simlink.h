@@ -32,6 +32,10 @@ void share_clock();
 // asked of another driver.
 std::string open_outputs(const std::string &trace_file, const std::string &vcd_file, bool vcd_lines = false);
 
+// Closes what open_outputs opened. Returns "" or a line per file that could
+// not be written whole (a full disk, a write error).
+std::string close_outputs(const std::string &trace_file, const std::string &vcd_file);
+
 // Registers probe, drive and fault with the run-time's script mode.
 void register_verbs();
 

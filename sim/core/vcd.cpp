@@ -88,21 +88,21 @@ unsigned state_code(const char *s)
 }
 }  // namespace
 
-void Vcd::close(int64_t now)
+bool Vcd::close(int64_t now)
 {
-    if (!file_.is_open()) return;
+    if (!file_.is_open()) return true;
     // The end of the recording, at least 1 ns after the last change: readers
     // that turn changes into samples (sigrok) drop the last state otherwise.
     chunk_.clear();
     stamp(chunk_, now < 0 ? last_t_ + 1 : std::max(now + base_, last_t_ + 1));
     file_.write(chunk_);
-    file_.close();
+    return file_.close();
 }
 
 int Vcd::open(const char *path, int64_t now, const Sample &s, const std::vector<BoardSignal> &board, Layout layout)
 {
-    close(now);
-    if (!path || !*path) return 0;
+    const bool written = close(now);
+    if (!path || !*path) return written ? 0 : -1;
     if (!file_.open(path)) return -1;
     layout_ = layout;
     std::string &h = chunk_;

@@ -34,7 +34,8 @@ public:
     ~Vcd() { close(); }
     int open(const char *path, int64_t now, const Sample &s, const std::vector<BoardSignal> &board = {},
              Layout layout = Layout::Vectors);  // NULL or "" stops
-    void close(int64_t now = -1);               // now < 0: the time is not known
+    // now < 0: the time is not known. False when the file could not be written whole.
+    bool close(int64_t now = -1);
     bool active() const { return file_.is_open(); }
     void sample(int64_t now, const Sample &s);
     // Board signal i changed at time now (not before the last time written).
