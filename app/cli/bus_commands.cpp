@@ -1,6 +1,9 @@
 #include "bus_commands.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <chrono>
 #include <cstdio>
 #include <ostream>
@@ -154,6 +157,15 @@ void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<u
 
 void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path)
 {
+    if (path != "-") {
+        // Refused before the bus is worked: a file that could not be written.
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path folder = fs::path(path).has_parent_path() ? fs::path(path).parent_path() : fs::path(".");
+        if (fs::is_directory(path, ec)) throw UsageError("cannot write " + path + ": it is a folder");
+        if (!fs::is_directory(folder, ec) || ::access(folder.c_str(), W_OK) != 0)
+            throw UsageError("cannot write " + path + ": no folder " + folder.string() + " to write in");
+    }
     std::vector<uint16_t> words = s.read(slave, address, count, "dump");
     const std::string bytes = is_hex_name(path) ? write_intel_hex(words) : write_binary(words);
     if (!write_file(path, bytes)) throw BusFailure("cannot write " + path);

@@ -187,6 +187,7 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
         {"bus", "write", "0", "0", "1", "0x10000"},
         {"bus", "write", "0", "8191", "1", "2"},
         {"bus", "dump", "0", "0", "8193", "-o", path("x.bin")},
+        {"bus", "dump", "0", "0", "16", "-o", path("no/such/folder.bin")},
         {"bus", "load", "0", "0", path("missing.bin")},
         {"bus", "load", "0", "0", dir.string()},
         {"bus", "load", "0", "0", path("odd.bin")},
