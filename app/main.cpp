@@ -52,7 +52,13 @@ int main(int argc, char *argv[])
 
     daqmx::select(opt.daq);
     daqmx::load();
+    if (std::string why = simlink::choose_board(opt.board); !why.empty()) {
+        std::cerr << why;
+        return korvane::USAGE_ERROR;
+    }
+    const std::string board = simlink::board_name();
     std::string driver = daqmx::info().description();
+    if (!board.empty()) driver += "\nboard: " + board;
     if (opt.version) {
         std::cout << korvane::version_text(driver, opt.panel);
         return 0;
@@ -67,7 +73,7 @@ int main(int argc, char *argv[])
     ui.script_file = opt.script;
     ui.screenshot_file = opt.screenshot;
     ui.toolkit_args = opt.toolkit_args;
-    ui.title_suffix = short_driver_name();
+    ui.title_suffix = short_driver_name() + (board.empty() ? "" : ", board " + board.substr(0, board.find(" (")));
     // The log pane names the driver's file, not the folder it was found in.
     std::string driver_line = driver;
     if (const std::string &path = daqmx::info().path; !path.empty() && daqmx::info().loaded)

@@ -36,6 +36,10 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
                    "DAQ driver: sim (simulated bench), nidaqmx (NI-DAQmx) or the path of a driver library; "
                    "default: $KORVANE_DAQ, else NI-DAQmx when it loads, else the simulated bench")
         ->type_name("sim|nidaqmx|PATH");
+    app.add_option("--board", opt.board,
+                   "Simulated bench only: the target board: model (the C++ model), rtl (the reference board in "
+                   "Verilog) or the path of a board library; default: $KORVANE_BOARD, else the model")
+        ->type_name("model|rtl|PATH");
     app.add_option("--trace", opt.trace, "Write one line per driver call to FILE (any driver)")
         ->type_name("FILE");
     CLI::Option *vcd =

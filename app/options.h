@@ -16,6 +16,7 @@ struct Options {
     std::string script;      // --script FILE|-
     std::string screenshot;  // --screenshot FILE
     std::string daq;         // --daq sim|nidaqmx|PATH ("" : KORVANE_DAQ, else the real driver, else the bench)
+    std::string board;       // --board model|rtl|PATH ("" : KORVANE_BOARD, else the C++ model); simulated bench only
     std::string trace;       // --trace FILE (any driver)
     std::string vcd;         // --vcd FILE (simulated bench only)
     std::string vcd_layout = "vectors";  // --vcd-layout vectors|lines

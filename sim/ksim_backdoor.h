@@ -71,6 +71,13 @@ extern "C" {
  * Also: NaN on "ai4".."ai7" gives back the wired source (the 1 Hz sine, 2.5 V,
  * ground); "apfi0" "apfi1" (volts on the analog trigger inputs, 0 by default). */
 
+/* ksim_set_board: the target board on the digital ports: "model" (or NULL, "":
+ * the C++ model), "rtl" (the reference board in Verilog, libkorvane-board-rtl.so
+ * beside this library or in the build tree) or the path of a board library
+ * (sim/core/board_port.h). The new board starts at power-on. -1, the board kept,
+ * when it cannot be loaded, with the reason copied to error (NUL-ended).
+ * ksim_board_name: the board in use, e.g. "model" or "rtl korvane_board". */
+
 /* ksim_fault: fault injection (ksim_fault_clear ends every one). function: a driver function name ("DAQmxWriteDigitalU8"),
  * or "*" for any. task: a task name, or NULL/"" for any task. The nth
  * matching call from now (1 = the next one) fails with code; with always
@@ -113,6 +120,8 @@ enum { KSIM_VCD_VECTORS = 0, KSIM_VCD_LINES = 1 };
     X(size_t, board_state, (char *buf, size_t size), (buf, size))                                               \
     X(int, set_board_state, (const char *text), (text))                                                         \
     X(int, drive, (const char *name, double value), (name, value))                                              \
+    X(int, set_board, (const char *spec, char *error, size_t size), (spec, error, size))                        \
+    X(const char *, board_name, (void), ())                                                                     \
     X(int, fault, (const char *function, const char *task, int code, int nth, int always),                      \
       (function, task, code, nth, always))                                                                      \
     X(void, fault_clear, (void), ())                                                                            \

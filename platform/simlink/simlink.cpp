@@ -1,4 +1,5 @@
 // The side door: script verbs, the shared clock and the output files.
+#include <cstdlib>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -186,6 +187,28 @@ std::string close_outputs(const std::string &trace_file, const std::string &vcd_
     if (const ksim::BackDoor *bench = ksim::bench(); !vcd_file.empty() && bench && bench->vcd_file(nullptr) != 0)
         why += "korvane: the VCD file " + vcd_file + " could not be written whole (a full disk or a write error)\n";
     return why;
+}
+
+std::string choose_board(const std::string &board)
+{
+    const char *env = std::getenv("KORVANE_BOARD");
+    const std::string spec = !board.empty() ? board : env ? env : "";
+    if (spec.empty()) return "";
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) {
+        if (board.empty()) return "";
+        return "korvane: --board needs the simulated bench (--daq sim), but the " + daqmx::info().description() + "\n";
+    }
+    char why[1024] = "";
+    if (bench->set_board(spec.c_str(), why, sizeof why) != 0) return "korvane: cannot use the board " + spec + ": " + why + "\n";
+    return "";
+}
+
+std::string board_name()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    const char *name = bench ? bench->board_name() : nullptr;
+    return name ? name : "";
 }
 
 void register_verbs()

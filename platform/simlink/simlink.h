@@ -36,6 +36,14 @@ std::string open_outputs(const std::string &trace_file, const std::string &vcd_f
 // not be written whole (a full disk, a write error).
 std::string close_outputs(const std::string &trace_file, const std::string &vcd_file);
 
+// The simulated bench's board: board ("model", "rtl" or a board library's
+// path), else $KORVANE_BOARD, else the bench's default (the C++ model).
+// Returns "" or the line to print when the board cannot be loaded, or when
+// --board is given with another driver ($KORVANE_BOARD is then ignored).
+std::string choose_board(const std::string &board);
+// The board in use ("model", "rtl korvane_board", ...), "" with another driver.
+std::string board_name();
+
 // Registers probe, drive and fault with the run-time's script mode.
 void register_verbs();
 

@@ -84,6 +84,7 @@ struct ksim_board {
     uint16_t pending[2] = {0, 0};
     double override_v[2] = {NAN, NAN};
     bool stuck = false;
+    bool dac_off[2] = {false, false};  // an output held at 0 V whatever the codes say
     // Signals for the bench's VCD: the clock, then those the Verilog marks public.
     struct Signal {
         std::string name;
@@ -218,7 +219,7 @@ struct ksim_board {
     {
         if constexpr (kHasDac) {
             const unsigned code = ch == 0 ? top->dac0_code : top->dac1_code;
-            if (!((top->dac_on >> ch) & 1) || !top->dac_ref_on) return 0.0;
+            if (!((top->dac_on >> ch) & 1) || !top->dac_ref_on || dac_off[ch]) return 0.0;
             return code * kb::kDacFullScale / kb::kDacCodeMax;
         }
         return 0.0;
@@ -295,6 +296,7 @@ struct ksim_board {
         }
         report_fall(t);
         while (edge_t + kPeriodNs <= t) {
+            report_fall(t);
             if (settle_cycles > 0 && quiet >= settle_cycles) {
                 // Nothing changes until the converter's results are due, if they are.
                 const int64_t last = edge_t + floor_div(t - edge_t, kPeriodNs) * kPeriodNs;
@@ -310,7 +312,6 @@ struct ksim_board {
                 }
                 edge_t = due - kPeriodNs;
             }
-            report_fall(edge_t + kPeriodNs);
             edge_at(edge_t + kPeriodNs);
         }
         report_fall(t);
@@ -349,6 +350,7 @@ void board_reset(ksim_board *b)
     b->use();
     b->override_v[0] = b->override_v[1] = NAN;
     b->stuck = false;
+    b->dac_off[0] = b->dac_off[1] = false;
     b->power_on();
 }
 
@@ -428,6 +430,8 @@ int board_drive_signal(ksim_board *b, const char *name, double value)
         b->override_v[n[3] - '0'] = value;
     else if (n == "adc-stuck")
         b->stuck = value != 0;
+    else if (n == "dac0-off" || n == "dac1-off")
+        b->dac_off[n[3] - '0'] = value != 0;
     else
         return -1;
     return 0;

@@ -3,6 +3,9 @@
 // generation in engine.cpp, the analog wiring in wiring.cpp.
 #include "bench.h"
 
+#include <dlfcn.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -21,6 +24,26 @@ constexpr uint32_t kAllLines = 0xFFFFFF;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 using korvane::text::lower;
+namespace kb = korvane::board;
+
+// The reference RTL board's library: beside the library this code is in, else
+// the build tree's, else by name on the loader's search path.
+std::string rtl_board_path()
+{
+    const char *kName = "libkorvane-board-rtl.so";
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void *>(&rtl_board_path), &info) && info.dli_fname) {
+        std::string beside = info.dli_fname;
+        const size_t slash = beside.rfind('/');
+        if (slash != std::string::npos) {
+            beside = beside.substr(0, slash + 1) + kName;
+            if (::access(beside.c_str(), R_OK) == 0) return beside;
+        }
+    }
+    const std::string built = KSIM_RTL_BOARD_BUILD_PATH;
+    if (!built.empty() && ::access(built.c_str(), R_OK) == 0) return built;
+    return kName;
+}
 
 }  // namespace
 
@@ -72,7 +95,8 @@ void Bench::reset()
     daq_out_ = daq_levels_ = 0;
     contended_ = 0;
     contention_ = 0;
-    board_.reset();
+    board_->reset();
+    bus_.reset();
     faults_.clear();
     calls_ = 0;
     notes_.clear();
@@ -93,7 +117,7 @@ void Bench::set_clock(std::shared_ptr<Clock> clock)
         kv.second->run.scan_t += delta;
         kv.second->run.t_first += delta;
     }
-    board_.shift_time(delta);
+    board_->shift_time(delta);
     vcd_.shift_time(delta);
 }
 
@@ -151,11 +175,12 @@ int Bench::probe(const char *name, double *value)
     } else if (numbered("ai", kAiChannels, idx)) {
         *value = ai_volts(idx, t);
     } else if (numbered("port", kPorts, idx)) {
+        settle();
         *value = static_cast<double>((levels_ >> (8 * idx)) & 0xFF);
     } else if (numbered("dac", 2, idx)) {
-        *value = board_.peripherals().dac_volts(idx);
+        *value = board_->dac_volts(idx, t);
     } else if (numbered("adc", 2, idx)) {
-        *value = board_.peripherals().adc_input(idx);
+        if (board_->probe(n.c_str(), t, *value) != 0) return -1;
     } else if (numbered("apfi", 2, idx)) {
         *value = apfi_[idx];
     } else if (n == "live-tasks") {
@@ -173,7 +198,7 @@ int Bench::probe_reg(int slave, int address, unsigned *word)
     if (!word) return -1;
     catch_up(now());
     uint16_t w = 0;
-    if (!board_.read_reg(slave, address, now(), w)) return -1;
+    if (!board_->read_reg(slave, address, now(), w)) return -1;
     *word = w;
     return 0;
 }
@@ -181,14 +206,22 @@ int Bench::probe_reg(int slave, int address, unsigned *word)
 int Bench::poke_reg(int slave, int address, unsigned word)
 {
     catch_up(now());
-    if (word > 0xFFFF || !board_.poke_reg(slave, address, static_cast<uint16_t>(word), now())) return -1;
+    if (word > 0xFFFF || !board_->poke_reg(slave, address, static_cast<uint16_t>(word), now())) return -1;
     return 0;
 }
 
 size_t Bench::board_state(char *buf, size_t size)
 {
     catch_up(now());
-    const std::string text = board_.save_state(now());
+    std::string text;
+    if (Board *model = board_->model_board()) {
+        text = model->save_state(now());
+    } else {
+        // Another board: its registers through the back door, written out as the model writes them.
+        Board copy;
+        copy_registers(*board_, copy, now());
+        text = copy.save_state(now());
+    }
     if (buf && size > 0) {
         const size_t n = std::min(size - 1, text.size());
         std::memcpy(buf, text.data(), n);
@@ -200,7 +233,12 @@ size_t Bench::board_state(char *buf, size_t size)
 int Bench::set_board_state(const char *text)
 {
     catch_up(now());
-    return text && board_.load_state(text) ? 0 : -1;
+    if (!text) return -1;
+    if (Board *model = board_->model_board()) return model->load_state(text) ? 0 : -1;
+    Board copy;
+    if (!copy.load_state(text)) return -1;
+    copy_registers(copy, *board_, now());
+    return 0;
 }
 
 int Bench::drive(const char *name, double value)
@@ -210,16 +248,11 @@ int Bench::drive(const char *name, double value)
     std::string n = lower(name);
     if (n.size() == 3 && n.compare(0, 2, "ai") == 0 && n[2] >= '4' && n[2] <= '7') {
         drive_ai_[n[2] - '0'] = value;
-    } else if (n == "adc0" || n == "adc1") {
-        board_.peripherals().set_adc_override(n[3] - '0', value);
-    } else if (n == "adc-stuck") {
-        board_.peripherals().set_adc_stuck(value != 0);
-    } else if (n == "dac0-off" || n == "dac1-off") {
-        board_.peripherals().set_dac_off(n[3] - '0', value != 0);
     } else if (n == "apfi0" || n == "apfi1") {
         apfi_[n[4] - '0'] = std::isnan(value) ? 0.0 : value;
     } else {
-        return -1;
+        // The board's own outside signals: ADC inputs, a stuck ADC, a DAC output off.
+        return board_->drive_signal(n.c_str(), value);
     }
     return 0;
 }
@@ -232,9 +265,25 @@ int Bench::fault(const char *function, const char *task, int code, int nth, int 
 
 int Bench::vcd_file(const char *path)
 {
-    Vcd::Sample s{levels_, board_.decoder().address_word(),
-                  AvalonDecoder::state_name(board_.decoder().state()), contended_ != 0};
-    return vcd_.open(path, now(), s, {}, vcd_layout_);
+    settle();
+    Vcd::Sample s{levels_, bus_.address_word(), AvalonDecoder::state_name(bus_.state()), contended_ != 0};
+    // The board's own signals, if it shows any, under a scope of their own.
+    const ksim_board_api &api = board_->api();
+    std::vector<Vcd::BoardSignal> signals;
+    const int count = api.signal_count ? api.signal_count(board_->board()) : 0;
+    for (int i = 0; i < count; ++i) {
+        int width = 1;
+        const char *name = api.signal_name(board_->board(), i, &width);
+        signals.push_back({name ? name : "?", width, api.signal_value(board_->board(), i)});
+    }
+    const int rc = vcd_.open(path, now(), s, signals, vcd_layout_);
+    if (count > 0) {
+        const bool on = rc == 0 && vcd_.active();
+        api.watch(board_->board(), on ? this : nullptr,
+                  on ? +[](void *ctx, int64_t t, int i, uint64_t v) { static_cast<Bench *>(ctx)->vcd_.board_change(t, i, v); }
+                     : nullptr);
+    }
+    return rc;
 }
 
 int Bench::vcd_layout(int layout)
@@ -244,21 +293,79 @@ int Bench::vcd_layout(int layout)
     return 0;
 }
 
+int Bench::set_board(const char *spec, std::string &error)
+{
+    const std::string s = spec ? spec : "";
+    std::unique_ptr<BoardSocket> b;
+    if (s.empty() || s == "model")
+        b = BoardSocket::model();
+    else
+        b = BoardSocket::load(s == "rtl" ? rtl_board_path() : s, error);
+    if (!b) return -1;
+    if (vcd_.active()) vcd_file(nullptr);  // its board scope was the old board's
+    board_ = std::move(b);
+    bus_.reset();
+    settle();
+    return 0;
+}
+
+int Bench::set_board(const char *spec, char *error, size_t size)
+{
+    std::string why;
+    const int rc = set_board(spec, why);
+    if (error && size > 0) {
+        const size_t n = std::min(size - 1, why.size());
+        std::memcpy(error, why.data(), n);
+        error[n] = '\0';
+    }
+    return rc;
+}
+
+// Copies slave 0's words and slave 2's registers from one board to another through the back door.
+void Bench::copy_registers(BoardSocket &from, Board &to, int64_t t)
+{
+    for (int a = 0; a < Memory::kWords; ++a) {
+        uint16_t w = 0;
+        if (from.read_reg(kb::kSlaveMemory, a, t, w)) to.poke_reg(kb::kSlaveMemory, a, w, t);
+    }
+    for (const kb::Register &r : kb::registers) {
+        uint16_t w = 0;
+        if (from.read_reg(kb::kSlavePeripherals, r.address, t, w)) to.poke_reg(kb::kSlavePeripherals, r.address, w, t);
+    }
+}
+
+void Bench::copy_registers(Board &from, BoardSocket &to, int64_t t)
+{
+    for (int a = 0; a < Memory::kWords; ++a) {
+        uint16_t w = 0;
+        if (from.read_reg(kb::kSlaveMemory, a, t, w)) to.poke_reg(kb::kSlaveMemory, a, w, t);
+    }
+    for (const kb::Register &r : kb::registers) {
+        uint16_t w = 0;
+        if (from.read_reg(kb::kSlavePeripherals, r.address, t, w)) to.poke_reg(kb::kSlavePeripherals, r.address, w, t);
+    }
+}
+
 // ---- digital lines and the board -------------------------------------------------------------
 
 void Bench::settle()
 {
     const int64_t t = now();
+    const ksim_board_api &api = board_->api();
+    uint32_t bm = 0, bl = 0;
+    board_->drive(t, bm, bl);
     for (int i = 0; i < 4; ++i) {
-        const uint32_t bm = board_.drive_mask(), bl = board_.drive_levels();
         // The DAQ's output wins; else the board's drive; else its strobe pulls; else the pull-downs.
         levels_ = ((daq_out_ & daq_levels_) | (~daq_out_ & bm & bl) |
-                   (~daq_out_ & ~bm & Board::kPullMask & Board::kPullLevels)) &
+                   (~daq_out_ & ~bm & api.pull_mask & api.pull_levels)) &
                   kAllLines;
-        board_.update(levels_, t);
-        if (board_.drive_mask() == bm && board_.drive_levels() == bl) break;
+        board_->lines(t, levels_);
+        const uint32_t m = bm, l = bl;
+        board_->drive(t, bm, bl);
+        if (bm == m && bl == l) break;
     }
-    const uint32_t contended = daq_out_ & board_.drive_mask();
+    bus_.step(levels_);
+    const uint32_t contended = daq_out_ & bm;
     if (contended & ~contended_) {
         ++contention_;
         char buf[96];
@@ -268,8 +375,7 @@ void Bench::settle()
     }
     contended_ = contended;
     if (vcd_.active())
-        vcd_.sample(t, {levels_, board_.decoder().address_word(), AvalonDecoder::state_name(board_.decoder().state()),
-                        contended_ != 0});
+        vcd_.sample(t, {levels_, bus_.address_word(), AvalonDecoder::state_name(bus_.state()), contended_ != 0});
 }
 
 void Bench::lines_to_input(uint32_t mask)

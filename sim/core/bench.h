@@ -21,6 +21,7 @@
 
 #include "NIDAQmx.h"
 #include "board.h"
+#include "board_socket.h"
 #include "channels.h"
 #include "clock.h"
 #include "daqmx_entries.h"
@@ -164,7 +165,14 @@ public:
     // ---- for tests of the layers ----
     uint32_t line_levels() const { return levels_; }
     uint32_t daq_output_mask() const { return daq_out_; }
-    Board &board() { return board_; }
+    // The C++ model's board (the bench runs the model unless set_board chose another).
+    Board &board() { return *board_->model_board(); }
+    BoardSocket &board_socket() { return *board_; }
+    // The board: "model" (or "" ), "rtl" (the reference board in Verilog), or the
+    // path of a board library. On failure -1, the reason in error, the board kept.
+    int set_board(const char *spec, std::string &error);
+    int set_board(const char *spec, char *error, size_t size);
+    const char *board_name() const { return board_->description().c_str(); }
     double ao_volts(int ch, int64_t t) const;
     double ai_volts(int ch, int64_t t) const;  // at the input, before quantisation and noise
     const Task *find_task(TaskHandle h) const;
@@ -221,6 +229,9 @@ private:
 
     void remember_error(int32 status, const std::string *task, bool device);
 
+    static void copy_registers(BoardSocket &from, Board &to, int64_t t);
+    static void copy_registers(Board &from, BoardSocket &to, int64_t t);
+
     std::shared_ptr<Clock> clock_;
     std::map<uint64_t, std::unique_ptr<Task>> tasks_;
     uint64_t next_id_ = 1;
@@ -234,7 +245,8 @@ private:
     uint32_t levels_ = 0;
     uint32_t contended_ = 0;
     long contention_ = 0;
-    Board board_;
+    std::unique_ptr<BoardSocket> board_ = BoardSocket::model();
+    AvalonDecoder bus_;  // the bus as the VCD shows it, decoded from the lines
 
     // Analog outputs: the level held, and the task generating on each.
     double ao_value_[kAoChannels] = {0, 0};

@@ -135,7 +135,7 @@ std::unique_ptr<BoardSocket> BoardSocket::load(const std::string &path, std::str
         error = path + ": board interface version " + std::to_string(api->abi) + ", korvane speaks " +
                 std::to_string(KSIM_BOARD_ABI);
     } else if (ksim_board *b = api->open()) {
-        return std::unique_ptr<BoardSocket>(new BoardSocket(api, b, lib));
+        return std::unique_ptr<BoardSocket>(new BoardSocket(api, b, lib, path));
     } else {
         error = path + ": the board cannot be made";
     }

@@ -28,7 +28,10 @@ public:
 
     const ksim_board_api &api() const { return *api_; }
     const char *name() const { return api_->name; }
+    // The name, and for a library the file it came from: "rtl korvane_board (/path/lib....so)".
+    const std::string &description() const { return description_; }
     bool is_model() const { return api_ == model_board_api(); }
+    ksim_board *board() const { return board_; }
     // The C++ model's board when this is the model, else null (for its tests).
     Board *model_board() const;
 
@@ -49,14 +52,16 @@ public:
     void shift_time(int64_t delta) { api_->shift_time(board_, delta); }
 
 private:
-    BoardSocket(const ksim_board_api *api, ksim_board *board, void *library)
-        : api_(api), board_(board), library_(library)
+    BoardSocket(const ksim_board_api *api, ksim_board *board, void *library, const std::string &path = "")
+        : api_(api), board_(board), library_(library),
+          description_(std::string(api->name ? api->name : "?") + (path.empty() ? "" : " (" + path + ")"))
     {
     }
 
     const ksim_board_api *api_;
     ksim_board *board_;
     void *library_;  // dlopen handle, null for the model
+    std::string description_;
 };
 
 }  // namespace ksim

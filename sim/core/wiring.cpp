@@ -49,7 +49,7 @@ double Bench::ai_volts(int ch, int64_t t) const
     case 0:
     case 1: return ao_volts(ch, t);
     case 2:
-    case 3: return board_.peripherals().dac_volts(ch - 2);
+    case 3: return board_->dac_volts(ch - 2, t);
     case 4:
         return std::isnan(drive_ai_[4]) ? std::sin(2 * std::numbers::pi * static_cast<double>(t) * 1e-9) : drive_ai_[4];
     case 5: return std::isnan(drive_ai_[5]) ? 2.5 : drive_ai_[5];
