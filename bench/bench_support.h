@@ -19,6 +19,7 @@ inline const ksim::BackDoor *freshBench(benchmark::State &state)
         return nullptr;
     }
     b->use_virtual_clock();
+    b->set_board("model", nullptr, 0);
     b->reset();
     b->trace_capture(0);
     vekta_resetState();
