@@ -26,7 +26,9 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
 
     CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board); "
                  "with a subcommand, bus access and the bench self-test from the command line", "korvane"};
-    app.add_flag("--version", opt.version, "Print korvane's version and the DAQ driver in use, then exit");
+    app.add_flag("--version", opt.version,
+                 "Print korvane's version, the DAQ driver in use and where the panel file and the simulated "
+                 "bench were found, then exit");
     app.add_option("--panel", opt.panel, "Panel file to load instead of korvane.uir")->type_name("FILE");
     app.add_option("--script", opt.script, "Play a script on the headless front end (- : standard input)")
         ->type_name("FILE|-");
