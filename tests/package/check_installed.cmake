@@ -3,6 +3,7 @@
 #                   LINTIAN on it when given (no errors allowed)
 #   -DMODE=install  cmake --install BUILD_DIR under WORK/prefix
 #   -DBUILD_DIR=... -DVERSION=... -DSCRIPT=file.ks -DWORK=folder
+#   -DRTL=ON        the reference RTL board is built: play the script on it too
 function(run what)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 0)
@@ -58,6 +59,18 @@ string(FIND "${out}" "driver: simulated bench (libkorvane-sim.so)" at)
 if(at LESS 0 OR NOT out MATCHES "[1-9][0-9]* passed, 0 failed")
   message(FATAL_ERROR "the script did not pass on the installed bench")
 endif()
+# The reference RTL board (when built) from the installed tree, beside the bench.
+if(RTL)
+  set(board "board: rtl korvane_board (${prefix}/lib/korvane/libkorvane-board-rtl.so)")
+  run("korvane --board rtl --script" ${prefix}/bin/korvane --daq sim --board rtl --script ${WORK}/session.ks
+      WORKING_DIRECTORY ${WORK}/empty)
+  message("${out}")
+  string(FIND "${out}" "${board}" at)
+  if(at LESS 0 OR NOT out MATCHES "[1-9][0-9]* passed, 0 failed")
+    message(FATAL_ERROR "the script did not pass on the installed RTL board (\"${board}\" expected)")
+  endif()
+endif()
+
 # The subcommands on the installed bench, with the installed bench description.
 run("korvane selftest" ${prefix}/bin/korvane --daq sim selftest --bench ${prefix}/share/korvane/bench.toml
     WORKING_DIRECTORY ${WORK}/empty)
