@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench.h"
 #include "board_socket.h"
 
 namespace {
@@ -180,6 +181,38 @@ TEST(RtlBoard, CrossCheckNamesTheAddressWhereAVariantDropsWrites)
     const auto diffs = cross_check(*model, *variant, 1, 2'000);
     ASSERT_FALSE(diffs.empty());
     for (const std::string &d : diffs) EXPECT_NE(d.find("slave 0 address 0x0011:"), std::string::npos) << d;
+}
+
+// The bench's board state file goes through any board's back door: the RTL
+// board writes the model's text for the same registers, and reads it back.
+TEST(RtlBoard, BenchStateTextIsTheModels)
+{
+    ksim::Bench model(std::make_shared<ksim::VirtualClock>()), rtl(std::make_shared<ksim::VirtualClock>());
+    std::string error;
+    ASSERT_EQ(rtl.set_board(KORVANE_RTL_BOARD, error), 0) << error;
+    EXPECT_STREQ(rtl.board_name(), "rtl korvane_board (" KORVANE_RTL_BOARD ")");
+    for (ksim::Bench *b : {&model, &rtl}) {
+        b->poke_reg(0, 0x1ABC, 0xBEEF);
+        b->poke_reg(2, 0x00, 5);
+        b->poke_reg(2, 0x03, 0x80);
+        b->poke_reg(2, 0x11, 4);
+        b->poke_reg(2, 0x17, 0x123);
+    }
+    auto text = [](ksim::Bench &b) {
+        std::string t(b.board_state(nullptr, 0), '\0');
+        b.board_state(t.data(), t.size());
+        return t;
+    };
+    const std::string saved = text(model);
+    EXPECT_EQ(text(rtl), saved);
+    rtl.reset();
+    ASSERT_EQ(rtl.set_board_state(saved.c_str()), 0);
+    unsigned w = 0;
+    rtl.probe_reg(0, 0x1ABC, &w);
+    EXPECT_EQ(w, 0xBEEFu);
+    rtl.probe_reg(2, 0x11, &w);
+    EXPECT_EQ(w, 4u);
+    EXPECT_EQ(rtl.set_board_state("no state"), -1);
 }
 
 }  // namespace
