@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <chrono>
 #include <cstdio>
 #include <ostream>
@@ -58,17 +59,20 @@ void Session::prepare()
     if (vekta_GetLastError() < 0) throw BusFailure("cannot set the digital ports up for the bus");
 }
 
-std::vector<uint16_t> Session::read(unsigned slave, unsigned address, unsigned count, const std::string &label)
+std::vector<uint16_t> Session::read(unsigned slave, unsigned address, unsigned count, const std::string &label,
+                                    Progress *outer, size_t base)
 {
     prepare();
     std::vector<uint16_t> words(count);
-    Progress bar(err, err_is_terminal, label, count, bench_now);
+    std::optional<Progress> own;
+    if (!outer) own.emplace(err, err_is_terminal, label, count, bench_now);
+    Progress &bar = outer ? *outer : *own;
     for (unsigned done = 0; done < count;) {
         const unsigned n = std::min(kChunk, count - done);
         const int got = avalonReadBlock(static_cast<unsigned char>(slave), static_cast<unsigned short>(address + done),
                                         words.data() + done, static_cast<int>(n));
         done += static_cast<unsigned>(got);
-        bar.update(done);
+        bar.update(base + done);
         if (static_cast<unsigned>(got) < n) {
             bar.finish();
             throw BusFailure("read cycle failed at " + at(slave, address + done) + " (" + std::to_string(done) +
@@ -78,17 +82,20 @@ std::vector<uint16_t> Session::read(unsigned slave, unsigned address, unsigned c
     return words;
 }
 
-void Session::write(unsigned slave, unsigned address, const std::vector<uint16_t> &words, const std::string &label)
+void Session::write(unsigned slave, unsigned address, const std::vector<uint16_t> &words, const std::string &label,
+                    Progress *outer, size_t base)
 {
     prepare();
     const unsigned count = static_cast<unsigned>(words.size());
-    Progress bar(err, err_is_terminal, label, count, bench_now);
+    std::optional<Progress> own;
+    if (!outer) own.emplace(err, err_is_terminal, label, count, bench_now);
+    Progress &bar = outer ? *outer : *own;
     for (unsigned done = 0; done < count;) {
         const unsigned n = std::min(kChunk, count - done);
         const int got = avalonWriteBlock(static_cast<unsigned char>(slave), static_cast<unsigned short>(address + done),
                                          words.data() + done, static_cast<int>(n));
         done += static_cast<unsigned>(got);
-        bar.update(done);
+        bar.update(base + done);
         if (static_cast<unsigned>(got) < n) {
             bar.finish();
             std::string written = done ? "; " + hex(address, 4) + ".." + hex(address + done - 1, 4) + " written"
@@ -98,9 +105,10 @@ void Session::write(unsigned slave, unsigned address, const std::vector<uint16_t
     }
 }
 
-void Session::verify(unsigned slave, unsigned address, const std::vector<uint16_t> &words)
+void Session::verify(unsigned slave, unsigned address, const std::vector<uint16_t> &words, Progress *bar,
+                     size_t base)
 {
-    std::vector<uint16_t> back = read(slave, address, static_cast<unsigned>(words.size()), "verify");
+    std::vector<uint16_t> back = read(slave, address, static_cast<unsigned>(words.size()), "verify", bar, base);
     auto diff = std::mismatch(words.begin(), words.end(), back.begin());
     if (diff.first == words.end()) return;
     const unsigned where = address + static_cast<unsigned>(diff.first - words.begin());
@@ -151,8 +159,10 @@ void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<u
     if (address + words.size() > kAddressSpace)
         throw UsageError(std::to_string(words.size()) + " words from address " + hex(address, 4) +
                          " run past the last address " + hex(kAddressSpace - 1, 4));
-    s.write(slave, address, words, "write");
-    if (verify) s.verify(slave, address, words);
+    Progress bar(s.err, s.err_is_terminal, verify ? "write+verify" : "write", words.size() * (verify ? 2 : 1),
+                 s.bench_now);
+    s.write(slave, address, words, "write", &bar);
+    if (verify) s.verify(slave, address, words, &bar, words.size());
 }
 
 void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path)
@@ -179,9 +189,19 @@ void bus_load(Session &s, unsigned slave, unsigned address, const std::string &p
     if (address + image.end() > kAddressSpace)
         throw UsageError(name + ": " + std::to_string(image.end()) + " words from address " + hex(address, 4) +
                          " run past the slave's last address " + hex(kAddressSpace - 1, 4));
-    for (const Run &run : image.runs) s.write(slave, address + run.first, run.words, "load");
+    // One bar for the whole load: every run written, then every run read back.
+    Progress bar(s.err, s.err_is_terminal, verify ? "load+verify" : "load", image.size() * (verify ? 2 : 1),
+                 s.bench_now);
+    size_t done = 0;
+    for (const Run &run : image.runs) {
+        s.write(slave, address + run.first, run.words, "load", &bar, done);
+        done += run.words.size();
+    }
     if (verify)
-        for (const Run &run : image.runs) s.verify(slave, address + run.first, run.words);
+        for (const Run &run : image.runs) {
+            s.verify(slave, address + run.first, run.words, &bar, done);
+            done += run.words.size();
+        }
 }
 
 }  // namespace korvane::cli

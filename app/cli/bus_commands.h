@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "korvane_board.h"
+#include "progress.h"
 #include "word_files.h"
 
 namespace korvane::cli {
@@ -39,11 +40,15 @@ public:
     // Selects the DAQ module and sets the ports up for the bus, once.
     void prepare();
 
-    // Block transfers with a progress bar; a failed cycle is a BusFailure.
-    std::vector<uint16_t> read(unsigned slave, unsigned address, unsigned count, const std::string &label);
-    void write(unsigned slave, unsigned address, const std::vector<uint16_t> &words, const std::string &label);
+    // Block transfers with a progress bar of their own, or moving `bar` on
+    // from `base` words; a failed cycle is a BusFailure.
+    std::vector<uint16_t> read(unsigned slave, unsigned address, unsigned count, const std::string &label,
+                               Progress *bar = nullptr, size_t base = 0);
+    void write(unsigned slave, unsigned address, const std::vector<uint16_t> &words, const std::string &label,
+               Progress *bar = nullptr, size_t base = 0);
     // Reads back and compares; a difference is a BusFailure naming the first.
-    void verify(unsigned slave, unsigned address, const std::vector<uint16_t> &words);
+    void verify(unsigned slave, unsigned address, const std::vector<uint16_t> &words, Progress *bar = nullptr,
+                size_t base = 0);
 
     std::string word_line(unsigned address, uint16_t word) const;
 
