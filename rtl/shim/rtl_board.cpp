@@ -3,7 +3,7 @@
 // ADC converter (sampling at the start, results after the conversion time).
 //
 // Built once per board by korvane_add_rtl_board(), with KSIM_RTL_TOP the
-// verilated class and KSIM_RTL_HEADER its header. Ports the top lacks (no DAC,
+// verilated class and KSIM_RTL_HEADER its header. Port groups the top lacks (no DAC,
 // no ADC, no back door) read as absent: 0 V, no conversions, no register access.
 #include <algorithm>
 #include <cmath>
@@ -38,19 +38,24 @@ static_assert(kPeriodNs > 0, "board clock above 1 GHz");
 namespace kb = korvane::board;
 constexpr int64_t kConversionNs = 20'000;  // the ADC's conversion time
 
-constexpr bool kHasDac = requires(Top &t) {
+// The optional groups of ports, and access to them that compiles for any top:
+// a group the top lacks does nothing and reads as absent.
+template <class T>
+concept HasDac = requires(T &t) {
     t.dac0_code;
     t.dac1_code;
     t.dac_on;
     t.dac_ref_on;
 };
-constexpr bool kHasAdc = requires(Top &t) {
+template <class T>
+concept HasAdc = requires(T &t) {
     t.adc_start;
     t.adc_done;
     t.adc_data0;
     t.adc_data1;
 };
-constexpr bool kHasBackDoor = requires(Top &t) {
+template <class T>
+concept HasBackDoor = requires(T &t) {
     t.dbg_slave;
     t.dbg_address;
     t.dbg_poke;
@@ -58,7 +63,69 @@ constexpr bool kHasBackDoor = requires(Top &t) {
     t.dbg_rdata;
     t.dbg_answer;
 };
-constexpr bool kHasReset = requires(Top &t) { t.rst_n; };
+template <class T>
+concept HasReset = requires(T &t) { t.rst_n; };
+constexpr bool kHasAdc = HasAdc<Top>;
+constexpr bool kHasBackDoor = HasBackDoor<Top>;
+constexpr bool kHasReset = HasReset<Top>;
+
+template <class T>
+void set_reset(T &t, int level)
+{
+    if constexpr (HasReset<T>) t.rst_n = static_cast<uint8_t>(level);
+}
+
+// DAC channel ch's code while its switch and the reference are on, else -1.
+template <class T>
+int dac_code(const T &t, int ch)
+{
+    if constexpr (HasDac<T>) {
+        if (!((t.dac_on >> ch) & 1) || !t.dac_ref_on) return -1;
+        return ch == 0 ? t.dac0_code : t.dac1_code;
+    }
+    return -1;
+}
+
+template <class T>
+void set_adc_done(T &t, bool done, const uint16_t *results)
+{
+    if constexpr (HasAdc<T>) {
+        t.adc_done = done ? 1 : 0;
+        if (done) {
+            t.adc_data0 = results[0];
+            t.adc_data1 = results[1];
+        }
+    }
+}
+
+template <class T>
+bool adc_started(const T &t)
+{
+    if constexpr (HasAdc<T>) return t.adc_start != 0;
+    return false;
+}
+
+template <class T>
+void set_back_door(T &t, int slave, int address, bool poke, uint16_t word)
+{
+    if constexpr (HasBackDoor<T>) {
+        t.dbg_slave = static_cast<uint8_t>(slave);
+        t.dbg_address = static_cast<uint16_t>(address);
+        t.dbg_poke = poke ? 1 : 0;
+        t.dbg_wdata = word;
+    }
+}
+
+// The back door's answer: false when the slave does not exist.
+template <class T>
+bool back_door_word(const T &t, uint16_t &word)
+{
+    if constexpr (HasBackDoor<T>) {
+        word = t.dbg_rdata;
+        return t.dbg_answer != 0;
+    }
+    return false;
+}
 
 int64_t floor_div(int64_t a, int64_t b)
 {
@@ -134,12 +201,12 @@ struct ksim_board {
         lines = KSIM_BOARD_READ_STROBE | KSIM_BOARD_WRITE_STROBE;
         apply_lines();
         top->clk = 0;
-        if constexpr (kHasReset) {
-            top->rst_n = 0;
+        if (kHasReset) {
+            set_reset(*top, 0);
             top->eval();
             clock();
             clock();
-            top->rst_n = 1;
+            set_reset(*top, 1);
         }
         top->eval();
         for (Signal &sig : signals) sig.last = value(sig);
@@ -217,12 +284,9 @@ struct ksim_board {
 
     double dac_now(int ch) const
     {
-        if constexpr (kHasDac) {
-            const unsigned code = ch == 0 ? top->dac0_code : top->dac1_code;
-            if (!((top->dac_on >> ch) & 1) || !top->dac_ref_on || dac_off[ch]) return 0.0;
-            return code * kb::kDacFullScale / kb::kDacCodeMax;
-        }
-        return 0.0;
+        const int code = dac_code(*top, ch);
+        if (code < 0 || dac_off[ch]) return 0.0;
+        return code * kb::kDacFullScale / kb::kDacCodeMax;
     }
 
     double adc_input(int ch) const { return std::isnan(override_v[ch]) ? dac_now(ch) : override_v[ch]; }
@@ -237,21 +301,17 @@ struct ksim_board {
             report(t);
             top->clk = 0;
         }
-        if constexpr (kHasAdc) {
+        if (kHasAdc) {
             const bool done = converting && !stuck && t >= done_t;
-            top->adc_done = done ? 1 : 0;
-            if (done) {
-                top->adc_data0 = pending[0];
-                top->adc_data1 = pending[1];
-            }
+            set_adc_done(*top, done, pending);
             clock();
             if (done) {
                 converting = false;
-                top->adc_done = 0;
+                set_adc_done(*top, false, pending);
                 top->eval();
                 quiet = 0;
             }
-            if (top->adc_start && !converting) {
+            if (adc_started(*top) && !converting) {
                 // Track and hold now; the results are taken one conversion time later.
                 for (int ch = 0; ch < 2; ++ch) {
                     double code = std::round(adc_input(ch) / kb::kAdcVoltsPerCode);
@@ -385,40 +445,30 @@ bool reg_in_range(int slave, int address)
 int board_read_reg(ksim_board *b, int slave, int address, int64_t t, uint16_t *word)
 {
     b->use();
-    if constexpr (kHasBackDoor) {
-        if (!reg_in_range(slave, address) || !word) return -1;
-        b->advance(t);
-        b->top->dbg_slave = static_cast<uint8_t>(slave);
-        b->top->dbg_address = static_cast<uint16_t>(address);
-        b->top->eval();
-        if (!b->top->dbg_answer) return -1;
-        *word = b->top->dbg_rdata;
-        return 0;
-    }
-    return -1;
+    if (!kHasBackDoor || !reg_in_range(slave, address) || !word) return -1;
+    b->advance(t);
+    set_back_door(*b->top, slave, address, false, 0);
+    b->top->eval();
+    return back_door_word(*b->top, *word) ? 0 : -1;
 }
 
 int board_poke_reg(ksim_board *b, int slave, int address, uint16_t word, int64_t t)
 {
     b->use();
-    if constexpr (kHasBackDoor) {
-        if (!reg_in_range(slave, address)) return -1;
-        b->advance(t);
-        b->top->dbg_slave = static_cast<uint8_t>(slave);
-        b->top->dbg_address = static_cast<uint16_t>(address);
-        b->top->eval();
-        if (!b->top->dbg_answer) return -1;
-        // One extra clock edge at the present time carries the write.
-        b->top->dbg_wdata = word;
-        b->top->dbg_poke = 1;
-        b->clock();
-        b->top->dbg_poke = 0;
-        b->top->eval();
-        b->report(t);
-        b->quiet = 0;
-        return 0;
-    }
-    return -1;
+    if (!kHasBackDoor || !reg_in_range(slave, address)) return -1;
+    b->advance(t);
+    set_back_door(*b->top, slave, address, false, 0);
+    b->top->eval();
+    uint16_t old = 0;
+    if (!back_door_word(*b->top, old)) return -1;
+    // One extra clock edge at the present time carries the write.
+    set_back_door(*b->top, slave, address, true, word);
+    b->clock();
+    set_back_door(*b->top, slave, address, false, word);
+    b->top->eval();
+    b->report(t);
+    b->quiet = 0;
+    return 0;
 }
 
 int board_drive_signal(ksim_board *b, const char *name, double value)

@@ -183,6 +183,19 @@ TEST(RtlBoard, CrossCheckNamesTheAddressWhereAVariantDropsWrites)
     for (const std::string &d : diffs) EXPECT_NE(d.find("slave 0 address 0x0011:"), std::string::npos) << d;
 }
 
+// A top with the bus ports only builds and runs: reads answered, no DAC, no back door.
+TEST(RtlBoard, ATopWithTheBusPortsOnlyIsABoard)
+{
+    auto board = load(KORVANE_RTL_BUS_ONLY_BOARD);
+    ASSERT_TRUE(board);
+    Rig rig{*board};
+    EXPECT_EQ(rig.read(0, 5), 0x1234);
+    EXPECT_EQ(board->dac_volts(0, rig.t), 0.0);
+    uint16_t word = 0;
+    EXPECT_FALSE(board->read_reg(0, 5, rig.t, word));
+    EXPECT_FALSE(board->poke_reg(0, 5, 1, rig.t));
+}
+
 // The bench's board state file goes through any board's back door: the RTL
 // board writes the model's text for the same registers, and reads it back.
 TEST(RtlBoard, BenchStateTextIsTheModels)
