@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <mutex>
 #include <unordered_map>
 
 #include "out_file.h"
@@ -20,6 +21,7 @@ struct Book {
 };
 
 struct State {
+    std::mutex mutex;  // a line is built and written whole, whichever thread calls
     OutFile file;
     bool capture = false;
     bool printing = false;  // file open or capture on
@@ -131,6 +133,7 @@ long count_items(std::string_view list, long whole_port)
 
 int to_file(const char *path)
 {
+    std::lock_guard<std::mutex> lock(state().mutex);
     State &s = state();
     s.file.close();
     int rc = 0;
@@ -142,6 +145,7 @@ int to_file(const char *path)
 
 bool flush()
 {
+    std::lock_guard<std::mutex> lock(state().mutex);
     State &s = state();
     s.file.flush();
     return !s.file.failed();
@@ -149,12 +153,14 @@ bool flush()
 
 void capture(bool on)
 {
+    std::lock_guard<std::mutex> lock(state().mutex);
     state().capture = on;
     update_printing();
 }
 
 void clear()
 {
+    std::lock_guard<std::mutex> lock(state().mutex);
     state().text.clear();
 }
 
@@ -165,11 +171,13 @@ const std::string &text()
 
 void forget_tasks()
 {
+    std::lock_guard<std::mutex> lock(state().mutex);
     state().tasks.clear();
 }
 
 void set_notes_hook(NotesHook hook)
 {
+    std::lock_guard<std::mutex> lock(state().mutex);
     state().notes = hook;
 }
 
@@ -179,7 +187,7 @@ int64_t host_start()
 }
 
 Line::Line(const char *function, int32 status, int64_t host_start)
-    : s_(state().line), status_(status), host_start_(host_start), print_(state().printing)
+    : lock_(state().mutex), s_(state().line), status_(status), host_start_(host_start), print_(state().printing)
 {
     if (print_) {
         s_.clear();

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "NIDAQmx.h"
@@ -74,6 +75,7 @@ public:
 private:
     void sep();
     long values(long per_chan) const;
+    std::unique_lock<std::mutex> lock_;
     std::string &s_;
     int32 status_;
     int64_t host_start_;
