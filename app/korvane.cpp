@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "daqmx_import.h"
 #include "uir_core.h"
 #include "userint.h"
 #include "vekta.h"
@@ -158,4 +159,20 @@ std::string korvane_check_panel(int panel)
                    uir::kind_name(u.kind);
     }
     return "";
+}
+
+std::string korvane_driver_name(void)
+{
+    const daqmx::LoaderInfo &info = daqmx::info();
+    if (info.simulated) return "simulated bench";
+    if (info.loaded && info.missing.empty()) return "NI-DAQmx";
+    return "no DAQ driver";
+}
+
+void korvane_share_status(void)
+{
+    uir::set_status_source([] {
+        daqmx::CallCounts n = daqmx::call_counts();
+        return uir::StatusFacts{korvane_driver_name(), pxi_opened != 0, n.calls, n.failed};
+    });
 }

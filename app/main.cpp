@@ -34,14 +34,6 @@ int startup_failed(const std::string &fallback)
     return status != 0 ? status : 1;
 }
 
-std::string short_driver_name()
-{
-    const daqmx::LoaderInfo &info = daqmx::info();
-    if (info.simulated) return "simulated bench";
-    if (info.loaded && info.missing.empty()) return "NI-DAQmx";
-    return "no DAQ driver";
-}
-
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -73,7 +65,7 @@ int main(int argc, char *argv[])
     ui.script_file = opt.script;
     ui.screenshot_file = opt.screenshot;
     ui.toolkit_args = opt.toolkit_args;
-    ui.title_suffix = short_driver_name() + (board.empty() ? "" : ", board " + board.substr(0, board.find(" (")));
+    ui.title_suffix = korvane_driver_name() + (board.empty() ? "" : ", board " + board.substr(0, board.find(" (")));
     // The log pane names the driver's file, not the folder it was found in.
     std::string driver_line = driver;
     if (const std::string &path = daqmx::info().path; !path.empty() && daqmx::info().loaded)
@@ -81,6 +73,7 @@ int main(int argc, char *argv[])
             driver_line.replace(at, path.size(), path.substr(path.rfind('/') + 1));
     ui.banner = {korvane::version_line(), driver_line};
     uir::configure(ui);
+    korvane_share_status();
     uir::qt::install();
     // korvane.uir from an installed tree first, else the build or source tree;
     // when none has it, the run-time's error names the folders looked in.

@@ -329,6 +329,22 @@ std::string sim_library_path()
     return dirs.empty() ? std::string("libkorvane-sim.so") : (fs::path(dirs.front()) / "libkorvane-sim.so").string();
 }
 
+namespace {
+std::atomic<unsigned long long> calls_made{0}, calls_failed{0};
+}
+
+void count_call(int status)
+{
+    calls_made.fetch_add(1, std::memory_order_relaxed);
+    if (status < 0)
+        calls_failed.fetch_add(1, std::memory_order_relaxed);
+}
+
+CallCounts call_counts()
+{
+    return {calls_made.load(std::memory_order_relaxed), calls_failed.load(std::memory_order_relaxed)};
+}
+
 std::string LoaderInfo::description() const
 {
     if (!attempted) return "driver: not loaded yet";
@@ -357,6 +373,7 @@ extern "C" {
             if (fn) status = fn args;                                                         \
         }                                                                                     \
         daqmx::trace::Line(#name, status, started) show.done();                              \
+        daqmx::count_call(status);                                                            \
         return status;                                                                        \
     }
 DAQMX_ENTRY_POINTS(KORVANE_FORWARD)

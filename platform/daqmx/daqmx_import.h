@@ -38,6 +38,14 @@ struct LoaderInfo {
 // What the loader did (after load() or the first driver call).
 const LoaderInfo &info();
 
+// Driver calls through this layer since the process started, and those that
+// failed (a negative status): the window's status line shows their rates.
+struct CallCounts {
+    unsigned long long calls = 0, failed = 0;
+};
+CallCounts call_counts();
+void count_call(int status);
+
 // A symbol of the loaded library other than the DAQmx* entry points (the
 // simulated bench's back door); nullptr when not loaded or not present.
 void *symbol(const char *name);

@@ -33,6 +33,7 @@ inline void start_panel(uir::Options opts, const ksim::BackDoor **bench)
     simlink::share_clock();
     uir::add_panel_search_dir(KORVANE_APP_DIR);
     korvane_register_callbacks();
+    korvane_share_status();
     static char arg0[] = "korvane_test";
     static char *argv[] = {arg0, nullptr};
     ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0) << uir::last_failure();

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -92,8 +94,13 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_FALSE(mask->isEnabled());
     EXPECT_FALSE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
 
+    auto *status = widget<QLabel>("status");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().startsWith("simulated bench")) << status->text().toStdString();
+    EXPECT_TRUE(status->text().contains("hardware closed"));
     click("OPEN_BTN");
     EXPECT_EQ(pxi_opened, 1);
+    EXPECT_TRUE(status->text().contains("hardware open")) << status->text().toStdString();
     EXPECT_TRUE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
     EXPECT_EQ(mask->text(), QString::fromUtf8("\u2014"));  // -1: not set since Open
 
@@ -104,6 +111,9 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     ASSERT_EQ(bench->probe("port0", &lines), 0);
     EXPECT_EQ(lines, 0x0F);
     EXPECT_EQ(mask->text(), "0x0F");
+    // The port calls went through the import layer, which counts them.
+    EXPECT_TRUE(status->text().contains(QRegularExpression(" [1-9][0-9]* driver calls/s, 0 failed/s")))
+        << status->text().toStdString();
 
     // A word in slave 0's memory, read back by the Read button.
     ASSERT_EQ(bench->poke_reg(0, 0x321, 0xCAFE), 0);

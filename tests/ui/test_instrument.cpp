@@ -112,4 +112,18 @@ TEST(Stepping, OneUnitOfTheLastDigitHeldToTheRange)
     EXPECT_EQ(uir::stepped_value(volts, -1), 0);
 }
 
+TEST(StatusLine, RatesOverTheLastSecond)
+{
+    uir::RateMeter m;
+    EXPECT_EQ(m.sample(0, 0, 0).a, 0);
+    m.sample(kSec / 2, 100, 1);
+    auto r = m.sample(kSec, 400, 2);
+    EXPECT_DOUBLE_EQ(r.a, 400);
+    EXPECT_DOUBLE_EQ(r.b, 2);
+    r = m.sample(2 * kSec, 400, 2);  // a quiet second since the last calls
+    EXPECT_DOUBLE_EQ(r.a, 0);
+    EXPECT_EQ(uir::status_text("simulated bench", true, 412.4, 0),
+              "simulated bench  \u00b7  hardware open  \u00b7  412 driver calls/s, 0 failed/s");
+}
+
 }  // namespace
