@@ -1,6 +1,7 @@
 // The panel run-time's own costs: parsing a script (every end-to-end script
 // of tests/app, parsed and not run), and one change of a control's value as
-// the window shows it (the value set, the Qt view brought up to date).
+// the window shows it (the value set, the Qt view brought up to date and
+// painted).
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -66,7 +67,7 @@ void BM_ValueChangeInWindow(benchmark::State &state)
     int v = 0;
     for (auto _ : state) {
         SetCtrlVal(panelHandle, PORT_IN_0, ++v & 0xFF);
-        QCoreApplication::processEvents();  // the view catches up
+        QCoreApplication::processEvents();  // the view catches up and paints
     }
     DiscardPanel(panelHandle);
     panelHandle = 0;

@@ -51,7 +51,7 @@ struct Runtime {
     std::int64_t vnow = 0;
     int exit_status = 0;
     std::string last_failure;
-    std::map<int, std::function<void()>> listeners;
+    std::map<int, std::function<void(const model::Change &)>> listeners;
     int next_listener = 1;
     std::map<std::string, detail::Verb> verbs;
     std::map<std::pair<int, int>, std::unique_ptr<Chart>> charts;  // (panel, control)
@@ -82,12 +82,12 @@ ScreenshotRenderer &screenshot_renderer()
     return *f;
 }
 
-void notify()
+void notify(model::Change what = {})
 {
     // Copy: a listener may add or remove listeners.
     auto ls = rt().listeners;
     for (auto &kv : ls)
-        kv.second();
+        kv.second(what);
 }
 
 Panel *find_panel(int handle)
@@ -641,7 +641,7 @@ Action commit(int panel, int id, double value)
         value = c->max;
     store_value(*c, value);
     rt().queue.push_back({panel, id, EVENT_COMMIT, nullptr});
-    notify();
+    notify({panel, id});
     pump();
     return {};
 }
@@ -663,7 +663,7 @@ Action press(int panel, int id)
     if (c->kind == Kind::toggle)
         c->ivalue = c->ivalue ? 0 : 1;
     rt().queue.push_back({panel, id, EVENT_COMMIT, nullptr});
-    notify();
+    notify({panel, id});
     pump();
     return {};
 }
@@ -792,6 +792,11 @@ std::vector<std::string> log_lines() { return error_log(); }
 
 int add_listener(std::function<void()> fn)
 {
+    return add_listener([fn = std::move(fn)](const Change &) { fn(); });
+}
+
+int add_listener(std::function<void(const Change &)> fn)
+{
     int id = rt().next_listener++;
     rt().listeners.emplace(id, std::move(fn));
     return id;
@@ -873,7 +878,7 @@ extern "C" int LoadPanel(int parentPanelHandle, const char *filename, int panelR
     int h = p.handle;
     r.panels.emplace(h, std::move(p));
     resolve_traces(h);
-    notify();
+    notify({h, 0});
     return h;
 }
 
@@ -904,7 +909,7 @@ extern "C" int DisplayPanel(int panelHandle)
     r.display_order.push_back(panelHandle);
     if (r.fe)
         r.fe->displayed(panelHandle);
-    notify();
+    notify({panelHandle, 0});
     return 0;
 }
 
@@ -992,7 +997,7 @@ extern "C" int DiscardPanel(int panelHandle)
                   r.queue.end());
     if (r.fe)
         r.fe->discarded(panelHandle);
-    notify();
+    notify({panelHandle, 0});
     return 0;
 }
 
@@ -1008,7 +1013,7 @@ int SetCtrlVal(int panelHandle, int controlID, double value)
         return st;
     store_value(*c, value);
     record_value(panelHandle, *c);
-    notify();
+    notify({panelHandle, controlID});
     return 0;
 }
 
@@ -1071,7 +1076,7 @@ extern "C" int SetCtrlAttribute(int panelHandle, int controlID, int attribute, i
     default:
         return UIEAttributeInvalid;
     }
-    notify();
+    notify({panelHandle, controlID});
     return 0;
 }
 
@@ -1135,7 +1140,7 @@ extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int
     c.height = kind_info(c.kind).height;
     p->controls.push_back(c);
     resolve_traces(panelHandle);
-    notify();
+    notify({panelHandle, 0});  // the charts may follow the new control
     return c.id;
 }
 

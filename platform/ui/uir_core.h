@@ -154,7 +154,16 @@ bool in_callback();
 
 std::vector<std::string> log_lines();
 
-// Called after every change of panels, controls or values (views re-render).
+// What a change is about: one control of a panel (its value or attributes),
+// a panel as a whole (control 0: loaded, displayed, discarded, a control
+// added), or nothing shown (panel 0: a callback returned, time passed).
+struct Change {
+    int panel = 0;
+    int control = 0;
+};
+// Called after every change of panels, controls or values: views bring up to
+// date what changed.
+int add_listener(std::function<void(const Change &)> fn);
 int add_listener(std::function<void()> fn);
 void remove_listener(int id);
 

@@ -35,6 +35,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <memory>
 
 namespace uir::qt {
@@ -202,9 +203,9 @@ public:
                       "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 4px; }");
 
         QPointer<PanelWindow> self(this);
-        listener_ = model::add_listener([self] {
+        listener_ = model::add_listener([self](const model::Change &what) {
             if (self)
-                self->schedule_refresh();
+                self->changed(what);
         });
         refresh();
         bottom_->addWidget(log_pane_);  // the log after the charts
@@ -248,17 +249,32 @@ public:
         status_text_->setText(qs(model::status_line()));
     }
 
+    // Brings the controls changed since the last time up to date (all of them
+    // after a change of the panel as a whole), then the charts and status line.
     void refresh()
     {
         pending_ = false;
-        auto p = model::panel(panel_);
-        if (!p)
-            return;
-        for (auto &c : p->controls) {
-            if (!items_.count(c.id))
-                create(c);
-            update(c);
+        if (all_changed_) {
+            auto p = model::panel(panel_);
+            if (!p)
+                return;
+            for (auto &c : p->controls) {
+                if (!items_.count(c.id))
+                    create(c);
+                update(c);
+            }
+        } else {
+            for (int id : changed_) {
+                auto c = model::control(panel_, id);
+                if (!c)
+                    continue;
+                if (!items_.count(id))
+                    create(*c);
+                update(*c);
+            }
         }
+        all_changed_ = false;
+        changed_.clear();
         for (auto *c : charts_)
             c->redraw();  // new values (nothing to do when there are none)
         status_text_->setText(qs(model::status_line()));
@@ -277,6 +293,17 @@ private:
         QWidget *w = nullptr;
         QLabel *label = nullptr;
     };
+
+    void changed(const model::Change &what)
+    {
+        if (what.panel != panel_)
+            return;  // another panel's change, or none that shows
+        if (what.control == 0)
+            all_changed_ = true;
+        else
+            changed_.insert(what.control);
+        schedule_refresh();
+    }
 
     void schedule_refresh()
     {
@@ -476,6 +503,8 @@ private:
     std::map<int, Item> items_;
     int listener_ = 0;
     bool pending_ = false;
+    bool all_changed_ = true;  // the next refresh brings every control up to date
+    std::set<int> changed_;    // else only these
 };
 
 std::map<int, PanelWindow *> &windows()

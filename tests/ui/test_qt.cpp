@@ -244,6 +244,25 @@ TEST_F(QtView, WidgetsFollowTheModel)
     EXPECT_EQ(calls().size(), 1u);
 }
 
+// A value change brings only its own widget up to date; a change of the
+// panel as a whole (a control added) brings every one.
+TEST_F(QtView, AValueChangeUpdatesOnlyItsControl)
+{
+    auto *ind = find<QLineEdit>("IND");
+    auto *num = find<QLineEdit>("NUM_INT");
+    ASSERT_TRUE(ind && num);
+    num->setText("stale");  // shown, but not the model's
+    SetCtrlVal(h, 4, 0xA5);
+    SetCtrlAttribute(h, 10, ATTR_DIMMED, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(ind->text(), "10100101");
+    EXPECT_TRUE(find<QPushButton>("DIM_BTN")->isEnabled());
+    EXPECT_EQ(num->text(), "stale");
+    NewCtrl(h, CTRL_NUMERIC, "AI3", 200, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(num->text(), "0x00");
+}
+
 TEST_F(QtView, DimmedWidgetIgnoresClicks)
 {
     QTest::mouseClick(find<QPushButton>("DIM_BTN"), Qt::LeftButton);
