@@ -209,7 +209,7 @@ void sample_status(bool force)
     if (!r.status_source)
         return;
     std::int64_t now = now_ns();
-    if (!force && now - r.status_sampled_ns < 100000000)
+    if (!force && r.status_sampled_ns != INT64_MIN && now - r.status_sampled_ns < 100000000)
         return;
     r.status_sampled_ns = now;
     r.status_facts = r.status_source();

@@ -3,6 +3,8 @@
 // events other than the ones a control sends, values beyond a control's range).
 #include "panel_fixture.h"
 
+#include <cstdio>
+
 namespace {
 
 // As loaded and drawn: the operator controls of the areas dimmed, the timers
@@ -24,6 +26,28 @@ TEST_F(Panel, StartState)
     for (int id : {AO0_NUMERIC, AO1_NUMERIC, ADC_VIN1, ADC_VIN2}) EXPECT_TRUE(std::isnan(value(id))) << id;
     EXPECT_EQ(pxi_opened, 0);
     EXPECT_EQ(bench->live_tasks(), 0);
+}
+
+// The status line in virtual time: the polling's driver calls per second, and
+// the failures of a channel that fails every read (counted where every call passes).
+TEST_F(Panel, StatusLineCountsTheDriverCallsOfTheLastSecond)
+{
+    uir::model::press(panelHandle, OPEN_BTN);
+    bench->fault("DAQmxReadAnalogF64", nullptr, -200284, 1, 1);  // every analog read fails from now on
+    long before = calls();
+    uir::model::advance(3000000000);
+    const double per_s = static_cast<double>(calls() - before) / 3;
+    std::string line = uir::model::status_line();
+    ASSERT_EQ(line.rfind("simulated bench  \u00b7  hardware open  \u00b7  ", 0), 0u) << line;
+    double shown = 0, failed = 0;
+    ASSERT_EQ(std::sscanf(line.c_str() + line.rfind("\u00b7") + 4, "%lf driver calls/s, %lf failed/s", &shown, &failed), 2) << line;
+    EXPECT_NEAR(shown, per_s, per_s * 0.15);
+    EXPECT_NEAR(failed, 40, 8);  // eight channels, five ticks a second
+    uir::model::press(panelHandle, CLOSE_BTN);
+    uir::model::advance(2000000000);
+    line = uir::model::status_line();
+    EXPECT_EQ(line.rfind("simulated bench  \u00b7  hardware closed  \u00b7  ", 0), 0u) << line;
+    EXPECT_NE(line.find(", 0 failed/s"), std::string::npos) << line;
 }
 
 TEST_F(Panel, CloseBeforeOpenAndCloseTwiceDoNothing)
