@@ -7,11 +7,11 @@
 #include <iostream>
 
 #include "bus_commands.h"
-#include "daqmx_trace.h"
-#include "ksim_client.h"
+#include "daqmx_import.h"
 #include "regs.h"
 #include "selftest.h"
 #include "shell.h"
+#include "simlink.h"
 
 namespace korvane::cli {
 
@@ -23,31 +23,6 @@ struct CheckFailure {};
 struct LineFailed {
     int status;
 };
-
-// --sim-state: the board's memory and registers from FILE, when it exists.
-void load_board_state(const ksim::BackDoor &bench, const std::string &path)
-{
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return;  // the first command of a sequence
-    const std::string text = read_file(path);
-    if (bench.set_board_state(text.c_str()) != 0)
-        throw UsageError(path + " is not a simulated board's state (as --sim-state writes it); left as it is");
-}
-
-// Writes the state beside FILE first, then puts it in FILE's place: a
-// failure never leaves half a state.
-bool save_board_state(const ksim::BackDoor &bench, const std::string &path)
-{
-    std::string text(bench.board_state(nullptr, 0), '\0');
-    bench.board_state(text.data(), text.size());
-    text.pop_back();
-    const std::string part = path + ".part";
-    std::error_code ec;
-    if (!write_file(part, text)) return false;
-    std::filesystem::rename(part, path, ec);
-    if (ec) std::filesystem::remove(part, ec);
-    return !ec;
-}
 
 void add_format(CLI::App *cmd, Request &r)
 {
@@ -178,41 +153,30 @@ int run(Request &r, const Environment &env)
 {
     Session s(std::cout, std::cerr);
     s.err_is_terminal = isatty(STDERR_FILENO) != 0;
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench && (!env.vcd.empty() || !r.sim_state.empty())) {
-        std::cerr << "korvane: " << (!env.vcd.empty() ? "--vcd" : "--sim-state")
-                  << " needs the simulated bench (--daq sim), but the " << daqmx::info().description() << "\n";
+    const bool bench = simlink::bench_present();
+    if (!bench && !r.sim_state.empty()) {
+        std::cerr << "korvane: --sim-state needs the simulated bench (--daq sim), but the "
+                  << daqmx::info().description() << "\n";
         return 2;
     }
     // The bench runs on its own clock as fast as it can; bench time is what
     // the real bench would take. The trace and the VCD start on that clock.
-    if (bench) {
-        bench->use_virtual_clock();
-        s.bench_now = [bench] { return static_cast<int64_t>(bench->now_ns()); };
-    }
-    if (!env.trace.empty() && daqmx::trace::to_file(env.trace.c_str()) != 0) {
-        std::cerr << "korvane: cannot write the trace file " << env.trace << "\n";
+    if (bench) s.bench_now = simlink::use_bench_clock();
+    if (std::string why = simlink::open_outputs(env.trace, env.vcd, env.vcd_lines); !why.empty()) {
+        std::cerr << why;
         return 2;
     }
-    if (bench) {
-        bench->vcd_layout(env.vcd_lines ? KSIM_VCD_LINES : KSIM_VCD_VECTORS);
-        if (!env.vcd.empty() && bench->vcd_file(env.vcd.c_str()) != 0) {
-            std::cerr << "korvane: cannot write the VCD file " << env.vcd << "\n";
+    if (!r.sim_state.empty()) {
+        if (std::string why = simlink::load_board_state(r.sim_state); !why.empty()) {
+            std::cerr << "korvane: " << why << "\n";
+            simlink::close_outputs(env.trace, env.vcd);
             return 2;
         }
-        if (!r.sim_state.empty()) {
-            try {
-                load_board_state(*bench, r.sim_state);
-            } catch (const UsageError &e) {
-                std::cerr << "korvane: " << e.what() << "\n";
-                return 2;
-            }
-        } else if (r.bus)
-            s.first_use = [&s] {
-                s.err << "korvane: the simulated board starts from power-up "
-                         "(--sim-state FILE keeps its memory and registers between commands)\n";
-            };
-    }
+    } else if (bench && r.bus)
+        s.first_use = [&s] {
+            s.err << "korvane: the simulated board starts from power-up "
+                     "(--sim-state FILE keeps its memory and registers between commands)\n";
+        };
     int status = 0;
     try {
         r.action(s);
@@ -231,9 +195,13 @@ int run(Request &r, const Environment &env)
         status = 1;
     }
     std::cout.flush();
-    if (bench && !r.sim_state.empty() && status != 2 && !save_board_state(*bench, r.sim_state)) {
+    if (!r.sim_state.empty() && status != 2 && !simlink::save_board_state(r.sim_state)) {
         std::cerr << "korvane: cannot write the board's state to " << r.sim_state << "\n";
         status = 1;
+    }
+    if (std::string why = simlink::close_outputs(env.trace, env.vcd); !why.empty()) {
+        std::cerr << why;
+        if (status == 0) status = 1;
     }
     return status;
 }

@@ -3,6 +3,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -187,6 +190,54 @@ std::string close_outputs(const std::string &trace_file, const std::string &vcd_
     if (const ksim::BackDoor *bench = ksim::bench(); !vcd_file.empty() && bench && bench->vcd_file(nullptr) != 0)
         why += "korvane: the VCD file " + vcd_file + " could not be written whole (a full disk or a write error)\n";
     return why;
+}
+
+bool bench_present() { return ksim::bench() != nullptr; }
+
+std::function<int64_t()> use_bench_clock()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return {};
+    bench->use_virtual_clock();
+    return [bench] { return static_cast<int64_t>(bench->now_ns()); };
+}
+
+std::string load_board_state(const std::string &path)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "--sim-state needs the simulated bench (--daq sim), but the " + daqmx::info().description();
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return "";  // the first command of a sequence
+    if (std::filesystem::is_directory(path, ec)) return path + " is a folder, not a simulated board's state";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot read " + path;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
+        return path + " is not a simulated board's state (as --sim-state writes it); left as it is";
+    return "";
+}
+
+bool save_board_state(const std::string &path)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return false;
+    std::string text(bench->board_state(nullptr, 0), '\0');
+    bench->board_state(text.data(), text.size());
+    text.pop_back();  // the NUL
+    const std::string part = path + ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        if (!(out << text) || !out.flush()) {
+            out.close();
+            std::error_code ec;
+            std::filesystem::remove(part, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(part, path, ec);
+    if (ec) std::filesystem::remove(part, ec);
+    return !ec;
 }
 
 std::string choose_board(const std::string &board)

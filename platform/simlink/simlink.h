@@ -16,6 +16,8 @@
 //   fault clear                   no more faults
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace simlink {
@@ -43,6 +45,22 @@ std::string close_outputs(const std::string &trace_file, const std::string &vcd_
 std::string choose_board(const std::string &board);
 // The board in use ("model", "rtl korvane_board", ...), "" with another driver.
 std::string board_name();
+
+// True when the loaded driver is the simulated bench.
+bool bench_present();
+
+// Subcommands: the bench runs on a virtual clock of its own, as fast as it
+// can, so bench time is what the real bench would take. Returns a reader of
+// that clock, or an empty function with another driver.
+std::function<int64_t()> use_bench_clock();
+
+// --sim-state FILE: the simulated board's memory and registers from FILE (a
+// FILE that does not exist yet is a board at power-up). Returns "" or the
+// reason; a file that is no such state is left as it is.
+std::string load_board_state(const std::string &path);
+// Writes them beside FILE first, then puts that in FILE's place, so a failure
+// never leaves half a state. False when it could not be written.
+bool save_board_state(const std::string &path);
 
 // Registers probe, drive and fault with the run-time's script mode.
 void register_verbs();
