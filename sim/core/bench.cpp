@@ -28,6 +28,21 @@ namespace kb = korvane::board;
 
 // The reference RTL board's library: beside the library this code is in, else
 // the build tree's, else by name on the loader's search path.
+// Copies slave 0's words and slave 2's registers from one board to another
+// through the back door (the model and any board behind the interface).
+template <class From, class To>
+void copy_registers(From &from, To &to, int64_t t)
+{
+    for (int a = 0; a < kb::kMemoryWords; ++a) {
+        uint16_t w = 0;
+        if (from.read_reg(kb::kSlaveMemory, a, t, w)) to.poke_reg(kb::kSlaveMemory, a, w, t);
+    }
+    for (const kb::Register &r : kb::registers) {
+        uint16_t w = 0;
+        if (from.read_reg(kb::kSlavePeripherals, r.address, t, w)) to.poke_reg(kb::kSlavePeripherals, r.address, w, t);
+    }
+}
+
 std::string rtl_board_path()
 {
     const char *kName = "libkorvane-board-rtl.so";
@@ -319,31 +334,6 @@ int Bench::set_board(const char *spec, char *error, size_t size)
         error[n] = '\0';
     }
     return rc;
-}
-
-// Copies slave 0's words and slave 2's registers from one board to another through the back door.
-void Bench::copy_registers(BoardSocket &from, Board &to, int64_t t)
-{
-    for (int a = 0; a < Memory::kWords; ++a) {
-        uint16_t w = 0;
-        if (from.read_reg(kb::kSlaveMemory, a, t, w)) to.poke_reg(kb::kSlaveMemory, a, w, t);
-    }
-    for (const kb::Register &r : kb::registers) {
-        uint16_t w = 0;
-        if (from.read_reg(kb::kSlavePeripherals, r.address, t, w)) to.poke_reg(kb::kSlavePeripherals, r.address, w, t);
-    }
-}
-
-void Bench::copy_registers(Board &from, BoardSocket &to, int64_t t)
-{
-    for (int a = 0; a < Memory::kWords; ++a) {
-        uint16_t w = 0;
-        if (from.read_reg(kb::kSlaveMemory, a, t, w)) to.poke_reg(kb::kSlaveMemory, a, w, t);
-    }
-    for (const kb::Register &r : kb::registers) {
-        uint16_t w = 0;
-        if (from.read_reg(kb::kSlavePeripherals, r.address, t, w)) to.poke_reg(kb::kSlavePeripherals, r.address, w, t);
-    }
 }
 
 // ---- digital lines and the board -------------------------------------------------------------

@@ -229,9 +229,6 @@ private:
 
     void remember_error(int32 status, const std::string *task, bool device);
 
-    static void copy_registers(BoardSocket &from, Board &to, int64_t t);
-    static void copy_registers(Board &from, BoardSocket &to, int64_t t);
-
     std::shared_ptr<Clock> clock_;
     std::map<uint64_t, std::unique_ptr<Task>> tasks_;
     uint64_t next_id_ = 1;
