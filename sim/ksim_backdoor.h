@@ -120,7 +120,7 @@ enum { KSIM_VCD_VECTORS = 0, KSIM_VCD_LINES = 1 };
     X(size_t, board_state, (char *buf, size_t size), (buf, size))                                               \
     X(int, set_board_state, (const char *text), (text))                                                         \
     X(int, drive, (const char *name, double value), (name, value))                                              \
-    X(int, set_board, (const char *spec, char *error, size_t size), (spec, error, size))                        \
+    X(int, set_board, (const char *choice, char *error, size_t size), (choice, error, size))                        \
     X(const char *, board_name, (void), ())                                                                     \
     X(int, fault, (const char *function, const char *task, int code, int nth, int always),                      \
       (function, task, code, nth, always))                                                                      \

@@ -243,15 +243,15 @@ bool save_board_state(const std::string &path)
 std::string choose_board(const std::string &board)
 {
     const char *env = std::getenv("KORVANE_BOARD");
-    const std::string spec = !board.empty() ? board : env ? env : "";
-    if (spec.empty()) return "";
+    const std::string choice = !board.empty() ? board : env ? env : "";
+    if (choice.empty()) return "";
     const ksim::BackDoor *bench = ksim::bench();
     if (!bench) {
         if (board.empty()) return "";
         return "korvane: --board needs the simulated bench (--daq sim), but the " + daqmx::info().description() + "\n";
     }
     char why[1024] = "";
-    if (bench->set_board(spec.c_str(), why, sizeof why) != 0) return "korvane: cannot use the board " + spec + ": " + why + "\n";
+    if (bench->set_board(choice.c_str(), why, sizeof why) != 0) return "korvane: cannot use the board " + choice + ": " + why + "\n";
     return "";
 }
 

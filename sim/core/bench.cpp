@@ -308,9 +308,9 @@ int Bench::vcd_layout(int layout)
     return 0;
 }
 
-int Bench::set_board(const char *spec, std::string &error)
+int Bench::set_board(const char *choice, std::string &error)
 {
-    const std::string s = spec ? spec : "";
+    const std::string s = choice ? choice : "";
     std::unique_ptr<BoardSocket> b;
     if (s.empty() || s == "model")
         b = BoardSocket::model();
@@ -324,10 +324,10 @@ int Bench::set_board(const char *spec, std::string &error)
     return 0;
 }
 
-int Bench::set_board(const char *spec, char *error, size_t size)
+int Bench::set_board(const char *choice, char *error, size_t size)
 {
     std::string why;
-    const int rc = set_board(spec, why);
+    const int rc = set_board(choice, why);
     if (error && size > 0) {
         const size_t n = std::min(size - 1, why.size());
         std::memcpy(error, why.data(), n);

@@ -170,8 +170,8 @@ public:
     BoardSocket &board_socket() { return *board_; }
     // The board: "model" (or "" ), "rtl" (the reference board in Verilog), or the
     // path of a board library. On failure -1, the reason in error, the board kept.
-    int set_board(const char *spec, std::string &error);
-    int set_board(const char *spec, char *error, size_t size);
+    int set_board(const char *choice, std::string &error);
+    int set_board(const char *choice, char *error, size_t size);
     const char *board_name() const { return board_->description().c_str(); }
     double ao_volts(int ch, int64_t t) const;
     double ai_volts(int ch, int64_t t) const;  // at the input, before quantisation and noise

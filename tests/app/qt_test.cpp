@@ -268,7 +268,9 @@ TEST_F(QtPanel, EveryControlReachableAndExplainedAt1024x768)
         scroll->ensureWidgetVisible(w, 0, 0);
         QApplication::processEvents();
         QRect at(w->mapTo(viewport, QPoint(0, 0)), w->size());
-        if (c.kind != uir::Kind::decoration) EXPECT_TRUE(viewport->rect().contains(at)) << "cannot be scrolled into view";
+        if (c.kind != uir::Kind::decoration) {
+            EXPECT_TRUE(viewport->rect().contains(at)) << "cannot be scrolled into view";
+        }
         checked++;
     }
     EXPECT_GT(checked, 40);
