@@ -6,12 +6,8 @@
 
 #include <cstdio>
 
-#include "korvane.h"
-#include "ksim_client.h"
-#include "simlink.h"
-#include "uir_core.h"
-#include "userint.h"
-#include "vekta_testing.h"
+#include "bench_panel.h"
+
 
 namespace {
 
@@ -20,25 +16,8 @@ const ksim::BackDoor *bench = nullptr;
 // The panel loaded on the headless run-time, the hardware open.
 bool start_panel()
 {
-    uir::model::reset();
-    daqmx::select("sim");
-    bench = ksim::bench();
+    bench = load_korvane_panel("bench_app");
     if (!bench) return false;
-    bench->reset();
-    vekta_resetState();
-    uir::Options opts;
-    opts.script_file = "bench_app";
-    uir::configure(opts);
-    simlink::share_clock();
-    uir::add_panel_search_dir(KORVANE_APP_DIR);
-    korvane_register_callbacks();
-    static char arg0[] = "bench_app";
-    static char *argv[] = {arg0, nullptr};
-    if (!InitCVIRTE(nullptr, argv, nullptr)) return false;
-    panelHandle = LoadPanel(0, "korvane.uir", PANEL);
-    if (panelHandle <= 0) return false;
-    pxi_draw_gui();
-    DisplayPanel(panelHandle);
     pxi_open();
     return true;
 }

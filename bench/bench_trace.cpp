@@ -10,12 +10,8 @@
 
 #include <unistd.h>
 
-#include "korvane.h"
-#include "ksim_client.h"
-#include "simlink.h"
-#include "uir_core.h"
-#include "userint.h"
-#include "vekta_testing.h"
+#include "bench_panel.h"
+
 
 namespace {
 
@@ -29,35 +25,14 @@ std::string temp_file(const char *name)
 // One run of the script from start-up to its end; false when a step failed.
 bool play(int outputs)
 {
-    uir::model::reset();
-    daqmx::select("sim");
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return false;
-    bench->reset();
-    vekta_resetState();
-    uir::Options opts;
-    opts.script_file = KORVANE_SCRIPT;
-    uir::configure(opts);
-    simlink::share_clock();
     const std::string trace = outputs & kTrace ? temp_file("trace") : "";
     const std::string vcd = outputs & kVcd ? temp_file("vcd") : "";
-    if (!simlink::open_outputs(trace, vcd).empty()) return false;
-    uir::add_panel_search_dir(KORVANE_APP_DIR);
-    korvane_register_callbacks();
-    simlink::register_verbs();
-    static char arg0[] = "bench_trace";
-    static char *argv[] = {arg0, nullptr};
-    if (!InitCVIRTE(nullptr, argv, nullptr)) return false;
-    panelHandle = LoadPanel(0, "korvane.uir", PANEL);
-    if (panelHandle <= 0) return false;
-    pxi_draw_gui();
-    DisplayPanel(panelHandle);
+    if (!load_korvane_panel(KORVANE_SCRIPT, trace, vcd)) return false;
     RunUserInterface();
     const bool passed = uir::exit_status() == 0;
     DiscardPanel(panelHandle);
     panelHandle = 0;
-    simlink::open_outputs("", "");
-    bench->vcd_file(nullptr);
+    simlink::close_outputs(trace, vcd);
     std::remove(trace.c_str());
     std::remove(vcd.c_str());
     return passed;
