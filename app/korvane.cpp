@@ -165,14 +165,33 @@ std::string korvane_driver_name(void)
 {
     const daqmx::LoaderInfo &info = daqmx::info();
     if (info.simulated) return "simulated bench";
-    if (info.loaded && info.missing.empty()) return "NI-DAQmx";
-    return "no DAQ driver";
+    if (info.loaded) return info.missing.empty() ? "NI-DAQmx" : "incomplete driver";
+    return "no driver";
+}
+
+// The mark of a driver that is not the hardware, where the operator looks:
+// "SIMULATED BENCH", "NO DRIVER", or "" for NI-DAQmx.
+static std::string driver_mark(void)
+{
+    const daqmx::LoaderInfo &info = daqmx::info();
+    if (info.simulated) return "SIMULATED BENCH";
+    return info.loaded ? "" : "NO DRIVER";
+}
+
+void korvane_mark_driver(int panel)
+{
+    const std::string mark = driver_mark();
+    char title[256];
+    // A panel file without the frame keeps only the status line's mark.
+    if (mark.empty() || GetCtrlAttribute(panel, COMMAND_FRAME, ATTR_LABEL_TEXT, title, sizeof title) < 0) return;
+    SetCtrlAttribute(panel, COMMAND_FRAME, ATTR_LABEL_TEXT, (std::string(title) + " \u2014 " + mark).c_str());
 }
 
 void korvane_share_status(void)
 {
     uir::set_status_source([] {
         daqmx::CallCounts n = daqmx::call_counts();
-        return uir::StatusFacts{korvane_driver_name(), pxi_opened != 0, n.calls, n.failed};
+        const std::string mark = daqmx::info().simulated ? driver_mark() : korvane_driver_name();
+        return uir::StatusFacts{mark, pxi_opened != 0, n.calls, n.failed};
     });
 }

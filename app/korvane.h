@@ -150,11 +150,16 @@ int ao0ao1_CB(int panel, int control, int event, void *callbackData, int eventDa
 /* Checks that the loaded main panel has every control the program uses, with
  * the right kind: "" or the one line to report. */
 std::string korvane_check_panel(int panel);
-/* The driver in use in a few words: "simulated bench", "NI-DAQmx", "no DAQ driver". */
+/* The driver in use in a few words: "simulated bench", "NI-DAQmx",
+ * "incomplete driver" (entry points missing), "no driver". */
 std::string korvane_driver_name(void);
-/* Gives the run-time's status line its facts: the driver, the hardware's
- * state and the driver calls counted by the import layer. */
+/* Gives the run-time's status line its facts: the driver ("SIMULATED BENCH"
+ * in capitals), the hardware's state and the driver calls counted by the
+ * import layer. */
 void korvane_share_status(void);
+/* Marks the hardware area's frame when the driver is not the hardware:
+ * "Hardware \u2014 SIMULATED BENCH" or "Hardware \u2014 NO DRIVER". */
+void korvane_mark_driver(int panel);
 #endif
 
 #endif

@@ -106,6 +106,7 @@ int main(int argc, char *argv[])
         DiscardPanel(panelHandle);
     } else {
         pxi_draw_gui();
+        korvane_mark_driver(panelHandle);
         int shown = DisplayPanel(panelHandle);
         if (shown < 0) {
             status = startup_failed(std::string("korvane: cannot show the main panel: ") + GetUILErrorString(shown));

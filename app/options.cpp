@@ -36,7 +36,7 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         ->type_name("FILE");
     app.add_option("--daq", opt.daq,
                    "DAQ driver: sim (simulated bench), nidaqmx (NI-DAQmx) or the path of a driver library; "
-                   "default: $KORVANE_DAQ, else NI-DAQmx when it loads, else the simulated bench")
+                   "default: $KORVANE_DAQ, else NI-DAQmx; the simulated bench only where NI-DAQmx is not installed")
         ->type_name("sim|nidaqmx|PATH");
     app.add_option("--board", opt.board,
                    "Simulated bench only: the target board: model (the C++ model), rtl (the reference board in "

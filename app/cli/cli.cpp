@@ -153,6 +153,8 @@ int run(Request &r, const Environment &env)
 {
     Session s(std::cout, std::cerr);
     s.err_is_terminal = isatty(STDERR_FILENO) != 0;
+    // A driver that did not load: its file and the reason, once, before the first report line.
+    daqmx::set_failure_notice([](const std::string &line) { std::cerr << "korvane: " << line << "\n"; });
     const bool bench = simlink::bench_present();
     if (!bench && !r.sim_state.empty()) {
         std::cerr << "korvane: --sim-state needs the simulated bench (--daq sim), but the "

@@ -16,8 +16,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <mutex>
 #include <system_error>
+#include <vector>
 
 #include "NIDAQmx.h"
 #include "daqmx_entries.h"
@@ -54,6 +57,8 @@ struct Loader {
     void *entries[e_count] = {};
     std::string choice;
     daqmx::LoaderInfo info;
+    std::function<void(const std::string &)> notice;  // told once of a library that did not load
+    std::atomic<bool> noticed{false};
 };
 
 Loader &loader()
@@ -138,12 +143,79 @@ std::string file_fault(const std::string &path)
     return fault;
 }
 
+// The paths /etc/ld.so.cache gives for a library name (any architecture).
+// The cache is glibc's "glibc-ld.so.cache1.1" table, alone or after the old
+// "ld.so-1.7.0" one; its string offsets count from the new table's start.
+std::vector<std::string> cached_paths(const std::string &name)
+{
+    std::vector<std::string> found;
+    std::ifstream in("/etc/ld.so.cache", std::ios::binary);
+    if (!in) return found;
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        if (at + 4 <= data.size()) std::memcpy(&v, data.data() + at, 4);
+        return v;
+    };
+    size_t base = 0;
+    if (data.compare(0, 11, "ld.so-1.7.0") == 0) base = (16 + static_cast<size_t>(u32(12)) * 12 + 7) & ~size_t{7};
+    static const char kNew[] = "glibc-ld.so.cache1.1";
+    if (data.size() < base + 48 || data.compare(base, sizeof kNew - 1, kNew) != 0) return found;
+    const size_t count = u32(base + 20);
+    auto text = [&](uint32_t offset) -> std::string {
+        const size_t at = base + offset;
+        if (at >= data.size()) return {};
+        return std::string(data.c_str() + at, strnlen(data.c_str() + at, data.size() - at));
+    };
+    for (size_t i = 0; i < count && base + 48 + (i + 1) * 24 <= data.size(); ++i) {
+        const size_t entry = base + 48 + i * 24;
+        if (text(u32(entry + 4)) == name) found.push_back(text(u32(entry + 8)));
+    }
+    return found;
+}
+
+}  // namespace
+
+namespace daqmx {
+
+// Looks where the dynamic linker looks for a bare library name: the folders
+// of LD_LIBRARY_PATH, its cache, then its default folders.
+std::string linker_finds(const std::string &name)
+{
+    std::error_code ec;
+    auto holds = [&](const std::string &dir) {
+        const fs::path p = fs::path(dir.empty() ? "." : dir) / name;
+        return fs::exists(p, ec) ? p.string() : std::string();
+    };
+    if (const char *env = std::getenv("LD_LIBRARY_PATH")) {
+        std::string dirs = env;
+        for (size_t from = 0; from <= dirs.size();) {
+            size_t to = dirs.find_first_of(":;", from);
+            if (to == std::string::npos) to = dirs.size();
+            if (std::string p = holds(dirs.substr(from, to - from)); !p.empty()) return p;
+            from = to + 1;
+        }
+    }
+    for (const std::string &p : cached_paths(name))
+        if (fs::exists(p, ec)) return p;
+    for (const char *dir : {"/lib/x86_64-linux-gnu", "/usr/lib/x86_64-linux-gnu", "/lib64", "/usr/lib64", "/lib",
+                            "/usr/lib"})
+        if (std::string p = holds(dir); !p.empty()) return p;
+    return "";
+}
+
+}  // namespace daqmx
+
+namespace {
+
 // Tries to open one file; on success resolves every entry point.
 bool try_open(Loader &l, const std::string &path)
 {
     l.info.path = path;
-    if (std::string fault = file_fault(path); !fault.empty()) {
-        l.info.error = path + ": " + fault;
+    // A bare name: the file the dynamic linker would take gets the same checks.
+    const std::string file = path.find('/') == std::string::npos ? daqmx::linker_finds(path) : path;
+    if (std::string fault = file.empty() ? "" : file_fault(file); !fault.empty()) {
+        l.info.error = file + ": " + fault;
         return false;
     }
     ::dlerror();
@@ -169,12 +241,22 @@ bool try_open(Loader &l, const std::string &path)
     return true;
 }
 
+// NI-DAQmx by its two names. When it does not load, whether it is installed
+// at all (either name where the dynamic linker looks) and, if so, why the
+// file found did not load; else why the first name did not.
 bool try_real_driver(Loader &l)
 {
     if (try_open(l, "libnidaqmx.so")) return true;
     std::string first_error = l.info.error;
     if (try_open(l, "libnidaqmx.so.1")) return true;
-    // Report the first name tried: that is the one an operator looks for.
+    const std::string found = daqmx::linker_finds("libnidaqmx.so");
+    const std::string found_1 = daqmx::linker_finds("libnidaqmx.so.1");
+    l.info.installed = !found.empty() || !found_1.empty();
+    if (found.empty() && !found_1.empty()) {
+        l.info.found = found_1;  // its error is the one kept from the second try
+        return false;
+    }
+    l.info.found = found;
     l.info.path = "libnidaqmx.so";
     l.info.error = first_error;
     return false;
@@ -188,6 +270,7 @@ void close_locked(Loader &l)
     std::fill(std::begin(l.entries), std::end(l.entries), nullptr);
     l.info = daqmx::LoaderInfo{};
     l.info.choice = l.choice;
+    l.noticed.store(false);
     l.attempted.store(false, std::memory_order_release);
 }
 
@@ -202,8 +285,12 @@ void load_locked(Loader &l)
         const char *env = std::getenv("KORVANE_DAQ");
         if (env && *env) choice = env;
     }
+    l.noticed.store(false);
     if (choice.empty()) {
-        if (!try_real_driver(l)) {
+        // The bench stands in only where NI-DAQmx is not installed at all: a
+        // broken install is an error, never a simulation the operator takes
+        // for the hardware.
+        if (!try_real_driver(l) && !l.info.installed) {
             std::string real_error = l.info.error;
             if (!try_open(l, daqmx::sim_library_path())) {
                 // Neither: say why the real driver is missing, that is what was wanted first.
@@ -231,6 +318,7 @@ void *entry(Entry e, int32 *status)
     }
     if (!l.handle) {
         *status = DAQmxErrorDriverLibraryNotLoaded;
+        if (!l.noticed.exchange(true) && l.notice) l.notice(l.info.description());
         return nullptr;
     }
     if (!l.entries[e]) {
@@ -310,6 +398,13 @@ const LoaderInfo &info()
     return loader().info;
 }
 
+void set_failure_notice(std::function<void(const std::string &)> notice)
+{
+    Loader &l = loader();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    l.notice = std::move(notice);
+}
+
 void *symbol(const char *name)
 {
     Loader &l = loader();
@@ -349,6 +444,9 @@ std::string LoaderInfo::description() const
 {
     if (!attempted) return "driver: not loaded yet";
     if (!loaded) {
+        if (installed)
+            return "driver: none \xE2\x80\x94 NI-DAQmx is installed (" + found + ") but does not load: " + error +
+                   (choice.empty() ? "; the simulated bench is not used in its place (--daq sim to use it)" : "");
         // The real driver is tried under two names; say so, with the first one's error.
         const std::string tried = path == "libnidaqmx.so" ? path + " (nor libnidaqmx.so.1)" : path;
         return "driver: none \xE2\x80\x94 cannot load " + tried + ": " + error;

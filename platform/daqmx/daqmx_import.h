@@ -6,6 +6,7 @@
 // two codes DAQmxGetErrorString gives fixed texts of its own.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace daqmx {
@@ -13,7 +14,9 @@ namespace daqmx {
 // Which driver to load. "sim" is the simulated bench, "nidaqmx" the real
 // NI-DAQmx for Linux (libnidaqmx.so, then libnidaqmx.so.1), anything else a
 // path to a library. An empty choice means: the environment variable
-// KORVANE_DAQ if set, else the real driver when it loads, else the bench.
+// KORVANE_DAQ if set, else the real driver; the bench only where NI-DAQmx is
+// not installed at all (neither name where the dynamic linker looks). An
+// installed driver that does not load is no driver: every call fails.
 // Takes effect at the next load; a library already loaded is unloaded.
 void select(const std::string &choice);
 
@@ -32,11 +35,23 @@ struct LoaderInfo {
     std::string path;           // the library file that was loaded or last tried
     std::string error;          // dlerror() text of a failed load
     std::string missing;        // names of entry points not found, comma separated
+    bool installed = false;     // NI-DAQmx was tried and is where the dynamic linker looks, loaded or not
+    std::string found;          // the NI-DAQmx file the dynamic linker would take ("" if none)
     std::string description() const;  // one line for the log pane, the window title and --version
 };
 
 // What the loader did (after load() or the first driver call).
 const LoaderInfo &info();
+
+// Called once per load, at the first driver call that fails for want of a
+// library (-200397), with info().description(): the subcommands name the
+// file tried and why it did not load beside the first report line.
+void set_failure_notice(std::function<void(const std::string &line)> notice);
+
+// Where the dynamic linker would find a bare library name: the folders of
+// LD_LIBRARY_PATH, its cache (/etc/ld.so.cache), then its default folders;
+// "" when none holds it.
+std::string linker_finds(const std::string &name);
 
 // Driver calls through this layer since the process started, and those that
 // failed (a negative status): the window's status line shows their rates.

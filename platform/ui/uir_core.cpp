@@ -402,6 +402,8 @@ std::string display_text(const Control &c)
     }
     case Kind::toggle:
         return c.ivalue ? "1" : "0";
+    case Kind::decoration:
+        return c.title;
     case Kind::numeric_int: {
         long long v = c.ivalue;
         unsigned long long mag = v < 0 ? static_cast<unsigned long long>(-v) : static_cast<unsigned long long>(v);
@@ -1109,6 +1111,42 @@ extern "C" int GetCtrlAttribute(int panelHandle, int controlID, int attribute, i
     default:
         return UIEAttributeInvalid;
     }
+}
+
+// A frame's title, every other control's label.
+static std::string &label_text(Control &c)
+{
+    return c.kind == Kind::decoration ? c.title : c.label;
+}
+
+int SetCtrlAttribute(int panelHandle, int controlID, int attribute, const char *value)
+{
+    Control *c = nullptr;
+    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+        return st;
+    if (attribute != ATTR_LABEL_TEXT)
+        return UIEAttributeInvalid;
+    if (!value)
+        return UIEValueInvalid;
+    label_text(*c) = value;
+    notify({panelHandle, controlID});
+    return 0;
+}
+
+int GetCtrlAttribute(int panelHandle, int controlID, int attribute, char *value, size_t size)
+{
+    Control *c = nullptr;
+    if (int st = check_control(panelHandle, controlID, &c); st < 0)
+        return st;
+    if (attribute != ATTR_LABEL_TEXT)
+        return UIEAttributeInvalid;
+    if (!value || size == 0)
+        return UIEValueInvalid;
+    const std::string &text = label_text(*c);
+    const std::size_t n = std::min(text.size(), size - 1);
+    std::memcpy(value, text.data(), n);
+    value[n] = '\0';
+    return 0;
 }
 
 extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int top, int left)

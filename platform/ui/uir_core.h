@@ -77,8 +77,8 @@ struct Panel {
 
 // The text a control shows: doubles with their digits (NaN as "NaN"), integers
 // in their format (hex "0x1F" and binary or lamps "00011111" zero-padded to
-// digits), toggles 0/1, the blank value as a dash "\u2014"; empty for
-// buttons, timers, decorations and charts.
+// digits), toggles 0/1, the blank value as a dash "\u2014", a frame its
+// title; empty for buttons, timers and charts.
 std::string display_text(const Control &c);
 inline constexpr const char *kBlankText = "\u2014";
 bool shows_blank(const Control &c);

@@ -404,9 +404,15 @@ private:
         if (!it.w)
             return;
         it.w->setEnabled(!c.dimmed);
-        if (it.label)
+        if (it.label) {
             it.label->setEnabled(!c.dimmed);
-        if (auto *l = dynamic_cast<Lamps *>(it.w)) {
+            if (it.label->text() != qs(c.label))
+                it.label->setText(qs(c.label));
+        }
+        if (auto *g = dynamic_cast<QGroupBox *>(it.w)) {
+            if (g->title() != qs(c.title))
+                g->setTitle(qs(c.title));  // ATTR_LABEL_TEXT may change it
+        } else if (auto *l = dynamic_cast<Lamps *>(it.w)) {
             l->set_state(c.ivalue, shows_blank(c) || c.ivalue < 0, lamp_count(c), !c.indicator);
         } else if (auto *chart = dynamic_cast<ChartPane *>(it.w)) {
             chart->update_control(c);
@@ -422,9 +428,13 @@ private:
         } else if (auto *b = dynamic_cast<QCheckBox *>(it.w)) {
             QSignalBlocker block(b);
             b->setChecked(c.ivalue != 0);
+            if (b->text() != qs(c.label))
+                b->setText(qs(c.label));
             b->setAttribute(Qt::WA_TransparentForMouseEvents, c.indicator);
         } else if (auto *pb = dynamic_cast<QPushButton *>(it.w)) {
             pb->setAttribute(Qt::WA_TransparentForMouseEvents, c.indicator);
+            if (pb->text() != qs(c.label))
+                pb->setText(qs(c.label));
         }
     }
 

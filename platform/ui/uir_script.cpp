@@ -51,6 +51,7 @@ enum class Op {
     expect_log,
     expect_log_count,
     expect_no_log,
+    expect_status,
     quit,
     custom
 };
@@ -88,6 +89,7 @@ const Builtin kBuiltins[] = {
     {"expect-log", Op::expect_log, 1, INT32_MAX},
     {"expect-log-count", Op::expect_log_count, 2, INT32_MAX},
     {"expect-no-log", Op::expect_no_log, 0, 0},
+    {"expect-status", Op::expect_status, 1, INT32_MAX},
     {"quit", Op::quit, 0, 0},
 };
 
@@ -138,11 +140,11 @@ std::string parse_line(std::string_view raw, Command &cmd)
     } else {
         return "unknown verb " + quoted(verb);
     }
-    if (cmd.op == Op::expect_log) {
+    if (cmd.op == Op::expect_log || cmd.op == Op::expect_status) {
         // The rest of the line is the text, as it stands.
         cmd.text = korvane::text::trim(after(raw, verb));
         if (cmd.text.empty())
-            return "expect-log needs the text to look for";
+            return cmd.verb + " needs the text to look for";
         return "";
     }
     if (cmd.op == Op::expect_text || cmd.op == Op::expect_log_count) {
@@ -410,6 +412,14 @@ private:
             else
                 fail(c, "expected timer " + c.args[0] + (c.flag ? " on" : " off") + ", got " +
                             (ctl->enabled ? "on" : "off"));
+            return;
+        }
+        case Op::expect_status: {
+            const std::string line = model::status_line();
+            if (line.find(c.text) != std::string::npos)
+                pass();
+            else
+                fail(c, "expected the status line to hold \"" + c.text + "\", got \"" + line + "\"");
             return;
         }
         case Op::expect_log:

@@ -26,6 +26,7 @@ extern "C" {
 /* Control attributes */
 #define ATTR_DIMMED 500
 #define ATTR_CTRL_MODE 620
+#define ATTR_LABEL_TEXT 641 /* text: a control's label, a frame's title */
 #define ATTR_PRECISION 735
 #define ATTR_ENABLED 1271
 
@@ -79,6 +80,11 @@ int SetCtrlVal(int panelHandle, int controlID, int value);
 int SetCtrlVal(int panelHandle, int controlID, double value);
 int GetCtrlVal(int panelHandle, int controlID, int *value);
 int GetCtrlVal(int panelHandle, int controlID, double *value);
+
+/* Text attributes (ATTR_LABEL_TEXT). The getter copies the text NUL-ended,
+ * cut to the buffer's size; UIEValueInvalid for a NULL text or buffer. */
+int SetCtrlAttribute(int panelHandle, int controlID, int attribute, const char *value);
+int GetCtrlAttribute(int panelHandle, int controlID, int attribute, char *value, size_t size);
 
 namespace uir {
 /* Callbacks are bound by function name: the program registers each callback

@@ -40,6 +40,7 @@ inline void start_panel(uir::Options opts, const ksim::BackDoor **bench)
     panelHandle = LoadPanel(0, "korvane.uir", PANEL);
     ASSERT_GT(panelHandle, 0) << uir::last_failure();
     pxi_draw_gui();
+    korvane_mark_driver(panelHandle);
     ASSERT_EQ(DisplayPanel(panelHandle), 0);
 }
 

@@ -38,7 +38,7 @@ TEST_F(Panel, StatusLineCountsTheDriverCallsOfTheLastSecond)
     uir::model::advance(3000000000);
     const double per_s = static_cast<double>(calls() - before) / 3;
     std::string line = uir::model::status_line();
-    ASSERT_EQ(line.rfind("simulated bench  \u00b7  hardware open  \u00b7  ", 0), 0u) << line;
+    ASSERT_EQ(line.rfind("SIMULATED BENCH  \u00b7  hardware open  \u00b7  ", 0), 0u) << line;
     double shown = 0, failed = 0;
     ASSERT_EQ(std::sscanf(line.c_str() + line.rfind("\u00b7") + 4, "%lf driver calls/s, %lf failed/s", &shown, &failed), 2) << line;
     EXPECT_NEAR(shown, per_s, per_s * 0.15);
@@ -46,7 +46,7 @@ TEST_F(Panel, StatusLineCountsTheDriverCallsOfTheLastSecond)
     uir::model::press(panelHandle, CLOSE_BTN);
     uir::model::advance(2000000000);
     line = uir::model::status_line();
-    EXPECT_EQ(line.rfind("simulated bench  \u00b7  hardware closed  \u00b7  ", 0), 0u) << line;
+    EXPECT_EQ(line.rfind("SIMULATED BENCH  \u00b7  hardware closed  \u00b7  ", 0), 0u) << line;
     EXPECT_NE(line.find(", 0 failed/s"), std::string::npos) << line;
 }
 

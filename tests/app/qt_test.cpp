@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QLineEdit>
@@ -96,7 +97,11 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
 
     auto *status = widget<QLabel>("status");
     ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(status->text().startsWith("simulated bench")) << status->text().toStdString();
+    EXPECT_TRUE(status->text().startsWith("SIMULATED BENCH")) << status->text().toStdString();
+    // The hardware area says so too, in its frame's title.
+    auto *frame = widget<QGroupBox>("COMMAND_FRAME");
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->title(), QString::fromUtf8("Hardware \u2014 SIMULATED BENCH"));
     EXPECT_TRUE(status->text().contains("hardware closed"));
     click("OPEN_BTN");
     EXPECT_EQ(pxi_opened, 1);

@@ -1,8 +1,9 @@
 # Runs korvane and checks its exit status and output.
 #   -DKORVANE=path -DARGS="a|b|c" -DSTATUS=n
-#   [-DMATCH=regex] [-DNOMATCH=regex] [-DERROR_LINES=n]
+#   [-DMATCH=regex] [-DNOMATCH=regex] [-DONCE=regex] [-DERROR_LINES=n]
 #   [-DTRACE=file -DTRACE_MATCH=regex -DTRACE_NOMATCH=regex]
-# MATCH and NOMATCH apply to standard output and error together; ERROR_LINES
+# MATCH, NOMATCH and ONCE (matches exactly once) apply to standard output and
+# error together; ERROR_LINES
 # is the exact number of "Error = " report lines expected.
 string(REPLACE "|" ";" ARGS "${ARGS}")
 if(DEFINED TRACE)
@@ -20,6 +21,13 @@ if(DEFINED MATCH AND NOT all MATCHES "${MATCH}")
 endif()
 if(DEFINED NOMATCH AND all MATCHES "${NOMATCH}")
   message(FATAL_ERROR "output has /${NOMATCH}/")
+endif()
+if(DEFINED ONCE)
+  string(REGEX MATCHALL "${ONCE}" hits "${all}")
+  list(LENGTH hits n)
+  if(NOT n EQUAL 1)
+    message(FATAL_ERROR "/${ONCE}/ found ${n} times, expected once")
+  endif()
 endif()
 if(DEFINED ERROR_LINES)
   string(REGEX MATCHALL "Error = " lines "${all}")

@@ -1,5 +1,7 @@
 // A stand-in driver library for the import layer's tests: every entry point
-// but DAQmxDisableStartTrig, each answering with a status of its own.
+// but DAQmxDisableStartTrig, each answering with a status of its own. Built
+// with KORVANE_COMPLETE_DRIVER it has that one too: a driver under NI-DAQmx's
+// own name that loads and lacks nothing.
 #include <cstdio>
 
 #include "NIDAQmx.h"
@@ -59,3 +61,7 @@ EXPORT int32 DAQmxGetExtendedErrorInfo(char buf[], uInt32 size)
     if (buf && size) std::snprintf(buf, size, "partial extended");
     return 0;
 }
+
+#ifdef KORVANE_COMPLETE_DRIVER
+EXPORT int32 DAQmxDisableStartTrig(TaskHandle) { return 51; }
+#endif

@@ -193,6 +193,24 @@ TEST_F(ImportTest, RealDriverAbsentIsReported)
     EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
 }
 
+// Whether NI-DAQmx is installed is where the dynamic linker would find it:
+// LD_LIBRARY_PATH's folders first, then its cache and default folders.
+TEST_F(ImportTest, LinkerSearchFindsWhatTheDynamicLinkerWould)
+{
+    const std::filesystem::path partial(PARTIAL_DRIVER);
+    const std::string name = partial.filename().string(), dir = partial.parent_path().string();
+    const char *before = std::getenv("LD_LIBRARY_PATH");
+    const std::string saved = before ? before : "";
+    ::setenv("LD_LIBRARY_PATH", ("/nonexistent:" + dir).c_str(), 1);
+    EXPECT_EQ(daqmx::linker_finds(name), (std::filesystem::path(dir) / name).string());
+    ::unsetenv("LD_LIBRARY_PATH");
+    EXPECT_EQ(daqmx::linker_finds(name), "");
+    EXPECT_EQ(daqmx::linker_finds("libkorvane-no-such-library.so.9"), "");
+    // The C library is in every system's cache or default folders.
+    EXPECT_NE(daqmx::linker_finds("libc.so.6").find("/libc.so.6"), std::string::npos);
+    if (before) ::setenv("LD_LIBRARY_PATH", saved.c_str(), 1);
+}
+
 #if HAVE_SIM
 TEST_F(ImportTest, SimulatedBenchIsFoundAndNamed)
 {
