@@ -6,17 +6,12 @@
 #include "daqmx_import.h"
 
 #include <dlfcn.h>
-#include <elf.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <system_error>
@@ -24,6 +19,7 @@
 
 #include "NIDAQmx.h"
 #include "daqmx_entries.h"
+#include "korvane_files.h"
 #include "korvane_paths.h"
 #include "daqmx_trace.h"
 #include "out_file.h"
@@ -77,71 +73,8 @@ void hook_into_trace(void *handle)
     if (flush) daqmx::flush_on_signals();
 }
 
-// Reads size bytes at offset; false when the file has fewer.
-bool read_at(int fd, void *buf, size_t size, uint64_t offset)
-{
-    return ::pread(fd, buf, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
-}
-
-// Program headers and loadable segments inside the file's size.
-template <class Ehdr, class Phdr>
-std::string elf_layout_fault(int fd, uint64_t size)
-{
-    Ehdr eh;
-    if (!read_at(fd, &eh, sizeof eh, 0)) return "not a shared library (too short for an ELF header)";
-    if (eh.e_phentsize != sizeof(Phdr)) return "not a shared library (unexpected program header size)";
-    const uint64_t end = eh.e_phoff + static_cast<uint64_t>(eh.e_phnum) * sizeof(Phdr);
-    if (eh.e_phoff > size || end > size)
-        return "truncated (program headers end at byte " + std::to_string(end) + " of " + std::to_string(size) + ")";
-    for (unsigned i = 0; i < eh.e_phnum; ++i) {
-        Phdr ph;
-        if (!read_at(fd, &ph, sizeof ph, eh.e_phoff + i * sizeof(Phdr))) return "cannot read its program headers";
-        if (ph.p_type == PT_LOAD && (ph.p_offset > size || ph.p_filesz > size - ph.p_offset))
-            return "truncated (a loadable segment ends at byte " + std::to_string(ph.p_offset + ph.p_filesz) +
-                   " of " + std::to_string(size) + ")";
-    }
-    return "";
-}
-
-// Why a driver file given by path cannot be loaded safely: dlopen maps it
-// whole and dies of SIGBUS on a truncated one, and blocks on a FIFO. "" when
-// it is a regular ELF file whose loadable segments lie inside it, or when it
-// does not exist (dlopen says so).
-std::string file_fault(const std::string &path)
-{
-    if (path.find('/') == std::string::npos) return "";  // a name the dynamic linker looks up
-    std::error_code ec;
-    const fs::file_status st = fs::status(path, ec);
-    if (ec || st.type() == fs::file_type::not_found) return "";
-    switch (st.type()) {
-    case fs::file_type::regular: break;
-    case fs::file_type::directory: return "not a regular file (a directory)";
-    case fs::file_type::fifo: return "not a regular file (a FIFO)";
-    case fs::file_type::character:
-    case fs::file_type::block: return "not a regular file (a device)";
-    default: return "not a regular file";
-    }
-    // Non-blocking, in case the file changed kind since.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return "";  // dlopen says why
-    struct stat fst {};
-    std::string fault;
-    unsigned char ident[EI_NIDENT] = {};
-    if (::fstat(fd, &fst) != 0 || !S_ISREG(fst.st_mode))
-        fault = "not a regular file";
-    else if (fst.st_size == 0)
-        fault = "an empty file";
-    else if (!read_at(fd, ident, sizeof ident, 0) || std::memcmp(ident, ELFMAG, SELFMAG) != 0)
-        fault = "not a shared library (no ELF header)";
-    else if (ident[EI_CLASS] == ELFCLASS64)
-        fault = elf_layout_fault<Elf64_Ehdr, Elf64_Phdr>(fd, static_cast<uint64_t>(fst.st_size));
-    else if (ident[EI_CLASS] == ELFCLASS32)
-        fault = elf_layout_fault<Elf32_Ehdr, Elf32_Phdr>(fd, static_cast<uint64_t>(fst.st_size));
-    else
-        fault = "not a shared library (unknown ELF class)";
-    ::close(fd);
-    return fault;
-}
+// A larger cache is not looked in (some MB on a system with many libraries).
+constexpr size_t kMaxLinkerCache = size_t{64} << 20;
 
 // The paths /etc/ld.so.cache gives for a library name (any architecture).
 // The cache is glibc's "glibc-ld.so.cache1.1" table, alone or after the old
@@ -149,9 +82,8 @@ std::string file_fault(const std::string &path)
 std::vector<std::string> cached_paths(const std::string &name)
 {
     std::vector<std::string> found;
-    std::ifstream in("/etc/ld.so.cache", std::ios::binary);
-    if (!in) return found;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string data;
+    if (!korvane::files::read_bounded("/etc/ld.so.cache", data, false, kMaxLinkerCache).empty()) return found;
     auto u32 = [&](size_t at) {
         uint32_t v = 0;
         if (at + 4 <= data.size()) std::memcpy(&v, data.data() + at, 4);
@@ -214,7 +146,7 @@ bool try_open(Loader &l, const std::string &path)
     l.info.path = path;
     // A bare name: the file the dynamic linker would take gets the same checks.
     const std::string file = path.find('/') == std::string::npos ? daqmx::linker_finds(path) : path;
-    if (std::string fault = file.empty() ? "" : file_fault(file); !fault.empty()) {
+    if (std::string fault = file.empty() ? "" : korvane::files::library_fault(file); !fault.empty()) {
         l.info.error = file + ": " + fault;
         return false;
     }

@@ -13,6 +13,10 @@
  * A board library is a shared object exporting ksim_board_entry(); the bench
  * loads it with dlopen. The C++ model of the board is the same interface
  * linked in. One board object serves one thread at a time.
+ *
+ * The bench refuses a table of another abi, one shorter than its own, and one
+ * with a NULL name or function; only the four signal functions may all be NULL
+ * together (signal_count NULL: no signals).
  */
 #ifndef KORVANE_BOARD_PORT_H
 #define KORVANE_BOARD_PORT_H

@@ -3,8 +3,10 @@
 #include <dlfcn.h>
 
 #include <string>
+#include <utility>
 
 #include "board.h"
+#include "korvane_files.h"
 
 namespace ksim {
 
@@ -118,8 +120,51 @@ std::unique_ptr<BoardSocket> BoardSocket::model()
     return std::unique_ptr<BoardSocket>(new BoardSocket(&kModel, kModel.open(), nullptr));
 }
 
+namespace {
+
+// Why a board library's interface table cannot be used: another version, or
+// an entry the bench calls left NULL. "" when it is whole.
+std::string table_fault(const ksim_board_api &api)
+{
+    if (api.abi != KSIM_BOARD_ABI)
+        return "board interface version " + std::to_string(api.abi) + ", korvane speaks " +
+               std::to_string(KSIM_BOARD_ABI);
+    if (api.size < sizeof(ksim_board_api))
+        return "board interface table of " + std::to_string(api.size) + " bytes, korvane's version " +
+               std::to_string(KSIM_BOARD_ABI) + " has " + std::to_string(sizeof(ksim_board_api));
+    const std::pair<const char *, bool> needed[] = {
+        {"name", api.name != nullptr},
+        {"open", api.open != nullptr},
+        {"close", api.close != nullptr},
+        {"reset", api.reset != nullptr},
+        {"lines", api.lines != nullptr},
+        {"drive", api.drive != nullptr},
+        {"dac_volts", api.dac_volts != nullptr},
+        {"read_reg", api.read_reg != nullptr},
+        {"poke_reg", api.poke_reg != nullptr},
+        {"drive_signal", api.drive_signal != nullptr},
+        {"probe", api.probe != nullptr},
+        {"shift_time", api.shift_time != nullptr},
+        // The signals for the VCD come as a group or not at all.
+        {"signal_name", !api.signal_count || api.signal_name},
+        {"signal_value", !api.signal_count || api.signal_value},
+        {"watch", !api.signal_count || api.watch},
+    };
+    std::string missing;
+    for (const auto &[entry, present] : needed)
+        if (!present) missing += (missing.empty() ? "" : ", ") + std::string(entry);
+    return missing.empty() ? "" : "incomplete board interface table (NULL: " + missing + ")";
+}
+
+}  // namespace
+
 std::unique_ptr<BoardSocket> BoardSocket::load(const std::string &path, std::string &error)
 {
+    // dlopen maps the file whole: a truncated one would end in SIGBUS, a FIFO block.
+    if (std::string fault = korvane::files::library_fault(path); !fault.empty()) {
+        error = path + ": " + fault;
+        return nullptr;
+    }
     ::dlerror();
     void *lib = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!lib) {
@@ -130,10 +175,9 @@ std::unique_ptr<BoardSocket> BoardSocket::load(const std::string &path, std::str
     auto entry = reinterpret_cast<ksim_board_entry_fn>(::dlsym(lib, KSIM_BOARD_ENTRY));
     const ksim_board_api *api = entry ? entry() : nullptr;
     if (!api) {
-        error = path + ": not a board library (no " KSIM_BOARD_ENTRY ")";
-    } else if (api->abi != KSIM_BOARD_ABI || api->size < sizeof(ksim_board_api)) {
-        error = path + ": board interface version " + std::to_string(api->abi) + ", korvane speaks " +
-                std::to_string(KSIM_BOARD_ABI);
+        error = path + ": not a board library (" + (entry ? KSIM_BOARD_ENTRY " gave no interface table" : "no " KSIM_BOARD_ENTRY) + ")";
+    } else if (std::string fault = table_fault(*api); !fault.empty()) {
+        error = path + ": " + fault;
     } else if (ksim_board *b = api->open()) {
         return std::unique_ptr<BoardSocket>(new BoardSocket(api, b, lib, path));
     } else {

@@ -249,7 +249,7 @@ TEST_F(ImportTest, BrokenDriverFilesAreRefusedWithAReason)
     const std::pair<std::string, std::string> cases[] = {
         {truncated, "truncated (a loadable segment ends at byte"},
         {fifo, "not a regular file (a FIFO)"},
-        {dir, "not a regular file (a directory)"},
+        {dir, "not a regular file (a folder)"},
         {empty, "an empty file"},
     };
     for (const auto &[path, reason] : cases) {

@@ -2,10 +2,17 @@
 // of slave 0 (memory) and slave 2 (DAC, ADC).
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "board.h"
+#include "board_socket.h"
 #include "korvane_board.h"
 
 using ksim::AvalonDecoder;
@@ -244,6 +251,49 @@ TEST(Peripherals, BehaveAsTheRegisterTableSays)
         }
         }
     }
+}
+
+// A board library the bench cannot use safely is one line naming the file,
+// never a crash or a hang: a table of another version, a short or incomplete
+// one, no table; a truncated library (dlopen would die of SIGBUS), a FIFO (it
+// would block), a folder, a device, an empty file.
+TEST(BoardLibrary, UnusableLibrariesAreRefusedWithOneLine)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(::testing::TempDir()) / ("board_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string truncated = (dir / "libtruncated.so").string(), fifo = (dir / "board.fifo").string(),
+                      empty = (dir / "empty.so").string();
+    {
+        std::ifstream in(KORVANE_ODD_BOARD_DIR "/libodd-board-1.so", std::ios::binary);
+        const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_GT(whole.size(), 8192u);
+        std::ofstream(truncated, std::ios::binary) << whole.substr(0, 1024);
+        std::ofstream{empty};
+    }
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string odd = KORVANE_ODD_BOARD_DIR "/libodd-board-";
+    const std::pair<std::string, std::string> cases[] = {
+        {odd + "1.so", "incomplete board interface table (NULL: reset, probe)"},
+        {odd + "2.so", "board interface version 2, korvane speaks 1"},
+        {odd + "3.so", "board interface table of " + std::to_string(sizeof(ksim_board_api) - sizeof(void *)) +
+                           " bytes, korvane's version 1 has " + std::to_string(sizeof(ksim_board_api))},
+        {odd + "4.so", "incomplete board interface table (NULL: name)"},
+        {odd + "5.so", "incomplete board interface table (NULL: signal_name, signal_value, watch)"},
+        {odd + "6.so", "not a board library (ksim_board_entry gave no interface table)"},
+        {truncated, "truncated (a loadable segment ends at byte"},
+        {fifo, "not a regular file (a FIFO)"},
+        {dir.string(), "not a regular file (a folder)"},
+        {"/dev/zero", "not a regular file (a device)"},
+        {empty, "an empty file"},
+    };
+    for (const auto &[path, reason] : cases) {
+        std::string error;
+        EXPECT_EQ(ksim::BoardSocket::load(path, error), nullptr) << path;
+        EXPECT_EQ(error.rfind(path + ": " + reason, 0), 0u) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+    fs::remove_all(dir);
 }
 
 }  // namespace
