@@ -135,19 +135,13 @@ static AnalogOpt anlgClock = optAtLoad;
 
 /* Tasks whose clear failed and that no entry or channel owns any longer:
  * cleared again before the next task is created (one of them may hold the
- * name it needs) and at every close. A clear answered with "invalid task"
- * means the handle names no task any more, so such a handle is never kept.
- * One whose clear keeps failing otherwise is given up after it failed at
- * STALE_CLOSES closes, so no handle is retried for ever. Each name exists
- * once in the driver: at most one per port, direction and mask, and one per
- * analog channel. */
+ * name it needs) and at every close, once each time, for as long as it takes:
+ * the task lives on in the driver under its name until a clear succeeds. Only
+ * a clear answered with "invalid task" drops a handle, for then it names no
+ * task any more. Each name exists once in the driver: at most one per port,
+ * direction and mask, and one per analog channel. */
 #define STALE_MAX (PORT_SIZE * 256 * 2 + ANALOG_SIZEo + ANALOG_SIZEi)
-#define STALE_CLOSES 3
-struct StaleTask {
-    TaskHandle task;
-    int failedCloses;
-};
-static StaleTask staleTask[STALE_MAX];
+static TaskHandle staleTask[STALE_MAX];
 static int staleCount = 0;
 
 void vekta_resetState(void)
@@ -185,6 +179,14 @@ int vekta_staleTaskCount(void)
 /* Digital ports                                                      */
 /* ------------------------------------------------------------------ */
 
+/* True when a call on a task failed with "invalid task": the handle names no
+ * task any more. Its owner forgets it, and its next operation makes the task
+ * again, as after a close. */
+static bool taskGone(int status)
+{
+    return status == DAQmxErrorInvalidTask;
+}
+
 /* Clears a task that no entry or channel owns any longer; one whose clear
  * fails goes to the stale list unless the driver no longer knows it. Returns
  * the clear's status. */
@@ -192,7 +194,7 @@ static int taskDrop(TaskHandle task)
 {
     int st = DAQmxClearTask(task);
     if (st < 0 && st != DAQmxErrorInvalidTask && staleCount < STALE_MAX)
-        staleTask[staleCount++] = StaleTask{task, 0};
+        staleTask[staleCount++] = task;
     return st;
 }
 
@@ -212,27 +214,24 @@ static bool taskOwned(TaskHandle task)
     return false;
 }
 
-/* Clears the tasks left over by failed clears; keeps those that fail again,
- * unless the driver no longer knows the task at all or, at a close, they have
- * failed at STALE_CLOSES closes. A driver that freed a task despite a failing
- * clear may have handed its handle to a new task since: a handle the cache
- * holds again is dropped, never cleared. */
-static void staleClearAll(bool atClose)
+/* Clears the tasks left over by failed clears, each once; keeps those that
+ * fail again unless the driver no longer knows the task at all. A driver that
+ * freed a task despite a failing clear may have handed its handle to a new
+ * task since: a handle the cache holds again is dropped, never cleared. */
+static void staleClearAll(void)
 {
     int kept = 0;
     for (int i = 0; i < staleCount; i++) {
-        StaleTask s = staleTask[i];
-        if (taskOwned(s.task))
+        TaskHandle task = staleTask[i];
+        if (taskOwned(task))
             continue;
-        int st = DAQmxClearTask(s.task);
+        int st = DAQmxClearTask(task);
         if (st >= 0 || st == DAQmxErrorInvalidTask)
             continue;
-        if (atClose && ++s.failedCloses >= STALE_CLOSES)
-            continue;
-        staleTask[kept++] = s;
+        staleTask[kept++] = task;
     }
     for (int i = kept; i < staleCount; i++)
-        staleTask[i] = StaleTask{0, 0};
+        staleTask[i] = 0;
     staleCount = kept;
 }
 
@@ -277,6 +276,50 @@ static int createTask(const char *name, TaskHandle *field)
     return st;
 }
 
+/* Passes on the status of a call on a port task; a task the driver no longer
+ * knows is forgotten (its field goes to 0), so the port's next operation
+ * builds it again from the kept mask. */
+static int portTaskCall(TaskHandle *field, int st)
+{
+    if (taskGone(st))
+        *field = 0;
+    return st;
+}
+
+/* Creates one task of configuration `mask` with its channel into *field: the
+ * write task of the output lines or the read task of the input lines (the
+ * whole port for mask 255 or 0). On a failure *field holds the task if it was
+ * created: the caller clears it. */
+static int portTaskMake(int port, int mask, bool output, TaskHandle *field)
+{
+    char name[PORT_NAME_SIZE];
+    int st;
+
+    if (output)
+        Fmt(name, "port%iW%i", port, mask);
+    else
+        Fmt(name, "port%iR%i", port, mask);
+    st = createTask(name, field);
+    if (st < 0)
+        return st;
+    if (mask == (output ? 255 : 0))
+        Fmt(name, "PXI1Slot%i/port%i", cache.slot, port);
+    else
+        lineList(name, port, mask, output ? 1 : 0);
+    if (output)
+        return DAQmxCreateDOChan(*field, name, "w", DAQmx_Val_ChanForAllLines);
+    return DAQmxCreateDIChan(*field, name, "r", DAQmx_Val_ChanForAllLines);
+}
+
+/* Clears a task half made by portTaskMake and empties its field; returns st. */
+static int portTaskUnmake(TaskHandle *field, int st)
+{
+    if (*field != 0)
+        (void)taskDrop(*field);
+    *field = 0;
+    return st;
+}
+
 /* Creates the tasks and channels of one configuration in entry k. On a
  * failure part-way the half-built entry is taken out again: the tasks it
  * created are cleared and the entries behind it move up one place, so the
@@ -285,12 +328,11 @@ static int portTaskCreate(int port, int k, int mask)
 {
     PortConfig *entries = cache.port[port];
     PortConfig *e = &entries[k];
-    char name[PORT_NAME_SIZE];
     int status = 0;
 
     /* Tasks of a clear that failed earlier may still hold a name we need. */
     if (staleCount > 0)
-        staleClearAll(false);
+        staleClearAll();
 
     /* After a shift the handle fields are copies of the next entry's; a mask
      * of 0 or 255 leaves the other direction's field at 0. */
@@ -298,38 +340,70 @@ static int portTaskCreate(int port, int k, int mask)
     e->writeTask = 0;
     e->readTask = 0;
 
-    if (mask == 0) {
-        Fmt(name, "port%iR%i", port, mask);
-        CALL(createTask(name, &e->readTask));
-        Fmt(name, "PXI1Slot%i/port%i", cache.slot, port);
-        CALL(DAQmxCreateDIChan(e->readTask, name, "r", DAQmx_Val_ChanForAllLines));
-    } else if (mask == 255) {
-        Fmt(name, "port%iW%i", port, mask);
-        CALL(createTask(name, &e->writeTask));
-        Fmt(name, "PXI1Slot%i/port%i", cache.slot, port);
-        CALL(DAQmxCreateDOChan(e->writeTask, name, "w", DAQmx_Val_ChanForAllLines));
-    } else {
-        Fmt(name, "port%iW%i", port, mask);
-        CALL(createTask(name, &e->writeTask));
-        lineList(name, port, mask, 1);
-        CALL(DAQmxCreateDOChan(e->writeTask, name, "w", DAQmx_Val_ChanForAllLines));
-        Fmt(name, "port%iR%i", port, mask);
-        CALL(createTask(name, &e->readTask));
-        lineList(name, port, mask, 0);
-        CALL(DAQmxCreateDIChan(e->readTask, name, "r", DAQmx_Val_ChanForAllLines));
-    }
+    if (mask != 0)
+        CALL(portTaskMake(port, mask, true, &e->writeTask));
+    if (mask != 255)
+        CALL(portTaskMake(port, mask, false, &e->readTask));
     return 0;
 
 Error:
-    if (e->writeTask != 0)
-        (void)taskDrop(e->writeTask);
-    if (e->readTask != 0)
-        (void)taskDrop(e->readTask);
+    (void)portTaskUnmake(&e->writeTask, status);
+    (void)portTaskUnmake(&e->readTask, status);
     memmove(&entries[k], &entries[k + 1], (PORT_CONFIGS - 1 - k) * sizeof(PortConfig));
     entries[PORT_CONFIGS - 1].mask = -1;
     entries[PORT_CONFIGS - 1].writeTask = 0;
     entries[PORT_CONFIGS - 1].readTask = 0;
     return status;
+}
+
+/* True when the current configuration of a port lacks a task its mask calls
+ * for: the driver answered "invalid task" for it. */
+static bool portEntryLost(int port)
+{
+    const PortConfig *e = &cache.port[port][0];
+    return e->mask != -1 && ((e->mask != 0 && e->writeTask == 0) || (e->mask != 255 && e->readTask == 0));
+}
+
+/* Builds again, from the kept mask, the tasks of a port's current
+ * configuration that the driver no longer knows. With `start`, a rebuilt read
+ * task is started and the remembered byte written into a rebuilt write task,
+ * as a new configuration gets them. A task that could not be made whole is
+ * cleared again; one made whole stays. */
+static int portEntryRebuild(int port, bool start)
+{
+    PortConfig *e = &cache.port[port][0];
+    const bool makeWrite = e->mask != 0 && e->writeTask == 0;
+    const bool makeRead = e->mask != 255 && e->readTask == 0;
+    int st;
+
+    /* A task of a clear that failed earlier may still hold the name. */
+    if (staleCount > 0)
+        staleClearAll();
+    if (makeWrite) {
+        st = portTaskMake(port, e->mask, true, &e->writeTask);
+        if (st < 0)
+            return portTaskUnmake(&e->writeTask, st);
+    }
+    if (makeRead) {
+        st = portTaskMake(port, e->mask, false, &e->readTask);
+        if (st < 0)
+            return portTaskUnmake(&e->readTask, st);
+    }
+    if (!start)
+        return 0;
+    if (makeRead) {
+        st = portTaskCall(&e->readTask, DAQmxStartTask(e->readTask));
+        if (st < 0)
+            return st;
+    }
+    if (makeWrite && cache.portValue[port] != -1) {
+        uInt8 byte = (uInt8)(cache.portValue[port] & 0xFF);
+        st = portTaskCall(&e->writeTask, DAQmxWriteDigitalU8(e->writeTask, 1, 1, DIGITAL_TIMEOUT,
+                                                             DAQmx_Val_GroupByChannel, &byte, NULL, NULL));
+        if (st < 0)
+            return st;
+    }
+    return 0;
 }
 
 /* Starts the read task of entry k and writes the port's remembered byte again
@@ -341,14 +415,14 @@ static int portEntryStart(int port, int k)
     int st;
 
     if (e->readTask != 0) {
-        st = DAQmxStartTask(e->readTask);
+        st = portTaskCall(&e->readTask, DAQmxStartTask(e->readTask));
         if (st < 0)
             return st;
     }
     if (cache.portValue[port] != -1 && front->mask != -1 && front->writeTask != 0) {
         uInt8 byte = (uInt8)(cache.portValue[port] & 0xFF);
-        st = DAQmxWriteDigitalU8(front->writeTask, 1, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, &byte,
-                                 NULL, NULL);
+        st = portTaskCall(&front->writeTask, DAQmxWriteDigitalU8(front->writeTask, 1, 1, DIGITAL_TIMEOUT,
+                                                                 DAQmx_Val_GroupByChannel, &byte, NULL, NULL));
         if (st < 0)
             return st;
     }
@@ -361,12 +435,12 @@ static int portEntryStop(int port, int k)
     int st;
 
     if (e->writeTask != 0) {
-        st = DAQmxStopTask(e->writeTask);
+        st = portTaskCall(&e->writeTask, DAQmxStopTask(e->writeTask));
         if (st < 0)
             return st;
     }
     if (e->readTask != 0) {
-        st = DAQmxStopTask(e->readTask);
+        st = portTaskCall(&e->readTask, DAQmxStopTask(e->readTask));
         if (st < 0)
             return st;
     }
@@ -420,7 +494,7 @@ static int portCloseAll(void)
         for (int k = 0; k < PORT_CONFIGS; k++)
             (void)portEntryClear(port, k);
     if (staleCount > 0)
-        staleClearAll(true);
+        staleClearAll();
     return 0;
 }
 
@@ -455,7 +529,12 @@ int vekta_portMask(int portN, unsigned char mask)
     } else if (k > 0) {
         CALL(portEntryStop(portN, 0));
         CALL(portEntryToFront(portN, k));
+        if (portEntryLost(portN))
+            CALL(portEntryRebuild(portN, false));
         CALL(portEntryStart(portN, 0));
+    } else if (portEntryLost(portN)) {
+        /* Entry 0 holds the mask, but the driver lost a task of it. */
+        CALL(portEntryRebuild(portN, true));
     }
     /* else entry 0 already holds the mask: the status stays 1 */
     return successExit(status);
@@ -472,11 +551,13 @@ int vekta_portOut(int port, unsigned char data)
     CHECK(292, 0 <= port && port < PORT_SIZE, MSG_PORT_RANGE);
 
     cache.portValue[port] = data;
+    if (portEntryLost(port))
+        CALL(portEntryRebuild(port, true));
     front = &cache.port[port][0];
     if (front->mask != -1 && front->writeTask != 0) {
         uInt8 byte = data;
-        CALL(DAQmxWriteDigitalU8(front->writeTask, 1, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, &byte,
-                                 NULL, NULL));
+        CALL(portTaskCall(&front->writeTask, DAQmxWriteDigitalU8(front->writeTask, 1, 1, DIGITAL_TIMEOUT,
+                                                                 DAQmx_Val_GroupByChannel, &byte, NULL, NULL)));
     }
     return successExit(status);
 
@@ -494,13 +575,15 @@ int vekta_portIn(int port, unsigned char *data)
     CHECK(305, 0 <= port && port < PORT_SIZE, MSG_PORT_RANGE);
     CHECK(306, data != NULL, MSG_NULL_PTR);
 
+    if (portEntryLost(port))
+        CALL(portEntryRebuild(port, true));
     front = &cache.port[port][0];
     if (front->mask != -1 && front->readTask != 0)
-        CALL(DAQmxReadDigitalU8(front->readTask, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, &in, 1, NULL,
-                                NULL));
+        CALL(portTaskCall(&front->readTask, DAQmxReadDigitalU8(front->readTask, 1, DIGITAL_TIMEOUT,
+                                                               DAQmx_Val_GroupByChannel, &in, 1, NULL, NULL)));
     if (front->mask != -1 && front->writeTask != 0)
-        CALL(DAQmxReadDigitalU8(front->writeTask, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, &out, 1, NULL,
-                                NULL));
+        CALL(portTaskCall(&front->writeTask, DAQmxReadDigitalU8(front->writeTask, 1, DIGITAL_TIMEOUT,
+                                                                DAQmx_Val_GroupByChannel, &out, 1, NULL, NULL)));
     *data = (unsigned char)(((front->mask & out) | (~front->mask & in)) & 0xFF);
     return successExit(status);
 
@@ -605,14 +688,6 @@ static int analogTaskClear(TaskHandle *field)
     return st < 0 ? st : 0;
 }
 
-/* True when a call on a channel's task failed with "invalid task": the
- * handle names no task any more, so the channel forgets it and its next
- * operation creates a new task, as after a close. */
-static bool taskGone(int status)
-{
-    return status == DAQmxErrorInvalidTask;
-}
-
 /* ------------------------------------------------------------------ */
 /* Analog output                                                      */
 /* ------------------------------------------------------------------ */
@@ -624,7 +699,7 @@ static int aoTaskCreate(int idx)
 
     /* A task of this channel whose clear failed may still hold the name. */
     if (staleCount > 0)
-        staleClearAll(false);
+        staleClearAll();
     Fmt(name, "analog%io", idx);
     st = createTask(name, &cache.ao[idx]);
     if (st < 0)
@@ -739,7 +814,7 @@ static int aiTaskCreate(int idx)
     int st;
 
     if (staleCount > 0)
-        staleClearAll(false);
+        staleClearAll();
     Fmt(name, "analog%iI", idx);
     st = createTask(name, &cache.ai[idx]);
     if (st < 0)

@@ -425,30 +425,94 @@ TEST_F(VektaPortFaults, CloseIgnoresPortFailuresAndRetriesThemAtTheNextClose)
     EXPECT_EQ(b->live_tasks(), 0);
 }
 
-// A clear that keeps failing is not retried for ever: once it has failed at
-// three closes the handle is given up; one the driver no longer knows is
-// dropped at once.
-TEST_F(VektaPortFaults, LeftOverTasksAreRetriedABoundedNumberOfTimes)
+// A clear that keeps failing leaves the task alive in the driver under its
+// name: it is tried again once at every close, as many closes as it takes,
+// and the mask comes back once the fault is gone. Only a handle the driver
+// says names no task is dropped.
+TEST_F(VektaPortFaults, LeftOverTaskIsRetriedAtEveryCloseUntilItGoes)
 {
-    vekta_portMask(0, 255);
-    b->fault("DAQmxClearTask", "port0W255", -200010, 1, 1);
+    vekta_portMask(0, 0x0F);
+    b->fault("DAQmxClearTask", "port0W15", -200010, 1, 1);
     EXPECT_EQ(vekta_ni6251Close(), 0);
-    for (int close = 2; close <= 3; close++) {
+    for (int close = 2; close <= 5; close++) {
         EXPECT_EQ(vekta_staleTaskCount(), 1);
         calls();
         EXPECT_EQ(vekta_ni6251Close(), 0);
-        EXPECT_EQ(calls(), Lines{call("DAQmxClearTask", "port0W255", -200010)}) << "close " << close;
+        EXPECT_EQ(calls(), Lines{call("DAQmxClearTask", "port0W15", -200010)}) << "close " << close;
     }
-    EXPECT_EQ(vekta_staleTaskCount(), 0);
-    EXPECT_EQ(vekta_ni6251Close(), 0);
-    EXPECT_EQ(calls(), Lines{});
-
     b->fault_clear();
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(vekta_staleTaskCount(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
+    calls();
+    EXPECT_EQ(vekta_portMask(0, 0x0F), 0);
+    EXPECT_EQ(calls().front(), createTask("port0W15"));
+
     vekta_portMask(1, 0);
     b->fault("DAQmxClearTask", "port1R0", DAQmxErrorInvalidTask, 1, 0);
     EXPECT_EQ(vekta_ni6251Close(), 0);
     EXPECT_EQ(vekta_staleTaskCount(), 0);
-    EXPECT_EQ(b->live_tasks(), 1);  // only the task given up above
+    EXPECT_EQ(b->live_tasks(), 0);
+    calls();
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(calls(), Lines{}) << "a handle that names no task is not tried again";
+}
+
+// A port task the driver no longer knows: the failing call is reported once,
+// and the port's next operation builds that task again from the kept mask,
+// starts it (a read task) or writes the remembered byte into it (a write
+// task), then does its own work; after that the port calls as before.
+TEST_F(VektaPortFaults, TaskTheDriverNoLongerKnowsIsBuiltAgainByTheNextOperation)
+{
+    ASSERT_EQ(vekta_portMask(0, 0x0F), 0);
+    ASSERT_EQ(vekta_portOut(0, 0x05), 0);
+    calls();
+    unsigned char byte = 0x77;
+    b->fault("DAQmxReadDigitalU8", "port0R15", DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_portIn(0, &byte), DAQmxErrorInvalidTask);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorInvalidTask));
+    EXPECT_EQ(byte, 0x77);
+    EXPECT_TRUE(invariantsHold(vekta_cacheView(), true));
+    EXPECT_EQ(vekta_cacheView()->port[0][0].readTask, nullptr) << "the handle that names no task is forgotten";
+    calls();
+    EXPECT_EQ(vekta_portIn(0, &byte), 0);
+    EXPECT_EQ(byte, 0x05);
+    EXPECT_EQ(calls(), (Lines{createTask("port0R15"),
+                              "DAQmxCreateDIChan(port0R15, \"" + lines(2, 0, 0x0F, 0) + "\", \"r\", 1) = 0",
+                              call("DAQmxStartTask", "port0R15"), readU8("port0R15", 0x00),
+                              readU8("port0W15", 0x05)}));
+    EXPECT_EQ(vekta_portIn(0, &byte), 0);
+    EXPECT_EQ(calls(), (Lines{readU8("port0R15", 0x00), readU8("port0W15", 0x05)}));
+
+    // The write task, lost on a write: the next write builds it and writes the
+    // remembered byte (the one just asked for) before its own write.
+    b->fault("DAQmxWriteDigitalU8", "port0W15", DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_portOut(0, 0x0A), DAQmxErrorInvalidTask);
+    EXPECT_EQ(vekta_portOut(0, 0x0C), 0);
+    EXPECT_EQ(probe("port0"), 0x0C);
+    Lines got = calls();
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_EQ(got[1], createTask("port0W15"));
+    EXPECT_EQ(got[3], writeU8("port0W15", 0x0C));
+    EXPECT_EQ(got[4], writeU8("port0W15", 0x0C));
+
+    // Lost on a stop while the mask changes: the mask that comes back later
+    // gets its task again; the same mask asked for again heals at once.
+    ASSERT_EQ(vekta_portMask(0, 0xF0), 0);
+    b->fault("DAQmxStopTask", "port0R240", DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_portMask(0, 0x0F), DAQmxErrorInvalidTask);
+    EXPECT_EQ(vekta_portMask(0, 0x0F), 0);
+    EXPECT_EQ(vekta_portMask(0, 0xF0), 0);
+    expectInvariants(vekta_cacheView());
+    EXPECT_EQ(b->live_tasks(), 4);
+    b->fault("DAQmxReadDigitalU8", "port0W240", DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_portIn(0, &byte), DAQmxErrorInvalidTask);
+    calls();
+    EXPECT_EQ(vekta_portMask(0, 0xF0), 0);
+    EXPECT_EQ(calls().front(), createTask("port0W240"));
+    expectInvariants(vekta_cacheView());
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
 }
 
 TEST_F(VektaPortFaults, FailedReadDoesNotWriteTheByte)
