@@ -8,6 +8,7 @@
  */
 #include <math.h>
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "NIDAQmx.h"
@@ -65,15 +66,43 @@ static void checkReport(int line, const char *cond, const char *msg)
         Fmt(lastErrorBuffer, "ASSERT ERORR: %s, line %i: %s", "vekta", line, cond);
 }
 
+/* The largest message taken from the driver when it is asked for its size. */
+#define DRIVER_TEXT_MAX (1 << 20)
+
+/* Puts the driver's message of a status into the last error text, cut to its
+ * first 1023 bytes. A driver cuts a long message itself (answering with a
+ * warning) or refuses a buffer too small for it (answering "buffer too small
+ * for string"): then the message is fetched whole into a buffer of the size
+ * the driver names and its beginning kept. */
+static void driverText(int status)
+{
+    int st = DAQmxGetErrorString(status, lastErrorBuffer, VEKTA_ERROR_TEXT_SIZE);
+    if (st == DAQmxErrorBufferTooSmallForString) {
+        int size = DAQmxGetErrorString(status, NULL, 0);
+        char *whole = size > 0 ? (char *)malloc(size < DRIVER_TEXT_MAX ? (size_t)size : DRIVER_TEXT_MAX) : NULL;
+        st = -1;
+        if (whole != NULL) {
+            uInt32 n = (uInt32)(size < DRIVER_TEXT_MAX ? size : DRIVER_TEXT_MAX);
+            st = DAQmxGetErrorString(status, whole, n);
+            if (st >= 0) {
+                whole[n - 1] = '\0';
+                Fmt(lastErrorBuffer, "%s", whole);
+            }
+            free(whole);
+        }
+    }
+    if (st < 0)
+        Fmt(lastErrorBuffer, "%s", MSG_NO_DRIVER_TEXT);
+    lastErrorBuffer[VEKTA_ERROR_TEXT_SIZE - 1] = '\0';
+}
+
 /* Failure exit of the completion rule: a driver status brings the driver's
  * message, a failed check (status 0) becomes -1 and keeps its report. */
 static int failExit(int status)
 {
-    if (status != 0) {
-        if (DAQmxGetErrorString(status, lastErrorBuffer, VEKTA_ERROR_TEXT_SIZE) < 0)
-            Fmt(lastErrorBuffer, "%s", MSG_NO_DRIVER_TEXT);
-        lastErrorBuffer[VEKTA_ERROR_TEXT_SIZE - 1] = '\0';
-    } else
+    if (status != 0)
+        driverText(status);
+    else
         status = -1;
     lastErrorCode = status;
     return status;

@@ -64,6 +64,10 @@ typedef void *TaskHandle;
 #define DAQmxErrorCannotAddChanTypeToTask (-200559)
 #define DAQmxErrorInvalidAOWriteRange (-200561)
 #define DAQmxErrorDigLinesReservedOrUnavailable (-200587)
+#define DAQmxErrorBufferTooSmallForString (-200228)
+#define DAQmxErrorInvalidRoutingSourceTerminalName_Routing (-89120)
+/* Warnings korvane meets */
+#define DAQmxWarningCAPIStringTruncatedToFitBuffer (200026)
 /* Import layer failures */
 #define DAQmxErrorDriverLibraryNotLoaded (-200397)
 #define DAQmxErrorDriverEntryPointMissing (-200398)

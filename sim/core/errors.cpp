@@ -105,7 +105,7 @@ int32_t copy_text(const std::string &text, char *buf, uint32_t size)
     size_t n = std::min<size_t>(text.size(), size - 1);
     std::memcpy(buf, text.data(), n);
     buf[n] = '\0';
-    return 0;
+    return n < text.size() ? DAQmxWarningCAPIStringTruncatedToFitBuffer : 0;
 }
 
 }  // namespace ksim

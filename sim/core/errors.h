@@ -23,8 +23,10 @@ enum : int32_t {
 std::string error_message(int32_t code);
 bool error_known(int32_t code);
 
-// Copies text into buf: with buf NULL or size 0 returns the size needed
-// (NUL included); otherwise cuts to size-1 characters, NUL-ends, returns 0.
+// Copies text into buf, as the driver's string functions do: with buf NULL
+// or size 0 returns the size needed (NUL included); otherwise NUL-ends it and
+// returns 0, or, when it had to cut the text to size-1 characters, the
+// warning DAQmxWarningCAPIStringTruncatedToFitBuffer.
 int32_t copy_text(const std::string &text, char *buf, uint32_t size);
 
 }  // namespace ksim

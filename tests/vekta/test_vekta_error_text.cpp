@@ -1,0 +1,28 @@
+// vekta: the driver's message of a failure is kept to its first 1023 bytes
+// whatever the driver does with a buffer too small for it (a stand-in driver
+// with 3000-byte messages).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "daqmx_import.h"
+#include "long_text_driver.h"
+#include "vekta.h"
+#include "vekta_testing.h"
+
+TEST(VektaErrorText, LongMessageKeepsItsFirst1023Bytes)
+{
+    daqmx::select(LONG_TEXT_DRIVER);
+    vekta_resetState();
+    const struct {
+        int idx;
+        int code;
+    } cases[] = {{0, long_text::kRefuses}, {1, long_text::kCuts}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(vekta_analogOut(c.idx, 1.0), c.code);
+        EXPECT_EQ(vekta_GetLastError(), c.code);
+        EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()), long_text::message(c.code).substr(0, 1023)) << c.code;
+    }
+    daqmx::select("sim");
+    vekta_resetState();
+}
