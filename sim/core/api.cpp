@@ -85,7 +85,15 @@ int32 Bench::start(Task &t, bool implicit)
         settle();
         break;
     }
-    case Kind::DO:
+    case Kind::DO: {
+        // Committing an output task drives its lines (DO.Tristate is false by
+        // default) at the level the device's output latch holds for each: the
+        // last level any task wrote, low after power-up. A read or write that
+        // starts the task settles the lines itself.
+        for (const Chan &c : t.chans) daq_out_ |= c.mask;
+        if (!implicit) settle();
+        break;
+    }
     case Kind::None: break;
     case Kind::AI: {
         if (ai_owner_ && ai_owner_ != &t) return DAQmxErrorResourceReserved;

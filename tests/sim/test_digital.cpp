@@ -56,7 +56,64 @@ TEST_F(DigitalTest, LastUserSetsTheDirection)
     ASSERT_EQ(bench.StopTask(r), 0);
     ASSERT_EQ(bench.StartTask(r), 0);
     EXPECT_EQ(read(r), 0x00);
-    EXPECT_EQ(read(w), 0x00) << "no longer driven";
+    EXPECT_EQ(bench.daq_output_mask() & 0xFFu, 0u) << "no longer driven";
+    EXPECT_EQ(read(w), 0x3C) << "reading the output task back drives its lines again";
+    EXPECT_EQ(read(r), 0x3C);
+}
+
+// Reading an output task back commits it, and a committed output task drives
+// its lines at the level the device's output latch holds for each line: the
+// last level written by any task, low after power-up.
+TEST_F(DigitalTest, ReadingBackAnOutputTaskDrivesItsLinesAtTheLatchedLevels)
+{
+    TaskHandle low = do_task("port1W15", "PXI1Slot2/port1/line0:3");
+    ASSERT_EQ(write(low, 0x0F), 0);
+    TaskHandle r = di_task("port1R0", "PXI1Slot2/port1");
+    ASSERT_EQ(bench.StartTask(r), 0);
+    ASSERT_EQ(bench.StopTask(r), 0);
+    EXPECT_EQ(port(1), 0x00u) << "inputs, pulled down";
+    TaskHandle all = do_task("port1W255", "PXI1Slot2/port1");
+    EXPECT_EQ(bench.daq_output_mask() & 0xFF00u, 0u) << "making the task drives nothing";
+    EXPECT_EQ(read(all), 0x0F) << "lines 0..3 latched high by the other task, 4..7 low since power-up";
+    EXPECT_EQ(bench.daq_output_mask() & 0xFF00u, 0xFF00u);
+    EXPECT_EQ(port(1), 0x0Fu);
+    EXPECT_EQ(bench.find_task(all)->state, ksim::Bench::State::Created) << "and the read left it as it was";
+    EXPECT_EQ(port(1), 0x0Fu) << "static lines hold their level";
+
+    // An explicit start commits too.
+    ASSERT_EQ(bench.StartTask(r), 0);
+    ASSERT_EQ(bench.StopTask(r), 0);
+    ASSERT_EQ(bench.StartTask(low), 0);
+    EXPECT_EQ(bench.daq_output_mask() & 0xFF00u, 0x0F00u);
+    EXPECT_EQ(port(1), 0x0Fu);
+}
+
+// The board drives the data lines during a read strobe; reading back an
+// output task of those lines then drives them too: contention, noted in the
+// call's notes (the trace) and counted, with the DAQ's latched level winning.
+TEST_F(DigitalTest, ReadingBackAnOutputTaskWhileTheBoardDrivesIsContention)
+{
+    bench.board().write_reg(0, 0x40, 0x9A5C, 0);
+    TaskHandle p0 = do_task("port0W255", "PXI1Slot2/port0");
+    TaskHandle p1 = do_task("port1W255", "PXI1Slot2/port1");
+    TaskHandle ctl = do_task("port2W7", "PXI1Slot2/port2/line0:2");
+    ASSERT_EQ(write(p0, (0x40 << 3) & 0xFF), 0);
+    ASSERT_EQ(write(p1, 0x40 >> 5), 0);
+    ASSERT_EQ(write(ctl, 7), 0);
+    ASSERT_EQ(write(ctl, 6), 0);
+    TaskHandle r0 = di_task("port0R0", "PXI1Slot2/port0");
+    TaskHandle r1 = di_task("port1R0", "PXI1Slot2/port1");
+    ASSERT_EQ(bench.StartTask(r0), 0);
+    ASSERT_EQ(bench.StartTask(r1), 0);
+    ASSERT_EQ(write(ctl, 4), 0);
+    EXPECT_EQ(port(0), 0x5Cu) << "the board drives the word";
+    EXPECT_EQ(bench.contention_count(), 0);
+    EXPECT_EQ(read(p0), 0x00) << "the latched address byte";
+    EXPECT_EQ(bench.contention_count(), 1);
+    EXPECT_NE(std::string(bench.call_notes(nullptr)).find("# contention: port0 0xff port1 0x00 port2 0x00"),
+              std::string::npos)
+        << bench.call_notes(nullptr);
+    EXPECT_EQ(port(0), 0x00u);
 }
 
 TEST_F(DigitalTest, MultiSampleWriteLeavesTheLastSample)
@@ -203,9 +260,12 @@ TEST_F(DigitalTest, RandomSequencesMatchAModelOfStaticLines)
                 t.running = true;
             } else if (op == 3) {
                 const uInt8 got = read(t.h);
-                // A read starts a task that is not running (its lines become inputs);
-                // a running one keeps whatever a later write made of its lines.
+                // A read starts a task that is not running: an input task's lines
+                // become inputs, an output task's are driven at their latched levels
+                // (`levels` holds the latch); a running input task keeps whatever a
+                // later write made of its lines.
                 if (!t.output && !t.running) out &= ~t.mask;
+                if (t.output) out |= t.mask;
                 EXPECT_EQ(got, (expect_level(t.mask) >> shift) & 0xFF) << "step " << step;
             } else {
                 ASSERT_EQ(bench.ClearTask(t.h), 0);
