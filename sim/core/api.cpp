@@ -17,6 +17,40 @@ namespace {
 using korvane::text::iequals;
 using korvane::text::lower;
 
+// A terminal name without its "/<device>/" prefix, in lower case; false when
+// it names another device. The bare form ("PFI0") is the task's own device.
+bool local_terminal(const std::string &name, const std::string &device, std::string &local)
+{
+    local = lower(name);
+    if (local.empty() || local[0] != '/') return true;
+    const std::string dev = "/" + lower(device) + "/";
+    if (local.compare(0, dev.size(), dev) != 0) return false;
+    local.erase(0, dev.size());
+    return true;
+}
+
+// "pfi0".."pfi15".
+bool pfi_terminal(const std::string &s)
+{
+    if (s.size() < 4 || s.size() > 5 || s.compare(0, 3, "pfi") != 0) return false;
+    if (!std::all_of(s.begin() + 3, s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        return false;
+    return (s.size() == 4 || s[3] != '0') && std::atoi(s.c_str() + 3) <= 15;
+}
+
+// A sample clock source: the device's own clock ("" or "OnboardClock"), a PFI
+// terminal, or the other subsystem's sample clock; external is true for those
+// two, which nothing on the bench drives.
+bool clock_terminal(const std::string &source, const std::string &device, bool &external)
+{
+    external = false;
+    if (source.empty() || iequals(source, "OnboardClock")) return true;
+    std::string s;
+    if (!local_terminal(source, device, s)) return false;
+    external = pfi_terminal(s) || s == "ai/sampleclock" || s == "ao/sampleclock";
+    return external;
+}
+
 }  // namespace
 
 // ---- the call frame --------------------------------------------------------------------------
@@ -69,12 +103,41 @@ int32 Bench::check_rate(const Task &t, double rate) const
     return 0;
 }
 
+int32 Bench::verify_terminals(Task &t)
+{
+    bool external = false;
+    if (!clock_terminal(t.clock_source, device_, external)) return DAQmxErrorInvalidRoutingSourceTerminalName_Routing;
+    t.external_clock = external;
+    if (!t.trig.on) return 0;
+    // APFI0/APFI1 or an analog input, with or without the device's name.
+    std::string s = lower(t.trig.given);
+    const std::string dev = lower(device_) + "/";
+    if (!s.empty() && s[0] == '/') s.erase(0, 1);
+    if (s.compare(0, dev.size(), dev) == 0) s = s.substr(dev.size());
+    if (s == "apfi0" || s == "apfi1") {
+        t.trig.source = s;
+        return 0;
+    }
+    std::vector<int> idx;
+    if (s.empty() || resolve_analog(device_ + "/" + s, device_, 'i', idx) != 0 || idx.size() != 1)
+        return DAQmxErrorInvalidRoutingSourceTerminalName_Routing;
+    t.trig.source = "ai" + std::to_string(idx[0]);
+    return 0;
+}
+
 int32 Bench::start(Task &t, bool implicit)
 {
     if (t.chans.empty()) return DAQmxErrorNoChansSpecdForTask;
     if (t.state == State::Running) {
         if (!implicit) t.implicit = false;  // an explicit start makes it last
         return 0;
+    }
+    const bool analog_timed = t.timed && (t.kind == Kind::AI || t.kind == Kind::AO);
+    if (analog_timed) {
+        // Verify: the names given for the clock and the trigger. Reserve: the
+        // device has one analog trigger circuit, for one task at a time.
+        if (int32 st = verify_terminals(t)) return st;
+        if (t.trig.on && trig_owner_ && trig_owner_ != &t) return DAQmxErrorResourceReserved;
     }
     const int64_t at = now();
     switch (t.kind) {
@@ -110,6 +173,7 @@ int32 Bench::start(Task &t, bool implicit)
         break;
     }
     }
+    if (analog_timed && t.trig.on) trig_owner_ = &t;
     if (implicit) t.resume = t.state;
     t.state = State::Running;
     t.implicit = implicit;
@@ -329,20 +393,10 @@ int32 Bench::CfgSampClkTiming(TaskHandle h, const char source[], float64 rate, i
             if (int32 st = check_rate(*t, rate)) return st;
             if (sampleMode == DAQmx_Val_FiniteSamps && sampsPerChan < 1) return DAQmxErrorInvalidAttributeValue;
             if (sampsPerChan > Limits::kMaxBuffer) return DAQmxErrorInvalidAttributeValue;
-            bool external = false;
-            if (source && *source && !korvane::text::iequals(source, "OnboardClock")) {
-                // A PFI terminal: accepted, but nothing on the bench drives it.
-                std::string s = lower(source);
-                const std::string dev = "/" + lower(device_) + "/";
-                if (s.compare(0, dev.size(), dev) == 0) s = s.substr(dev.size());
-                if (s.size() < 4 || s.compare(0, 3, "pfi") != 0 ||
-                    !std::all_of(s.begin() + 3, s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
-                    std::atoi(s.c_str() + 3) > 15)
-                    return DAQmxErrorInvalidAttributeValue;
-                external = true;
-            }
+            // The source is a property like the others: the driver looks for
+            // its terminal when it verifies the task.
             t->timed = true;
-            t->external_clock = external;
+            t->clock_source = source ? source : "";
             t->rate = rate;
             t->mode = sampleMode;
             t->samps = sampsPerChan;
@@ -361,22 +415,8 @@ int32 Bench::CfgAnlgEdgeStartTrig(TaskHandle h, const char triggerSource[], int3
             if (triggerSlope != DAQmx_Val_RisingSlope && triggerSlope != DAQmx_Val_FallingSlope)
                 return DAQmxErrorInvalidAttributeValue;
             if (!(std::fabs(triggerLevel) <= Limits::kAnalogMax)) return DAQmxErrorInvalidAttributeValue;
-            if (!triggerSource || !*triggerSource) return DAQmxErrorInvalidAttributeValue;
-            // APFI0/APFI1 or an analog input, with or without the device's name.
-            std::string s = lower(triggerSource);
-            const std::string dev = lower(device_) + "/";
-            if (!s.empty() && s[0] == '/') s.erase(0, 1);
-            if (s.compare(0, dev.size(), dev) == 0) s = s.substr(dev.size());
-            std::string canon;
-            if (s == "apfi0" || s == "apfi1") {
-                canon = s;
-            } else {
-                std::vector<int> idx;
-                if (resolve_analog(device_ + "/" + s, device_, 'i', idx) != 0 || idx.size() != 1)
-                    return DAQmxErrorInvalidAttributeValue;
-                canon = "ai" + std::to_string(idx[0]);
-            }
-            t->trig = {true, canon, triggerSlope, triggerLevel};
+            // The source's terminal is looked for when the task is verified.
+            t->trig = {true, triggerSource ? triggerSource : "", "", triggerSlope, triggerLevel};
             return 0;
         });
 }

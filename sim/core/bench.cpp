@@ -101,6 +101,7 @@ void Bench::reset()
     tasks_.clear();
     ai_owner_ = nullptr;
     ao_timed_ = nullptr;
+    trig_owner_ = nullptr;
     for (int i = 0; i < kAoChannels; ++i) {
         ao_value_[i] = 0;
         ao_gen_[i] = nullptr;

@@ -76,7 +76,8 @@ public:
 
     struct Trigger {
         bool on = false;
-        std::string source;
+        std::string given;   // the source as configured, checked when the task is verified
+        std::string source;  // then: "apfi0", "apfi1" or "aiN"
         int slope = DAQmx_Val_RisingSlope;
         double level = 0;
     };
@@ -102,6 +103,7 @@ public:
         std::vector<Chan> chans;
         // timing
         bool timed = false;
+        std::string clock_source;     // as configured, checked when the task is verified
         bool external_clock = false;  // a clock terminal nothing drives
         double rate = 0;
         int32 mode = 0;
@@ -197,6 +199,8 @@ private:
     int32 add_analog(TaskHandle h, const char *chan, const char *name, double min, double max, int32 units,
                      const char *scale, Kind kind);
     int32 start(Task &t, bool implicit);
+    // The verify step of a start: the clock and trigger sources name terminals.
+    int32 verify_terminals(Task &t);
     void stop(Task &t);
     // Ends an implicit start: the task returns to the state it had before.
     void unwind(Task &t, State before);
@@ -250,6 +254,7 @@ private:
     Task *ao_gen_[kAoChannels] = {nullptr, nullptr};
     Task *ai_owner_ = nullptr;     // the AI task running on the one ADC
     Task *ao_timed_ = nullptr;     // the one hardware-timed AO task running
+    Task *trig_owner_ = nullptr;   // the task holding the one analog trigger circuit
     double drive_ai_[kAiChannels];
     double apfi_[2] = {0, 0};
 

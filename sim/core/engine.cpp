@@ -219,6 +219,7 @@ void Bench::end_run(Task &t, int64_t at)
         t.run.ring.shrink_to_fit();
     }
     if (ao_timed_ == &t) ao_timed_ = nullptr;
+    if (trig_owner_ == &t) trig_owner_ = nullptr;
     for (int ch = 0; ch < kAoChannels; ++ch) {
         if (ao_gen_[ch] == &t) {
             ao_value_[ch] = ao_volts(ch, at);  // the output holds its last sample

@@ -57,6 +57,9 @@ const ErrorText kErrors[] = {
     {DAQmxErrorDigLinesReservedOrUnavailable,
      "Requested operation could not be performed, because the specified digital lines are either reserved "
      "or the device is not present in NI-DAQmx."},
+    {DAQmxErrorInvalidRoutingSourceTerminalName_Routing,
+     "Source terminal to be routed could not be found on the device.\n\nMake sure the terminal name is valid for "
+     "the specified device. Refer to Measurement & Automation Explorer for valid terminal names."},
     {DAQmxErrorDriverLibraryNotLoaded, DAQMX_TEXT_LIBRARY_NOT_LOADED},
     {DAQmxErrorDriverEntryPointMissing, DAQMX_TEXT_ENTRY_POINT_MISSING},
     {kErrSamplesWillNeverBeAvailable,
