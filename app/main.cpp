@@ -5,6 +5,7 @@
 
 #include "about.h"
 #include "daqmx_import.h"
+#include "devices.h"
 #include "korvane.h"
 #include "options.h"
 #include "simlink.h"
@@ -52,7 +53,7 @@ int main(int argc, char *argv[])
     std::string driver = daqmx::info().description();
     if (!board.empty()) driver += "\nboard: " + board;
     if (opt.version) {
-        std::cout << korvane::version_text(driver, opt.panel);
+        std::cout << korvane::version_text(driver + "\n" + korvane::cli::device_line(), opt.panel);
         return 0;
     }
     const bool vcd_lines = opt.vcd_layout == "lines";

@@ -37,6 +37,14 @@ extern "C" {
 /* ksim_advance_ns lets virtual time pass (no effect on the real clock). */
 
 /* ksim_set_slot: the PXI slot the device sits in (default 2): the device is "PXI1Slot<slot>". */
+/* ksim_set_device: the device's name in the driver, as NI MAX may name it ("Dev1"; NULL or
+ * "" keeps it), and the product type it reports (default "PXI-6251"; NULL or "" keeps it),
+ * for tests of how korvane finds its device; the bench behaves as a 6251 whatever it
+ * reports. -1 for a name with a '/', ',' or space. ksim_reset and ksim_set_slot give the
+ * name "PXI1Slot<slot>" back; ksim_reset the product type too. The bench answers
+ * DAQmxGetSysDevNames with its one device, and DAQmxGetDevProductType,
+ * DAQmxGetDevSerialNum (0x01A5C3F1), DAQmxGetDevPXIChassisNum (1) and
+ * DAQmxGetDevPXISlotNum (the slot) for it. */
 
 /* Counters: ksim_live_tasks, ksim_contention_count, ksim_driver_calls (DAQmx*
  * calls made since reset). */
@@ -110,6 +118,7 @@ enum { KSIM_VCD_VECTORS = 0, KSIM_VCD_LINES = 1 };
     X(int64_t, now_ns, (void), ())                                                                              \
     X(void, advance_ns, (int64_t ns), (ns))                                                                     \
     X(int, set_slot, (int slot), (slot))                                                                        \
+    X(int, set_device, (const char *name, const char *product_type), (name, product_type))                      \
     X(void, set_seed, (uint32_t seed), (seed))                                                                  \
     X(int, live_tasks, (void), ())                                                                              \
     X(long, contention_count, (void), ())                                                                       \

@@ -27,9 +27,10 @@ public:
 
     void only(const toml::table &t, const std::string &kind, std::set<std::string> keys) const
     {
+        const std::string section = kind == "device" ? "[device]" : "[[" + kind + "]]";
         for (const auto &[key, node] : t)
             if (!keys.count(std::string(key.str())))
-                fault(&node, "unknown key \"" + std::string(key.str()) + "\" in [[" + kind + "]]");
+                fault(&node, "unknown key \"" + std::string(key.str()) + "\" in " + section);
     }
 
     const toml::node &need(const toml::table &t, const std::string &kind, const std::string &key) const
@@ -103,9 +104,17 @@ BenchDescription parse_bench(const std::string &text, const std::string &name)
     BenchDescription b;
     for (const auto &[key, node] : doc) {
         const std::string kind(key.str());
+        if (kind == "device") {
+            const toml::table *t = node.as_table();
+            if (!t) rd.fault(&node, "device must be a table: [device]");
+            rd.only(*t, kind, {"product_type"});
+            if (const toml::node *n = t->get("product_type")) b.product_type = rd.text(*n, "product_type");
+            if (b.product_type.empty()) rd.fault(t->get("product_type"), "product_type must not be empty");
+            continue;
+        }
         const toml::array *list = node.as_array();
         if (kind != "memory" && kind != "dac" && kind != "loopback" && kind != "fixed")
-            rd.fault(&node, "unknown key \"" + kind + "\" (memory, dac, loopback, fixed)");
+            rd.fault(&node, "unknown key \"" + kind + "\" (device, memory, dac, loopback, fixed)");
         if (!list) rd.fault(&node, kind + " must be a list of tables: [[" + kind + "]]");
         for (const toml::node &el : *list) {
             const toml::table *t = el.as_table();

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "vekta.h"
+
 namespace korvane::cli {
 
 struct BenchDescription {
@@ -31,6 +33,7 @@ struct BenchDescription {
         int input = 0;
         double volts = 0, tolerance = 0;
     };
+    std::string product_type = VEKTA_PRODUCT_TYPE;  // [device] product_type: the module checked
     std::vector<Memory> memories;
     std::vector<Dac> dacs;
     std::vector<Loopback> loopbacks;

@@ -19,8 +19,6 @@ namespace korvane::cli {
 
 namespace {
 
-// PXI slot of the NI 6251 in the chassis, as the panel's Open selects it.
-constexpr int kDaqSlot = 2;
 // Words per block call: the progress bar moves between blocks.
 constexpr unsigned kChunk = 256;
 

@@ -21,6 +21,9 @@ struct BusFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The PXI slot of the DAQ module, as the panel's Open selects it.
+inline constexpr int kDaqSlot = 2;
+
 // The 13-bit register address space of every slave.
 inline constexpr unsigned kAddressSpace = korvane::board::kRegisters;
 inline constexpr unsigned kSlaveMax = (1u << korvane::board::kSlaveBits) - 1;

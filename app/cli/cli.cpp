@@ -8,6 +8,7 @@
 
 #include "bus_commands.h"
 #include "daqmx_import.h"
+#include "devices.h"
 #include "regs.h"
 #include "selftest.h"
 #include "shell.h"
@@ -138,7 +139,16 @@ void add_commands(CLI::App &app, Request &r)
             const BenchDescription bench = r.bench.empty()
                                                ? parse_bench(default_bench_text(), "built-in bench description")
                                                : parse_bench(read_file(r.bench), r.bench);
-            if (selftest(s, bench, r.destructive) > 0) throw CheckFailure();
+            if (selftest(s, bench, r.destructive) != 0) throw CheckFailure();
+        };
+    });
+
+    CLI::App *devices = app.add_subcommand(
+        "devices", "List the devices the driver knows (product type, serial number, PXI chassis and slot) and the "
+                   "one korvane uses; status 1 when that one is not among them");
+    devices->callback([&r] {
+        r.action = [](Session &s) {
+            if (!list_devices(s)) throw CheckFailure();
         };
     });
 

@@ -1,5 +1,7 @@
 #include "selftest.h"
 
+#include <strings.h>
+
 #include <cmath>
 #include <cstdio>
 #include <ostream>
@@ -7,6 +9,7 @@
 
 #include "avalon.h"
 #include "bus_commands.h"
+#include "devices.h"
 #include "korvane_board.h"
 #include "vekta.h"
 #include "vekta_report.h"
@@ -120,8 +123,26 @@ std::string check_line(const CheckRow &row)
     return row_text(row, row.pass ? "PASS" : "FAIL");
 }
 
+// The module must be the one the description is for, before a line is touched.
+bool right_device(Session &s, const BenchDescription &bench)
+{
+    VektaDevice d;
+    if (!our_device(d)) {
+        s.err << "korvane: the self-test needs the " << bench.product_type << " it checks; no line touched\n";
+        return false;
+    }
+    s.out << "device " << d.name << ": " << device_text(d) << "\n" << std::flush;
+    if (strcasecmp(d.productType, bench.product_type.c_str()) != 0) {
+        s.err << "korvane: " << d.name << " is a " << d.productType << ", the bench description is for a "
+              << bench.product_type << "; no line touched\n";
+        return false;
+    }
+    return true;
+}
+
 int selftest(Session &s, const BenchDescription &bench, bool destructive)
 {
+    if (!right_device(s, bench)) return -1;
     Checks checks(s);
     s.prepare();
     s.out << check_header() << std::flush;

@@ -18,8 +18,9 @@ struct CheckRow {
 std::string check_header();
 std::string check_line(const CheckRow &row);
 
-// Runs every check the description lists, printing each row as it is done;
-// returns the number of checks that failed.
+// Names the device and refuses, touching no line, when it is not of the
+// description's product type (-1); else runs every check the description
+// lists, printing each row as it is done, and returns the number that failed.
 int selftest(Session &s, const BenchDescription &bench, bool destructive);
 
 }  // namespace korvane::cli

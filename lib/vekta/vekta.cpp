@@ -14,6 +14,7 @@
 #include "NIDAQmx.h"
 #include "korvane_base.h"
 #include "vekta.h"
+#include "vekta_devices.h"
 #include "vekta_testing.h"
 
 /* ------------------------------------------------------------------ */
@@ -182,6 +183,7 @@ void vekta_resetState(void)
     anlgClock = optAtLoad;
     memset(staleTask, 0, sizeof staleTask);
     staleCount = 0;
+    deviceHintRearm();
 }
 
 const VektaCache *vekta_cacheView(void)
@@ -1011,6 +1013,7 @@ Error:
 int vekta_ni6251Slot(int slot)
 {
     cache.slot = slot;
+    deviceHintRearm();
     vekta_SetLastError(0);
     return 0;
 }

@@ -81,6 +81,35 @@ int vekta_analogInStop(int idx);
 int vekta_ni6251Slot(int slot);
 int vekta_ni6251Close(void);
 
+/* Devices the driver knows: `korvane devices`, the self-test's check of the
+ * module, and the hint after a report of a missing device. Texts are cut to
+ * their fields. */
+#define VEKTA_PRODUCT_TYPE "PXI-6251"
+#define VEKTA_DEVICE_TEXT_SIZE 256
+typedef struct {
+    char name[VEKTA_DEVICE_TEXT_SIZE];
+    char productType[VEKTA_DEVICE_TEXT_SIZE];
+    unsigned serialNum;
+    int chassis; /* PXI chassis and slot; -1 for a device outside a PXI chassis */
+    int slot;
+} VektaDevice;
+
+/* The device the library builds its channel names on: "PXI1Slot<slot>". */
+int vekta_ni6251Device(char *name, int size);
+/* The devices the driver knows, in its order: the first `size` into list,
+ * how many it knows into *count. */
+int vekta_deviceList(VektaDevice *list, int size, int *count);
+/* One device's product type, serial number, chassis and slot. */
+int vekta_deviceGet(const char *name, VektaDevice *device);
+/* 1 for a driver status that says the device named is not there
+ * (-200220 and its relatives), else 0. */
+int vekta_deviceMissing(int status);
+/* After such a report: one line naming the device the library looks for and
+ * the devices the driver has, with what to do, once per slot selection (the
+ * operator's Open). 1 and the line in text when it is due, else 0. Leaves
+ * the last error state as it was. */
+int vekta_deviceHint(char *text, int size);
+
 /* Read-only views of the library's state, for tests and diagnostics. */
 const VektaCache *vekta_cacheView(void);
 const AnalogOpt *vekta_dacOptView(void);

@@ -66,6 +66,13 @@ typedef void *TaskHandle;
 #define DAQmxErrorDigLinesReservedOrUnavailable (-200587)
 #define DAQmxErrorBufferTooSmallForString (-200228)
 #define DAQmxErrorInvalidRoutingSourceTerminalName_Routing (-89120)
+/* The device named is not there (korvane adds a hint naming the devices present) */
+#define DAQmxErrorInvalidDeviceIDInList (-200207)
+#define DAQmxErrorDevAbsentOrUnavailable (-200324)
+#define DAQmxErrorDevCannotBeAccessed (-201003)
+#define DAQmxErrorDeviceRemoved (-200045)
+#define DAQmxErrorDevAbsentOrUnavailable_Routing (-89130)
+#define DAQmxErrorDriverDeviceGUIDNotFound_Routing (-88705)
 /* Warnings korvane meets */
 #define DAQmxWarningCAPIStringTruncatedToFitBuffer (200026)
 /* Import layer failures */
@@ -107,6 +114,14 @@ int32 DAQmxReadAnalogF64(TaskHandle taskHandle, int32 numSampsPerChan, float64 t
                          bool32 *reserved);
 int32 DAQmxGetErrorString(int32 errorCode, char errorString[], uInt32 bufferSize);
 int32 DAQmxGetExtendedErrorInfo(char errorString[], uInt32 bufferSize);
+
+/* System and device properties. A string property called with data NULL and
+ * bufferSize 0 returns the size it needs, NUL included. */
+int32 DAQmxGetSysDevNames(char *data, uInt32 bufferSize);
+int32 DAQmxGetDevProductType(const char device[], char *data, uInt32 bufferSize);
+int32 DAQmxGetDevSerialNum(const char device[], uInt32 *data);
+int32 DAQmxGetDevPXIChassisNum(const char device[], uInt32 *data);
+int32 DAQmxGetDevPXISlotNum(const char device[], uInt32 *data);
 
 #ifdef __cplusplus
 }

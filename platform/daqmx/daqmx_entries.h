@@ -103,7 +103,27 @@
     X(DAQmxGetErrorString, GetErrorString,                                                                      \
       (int32 errorCode, char errorString[], uInt32 bufferSize),                                                 \
       (errorCode, errorString, bufferSize),                                                                     \
-      .num(errorCode).out(errorString).unum(bufferSize))
+      .num(errorCode).out(errorString).unum(bufferSize))                                                       \
+    X(DAQmxGetSysDevNames, GetSysDevNames,                                                                      \
+      (char *data, uInt32 bufferSize),                                                                          \
+      (data, bufferSize),                                                                                       \
+      .out(data).unum(bufferSize))                                                                             \
+    X(DAQmxGetDevProductType, GetDevProductType,                                                                \
+      (const char device[], char *data, uInt32 bufferSize),                                                     \
+      (device, data, bufferSize),                                                                               \
+      .str(device).out(data).unum(bufferSize))                                                                 \
+    X(DAQmxGetDevSerialNum, GetDevSerialNum,                                                                    \
+      (const char device[], uInt32 *data),                                                                      \
+      (device, data),                                                                                           \
+      .str(device).out(data))                                                                                  \
+    X(DAQmxGetDevPXIChassisNum, GetDevPXIChassisNum,                                                            \
+      (const char device[], uInt32 *data),                                                                      \
+      (device, data),                                                                                           \
+      .str(device).out(data))                                                                                  \
+    X(DAQmxGetDevPXISlotNum, GetDevPXISlotNum,                                                                  \
+      (const char device[], uInt32 *data),                                                                      \
+      (device, data),                                                                                           \
+      .str(device).out(data))
 
 /* The texts of the import layer's own two statuses (a driver library that
  * cannot be loaded, an entry point it lacks), which the bench's error table

@@ -120,6 +120,8 @@ void Bench::reset()
     last_error_ = 0;
     last_error_task_.clear();
     last_error_device_ = false;
+    device_ = device_name(slot_);  // a renamed device gets its default name back
+    product_type_ = kProductType;
     settle();
 }
 
@@ -160,6 +162,17 @@ int Bench::set_slot(int slot)
     if (slot < 1 || slot > 31) return -1;
     slot_ = slot;
     device_ = device_name(slot);
+    return 0;
+}
+
+int Bench::set_device(const char *name, const char *product_type)
+{
+    // A name the driver could take for a channel's device part: no separators.
+    if (name && *name) {
+        if (std::strpbrk(name, "/, \t\n")) return -1;
+        device_ = name;
+    }
+    if (product_type && *product_type) product_type_ = product_type;
     return 0;
 }
 

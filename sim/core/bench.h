@@ -43,6 +43,7 @@ struct Latency {
     static constexpr int64_t kBuffered = 15'000;
     static constexpr int64_t kErrorText = 1'000;
     static constexpr int64_t kRefused = 2'000;
+    static constexpr int64_t kProperty = 2'000;  // a device or system property (assumed)
 };
 
 // The 6251's limits.
@@ -141,6 +142,9 @@ public:
     void advance_ns(int64_t ns);
     int set_slot(int slot);
     int slot() const { return slot_; }
+    // The device's name in the driver (as NI MAX names it) and the product type
+    // it reports; NULL or "" keeps one. The bench stays a 6251 whatever it reports.
+    int set_device(const char *name, const char *product_type);
     void set_seed(uint32_t seed);
     int live_tasks() const { return static_cast<int>(tasks_.size()); }
     long contention_count() const { return contention_; }
@@ -239,6 +243,13 @@ private:
     unsigned unnamed_ = 0;
     int slot_ = 2;
     std::string device_ = "PXI1Slot2";
+    std::string product_type_ = kProductType;
+    // What the bench's module reports of itself: a PXI-6251 in chassis 1 (its
+    // serial number is the bench's own, an M Series module's 32 bits).
+    static constexpr const char *kProductType = "PXI-6251";
+    static constexpr uInt32 kSerialNumber = 0x01A5C3F1;
+    static constexpr uInt32 kChassis = 1;
+    bool is_device(const char *name) const;
 
     // Digital: the DAQ's drive and the resolved levels (pin bits).
     uint32_t daq_out_ = 0;

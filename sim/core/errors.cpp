@@ -78,6 +78,7 @@ const ErrorText kErrors[] = {
      "Write cannot be performed, because this version of DAQmx Write does not match the type of channels "
      "in the task. Use the version of DAQmx Write that corresponds to the channel type."},
     {kErrMinNotLessThanMax, "Minimum is not less than maximum."},
+    {DAQmxErrorBufferTooSmallForString, "Buffer is too small to fit the string."},
 };
 
 const ErrorText *find(int32_t code)

@@ -178,6 +178,7 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
     spit(path("half.hex"), ":0100000041BE\n:00000001FF\n");
     spit(path("bench.toml"), "[[fixed]]\ninput = \"ai5\"\nvolts = 2.5\ntolerance = 0.01\nwired = true\n");
     spit(path("lacks.toml"), "[[dac]]\nchannel = 0\ncode = 9\ninput = \"ai8\"\ntolerance = 0.01\n");
+    spit(path("device.toml"), "[device]\nproduct_type = 6251\n");
     const std::vector<std::vector<std::string>> cases = {
         {"bus", "read", "0", "8192"},
         {"bus", "read", "0", "8000", "200"},
@@ -199,6 +200,7 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
         {"selftest", "--bench", path("bench.toml")},
         {"selftest", "--bench", path("lacks.toml")},
         {"selftest", "--bench", path("missing.toml")},
+        {"selftest", "--bench", path("device.toml")},
     };
     for (std::vector<std::string> args : cases) {
         args.insert(args.begin(), {"--daq", "sim"});
@@ -264,6 +266,85 @@ TEST_F(Cli, SelftestFailsExactlyTheChecksAFaultConcerns)
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(failing(o.out), (std::vector<std::string>{"DAC1 code 128 -> AI3", "DAC1 code 128 -> ADC1"})) << o.out;
     EXPECT_NE(o.out.find("11 checks: 9 passed, 2 failed"), std::string::npos) << o.out;
+}
+
+// korvane devices: the driver's devices with their properties, korvane's
+// marked. A module NI MAX named otherwise is listed, not marked, and the
+// hint says what to rename (status 1).
+TEST_F(Cli, DevicesListsTheModulesAndNamesTheOneKorvaneUses)
+{
+    Outcome o = korvane({"--daq", "sim", "devices"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "device     product type  serial      chassis  slot\n"
+                     "PXI1Slot2  PXI-6251      0x01A5C3F1  1        2     korvane uses this one\n");
+    EXPECT_EQ(o.err, "");
+
+    ASSERT_EQ(bench->set_device("Dev1", nullptr), 0);
+    o = korvane({"--daq", "sim", "devices"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out, "device  product type  serial      chassis  slot\n"
+                     "Dev1    PXI-6251      0x01A5C3F1  1        2\n");
+    EXPECT_EQ(o.err, "korvane: no device PXI1Slot2; the driver has: Dev1 (PXI-6251, chassis 1 slot 2): rename it "
+                     "PXI1Slot2 in NI MAX\n");
+
+    bench->fault("DAQmxGetSysDevNames", nullptr, -200397, 1, 0);
+    o = korvane({"--daq", "sim", "devices"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.rfind("Error = -200397, ", 0), 0u) << o.err;
+}
+
+// A channel on a device the driver does not have: every report line as it
+// was, and after the first, once, the hint naming the devices present.
+TEST_F(Cli, AMissingDeviceGetsItsHintOnceAfterTheReport)
+{
+    ASSERT_EQ(bench->set_device("Dev1", "PXI-6221"), 0);
+    Outcome o = korvane({"--daq", "sim", "bus", "read", "0", "0", "4"});
+    EXPECT_EQ(o.status, 1);
+    const std::string report = "\nError = -200220, Device identifier is invalid.\n";
+    const size_t first = o.err.find(report);
+    ASSERT_NE(first, std::string::npos) << o.err;
+    const size_t after = first + report.size();
+    const std::string hint = "no device PXI1Slot2; the driver has: Dev1 (PXI-6221, chassis 1 slot 2): none is a PXI-6251\n";
+    EXPECT_EQ(o.err.compare(after, hint.size(), hint), 0) << o.err;
+    EXPECT_EQ(o.err.find("no device", after + 1), std::string::npos) << "the hint came again: " << o.err;
+    EXPECT_NE(o.err.find(report, after), std::string::npos) << "later reports stay as they are";
+}
+
+// The self-test names the device and refuses another product type than its
+// description's before any line is touched; a description naming that type
+// lets it run.
+TEST_F(Cli, SelftestRefusesAnotherModuleBeforeTouchingALine)
+{
+    Outcome o = korvane({"--daq", "sim", "selftest"});
+    EXPECT_EQ(o.out.rfind("device PXI1Slot2: PXI-6251, serial 0x01A5C3F1, chassis 1 slot 2\n", 0), 0u) << o.out;
+
+    ASSERT_EQ(bench->set_device(nullptr, "PXI-6221"), 0);
+    bench->trace_capture(1);
+    bench->trace_clear();
+    o = korvane({"--daq", "sim", "selftest"});
+    const std::string trace = bench->trace();
+    bench->trace_capture(0);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "korvane: PXI1Slot2 is a PXI-6221, the bench description is for a PXI-6251; no line touched\n");
+    EXPECT_EQ(o.out, "device PXI1Slot2: PXI-6221, serial 0x01A5C3F1, chassis 1 slot 2\n");
+    EXPECT_EQ(trace.find("DAQmxCreate"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("DAQmxGetDevProductType(\"PXI1Slot2\""), std::string::npos) << trace;
+
+    std::string text = slurp(KORVANE_BENCH_TOML);
+    const std::string want = "product_type = \"PXI-6251\"";
+    ASSERT_NE(text.find(want), std::string::npos);
+    spit(path("6221.toml"), text.replace(text.find(want), want.size(), "product_type = \"PXI-6221\""));
+    o = korvane({"--daq", "sim", "selftest", "--bench", path("6221.toml")});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("11 checks: 11 passed, 0 failed"), std::string::npos) << o.out;
+
+    ASSERT_EQ(bench->set_device("Dev1", nullptr), 0);
+    o = korvane({"--daq", "sim", "selftest", "--bench", path("6221.toml")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out, "");
+    EXPECT_NE(o.err.find("no device PXI1Slot2; the driver has: Dev1"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("korvane: the self-test needs the PXI-6221 it checks; no line touched\n"), std::string::npos)
+        << o.err;
 }
 
 // --sim-state: a sequence of commands, each a new process (a bench from

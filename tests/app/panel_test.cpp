@@ -2,6 +2,7 @@
 // and the simulated bench: what scripts cannot reach (calls made directly,
 // events other than the ones a control sends, values beyond a control's range).
 #include "panel_fixture.h"
+#include "error_output.h"
 
 #include <cstdio>
 
@@ -48,6 +49,35 @@ TEST_F(Panel, StatusLineCountsTheDriverCallsOfTheLastSecond)
     line = uir::model::status_line();
     EXPECT_EQ(line.rfind("SIMULATED BENCH  \u00b7  hardware closed  \u00b7  ", 0), 0u) << line;
     EXPECT_NE(line.find(", 0 failed/s"), std::string::npos) << line;
+}
+
+// A device the driver does not have: the hint follows the first report of
+// each Open, and only that one.
+TEST_F(Panel, TheMissingDeviceHintComesOncePerOpen)
+{
+    ASSERT_EQ(bench->set_device("Dev1", nullptr), 0);
+    auto hints = [](std::uint64_t since) {
+        int n = 0;
+        for (const std::string &l : uir::error_log_since(since))
+            if (l.rfind("no device PXI1Slot2; the driver has: Dev1 (PXI-6251, chassis 1 slot 2): rename it PXI1Slot2 "
+                        "in NI MAX", 0) == 0)
+                n++;
+        return n;
+    };
+    const std::uint64_t start = uir::error_log_count();
+    pxi_open();
+    uir::model::advance(1000000000);  // ten port ticks, five analog ones: all fail
+    EXPECT_EQ(hints(start), 1);
+    const std::vector<std::string> log = uir::error_log_since(start);
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0].rfind("Error = -200220, Device identifier is invalid.", 0), 0u) << log[0];
+    EXPECT_EQ(log[1].rfind("no device PXI1Slot2", 0), 0u) << "the hint comes right after the first report";
+    pxi_close();
+    const std::uint64_t reopened = uir::error_log_count();
+    pxi_open();
+    uir::model::advance(300000000);
+    EXPECT_EQ(hints(reopened), 1);
+    pxi_close();
 }
 
 TEST_F(Panel, CloseBeforeOpenAndCloseTwiceDoNothing)

@@ -61,6 +61,33 @@ EXPORT int32 DAQmxGetExtendedErrorInfo(char buf[], uInt32 size)
     if (buf && size) std::snprintf(buf, size, "partial extended");
     return 0;
 }
+EXPORT int32 DAQmxGetSysDevNames(char *data, uInt32 size)
+{
+    if (!data || !size) return 5;
+    std::snprintf(data, size, "Dev1");
+    return 0;
+}
+EXPORT int32 DAQmxGetDevProductType(const char[], char *data, uInt32 size)
+{
+    if (!data || !size) return 9;
+    std::snprintf(data, size, "PXI-6251");
+    return 0;
+}
+EXPORT int32 DAQmxGetDevSerialNum(const char[], uInt32 *data)
+{
+    if (data) *data = 0x1234;
+    return 0;
+}
+EXPORT int32 DAQmxGetDevPXIChassisNum(const char[], uInt32 *data)
+{
+    if (data) *data = 1;
+    return 0;
+}
+EXPORT int32 DAQmxGetDevPXISlotNum(const char[], uInt32 *data)
+{
+    if (data) *data = 2;
+    return 0;
+}
 
 #ifdef KORVANE_COMPLETE_DRIVER
 EXPORT int32 DAQmxDisableStartTrig(TaskHandle) { return 51; }

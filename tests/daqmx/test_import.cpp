@@ -38,6 +38,7 @@ std::vector<int32> call_all()
     uInt8 b = 0x11;
     float64 v = 0.5;
     char buf[16];
+    uInt32 n = 0;
     return {
         DAQmxCreateTask("t", &h),
         DAQmxStartTask(h),
@@ -56,6 +57,11 @@ std::vector<int32> call_all()
         DAQmxReadAnalogF64(h, 1, 1, 0, &v, 1, nullptr, nullptr),
         DAQmxGetErrorString(-200088, buf, sizeof buf),
         DAQmxGetExtendedErrorInfo(buf, sizeof buf),
+        DAQmxGetSysDevNames(buf, sizeof buf),
+        DAQmxGetDevProductType("PXI1Slot2", buf, sizeof buf),
+        DAQmxGetDevSerialNum("PXI1Slot2", &n),
+        DAQmxGetDevPXIChassisNum("PXI1Slot2", &n),
+        DAQmxGetDevPXISlotNum("PXI1Slot2", &n),
     };
 }
 

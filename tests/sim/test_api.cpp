@@ -115,6 +115,66 @@ TEST_F(ApiTest, ChannelsOfOtherDevicesAndSlots)
     EXPECT_EQ(bench.slot(), 5);
 }
 
+// The device properties as NI's getters give them: a string's size (NUL
+// included) for a NULL buffer or size 0, the text in a buffer that holds it
+// whole, -200228 and the buffer left alone when it does not; a device name of
+// any case; -200220 for another device. A renamed device and another product
+// type (NI MAX's "Dev1") are what korvane's device checks meet.
+TEST_F(ApiTest, DevicePropertiesOfTheOneModule)
+{
+    auto text = [&](auto get, const std::string &want) {
+        SCOPED_TRACE(want);
+        const int32 size = get(nullptr, 0u);
+        ASSERT_EQ(size, static_cast<int32>(want.size() + 1));
+        EXPECT_EQ(get(nullptr, 100u), size) << "a NULL buffer asks for the size";
+        std::string buf(want.size() + 8, '#');
+        EXPECT_EQ(get(buf.data(), static_cast<uInt32>(size - 1)), DAQmxErrorBufferTooSmallForString);
+        EXPECT_EQ(buf, std::string(want.size() + 8, '#')) << "a refused read writes nothing";
+        EXPECT_EQ(get(buf.data(), static_cast<uInt32>(size)), 0);
+        EXPECT_EQ(std::string(buf.c_str()), want);
+        EXPECT_EQ(buf[static_cast<size_t>(size)], '#') << "nothing past the size given";
+    };
+    auto names = [&](char *d, uInt32 n) { return bench.GetSysDevNames(d, n); };
+    auto type_of = [&](const char *dev) { return [this, dev](char *d, uInt32 n) { return bench.GetDevProductType(dev, d, n); }; };
+    text(names, "PXI1Slot2");
+    text(type_of("pxi1slot2"), "PXI-6251");
+    uInt32 v = 7;
+    EXPECT_EQ(bench.GetDevSerialNum("PXI1Slot2", &v), 0);
+    EXPECT_EQ(v, 0x01A5C3F1u);
+    EXPECT_EQ(bench.GetDevPXIChassisNum("PXI1Slot2", &v), 0);
+    EXPECT_EQ(v, 1u);
+    EXPECT_EQ(bench.GetDevPXISlotNum("PXI1Slot2", &v), 0);
+    EXPECT_EQ(v, 2u);
+    EXPECT_EQ(bench.GetDevSerialNum("PXI1Slot2", nullptr), DAQmxErrorInvalidAttributeValue);
+    char buf[32] = "untouched";
+    for (const char *other : {"Dev1", "PXI1Slot3", "", static_cast<const char *>(nullptr)}) {
+        SCOPED_TRACE(other ? other : "NULL");
+        EXPECT_EQ(bench.GetDevProductType(other, buf, sizeof buf), DAQmxErrorInvalidDeviceID);
+        EXPECT_EQ(bench.GetDevSerialNum(other, &v), DAQmxErrorInvalidDeviceID);
+        EXPECT_EQ(bench.GetDevPXIChassisNum(other, &v), DAQmxErrorInvalidDeviceID);
+        EXPECT_EQ(bench.GetDevPXISlotNum(other, &v), DAQmxErrorInvalidDeviceID);
+    }
+    EXPECT_STREQ(buf, "untouched");
+
+    // Another slot renames the device; NI MAX's own name and another type.
+    ASSERT_EQ(bench.set_slot(5), 0);
+    text(names, "PXI1Slot5");
+    EXPECT_EQ(bench.GetDevPXISlotNum("PXI1Slot5", &v), 0);
+    EXPECT_EQ(v, 5u);
+    EXPECT_EQ(bench.set_device("Dev/1", nullptr), -1);
+    ASSERT_EQ(bench.set_device("Dev1", "PXI-6221"), 0);
+    text(names, "Dev1");
+    text(type_of("Dev1"), "PXI-6221");
+    EXPECT_EQ(bench.GetDevPXISlotNum("Dev1", &v), 0);
+    EXPECT_EQ(v, 5u) << "a name is only a name: the slot stays";
+    TaskHandle h = task("t");
+    EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot5/port0", "w", 1), DAQmxErrorInvalidDeviceID);
+    EXPECT_EQ(bench.CreateDOChan(h, "Dev1/port0", "w", 1), 0);
+    bench.reset();
+    text(names, "PXI1Slot5");
+    text(type_of("PXI1Slot5"), "PXI-6251");
+}
+
 TEST_F(ApiTest, AnalogChannelArguments)
 {
     TaskHandle h = task("a");
