@@ -1,7 +1,8 @@
 # What an installed korvane carries besides the program (which app/ and sim/
 # install): the docs, the desktop entry and icon, the man page; and the
-# Debian package built by CPack (`scripts/dev package`, or `cpack` in the
-# build folder), korvane_VERSION_ARCH.deb.
+# packages built by CPack (`scripts/dev package`, or `cpack` in the build
+# folder): the Debian package korvane_VERSION_ARCH.deb and, where rpmbuild is
+# installed, the RPM korvane-VERSION-1.ARCH.rpm for RHEL and openSUSE.
 
 set(KORVANE_MAINTAINER "korvane developers <korvane@example.org>"
     CACHE STRING "Maintainer named in the Debian package")
@@ -49,7 +50,12 @@ if(KORVANE_GZIP)
 endif()
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# The RPM beside the DEB when rpmbuild is there (Debian's package rpm has it).
+find_program(KORVANE_RPMBUILD rpmbuild)
 set(CPACK_GENERATOR DEB)
+if(KORVANE_RPMBUILD)
+  list(APPEND CPACK_GENERATOR RPM)
+endif()
 set(CPACK_PACKAGE_NAME korvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${KORVANE_MAINTAINER})
@@ -73,4 +79,21 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KORVANE_MAINTAINER})
 # Dependencies as dpkg-shlibdeps computes them from the program and the bench.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+# The RPM: its requirements as rpmbuild finds them (the shared libraries'
+# sonames), the same description, and none of the folders the system's own
+# packages (filesystem, man, hicolor-icon-theme, libsigrokdecode) own.
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_RELEASE 1)
+set(CPACK_RPM_PACKAGE_LICENSE "Proprietary (the laboratory's own)")
+set(CPACK_RPM_PACKAGE_GROUP "Applications/Engineering")
+set(CPACK_RPM_PACKAGE_URL "https://example.org/korvane")
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+set(CPACK_RPM_PACKAGE_AUTOREQ ON)
+set(CPACK_RPM_PACKAGE_VENDOR "the korvane developers")
+# No /usr/lib/.build-id links: the files are stripped, nothing debuginfo refers to them.
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none")
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
+    /usr/share/applications /usr/share/icons /usr/share/icons/hicolor /usr/share/icons/hicolor/scalable
+    /usr/share/icons/hicolor/scalable/apps /usr/share/man /usr/share/man/man1 /usr/share/libsigrokdecode
+    /usr/share/libsigrokdecode/decoders)
 include(CPack)
