@@ -61,6 +61,7 @@ int32 Bench::call(const char *fn, const std::string *task_name, int64_t latency,
     ++calls_;
     notes_.clear();
     call_began_ = call_now_ = clock_->now_ns();
+    implicit_ns_ = 0;
     in_call_ = true;
     catch_up(call_began_);
     int32 status;
@@ -85,7 +86,7 @@ int32 Bench::call(const char *fn, const std::string *task_name, int64_t latency,
         tasks_.erase(named->id);
     }
     in_call_ = false;
-    clock_->sleep_ns(latency);
+    clock_->sleep_ns(latency + implicit_ns_);
     return status;
 }
 
@@ -195,7 +196,7 @@ void Bench::unwind(Task &t, State before)
 }
 
 // A read or write on a task not running starts it for the call and stops it
-// again after, back in the state it had.
+// again after, back in the state it had; those transitions take their own time.
 template <class Body>
 int32 Bench::started_for(Task &t, Body body)
 {
@@ -203,7 +204,10 @@ int32 Bench::started_for(Task &t, Body body)
     const bool was_running = before == State::Running;
     if (int32 st = start(t, !was_running)) return st;
     body();
-    if (!was_running) unwind(t, before);
+    if (!was_running) {
+        unwind(t, before);
+        implicit_ns_ += Latency::kImplicitStartStop;
+    }
     return 0;
 }
 

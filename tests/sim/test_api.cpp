@@ -1,5 +1,6 @@
 // The driver's calls: handles, names, task states, channel rules, error texts.
 #include <cstring>
+#include <functional>
 
 #include "bench_fixture.h"
 #include "errors.h"
@@ -224,6 +225,37 @@ TEST_F(ApiTest, ErrorTextsOfEveryCode)
 }
 
 // As the driver's string functions: size 0 asks for the size; a buffer too
+// An on-demand read or write of a task that is not running costs the implicit
+// verify, reserve, commit, start, stop and unreserve on top of the access; a
+// started task costs the access alone.
+TEST_F(ApiTest, OnDemandCallsOfTasksNotRunningCostTheImplicitStartAndStop)
+{
+    TaskHandle w = do_task("port0W255", "PXI1Slot2/port0");
+    TaskHandle r = di_task("port1R0", "PXI1Slot2/port1");
+    TaskHandle o = ao_task("analog0o", "PXI1Slot2/ao0");
+    TaskHandle i = ai_task("analog0I", "PXI1Slot2/ai0");
+    const std::vector<std::pair<const char *, std::function<int32()>>> calls = {
+        {"digital write", [&] { return write(w, 0x5A); }},
+        {"digital read of the output task", [&] { int32 st; read(w, &st); return st; }},
+        {"digital read", [&] { int32 st; read(r, &st); return st; }},
+        {"analog write", [&] { return ao(o, 1.0); }},
+        {"analog read", [&] { double v; return bench.ReadAnalogF64(i, 1, 1.0, 0, &v, 1, nullptr, nullptr); }},
+    };
+    for (const auto &[what, call] : calls) {
+        SCOPED_TRACE(what);
+        int64_t t = bench.now();
+        ASSERT_EQ(call(), 0);
+        const int64_t unstarted = bench.now() - t;
+        for (TaskHandle h : {w, r, o, i}) ASSERT_EQ(bench.StartTask(h), 0);
+        t = bench.now();
+        ASSERT_EQ(call(), 0);
+        const int64_t started = bench.now() - t;
+        for (TaskHandle h : {w, r, o, i}) ASSERT_EQ(bench.StopTask(h), 0);
+        EXPECT_EQ(unstarted - started, ksim::Latency::kImplicitStartStop);
+        EXPECT_GT(started, 0);
+    }
+}
+
 // small gets the text cut and the warning that says so.
 TEST_F(ApiTest, ErrorStringSizing)
 {

@@ -267,13 +267,15 @@ TEST_F(DriverTest, VirtualTimePassesPerCall)
     ASSERT_EQ(DAQmxCreateDOChan(w, "PXI1Slot2/port0", "w", 1), 0);
     const int64_t t1 = b->now_ns();
     uInt8 v = 1;
-    ASSERT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10, 0, &v, nullptr, nullptr), 0);
+    ASSERT_EQ(DAQmxStartTask(w), 0);
     const int64_t t2 = b->now_ns();
+    ASSERT_EQ(DAQmxWriteDigitalU8(w, 1, 1, 10, 0, &v, nullptr, nullptr), 0);
+    const int64_t t3 = b->now_ns();
     EXPECT_GT(t1 - t0, 20'000);
-    EXPECT_GE(t2 - t1, 2'000);
-    EXPECT_LE(t2 - t1, 10'000);
+    EXPECT_GE(t3 - t2, 2'000);
+    EXPECT_LE(t3 - t2, 10'000);
     b->advance_ns(1'000'000);
-    EXPECT_EQ(b->now_ns(), t2 + 1'000'000);
+    EXPECT_EQ(b->now_ns(), t3 + 1'000'000);
 }
 
 }  // namespace
