@@ -5,6 +5,7 @@
 #include <toml++/toml.h>
 
 #include "bus_commands.h"
+#include "korvane_strings.h"
 #include "vekta.h"
 
 namespace korvane::cli {
@@ -22,7 +23,8 @@ public:
     {
         std::string where = name_;
         if (at && at->source().begin.line) where += ":" + std::to_string(at->source().begin.line);
-        throw UsageError(where + ": " + what);
+        // Names and keys come from the file: one line, whatever bytes they hold.
+        throw UsageError(korvane::text::one_line(where + ": " + what));
     }
 
     void only(const toml::table &t, const std::string &kind, std::set<std::string> keys) const
@@ -42,8 +44,10 @@ public:
 
     long long integer(const toml::node &n, const std::string &key, long long lo, long long hi) const
     {
-        auto v = n.value<int64_t>();
-        if (!n.is_integer() || !v) fault(&n, key + " must be a whole number");
+        // The type first: a float such as 1e308 is not converted at all.
+        if (!n.is_integer()) fault(&n, key + " must be a whole number");
+        auto v = n.value_exact<int64_t>();
+        if (!v) fault(&n, key + " must be a whole number");
         if (*v < lo || *v > hi)
             fault(&n, key + " " + std::to_string(*v) + " is outside " + std::to_string(lo) + ".." + std::to_string(hi));
         return *v;
@@ -51,9 +55,9 @@ public:
 
     double number(const toml::node &n, const std::string &key) const
     {
+        if (!(n.is_floating_point() || n.is_integer())) fault(&n, key + " must be a number");
         auto v = n.value<double>();
-        if (!(n.is_floating_point() || n.is_integer()) || !v || !std::isfinite(*v))
-            fault(&n, key + " must be a number");
+        if (!v || !std::isfinite(*v)) fault(&n, key + " must be a number");
         return *v;
     }
 
@@ -68,8 +72,9 @@ public:
     int channel(const toml::node &n, const std::string &key, const std::string &prefix, int count,
                 const std::string &what) const
     {
+        if (!n.is_string()) fault(&n, key + " must be a channel name such as \"" + prefix + "0\"");
         auto s = n.value<std::string>();
-        if (!n.is_string() || !s) fault(&n, key + " must be a channel name such as \"" + prefix + "0\"");
+        if (!s) fault(&n, key + " must be a channel name such as \"" + prefix + "0\"");
         const std::string last = prefix + std::to_string(count - 1);
         if (s->size() > prefix.size() && s->compare(0, prefix.size(), prefix) == 0 &&
             s->find_first_not_of("0123456789", prefix.size()) == std::string::npos && s->size() <= prefix.size() + 3) {
@@ -81,9 +86,10 @@ public:
 
     std::string text(const toml::node &n, const std::string &key) const
     {
+        if (!n.is_string()) fault(&n, key + " must be a text");
         auto s = n.value<std::string>();
-        if (!n.is_string() || !s) fault(&n, key + " must be a text");
-        return *s;
+        if (!s) fault(&n, key + " must be a text");
+        return korvane::text::one_line(*s);  // shown in the rows as it is
     }
 
 private:
@@ -99,7 +105,8 @@ BenchDescription parse_bench(const std::string &text, const std::string &name)
     try {
         doc = toml::parse(text, name);
     } catch (const toml::parse_error &e) {
-        throw UsageError(name + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description()));
+        throw UsageError(korvane::text::one_line(name + ":" + std::to_string(e.source().begin.line) + ": " +
+                                                 std::string(e.description())));
     }
     BenchDescription b;
     for (const auto &[key, node] : doc) {
@@ -156,6 +163,8 @@ BenchDescription parse_bench(const std::string &text, const std::string &name)
             }
         }
     }
+    if (b.memories.empty() && b.dacs.empty() && b.loopbacks.empty() && b.fixed.empty())
+        throw UsageError(korvane::text::one_line(name) + ": no checks (no [[memory]], [[dac]], [[loopback]] or [[fixed]] table)");
     return b;
 }
 

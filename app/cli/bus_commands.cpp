@@ -179,9 +179,10 @@ void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, cons
     if (!write_file(path, bytes)) throw BusFailure("cannot write " + path);
 }
 
-void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify)
+void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify,
+              const std::string &format)
 {
-    const Image image = read_words(path);
+    const Image image = read_words(path, format);
     const std::string name = path == "-" ? "standard input" : path;
     if (image.size() == 0) throw UsageError(name + " holds no words");
     if (address + image.end() > kAddressSpace)

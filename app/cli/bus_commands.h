@@ -69,7 +69,9 @@ unsigned parse_count(const std::string &text, unsigned address);
 void bus_read(Session &s, unsigned slave, unsigned address, unsigned count);
 void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<uint16_t> &words, bool verify);
 void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path);
-void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify);
+// format: "hex", "bin" or "" (by the file's name; standard input by a leading ':').
+void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify,
+              const std::string &format = "");
 
 std::string hex(unsigned value, int digits);
 

@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
 #include "bus_commands.h"
 #include "daqmx_import.h"
 #include "devices.h"
+#include "korvane_strings.h"
 #include "regs.h"
 #include "selftest.h"
 #include "shell.h"
@@ -86,9 +89,14 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
     load->add_option("ADDR", r.address, "Register address of the file's first word")->type_name("")->required();
     load->add_option("FILE", r.file, "File to load (- : standard input)")->type_name("")->required();
     load->add_flag("--verify", r.verify, "Read the words back; a difference fails (status 1)");
+    load->add_option("--format", r.file_format,
+                     "The file's format: Intel HEX or binary; default: by its name (.hex), "
+                     "for standard input by a leading ':'")
+        ->check(CLI::IsMember({"hex", "bin"}))
+        ->type_name("hex|bin");
     on_parse(load, r, [&r](Session &s) {
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
-        bus_load(s, slave, address, r.file, r.verify);
+        bus_load(s, slave, address, r.file, r.verify, r.file_format);
     });
 
     CLI::App *regs = bus.add_subcommand("regs", "Read the target board's registers (slave 2) and print them decoded");
@@ -98,9 +106,16 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         ->default_str("1")
         ->type_name("[SECONDS]");
     on_parse(regs, r, [&r](Session &s) {
-        if (r.watch < 0) throw UsageError("--watch needs a positive number of seconds");
+        // NaN or infinity would never wait: the table again and again, as fast as the bus goes.
+        double seconds = 0;
+        if (!r.watch.empty()) {
+            char *end = nullptr;
+            seconds = std::strtod(r.watch.c_str(), &end);
+            if (*end != '\0' || !std::isfinite(seconds) || seconds <= 0)
+                throw UsageError("--watch needs a positive number of seconds, not " + r.watch);
+        }
         s.decimal = r.format == "dec";
-        bus_regs(s, r.watch);
+        bus_regs(s, seconds);
     });
     if (interactive) return;
 
@@ -108,7 +123,9 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         "shell", "The bus commands at a prompt, with line editing and history; quit or Ctrl-D ends");
     shell->callback([&r] {
         r.bus = true;
-        r.action = [](Session &s) { bus_shell(s); };
+        r.action = [](Session &s) {
+            if (int status = bus_shell(s)) throw LineFailed{status};
+        };
     });
     CLI::App *run = bus.add_subcommand("run", "The bus commands from FILE, one a line ('#' a comment); "
                                               "stops at the first that fails, with its status");
@@ -138,7 +155,7 @@ void add_commands(CLI::App &app, Request &r)
         r.action = [&r](Session &s) {
             const BenchDescription bench = r.bench.empty()
                                                ? parse_bench(default_bench_text(), "built-in bench description")
-                                               : parse_bench(read_file(r.bench), r.bench);
+                                               : parse_bench(read_file(r.bench, false), r.bench);
             if (selftest(s, bench, r.destructive) != 0) throw CheckFailure();
         };
     });
@@ -180,7 +197,7 @@ int run(Request &r, const Environment &env)
     }
     if (!r.sim_state.empty()) {
         if (std::string why = simlink::load_board_state(r.sim_state); !why.empty()) {
-            std::cerr << "korvane: " << why << "\n";
+            std::cerr << "korvane: " << korvane::text::one_line(why) << "\n";
             simlink::close_outputs(env.trace, env.vcd);
             return 2;
         }
@@ -193,7 +210,8 @@ int run(Request &r, const Environment &env)
     try {
         r.action(s);
     } catch (const UsageError &e) {
-        std::cerr << "korvane: " << e.what() << "\n";
+        // It may quote a file's bytes or a path: one line, control bytes escaped.
+        std::cerr << "korvane: " << korvane::text::one_line(e.what()) << "\n";
         status = 2;
     } catch (const BusFailure &e) {
         std::cerr << "korvane: " << e.what() << "\n";

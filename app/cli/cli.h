@@ -20,9 +20,10 @@ class Session;
 struct Request {
     // Raw arguments of the chosen command, checked when it runs.
     std::string slave, address, count, file, output, bench, format = "hex";
+    std::string file_format;  // load: "hex", "bin" or "" (by the file's name)
     std::vector<std::string> words;
     bool verify = false, destructive = false;
-    double watch = 0;  // --watch SECONDS; 0: once
+    std::string watch;  // --watch SECONDS as given; "": once
     std::string sim_state;  // --sim-state FILE
     bool bus = false;       // a bus command (works the target board)
     // The command; empty when none was given (the operator window).

@@ -3,31 +3,62 @@
 #include <readline/history.h>
 #include <readline/readline.h>
 #include <unistd.h>
-#include <wordexp.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <sstream>
 
 #include "bus_commands.h"
 #include "cli.h"
+#include "korvane_strings.h"
 
 namespace korvane::cli {
 
 std::vector<std::string> split_line(const std::string &line)
 {
-    const size_t start = line.find_first_not_of(" \t\r");
-    if (start == std::string::npos || line[start] == '#') return {};
-    wordexp_t w;
-    const int rc = wordexp(line.c_str(), &w, WRDE_NOCMD | WRDE_UNDEF);
-    if (rc != 0) {
-        if (rc == WRDE_NOSPACE) wordfree(&w);
-        throw UsageError(rc == WRDE_BADCHAR ? "the line has a character that needs quotes (one of | & ; < > ( ) { })"
-                                            : "cannot split the line into words (an open quote, or $ of an unset name)");
+    if (line.find('\0') != std::string::npos) throw UsageError("the line holds a NUL byte");
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    size_t i = 0;
+    while (i < line.size() && blank(line[i])) i++;
+    if (i == line.size() || line[i] == '#') return {};
+    const std::string open = "cannot split the line into words (an open quote, or a backslash at its end)";
+    std::vector<std::string> words;
+    std::string word;
+    bool in_word = false;
+    for (; i < line.size(); i++) {
+        const char c = line[i];
+        if (blank(c)) {
+            if (in_word) words.push_back(std::move(word));
+            word.clear();
+            in_word = false;
+            continue;
+        }
+        in_word = true;
+        if (c == '\'') {
+            const size_t close = line.find('\'', i + 1);
+            if (close == std::string::npos) throw UsageError(open);
+            word.append(line, i + 1, close - i - 1);
+            i = close;
+        } else if (c == '"') {
+            // Inside double quotes a backslash keeps only \ and " (and $ `) from their meaning.
+            for (i++;; i++) {
+                if (i >= line.size()) throw UsageError(open);
+                if (line[i] == '"') break;
+                if (line[i] == '\\' && i + 1 < line.size() && std::strchr("\\\"$`", line[i + 1])) i++;
+                word += line[i];
+            }
+        } else if (c == '\\') {
+            if (++i >= line.size()) throw UsageError(open);
+            word += line[i];
+        } else if (std::strchr("|&;<>(){}", c)) {
+            throw UsageError("the line has a character that needs quotes (one of | & ; < > ( ) { })");
+        } else {
+            word += c;
+        }
     }
-    std::vector<std::string> words(w.we_wordv, w.we_wordv + w.we_wordc);
-    wordfree(&w);
+    if (in_word) words.push_back(std::move(word));
     return words;
 }
 
@@ -61,7 +92,7 @@ int run_line(Session &s, const std::string &line, const std::string &where)
         r.action(s);
         return 0;
     } catch (const UsageError &e) {
-        s.err << where << e.what() << "\n";
+        s.err << where << korvane::text::one_line(e.what()) << "\n";  // the line's own bytes, shown safely
         return 2;
     } catch (const BusFailure &e) {
         s.err << where << e.what() << "\n";
@@ -72,6 +103,7 @@ int run_line(Session &s, const std::string &line, const std::string &where)
 int bus_shell(Session &s)
 {
     const bool terminal = isatty(STDIN_FILENO) != 0;
+    bool failed = false;
     if (terminal) {
         s.out << "korvane bus shell: read, write, dump, load, regs (--help on each); quit or Ctrl-D ends\n";
         using_history();
@@ -90,6 +122,7 @@ int bus_shell(Session &s)
         } else if (!std::getline(std::cin, line)) {
             break;
         }
+        if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows line ends
         const std::vector<std::string> words = [&] {
             try {
                 return split_line(line);
@@ -102,17 +135,18 @@ int bus_shell(Session &s)
             run_line(s, "--help", "korvane: ");
             continue;
         }
-        run_line(s, line, "korvane: ");
+        if (run_line(s, line, "korvane: ") != 0) failed = true;
     }
-    return 0;
+    return failed ? 1 : 0;
 }
 
 int bus_run(Session &s, const std::string &path)
 {
-    std::istringstream in(read_file(path));
+    std::istringstream in(read_file(path, true));
     const std::string name = path == "-" ? "standard input" : path;
     std::string line;
     for (int number = 1; std::getline(in, line); number++) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows line ends
         int status = run_line(s, line, "korvane: " + name + ":" + std::to_string(number) + ": ");
         if (status != 0) return status;
     }

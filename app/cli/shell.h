@@ -10,16 +10,18 @@ namespace korvane::cli {
 
 class Session;
 
-// Splits a command line into words as the shell would (quotes, backslashes);
-// blank lines and those starting with '#' give no words. A line the shell
-// would refuse is a UsageError.
+// Splits a command line into words at blanks, with the shell's quotes and
+// backslashes but none of its expansions: *, ~ and $NAME stay as written.
+// Blank lines and those starting with '#' give no words. An open quote, a NUL
+// byte, or one of | & ; < > ( ) { } outside quotes is a UsageError.
 std::vector<std::string> split_line(const std::string &line);
 
 // Runs one line's command; returns its status (0, 1 or 2) after printing any
 // fault on the session's error stream, prefixed with `where`.
 int run_line(Session &s, const std::string &line, const std::string &where);
 
-// The prompt: runs each line until "quit", "exit" or the end of input; 0.
+// The prompt: runs each line until "quit", "exit" or the end of input; 0,
+// or 1 when any line failed.
 int bus_shell(Session &s);
 
 // Each line of FILE ("-": standard input) in turn; stops at the first that

@@ -9,8 +9,9 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <map>
-#include <sstream>
+#include <string_view>
+
+#include "korvane_files.h"
 
 namespace korvane::cli {
 
@@ -95,19 +96,27 @@ int hex_digit(char c)
 
 Image read_intel_hex(const std::string &text, const std::string &name)
 {
-    std::map<unsigned long, uint8_t> bytes;  // byte offset -> byte
+    // Every byte offset the bus can take (0x10000 words) and the line that gave
+    // it (0: none yet): bounded, whatever the file holds.
+    constexpr unsigned long kBytes = 0x20000;
+    std::vector<uint8_t> value(kBytes);
+    std::vector<unsigned> line_of(kBytes, 0);
     unsigned long base = 0;
     bool ended = false;
-    std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
+    unsigned number = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + at, end - at);
+        at = end + 1;
         number++;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty()) continue;
         const std::string where = name + ":" + std::to_string(number) + ": ";
         if (ended) throw UsageError(where + "record after the end-of-file record");
         if (line[0] != ':') throw UsageError(where + "not an Intel HEX record (no ':' at its start)");
+        // At most 255 data bytes: a longer line is no record.
+        if (line.size() > 1 + 2 * (5 + 255)) throw UsageError(where + "Intel HEX record longer than 255 data bytes");
         std::vector<uint8_t> rec;
         for (size_t i = 1; i + 1 < line.size(); i += 2) {
             int hi = hex_digit(line[i]), lo = hex_digit(line[i + 1]);
@@ -124,9 +133,27 @@ Image read_intel_hex(const std::string &text, const std::string &name)
         const uint8_t *data = rec.data() + 4;
         switch (rec[3]) {
         case 0x00:
-            for (unsigned i = 0; i < count; i++) bytes[base + offset + i] = data[i];
+            for (unsigned i = 0; i < count; i++) {
+                const unsigned long byte = base + offset + i;
+                if (byte >= kBytes) {
+                    char at_text[32];
+                    std::snprintf(at_text, sizeof at_text, "0x%lX", byte);
+                    throw UsageError(where + "data beyond the bus's address space (byte offset " + at_text + ")");
+                }
+                if (line_of[byte] != 0 && value[byte] != data[i]) {
+                    char at_text[32];
+                    std::snprintf(at_text, sizeof at_text, "0x%lX", byte);
+                    throw UsageError(where + "overlaps line " + std::to_string(line_of[byte]) +
+                                     " with other data at byte offset " + at_text);
+                }
+                if (line_of[byte] == 0) line_of[byte] = number;
+                value[byte] = data[i];
+            }
             break;
-        case 0x01: ended = true; break;
+        case 0x01:
+            if (count != 0) throw UsageError(where + "end-of-file record carrying data");
+            ended = true;
+            break;
         case 0x02:
         case 0x04:
             if (count != 2) throw UsageError(where + "Intel HEX address record whose length is not 2");
@@ -140,19 +167,20 @@ Image read_intel_hex(const std::string &text, const std::string &name)
     if (!ended) throw UsageError(name + ": the Intel HEX file ends without its end-of-file record");
 
     Image image;
-    for (auto it = bytes.begin(); it != bytes.end();) {
-        if (it->first % 2 != 0 || std::next(it) == bytes.end() || std::next(it)->first != it->first + 1) {
-            char at[32];
-            std::snprintf(at, sizeof at, "0x%lX", it->first);
-            throw UsageError(name + ": byte offset " + at + " holds half of a 16-bit word");
+    for (unsigned long byte = 0; byte < kBytes; byte += 2) {
+        const bool low = line_of[byte] != 0, high = line_of[byte + 1] != 0;
+        if (!low && !high) continue;
+        if (!low || !high) {
+            char at_text[32];
+            std::snprintf(at_text, sizeof at_text, "0x%lX", low ? byte : byte + 1);
+            throw UsageError(name + ":" + std::to_string(line_of[low ? byte : byte + 1]) + ": byte offset " + at_text +
+                             " holds half of a 16-bit word");
         }
-        const unsigned word_at = static_cast<unsigned>(it->first / 2);
-        if (word_at >= 0x10000) throw UsageError(name + ": data beyond the bus's address space");
-        const uint16_t w = static_cast<uint16_t>(it->second | std::next(it)->second << 8);
+        const unsigned word_at = static_cast<unsigned>(byte / 2);
+        const uint16_t w = static_cast<uint16_t>(value[byte] | value[byte + 1] << 8);
         if (image.runs.empty() || image.runs.back().first + image.runs.back().words.size() != word_at)
             image.runs.push_back(Run{word_at, {}});
         image.runs.back().words.push_back(w);
-        std::advance(it, 2);
     }
     return image;
 }
@@ -188,21 +216,13 @@ std::string write_intel_hex(const std::vector<uint16_t> &words)
     return out;
 }
 
-std::string read_file(const std::string &path)
+std::string read_file(const std::string &path, bool dash_is_stdin)
 {
-    if (path == "-") {
-        std::ostringstream s;
-        s << std::cin.rdbuf();
-        return s.str();
-    }
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) throw UsageError("cannot read " + path + ": it is a folder");
-    std::ifstream f(path, std::ios::binary);
-    if (!f) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
-    std::ostringstream bytes;
-    bytes << f.rdbuf();
-    if (f.bad()) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
-    return bytes.str();
+    std::string text;
+    if (std::string why = korvane::files::read_bounded(path, text, dash_is_stdin); !why.empty())
+        throw UsageError("cannot read " + std::string(dash_is_stdin && path == "-" ? "standard input" : path) + ": " +
+                         why);
+    return text;
 }
 
 bool write_file(const std::string &path, const std::string &bytes)
@@ -218,11 +238,18 @@ bool write_file(const std::string &path, const std::string &bytes)
     return static_cast<bool>(f);
 }
 
-Image read_words(const std::string &path)
+bool hex_format(const std::string &path, const std::string &format, const std::string &bytes)
+{
+    if (format == "hex" || format == "bin") return format == "hex";
+    if (path == "-") return !bytes.empty() && bytes[0] == ':';  // no name to go by
+    return is_hex_name(path);
+}
+
+Image read_words(const std::string &path, const std::string &format)
 {
     const std::string name = path == "-" ? "standard input" : path;
-    const std::string bytes = read_file(path);
-    return is_hex_name(path) ? read_intel_hex(bytes, name) : read_binary(bytes, name);
+    const std::string bytes = read_file(path, true);
+    return hex_format(path, format, bytes) ? read_intel_hex(bytes, name) : read_binary(bytes, name);
 }
 
 }  // namespace korvane::cli

@@ -39,17 +39,24 @@ Image read_binary(const std::string &bytes, const std::string &name);
 std::string write_binary(const std::vector<uint16_t> &words);
 
 // Intel HEX records 00 (data), 01 (end of file), 02 and 04 (segment and linear
-// base address); ignored: 03 and 05 (start address). Every fault names the line.
+// base address); ignored: 03 and 05 (start address). Every fault names the
+// line: a record that overlaps an earlier one with other data names both, an
+// end-of-file record must carry no data. Bytes beyond the bus's 0x10000 words
+// are refused as they come, so memory stays bounded whatever the file.
 Image read_intel_hex(const std::string &text, const std::string &name);
 std::string write_intel_hex(const std::vector<uint16_t> &words);
 
-// The whole of a file, or standard input for "-". A missing or unreadable
-// file is a UsageError.
-std::string read_file(const std::string &path);
+// The whole of a regular file of at most 1 MiB (korvane_files.h), or of
+// standard input for "-" when dash_is_stdin. Anything else is a UsageError.
+std::string read_file(const std::string &path, bool dash_is_stdin);
 // Writes the whole file (standard output for "-"); false when it could not.
 bool write_file(const std::string &path, const std::string &bytes);
 
-// Reads a file of words, binary or Intel HEX by its name.
-Image read_words(const std::string &path);
+// Whether a file of words is Intel HEX: format "hex" or "bin" says so, else
+// its name (.hex), and standard input, which has none, by a leading ':'.
+bool hex_format(const std::string &path, const std::string &format, const std::string &bytes);
+
+// Reads a file of words ("-": standard input), binary or Intel HEX as hex_format says.
+Image read_words(const std::string &path, const std::string &format = "");
 
 }  // namespace korvane::cli

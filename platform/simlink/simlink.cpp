@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "daqmx_trace.h"
+#include "korvane_files.h"
 #include "ksim_client.h"
 #include "simlink.h"
 #include "uir_core.h"
@@ -208,10 +209,9 @@ std::string load_board_state(const std::string &path)
     if (!bench) return "--sim-state needs the simulated bench (--daq sim), but the " + daqmx::info().description();
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "";  // the first command of a sequence
-    if (std::filesystem::is_directory(path, ec)) return path + " is a folder, not a simulated board's state";
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot read " + path;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    if (std::string why = korvane::files::read_bounded(path, text); !why.empty())
+        return "cannot read the board's state from " + path + ": " + why;
     if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
         return path + " is not a simulated board's state (as --sim-state writes it); left as it is";
     return "";

@@ -2,6 +2,7 @@
 // clear line for the first fault found. The format is described in PANEL_FILE.md.
 
 #include "error_output.h"
+#include "korvane_files.h"
 #include "korvane_strings.h"
 #include "uir_internal.h"
 
@@ -329,13 +330,12 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
 
 int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot open the panel file";
+    // Read here, not by toml++: the bytes are checked before the TOML reader sees them.
+    std::string text;
+    if (std::string why = korvane::files::read_bounded(path, text); !why.empty()) {
+        error = korvane::text::one_line(path + ": cannot read the panel file (" + why + ")");
         return UIEFileNotFound;
     }
-    // Read here, not by toml++: the bytes are checked before the TOML reader sees them.
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return read_panel_text(path, text, resource, out, error);
 }
 

@@ -3,18 +3,15 @@
 
 #include "uir_internal.h"
 #include "error_output.h"
+#include "korvane_files.h"
 #include "korvane_strings.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace uir::script {
 namespace {
@@ -524,43 +521,13 @@ bool parse_duration(std::string_view text, std::int64_t &ns)
 
 namespace {
 
-// The whole script from a file, or from standard input for "-". False with
-// the reason when it cannot be read: a folder, a closed standard input, a
-// read error. (A folder opens like a file and reads as nothing.)
+// The whole script from a file, or from standard input for "-" (bounded as
+// every file korvane reads). False with the reason when it cannot be read: a
+// folder, a FIFO, a closed standard input, a read error, too large.
 bool read_script(const std::string &file, std::string &text, std::string &why)
 {
-    const bool std_in = file == "-";
-    int fd = std_in ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        why = std::strerror(errno);
-        return false;
-    }
-    struct stat st;
-    bool ok = true;
-    if (::fstat(fd, &st) != 0) {
-        why = std_in && errno == EBADF ? "standard input is closed" : std::strerror(errno);
-        ok = false;
-    } else if (S_ISDIR(st.st_mode)) {
-        why = "a folder";
-        ok = false;
-    } else {
-        char buf[65536];
-        for (;;) {
-            ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0) {
-                text.append(buf, static_cast<std::size_t>(n));
-            } else if (n == 0) {
-                break;
-            } else if (errno != EINTR) {
-                why = std::strerror(errno);
-                ok = false;
-                break;
-            }
-        }
-    }
-    if (!std_in)
-        ::close(fd);
-    return ok;
+    why = korvane::files::read_bounded(file, text, true);
+    return why.empty();
 }
 
 }  // namespace

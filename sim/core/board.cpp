@@ -1,8 +1,10 @@
 #include "board.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 namespace ksim {
 
@@ -180,16 +182,36 @@ std::string Peripherals::save(int64_t now)
 
 bool Peripherals::load(const std::string &text)
 {
+    // Exactly as save() writes it: each value in plain decimal (no sign, no
+    // blank, no leading zero) and within its register's bits, so a value of
+    // 2^32 or more cannot wrap into range.
+    struct Line {
+        std::string_view name;
+        int values;
+        unsigned max;
+    };
+    static constexpr Line kLines[] = {{"dac-control", 1, 7},    {"dac-code", 2, 0xFF},     {"adc-config", 1, 0xFFFF},
+                                      {"adc-spare", 3, 0xFFFF}, {"adc-result", 2, 0xFFF}, {"adc-irq", 1, 1}};
     unsigned v[11];
-    int used = 0;
-    if (std::sscanf(text.c_str(),
-                    "dac-control %u\ndac-code %u %u\nadc-config %u\nadc-spare %u %u %u\nadc-result %u %u\nadc-irq %u\n%n",
-                    &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &used) != 10 ||
-        static_cast<size_t>(used) != text.size())
-        return false;
-    if (v[0] > 7 || v[1] > 0xFF || v[2] > 0xFF || v[3] > 0xFFFF || v[4] > 0xFFFF || v[5] > 0xFFFF ||
-        v[6] > 0xFFFF || v[7] > 0xFFF || v[8] > 0xFFF || v[9] > 1)
-        return false;
+    int n = 0;
+    std::string_view rest(text);
+    for (const Line &line : kLines) {
+        if (rest.substr(0, line.name.size()) != line.name) return false;
+        rest.remove_prefix(line.name.size());
+        for (int i = 0; i < line.values; i++) {
+            if (rest.size() < 2 || rest[0] != ' ' || (rest[1] == '0' && rest.size() > 2 && rest[2] >= '0' && rest[2] <= '9'))
+                return false;
+            rest.remove_prefix(1);
+            unsigned long long value = 0;
+            const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+            if (ec != std::errc() || value > line.max) return false;
+            v[n++] = static_cast<unsigned>(value);
+            rest.remove_prefix(static_cast<size_t>(end - rest.data()));
+        }
+        if (rest.empty() || rest[0] != '\n') return false;
+        rest.remove_prefix(1);
+    }
+    if (!rest.empty()) return false;
     control_ = static_cast<uint16_t>(v[0]);
     code_ = {static_cast<uint16_t>(v[1]), static_cast<uint16_t>(v[2])};
     config_ = static_cast<uint16_t>(v[3]);

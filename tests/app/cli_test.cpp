@@ -3,6 +3,13 @@
 // faults and to look at the board.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -169,53 +176,134 @@ TEST_F(Cli, AFailedCycleStopsAtItsAddress)
     EXPECT_NE(o.err.find("verify failed at slave 2 address 0x0000: wrote 0xFFFF, read 0x0007"), std::string::npos) << o.err;
 }
 
-// Bad input: status 2, one clear line, and not one driver call.
+// An Intel HEX record: count, offset, type, data and its checksum.
+std::string hex_record(unsigned offset, unsigned type, const std::vector<int> &data)
+{
+    std::vector<int> bytes = {static_cast<int>(data.size()), static_cast<int>(offset >> 8 & 0xFF),
+                              static_cast<int>(offset & 0xFF), static_cast<int>(type)};
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    int sum = 0;
+    for (int b : bytes) sum += b;
+    bytes.push_back((0x100 - (sum & 0xFF)) & 0xFF);
+    static const char digits[] = "0123456789ABCDEF";
+    std::string line = ":";
+    for (int b : bytes) line += {digits[b >> 4 & 15], digits[b & 15]};
+    return line + "\n";
+}
+
+const std::string kHexEnd = ":00000001FF\n";
+
+// Bad input: status 2, one clear line (with what it says, where given), and
+// not one driver call. Files that are no files, or too large, are refused
+// without being read whole.
 TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
 {
     spit(path("odd.bin"), "abc");
     spit(path("big.bin"), random_words(100, 1));
     spit(path("cut.hex"), ":10000000000102030405060708090A0B0C0D0E0F78\n:0400100001020304\n:00000001FF\n");
     spit(path("half.hex"), ":0100000041BE\n:00000001FF\n");
+    // One data byte changed, the checksum kept: the file is corrupted.
+    spit(path("sum.hex"), ":0400100001020305E2\n" + kHexEnd);
+    spit(path("overlap.hex"), hex_record(0x10, 0, {1, 2, 3, 4}) + hex_record(0x20, 0, {5, 6}) +
+                                  hex_record(0x12, 0, {3, 9}) + kHexEnd);
+    spit(path("eof_data.hex"), hex_record(0, 0, {1, 2}) + hex_record(0, 1, {0, 0}));
+    // A linear base of 0x10000 bytes: past the bus's 0x10000 words.
+    spit(path("linear.hex"), hex_record(0, 4, {0, 2}) + hex_record(0, 0, {1, 2}) + kHexEnd);
+    // Sparse: two words, but the second 200 words on; from 8000 it runs past 8191.
+    spit(path("sparse.hex"), hex_record(0, 0, {1, 0}) + hex_record(400, 0, {2, 0}) + kHexEnd);
     spit(path("bench.toml"), "[[fixed]]\ninput = \"ai5\"\nvolts = 2.5\ntolerance = 0.01\nwired = true\n");
     spit(path("lacks.toml"), "[[dac]]\nchannel = 0\ncode = 9\ninput = \"ai8\"\ntolerance = 0.01\n");
     spit(path("device.toml"), "[device]\nproduct_type = 6251\n");
-    const std::vector<std::vector<std::string>> cases = {
-        {"bus", "read", "0", "8192"},
-        {"bus", "read", "0", "8000", "200"},
-        {"bus", "read", "8", "0"},
-        {"bus", "read", "0", "0", "0"},
-        {"bus", "read", "0", "ten"},
-        {"bus", "write", "0", "0", "1", "0x10000"},
-        {"bus", "write", "0", "8191", "1", "2"},
-        {"bus", "dump", "0", "0", "8193", "-o", path("x.bin")},
-        {"bus", "dump", "0", "0", "16", "-o", path("no/such/folder.bin")},
-        {"bus", "load", "0", "0", path("missing.bin")},
-        {"bus", "load", "0", "0", dir.string()},
-        {"bus", "load", "0", "0", path("odd.bin")},
-        {"bus", "load", "0", "8100", path("big.bin")},
-        {"bus", "load", "0", "0", path("cut.hex")},
-        {"bus", "load", "0", "0", path("half.hex")},
-        {"bus"},
-        {"bus", "read", "0"},
-        {"selftest", "--bench", path("bench.toml")},
-        {"selftest", "--bench", path("lacks.toml")},
-        {"selftest", "--bench", path("missing.toml")},
-        {"selftest", "--bench", path("device.toml")},
+    spit(path("huge_slave.toml"), "[[memory]]\nslave = 1e308\nwords = 16\n");
+    spit(path("empty.toml"), "# nothing wired\n");
+    spit(path("escape.toml"), "[[fixed]]\n\"in\\u001b[31mput\\nx\" = 1\n");
+    // 2^32 + 5 in a field of a whole state: 5 once it wraps.
+    std::string wrapped;
+    {
+        const ksim::BackDoor &b = *bench;
+        std::string state(b.board_state(nullptr, 0), '\0');
+        b.board_state(state.data(), state.size());
+        state.pop_back();
+        const size_t at = state.find("dac-control 0\n");
+        ASSERT_NE(at, std::string::npos) << state;
+        wrapped = state.substr(0, at) + "dac-control 4294967301\n" + state.substr(at + 14);
+        spit(path("wrapped.state"), wrapped);
+    }
+    // Larger than korvane reads (27 MB, sparse on disk).
+    spit(path("huge.hex"), ":");
+    fs::resize_file(path("huge.hex"), 27u << 20);
+    fs::copy_file(path("huge.hex"), path("huge.toml"));
+    fs::copy_file(path("huge.hex"), path("huge.state"));
+    fs::copy_file(path("huge.hex"), path("huge.txt"));
+    const std::string fifo = path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Row {
+        std::vector<std::string> args;
+        std::string says;  // inside the line; "" for any
     };
-    for (std::vector<std::string> args : cases) {
-        args.insert(args.begin(), {"--daq", "sim"});
+    const std::vector<Row> rows = {
+        {{"bus", "read", "0", "8192"}, ""},
+        {{"bus", "read", "0", "8000", "200"}, ""},
+        {{"bus", "read", "8", "0"}, ""},
+        {{"bus", "read", "0", "0", "0"}, ""},
+        {{"bus", "read", "0", "ten"}, ""},
+        {{"bus", "write", "0", "0", "1", "0x10000"}, ""},
+        {{"bus", "write", "0", "8191", "1", "2"}, ""},
+        {{"bus", "dump", "0", "0", "8193", "-o", path("x.bin")}, ""},
+        {{"bus", "dump", "0", "0", "16", "-o", path("no/such/folder.bin")}, ""},
+        {{"bus", "load", "0", "0", path("missing.bin")}, ""},
+        {{"bus", "load", "0", "0", dir.string()}, ": a folder"},
+        {{"bus", "load", "0", "0", path("odd.bin")}, ""},
+        {{"bus", "load", "0", "8100", path("big.bin")}, ""},
+        {{"bus", "load", "0", "0", path("cut.hex")}, "cut.hex:2: truncated"},
+        {{"bus", "load", "0", "0", path("half.hex")}, ""},
+        {{"bus", "load", "0", "0", path("sum.hex"), "--verify"}, "sum.hex:1: Intel HEX record with a wrong checksum"},
+        {{"bus", "load", "0", "0", path("overlap.hex")},
+         "overlap.hex:3: overlaps line 1 with other data at byte offset 0x13"},
+        {{"bus", "load", "0", "0", path("eof_data.hex")}, "eof_data.hex:2: end-of-file record carrying data"},
+        {{"bus", "load", "0", "0", path("linear.hex")}, "linear.hex:2: data beyond the bus's address space"},
+        {{"bus", "load", "0", "8000", path("sparse.hex")}, "201 words from address 0x1F40 run past"},
+        {{"bus", "load", "0", "0", path("huge.hex")}, "huge.hex: more than 1 MiB"},
+        {{"bus", "load", "0", "0", "/dev/zero"}, "/dev/zero: a device"},
+        {{"bus", "load", "0", "0", fifo}, "fifo: a FIFO"},
+        {{"bus", "run", "/dev/zero"}, "/dev/zero: a device"},
+        {{"bus", "run", fifo}, "fifo: a FIFO"},
+        {{"bus", "run", dir.string()}, ": a folder"},
+        {{"bus", "run", path("huge.txt")}, "more than 1 MiB"},
+        {{"bus", "regs", "--watch", "nan"}, "--watch needs a positive number of seconds, not nan"},
+        {{"bus", "regs", "--watch", "inf"}, "--watch needs a positive number"},
+        {{"bus", "regs", "--watch", "0"}, "--watch needs a positive number"},
+        {{"bus"}, ""},
+        {{"bus", "read", "0"}, ""},
+        {{"--sim-state", "/dev/zero", "bus", "read", "0", "0"}, "/dev/zero: a device"},
+        {{"--sim-state", fifo, "bus", "read", "0", "0"}, "fifo: a FIFO"},
+        {{"--sim-state", dir.string(), "bus", "read", "0", "0"}, ": a folder"},
+        {{"--sim-state", path("huge.state"), "bus", "read", "0", "0"}, "more than 1 MiB"},
+        {{"--sim-state", path("wrapped.state"), "bus", "read", "0", "0"}, "is not a simulated board's state"},
+        {{"selftest", "--bench", path("bench.toml")}, "bench.toml:5: unknown key"},
+        {{"selftest", "--bench", path("lacks.toml")}, ""},
+        {{"selftest", "--bench", path("missing.toml")}, ""},
+        {{"selftest", "--bench", path("huge_slave.toml")}, "huge_slave.toml:2: slave must be a whole number"},
+        {{"selftest", "--bench", path("empty.toml")}, "empty.toml: no checks"},
+        {{"selftest", "--bench", path("escape.toml")}, "unknown key \"in\\x1B[31mput\\nx\" in [[fixed]]"},
+        {{"selftest", "--bench", "/dev/zero"}, "/dev/zero: a device"},
+        {{"selftest", "--bench", fifo}, "fifo: a FIFO"},
+        {{"selftest", "--bench", path("huge.toml")}, "more than 1 MiB"},
+        {{"selftest", "--bench", path("device.toml")}, ""},
+    };
+    for (Row row : rows) {
+        row.args.insert(row.args.begin(), {"--daq", "sim"});
         const long before = bench->driver_calls();
-        Outcome o = korvane(args);
+        Outcome o = korvane(row.args);
         std::string line;
-        for (const std::string &a : args) line += a + " ";
+        for (const std::string &a : row.args) line += a + " ";
         EXPECT_EQ(o.status, 2) << line << ": " << o.err;
         EXPECT_EQ(lines(o.err), 1) << line << ": " << o.err;
+        EXPECT_NE(o.err.find(row.says), std::string::npos) << line << ": " << o.err;
+        EXPECT_EQ(o.err.find('\x1b'), std::string::npos) << line;
         EXPECT_EQ(bench->driver_calls(), before) << line;
     }
-    EXPECT_NE(korvane({"--daq", "sim", "bus", "load", "0", "0", path("cut.hex")}).err.find("cut.hex:2: truncated"),
-              std::string::npos);
-    EXPECT_NE(korvane({"--daq", "sim", "selftest", "--bench", path("bench.toml")}).err.find("bench.toml:5: unknown key"),
-              std::string::npos);
+    EXPECT_EQ(slurp(path("wrapped.state")), wrapped) << "a state refused is left as it is";
 }
 
 // The shell runs the bus commands on one board; the register view reads it
@@ -226,12 +314,89 @@ TEST_F(Cli, RegsInTheShellShowADacWriteAsCodeAndVolts)
     std::streambuf *stdin_buf = std::cin.rdbuf(input.rdbuf());
     Outcome o = korvane({"--daq", "sim", "bus", "shell"});
     std::cin.rdbuf(stdin_buf);
-    ASSERT_EQ(o.status, 0) << o.err;
+    ASSERT_EQ(o.status, 1) << o.err;  // the line that failed
     EXPECT_NE(o.err.find("korvane: address 99999 is outside"), std::string::npos) << o.err;
     EXPECT_EQ(o.out.find("0x0000 0x"), std::string::npos) << "a line after quit ran";
     EXPECT_NE(o.out.find("DAC_CONTROL  2      0x00   0x0005  CH0=1 CH1=0 REF=1\n"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("DAC_CODE1    2      0x03   0x00C8  200 = 2.5882 V\n"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("DAC_CODE0    2      0x02   0x0000  0 = 0.0000 V\n"), std::string::npos) << o.out;
+}
+
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves terabytes of address space
+// 27 MB of Intel HEX at distinct addresses, named or piped in, is refused in
+// bounded memory: the command runs in a child held to the address space the
+// test has now plus 64 MiB (taking the whole file in, as a map of its bytes,
+// needed some 900 MB).
+TEST_F(Cli, HugeFilesAreRefusedInBoundedMemory)
+{
+    std::string hex;
+    for (unsigned long at = 0; hex.size() < (27u << 20); at += 16) {
+        if (at % 0x10000 == 0) hex += hex_record(0, 4, {static_cast<int>(at >> 24 & 0xFF), static_cast<int>(at >> 16 & 0xFF)});
+        hex += hex_record(at & 0xFFFF, 0, std::vector<int>(16, 0x5A));
+    }
+    hex += kHexEnd;
+    spit(path("huge.hex"), hex);
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    ASSERT_GT(pages, 0);
+    const rlim_t bound = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (64u << 20);
+    for (bool piped : {false, true}) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (piped) ::dup2(fds[0], STDIN_FILENO);
+            ::close(fds[0]);
+            ::close(fds[1]);
+            const rlimit limit{bound, bound};
+            ::setrlimit(RLIMIT_AS, &limit);
+            Outcome o = korvane({"--daq", "sim", "bus", "load", "0", "0", piped ? "-" : path("huge.hex")});
+            ::_exit(o.status == 2 && o.err.find("more than 1 MiB") != std::string::npos ? 0 : 1);
+        }
+        ::close(fds[0]);
+        if (piped) {
+            // The child stops reading after 1 MiB: the rest goes nowhere.
+            auto previous = std::signal(SIGPIPE, SIG_IGN);
+            for (size_t at = 0; at < hex.size();) {
+                const ssize_t n = ::write(fds[1], hex.data() + at, hex.size() - at);
+                if (n <= 0) break;
+                at += static_cast<size_t>(n);
+            }
+            std::signal(SIGPIPE, previous);
+        }
+        ::close(fds[1]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << (piped ? "piped" : "named") << ": " << status;
+    }
+}
+#endif
+
+// Command lines from a file or at the prompt: Windows line ends are taken,
+// nothing is expanded (*, ~ and $HOME stay as written), a NUL byte refuses
+// its line, and the shell's status says whether any line failed.
+TEST_F(Cli, CommandLinesTakeWindowsLineEndsAndExpandNothing)
+{
+    spit(path("crlf.txt"), "write 0 5 0x1234\r\n# a comment\r\nread 0 5\r\n");
+    Outcome o = korvane({"--daq", "sim", "bus", "run", path("crlf.txt")});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "0x0005 0x1234\n");
+
+    const std::string session =
+        "read 0 9\r\nread 0 *\nread 0 ~\nread 0 $HOME\nwrite 0 6 1" + std::string(1, '\0') + " 2\nread 0 '6'\n";
+    for (bool failing : {true, false}) {
+        std::istringstream input(failing ? session : "read 0 9\r\nwrite 0 6 7\n");
+        std::streambuf *stdin_buf = std::cin.rdbuf(input.rdbuf());
+        o = korvane({"--daq", "sim", "bus", "shell"});
+        std::cin.rdbuf(stdin_buf);
+        EXPECT_EQ(o.status, failing ? 1 : 0) << o.err;
+        if (!failing) continue;
+        EXPECT_EQ(o.out, "0x0009 0x0000\n0x0006 0x0000\n");
+        for (const char *said : {"address \"*\" is not a number", "address \"~\" is not a number",
+                                 "address \"$HOME\" is not a number", "the line holds a NUL byte"})
+            EXPECT_NE(o.err.find(said), std::string::npos) << said << ": " << o.err;
+    }
 }
 
 // The failing rows of a self-test, by the name of their check.

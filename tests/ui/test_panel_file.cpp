@@ -189,6 +189,11 @@ TEST_F(Runtime, FifoOrFolderGivenAsThePanelFileIsNamed)
     EXPECT_EQ(uir::last_failure(), fifo + ": a FIFO, not a panel file");
     EXPECT_EQ(LoadPanel(0, dir_.c_str(), 1), UIEFileNotFound);
     EXPECT_EQ(uir::last_failure(), dir_.string() + ": a folder, not a panel file");
+    // A file larger than korvane reads is refused unread.
+    std::string huge = write("huge.uir", kHead);
+    std::filesystem::resize_file(huge, 27u << 20);
+    EXPECT_EQ(LoadPanel(0, huge.c_str(), 1), UIEFileNotFound);
+    EXPECT_EQ(uir::last_failure(), huge + ": cannot read the panel file (more than 1 MiB)");
 }
 
 TEST_F(Runtime, EveryKeyIsRead)

@@ -3,8 +3,11 @@
 #include "ui_test_support.h"
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace uitest;
@@ -247,15 +250,32 @@ TEST_F(Script, PanelDiscardedByTheCallbackThatQuitsStillTellsItsTimers)
     EXPECT_EQ(seq, (std::vector<std::string>{"rec_cb:1", "timer_a:16", "timer_b:16"}));
 }
 
-TEST_F(Script, FolderGivenAsTheScriptIsStatusTwo)
+// What is no script file is refused unread: a folder, a FIFO (opening it
+// would block), a device, a file larger than korvane reads.
+TEST_F(Script, NoFileOrAHugeOneGivenAsTheScriptIsStatusTwo)
 {
-    uir::Options o;
-    o.script_file = dir_.string();
-    init(o);
-    show();
-    EXPECT_EQ(RunUserInterface(), 2);
-    EXPECT_EQ(out, (std::vector<std::string>{dir_.string() + ": cannot read the script (a folder)"}));
-    EXPECT_TRUE(calls_of("panel_cb").empty());  // nothing was played, the window was not closed
+    // Beside the test's folder, which each round below makes anew.
+    const std::filesystem::path files = dir_.string() + "-files";
+    std::filesystem::create_directories(files);
+    const std::string fifo = (files / "fifo.ks").string(), huge = (files / "huge.ks").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(huge) << "wait 1s\n";
+    std::filesystem::resize_file(huge, 27u << 20);
+    const std::pair<std::string, std::string> cases[] = {
+        {files.string(), "a folder"}, {fifo, "a FIFO"}, {"/dev/zero", "a device"}, {huge, "more than 1 MiB"}};
+    for (const auto &[file, why] : cases) {
+        TearDown();
+        SetUp();
+        out.clear();
+        uir::Options o;
+        o.script_file = file;
+        init(o);
+        show();
+        EXPECT_EQ(RunUserInterface(), 2) << file;
+        EXPECT_EQ(out, (std::vector<std::string>{file + ": cannot read the script (" + why + ")"}));
+        EXPECT_TRUE(calls_of("panel_cb").empty());  // nothing was played, the window was not closed
+    }
+    std::filesystem::remove_all(files);
 }
 
 // Standard input closed, or a folder, is no script (not an empty one that passes).
