@@ -3,6 +3,7 @@
 // faults and to look at the board.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -72,6 +73,19 @@ protected:
         o.status = korvane::cli::run(*opt.command, {opt.trace, opt.vcd});
         o.out = ::testing::internal::GetCapturedStdout();
         o.err = ::testing::internal::GetCapturedStderr();
+        return o;
+    }
+
+    // korvane with a file as its standard input (the descriptor, as a pipe would be).
+    Outcome with_stdin(const std::string &file, std::vector<std::string> args)
+    {
+        const int saved = ::dup(STDIN_FILENO), fd = ::open(file.c_str(), O_RDONLY);
+        EXPECT_GE(fd, 0) << file;
+        ::dup2(fd, STDIN_FILENO);
+        ::close(fd);
+        Outcome o = korvane(std::move(args));
+        ::dup2(saved, STDIN_FILENO);
+        ::close(saved);
         return o;
     }
 
@@ -322,6 +336,40 @@ TEST_F(Cli, RegsInTheShellShowADacWriteAsCodeAndVolts)
     EXPECT_NE(o.out.find("DAC_CODE0    2      0x02   0x0000  0 = 0.0000 V\n"), std::string::npos) << o.out;
 }
 
+// Intel HEX address records: a segment base (02) counts in 16 bytes, a linear
+// one (04) in 64 KiB and a later one replaces it; offsets count from the load
+// address. Standard input has no name: it is HEX when it begins with ':',
+// unless --format says otherwise.
+TEST_F(Cli, IntelHexAddressRecordsAndStandardInput)
+{
+    // 02 0x0010: byte 0x100 + 0x10, word 0x88; 04 0: back to 0, word 0x10; 02 0x0002: byte 0x20 + 6, word 0x13.
+    const std::string hex = hex_record(0, 2, {0x00, 0x10}) + hex_record(0x10, 0, {0x34, 0x12}) +
+                            hex_record(0, 4, {0x00, 0x00}) + hex_record(0x20, 0, {0x78, 0x56}) +
+                            hex_record(0, 2, {0x00, 0x02}) + hex_record(0x06, 0, {0xBC, 0x9A}) + kHexEnd;
+    spit(path("based.hex"), hex);
+    Outcome o = korvane({"--daq", "sim", "bus", "load", "0", "0x100", path("based.hex"), "--verify"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(reg(0, 0x100 + 0x88), 0x1234u);
+    EXPECT_EQ(reg(0, 0x100 + 0x10), 0x5678u);
+    EXPECT_EQ(reg(0, 0x100 + 0x13), 0x9ABCu);
+
+    spit(path("stdin.txt"), hex);
+    bench->reset();
+    vekta_resetState();
+    o = with_stdin(path("stdin.txt"), {"--daq", "sim", "bus", "load", "0", "0x200", "-"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(reg(0, 0x200 + 0x88), 0x1234u);
+    // Taken as binary when told: the record's first two characters are the first word.
+    o = with_stdin(path("stdin.txt"), {"--daq", "sim", "bus", "load", "--format", "bin", "0", "0", "-"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(reg(0, 0), static_cast<unsigned>(':' | '0' << 8));
+    // A file named .hex given as binary: 2 bytes, one word.
+    spit(path("two.hex"), "\x01\x02");
+    o = korvane({"--daq", "sim", "bus", "load", "--format", "bin", "0", "7", path("two.hex")});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(reg(0, 7), 0x0201u);
+}
+
 #ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves terabytes of address space
 // 27 MB of Intel HEX at distinct addresses, named or piped in, is refused in
 // bounded memory: the command runs in a child held to the address space the
@@ -510,6 +558,25 @@ TEST_F(Cli, SelftestRefusesAnotherModuleBeforeTouchingALine)
     EXPECT_NE(o.err.find("no device PXI1Slot2; the driver has: Dev1"), std::string::npos) << o.err;
     EXPECT_NE(o.err.find("korvane: the self-test needs the PXI-6221 it checks; no line touched\n"), std::string::npos)
         << o.err;
+}
+
+// The self-test sets its analog outputs back to 0 V after their loopback
+// checks, and a check's name from the bench file is shown escaped.
+TEST_F(Cli, SelftestLeavesTheLoopbackOutputsAtZeroVolts)
+{
+    spit(path("loops.toml"), "[[loopback]]\noutput = \"ao0\"\ninput = \"ai0\"\nvolts = 3.0\ntolerance = 0.01\n"
+                             "[[loopback]]\noutput = \"ao1\"\ninput = \"ai1\"\nvolts = -4.5\ntolerance = 0.01\n"
+                             "[[fixed]]\nname = \"ref\\u001b[2J\"\ninput = \"ai5\"\nvolts = 2.5\ntolerance = 0.01\n");
+    Outcome o = korvane({"--daq", "sim", "selftest", "--bench", path("loops.toml")});
+    EXPECT_EQ(o.status, 0) << o.out << o.err;
+    EXPECT_NE(o.out.find("3 checks: 3 passed, 0 failed"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("AI5 ref\\x1B[2J "), std::string::npos) << o.out;
+    EXPECT_EQ(o.out.find('\x1b'), std::string::npos) << o.out;
+    for (const char *output : {"ao0", "ao1"}) {
+        double volts = 1.0;
+        ASSERT_EQ(bench->probe(output, &volts), 0);
+        EXPECT_EQ(volts, 0.0) << output;
+    }
 }
 
 // --sim-state: a sequence of commands, each a new process (a bench from

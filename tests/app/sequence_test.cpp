@@ -276,6 +276,12 @@ TEST_F(Sequence, AvalonTickConvertsChannelZeroThenOne)
     Recorder rec(panelHandle, bench);
     avalon_timer_cb(panelHandle, AVALON_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
     EXPECT_EQ(rec.take(), (Seq{"driver", "val 48=400", "val 45=1", "driver", "val 44=800", "val 43=2"}));
+    // Full scale and zero are codes like any other, with their volts.
+    ASSERT_EQ(bench->drive("adc0", 12.0), 0);
+    ASSERT_EQ(bench->drive("adc1", 0.0), 0);
+    Recorder full_scale(panelHandle, bench);
+    avalon_timer_cb(panelHandle, AVALON_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    EXPECT_EQ(full_scale.take(), (Seq{"driver", "val 48=4095", "val 45=10.2375", "driver", "val 44=0", "val 43=0"}));
     bench->drive("adc0", NAN);
     bench->drive("adc1", NAN);
 }

@@ -2,6 +2,7 @@
 // (never a crash) for each kind of broken file.
 #include "ui_test_support.h"
 
+#include <climits>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -194,6 +195,51 @@ TEST_F(Runtime, FifoOrFolderGivenAsThePanelFileIsNamed)
     std::filesystem::resize_file(huge, 27u << 20);
     EXPECT_EQ(LoadPanel(0, huge.c_str(), 1), UIEFileNotFound);
     EXPECT_EQ(uir::last_failure(), huge + ": cannot read the panel file (more than 1 MiB)");
+}
+
+// Every integer key takes both ends of its range, and nothing past them.
+TEST_F(Runtime, IntegerKeysTakeBothEndsOfTheirRange)
+{
+    init();
+    struct Key {
+        const char *key, *kind;  // kind: of the control; "panel" for a key of the panel
+        long long lo, hi;
+    };
+    const Key keys[] = {
+        {"id", "button", 1, INT_MAX - 1000000}, {"top", "button", -10000, 10000},
+        {"left", "button", -10000, 10000},      {"width", "button", 0, 10000},
+        {"height", "button", 0, 10000},         {"digits", "numeric_int", 0, 32},
+        {"digits", "numeric_double", 0, 15},    {"min", "numeric_int", INT_MIN, INT_MAX},
+        {"max", "numeric_int", INT_MIN, INT_MAX}, {"blank", "numeric_int", INT_MIN, INT_MAX},
+        {"value", "numeric_int", INT_MIN, INT_MAX}, {"value", "toggle", 0, 1},
+        {"width", "panel", 1, 10000},           {"height", "panel", 1, 10000},
+        {"resource", "panel", 1, INT_MAX},
+    };
+    for (const Key &k : keys) {
+        for (long long v : {k.lo - 1, k.lo, k.hi, k.hi + 1}) {
+            const std::string key = k.key, value = std::to_string(v);
+            std::string text;
+            if (std::string(k.kind) != "panel")
+                text = kHead + control((key == "id" ? "" : "id = 7\n") + ("name = \"K\"\nkind = \"" + std::string(k.kind)) +
+                                       "\"\n" + key + " = " + value);
+            else if (key == "resource")  // the panel loaded by that resource number
+                text = "[[panel]]\nresource = " + value + "\n" + kOk;
+            else
+                text = kHead + key + " = " + value + "\n" + kOk;
+            SCOPED_TRACE(std::string(k.kind) + " " + key + " = " + value);
+            const bool in_range = v >= k.lo && v <= k.hi;
+            const int resource = key == "resource" && in_range ? static_cast<int>(v) : 1;
+            const int h = LoadPanel(0, write("range.uir", text).c_str(), resource);
+            if (in_range) {
+                EXPECT_GT(h, 0) << uir::last_failure();
+                if (h > 0) DiscardPanel(h);
+            } else {
+                EXPECT_EQ(h, UIEPanelFileInvalid);
+                EXPECT_NE(uir::last_failure().find("\"" + key + "\" is " + value + ", outside"), std::string::npos)
+                    << uir::last_failure();
+            }
+        }
+    }
 }
 
 TEST_F(Runtime, EveryKeyIsRead)

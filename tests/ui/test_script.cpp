@@ -142,6 +142,28 @@ expect-no-log
                        "6 passed, 2 failed"}));
 }
 
+// expect-log-count looks at the newest entry that matches: an older run of
+// the same message counts for nothing.
+TEST_F(Script, ExpectLogCountLooksAtTheNewestMatchingEntry)
+{
+    on_call() = [](const Call &c) {
+        if (c.who == "rec_cb") ErrorPrintf("Error = -1, %s\n", c.control == 6 ? "the button" : "the toggle");
+    };
+    int rc = run(R"(press BTN
+press BTN
+press BTN
+press TOG
+press BTN
+expect-log-count 1 the button
+expect-log-count 1 the toggle
+expect-log-count 3 the button
+)");
+    EXPECT_EQ(rc, 1);
+    EXPECT_EQ(out, (std::vector<std::string>{path() + ":8: expected the log pane's last entry with \"the button\" to "
+                                                      "count 3, got 1",
+                                             "7 passed, 1 failed"}));
+}
+
 TEST_F(Script, QuitClosesTheWindowAndEndsTheScript)
 {
     int rc = run("press BTN\nquit\npress BTN\nexpect NUM_INT 99\n");
