@@ -3,8 +3,10 @@
 // bench's clock shared with the run-time, and the --trace and --vcd files.
 // The panel code knows nothing of it; main calls it at start-up.
 //
-// Script verbs (with a driver other than the simulated bench every use of
-// them fails with a clear message):
+// Script verbs. With a driver other than the simulated bench (the real
+// bench) a probe is skipped ("skipped: not the simulated bench"), so a
+// script's other checks still run there; drive and fault fail with a clear
+// message, as what follows them would not hold:
 //   probe NAME VALUE [TOLERANCE]  a bench value: ao0 ao1 ai0..ai7 dac0 dac1 (volts,
 //                                 default tolerance 0.002 V), port0..port2 (line
 //                                 levels as a byte), live-tasks, contention (exact)

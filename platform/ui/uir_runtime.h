@@ -57,7 +57,8 @@ namespace uir::script {
 
 struct Result {
     bool pass = true;
-    std::string message;  // on failure: "expected ..., got ..."
+    std::string message;   // on failure: "expected ..., got ..."; when skipped: why
+    bool skipped = false;  // the check cannot be made here: neither passed nor failed
 };
 using Verb = std::function<Result(const std::vector<std::string> &args)>;
 

@@ -245,7 +245,8 @@ public:
                 break;
             step(c);
         }
-        say(std::to_string(passed_) + " passed, " + std::to_string(failed_) + " failed");
+        say(std::to_string(passed_) + " passed, " + std::to_string(failed_) + " failed" +
+            (skipped_ ? ", " + std::to_string(skipped_) + " skipped" : std::string()));
         return failed_ ? 1 : 0;
     }
 
@@ -446,7 +447,10 @@ private:
             } catch (const std::exception &e) {
                 r = {false, "expected " + c.verb + " to run, got an exception: " + e.what()};
             }
-            if (r.pass)
+            if (r.skipped) {
+                ++skipped_;
+                say(name_ + ":" + std::to_string(c.line) + ": skipped: " + r.message);
+            } else if (r.pass)
                 pass();
             else
                 fail(c, r.message.empty() ? "expected " + c.verb + " to pass, got a failure" : r.message);
@@ -460,7 +464,7 @@ private:
     }
 
     std::string name_;
-    int passed_ = 0, failed_ = 0;
+    int passed_ = 0, failed_ = 0, skipped_ = 0;
     std::uint64_t log_mark_ = 0;
 };
 

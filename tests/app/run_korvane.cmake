@@ -1,11 +1,23 @@
 # Runs korvane and checks its exit status and output.
 #   -DKORVANE=path -DARGS="a|b|c" -DSTATUS=n
-#   [-DMATCH=regex] [-DNOMATCH=regex] [-DONCE=regex] [-DERROR_LINES=n]
+#   [-DMATCH=regex] [-DNOMATCH=regex] [-DONCE=regex] [-DERROR_LINES=n] [-DHARDWARE=ON [-DWIRING=ON]]
 #   [-DTRACE=file -DTRACE_MATCH=regex -DTRACE_NOMATCH=regex]
 # MATCH, NOMATCH and ONCE (matches exactly once) apply to standard output and
 # error together; ERROR_LINES
 # is the exact number of "Error = " report lines expected.
 string(REPLACE "|" ";" ARGS "${ARGS}")
+# A test a lab may run on its real bench (-DHARDWARE=ON): the driver is
+# KORVANE_DAQ's, the simulated bench when unset; the self-test's description
+# (-DWIRING=ON) KORVANE_BENCH_FILE's when set.
+if(HARDWARE)
+  if("$ENV{KORVANE_DAQ}" STREQUAL "")
+    set(ENV{KORVANE_DAQ} sim)
+  endif()
+  if(WIRING AND NOT "$ENV{KORVANE_BENCH_FILE}" STREQUAL "")
+    list(APPEND ARGS --bench "$ENV{KORVANE_BENCH_FILE}")
+  endif()
+  message("driver: KORVANE_DAQ=$ENV{KORVANE_DAQ}")
+endif()
 if(DEFINED TRACE)
   file(REMOVE "${TRACE}")
 endif()
