@@ -11,3 +11,14 @@ if(TARGET korvane_panel AND TARGET uir_qt)
   target_compile_definitions(bench_uir PRIVATE KORVANE_SOURCE_DIR="${KORVANE_SOURCE_DIR}")
   target_link_libraries(bench_uir PRIVATE korvane_panel korvane_simlink uir_qt benchmark::benchmark)
 endif()
+
+# The window left idle with the hardware open: its CPU share from /proc/self/stat.
+if(TARGET korvane_panel AND TARGET uir_qt)
+  add_executable(bench_idle_panel ${CMAKE_CURRENT_LIST_DIR}/idle_panel.cpp)
+  target_compile_definitions(bench_idle_panel PRIVATE KORVANE_APP_DIR="${KORVANE_SOURCE_DIR}/app")
+  target_link_libraries(bench_idle_panel PRIVATE korvane_panel korvane_simlink uir_qt Qt6::Widgets)
+  if(TARGET korvane_sim)
+    add_dependencies(bench_idle_panel korvane_sim)
+  endif()
+endif()
+

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 #include <limits>
 
@@ -140,6 +141,75 @@ void Chart::set_paused(bool paused, std::int64_t now_ns)
     paused_ = paused;
 }
 
+namespace {
+
+// The first point at or after t: times never go back, so a binary search.
+std::deque<ChartPoint>::const_iterator first_at(const std::deque<ChartPoint> &pts, std::int64_t t)
+{
+    return std::lower_bound(pts.begin(), pts.end(), t, [](const ChartPoint &p, std::int64_t x) { return p.t_ns < x; });
+}
+
+// The column of time t: floor(t / width), also before the epoch.
+std::int64_t column_of(std::int64_t t, std::int64_t width)
+{
+    return t >= 0 ? t / width : -((-t + width - 1) / width);
+}
+
+}  // namespace
+
+std::vector<ChartRun> Chart::visible_runs(std::size_t i, std::int64_t begin, std::int64_t end, int columns,
+                                          std::size_t most_runs) const
+{
+    std::vector<ChartRun> runs;
+    if (i >= traces_.size() || end < begin)
+        return runs;
+    const auto &pts = traces_[i].points;
+    const auto from = first_at(pts, begin), to = first_at(pts, end + 1);
+    const std::int64_t shown = std::distance(from, to);
+    const std::int64_t width = columns > 0 ? std::max<std::int64_t>((end - begin) / columns, 1) : 0;
+    const bool decimate = width > 0 && shown > 2 * static_cast<std::int64_t>(columns);
+    bool open = false;
+    std::int64_t column = 0;  // of the open run's last point
+    std::size_t kept = 0;     // where the open run's last column begins
+    for (auto it = from; it != to; ++it) {
+        const ChartPoint &p = *it;
+        if (!std::isfinite(p.v)) {
+            open = false;
+            continue;
+        }
+        if (!open) {
+            runs.emplace_back();
+            open = true;
+        } else if (decimate && column_of(p.t_ns, width) == column) {
+            // The column keeps its lowest and its highest value, in time order:
+            // the run's last one or two points.
+            ChartRun &r = runs.back();
+            if (r.size() - kept == 1) {
+                if (p.v != r.back().v)
+                    r.push_back(p);
+            } else {
+                const double older = r[kept].v, newer = r.back().v;
+                const double low = std::min(older, newer), high = std::max(older, newer);
+                if (p.v < low || p.v > high) {
+                    // p takes the place of the extreme it passes; the other stays first.
+                    if (older == (p.v < low ? low : high))
+                        r.erase(r.begin() + static_cast<std::ptrdiff_t>(kept));
+                    else
+                        r.pop_back();
+                    r.push_back(p);
+                }
+            }
+            continue;
+        }
+        runs.back().push_back(p);
+        column = decimate ? column_of(p.t_ns, width) : 0;
+        kept = runs.back().size() - 1;
+    }
+    if (runs.size() > most_runs)
+        runs.erase(runs.begin(), runs.end() - static_cast<std::ptrdiff_t>(most_runs));
+    return runs;
+}
+
 void Chart::y_range(std::int64_t now_ns, double &lo, double &hi) const
 {
     lo = ymin;
@@ -153,8 +223,9 @@ void Chart::y_range(std::int64_t now_ns, double &lo, double &hi) const
     for (auto &t : traces_) {
         if (!t.visible)
             continue;
-        for (auto &p : t.points) {
-            if (p.t_ns < begin || p.t_ns > end || !std::isfinite(p.v))
+        for (auto it = first_at(t.points, begin); it != t.points.end() && it->t_ns <= end; ++it) {
+            const ChartPoint &p = *it;
+            if (!std::isfinite(p.v))
                 continue;
             a = any ? std::min(a, p.v) : p.v;
             b = any ? std::max(b, p.v) : p.v;

@@ -24,6 +24,9 @@ struct ChartTrace {
     std::deque<ChartPoint> points;  // oldest first
 };
 
+// A stretch of a trace drawn as one line: values without a NaN between them.
+using ChartRun = std::vector<ChartPoint>;
+
 struct TraceStats {
     std::size_t points = 0;
     std::size_t gaps = 0;  // runs of NaN with a number on both sides
@@ -66,6 +69,17 @@ public:
     double ymin = -10.0, ymax = 10.0;  // the fixed scale
     // The scale shown: the fixed one, or the visible values' range (padded) when autoscaling.
     void y_range(std::int64_t now_ns, double &lo, double &hi) const;
+
+    // What the view draws of trace i between begin_ns and end_ns (since the
+    // epoch): its runs of numbers, oldest first, the newest most_runs of them.
+    // Where more than two values a column would fall on the `columns` pixel
+    // columns of the span, each column of a run keeps only its lowest and its
+    // highest value, in their order, so that a long span draws no more lines
+    // than it has pixels to show them. Columns are whole multiples of the
+    // column's time since the epoch, so a point keeps its column as the window
+    // moves on.
+    std::vector<ChartRun> visible_runs(std::size_t i, std::int64_t begin_ns, std::int64_t end_ns, int columns,
+                                       std::size_t most_runs) const;
 
     std::int64_t epoch_ns() const { return epoch_ns_; }
     // Grows with every value recorded: the view redraws when it changed.

@@ -156,7 +156,35 @@ void drop_app()
 QString qs(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 constexpr int kLabelHeight = 16;
-constexpr int kRefreshMs = 200;  // charts and the status line
+constexpr int kFrameMs = 200;  // the charts' and the status line's frames
+
+// The status line's text, laid out once: the label sits in a holder without a
+// layout, which asks for the height of a line of text and no width, so that a
+// new text (the rates change every frame) is painted in place and never has
+// the window lay itself out again.
+class StatusText : public QWidget {
+public:
+    explicit StatusText(QWidget *parent) : QWidget(parent), label_(new QLabel(QStringLiteral("X"), this))
+    {
+        label_->setObjectName("status");
+        height_ = label_->sizeHint().height();
+        label_->clear();
+    }
+    void set_text(const QString &text)
+    {
+        if (label_->text() != text)
+            label_->setText(text);
+    }
+    QSize sizeHint() const override { return QSize(0, height_); }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { label_->setGeometry(rect()); }
+
+private:
+    QLabel *label_;
+    int height_ = 0;
+};
 
 // One panel's window: the panel area in a scroll area; below it the charts and
 // the log pane, which take the room the window has beyond the panel; the
@@ -194,8 +222,7 @@ public:
         status_ = new QStatusBar(this);
         status_->setObjectName("status_bar");
         status_->setSizeGripEnabled(false);
-        status_text_ = new QLabel(status_);
-        status_text_->setObjectName("status");
+        status_text_ = new StatusText(status_);
         status_->addWidget(status_text_, 1);
         layout->addWidget(status_);
         setStyleSheet("QLineEdit:read-only { background: #e6eaee; color: #102030; }"
@@ -224,7 +251,7 @@ public:
         resize(want);
         split_->setSizes({area_->height() + frame, 320});
         connect(&ticker_, &QTimer::timeout, this, [this] { tick(); });
-        ticker_.start(kRefreshMs);
+        ticker_.start(kFrameMs);
         tick();
     }
 
@@ -241,16 +268,20 @@ public:
     // The whole panel with the charts and the log below it.
     QSize natural_size() const { return natural_; }
 
-    // The charts and the status line catch up with the model.
-    void tick()
+    // A frame: the charts and the status line catch up with the model (the
+    // charts only where a pixel would change, unless forced).
+    void tick(bool force = false)
     {
         for (auto *c : charts_)
-            c->redraw();
-        status_text_->setText(qs(model::status_line()));
+            c->redraw(force);
+        status_text_->set_text(qs(model::status_line()));
     }
 
     // Brings the controls changed since the last time up to date (all of them
-    // after a change of the panel as a whole), then the charts and status line.
+    // after a change of the panel as a whole). The charts and the status line
+    // catch up in the next frame, however many values came meanwhile: a
+    // status line redrawn after every change (its rates move with each tick)
+    // would repaint a dozen times a second.
     void refresh()
     {
         pending_ = false;
@@ -275,9 +306,6 @@ public:
         }
         all_changed_ = false;
         changed_.clear();
-        for (auto *c : charts_)
-            c->redraw();  // new values (nothing to do when there are none)
-        status_text_->setText(qs(model::status_line()));
     }
 
 protected:
@@ -505,7 +533,7 @@ private:
     QWidget *area_ = nullptr;
     LogPane *log_pane_ = nullptr;
     QStatusBar *status_ = nullptr;
-    QLabel *status_text_ = nullptr;
+    StatusText *status_text_ = nullptr;
     std::vector<ChartPane *> charts_;
     std::map<QObject *, int> steppers_;  // numeric fields and their controls
     QTimer ticker_;
@@ -677,6 +705,15 @@ QWidget *window(int panel)
     return it == windows().end() ? nullptr : it->second;
 }
 
+void catch_up(int panel)
+{
+    auto it = windows().find(panel);
+    if (it == windows().end())
+        return;
+    it->second->refresh();
+    it->second->tick(true);
+}
+
 bool render_png(int panel, const std::string &file, std::string &why)
 {
     bool made = false;
@@ -698,8 +735,10 @@ bool render_png(int panel, const std::string &file, std::string &why)
         w.resize(w.natural_size());
         w.show();
         w.refresh();
-        w.tick();
-        // Let the log pane lay out at its real size before the picture is taken.
+        // Laid out at its real size (the log pane, the chart's plot), then the
+        // charts drawn for that size before the picture is taken.
+        QApplication::sendPostedEvents();
+        w.tick(true);
         QApplication::sendPostedEvents();
         QPixmap pm = w.grab();
         ok = !pm.isNull() && pm.save(qs(file), "PNG");

@@ -17,6 +17,11 @@ void install();
 // The window showing a displayed panel (nullptr if none): for tests.
 QWidget *window(int panel);
 
+// The window's controls, charts and status line catch up with the model now,
+// as its frame timer has the charts and status line do five times a second
+// (for tests, which do not wait for the timer).
+void catch_up(int panel);
+
 // Builds a window over the panel's current state and saves it as PNG. Starts
 // Qt (offscreen when there is no display) if it is not running.
 bool render_png(int panel, const std::string &file, std::string &why);

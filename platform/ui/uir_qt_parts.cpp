@@ -123,6 +123,10 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
     view_ = new QChartView(chart_, this);
     view_->setObjectName("chart_view");
     view_->setRenderHint(QPainter::Antialiasing);
+    // A frame repaints the rectangle around what changed: the series clip to
+    // that one rectangle, not to the union of every series' old and new
+    // outline, which costs their strokes much more.
+    view_->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     view_->setMinimumSize(120, 80);
     body->addWidget(view_, 1);
     auto *traces = new QVBoxLayout;
@@ -144,8 +148,7 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
         connect(box, &QCheckBox::toggled, this, [this, i](bool on) {
             if (Chart *mm = model()) {
                 mm->traces()[i].visible = on;
-                drawn_revision_ = ~0ull;
-                redraw();
+                redraw(true);
             }
         });
         traces->addWidget(box);
@@ -168,28 +171,28 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
     connect(span_, &QComboBox::currentIndexChanged, this, [this](int) {
         if (Chart *mm = model()) {
             mm->span_s = span_->currentData().toDouble();
-            drawn_revision_ = ~0ull;
-            redraw();
+            redraw(true);
         }
     });
     connect(pause_, &QPushButton::toggled, this, [this](bool on) {
         if (Chart *mm = model()) {
             mm->set_paused(on, now_ns());
             pause_->setText(on ? "Resume" : "Pause");
-            drawn_revision_ = ~0ull;
-            redraw();
+            redraw(true);
         }
     });
     connect(autoscale_, &QCheckBox::toggled, this, [this](bool on) {
         if (Chart *mm = model()) {
             mm->autoscale = on;
-            drawn_revision_ = ~0ull;
-            redraw();
+            redraw(true);
         }
     });
     connect(save, &QPushButton::clicked, this, [this] { save_csv(); });
+    // A plot that changes size is drawn again in the next frame: its pixel
+    // columns decide how a long span is thinned out.
+    connect(chart_, &QChart::plotAreaChanged, this, [this] { stale_ = true; });
     update_control(c);
-    redraw();
+    redraw(true);
 }
 
 Chart *ChartPane::model() const { return model::chart(panel_, id_); }
@@ -210,48 +213,42 @@ void ChartPane::save_csv()
         write_file(this, path, m->csv());
 }
 
-void ChartPane::redraw()
+void ChartPane::redraw(bool force)
 {
     Chart *m = model();
     if (!m)
         return;
     const std::int64_t now = now_ns();
     const std::int64_t end = m->view_end_ns(now);
-    // Nothing new and the window has not moved (by a tenth of a second): the picture stands.
-    if (m->revision() == drawn_revision_ && std::llabs(end - drawn_end_) < 100000000)
+    const std::int64_t span_ns = static_cast<std::int64_t>(m->span_s * 1e9);
+    // A frame is drawn when the window has moved by a pixel column's time with
+    // new values, or by a tenth of a second (a column at least) without:
+    // nothing new that a pixel could show, and the picture stands.
+    const int columns = plot_columns();
+    const std::int64_t column_ns = span_ns / columns;
+    const std::int64_t moved = std::llabs(end - drawn_end_);
+    const bool fresh = m->revision() != drawn_revision_;
+    if (!force && !stale_ && !(fresh && moved >= column_ns) && moved < std::max<std::int64_t>(column_ns, 100000000))
         return;
+    stale_ = false;
     drawn_revision_ = m->revision();
     drawn_end_ = end;
-    const std::int64_t span_ns = static_cast<std::int64_t>(m->span_s * 1e9);
-    const std::int64_t begin = end - span_ns;
-    x_->setRange(-m->span_s, 0.0);
-    x_->setTickType(QValueAxis::TicksDynamic);
-    x_->setTickAnchor(0.0);
-    x_->setTickInterval(m->span_s / 6.0);
+    if (m->span_s != drawn_span_) {
+        drawn_span_ = m->span_s;
+        x_->setRange(-m->span_s, 0.0);
+        x_->setTickType(QValueAxis::TicksDynamic);
+        x_->setTickAnchor(0.0);
+        x_->setTickInterval(m->span_s / 6.0);
+    }
     double lo, hi;
     m->y_range(now, lo, hi);
-    y_->setRange(lo, hi);
+    if (lo != y_->min() || hi != y_->max())
+        y_->setRange(lo, hi);
     for (std::size_t i = 0; i < m->traces().size(); ++i) {
         const ChartTrace &t = m->traces()[i];
-        std::vector<QList<QPointF>> runs;
-        if (t.visible) {
-            bool open = false;
-            for (auto &p : t.points) {
-                if (p.t_ns < begin || p.t_ns > end)
-                    continue;
-                if (!std::isfinite(p.v)) {
-                    open = false;
-                    continue;
-                }
-                if (!open) {
-                    runs.emplace_back();
-                    open = true;
-                }
-                runs.back().append(QPointF(static_cast<double>(p.t_ns - end) / 1e9, p.v));
-            }
-            if (runs.size() > kMostRuns)
-                runs.erase(runs.begin(), runs.end() - static_cast<std::ptrdiff_t>(kMostRuns));
-        }
+        std::vector<ChartRun> runs;
+        if (t.visible)
+            runs = m->visible_runs(i, end - span_ns, end, columns, kMostRuns);
         auto &pool = runs_[i];
         while (pool.size() < runs.size()) {
             auto *s = new QLineSeries;
@@ -264,14 +261,28 @@ void ChartPane::redraw()
             s->attachAxis(y_);
             pool.push_back(s);
         }
+        // A series changes only where its points do: each change costs the
+        // series' whole geometry.
         for (std::size_t k = 0; k < pool.size(); ++k) {
-            if (k < runs.size())
-                pool[k]->replace(runs[k]);
-            else if (pool[k]->count())
-                pool[k]->clear();
-            pool[k]->setVisible(t.visible);
+            QList<QPointF> line;
+            if (k < runs.size()) {
+                line.reserve(static_cast<qsizetype>(runs[k].size()));
+                for (const ChartPoint &p : runs[k])
+                    line.append(QPointF(static_cast<double>(p.t_ns - end) / 1e9, p.v));
+            }
+            if (pool[k]->points() != line)
+                pool[k]->replace(line);
+            if (pool[k]->isVisible() != t.visible)
+                pool[k]->setVisible(t.visible);
         }
     }
+}
+
+// The plot's width in pixels (the widget's before its first layout).
+int ChartPane::plot_columns() const
+{
+    const int w = static_cast<int>(chart_->plotArea().width());
+    return std::max(w > 0 ? w : view_->width(), 1);
 }
 
 // ---- lamps ------------------------------------------------------------------

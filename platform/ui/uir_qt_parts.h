@@ -33,13 +33,16 @@ QString ask_save_path(QWidget *parent, const QString &title, const QString &name
 class ChartPane : public QWidget {
 public:
     ChartPane(int panel, const Control &c, QWidget *parent);
-    // Redraws from the model (the window calls it on its refresh timer).
-    void redraw();
+    // One frame: catches up with the model when there is something a pixel
+    // could show (the window calls it on its frame timer), or in any case
+    // when forced (the operator changed what is shown).
+    void redraw(bool force = false);
     void update_control(const Control &c);
 
 private:
     Chart *model() const;
     void save_csv();
+    int plot_columns() const;
 
     int panel_, id_;
     QChart *chart_ = nullptr;
@@ -52,7 +55,9 @@ private:
     // Per trace, one line series per run of numbers (NaN breaks the line).
     std::vector<std::vector<QLineSeries *>> runs_;
     std::uint64_t drawn_revision_ = ~0ull;
-    std::int64_t drawn_end_ = -1;
+    std::int64_t drawn_end_ = 0;
+    double drawn_span_ = 0;
+    bool stale_ = true;  // the next frame draws whatever has moved
 };
 
 // One lamp per bit, the bit number beside it; grey when blank or negative.

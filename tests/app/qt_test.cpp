@@ -105,6 +105,7 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_TRUE(status->text().contains("hardware closed"));
     click("OPEN_BTN");
     EXPECT_EQ(pxi_opened, 1);
+    uir::qt::catch_up(panelHandle);  // the status line's next frame
     EXPECT_TRUE(status->text().contains("hardware open")) << status->text().toStdString();
     EXPECT_TRUE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
     EXPECT_EQ(mask->text(), QString::fromUtf8("\u2014"));  // -1: not set since Open
@@ -117,6 +118,7 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_EQ(lines, 0x0F);
     EXPECT_EQ(mask->text(), "0x0F");
     // The port calls went through the import layer, which counts them.
+    uir::qt::catch_up(panelHandle);
     EXPECT_TRUE(status->text().contains(QRegularExpression(" [1-9][0-9]* driver calls/s, 0 failed/s")))
         << status->text().toStdString();
 
@@ -162,6 +164,7 @@ TEST_F(QtPanel, ChartHidesATraceAndSavesWhatItRecorded)
     click("OPEN_BTN");
     for (int i = 0; i < 6; i++) analog_tick();
     QApplication::processEvents();
+    uir::qt::catch_up(panelHandle);  // the chart's next frame
     auto *pane = widget<QWidget>("SIGNAL_CHART");
     ASSERT_NE(pane, nullptr);
     uir::Chart *chart = uir::model::chart(panelHandle, SIGNAL_CHART);

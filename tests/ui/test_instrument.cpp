@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -59,6 +61,75 @@ TEST(ChartModel, CsvHasARowPerSweepAndNaNAsAnEmptyCell)
     EXPECT_GT(hi, 5);
     EXPECT_GT(lo, -4);
     EXPECT_LT(hi, 6);
+}
+
+// What the view draws: runs split at NaN within the window, the newest runs
+// kept; on a long span each pixel column of a run keeps only its lowest and
+// highest value, in time order.
+TEST(ChartModel, VisibleRunsSplitAtNaNAndKeepEachColumnsExtremes)
+{
+    using Runs = std::vector<std::vector<std::pair<std::int64_t, double>>>;
+    auto runs = [](const std::vector<uir::ChartRun> &rs) {
+        Runs out;
+        for (auto &r : rs) {
+            out.emplace_back();
+            for (auto &p : r) out.back().push_back({p.t_ns / kSec, p.v});
+        }
+        return out;
+    };
+    uir::Chart c({"A"}, 0, 600, 30, -10, 10);
+    const double v[] = {1, 5, nan_v, 2, 3, 7, -1, 4, 4, nan_v, 6, 0};
+    for (int t = 1; t <= 12; t++) c.record(0, t * kSec, v[t - 1]);
+    // Every value in [2 s, 11 s] on a wide plot; two runs kept of three.
+    EXPECT_EQ(runs(c.visible_runs(0, 2 * kSec, 11 * kSec, 1000, 200)),
+              (Runs{{{2, 5}}, {{4, 2}, {5, 3}, {6, 7}, {7, -1}, {8, 4}, {9, 4}}, {{11, 6}}}));
+    EXPECT_EQ(runs(c.visible_runs(0, 2 * kSec, 11 * kSec, 1000, 2)),
+              (Runs{{{4, 2}, {5, 3}, {6, 7}, {7, -1}, {8, 4}, {9, 4}}, {{11, 6}}}));
+    // Two columns of 6 s for 12 values: columns [0, 6 s), [6 s, 12 s), [12 s, ...).
+    EXPECT_EQ(runs(c.visible_runs(0, 0, 12 * kSec, 2, 200)),
+              (Runs{{{1, 1}, {2, 5}}, {{4, 2}, {5, 3}, {6, 7}, {7, -1}}, {{11, 6}, {12, 0}}}));
+    // A later value past the older extreme takes its place; the order stays the time order.
+    uir::Chart d({"B"}, 0, 600, 30, -10, 10);
+    for (double x : {3.0, 5.0, 1.0, 9.0, 0.0, 4.0}) d.record(0, static_cast<std::int64_t>(d.traces()[0].points.size() + 1) * kSec, x);
+    EXPECT_EQ(runs(d.visible_runs(0, 0, 12 * kSec, 1, 200)), (Runs{{{4, 9}, {5, 0}}}));
+    EXPECT_EQ(runs(d.visible_runs(0, 0, 4 * kSec, 1, 200)), (Runs{{{2, 5}, {3, 1}, {4, 9}}}));  // 4 s is the next column
+
+    // Random traces with gaps: in every column of every run the values kept are
+    // the column's lowest and highest, once each, in time order; the runs are those of the window.
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> volts(-5, 5);
+    uir::Chart r({"R"}, 0, 600, 30, -10, 10);
+    for (int k = 0; k < 3000; k++) r.record(0, k * kSec / 5, rng() % 50 == 0 ? nan_v : volts(rng));
+    const std::int64_t begin = 37 * kSec + 123, end = begin + 300 * kSec;
+    const int columns = 211;
+    const std::int64_t width = (end - begin) / columns;
+    const auto drawn = r.visible_runs(0, begin, end, columns, 1000);
+    const auto all = r.visible_runs(0, begin, end, 100000, 1000);  // no thinning on so wide a plot
+    ASSERT_EQ(drawn.size(), all.size());
+    std::size_t kept = 0, shown = 0;
+    for (std::size_t i = 0; i < all.size(); i++) {
+        std::size_t at = 0;
+        for (std::size_t j = 0; j < all[i].size();) {
+            std::size_t k = j;
+            while (k < all[i].size() && all[i][k].t_ns / width == all[i][j].t_ns / width) k++;
+            auto lo = std::min_element(all[i].begin() + j, all[i].begin() + k, [](auto &a, auto &b) { return a.v < b.v; });
+            auto hi = std::max_element(all[i].begin() + j, all[i].begin() + k, [](auto &a, auto &b) { return a.v < b.v; });
+            std::vector<double> want{lo < hi ? lo->v : hi->v};
+            if (lo != hi) want.push_back(lo < hi ? hi->v : lo->v);
+            for (double w : want) {
+                ASSERT_LT(at, drawn[i].size());
+                EXPECT_EQ(drawn[i][at].v, w) << "run " << i << " column " << all[i][j].t_ns / width;
+                EXPECT_EQ(drawn[i][at].t_ns / width, all[i][j].t_ns / width);
+                at++;
+            }
+            j = k;
+        }
+        EXPECT_EQ(at, drawn[i].size());
+        kept += drawn[i].size();
+        shown += all[i].size();
+    }
+    EXPECT_LE(kept, 2u * (columns + 1) + 2 * drawn.size());
+    EXPECT_GT(shown, kept);
 }
 
 TEST(LogModel, ARepeatedMessageOfSeveralLinesIsOneEntryWithItsCount)

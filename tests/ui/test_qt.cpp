@@ -2,9 +2,11 @@
 // callbacks and values, and the core's changes reach the widgets.
 #include "ui_test_support.h"
 #include "uir_qt.h"
+#include "uir_qt_parts.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -15,9 +17,14 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
+#include <random>
 
 #include <gmock/gmock.h>
 
@@ -261,6 +268,155 @@ TEST_F(QtView, AValueChangeUpdatesOnlyItsControl)
     NewCtrl(h, CTRL_NUMERIC, "AI3", 200, 300);
     QApplication::processEvents();
     EXPECT_EQ(num->text(), "0x00");
+}
+
+// The status line's rates change every frame: a new text is painted where
+// the old one was, and nothing is laid out again for it.
+TEST_F(QtView, ANewStatusTextLaysNothingOut)
+{
+    struct Counter : QObject {
+        int layouts = 0;
+        bool eventFilter(QObject *o, QEvent *e) override
+        {
+            auto *w = qobject_cast<QWidget *>(o);
+            layouts += e->type() == QEvent::LayoutRequest && w && w->layout();
+            return false;
+        }
+    } counter;
+    std::uint64_t calls = 0;
+    bool open = false;
+    uir::set_status_source([&] { return uir::StatusFacts{"simulated bench", open, calls += 400, 0}; });
+    uir::qt::catch_up(h);
+    for (int i = 0; i < 5; i++) {  // the window settles after it is shown
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+    }
+    auto *status = find<QLabel>("status");
+    ASSERT_TRUE(status);
+    const QString before = status->text();
+    EXPECT_TRUE(before.startsWith("simulated bench")) << before.toStdString();
+    qApp->installEventFilter(&counter);
+    open = true;
+    uir::qt::catch_up(h);
+    QApplication::processEvents();
+    qApp->removeEventFilter(&counter);
+    EXPECT_TRUE(status->text().contains("hardware open")) << status->text().toStdString();
+    EXPECT_EQ(counter.layouts, 0);
+    uir::set_status_source(nullptr);
+}
+
+// A chart drawn frame by frame as values come (with gaps), the operator
+// changing the span, pausing, hiding a trace and autoscaling meanwhile, shows
+// at every look exactly what a chart drawn afresh from the same record shows.
+TEST_F(Runtime, ChartFramesShowWhatAFreshChartShows)
+{
+    uir::Options o;
+    o.script_file = "chart";  // the headless core: virtual time, no window
+    init(o);
+    const int h = show(R"PF(
+[[panel]]
+resource = 1
+width = 200
+height = 100
+
+[[panel.control]]
+id = 2
+name = "A"
+kind = "numeric_double"
+min = -10
+max = 10
+
+[[panel.control]]
+id = 3
+name = "B"
+kind = "numeric_double"
+min = -10
+max = 10
+
+[[panel.control]]
+id = 4
+name = "CH"
+kind = "chart"
+traces = ["A", "B"]
+width = 300
+height = 200
+span = 10
+history = 600
+)PF");
+    auto make = [&](std::unique_ptr<uir::qt::ChartPane> &pane) {
+        pane = std::make_unique<uir::qt::ChartPane>(h, *uir::model::control(h, 4), nullptr);
+        pane->resize(360, 300);  // a narrow plot: a few hundred pixel columns
+        pane->setAttribute(Qt::WA_DontShowOnScreen);
+        pane->show();
+        QApplication::processEvents();  // laid out: the plot's width is known
+    };
+    using Shown = std::map<QString, std::vector<QList<QPointF>>>;
+    auto shown = [](uir::qt::ChartPane &pane, double axes[4]) {
+        Shown m;
+        QChart *chart = pane.findChild<QChartView *>("chart_view")->chart();
+        for (auto *s : chart->series()) {
+            auto *line = static_cast<QLineSeries *>(s);
+            if (line->isVisible() && line->count()) m[line->objectName()].push_back(line->points());
+        }
+        auto *x = static_cast<QValueAxis *>(chart->axes(Qt::Horizontal).front());
+        auto *y = static_cast<QValueAxis *>(chart->axes(Qt::Vertical).front());
+        axes[0] = x->min(), axes[1] = x->max(), axes[2] = y->min(), axes[3] = y->max();
+        return m;
+    };
+    // Runs and their first and last points, for a failure's message.
+    auto describe = [](const Shown &m) {
+        std::string d;
+        for (auto &[name, runs] : m) {
+            d += name.toStdString() + ":";
+            for (auto &r : runs)
+                d += " [" + std::to_string(r.size()) + " (" + std::to_string(r.front().x()) + ", " +
+                     std::to_string(r.front().y()) + ")..(" + std::to_string(r.back().x()) + ")]";
+            d += "; ";
+        }
+        return d;
+    };
+    std::unique_ptr<uir::qt::ChartPane> live, fresh;
+    make(live);
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> volts(-4, 4);
+    int looks = 0;
+    for (int step = 1; step <= 1200; step++) {
+        uir::sleep_ns(50000000);
+        SetCtrlVal(h, 2, rng() % 30 == 0 ? NotANumber() : volts(rng));
+        if (step % 3 == 0) SetCtrlVal(h, 3, rng() % 10 == 0 ? NotANumber() : volts(rng));
+        if (step == 350) live->findChild<QComboBox *>("span")->setCurrentIndex(2);  // 1 min
+        if (step == 600) live->findChild<QComboBox *>("span")->setCurrentIndex(5);  // 10 min: A thinned out
+        if (step == 800 || step == 950) live->findChild<QPushButton *>("pause")->click();
+        if (step == 1000 || step == 1100) live->findChild<QCheckBox *>("trace_A")->click();
+        if (step == 1100) live->findChild<QCheckBox *>("autoscale")->click();
+        if (step % 4 == 0) {  // the frame timer
+            QApplication::processEvents();
+            live->redraw();
+        }
+        if (step % 150 == 0) {
+            // A look after 5 s without values: the window has moved by more
+            // than a pixel column even on the longest span, so a frame is due.
+            uir::sleep_ns(5000000000);
+            QApplication::processEvents();
+            live->redraw();
+            make(fresh);
+            fresh->redraw(true);
+            double a[4], b[4];
+            const Shown l = shown(*live, a), f = shown(*fresh, b);
+            EXPECT_TRUE(l == f) << "at step " << step << ": " << describe(l) << " instead of " << describe(f);
+            EXPECT_TRUE(std::equal(a, a + 4, b)) << "at step " << step;
+            EXPECT_FALSE(f.empty());
+            if (step == 750) {  // 10 min of A's 20 values a second on a narrow plot: at most two a column
+                std::size_t drawn = 0, recorded = 0;
+                for (auto &run : f.at("A")) drawn += run.size();
+                for (auto &p : uir::model::chart(h, 4)->traces()[0].points) recorded += std::isfinite(p.v);
+                EXPECT_LT(drawn, recorded / 2);
+                EXPECT_LE(drawn, 2u * static_cast<std::size_t>(live->width()));
+            }
+            looks++;
+        }
+    }
+    EXPECT_EQ(looks, 8);
 }
 
 TEST_F(QtView, DimmedWidgetIgnoresClicks)
