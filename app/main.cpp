@@ -9,6 +9,7 @@
 #include "korvane.h"
 #include "options.h"
 #include "simlink.h"
+#include "startup_marks.h"
 #include "uir_qt.h"
 #include "uir_runtime.h"
 #include "userint.h"
@@ -39,6 +40,7 @@ int startup_failed(const std::string &fallback)
 
 int main(int argc, char *argv[])
 {
+    startup_mark("main");
     korvane::Options opt;
     int rc = korvane::parse_options(argc, argv, opt, std::cout, std::cerr);
     if (rc != korvane::KEEP_GOING) return rc;
@@ -49,6 +51,7 @@ int main(int argc, char *argv[])
         std::cerr << why;
         return korvane::USAGE_ERROR;
     }
+    startup_mark("driver loaded");
     const std::string board = simlink::board_name();
     std::string driver = daqmx::info().description();
     if (!board.empty()) driver += "\nboard: " + board;
@@ -106,9 +109,11 @@ int main(int argc, char *argv[])
         status = 1;
         DiscardPanel(panelHandle);
     } else {
+        startup_mark("panel loaded");
         pxi_draw_gui();
         korvane_mark_driver(panelHandle);
         int shown = DisplayPanel(panelHandle);
+        startup_mark("panel shown");
         if (shown < 0) {
             status = startup_failed(std::string("korvane: cannot show the main panel: ") + GetUILErrorString(shown));
         } else {

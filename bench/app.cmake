@@ -22,3 +22,16 @@ if(TARGET korvane_panel AND TARGET uir_qt)
   endif()
 endif()
 
+# Start-up: exec to the first painted frame, korvane beside a Qt Widgets hello-world.
+if(TARGET korvane AND TARGET uir_qt)
+  add_executable(bench_hello_first_frame ${CMAKE_CURRENT_LIST_DIR}/hello_first_frame.cpp)
+  target_link_libraries(bench_hello_first_frame PRIVATE korvane_base Qt6::Widgets)
+  add_executable(bench_startup ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp)
+  target_link_libraries(bench_startup PRIVATE korvane_base benchmark::benchmark)
+  target_compile_definitions(bench_startup PRIVATE
+    KORVANE_PROGRAM="$<TARGET_FILE:korvane>" KORVANE_HELLO="$<TARGET_FILE:bench_hello_first_frame>")
+  add_dependencies(bench_startup korvane bench_hello_first_frame)
+  if(TARGET korvane_sim)
+    add_dependencies(bench_startup korvane_sim)
+  endif()
+endif()

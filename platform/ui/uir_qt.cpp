@@ -7,6 +7,7 @@
 #include "uir_internal.h"
 #include "uir_qt_parts.h"
 #include "error_output.h"
+#include "startup_marks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -225,9 +226,12 @@ public:
         status_text_ = new StatusText(status_);
         status_->addWidget(status_text_, 1);
         layout->addWidget(status_);
-        setStyleSheet("QLineEdit:read-only { background: #e6eaee; color: #102030; }"
-                      "QGroupBox { font-weight: bold; border: 1px solid #9aa4ae; border-radius: 4px; margin-top: 8px; }"
-                      "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 4px; }");
+        // The rules name the panel's fields and frames only: the charts, the
+        // log and the status line stay out of the style sheet's polish and paint.
+        area_->setStyleSheet(
+            "QLineEdit:read-only { background: #e6eaee; color: #102030; }"
+            "QGroupBox { font-weight: bold; border: 1px solid #9aa4ae; border-radius: 4px; margin-top: 8px; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 4px; }");
 
         QPointer<PanelWindow> self(this);
         listener_ = model::add_listener([self](const model::Change &what) {
@@ -309,6 +313,18 @@ public:
     }
 
 protected:
+    bool event(QEvent *e) override
+    {
+        // The first frame is on the screen once the paint that began with the
+        // window's own is flushed: the mark comes when the loop turns next.
+        if (e->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            if (startup_marks_on())
+                QTimer::singleShot(0, [] { startup_mark("first frame"); });
+        }
+        return QWidget::event(e);
+    }
+
     void closeEvent(QCloseEvent *e) override
     {
         // The window stays until the program discards its panel: closing is a request.
@@ -377,7 +393,11 @@ private:
             if (!c.label.empty()) {
                 it.label = new QLabel(qs(c.label), area_);
                 it.label->setObjectName(name + "_label");
-                int w = std::max(c.width, it.label->sizeHint().width());
+                // A caption wider than its control keeps its whole text; the
+                // label's own size is asked only when the text may not fit.
+                int w = c.width;
+                if (it.label->fontMetrics().horizontalAdvance(it.label->text()) + 8 > c.width)
+                    w = std::max(c.width, it.label->sizeHint().width());
                 it.label->setGeometry(c.left, c.top - kLabelHeight - 2, w, kLabelHeight);
             }
             break;
@@ -541,6 +561,7 @@ private:
     std::map<int, Item> items_;
     int listener_ = 0;
     bool pending_ = false;
+    bool painted_ = false;
     bool all_changed_ = true;  // the next refresh brings every control up to date
     std::set<int> changed_;    // else only these
 };
@@ -587,6 +608,7 @@ public:
             return false;
         program_ = program;
         make_app(program_, args_);
+        startup_mark("toolkit started");
         return true;
     }
 

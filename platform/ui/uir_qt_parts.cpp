@@ -42,6 +42,15 @@ const QColor kTraceColours[] = {
 
 QColor trace_colour(std::size_t i) { return kTraceColours[i % std::size(kTraceColours)]; }
 
+// A caption's bold font (a style sheet of its own would give each caption a
+// style of its own to build and polish).
+QFont bold_font(const QWidget *w)
+{
+    QFont f = w->font();
+    f.setBold(true);
+    return f;
+}
+
 // Runs of a trace drawn as lines; a trace broken more often shows its newest runs.
 constexpr std::size_t kMostRuns = 200;
 
@@ -82,7 +91,7 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
 
     auto *row = new QHBoxLayout;
     auto *caption = new QLabel(qs(c.label), this);
-    caption->setStyleSheet("font-weight: bold;");
+    caption->setFont(bold_font(caption));
     row->addWidget(caption);
     row->addStretch(1);
     span_ = new QComboBox(this);
@@ -346,7 +355,7 @@ LogPane::LogPane(QWidget *parent) : QWidget(parent)
     outer->setSpacing(2);
     auto *row = new QHBoxLayout;
     auto *caption = new QLabel("Log", this);
-    caption->setStyleSheet("font-weight: bold;");
+    caption->setFont(bold_font(caption));
     row->addWidget(caption);
     row->addStretch(1);
     auto *clear = new QPushButton("Clear", this);
