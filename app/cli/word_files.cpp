@@ -94,16 +94,33 @@ int hex_digit(char c)
 
 }  // namespace
 
+namespace {
+
+// One data byte of an Intel HEX file: where it goes and the line that gave it.
+struct HexByte {
+    uint32_t offset;
+    uint32_t line;
+    uint8_t value;
+};
+
+std::string offset_text(unsigned long offset)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lX", offset);
+    return text;
+}
+
+}  // namespace
+
 Image read_intel_hex(const std::string &text, const std::string &name)
 {
-    // Every byte offset the bus can take (0x10000 words) and the line that gave
-    // it (0: none yet): bounded, whatever the file holds.
+    // The bus takes 0x10000 words: a byte beyond is refused as it comes, so
+    // memory stays within some bytes per byte of the file.
     constexpr unsigned long kBytes = 0x20000;
-    std::vector<uint8_t> value(kBytes);
-    std::vector<unsigned> line_of(kBytes, 0);
+    std::vector<HexByte> bytes;
     unsigned long base = 0;
     bool ended = false;
-    unsigned number = 0;
+    uint32_t number = 0;
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();
@@ -135,19 +152,10 @@ Image read_intel_hex(const std::string &text, const std::string &name)
         case 0x00:
             for (unsigned i = 0; i < count; i++) {
                 const unsigned long byte = base + offset + i;
-                if (byte >= kBytes) {
-                    char at_text[32];
-                    std::snprintf(at_text, sizeof at_text, "0x%lX", byte);
-                    throw UsageError(where + "data beyond the bus's address space (byte offset " + at_text + ")");
-                }
-                if (line_of[byte] != 0 && value[byte] != data[i]) {
-                    char at_text[32];
-                    std::snprintf(at_text, sizeof at_text, "0x%lX", byte);
-                    throw UsageError(where + "overlaps line " + std::to_string(line_of[byte]) +
-                                     " with other data at byte offset " + at_text);
-                }
-                if (line_of[byte] == 0) line_of[byte] = number;
-                value[byte] = data[i];
+                if (byte >= kBytes)
+                    throw UsageError(where + "data beyond the bus's address space (byte offset " + offset_text(byte) +
+                                     ")");
+                bytes.push_back({static_cast<uint32_t>(byte), number, data[i]});
             }
             break;
         case 0x01:
@@ -166,18 +174,25 @@ Image read_intel_hex(const std::string &text, const std::string &name)
     }
     if (!ended) throw UsageError(name + ": the Intel HEX file ends without its end-of-file record");
 
-    Image image;
-    for (unsigned long byte = 0; byte < kBytes; byte += 2) {
-        const bool low = line_of[byte] != 0, high = line_of[byte + 1] != 0;
-        if (!low && !high) continue;
-        if (!low || !high) {
-            char at_text[32];
-            std::snprintf(at_text, sizeof at_text, "0x%lX", low ? byte : byte + 1);
-            throw UsageError(name + ":" + std::to_string(line_of[low ? byte : byte + 1]) + ": byte offset " + at_text +
-                             " holds half of a 16-bit word");
+    // In address order, each address's bytes in the order of the file.
+    std::stable_sort(bytes.begin(), bytes.end(), [](const HexByte &a, const HexByte &b) { return a.offset < b.offset; });
+    std::vector<HexByte> unique;
+    for (const HexByte &b : bytes) {
+        if (unique.empty() || unique.back().offset != b.offset) {
+            unique.push_back(b);
+        } else if (unique.back().value != b.value) {
+            throw UsageError(name + ":" + std::to_string(b.line) + ": overlaps line " + std::to_string(unique.back().line) +
+                             " with other data at byte offset " + offset_text(b.offset));
         }
-        const unsigned word_at = static_cast<unsigned>(byte / 2);
-        const uint16_t w = static_cast<uint16_t>(value[byte] | value[byte + 1] << 8);
+    }
+    Image image;
+    for (size_t i = 0; i < unique.size(); i += 2) {
+        const HexByte &low = unique[i];
+        if (low.offset % 2 != 0 || i + 1 == unique.size() || unique[i + 1].offset != low.offset + 1)
+            throw UsageError(name + ":" + std::to_string(low.line) + ": byte offset " + offset_text(low.offset) +
+                             " holds half of a 16-bit word");
+        const unsigned word_at = low.offset / 2;
+        const uint16_t w = static_cast<uint16_t>(low.value | unique[i + 1].value << 8);
         if (image.runs.empty() || image.runs.back().first + image.runs.back().words.size() != word_at)
             image.runs.push_back(Run{word_at, {}});
         image.runs.back().words.push_back(w);

@@ -42,7 +42,7 @@ std::string write_binary(const std::vector<uint16_t> &words);
 // base address); ignored: 03 and 05 (start address). Every fault names the
 // line: a record that overlaps an earlier one with other data names both, an
 // end-of-file record must carry no data. Bytes beyond the bus's 0x10000 words
-// are refused as they come, so memory stays bounded whatever the file.
+// are refused as they come; memory stays within some bytes per byte of text.
 Image read_intel_hex(const std::string &text, const std::string &name);
 std::string write_intel_hex(const std::vector<uint16_t> &words);
 

@@ -244,10 +244,12 @@ constexpr int kWordsPerLine = 16;
 std::string Board::save_state(int64_t now)
 {
     std::string out = kStateHeader + periph_.save(now) + kMemoryHeader;
-    char word[8];
+    static const char digits[] = "0123456789abcdef";
+    out.reserve(out.size() + static_cast<size_t>(Memory::kWords) * 5);
     for (int a = 0; a < Memory::kWords; a++) {
-        std::snprintf(word, sizeof word, "%04x%c", memory_.read(a), a % kWordsPerLine == kWordsPerLine - 1 ? '\n' : ' ');
-        out += word;
+        const unsigned w = memory_.read(a);
+        out += {digits[w >> 12 & 15], digits[w >> 8 & 15], digits[w >> 4 & 15], digits[w & 15],
+                a % kWordsPerLine == kWordsPerLine - 1 ? '\n' : ' '};
     }
     return out;
 }
