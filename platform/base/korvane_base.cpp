@@ -3,6 +3,7 @@
 
 #include "korvane_base.h"
 #include "error_output.h"
+#include "korvane_files.h"
 
 #include <cctype>
 #include <csignal>
@@ -10,7 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <fstream>
+#include <sstream>
 #include <map>
 #include <mutex>
 
@@ -301,10 +302,16 @@ extern "C" int ErrorPrintf(const char *format, ...)
     return n;
 }
 
+// /proc/self/status is some 1.5 KB.
+constexpr std::size_t kStatusMax = 64 << 10;
+
 extern "C" void Breakpoint(void)
 {
     // Only a traced process gets the trap: without a debugger SIGTRAP would end it.
-    std::ifstream status("/proc/self/status");
+    std::string text;
+    if (!korvane::files::read_bounded("/proc/self/status", text, false, kStatusMax).empty())
+        return;
+    std::istringstream status(text);
     std::string line;
     while (std::getline(status, line)) {
         if (line.rfind("TracerPid:", 0) == 0) {
