@@ -4,12 +4,14 @@
 #include <string>
 
 #include "about.h"
+#include "cli.h"
 #include "daqmx_import.h"
 #include "devices.h"
 #include "korvane.h"
 #include "options.h"
 #include "simlink.h"
 #include "startup_marks.h"
+#include "stop_signals.h"
 #include "uir_qt.h"
 #include "uir_runtime.h"
 #include "userint.h"
@@ -36,11 +38,25 @@ int startup_failed(const std::string &fallback)
     return status != 0 ? status : 1;
 }
 
+int run_korvane(int argc, char *argv[]);
+
 }  // namespace
 
 int main(int argc, char *argv[])
 {
     startup_mark("main");
+    korvane::cli::watch_output();
+    const int status = korvane::cli::finish_output(run_korvane(argc, argv));
+    // A subcommand stopped by a signal has saved what it did: now it ends as
+    // the signal would have ended it (a shell's loop stops too).
+    if (int sig = korvane::stop::requested()) korvane::stop::end(sig);
+    return status;
+}
+
+namespace {
+
+int run_korvane(int argc, char *argv[])
+{
     korvane::Options opt;
     int rc = korvane::parse_options(argc, argv, opt, std::cout, std::cerr);
     if (rc != korvane::KEEP_GOING) return rc;
@@ -134,3 +150,5 @@ int main(int argc, char *argv[])
     }
     return status;
 }
+
+}  // namespace

@@ -100,7 +100,8 @@ extern "C" {
 /* ksim_vcd_file: VCD of the 24 digital lines and the decoded bus (address strobe, read and
  * write strobes, address and data words), readable by GTKWave. NULL stops: -1
  * when the file it closes could not be written whole (a full disk).
- * Written in blocks, and whole at close, at exit and on SIGINT/SIGTERM.
+ * Written in blocks, and whole at close, at exit and on SIGINT, SIGTERM,
+ * SIGHUP and SIGQUIT (out_file.h).
  * ksim_vcd_layout: the layout of the VCD files opened after it:
  * KSIM_VCD_VECTORS (the default, as above) or KSIM_VCD_LINES (1-bit wires
  * only: the 24 lines and contention, which sigrok reads too). -1 for another value. */
@@ -149,7 +150,8 @@ KSIM_BACK_DOOR(KSIM_DECLARE)
  *   # contention: port0 0xff port1 0xff port2 0x00 driven by DAQ and board
  * The text stays valid until the next driver call. */
 const char *ksim_call_notes(int64_t *began_ns);
-/* Writes out the VCD's buffer; safe in a signal handler. */
+/* Writes out the VCD's buffer and its closing time stamp and puts the file in
+ * its place; safe in a signal handler (the process ends after it). */
 void ksim_flush(void);
 
 #ifdef __cplusplus

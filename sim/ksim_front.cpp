@@ -58,5 +58,5 @@ KSIM_EXPORT const char *ksim_call_notes(int64_t *began_ns)
 // From a signal handler: no lock, only the files' own signal-safe flush.
 KSIM_EXPORT void ksim_flush(void)
 {
-    daqmx::flush_open_files_from_signal();
+    daqmx::finish_open_files_from_signal();
 }

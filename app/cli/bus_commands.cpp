@@ -1,17 +1,16 @@
 #include "bus_commands.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <chrono>
 #include <cstdio>
 #include <ostream>
 
+#include "atomic_file.h"
 #include "avalon.h"
 #include "avalon_block.h"
 #include "progress.h"
+#include "stop_signals.h"
 #include "vekta.h"
 #include "vekta_report.h"
 
@@ -28,6 +27,24 @@ std::string at(unsigned slave, unsigned address)
 }
 
 }  // namespace
+
+Interrupted::Interrupted(int sig, unsigned at, size_t done)
+    : signal(sig), address(at), words(done), text("stopped at " + hex(at, 4))
+{
+}
+
+std::string count_text(size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
+    return digits;
+}
+
+void Session::check_stop(unsigned address, size_t done) const
+{
+    if (!interruptible) return;
+    if (int sig = korvane::stop::requested()) throw Interrupted(sig, address, done);
+}
 
 std::string hex(unsigned value, int digits)
 {
@@ -66,6 +83,7 @@ std::vector<uint16_t> Session::read(unsigned slave, unsigned address, unsigned c
     if (!outer) own.emplace(err, err_is_terminal, label, count, bench_now);
     Progress &bar = outer ? *outer : *own;
     for (unsigned done = 0; done < count;) {
+        check_stop(address + done, done);
         const unsigned n = std::min(kChunk, count - done);
         const int got = avalonReadBlock(static_cast<unsigned char>(slave), static_cast<unsigned short>(address + done),
                                         words.data() + done, static_cast<int>(n));
@@ -89,6 +107,7 @@ void Session::write(unsigned slave, unsigned address, const std::vector<uint16_t
     if (!outer) own.emplace(err, err_is_terminal, label, count, bench_now);
     Progress &bar = outer ? *outer : *own;
     for (unsigned done = 0; done < count;) {
+        check_stop(address + done, done);
         const unsigned n = std::min(kChunk, count - done);
         const int got = avalonWriteBlock(static_cast<unsigned char>(slave), static_cast<unsigned short>(address + done),
                                          words.data() + done, static_cast<int>(n));
@@ -145,9 +164,26 @@ unsigned parse_count(const std::string &text, unsigned address)
     return count;
 }
 
+namespace {
+
+// "dump stopped at 0x0100 after 256 words (of 8,192)": how far one pass got.
+std::string how_far(const std::string &what, const Interrupted &e, size_t before, size_t total)
+{
+    return what + " stopped at " + hex(e.address, 4) + " after " + count_text(before + e.words) + " words (of " +
+           count_text(total) + ")";
+}
+
+}  // namespace
+
 void bus_read(Session &s, unsigned slave, unsigned address, unsigned count)
 {
-    std::vector<uint16_t> words = s.read(slave, address, count, "read");
+    std::vector<uint16_t> words;
+    try {
+        words = s.read(slave, address, count, "read");
+    } catch (Interrupted &e) {
+        e.say(how_far("read", e, 0, count) + "; nothing printed");
+        throw;
+    }
     for (unsigned i = 0; i < count; i++) s.out << s.word_line(address + i, words[i]) << '\n';
     s.out.flush();
 }
@@ -159,30 +195,49 @@ void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<u
                          " run past the last address " + hex(kAddressSpace - 1, 4));
     Progress bar(s.err, s.err_is_terminal, verify ? "write+verify" : "write", words.size() * (verify ? 2 : 1),
                  s.bench_now);
-    s.write(slave, address, words, "write", &bar);
-    if (verify) s.verify(slave, address, words, &bar, words.size());
+    try {
+        s.write(slave, address, words, "write", &bar);
+    } catch (Interrupted &e) {
+        e.say(how_far("write", e, 0, words.size()));
+        throw;
+    }
+    if (!verify) return;
+    try {
+        s.verify(slave, address, words, &bar, words.size());
+    } catch (Interrupted &e) {
+        e.say("all " + count_text(words.size()) + " words written; " + how_far("the read-back", e, 0, words.size()));
+        throw;
+    }
 }
 
 void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path)
 {
-    if (path != "-") {
-        // Refused before the bus is worked: a file that could not be written.
-        namespace fs = std::filesystem;
-        std::error_code ec;
-        const fs::path folder = fs::path(path).has_parent_path() ? fs::path(path).parent_path() : fs::path(".");
-        if (fs::is_directory(path, ec)) throw UsageError("cannot write " + path + ": it is a folder");
-        if (!fs::is_directory(folder, ec) || ::access(folder.c_str(), W_OK) != 0)
-            throw UsageError("cannot write " + path + ": no folder " + folder.string() + " to write in");
+    // The file is started before the bus is worked: one that cannot be
+    // written is refused first. It replaces the old file only when whole.
+    korvane::AtomicFile file;
+    if (path != "-" && !file.open(path)) throw UsageError(file.error());
+    std::vector<uint16_t> words;
+    try {
+        words = s.read(slave, address, count, "dump");
+    } catch (Interrupted &e) {
+        e.say(how_far("dump", e, 0, count) + "; " + (path == "-" ? "nothing written" : path + " not written"));
+        throw;
     }
-    std::vector<uint16_t> words = s.read(slave, address, count, "dump");
     const std::string bytes = is_hex_name(path) ? write_intel_hex(words) : write_binary(words);
-    if (!write_file(path, bytes)) throw BusFailure("cannot write " + path);
+    if (path == "-")
+        s.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush();
+    else if (!file.write(bytes) || !file.commit())
+        throw BusFailure(file.error());
 }
 
 void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify,
               const std::string &format)
 {
-    const Image image = read_words(path, format);
+    const Image image = [&] {
+        // Standard input that never ends must not hold up a stop.
+        korvane::stop::Reading interruptible;
+        return read_words(path, format);
+    }();
     const std::string name = path == "-" ? "standard input" : path;
     if (image.size() == 0) throw UsageError(name + " holds no words");
     if (address + image.end() > kAddressSpace)
@@ -193,14 +248,25 @@ void bus_load(Session &s, unsigned slave, unsigned address, const std::string &p
                  s.bench_now);
     size_t done = 0;
     for (const Run &run : image.runs) {
-        s.write(slave, address + run.first, run.words, "load", &bar, done);
+        try {
+            s.write(slave, address + run.first, run.words, "load", &bar, done);
+        } catch (Interrupted &e) {
+            e.say(how_far("load", e, done, image.size()));
+            throw;
+        }
         done += run.words.size();
     }
-    if (verify)
-        for (const Run &run : image.runs) {
-            s.verify(slave, address + run.first, run.words, &bar, done);
-            done += run.words.size();
+    if (!verify) return;
+    size_t checked = 0;
+    for (const Run &run : image.runs) {
+        try {
+            s.verify(slave, address + run.first, run.words, &bar, done + checked);
+        } catch (Interrupted &e) {
+            e.say("all " + count_text(done) + " words written; " + how_far("the read-back", e, checked, done));
+            throw;
         }
+        checked += run.words.size();
+    }
 }
 
 }  // namespace korvane::cli

@@ -24,6 +24,26 @@ struct BusFailure : std::runtime_error {
 // The PXI slot of the DAQ module, as the panel's Open selects it.
 inline constexpr int kDaqSlot = 2;
 
+// A stop signal came (stop_signals.h) and the work stopped between two blocks
+// of words: at `address`, after `words` words of the call that stopped. The
+// command that knows the whole says how far it got (say()).
+struct Interrupted : std::exception {
+    Interrupted(int sig, unsigned at, size_t done);
+    Interrupted(int sig, std::string where) : signal(sig), address(0), words(0), text(std::move(where)) {}
+    const char *what() const noexcept override { return text.c_str(); }
+    void say(std::string how_far) { text = std::move(how_far); }
+    int signal;
+    unsigned address;
+    size_t words;
+    std::string text;
+};
+
+// Standard output failed (a full disk): the command stops; main says why.
+struct OutputFailed {};
+
+// "8,192": counts of words as the messages give them.
+std::string count_text(size_t n);
+
 // The 13-bit register address space of every slave.
 inline constexpr unsigned kAddressSpace = korvane::board::kRegisters;
 inline constexpr unsigned kSlaveMax = (1u << korvane::board::kSlaveBits) - 1;
@@ -37,6 +57,7 @@ public:
     std::ostream &err;
     bool decimal = false;          // --format dec
     bool err_is_terminal = false;  // progress bars on err
+    bool interruptible = true;     // read and write stop on a stop signal
     std::function<int64_t()> bench_now;  // the bench's clock, ns
     std::function<void()> first_use;     // runs once before the first bus cycle
 
@@ -54,6 +75,8 @@ public:
                 size_t base = 0);
 
     std::string word_line(unsigned address, uint16_t word) const;
+    // An Interrupted when a stop signal is pending and the session is interruptible.
+    void check_stop(unsigned address, size_t done) const;
 
 private:
     bool prepared_ = false;

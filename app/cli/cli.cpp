@@ -3,8 +3,11 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -16,6 +19,7 @@
 #include "selftest.h"
 #include "shell.h"
 #include "simlink.h"
+#include "stop_signals.h"
 
 namespace korvane::cli {
 
@@ -176,8 +180,26 @@ void add_commands(CLI::App &app, Request &r)
     for (CLI::App *sub : bus->get_subcommands({})) sub->fallthrough();
 }
 
+namespace {
+
+// A subcommand defers the stop signals while it runs: its transfers stop
+// between blocks and it saves what it did; main then ends as the signal would.
+class Deferred {
+public:
+    Deferred()
+    {
+        korvane::stop::install();
+        korvane::stop::forget();
+        korvane::stop::defer(true);
+    }
+    ~Deferred() { korvane::stop::defer(false); }
+};
+
+}  // namespace
+
 int run(Request &r, const Environment &env)
 {
+    Deferred deferred;
     Session s(std::cout, std::cerr);
     s.err_is_terminal = isatty(STDERR_FILENO) != 0;
     // A driver that did not load: its file and the reason, once, before the first report line.
@@ -196,8 +218,17 @@ int run(Request &r, const Environment &env)
         return 2;
     }
     if (!r.sim_state.empty()) {
+        // Another process's command on the same state waits for this one's
+        // to end, and this one for it.
+        if (std::string why = simlink::lock_board_state(r.sim_state); !why.empty()) {
+            std::cerr << "korvane: " << why << "\n";
+            simlink::close_outputs(env.trace, env.vcd);
+            const int sig = korvane::stop::requested();
+            return sig ? 128 + sig : 1;
+        }
         if (std::string why = simlink::load_board_state(r.sim_state); !why.empty()) {
             std::cerr << "korvane: " << korvane::text::one_line(why) << "\n";
+            simlink::unlock_board_state();
             simlink::close_outputs(env.trace, env.vcd);
             return 2;
         }
@@ -216,6 +247,11 @@ int run(Request &r, const Environment &env)
     } catch (const BusFailure &e) {
         std::cerr << "korvane: " << e.what() << "\n";
         status = 1;
+    } catch (const Interrupted &e) {
+        std::cerr << "korvane: interrupted by " << korvane::stop::name(e.signal) << ": " << e.what() << "\n";
+        status = 128 + e.signal;
+    } catch (const OutputFailed &) {
+        status = 1;  // main says why
     } catch (const CheckFailure &) {
         status = 1;
     } catch (const LineFailed &f) {
@@ -224,16 +260,84 @@ int run(Request &r, const Environment &env)
         std::cerr << "korvane: " << e.what() << "\n";
         status = 1;
     }
+    // A stop after the last check: the work is done, the status says it was stopped.
+    if (int sig = korvane::stop::requested(); sig && status < 128) status = 128 + sig;
     std::cout.flush();
-    if (!r.sim_state.empty() && status != 2 && !simlink::save_board_state(r.sim_state)) {
-        std::cerr << "korvane: cannot write the board's state to " << r.sim_state << "\n";
-        status = 1;
+    if (!r.sim_state.empty()) {
+        if (status == 2) {
+            simlink::unlock_board_state();
+        } else if (std::string why = simlink::save_board_state(r.sim_state); !why.empty()) {
+            std::cerr << "korvane: the board's state was not saved: " << why << "\n";
+            if (status == 0) status = 1;
+        }
     }
     if (std::string why = simlink::close_outputs(env.trace, env.vcd); !why.empty()) {
         std::cerr << why;
         if (status == 0) status = 1;
     }
     return status;
+}
+
+namespace {
+
+// Standard output as std::cout writes it (through C's stdout, so the order
+// with C's writers stays), remembering why the first write failed.
+class StdoutBuffer : public std::streambuf {
+public:
+    int error = 0;
+
+protected:
+    int overflow(int c) override
+    {
+        if (c == traits_type::eof()) return traits_type::not_eof(c);
+        if (std::fputc(c, stdout) == EOF) return failed();
+        return c;
+    }
+    std::streamsize xsputn(const char *s, std::streamsize n) override
+    {
+        const size_t written = std::fwrite(s, 1, static_cast<size_t>(n), stdout);
+        if (written < static_cast<size_t>(n)) failed();
+        return static_cast<std::streamsize>(written);
+    }
+    int sync() override { return std::fflush(stdout) == 0 ? 0 : failed(); }
+
+private:
+    int failed()
+    {
+        if (error == 0) error = errno;
+        return traits_type::eof();
+    }
+};
+
+StdoutBuffer *g_stdout = nullptr;
+
+}  // namespace
+
+void watch_output()
+{
+    static StdoutBuffer buffer;
+    g_stdout = &buffer;
+    std::cout.rdbuf(&buffer);
+}
+
+int finish_output(int status)
+{
+    std::cout.flush();
+    bool failed = !std::cout || std::ferror(stdout);
+    int err = g_stdout ? g_stdout->error : 0;
+    if (std::fflush(stdout) != 0) {
+        failed = true;
+        if (err == 0) err = errno;
+    }
+    // Closing is where a file system may report a write it had kept back.
+    if (!failed && ::close(STDOUT_FILENO) != 0 && errno != EBADF) {
+        failed = true;
+        err = errno;
+    }
+    if (!failed) return status;
+    std::cerr << "korvane: cannot write standard output" << (err ? std::string(": ") + std::strerror(err) : "")
+              << "\n";
+    return status == 0 ? 1 : status;
 }
 
 }  // namespace korvane::cli

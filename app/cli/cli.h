@@ -38,11 +38,21 @@ void add_commands(CLI::App &app, Request &req);
 // prompt share this one list.
 void add_bus_commands(CLI::App &bus, Request &req, bool interactive);
 
-// Runs the command; the exit status: 0 done, 1 a bus or driver failure, 2 a usage error.
+// Runs the command; the exit status: 0 done, 1 a bus or driver failure, 2 a
+// usage error, 128 + N stopped by signal N (stop_signals.h: the work stops
+// between blocks and says how far it got, the state is saved; the caller
+// then ends with the signal).
 struct Environment {
     std::string trace, vcd;  // simulated bench only
     bool vcd_lines = false;  // the VCD in 1-bit wires only (--vcd-layout lines)
 };
 int run(Request &req, const Environment &env);
+
+// From the start of the program: std::cout remembers why a write to
+// standard output failed.
+void watch_output();
+// Flushes and closes standard output: a write that failed (a full disk,
+// /dev/full) is one line and status 1 where it would have been 0.
+int finish_output(int status);
 
 }  // namespace korvane::cli

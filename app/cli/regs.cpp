@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <ostream>
 #include <thread>
 
 #include "bus_commands.h"
 #include "korvane_board.h"
+#include "stop_signals.h"
 
 namespace korvane::cli {
 
@@ -39,13 +39,6 @@ std::string decoded(const kb::Register &r, uint16_t word)
         text = buf;
     }
     return text;
-}
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void on_interrupt(int)
-{
-    interrupted = 1;
 }
 
 }  // namespace
@@ -81,24 +74,28 @@ void bus_regs(Session &s, double watch)
     };
     std::string table = read_all();
     s.out << table << std::flush;
+    if (!s.out) throw OutputFailed();
     if (watch <= 0) return;
 
+    // Until a stop signal: Ctrl-C is the normal end (status 0), the others
+    // stop the command as they stop any other.
     const bool terminal = isatty(STDOUT_FILENO) != 0;
-    interrupted = 0;
-    auto previous = std::signal(SIGINT, on_interrupt);
+    s.interruptible = false;  // a table is read whole; the loop looks for the stop
     const auto step = std::chrono::milliseconds(50);
-    while (!interrupted) {
+    auto stopped = [] { return korvane::stop::requested() != 0; };
+    while (!stopped()) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(watch);
-        while (!interrupted && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(step);
-        if (interrupted) break;
+        while (!stopped() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(step);
+        if (stopped()) break;
         const size_t rows = static_cast<size_t>(std::count(table.begin(), table.end(), '\n'));
         table = read_all();
         if (terminal)
             s.out << "\x1b[" << rows << "A\r" << table << std::flush;  // back over the last table
         else
             s.out << '\n' << table << std::flush;
+        if (!s.out) throw OutputFailed();
     }
-    std::signal(SIGINT, previous);
+    if (korvane::stop::requested() == SIGINT) korvane::stop::forget();
 }
 
 }  // namespace korvane::cli

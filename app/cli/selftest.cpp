@@ -11,6 +11,7 @@
 #include "bus_commands.h"
 #include "devices.h"
 #include "korvane_board.h"
+#include "stop_signals.h"
 #include "vekta.h"
 #include "vekta_report.h"
 
@@ -144,6 +145,14 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive)
 {
     if (!right_device(s, bench)) return -1;
     Checks checks(s);
+    // A stop signal is looked for between the checks, once what a check
+    // changed (a memory, the DAC, an output) is set back.
+    s.interruptible = false;
+    auto stop_here = [&checks] {
+        if (int sig = korvane::stop::requested())
+            throw Interrupted(sig, "the self-test stopped after " + std::to_string(checks.passed() + checks.failed()) +
+                                       " checks, what they changed set back");
+    };
     s.prepare();
     s.out << check_header() << std::flush;
 
@@ -168,6 +177,7 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive)
                 checks.add({"memory slave " + std::to_string(m.slave) + " restored", "bus failure", "", "", false});
             }
         }
+        stop_here();
     }
 
     if (!bench.dacs.empty()) {
@@ -198,6 +208,7 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive)
                 s.err << "korvane: " << e.what() << "\n";
                 checks.add({name + "(bus)", "bus failure", volts(expected), volts(d.tolerance), false});
             }
+            stop_here();
         }
     }
 
@@ -207,10 +218,13 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive)
         const double v = status < 0 ? NAN : analog_in(l.input);
         checks.add(within(upper("AO", l.output) + " -> " + upper("AI", l.input), v, l.volts, l.tolerance));
         vekta_report(vekta_analogOut(l.output, 0.0));
+        stop_here();
     }
 
-    for (const BenchDescription::Fixed &f : bench.fixed)
+    for (const BenchDescription::Fixed &f : bench.fixed) {
         checks.add(within(upper("AI", f.input) + " " + f.name, analog_in(f.input), f.volts, f.tolerance));
+        stop_here();
+    }
 
     const int total = checks.passed() + checks.failed();
     s.out << total << " checks: " << checks.passed() << " passed, " << checks.failed() << " failed\n" << std::flush;

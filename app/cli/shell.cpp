@@ -1,10 +1,13 @@
 #include "shell.h"
 
+#include <poll.h>
 #include <readline/history.h>
 #include <readline/readline.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -13,6 +16,7 @@
 #include "bus_commands.h"
 #include "cli.h"
 #include "korvane_strings.h"
+#include "stop_signals.h"
 
 namespace korvane::cli {
 
@@ -100,6 +104,34 @@ int run_line(Session &s, const std::string &line, const std::string &where)
     }
 }
 
+namespace {
+
+// Readline's input: a stop signal ends the wait for a key as Ctrl-D does
+// (poll returns on a signal whatever the handler's flags).
+int stop_aware_getc(FILE *in)
+{
+    for (;;) {
+        if (korvane::stop::requested()) return EOF;
+        pollfd p{fileno(in), POLLIN, 0};
+        if (::poll(&p, 1, -1) < 0) {
+            if (errno == EINTR) continue;
+            return EOF;
+        }
+        unsigned char c;
+        const ssize_t n = ::read(fileno(in), &c, 1);
+        if (n == 1) return c;
+        if (n == 0 || (errno != EINTR && errno != EAGAIN)) return EOF;
+    }
+}
+
+// Ends the shell or the file when a stop signal came between two lines.
+void stop_before(const std::string &where)
+{
+    if (int sig = korvane::stop::requested()) throw Interrupted(sig, "stopped before " + where);
+}
+
+}  // namespace
+
 int bus_shell(Session &s)
 {
     const bool terminal = isatty(STDIN_FILENO) != 0;
@@ -107,8 +139,10 @@ int bus_shell(Session &s)
     if (terminal) {
         s.out << "korvane bus shell: read, write, dump, load, regs (--help on each); quit or Ctrl-D ends\n";
         using_history();
+        rl_catch_signals = 0;  // korvane's handler records the stop; the key reader sees it
+        rl_getc_function = stop_aware_getc;
     }
-    for (;;) {
+    for (int number = 1;; number++) {
         std::string line;
         if (terminal) {
             char *text = readline("korvane> ");
@@ -119,10 +153,13 @@ int bus_shell(Session &s)
             line = text;
             std::free(text);
             if (line.find_first_not_of(" \t") != std::string::npos) add_history(line.c_str());
-        } else if (!std::getline(std::cin, line)) {
-            break;
+        } else {
+            // Input that never comes must not hold up a stop.
+            korvane::stop::Reading interruptible;
+            if (!std::getline(std::cin, line)) break;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows line ends
+        stop_before("line " + std::to_string(number) + " of the shell's input");
         const std::vector<std::string> words = [&] {
             try {
                 return split_line(line);
@@ -133,21 +170,31 @@ int bus_shell(Session &s)
         if (words.size() == 1 && (words[0] == "quit" || words[0] == "exit")) break;
         if (words.size() == 1 && words[0] == "help") {
             run_line(s, "--help", "korvane: ");
-            continue;
+        } else if (run_line(s, line, "korvane: ") != 0) {
+            failed = true;
         }
-        if (run_line(s, line, "korvane: ") != 0) failed = true;
+        // Each answer at once, also to a pipe: a program that drives the
+        // shell reads it before it sends the next line.
+        s.out.flush();
+        if (!s.out) throw OutputFailed();
     }
+    stop_before("the shell's next line");
     return failed ? 1 : 0;
 }
 
 int bus_run(Session &s, const std::string &path)
 {
-    std::istringstream in(read_file(path, true));
+    std::istringstream in([&] {
+        korvane::stop::Reading interruptible;
+        return read_file(path, true);
+    }());
     const std::string name = path == "-" ? "standard input" : path;
     std::string line;
     for (int number = 1; std::getline(in, line); number++) {
         if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows line ends
+        stop_before(name + ":" + std::to_string(number));
         int status = run_line(s, line, "korvane: " + name + ":" + std::to_string(number) + ": ");
+        if (!s.out) throw OutputFailed();
         if (status != 0) return status;
     }
     return 0;

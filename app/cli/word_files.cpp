@@ -240,19 +240,6 @@ std::string read_file(const std::string &path, bool dash_is_stdin)
     return text;
 }
 
-bool write_file(const std::string &path, const std::string &bytes)
-{
-    if (path == "-") {
-        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        std::cout.flush();
-        return static_cast<bool>(std::cout);
-    }
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    f.close();
-    return static_cast<bool>(f);
-}
-
 bool hex_format(const std::string &path, const std::string &format, const std::string &bytes)
 {
     if (format == "hex" || format == "bin") return format == "hex";

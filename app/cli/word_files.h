@@ -49,8 +49,6 @@ std::string write_intel_hex(const std::vector<uint16_t> &words);
 // The whole of a regular file of at most 1 MiB (korvane_files.h), or of
 // standard input for "-" when dash_is_stdin. Anything else is a UsageError.
 std::string read_file(const std::string &path, bool dash_is_stdin);
-// Writes the whole file (standard output for "-"); false when it could not.
-bool write_file(const std::string &path, const std::string &bytes);
 
 // Whether a file of words is Intel HEX: format "hex" or "bin" says so, else
 // its name (.hex), and standard input, which has none, by a leading ':'.

@@ -1,5 +1,7 @@
 #include "korvane_files.h"
 
+#include "stop_signals.h"
+
 #include <elf.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,8 +36,8 @@ std::string read_all(int fd, std::string &text, std::size_t max)
             text.append(buf, static_cast<std::size_t>(n));
         } else if (n == 0) {
             return "";
-        } else if (errno != EINTR) {
-            return std::strerror(errno);
+        } else if (errno != EINTR || korvane::stop::requested()) {
+            return std::strerror(errno);  // a stop signal ends a wait for input (stop_signals.h)
         }
     }
 }

@@ -32,17 +32,21 @@ struct State {
     std::string line;  // the line being built, kept to reuse its storage
 };
 
-void flush_at_exit()
+State &state();
+
+// The file is put in its place at exit: a run that never closes it keeps it.
+void close_at_exit()
 {
-    flush();
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().file.close();
 }
 
 // Never destroyed: a driver call made by another object's destructor at exit
-// is still traced, and the file is written out by the exit handler.
+// still finds it (and is traced while the file is open).
 State &state()
 {
     static State *s = [] {
-        std::atexit(flush_at_exit);
+        std::atexit(close_at_exit);
         return new State;
     }();
     return *s;

@@ -24,9 +24,9 @@
 
 namespace daqmx::trace {
 
-// Writes the trace to path, truncated ("" or null stops and closes). Returns
-// 0, or -1 when the file cannot be opened. The file is written in blocks, and
-// whole at close, at exit and on SIGINT/SIGTERM.
+// Writes the trace to path ("" or null stops and closes). Returns 0, or -1
+// when the file cannot be started. The file is written in blocks, and put in
+// place whole (out_file.h) at close, at exit and on a stop signal.
 int to_file(const char *path);
 // Writes out what the file's buffer holds. False when a write to the file
 // failed since it was opened (a full disk).

@@ -1,12 +1,11 @@
 #include "out_file.h"
 
-#include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "stop_signals.h"
 
 namespace daqmx {
 
@@ -18,24 +17,6 @@ constexpr int kMaxFiles = 8;
 // The open files, for the signal handler.
 std::atomic<OutFile *> g_open[kMaxFiles];
 std::atomic<void (*)()> g_also{nullptr};
-
-// Blocks the two signals while a file's buffer or the list of open files
-// changes hands, so that the handler never writes a range twice.
-class SignalsHeld {
-public:
-    SignalsHeld()
-    {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set, &old_);
-    }
-    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
-
-private:
-    sigset_t old_;
-};
 
 bool write_all(int fd, const char *p, size_t n)
 {
@@ -51,15 +32,10 @@ bool write_all(int fd, const char *p, size_t n)
     return true;
 }
 
-void on_signal(int sig)
+void on_stop()
 {
-    const int saved = errno;
-    flush_open_files_from_signal();
+    finish_open_files_from_signal();
     if (void (*also)() = g_also.load()) also();
-    // Die of the signal, as without the handler.
-    ::signal(sig, SIG_DFL);
-    errno = saved;
-    ::raise(sig);
 }
 
 }  // namespace
@@ -73,12 +49,12 @@ bool OutFile::open(const char *path)
 {
     close();
     failed_ = false;
-    int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
+    if (!file_.open(path ? path : "")) return false;
     if (!buf_) buf_ = std::make_unique<char[]>(kBufferSize);
     used_.store(0);
-    SignalsHeld held;
-    fd_ = fd;
+    tail_size_[0] = tail_size_[1] = 0;
+    korvane::stop::Held held;
+    fd_ = file_.fd();
     for (auto &slot : g_open) {
         OutFile *expected = nullptr;
         if (slot.compare_exchange_strong(expected, this)) break;
@@ -90,13 +66,16 @@ bool OutFile::close()
 {
     if (fd_ < 0) return true;
     flush();
-    SignalsHeld held;
+    korvane::stop::Held held;
     for (auto &slot : g_open) {
         OutFile *expected = this;
         slot.compare_exchange_strong(expected, nullptr);
     }
-    if (::close(fd_) != 0) failed_ = true;
     fd_ = -1;
+    if (failed_)
+        file_.discard();
+    else if (!file_.commit())
+        failed_ = true;
     return !failed_;
 }
 
@@ -109,7 +88,7 @@ void OutFile::write_out(size_t n)
 void OutFile::flush()
 {
     if (fd_ < 0) return;
-    SignalsHeld held;
+    korvane::stop::Held held;
     write_out(used_.load());
 }
 
@@ -121,7 +100,7 @@ void OutFile::write(std::string_view text)
         flush();
         used = 0;
         if (text.size() > kBufferSize) {
-            SignalsHeld held;
+            korvane::stop::Held held;
             if (!failed_ && !write_all(fd_, text.data(), text.size())) failed_ = true;
             return;
         }
@@ -131,17 +110,34 @@ void OutFile::write(std::string_view text)
     used_.store(used + text.size(), std::memory_order_release);
 }
 
-void OutFile::flush_from_signal()
+void OutFile::set_signal_tail(std::string_view text)
+{
+    const int next = 1 - tail_.load(std::memory_order_relaxed);
+    const size_t n = std::min(text.size(), sizeof tails_[0] - 1);
+    std::memcpy(tails_[next], text.data(), n);
+    tail_size_[next] = n;
+    tail_.store(next, std::memory_order_release);
+}
+
+void OutFile::finish_from_signal()
 {
     if (fd_ < 0) return;
     const size_t n = used_.load(std::memory_order_acquire);
-    if (n > 0 && write_all(fd_, buf_.get(), n)) used_.store(0);
+    if (n > 0 && !failed_ && write_all(fd_, buf_.get(), n)) used_.store(0);
+    else if (n > 0) failed_ = true;
+    const int t = tail_.load(std::memory_order_acquire);
+    if (!failed_ && tail_size_[t] > 0 && !write_all(fd_, tails_[t], tail_size_[t])) failed_ = true;
+    fd_ = -1;
+    if (failed_)
+        file_.discard_from_signal();
+    else
+        file_.commit_from_signal();
 }
 
-void flush_open_files_from_signal()
+void finish_open_files_from_signal()
 {
     for (auto &slot : g_open)
-        if (OutFile *f = slot.load()) f->flush_from_signal();
+        if (OutFile *f = slot.load()) f->finish_from_signal();
 }
 
 void set_signal_flush_hook(void (*also)())
@@ -151,21 +147,8 @@ void set_signal_flush_hook(void (*also)())
 
 void flush_on_signals()
 {
-    static const bool installed = [] {
-        struct sigaction sa {};
-        sa.sa_handler = on_signal;
-        sigemptyset(&sa.sa_mask);
-        sigaddset(&sa.sa_mask, SIGINT);
-        sigaddset(&sa.sa_mask, SIGTERM);
-        for (int sig : {SIGINT, SIGTERM}) {
-            struct sigaction old {};
-            // A signal the process ignores stays ignored.
-            if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-            ::sigaction(sig, &sa, nullptr);
-        }
-        return true;
-    }();
-    (void)installed;
+    korvane::stop::install();
+    korvane::stop::add_hook(on_stop);
 }
 
 }  // namespace daqmx

@@ -1,6 +1,15 @@
 // The side door: script verbs, the shared clock and the output files.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <climits>
+#include <cstring>
+#include <thread>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -9,10 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "atomic_file.h"
 #include "daqmx_trace.h"
 #include "korvane_files.h"
 #include "ksim_client.h"
 #include "simlink.h"
+#include "stop_signals.h"
 #include "uir_core.h"
 #include "uir_runtime.h"
 
@@ -163,6 +174,20 @@ Result fault(const Args &args)
     return Result{};
 }
 
+// The state file's lock (lock_board_state), -1 when none is held.
+int g_state_lock = -1;
+
+// How long a command waits for a state file another process uses.
+double state_wait_seconds()
+{
+    constexpr double kDefault = 10;
+    const char *text = std::getenv("KORVANE_STATE_WAIT");
+    if (!text || !*text) return kDefault;
+    char *end = nullptr;
+    const double v = std::strtod(text, &end);
+    return *end == '\0' && v >= 0 && v <= 86400 ? v : kDefault;
+}
+
 int64_t run_time_now(void *) { return uir::now_ns(); }
 void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
 
@@ -224,27 +249,67 @@ std::string load_board_state(const std::string &path)
     return "";
 }
 
-bool save_board_state(const std::string &path)
+std::string lock_board_state(const std::string &path)
+{
+    unlock_board_state();
+    // Beside the file the state is written to, so two names of one state
+    // (a link) share the lock. Never removed: removing it would race with a
+    // process about to lock it.
+    const std::string lock_path = korvane::follow_links(path) + ".lock";
+    const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return "cannot lock " + path + ": cannot create " + lock_path + ": " + std::strerror(errno);
+    const double wait = state_wait_seconds();
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(wait));
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        std::string why;
+        if (err != EWOULDBLOCK && err != EINTR)
+            why = "cannot lock " + path + ": " + std::strerror(err);
+        else if (int sig = korvane::stop::requested())
+            why = std::string("stopped by ") + korvane::stop::name(sig) + " while waiting for " + path;
+        else if (std::chrono::steady_clock::now() >= deadline) {
+            char holder[32] = {};
+            const ssize_t n = ::pread(fd, holder, sizeof holder - 1, 0);
+            const long pid = n > 0 ? std::strtol(holder, nullptr, 10) : 0;
+            char waited[32];
+            std::snprintf(waited, sizeof waited, "%g", wait);
+            why = path + " is in use by another korvane" + (pid > 0 ? " (process " + std::to_string(pid) + ")" : "") +
+                  "; waited " + waited + " s for it (KORVANE_STATE_WAIT)";
+        }
+        if (!why.empty()) {
+            ::close(fd);
+            return why;
+        }
+        // A bus command holds it for milliseconds, a shell for its session.
+        std::this_thread::sleep_for(
+            std::min<std::chrono::nanoseconds>(pause, deadline - std::chrono::steady_clock::now()));
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+    // Who holds it, for a process that waits in vain.
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) < 0) { /* only for the message */ }
+    g_state_lock = fd;
+    return "";
+}
+
+void unlock_board_state()
+{
+    if (g_state_lock >= 0) ::close(g_state_lock);  // closing it releases the lock
+    g_state_lock = -1;
+}
+
+std::string save_board_state(const std::string &path)
 {
     const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return false;
+    if (!bench) return "--sim-state needs the simulated bench";
     std::string text(bench->board_state(nullptr, 0), '\0');
     bench->board_state(text.data(), text.size());
     text.pop_back();  // the NUL
-    const std::string part = path + ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!(out << text) || !out.flush()) {
-            out.close();
-            std::error_code ec;
-            std::filesystem::remove(part, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(part, path, ec);
-    if (ec) std::filesystem::remove(part, ec);
-    return !ec;
+    std::string why = korvane::write_file_atomically(path, text);
+    unlock_board_state();
+    return why;
 }
 
 std::string choose_board(const std::string &board)

@@ -56,13 +56,21 @@ bool bench_present();
 // that clock, or an empty function with another driver.
 std::function<int64_t()> use_bench_clock();
 
-// --sim-state FILE: the simulated board's memory and registers from FILE (a
-// FILE that does not exist yet is a board at power-up). Returns "" or the
-// reason; a file that is no such state is left as it is.
+// --sim-state FILE: the simulated board's memory and registers kept in FILE
+// between commands. lock_board_state takes FILE's lock (FILE.lock beside it,
+// an flock) before it is read, waiting up to $KORVANE_STATE_WAIT seconds
+// (default 10) while another process holds it; "" or the reason. A stop
+// signal ends the wait.
+std::string lock_board_state(const std::string &path);
+// The state from FILE (a FILE that does not exist yet is a board at
+// power-up). Returns "" or the reason; a file that is no such state is left
+// as it is.
 std::string load_board_state(const std::string &path);
-// Writes them beside FILE first, then puts that in FILE's place, so a failure
-// never leaves half a state. False when it could not be written.
-bool save_board_state(const std::string &path);
+// Writes it whole or not at all (atomic_file.h) and releases the lock.
+// Returns "" or the reason.
+std::string save_board_state(const std::string &path);
+// Releases the lock without writing (a command refused before its work).
+void unlock_board_state();
 
 // Registers probe, drive and fault with the run-time's script mode.
 void register_verbs();

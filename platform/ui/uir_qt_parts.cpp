@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -27,6 +26,8 @@
 #include <QtCharts/QValueAxis>
 
 #include <cmath>
+
+#include "atomic_file.h"
 
 namespace uir::qt {
 namespace {
@@ -54,14 +55,12 @@ QFont bold_font(const QWidget *w)
 // Runs of a trace drawn as lines; a trace broken more often shows its newest runs.
 constexpr std::size_t kMostRuns = 200;
 
+// Written whole or not at all (atomic_file.h); a failure is told in a box.
 bool write_file(QWidget *parent, const QString &path, const std::string &text)
 {
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(text.data(), static_cast<qint64>(text.size())) ==
-                                            static_cast<qint64>(text.size()) &&
-        f.commit())
-        return true;
-    QMessageBox::warning(parent, QStringLiteral("korvane"), QStringLiteral("Cannot write %1: %2").arg(path, f.errorString()));
+    const std::string why = korvane::write_file_atomically(path.toStdString(), text);
+    if (why.empty()) return true;
+    QMessageBox::warning(parent, QStringLiteral("korvane"), qs(why));
     return false;
 }
 

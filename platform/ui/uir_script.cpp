@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 #include <cstring>
 #include <string_view>
 
@@ -29,9 +30,7 @@ void say(const std::string &raw)
     if (output()) {
         output()(line);
     } else {
-        std::fputs(line.c_str(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        std::cout << line << '\n' << std::flush;
     }
 }
 

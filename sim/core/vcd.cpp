@@ -99,6 +99,16 @@ bool Vcd::close(int64_t now)
     return file_.close();
 }
 
+// A stop signal ends the dump as close() does, 1 ns after its last change.
+// Set before the change at that time is handed to the file, so the end the
+// handler writes is always after every change it writes.
+void Vcd::end_on_signal()
+{
+    std::string end;
+    stamp(end, last_t_ + 1);
+    file_.set_signal_tail(end);
+}
+
 int Vcd::open(const char *path, int64_t now, const Sample &s, const std::vector<BoardSignal> &board, Layout layout)
 {
     const bool written = close(now);
@@ -140,6 +150,7 @@ int Vcd::open(const char *path, int64_t now, const Sample &s, const std::vector<
     base_ = 0;
     last_t_ = now < 0 ? 0 : now;
     stamp(h, last_t_);
+    end_on_signal();
     h += "$dumpvars\n";
     dump(s, true);
     for (size_t i = 0; i < board_widths_.size(); ++i)
@@ -191,6 +202,7 @@ void Vcd::at(int64_t now)
     if (t > last_t_) {
         last_t_ = t;
         stamp(chunk_, t);
+        end_on_signal();
     }
 }
 

@@ -11,7 +11,8 @@
 namespace ksim {
 
 // Value change dump of the 24 lines and the decoded bus signals, written in
-// blocks (out_file.h).
+// blocks (out_file.h); ended with its closing time stamp at close and when a
+// stop signal ends the process.
 class Vcd {
 public:
     // Vectors: the lines, the strobes and contention, the decoded words and
@@ -46,6 +47,7 @@ public:
 private:
     void dump(const Sample &s, bool all);
     void at(int64_t now);
+    void end_on_signal();
     daqmx::OutFile file_;
     Layout layout_ = Layout::Vectors;
     std::string chunk_;  // the text of one change, then written at once

@@ -1,8 +1,9 @@
 // The import layer's call trace with a driver other than the simulated bench,
-// and a trace that survives korvane being stopped by SIGTERM.
+// and a trace that survives korvane being stopped by a signal.
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,11 +93,14 @@ TEST(CallTrace, LinesOfAForeignDriver)
               "DAQmxStartTask(?) = 42\n");
 }
 
-// A process stopped by SIGTERM or SIGINT between driver calls leaves every
-// line it completed, in the trace and in the bench's VCD. The child makes the
-// calls and signals itself, so the signal comes at a known point.
+// A process stopped by any of the four stop signals between driver calls
+// leaves every line it completed, in the trace and in the bench's VCD, and the
+// VCD's closing time stamp. The child makes the calls and signals itself, so
+// the signal comes at a known point.
 void die_by_signal_after_calls(int sig, const std::string &trace, const std::string &vcd)
 {
+    const rlimit no_core{0, 0};
+    ::setrlimit(RLIMIT_CORE, &no_core);
     daqmx::select("sim");
     daqmx::load();
     auto vcd_file = reinterpret_cast<int (*)(const char *)>(daqmx::symbol("ksim_vcd_file"));
@@ -111,7 +115,7 @@ void die_by_signal_after_calls(int sig, const std::string &trace, const std::str
 
 TEST(CallTrace, SignalLeavesEveryCompletedLine)
 {
-    for (int sig : {SIGTERM, SIGINT}) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
         SCOPED_TRACE(sig);
         const std::string trace = temp_path("signal.trace"), vcd = temp_path("signal.vcd");
         const pid_t pid = ::fork();
@@ -124,10 +128,15 @@ TEST(CallTrace, SignalLeavesEveryCompletedLine)
         ASSERT_EQ(lines.size(), 12u);
         EXPECT_EQ(lines.back().rfind("DAQmxWriteDigitalU8(port1W255, 1, 1, 10, 0, {0x0a}, NULL, NULL) = 0  # host ", 0), 0u)
             << lines.back();
-        // The VCD's last change: port 1 from 9 to 10, the bus's data word with it.
+        // The VCD's last change: port 1 from 9 to 10, the bus's data word
+        // with it, at the last time stamp; then the end, 1 ns later.
         const auto dump = file_lines(vcd);
-        ASSERT_GE(dump.size(), 3u);
-        EXPECT_EQ(dump[dump.size() - 3] + dump[dump.size() - 2] + dump.back(), "0i1jb0000101000000000 D");
+        ASSERT_GE(dump.size(), 5u);
+        EXPECT_EQ(dump[dump.size() - 4] + dump[dump.size() - 3] + dump[dump.size() - 2], "0i1jb0000101000000000 D");
+        long long last_change = -1;
+        for (const std::string &l : dump)
+            if (l.size() > 1 && l[0] == '#' && &l != &dump.back()) last_change = std::stoll(l.substr(1));
+        EXPECT_EQ(dump.back(), "#" + std::to_string(last_change + 1));
         std::remove(trace.c_str());
         std::remove(vcd.c_str());
     }

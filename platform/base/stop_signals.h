@@ -1,0 +1,58 @@
+// The signals that stop korvane: SIGINT (Ctrl-C), SIGTERM (kill), SIGHUP (a
+// closed terminal) and SIGQUIT (Ctrl-\). One handler for all four: it calls
+// the hooks that write out the files korvane has open (the trace, the VCD),
+// whole, and then ends the process as the signal would have without it. The
+// subcommands defer a stop instead: the handler only records it, and the
+// transfer stops at its next check, says how far it got, saves what it did
+// and then ends the same way.
+#pragma once
+
+#include <signal.h>
+
+namespace korvane::stop {
+
+inline constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// Installs the handler once (a signal the process ignores stays ignored).
+void install();
+// A function the handler calls before the process ends; it must be safe in a
+// signal handler. At most eight; adding one twice adds it once.
+void add_hook(void (*hook)());
+
+// While on, a stop is recorded, not acted on; a second stop signal while one
+// is pending ends the process at once (the hooks run first).
+void defer(bool on);
+// The signal of the pending stop, 0 for none.
+int requested();
+// Forgets the pending stop (a Ctrl-C that ends `bus regs --watch` normally).
+void forget();
+// Ends the process as the signal does by default (status 128 + sig in a shell).
+[[noreturn]] void end(int sig);
+// "SIGINT", "SIGTERM", "SIGHUP", "SIGQUIT", else "a signal".
+const char *name(int sig);
+
+// While a Reading lives, a blocking read (of standard input) returns with
+// EINTR on a stop signal instead of going on waiting, so a deferred stop is
+// not held up by input that never comes.
+class Reading {
+public:
+    Reading();
+    ~Reading();
+    Reading(const Reading &) = delete;
+    Reading &operator=(const Reading &) = delete;
+};
+
+// Keeps the four signals blocked while it lives: the handler never sees a
+// buffer or a list half changed.
+class Held {
+public:
+    Held();
+    ~Held();
+    Held(const Held &) = delete;
+    Held &operator=(const Held &) = delete;
+
+private:
+    sigset_t old_;
+};
+
+}  // namespace korvane::stop
