@@ -1,7 +1,5 @@
 #include "korvane_files.h"
 
-#include "stop_signals.h"
-
 #include <elf.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+
+#include "stop_signals.h"
 
 namespace korvane::files {
 

@@ -104,9 +104,10 @@ bool Vcd::close(int64_t now)
 // handler writes is always after every change it writes.
 void Vcd::end_on_signal()
 {
-    std::string end;
-    stamp(end, last_t_ + 1);
-    file_.set_signal_tail(end);
+    char end[32] = "#";
+    char *p = std::to_chars(end + 1, end + sizeof end - 1, last_t_ + 1).ptr;
+    *p++ = '\n';
+    file_.set_signal_tail(std::string_view(end, static_cast<size_t>(p - end)));
 }
 
 int Vcd::open(const char *path, int64_t now, const Sample &s, const std::vector<BoardSignal> &board, Layout layout)

@@ -333,6 +333,7 @@ TEST_F(Processes, AFailedWriteToStandardOutputIsStatusOne)
         {"bus", "run", path("lines.txt")},
         {"bus", "shell"},
         {"selftest"},
+        {"devices"},
         {"--version"},
     };
     for (const auto &args : rows) {
