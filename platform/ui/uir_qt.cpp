@@ -4,12 +4,15 @@
 
 #include "uir_qt.h"
 
+#include "atomic_file.h"
 #include "uir_internal.h"
 #include "uir_qt_parts.h"
 #include "error_output.h"
 #include "startup_marks.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -763,9 +766,17 @@ bool render_png(int panel, const std::string &file, std::string &why)
         w.tick(true);
         QApplication::sendPostedEvents();
         QPixmap pm = w.grab();
-        ok = !pm.isNull() && pm.save(qs(file), "PNG");
+        // Encoded in memory, then written whole or not at all (atomic_file.h).
+        QByteArray png;
+        QBuffer buffer(&png);
+        ok = !pm.isNull() && buffer.open(QIODevice::WriteOnly) && pm.save(&buffer, "PNG");
         if (!ok)
-            why = "cannot write the PNG file";
+            why = "cannot make the PNG picture";
+        else if (std::string failed = korvane::write_file_atomically(file, std::string_view(png.constData(), static_cast<size_t>(png.size())));
+                 !failed.empty()) {
+            ok = false;
+            why = failed;
+        }
     }
     if (made)
         drop_app();
