@@ -315,9 +315,10 @@ StdoutBuffer *g_stdout = nullptr;
 
 void watch_output()
 {
-    static StdoutBuffer buffer;
-    g_stdout = &buffer;
-    std::cout.rdbuf(&buffer);
+    // Never destroyed: std::cout is flushed at exit, after static objects go.
+    static StdoutBuffer *buffer = new StdoutBuffer;
+    g_stdout = buffer;
+    std::cout.rdbuf(buffer);
 }
 
 int finish_output(int status)

@@ -139,8 +139,8 @@ int to_file(const char *path)
 {
     std::lock_guard<std::mutex> lock(state().mutex);
     State &s = state();
-    s.file.close();
-    int rc = 0;
+    const bool closed = s.file.close();
+    int rc = closed ? 0 : -1;
     if (path && *path) rc = s.file.open(path) ? 0 : -1;
     if (s.file.is_open()) flush_on_signals();
     update_printing();

@@ -25,8 +25,10 @@
 namespace daqmx::trace {
 
 // Writes the trace to path ("" or null stops and closes). Returns 0, or -1
-// when the file cannot be started. The file is written in blocks, and put in
-// place whole (out_file.h) at close, at exit and on a stop signal.
+// when the file cannot be started (with a path) or the one it closes could
+// not be written whole or put in place (without). The file is written in
+// blocks, and put in place whole (out_file.h) at close, at exit and on a stop
+// signal.
 int to_file(const char *path);
 // Writes out what the file's buffer holds. False when a write to the file
 // failed since it was opened (a full disk).

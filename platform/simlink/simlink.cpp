@@ -215,9 +215,9 @@ std::string close_outputs(const std::string &trace_file, const std::string &vcd_
 {
     std::string why;
     if (!trace_file.empty()) {
-        bool written = daqmx::trace::flush();
-        daqmx::trace::to_file(nullptr);
-        if (!written)
+        const bool written = daqmx::trace::flush();
+        const bool placed = daqmx::trace::to_file(nullptr) == 0;
+        if (!written || !placed)
             why += "korvane: the trace file " + trace_file + " could not be written whole (a full disk or a write error)\n";
     }
     if (const ksim::BackDoor *bench = ksim::bench(); !vcd_file.empty() && bench && bench->vcd_file(nullptr) != 0)

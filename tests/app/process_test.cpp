@@ -303,24 +303,28 @@ TEST_F(Processes, OutputFilesAreReplacedWholeOrLeftAsTheyWere)
     }
 }
 
-// A state that cannot be put in place (an immutable file: even root cannot
-// replace it) is one line and status 1; the file is as it was. The clean-up
-// of the temporary file once hid the rename's error: status 0.
-TEST_F(Processes, AStateThatCannotBeReplacedIsAFailure)
+// A state or a trace that cannot be put in place (an immutable file: even
+// root cannot replace it) is one line and status 1; the file is as it was.
+// The clean-up of the temporary file once hid the rename's error: status 0.
+TEST_F(Processes, AFileThatCannotBeReplacedIsAFailure)
 {
-    const std::string state = path("board.state");
-    ASSERT_EQ(run(korvane({"--sim-state", state, "bus", "write", "0", "5", "0x55"})).status, 0);
-    const std::string before = slurp(state);
-    if (std::system(("chattr +i " + state + " 2>/dev/null").c_str()) != 0)
+    const std::string state = path("board.state"), trace = path("bus.trace");
+    ASSERT_EQ(run(korvane({"--sim-state", state, "--trace", trace, "bus", "write", "0", "5", "0x55"})).status, 0);
+    const std::string before = slurp(state), traced = slurp(trace);
+    if (std::system(("chattr +i " + state + " " + trace + " 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "chattr +i is not possible here (no chattr, a file system without the flag, or no "
                         "CAP_LINUX_IMMUTABLE)";
     const Ended e = run(korvane({"--sim-state", state, "bus", "write", "0", "5", "0x66"}));
-    std::system(("chattr -i " + state).c_str());
+    const Ended t = run(korvane({"--trace", trace, "bus", "read", "0", "5"}));
+    std::system(("chattr -i " + state + " " + trace).c_str());
     EXPECT_EQ(e.status, 1);
     EXPECT_EQ(e.err, "korvane: the board's state was not saved: cannot write " + state +
                          ": Operation not permitted\n");
     EXPECT_EQ(slurp(state), before);
-    EXPECT_EQ(strays({"board.state", "board.state.lock"}), std::vector<std::string>{});
+    EXPECT_EQ(t.status, 1);
+    EXPECT_NE(t.err.find("the trace file " + trace + " could not be written whole"), std::string::npos) << t.err;
+    EXPECT_EQ(slurp(trace), traced);
+    EXPECT_EQ(strays({"board.state", "board.state.lock", "bus.trace"}), std::vector<std::string>{});
 }
 
 // ---- standard output ----------------------------------------------------------
