@@ -279,6 +279,9 @@ public:
     // charts only where a pixel would change, unless forced).
     void tick(bool force = false)
     {
+        // A minimized window draws nothing: its charts catch up when it is shown again.
+        if (!force && isMinimized())
+            return;
         for (auto *c : charts_)
             c->redraw(force);
         status_text_->set_text(qs(model::status_line()));
@@ -326,6 +329,13 @@ protected:
                 QTimer::singleShot(0, [] { startup_mark("first frame"); });
         }
         return QWidget::event(e);
+    }
+
+    void changeEvent(QEvent *e) override
+    {
+        if (e->type() == QEvent::WindowStateChange && !isMinimized())
+            tick();  // shown again: the charts catch up before it is painted
+        QWidget::changeEvent(e);
     }
 
     void closeEvent(QCloseEvent *e) override
