@@ -830,10 +830,8 @@ extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
     if (r.initialized)
         return 1;
     bool headless = !r.opts.script_file.empty() || !r.opts.screenshot_file.empty() || !has_window_front_end();
-    // The log pane hears the error output from here on, the banner first.
-    add_error_message_sink(log_message);
-    for (auto &line : r.opts.banner)
-        ErrorPrintf("%s\n", line.c_str());
+    // The window system first: without one, its reason is the only line (the
+    // banner is for the log pane of a window that does come up).
     if (!headless) {
         std::unique_ptr<FrontEnd> fe = window_factory()();
         std::string why;
@@ -844,6 +842,10 @@ extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
         }
         r.fe = std::move(fe);
     }
+    // The log pane hears the error output from here on, the banner first.
+    add_error_message_sink(log_message);
+    for (auto &line : r.opts.banner)
+        ErrorPrintf("%s\n", line.c_str());
     r.headless = headless;
     r.initialized = true;
     return 1;

@@ -530,7 +530,9 @@ TEST_F(Runtime, WithoutADisplayInitFailsWithOneLine)
     EnvGuard env;
     std::vector<std::string> lines;
     uir::add_error_sink([&](const std::string &l) { lines.push_back(l); });
-    uir::configure({});
+    uir::Options opts;
+    opts.banner = {"korvane 1.0", "driver: simulated bench"};  // for a window's log pane, not for this line
+    uir::configure(opts);
     char arg0[] = "/opt/bin/korvane";
     char *argv[] = {arg0, nullptr};
     EXPECT_EQ(InitCVIRTE(nullptr, argv, nullptr), 0);
