@@ -39,6 +39,8 @@ std::vector<std::string> split_line(const std::string &line)
             in_word = false;
             continue;
         }
+        // '#' at the start of a word begins a comment, as in the shell and in scripts.
+        if (!in_word && c == '#') break;
         in_word = true;
         if (c == '\'') {
             const size_t close = line.find('\'', i + 1);

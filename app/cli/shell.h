@@ -12,7 +12,8 @@ class Session;
 
 // Splits a command line into words at blanks, with the shell's quotes and
 // backslashes but none of its expansions: *, ~ and $NAME stay as written.
-// Blank lines and those starting with '#' give no words. An open quote, a NUL
+// A '#' that begins a word (outside quotes) comments out the rest of the
+// line, so blank lines and comment lines give no words. An open quote, a NUL
 // byte, or one of | & ; < > ( ) { } outside quotes is a UsageError.
 std::vector<std::string> split_line(const std::string &line);
 

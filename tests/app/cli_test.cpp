@@ -426,13 +426,14 @@ TEST_F(Cli, HugeFilesAreRefusedInBoundedMemory)
 // its line, and the shell's status says whether any line failed.
 TEST_F(Cli, CommandLinesTakeWindowsLineEndsAndExpandNothing)
 {
-    spit(path("crlf.txt"), "write 0 5 0x1234\r\n# a comment\r\nread 0 5\r\n");
+    spit(path("crlf.txt"), "write 0 5 0x1234   # a word\r\n# a comment\r\nread 0 5\t#and back\r\n");
     Outcome o = korvane({"--daq", "sim", "bus", "run", path("crlf.txt")});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, "0x0005 0x1234\n");
 
     const std::string session =
-        "read 0 9\r\nread 0 *\nread 0 ~\nread 0 $HOME\nwrite 0 6 1" + std::string(1, '\0') + " 2\nread 0 '6'\n";
+        "read 0 9\r\nread 0 *\nread 0 ~\nread 0 $HOME\nwrite 0 6 1" + std::string(1, '\0') + " 2\nread 0 '6'\n" +
+        "read 0 '#'\nread 0 6#7\n";
     for (bool failing : {true, false}) {
         std::istringstream input(failing ? session : "read 0 9\r\nwrite 0 6 7\n");
         std::streambuf *stdin_buf = std::cin.rdbuf(input.rdbuf());
@@ -442,7 +443,8 @@ TEST_F(Cli, CommandLinesTakeWindowsLineEndsAndExpandNothing)
         if (!failing) continue;
         EXPECT_EQ(o.out, "0x0009 0x0000\n0x0006 0x0000\n");
         for (const char *said : {"address \"*\" is not a number", "address \"~\" is not a number",
-                                 "address \"$HOME\" is not a number", "the line holds a NUL byte"})
+                                 "address \"$HOME\" is not a number", "the line holds a NUL byte",
+                                 "address \"#\" is not a number", "address \"6#7\" is not a number"})
             EXPECT_NE(o.err.find(said), std::string::npos) << said << ": " << o.err;
     }
 }
