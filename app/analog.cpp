@@ -3,7 +3,7 @@
 // alone or linked to output 0.
 #include <cstdio>
 
-#include "korvane.h"
+#include "korvane_main.h"
 #include "userint.h"
 #include "vekta.h"
 #include "vekta_report.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "avalon.h"
-#include "korvane.h"
+#include "korvane_main.h"
 #include "korvane_board.h"
 #include "userint.h"
 

@@ -1,6 +1,6 @@
 // korvane: the main panel's lifecycle and the Open, Close and Default commands
 // that act on the three areas of the panel (the program's entry is main.cpp).
-#include "korvane.h"
+#include "korvane_main.h"
 
 #include <cstdint>
 #include <string>
@@ -81,75 +81,13 @@ int pxi_default_CB(int, int, int event, void *, int, int)
     return 0;
 }
 
-// The panel file binds callbacks by these names.
-void korvane_register_callbacks(void)
-{
-    uir::RegisterCallback("panelCB", panelCB);
-#define CTRL_CB(name) uir::RegisterCallback(#name, name)
-    CTRL_CB(pxi_open_CB);
-    CTRL_CB(pxi_close_CB);
-    CTRL_CB(pxi_default_CB);
-    CTRL_CB(write_cb);
-    CTRL_CB(mask_cb);
-    CTRL_CB(port_timer_CB);
-    CTRL_CB(port_default_cb);
-    CTRL_CB(port_mode_input_cb);
-    CTRL_CB(port_mode_output_cb);
-    CTRL_CB(avalon_init_cb);
-    CTRL_CB(avalon_deinit_cb);
-    CTRL_CB(a_write_cb);
-    CTRL_CB(a_read_cb);
-    CTRL_CB(avalon_dac_control_cb);
-    CTRL_CB(avalon_vout1_cb);
-    CTRL_CB(avalon_vout2_cb);
-    CTRL_CB(avalon_vout1_code_cb);
-    CTRL_CB(avalon_vout2_code_cb);
-    CTRL_CB(set_i_cb);
-    CTRL_CB(i_ack_cb);
-    CTRL_CB(avalon_timer_cb);
-    CTRL_CB(ai_timer_CB);
-    CTRL_CB(ao0_CB);
-    CTRL_CB(ao1_CB);
-    CTRL_CB(ao0ao1_CB);
-#undef CTRL_CB
-}
-
-// Every control the program works on, with the kind it must have; the
-// frames and the chart are only drawn. A panel file given with --panel may lack one.
-namespace {
-struct UsedControl {
-    int id;
-    const char *name;
-    uir::Kind kind;
-};
-#define USED(name, kind) {name, #name, uir::Kind::kind}
-const UsedControl kUsedControls[] = {
-    USED(OPEN_BTN, button),          USED(DEFAULT_BTN, button),         USED(CLOSE_BTN, button),
-    USED(PORT_MASK_0, numeric_int),  USED(PORT_MASK_1, numeric_int),    USED(PORT_MASK_2, numeric_int),
-    USED(PORT_OUT_0, numeric_int),   USED(PORT_OUT_1, numeric_int),     USED(PORT_OUT_2, numeric_int),
-    USED(PORT_IN_0, numeric_int),    USED(PORT_IN_1, numeric_int),      USED(PORT_IN_2, numeric_int),
-    USED(PORT_TIMER, timer),         USED(PORT_DEFAULT_BTN, button),    USED(PORT_MODE_INPUT_BTN, button),
-    USED(PORT_MODE_OUTPUT_BTN, button),
-    USED(AO0_NUMERIC, numeric_double), USED(AO1_NUMERIC, numeric_double), USED(AO_LINK_TOGGLE, toggle),
-    USED(AI_TIMER, timer),
-    USED(AV_WRITE_SLAVE, numeric_int), USED(AV_WRITE_ADDR, numeric_int), USED(AV_WRITE_DATA, numeric_int),
-    USED(AV_WRITE_BTN, button),      USED(AV_READ_SLAVE, numeric_int),  USED(AV_READ_ADDR, numeric_int),
-    USED(AV_READ_DATA, numeric_int), USED(AV_READ_BTN, button),
-    USED(DAC_CTRL_BIT0, toggle),     USED(DAC_CTRL_BIT1, toggle),       USED(DAC_CTRL_BIT2, toggle),
-    USED(DAC_VOUT1_CODE, numeric_int), USED(DAC_VOUT1, numeric_double), USED(DAC_VOUT2_CODE, numeric_int),
-    USED(DAC_VOUT2, numeric_double), USED(AV_INIT_BTN, button),         USED(AV_DEINIT_BTN, button),
-    USED(ADC_VIN1_CODE, numeric_int), USED(ADC_VIN1, numeric_double),   USED(ADC_VIN2_CODE, numeric_int),
-    USED(ADC_VIN2, numeric_double),  USED(AV_SET_I_BTN, button),        USED(AV_I_ACK_BTN, button),
-    USED(AVALON_TIMER, timer),
-};
-#undef USED
-}  // namespace
-
+// A panel file given with --panel may lack a control korvane works on, or
+// give it another kind: the first such is named.
 std::string korvane_check_panel(int panel)
 {
     auto p = uir::model::panel(panel);
     if (!p) return "korvane: the main panel is not loaded";
-    for (const UsedControl &u : kUsedControls) {
+    for (const uir::UsedControl &u : korvane_used_controls()) {
         const uir::Control *c = p->find(u.id);
         std::string what = "control " + std::to_string(u.id) + " (" + u.name + ")";
         if (!c)

@@ -7,7 +7,7 @@
 #include "cli.h"
 #include "daqmx_import.h"
 #include "devices.h"
-#include "korvane.h"
+#include "korvane_main.h"
 #include "options.h"
 #include "simlink.h"
 #include "startup_marks.h"

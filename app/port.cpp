@@ -1,7 +1,7 @@
 // Digital port area: direction mask, output value and input value of the
 // DAQ module's three 8-line ports. The area shows its own copy of what it
 // last set or read; it never asks the library for the current values.
-#include "korvane.h"
+#include "korvane_main.h"
 #include "userint.h"
 #include "vekta.h"
 #include "vekta_report.h"

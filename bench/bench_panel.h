@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "korvane.h"
+#include "korvane_main.h"
 #include "ksim_client.h"
 #include "simlink.h"
 #include "uir_core.h"

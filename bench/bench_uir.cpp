@@ -14,7 +14,7 @@
 #include <iterator>
 #include <string>
 
-#include "korvane.h"
+#include "korvane_main.h"
 #include "simlink.h"
 #include "uir_core.h"
 #include "uir_qt.h"

@@ -22,7 +22,7 @@
 #include <unistd.h>
 
 #include "daqmx_import.h"
-#include "korvane.h"
+#include "korvane_main.h"
 #include "simlink.h"
 #include "uir_core.h"
 #include "uir_qt.h"

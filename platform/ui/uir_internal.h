@@ -45,11 +45,13 @@ CtrlCallbackPtr find_ctrl_callback(const std::string &name);
 PanelCallbackPtr find_panel_callback(const std::string &name);
 
 // Reads panel `resource` of the panel file at `path` into `out`, binding its
-// callbacks. On failure returns a negative UIE* status with one line in `error`
-// naming the file, the line or the control, and the fault.
-int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error);
+// callbacks unless `bind` is false (the header generator reads a file whose
+// callbacks are not registered). On failure returns a negative UIE* status
+// with one line in `error` naming the file, the line or the control, and the fault.
+int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error, bool bind = true);
 // The same for the file's text; path is used in the messages.
-int read_panel_text(const std::string &path, const std::string &text, int resource, Panel &out, std::string &error);
+int read_panel_text(const std::string &path, const std::string &text, int resource, Panel &out, std::string &error,
+                    bool bind = true);
 
 // Used by the script runner and front ends inside the core.
 void set_last_failure(const std::string &line);

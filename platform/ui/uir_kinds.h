@@ -42,6 +42,15 @@ constexpr const KindInfo *find_kind(std::string_view name)
     return nullptr;
 }
 
+// A control a program works on, with the kind it must have: the table that
+// uir_gen writes from the program's panel file, to check a panel file given
+// in its place.
+struct UsedControl {
+    int id;
+    const char *name;
+    Kind kind;
+};
+
 struct FormatInfo {
     Format format;
     std::string_view name;

@@ -328,7 +328,7 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
 
 }  // namespace
 
-int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error)
+int read_panel_file(const std::string &path, int resource, Panel &out, std::string &error, bool bind)
 {
     // Read here, not by toml++: the bytes are checked before the TOML reader sees them.
     std::string text;
@@ -336,10 +336,11 @@ int read_panel_file(const std::string &path, int resource, Panel &out, std::stri
         error = korvane::text::one_line(path + ": cannot read the panel file (" + why + ")");
         return UIEFileNotFound;
     }
-    return read_panel_text(path, text, resource, out, error);
+    return read_panel_text(path, text, resource, out, error, bind);
 }
 
-int read_panel_text(const std::string &path, const std::string &text, int resource, Panel &out, std::string &error)
+int read_panel_text(const std::string &path, const std::string &text, int resource, Panel &out, std::string &error,
+                    bool bind)
 {
     Reader rd(path);
     try {
@@ -376,7 +377,7 @@ int read_panel_text(const std::string &path, const std::string &text, int resour
         }
         if (!found)
             rd.fault_line(0, "no panel with resource number " + std::to_string(resource), UIEResourceNotFound);
-        Panel p = read_panel(rd, *found, true);
+        Panel p = read_panel(rd, *found, bind);
         out = std::move(p);
         return 0;
     } catch (const Fault &f) {

@@ -1,21 +1,24 @@
-// The panel file and the program's header must agree: every control of
-// korvane.uir has a constant of the same name and identifier in korvane.h,
-// and every constant of korvane.h names a control of the file. The layout
-// must keep every control inside its area and clear of the others.
+// The panel file and the header the build writes from it must agree: every
+// control of korvane.uir has a constant of the same name and identifier in
+// korvane.h, every constant of korvane.h names a control of the file, and the
+// header declares the numbers and callbacks the program always had. The
+// layout must keep every control inside its area and clear of the others.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <toml++/toml.h>
 
-#include "korvane.h"
+#include "korvane_main.h"
 
 namespace {
 
 const std::string app_dir = KORVANE_APP_DIR;
+const std::string panel_header = KORVANE_PANEL_HEADER;
 
 struct Control {
     int id = 0;
@@ -34,8 +37,7 @@ std::string read_text(const std::string &path)
 // "#define NAME 23" and "#define ALIAS NAME" up to the end of the constants.
 std::map<std::string, int> header_constants(std::map<std::string, std::string> &aliases)
 {
-    std::string text = read_text(app_dir + "/korvane.h");
-    text = text.substr(0, text.find("End of the panel file's constants"));
+    std::string text = read_text(panel_header);
     std::map<std::string, int> values;
     std::regex define(R"(#define\s+([A-Z_0-9]+)\s+([A-Z_0-9]+))");
     for (std::sregex_iterator it(text.begin(), text.end(), define), end; it != end; ++it) {
@@ -117,6 +119,44 @@ TEST_F(PanelFile, EveryHeaderConstantNamesAControl)
         EXPECT_TRUE(controls.count(target)) << alias << " stands for " << target << ", not a control";
     EXPECT_EQ(OPEN_ONLY_CTRL, 4);
     EXPECT_EQ(controls.at("CLOSE_BTN").id, OPEN_ONLY_CTRL);
+}
+
+// The constants and callbacks of the hand-written header the panel file
+// replaced: the written header must declare exactly these.
+TEST(PanelHeader, DeclaresTheNumbersAndCallbacksTheProgramAlwaysHad)
+{
+    const std::map<std::string, int> numbers = {
+        {"PANEL", 1}, {"OPEN_BTN", 2}, {"DEFAULT_BTN", 3}, {"CLOSE_BTN", 4}, {"AO1_NUMERIC", 8},
+        {"AO0_NUMERIC", 11}, {"AO_LINK_TOGGLE", 12}, {"AI_TIMER", 24}, {"DAC_VOUT2", 9}, {"DAC_VOUT1", 10},
+        {"AV_INIT_BTN", 13}, {"AV_DEINIT_BTN", 14}, {"AV_READ_DATA", 30}, {"AV_READ_ADDR", 31},
+        {"AV_READ_SLAVE", 32}, {"AV_WRITE_BTN", 33}, {"AV_WRITE_DATA", 34}, {"AV_WRITE_ADDR", 35},
+        {"AV_WRITE_SLAVE", 36}, {"DAC_CTRL_BIT2", 37}, {"DAC_CTRL_BIT0", 38}, {"AV_READ_BTN", 39},
+        {"DAC_CTRL_BIT1", 40}, {"AV_SET_I_BTN", 41}, {"AV_I_ACK_BTN", 42}, {"ADC_VIN2", 43}, {"ADC_VIN2_CODE", 44},
+        {"ADC_VIN1", 45}, {"DAC_VOUT2_CODE", 46}, {"DAC_VOUT1_CODE", 47}, {"ADC_VIN1_CODE", 48},
+        {"AVALON_TIMER", 49}, {"PORT_OUT_2", 15}, {"PORT_OUT_1", 16}, {"PORT_OUT_0", 17}, {"PORT_MASK_2", 18},
+        {"PORT_IN_2", 19}, {"PORT_IN_1", 20}, {"PORT_MASK_1", 21}, {"PORT_IN_0", 22}, {"PORT_MASK_0", 23},
+        {"PORT_TIMER", 25}, {"PORT_DEFAULT_BTN", 26}, {"PORT_MODE_INPUT_BTN", 27}, {"PORT_MODE_OUTPUT_BTN", 28},
+        {"PORT_FRAME", 50}, {"ANALOG_FRAME", 51}, {"AVALON_FRAME", 52}, {"COMMAND_FRAME", 53},
+        {"SIGNAL_CHART", 54}};
+    const std::string control_args = "(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);";
+    std::set<std::string> prototypes = {"int panelCB(int panel, int event, void *callbackData, int eventData1, int eventData2);"};
+    for (const char *cb : {"pxi_open_CB", "pxi_close_CB", "pxi_default_CB", "write_cb", "mask_cb", "port_timer_CB",
+                           "port_default_cb", "port_mode_input_cb", "port_mode_output_cb", "avalon_init_cb",
+                           "avalon_deinit_cb", "a_write_cb", "a_read_cb", "avalon_dac_control_cb", "avalon_vout1_cb",
+                           "avalon_vout2_cb", "avalon_vout1_code_cb", "avalon_vout2_code_cb", "set_i_cb", "i_ack_cb",
+                           "avalon_timer_cb", "ai_timer_CB", "ao0_CB", "ao1_CB", "ao0ao1_CB"})
+        prototypes.insert(std::string("int ") + cb + control_args);
+
+    const std::string text = read_text(panel_header);
+    std::map<std::string, int> defined;
+    std::regex define(R"(#define\s+([A-Za-z_0-9]+)\s+([0-9]+))");
+    for (std::sregex_iterator it(text.begin(), text.end(), define), end; it != end; ++it)
+        defined[(*it)[1]] = std::stoi((*it)[2]);
+    EXPECT_EQ(defined, numbers);
+    std::set<std::string> declared;
+    std::regex prototype(R"(int \w+\([^)]*\);)");
+    for (std::sregex_iterator it(text.begin(), text.end(), prototype), end; it != end; ++it) declared.insert((*it)[0]);
+    EXPECT_EQ(declared, prototypes);
 }
 
 bool overlap(const Control &a, const Control &b)

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "korvane.h"
+#include "korvane_main.h"
 #include "ksim_client.h"
 #include "simlink.h"
 #include "uir_core.h"

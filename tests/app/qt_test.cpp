@@ -23,7 +23,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "korvane.h"
+#include "korvane_main.h"
 #include "panel_fixture.h"
 #include "ksim_client.h"
 #include "uir_core.h"
