@@ -43,6 +43,7 @@ std::string count_text(size_t n)
 void Session::check_stop(unsigned address, size_t done) const
 {
     if (!interruptible) return;
+    if (between_blocks) between_blocks(address, done);
     if (int sig = korvane::stop::requested()) throw Interrupted(sig, address, done);
 }
 
@@ -164,16 +165,11 @@ unsigned parse_count(const std::string &text, unsigned address)
     return count;
 }
 
-namespace {
-
-// "dump stopped at 0x0100 after 256 words (of 8,192)": how far one pass got.
 std::string how_far(const std::string &what, const Interrupted &e, size_t before, size_t total)
 {
     return what + " stopped at " + hex(e.address, 4) + " after " + count_text(before + e.words) + " words (of " +
            count_text(total) + ")";
 }
-
-}  // namespace
 
 void bus_read(Session &s, unsigned slave, unsigned address, unsigned count)
 {
@@ -210,7 +206,8 @@ void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<u
     }
 }
 
-void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path)
+void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path,
+              std::vector<uint16_t> *kept)
 {
     // The file is started before the bus is worked: one that cannot be
     // written is refused first. It replaces the old file only when whole.
@@ -228,6 +225,7 @@ void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, cons
         s.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush();
     else if (!file.write(bytes) || !file.commit())
         throw BusFailure(file.error());
+    if (kept) *kept = std::move(words);
 }
 
 void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify,

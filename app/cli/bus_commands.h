@@ -60,6 +60,10 @@ public:
     bool interruptible = true;     // read and write stop on a stop signal
     std::function<int64_t()> bench_now;  // the bench's clock, ns
     std::function<void()> first_use;     // runs once before the first bus cycle
+    // Runs between two blocks of words of a transfer (at `address`, after
+    // `done` words of the call), before the stop check; it may throw
+    // Interrupted to stop the transfer there (the Python module's Ctrl-C).
+    std::function<void(unsigned address, size_t done)> between_blocks;
 
     // Selects the DAQ module and sets the ports up for the bus, once.
     void prepare();
@@ -91,11 +95,17 @@ unsigned parse_count(const std::string &text, unsigned address);
 
 void bus_read(Session &s, unsigned slave, unsigned address, unsigned count);
 void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<uint16_t> &words, bool verify);
-void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path);
+// kept: the words read, besides the file (the Python module returns them).
+void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path,
+              std::vector<uint16_t> *kept = nullptr);
 // format: "hex", "bin" or "" (by the file's name; standard input by a leading ':').
 void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify,
               const std::string &format = "");
 
 std::string hex(unsigned value, int digits);
+
+// "dump stopped at 0x0100 after 256 words (of 8,192)": how far one pass got,
+// `before` words of earlier passes counted in.
+std::string how_far(const std::string &what, const Interrupted &e, size_t before, size_t total);
 
 }  // namespace korvane::cli

@@ -25,14 +25,31 @@ std::string serial_text(unsigned serial)
     return buf;
 }
 
-std::string our_name()
+std::string our_name() { return our_device_name(); }
+
+}  // namespace
+
+std::string our_device_name()
 {
     char name[VEKTA_DEVICE_TEXT_SIZE];
     vekta_ni6251Device(name, sizeof name);
     return name;
 }
 
-}  // namespace
+int device_list(std::vector<VektaDevice> &devices, int &more)
+{
+    devices.assign(kDevicesMax, VektaDevice{});
+    int count = 0;
+    const int status = vekta_deviceList(devices.data(), kDevicesMax, &count);
+    more = 0;
+    if (status < 0) {
+        devices.clear();
+        return status;
+    }
+    devices.resize(static_cast<size_t>(std::clamp(count, 0, kDevicesMax)));
+    more = std::max(0, count - kDevicesMax);
+    return status;
+}
 
 std::string device_text(const VektaDevice &d)
 {
@@ -46,14 +63,13 @@ bool list_devices(Session &s)
     // The slot selection touches no hardware; it names the device as Open does.
     vekta_report(vekta_ni6251Slot(kDaqSlot));
     const std::string ours = our_name();
-    std::vector<VektaDevice> devices(kDevicesMax);
-    int count = 0;
-    const int status = vekta_deviceList(devices.data(), kDevicesMax, &count);
+    std::vector<VektaDevice> devices;
+    int more = 0;
+    const int status = device_list(devices, more);
     if (status < 0) {
         vekta_report(status);
         return false;
     }
-    devices.resize(static_cast<size_t>(std::min(count, kDevicesMax)));
     size_t wide = std::string("device").size(), type_wide = std::string("product type").size();
     for (const VektaDevice &d : devices) {
         wide = std::max(wide, std::string(d.name).size());
@@ -77,7 +93,7 @@ bool list_devices(Session &s)
         row(d.name, d.productType, serial_text(d.serialNum), d.chassis < 0 ? "-" : std::to_string(d.chassis),
             d.slot < 0 ? "-" : std::to_string(d.slot), is_ours ? "korvane uses this one" : "");
     }
-    if (count > kDevicesMax) s.out << "(and " << count - kDevicesMax << " more)\n";
+    if (more > 0) s.out << "(and " << more << " more)\n";
     s.out << std::flush;
     if (!found) {
         char hint[VEKTA_ERROR_TEXT_SIZE];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "vekta.h"
 
@@ -13,6 +14,13 @@ class Session;
 
 // "PXI-6251, serial 0x01A5C3F1, chassis 1 slot 2".
 std::string device_text(const VektaDevice &device);
+
+// The name of the device korvane uses ("PXI1Slot2").
+std::string our_device_name();
+
+// The devices the driver knows, in its order (at most 64; `more` how many
+// beyond those); the library's status, negative when the list cannot be read.
+int device_list(std::vector<VektaDevice> &devices, int &more);
 
 // korvane devices: a row per device the driver knows, korvane's marked.
 // False when the list cannot be read or korvane's device is not on it (the

@@ -64,14 +64,17 @@ std::string regs_table(const std::vector<uint16_t> &words, bool decimal)
     return out;
 }
 
+std::vector<uint16_t> read_registers(Session &s)
+{
+    std::vector<uint16_t> words;
+    for (const kb::Register &r : kb::registers)
+        words.push_back(s.read(kb::kSlavePeripherals, static_cast<unsigned>(r.address), 1, "regs")[0]);
+    return words;
+}
+
 void bus_regs(Session &s, double watch)
 {
-    auto read_all = [&s] {
-        std::vector<uint16_t> words;
-        for (const kb::Register &r : kb::registers)
-            words.push_back(s.read(kb::kSlavePeripherals, static_cast<unsigned>(r.address), 1, "regs")[0]);
-        return regs_table(words, s.decimal);
-    };
+    auto read_all = [&s] { return regs_table(read_registers(s), s.decimal); };
     std::string table = read_all();
     s.out << table << std::flush;
     if (!s.out) throw OutputFailed();

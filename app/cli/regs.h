@@ -14,6 +14,9 @@ class Session;
 // order; pure, for the view and its tests.
 std::string regs_table(const std::vector<uint16_t> &words, bool decimal);
 
+// Reads every register of the description from slave 2, in its order.
+std::vector<uint16_t> read_registers(Session &s);
+
 // Reads every register of slave 2 and prints the table; with watch > 0
 // repeats it every `watch` seconds (in place on a terminal) until interrupted.
 void bus_regs(Session &s, double watch);

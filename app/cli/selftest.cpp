@@ -51,11 +51,12 @@ double analog_in(int input)
 
 class Checks {
 public:
-    Checks(Session &s) : s_(s) {}
+    Checks(Session &s, std::vector<CheckRow> *rows) : s_(s), rows_(rows) {}
 
     void add(const CheckRow &row)
     {
         s_.out << check_line(row) << std::flush;
+        if (rows_) rows_->push_back(row);
         (row.pass ? passed_ : failed_)++;
     }
 
@@ -87,6 +88,7 @@ public:
 
 private:
     Session &s_;
+    std::vector<CheckRow> *rows_;
     int passed_ = 0, failed_ = 0;
 };
 
@@ -141,10 +143,10 @@ bool right_device(Session &s, const BenchDescription &bench)
     return true;
 }
 
-int selftest(Session &s, const BenchDescription &bench, bool destructive)
+int selftest(Session &s, const BenchDescription &bench, bool destructive, std::vector<CheckRow> *rows)
 {
     if (!right_device(s, bench)) return -1;
-    Checks checks(s);
+    Checks checks(s, rows);
     // A stop signal is looked for between the checks, once what a check
     // changed (a memory, the DAC, an output) is set back.
     s.interruptible = false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "bench_file.h"
 
@@ -20,7 +21,8 @@ std::string check_line(const CheckRow &row);
 
 // Names the device and refuses, touching no line, when it is not of the
 // description's product type (-1); else runs every check the description
-// lists, printing each row as it is done, and returns the number that failed.
-int selftest(Session &s, const BenchDescription &bench, bool destructive);
+// lists, printing each row as it is done (and keeping it in rows when
+// given), and returns the number that failed.
+int selftest(Session &s, const BenchDescription &bench, bool destructive, std::vector<CheckRow> *rows = nullptr);
 
 }  // namespace korvane::cli

@@ -101,7 +101,7 @@ Result compare(const std::string &what, double got, double expected, double tole
     return fail(msg + ", got " + text(got));
 }
 
-Result probe(const Args &args)
+Result probe_verb(const Args &args)
 {
     const ksim::BackDoor *b = bench_or_null();
     if (!b) return probe_skipped();
@@ -126,7 +126,7 @@ Result probe(const Args &args)
     return compare(args[0], got, expected, tolerance, args[0].compare(0, 4, "port") == 0);
 }
 
-Result drive(const Args &args)
+Result drive_verb(const Args &args)
 {
     const ksim::BackDoor *b = bench_or_null();
     if (!b) return not_the_bench("drive");
@@ -137,11 +137,11 @@ Result drive(const Args &args)
         value = 0;
     else if (!number(args[1], value))
         return fail("drive: not a value: " + args[1]);
-    if (b->drive(args[0].c_str(), value) != 0) return fail("drive: unknown bench input \"" + args[0] + "\"");
+    if (std::string why = drive(args[0], value); !why.empty()) return fail("drive: " + why);
     return Result{};
 }
 
-Result fault(const Args &args)
+Result fault_verb(const Args &args)
 {
     const ksim::BackDoor *b = bench_or_null();
     if (!b) return not_the_bench("fault");
@@ -161,16 +161,7 @@ Result fault(const Args &args)
         else if (!integer(args[2], 1, 1000000, count))
             return fail("fault: COUNT must be a number from 1 or \"always\": " + args[2]);
     }
-    const char *function = args[0].c_str();
-    if (always) {
-        if (b->fault(function, nullptr, code, 1, 1) != 0)
-            return fail("fault: the bench refused a fault on " + args[0]);
-        return Result{};
-    }
-    // The next COUNT matching calls: one armed fault for each of them.
-    for (int nth = 1; nth <= count; nth++)
-        if (b->fault(function, nullptr, code, nth, 0) != 0)
-            return fail("fault: the bench refused a fault on " + args[0]);
+    if (std::string why = inject_fault(args[0], code, always ? 0 : count); !why.empty()) return fail("fault: " + why);
     return Result{};
 }
 
@@ -244,8 +235,76 @@ std::string load_board_state(const std::string &path)
     std::string text;
     if (std::string why = korvane::files::read_bounded(path, text); !why.empty())
         return "cannot read the board's state from " + path + ": " + why;
-    if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
+    if (!set_board_state(text).empty())
         return path + " is not a simulated board's state (as --sim-state writes it); left as it is";
+    return "";
+}
+
+std::string board_state(std::string &text)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "the board's state needs the simulated bench, but the " + daqmx::info().description();
+    text.assign(bench->board_state(nullptr, 0), '\0');
+    bench->board_state(text.data(), text.size());
+    text.pop_back();  // the NUL
+    return "";
+}
+
+std::string set_board_state(const std::string &text)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "the board's state needs the simulated bench, but the " + daqmx::info().description();
+    if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
+        return "not a simulated board's state";
+    return "";
+}
+
+std::string inject_fault(const std::string &function, int code, int count)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    if (code >= 0 || count < 0) return "a fault needs a negative code and a count from 1 (0: always)";
+    if (count == 0) {
+        if (bench->fault(function.c_str(), nullptr, code, 1, 1) != 0) return "the bench refused a fault on " + function;
+        return "";
+    }
+    // The next COUNT matching calls: one armed fault for each of them.
+    for (int nth = 1; nth <= count; nth++)
+        if (bench->fault(function.c_str(), nullptr, code, nth, 0) != 0)
+            return "the bench refused a fault on " + function;
+    return "";
+}
+
+std::string clear_faults()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    bench->fault_clear();
+    return "";
+}
+
+std::string drive(const std::string &name, double value)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    if (bench->drive(name.c_str(), value) != 0) return "unknown bench input \"" + name + "\"";
+    return "";
+}
+
+std::string probe(const std::string &name, double &value)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    if (bench->probe(name.c_str(), &value) != 0) return "unknown bench value \"" + name + "\"";
+    return "";
+}
+
+std::string probe_reg(int slave, int address, unsigned &word)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    if (bench->probe_reg(slave, address, &word) != 0)
+        return "no register " + std::to_string(address) + " on slave " + std::to_string(slave);
     return "";
 }
 
@@ -302,11 +361,8 @@ void unlock_board_state()
 
 std::string save_board_state(const std::string &path)
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "--sim-state needs the simulated bench";
-    std::string text(bench->board_state(nullptr, 0), '\0');
-    bench->board_state(text.data(), text.size());
-    text.pop_back();  // the NUL
+    std::string text;
+    if (!board_state(text).empty()) return "--sim-state needs the simulated bench";
     std::string why = korvane::write_file_atomically(path, text);
     unlock_board_state();
     return why;
@@ -336,9 +392,9 @@ std::string board_name()
 
 void register_verbs()
 {
-    uir::script::register_verb("probe", 2, 4, probe);
-    uir::script::register_verb("drive", 2, 2, drive);
-    uir::script::register_verb("fault", 1, 3, fault);
+    uir::script::register_verb("probe", 2, 4, probe_verb);
+    uir::script::register_verb("drive", 2, 2, drive_verb);
+    uir::script::register_verb("fault", 1, 3, fault_verb);
 }
 
 }  // namespace simlink

@@ -72,6 +72,21 @@ std::string save_board_state(const std::string &path);
 // Releases the lock without writing (a command refused before its work).
 void unlock_board_state();
 
+// The simulated board's memory and registers as text (what --sim-state
+// keeps), and such a text put back (the Python module's reset between
+// tests). "" or the reason.
+std::string board_state(std::string &text);
+std::string set_board_state(const std::string &text);
+
+// What the verbs probe, drive and fault do, for the Python module's side
+// door: "" or why not (another driver, an unknown name, a refused fault).
+// count: the next COUNT matching calls fail, 0: every one from the next on.
+std::string inject_fault(const std::string &function, int code, int count);
+std::string clear_faults();
+std::string drive(const std::string &name, double value);
+std::string probe(const std::string &name, double &value);
+std::string probe_reg(int slave, int address, unsigned &word);
+
 // Registers probe, drive and fault with the run-time's script mode.
 void register_verbs();
 

@@ -1,0 +1,64 @@
+"""pytest plugin of korvane: the ``bench`` fixture and its options.
+
+Load it with ``-p korvane.pytest_plugin`` or ``pytest_plugins = ["korvane.pytest_plugin"]``
+in a conftest.py. The bench is opened once per run; on the simulated bench
+every test starts from the board as it was opened (memory and registers, no
+faults, no outside signals). The same tests run on the real bench with
+``--korvane-daq nidaqmx`` (there nothing is reset between tests).
+
+    --korvane-daq sim|nidaqmx|PATH     the driver (default: as korvane chooses)
+    --korvane-board model|rtl|PATH     the simulated bench's board
+    --korvane-wiring FILE              the bench description (korvane selftest --bench)
+"""
+
+import pytest
+
+import korvane
+
+
+def pytest_addoption(parser):
+    group = parser.getgroup("korvane", "the korvane bench")
+    group.addoption("--korvane-daq", metavar="sim|nidaqmx|PATH", default=None,
+                    help="DAQ driver: the simulated bench, NI-DAQmx or a driver library (default: $KORVANE_DAQ, "
+                         "else NI-DAQmx where installed, else the simulated bench)")
+    group.addoption("--korvane-board", metavar="model|rtl|PATH", default=None,
+                    help="the simulated bench's board: the C++ model, the RTL board or a board library")
+    group.addoption("--korvane-wiring", metavar="FILE", default=None,
+                    help="bench description (TOML, as korvane selftest --bench); default: the simulated bench's")
+
+
+def pytest_report_header(config):
+    daq = config.getoption("--korvane-daq") or "default"
+    board = config.getoption("--korvane-board") or "default"
+    return f"korvane: daq {daq}, board {board}, wiring {config.getoption('--korvane-wiring') or 'built in'}"
+
+
+@pytest.fixture(scope="session")
+def korvane_session_bench(pytestconfig):
+    """The bench of the whole run, opened once."""
+    bench = korvane.open(daq=pytestconfig.getoption("--korvane-daq"),
+                         board=pytestconfig.getoption("--korvane-board"))
+    try:
+        yield bench
+    finally:
+        bench.close()
+
+
+@pytest.fixture
+def bench(korvane_session_bench):
+    """The bench, the simulated board reset to how it was opened before each test."""
+    if korvane_session_bench.sim is not None:
+        korvane_session_bench.sim.reset()
+    return korvane_session_bench
+
+
+@pytest.fixture(scope="session")
+def wiring_file(pytestconfig):
+    """The bench description's path (--korvane-wiring), None for the built-in one."""
+    return pytestconfig.getoption("--korvane-wiring")
+
+
+@pytest.fixture(scope="session")
+def wiring(wiring_file):
+    """The bench description as korvane.wiring() gives it: what is wired where."""
+    return korvane.wiring(wiring_file)

@@ -1,0 +1,103 @@
+"""The Python module itself on the simulated bench: driver failures, Ctrl-C,
+one bench per process, arguments refused before any bus cycle."""
+
+import os
+import signal
+
+import numpy as np
+import pytest
+
+import korvane
+
+
+@pytest.fixture(scope="module")
+def bench():
+    with korvane.open(daq="sim") as b:
+        yield b
+
+
+@pytest.fixture(autouse=True)
+def clean(bench):
+    bench.sim.reset()
+    yield
+    bench.sim.clear_faults()
+
+
+def test_injected_fault_is_daq_error_with_the_drivers_code(bench):
+    bench.bus.write(0, 0x40, np.arange(8))
+    bench.sim.fault("DAQmxReadDigitalU8", -200279)
+    with pytest.raises(korvane.DaqError) as failure:
+        bench.bus.read(0, 0x40, 8)
+    e = failure.value
+    assert isinstance(e, RuntimeError)
+    assert e.code == -200279
+    assert "read cycle failed at slave 0 address 0x0040 (0 of 8 words read)" in str(e)
+    assert "Error = -200279, " in str(e) and e.text and e.text in str(e)
+    # The bus goes on after the failure.
+    assert list(bench.bus.read(0, 0x40, 8)) == list(range(8))
+    bench.sim.fault("DAQmxWriteDigitalU8", -200088)
+    with pytest.raises(korvane.DaqError) as failure:
+        bench.port(1).write(0x5A)
+    assert failure.value.code == -200088
+
+
+def test_ctrl_c_stops_a_long_dump_between_blocks(bench):
+    words = np.arange(8192, dtype=np.uint16)
+    bench.bus.write(0, 0, words)
+    seen = []
+
+    def progress(done):
+        seen.append(done)
+        if done == 1024:
+            os.kill(os.getpid(), signal.SIGINT)
+
+    with pytest.raises(KeyboardInterrupt, match=r"^dump stopped at 0x0400 after 1,024 words \(of 8,192\); "
+                                                r"nothing returned$"):
+        bench.bus.dump(0, 0, 8192, progress=progress)
+    assert seen == [0, 256, 512, 768, 1024]
+    # Nothing is left half done: the bus works and the words are there.
+    assert np.array_equal(bench.bus.dump(0, 0, 8192), words)
+
+
+def test_second_open_is_refused(bench):
+    with pytest.raises(RuntimeError, match="a bench is open in this process already"):
+        korvane.open(daq="sim")
+    assert not bench.closed
+
+
+BAD_CALLS = [
+    (ValueError, lambda b: b.bus.read(8, 0)),
+    (ValueError, lambda b: b.bus.read(0, 8192)),
+    (ValueError, lambda b: b.bus.read(0, 0, 0)),
+    (ValueError, lambda b: b.bus.read(0, 8000, 193)),
+    (ValueError, lambda b: b.bus.write(0, 0, [0x10000])),
+    (ValueError, lambda b: b.bus.write(0, 0, [1, -1])),
+    (ValueError, lambda b: b.bus.write(0, 0, [])),
+    (ValueError, lambda b: b.bus.write(0, 8190, [1, 2, 3])),
+    (ValueError, lambda b: b.bus.write(0, 0, np.zeros((2, 2), np.uint16))),
+    (TypeError, lambda b: b.bus.write(0, 0, [1.5])),
+    (TypeError, lambda b: b.bus.write(0, 0, "1 2 3")),
+    (TypeError, lambda b: b.bus.read("0", 0)),
+    (ValueError, lambda b: b.bus.dump(0, 0, 4, "-")),
+    (ValueError, lambda b: b.bus.load(0, 0, "/nonexistent/words.bin")),
+    (ValueError, lambda b: b.bus.load(0, 0, [1], format="srec")),
+    (ValueError, lambda b: b.port(3)),
+    (ValueError, lambda b: setattr(b.port(0), "mask", 256)),
+    (ValueError, lambda b: b.port(0).write(-1)),
+    (ValueError, lambda b: b.dac.set_code(0, 256)),
+    (ValueError, lambda b: b.dac.set_code(2, 0)),
+    (ValueError, lambda b: b.adc.read(2)),
+    (ValueError, lambda b: b.ao[0].write(float("nan"))),
+    (ValueError, lambda b: b.ai[0].read_many(0)),
+    (ValueError, lambda b: b.ai[0].read_many(10, rate=0)),
+    (IndexError, lambda b: b.ai[8]),
+    (ValueError, lambda b: b.selftest("/nonexistent/bench.toml")),
+]
+
+
+@pytest.mark.parametrize("error,call", BAD_CALLS)
+def test_bad_arguments_raise_before_any_driver_call(bench, error, call):
+    # Every driver call would fail: a call that got as far as the driver raises DaqError instead.
+    bench.sim.fault("*", -50103, always=True)
+    with pytest.raises(error):
+        call(bench)
