@@ -78,6 +78,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KORVANE_MAINTAINER})
 # Dependencies as dpkg-shlibdeps computes them from the program and the bench.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Python module (korvane in Python's path) needs NumPy at run time only.
+if(TARGET korvane_python)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3, python3-numpy")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-pytest")
+endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 # The RPM: its requirements as rpmbuild finds them (the shared libraries'
 # sonames), the same description, and none of the folders the system's own
@@ -95,5 +100,5 @@ set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none")
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
     /usr/share/applications /usr/share/icons /usr/share/icons/hicolor /usr/share/icons/hicolor/scalable
     /usr/share/icons/hicolor/scalable/apps /usr/share/man /usr/share/man/man1 /usr/share/libsigrokdecode
-    /usr/share/libsigrokdecode/decoders)
+    /usr/share/libsigrokdecode/decoders /usr/lib/python3 /usr/lib/python3/dist-packages)
 include(CPack)

@@ -261,6 +261,7 @@ public:
         open_ = false;
         g_open = nullptr;
         vekta_ni6251Close();
+        std::fill(std::begin(ai_timed), std::end(ai_timed), false);
         std::string why;
         if (!opt_.state.empty()) {
             if (std::string w = simlink::save_board_state(opt_.state); !w.empty())
@@ -306,6 +307,8 @@ public:
         return session_;
     }
     kc::Session &session() { return session_; }
+    // Channels whose task has a sample clock (read_many): the task keeps it.
+    bool ai_timed[ANALOG_SIZEi] = {};
     void ports_touched() { ports_touched_ = true; }
     std::ostringstream &out() { return out_; }
     std::ostringstream &err() { return err_; }
@@ -588,9 +591,13 @@ struct AnalogInput {
         core->need_open();
         double v = NAN;
         int status;
+        // A task with a sample clock that a read starts runs on and keeps the
+        // analog inputs from every other task: one clocked sample, then stopped.
+        const bool timed = core->ai_timed[n];
         {
             py::gil_scoped_release nogil;
-            status = vekta_analogIn(n, &v);
+            int got = 0;
+            status = timed ? vekta_analogReadEx(n, &v, 1, &got, 10.0) : vekta_analogIn(n, &v);
         }
         check_status("AI" + std::to_string(n) + " read", status);
         return v;
@@ -614,6 +621,7 @@ struct AnalogInput {
             if (status >= 0) status = vekta_analogInTrigger(trigger_source.value_or("").c_str(), trigger_level);
             if (status >= 0) status = vekta_analogReadEx(n, buf.data(), static_cast<int>(samples), &got, timeout);
         }
+        core->ai_timed[n] = true;
         check_status("AI" + std::to_string(n) + " read_many", status);
         py::array_t<double> out(got);
         std::copy(buf.begin(), buf.begin() + got, out.mutable_data());
@@ -831,7 +839,8 @@ PYBIND11_MODULE(_korvane, m)
              py::arg("rate") = 1000.0, py::arg("trigger_source") = py::none(), py::arg("trigger_level") = 0.0,
              py::arg("timeout") = 10.0,
              "A block of samples at rate (per second) from the onboard clock, started by a rising analog edge\n"
-             "through trigger_level on trigger_source (\"APFI0\") when given: a NumPy float64 array of volts.")
+             "through trigger_level on trigger_source (\"APFI0\") when given: a NumPy float64 array of volts.\n"
+             "The channel keeps its clock until the bench is closed: read() then takes one clocked sample.")
         .def_readonly("number", &AnalogInput::n)
         .def("__repr__", [](const AnalogInput &a) { return "<korvane.AnalogInput AI" + std::to_string(a.n) + ">"; });
 

@@ -4,6 +4,8 @@
 #   -DMODE=install  cmake --install BUILD_DIR under WORK/prefix
 #   -DBUILD_DIR=... -DVERSION=... -DSCRIPT=file.ks -DWORK=folder
 #   -DRTL=ON        the reference RTL board is built: play the script on it too
+#   -DPYTHON=...    the Python module is built for this interpreter: import it
+#                   from the installed tree and work the bench with it
 function(run what)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 0)
@@ -78,6 +80,28 @@ message("${out}")
 if(NOT out MATCHES "([1-9][0-9]*) checks: ([1-9][0-9]*) passed, 0 failed")
   message(FATAL_ERROR "the self-test did not pass on the installed bench")
 endif()
+# The Python module from the installed tree's Python path alone.
+if(PYTHON)
+  set(pydir ${prefix}/lib/python3/dist-packages)
+  foreach(f __init__.py __init__.pyi py.typed pytest_plugin.py)
+    if(NOT EXISTS ${pydir}/korvane/${f})
+      message(FATAL_ERROR "the Python package lacks ${f} in ${pydir}/korvane")
+    endif()
+  endforeach()
+  file(GLOB native ${pydir}/korvane/_korvane*.so)
+  if(NOT native)
+    message(FATAL_ERROR "the Python package lacks its native module in ${pydir}/korvane")
+  endif()
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/installed_module.py ${WORK}/installed_module.py COPYONLY)
+  run("python3 korvane" ${CMAKE_COMMAND} -E env PYTHONPATH=${pydir} PYTHONDONTWRITEBYTECODE=1 KORVANE_DAQ= KORVANE_BOARD=
+      ${PYTHON} ${WORK}/installed_module.py ${pydir} ${RTL} WORKING_DIRECTORY ${WORK}/empty)
+  message("${out}")
+  string(FIND "${out}" "driver: simulated bench (${bench})" at)
+  if(at LESS 0 OR NOT out MATCHES "SelfTest [1-9][0-9]* checks: [1-9][0-9]* passed, 0 failed")
+    message(FATAL_ERROR "the installed Python module did not work the installed bench")
+  endif()
+endif()
+
 file(GLOB left ${WORK}/empty/*)
 if(left)
   message(FATAL_ERROR "korvane wrote into its working folder: ${left}")
