@@ -23,6 +23,8 @@
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <thread>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -258,6 +260,7 @@ public:
     void close()
     {
         if (!open_) return;
+        Use use(*this);
         open_ = false;
         g_open = nullptr;
         vekta_ni6251Close();
@@ -289,6 +292,43 @@ public:
     {
         if (!open_) throw std::runtime_error("the bench is closed");
     }
+
+    // One call at a time works the bench: another thread's call waits
+    // (without the GIL, which the transfer takes between its blocks).
+    class Use {
+    public:
+        explicit Use(Core &c) : c_(c)
+        {
+            c.need_open();
+            if (c.owner_.load() == std::this_thread::get_id())
+                throw std::runtime_error("the bench is in the middle of a transfer: its progress callback cannot use it");
+            if (!c.mu_.try_lock()) {
+                py::gil_scoped_release nogil;
+                c.mu_.lock();
+            }
+            c.owner_.store(std::this_thread::get_id());
+            if (!c.open_) {
+                release();
+                throw std::runtime_error("the bench is closed");
+            }
+        }
+        ~Use()
+        {
+            if (held_) release();
+        }
+        Use(const Use &) = delete;
+        Use &operator=(const Use &) = delete;
+
+    private:
+        void release()
+        {
+            c_.owner_.store(std::thread::id());
+            c_.mu_.unlock();
+            held_ = false;
+        }
+        Core &c_;
+        bool held_ = true;
+    };
     bool is_open() const { return open_; }
     bool simulated() const { return simulated_; }
     const Options &options() const { return opt_; }
@@ -318,7 +358,7 @@ public:
     template <class F>
     auto guarded(py::object progress, F &&f) -> decltype(f())
     {
-        need_open();
+        Use use(*this);
         Capture capture;
         progress_ = std::move(progress);
         struct Clear {
@@ -372,6 +412,8 @@ private:
         throw kc::Interrupted(SIGINT, address, done);
     }
 
+    std::mutex mu_;
+    std::atomic<std::thread::id> owner_{};
     Options opt_;
     std::ostringstream out_, err_;
     kc::Session session_;
@@ -534,27 +576,27 @@ struct Port {
 
     std::optional<int> mask() const
     {
-        core->need_open();
+        Core::Use use(*core);
         const int m = vekta_cacheView()->port[n][0].mask;
         return m < 0 ? std::nullopt : std::optional<int>(m);
     }
     void set_mask(long m)
     {
         if (m < 0 || m > 255) throw py::value_error("mask " + std::to_string(m) + " is out of range 0..255");
-        core->need_open();
+        Core::Use use(*core);
         core->ports_touched();
         check_status("port " + std::to_string(n) + " mask", vekta_portMask(n, static_cast<unsigned char>(m)));
     }
     void write(long v)
     {
         if (v < 0 || v > 255) throw py::value_error("value " + std::to_string(v) + " is out of range 0..255");
-        core->need_open();
+        Core::Use use(*core);
         core->ports_touched();
         check_status("port " + std::to_string(n) + " write", vekta_portOut(n, static_cast<unsigned char>(v)));
     }
     int read()
     {
-        core->need_open();
+        Core::Use use(*core);
         unsigned char v = 0;
         check_status("port " + std::to_string(n) + " read", vekta_portIn(n, &v));
         return v;
@@ -573,7 +615,7 @@ struct AnalogOutput {
     void write(double volts)
     {
         finite_arg(volts, "volts");
-        core->need_open();
+        Core::Use use(*core);
         int status;
         {
             py::gil_scoped_release nogil;
@@ -588,7 +630,7 @@ struct AnalogInput {
     int n;
     double read()
     {
-        core->need_open();
+        Core::Use use(*core);
         double v = NAN;
         int status;
         // A task with a sample clock that a read starts runs on and keeps the
@@ -612,7 +654,7 @@ struct AnalogInput {
         if (!std::isfinite(rate) || rate <= 0) throw py::value_error("rate must be a positive number of samples per second");
         finite_arg(trigger_level, "trigger_level");
         if (!(timeout > 0) && timeout != -1) throw py::value_error("timeout must be positive seconds (or -1: wait for ever)");
-        core->need_open();
+        Core::Use use(*core);
         std::vector<double> buf(static_cast<size_t>(samples));
         int got = 0, status;
         {
@@ -955,41 +997,41 @@ PYBIND11_MODULE(_korvane, m)
     py::class_<SimBench>(m, "SimBench",
                          "The simulated bench's side door: faults, outside signals, probes and the board's state.")
         .def("fault", [](SimBench &b, const std::string &function, int code, int count, bool always) {
-                 b.core->need_open();
+                 Core::Use use(*b.core);
                  if (count < 1) throw py::value_error("count must be 1 or more");
                  side_door(simlink::inject_fault(function, code, always ? 0 : count));
              }, py::arg("function"), py::arg("code"), py::arg("count") = 1, py::kw_only(), py::arg("always") = false,
              "The next count calls of a driver function (\"*\": any) fail with code (negative); always: every call.")
-        .def("clear_faults", [](SimBench &b) { b.core->need_open(); side_door(simlink::clear_faults()); })
+        .def("clear_faults", [](SimBench &b) { Core::Use use(*b.core); side_door(simlink::clear_faults()); })
         .def("drive", [](SimBench &b, const std::string &name, double value) {
-                 b.core->need_open();
+                 Core::Use use(*b.core);
                  side_door(simlink::drive(name, value));
              }, py::arg("name"), py::arg("value"),
              "An outside signal: ai4..ai7, adc0, adc1 (volts; nan ends it), adc-stuck, dac0-off, dac1-off, apfi0, apfi1.")
         .def("probe", [](SimBench &b, const std::string &name) {
-                 b.core->need_open();
+                 Core::Use use(*b.core);
                  double v = NAN;
                  side_door(simlink::probe(name, v));
                  return v;
              }, py::arg("name"), "A bench value: ao0 ao1 ai0..ai7 dac0 dac1 adc0 adc1 (volts), port0..port2, live-tasks, contention.")
         .def("probe_reg", [](SimBench &b, int slave, int address) {
-                 b.core->need_open();
+                 Core::Use use(*b.core);
                  unsigned w = 0;
                  side_door(simlink::probe_reg(slave, address, w));
                  return w;
              }, py::arg("slave"), py::arg("address"), "A board register's word, read behind the bus.")
         .def_property_readonly("board", [](SimBench &) { return simlink::board_name(); })
         .def_property("state", [](SimBench &b) {
-                 b.core->need_open();
+                 Core::Use use(*b.core);
                  std::string text;
                  side_door(simlink::board_state(text));
                  return text;
              }, [](SimBench &b, const std::string &text) {
-                 b.core->need_open();
+                 Core::Use use(*b.core);
                  side_door(simlink::set_board_state(text));
              }, "The board's memory and registers as text (as state= files keep them).")
         .def("reset", [](SimBench &b) {
-                 b.core->need_open();
+                 Core::Use use(*b.core);
                  side_door(simlink::clear_faults());
                  for (const char *name : {"adc0", "adc1", "ai4", "ai5", "ai6", "ai7"}) side_door(simlink::drive(name, NAN));
                  for (const char *name : {"adc-stuck", "dac0-off", "dac1-off", "apfi0", "apfi1"}) side_door(simlink::drive(name, 0));
@@ -1054,7 +1096,7 @@ PYBIND11_MODULE(_korvane, m)
              }, py::arg("wiring") = py::none(), py::kw_only(), py::arg("destructive") = false,
              "Checks the bench end to end as korvane selftest does (wiring: a bench description file).")
         .def("devices", [](Bench &b) {
-                 b.core->need_open();
+                 Core::Use use(*b.core);
                  std::vector<VektaDevice> list;
                  int more = 0;
                  int status;

@@ -101,3 +101,28 @@ def test_bad_arguments_raise_before_any_driver_call(bench, error, call):
     bench.sim.fault("*", -50103, always=True)
     with pytest.raises(error):
         call(bench)
+
+
+def test_threads_take_turns_on_the_bench(bench):
+    # Transfers drop the GIL: two threads' cycles must not interleave on the bus.
+    import threading
+    failures = []
+
+    def worker(base, seed):
+        rng = np.random.default_rng(seed)
+        for _ in range(6):
+            words = rng.integers(0, 0x10000, 700, dtype=np.uint16)
+            bench.bus.write(0, base, words)
+            back = bench.bus.read(0, base, 700)
+            if not np.array_equal(back, words):
+                failures.append((base, int(np.count_nonzero(back != words))))
+
+    threads = [threading.Thread(target=worker, args=(base, base)) for base in (0, 0x1000)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert failures == []
+    # A progress callback cannot start a transfer inside the running one.
+    with pytest.raises(RuntimeError, match="in the middle of a transfer"):
+        bench.bus.dump(0, 0, 512, progress=lambda done: bench.bus.read(0, 0))
