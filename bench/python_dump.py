@@ -5,15 +5,24 @@ the README, never asserted by a test).
 
     PYTHONPATH=build/python /usr/bin/python3 bench/python_dump.py [BUILD] [--runs N]
 
-The command line's cost of the transfer is its process's CPU (user + system)
-for the dump less that of a one-word read (start-up, driver load, bus set-up);
-the module's is the process CPU time of the dump() call alone. Medians of N runs.
+The command line's cost of a transfer: the CPU (user + system) of one
+`korvane bus run` process doing K dumps, less that of one doing K one-word
+reads (start-up, driver load and bus set-up cancel out), over K. The module's:
+the process CPU time of K dump() calls, over K. The least of N repeats of each
+(CPU time grows, never shrinks, on a busy machine).
+
+With --callgrind the same differences are counted in instructions under
+valgrind's callgrind (K transfers each way, once): the same figure on any
+load, where CPU times on a shared machine vary by more than the 5 % sought.
 """
 
 import argparse
 import os
+import re
 import statistics
 import subprocess
+import sys
+import tempfile
 import time
 
 import korvane
@@ -29,29 +38,59 @@ def child_cpu(argv):
     return usage.ru_utime + usage.ru_stime
 
 
+def instructions(argv):
+    """Instructions callgrind counts for one run of argv."""
+    out = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null"] + argv,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, check=True).stderr
+    return int(re.search(r"Collected : (\d+)", out).group(1))
+
+
+def module_script(calls):
+    return ("import korvane\n"
+            "with korvane.open(daq='sim') as bench:\n"
+            "    bench.bus.dump(0, 0, 8192)\n"
+            f"    for _ in range({calls}):\n"
+            "        bench.bus.dump(0, 0, 8192)\n")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("build", nargs="?", default="build")
-    parser.add_argument("--runs", type=int, default=30)
+    parser.add_argument("--runs", type=int, default=7, help="repeats N")
+    parser.add_argument("--calls", type=int, default=20, help="transfers per repeat K")
+    parser.add_argument("--callgrind", action="store_true", help="count instructions instead of CPU time")
     args = parser.parse_args()
     korvane_exe = os.path.join(args.build, "app", "korvane")
-    env_cli = [korvane_exe, "--daq", "sim"]
-
-    dump = [child_cpu(env_cli + ["bus", "dump", "0", "0", "8192", "-o", "-"]) for _ in range(args.runs)]
-    base = [child_cpu(env_cli + ["bus", "read", "0", "0"]) for _ in range(args.runs)]
-    cli = statistics.median(dump) - statistics.median(base)
+    with tempfile.TemporaryDirectory() as tmp:
+        scripts = {}
+        for name, line in (("dump", "dump 0 0 8192 -o -"), ("read", "read 0 0")):
+            scripts[name] = os.path.join(tmp, name)
+            with open(scripts[name], "w") as f:
+                f.write((line + "\n") * args.calls)
+        if args.callgrind:
+            cli = {name: instructions([korvane_exe, "--daq", "sim", "bus", "run", path]) for name, path in scripts.items()}
+            module = [instructions([sys.executable, "-c", module_script(n)]) for n in (0, args.calls)]
+            cli = (cli["dump"] - cli["read"]) / args.calls
+            module = (module[1] - module[0]) / args.calls
+            print(f"korvane bus dump 0 0 8192: {cli / 1e6:.1f} M instructions a transfer")
+            print(f"bench.bus.dump(0, 0, 8192): {module / 1e6:.1f} M instructions a transfer")
+            print(f"module / command line: {module / cli:.3f} ({(module / cli - 1) * 100:+.1f} %)")
+            return
+        cpu = {name: min(child_cpu([korvane_exe, "--daq", "sim", "bus", "run", path]) for _ in range(args.runs))
+               for name, path in scripts.items()}
+    cli = (cpu["dump"] - cpu["read"]) / args.calls
 
     with korvane.open(daq="sim") as bench:
         bench.bus.dump(0, 0, 8192)  # the bus set up, the tasks made
         py = []
         for _ in range(args.runs):
             t = time.process_time()
-            bench.bus.dump(0, 0, 8192)
-            py.append(time.process_time() - t)
-    module = statistics.median(py)
-    print(f"korvane bus dump 0 0 8192: {cli * 1e3:.1f} ms CPU for the transfer "
-          f"({statistics.median(dump) * 1e3:.1f} ms the whole command, {statistics.median(base) * 1e3:.1f} ms a one-word read)")
-    print(f"bench.bus.dump(0, 0, 8192): {module * 1e3:.1f} ms CPU")
+            for _ in range(args.calls):
+                bench.bus.dump(0, 0, 8192)
+            py.append((time.process_time() - t) / args.calls)
+    module = min(py)
+    print(f"korvane bus dump 0 0 8192: {cli * 1e3:.2f} ms CPU a transfer")
+    print(f"bench.bus.dump(0, 0, 8192): {module * 1e3:.2f} ms CPU a transfer")
     print(f"module / command line: {module / cli:.3f} ({(module / cli - 1) * 100:+.1f} %)")
 
 

@@ -43,7 +43,7 @@ def test_files_round_trip(bench, memories, tmp_path):
     words = np.random.default_rng(22).integers(0, 0x10000, 512, dtype=np.uint16)
     bench.bus.write(slave, 0x100, words)
     for name in ("dump.hex", "dump.bin"):
-        dumped = bench.bus.dump(slave, 0x100, 512, str(tmp_path / name))
+        dumped = bench.bus.dump(slave, 0x100, 512, tmp_path / name)
         assert np.array_equal(dumped, words)
         bench.bus.write(slave, 0x100, np.zeros(512, np.uint16))
         bench.bus.load(slave, 0x100, tmp_path / name, verify=True)

@@ -486,6 +486,16 @@ py::array_t<uint16_t> to_array(std::vector<uint16_t> &&words)
     return py::array_t<uint16_t>({static_cast<py::ssize_t>(held->size())}, {sizeof(uint16_t)}, held->data(), owner);
 }
 
+// A file name: a str or an os.PathLike; None: none.
+std::optional<std::string> path_arg(py::handle value, const char *what)
+{
+    if (value.is_none()) return std::nullopt;
+    py::module_ os = py::module_::import("os");
+    if (!py::isinstance<py::str>(value) && !py::isinstance<py::bytes>(value) && !py::isinstance(value, os.attr("PathLike")))
+        throw py::type_error(std::string(what) + " must be a path, not " + py::str(value.get_type().attr("__name__")).cast<std::string>());
+    return os.attr("fsdecode")(os.attr("fspath")(value)).cast<std::string>();
+}
+
 // ---- The bus ----------------------------------------------------------------
 
 struct Bus {
@@ -523,9 +533,9 @@ struct Bus {
         });
     }
 
-    py::array_t<uint16_t> dump(long slave, long address, long count, std::optional<std::string> path,
-                               py::object progress)
+    py::array_t<uint16_t> dump(long slave, long address, long count, py::object path_object, py::object progress)
     {
+        const std::optional<std::string> path = path_arg(path_object, "path");
         const unsigned s = slave_arg(slave), a = address_arg(address), n = count_arg(count, a);
         if (path && (path->empty() || *path == "-"))
             throw py::value_error("dump needs a file name (or none, for the words as an array)");
@@ -1064,7 +1074,8 @@ PYBIND11_MODULE(_korvane, m)
         .def_property_readonly("driver", [](Bench &) { return daqmx::info().description(); })
         .def_property_readonly("closed", [](Bench &b) { return !b.core->is_open(); })
         .def("regs", [](Bench &b) { return read_registers(*b.core); }, "Reads slave 2's registers, decoded.")
-        .def("selftest", [](Bench &b, std::optional<std::string> wiring, bool destructive) {
+        .def("selftest", [](Bench &b, py::object wiring_object, bool destructive) {
+                 const std::optional<std::string> wiring = path_arg(wiring_object, "wiring");
                  Core &core = *b.core;
                  core.need_open();
                  kc::BenchDescription bench;
