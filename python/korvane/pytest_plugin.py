@@ -8,8 +8,11 @@ faults, no outside signals). The same tests run on the real bench with
 
     --korvane-daq sim|nidaqmx|PATH     the driver (default: as korvane chooses)
     --korvane-board model|rtl|PATH     the simulated bench's board
-    --korvane-wiring FILE              the bench description (korvane selftest --bench)
+    --korvane-wiring FILE              the bench description (korvane selftest --bench;
+                                       default: $KORVANE_BENCH_FILE, else the built-in one)
 """
+
+import os
 
 import pytest
 
@@ -23,8 +26,9 @@ def pytest_addoption(parser):
                          "else NI-DAQmx where installed, else the simulated bench)")
     group.addoption("--korvane-board", metavar="model|rtl|PATH", default=None,
                     help="the simulated bench's board: the C++ model, the RTL board or a board library")
-    group.addoption("--korvane-wiring", metavar="FILE", default=None,
-                    help="bench description (TOML, as korvane selftest --bench); default: the simulated bench's")
+    group.addoption("--korvane-wiring", metavar="FILE", default=os.environ.get("KORVANE_BENCH_FILE") or None,
+                    help="bench description (TOML, as korvane selftest --bench); default: $KORVANE_BENCH_FILE, "
+                         "else the simulated bench's wiring")
 
 
 def pytest_report_header(config):
