@@ -19,6 +19,7 @@ how far it got.
 
 import atexit as _atexit
 import os as _os
+import weakref as _weakref
 
 
 class DaqError(RuntimeError):
@@ -78,7 +79,8 @@ def open(daq=None, board=None, state=None, trace=None, vcd=None, vcd_layout="vec
             raise TypeError(f"{name} must be a string, not {type(value).__name__}")
     bench = _korvane._open(_path(daq, "daq"), _path(board, "board"), _path(state, "state"), _path(trace, "trace"),
                            _path(vcd, "vcd"), vcd_layout == "lines")
-    _open_bench = bench
+    # Weakly: a bench dropped without close() is closed when it goes.
+    _open_bench = _weakref.ref(bench)
     return bench
 
 
@@ -91,8 +93,9 @@ def wiring(path=None):
 @_atexit.register
 def _close_at_exit():
     # A bench left open still saves its state and closes its files.
-    if _open_bench is not None and not _open_bench.closed:
-        _open_bench.close()
+    bench = _open_bench() if _open_bench is not None else None
+    if bench is not None and not bench.closed:
+        bench.close()
 
 
 __all__ = ["open", "wiring", "DaqError", "VerifyError", "Bench", "Bus", "Port", "AnalogInput", "AnalogOutput",
