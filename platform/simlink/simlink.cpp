@@ -390,11 +390,14 @@ std::string board_name()
     return name ? name : "";
 }
 
-void register_verbs()
-{
-    uir::script::register_verb("probe", 2, 4, probe_verb);
-    uir::script::register_verb("drive", 2, 2, drive_verb);
-    uir::script::register_verb("fault", 1, 3, fault_verb);
-}
+// The bench verbs, one row each: name, arguments as the README's table of
+// bench verbs writes them, their count, the verb.
+const uir::script::ProgramVerb kBenchVerbs[] = {
+    {"probe", "NAME VALUE [TOLERANCE]", 2, 4, probe_verb},
+    {"drive", "NAME VALUE", 2, 2, drive_verb},
+    {"fault", "FUNCTION CODE [COUNT|always]", 1, 3, fault_verb},
+};
+
+void register_verbs() { uir::script::register_verbs(kBenchVerbs); }
 
 }  // namespace simlink

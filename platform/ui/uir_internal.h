@@ -59,6 +59,7 @@ struct Verb {
     int min_args;
     int max_args;
     script::Verb fn;
+    std::string arguments;  // as documented
 };
 const Verb *find_verb(const std::string &name);
 // Script mode stops at the `quit` verb; RunUserInterface then closes the window.

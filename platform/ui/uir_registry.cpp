@@ -50,7 +50,21 @@ int RegisterCallback(const char *name, PanelCallbackPtr fn)
 namespace script {
 void register_verb(const std::string &name, int min_args, int max_args, Verb fn)
 {
-    rt().verbs[name] = detail::Verb{min_args, max_args, std::move(fn)};
+    rt().verbs[name] = detail::Verb{min_args, max_args, std::move(fn), ""};
+}
+
+void register_verbs(std::span<const ProgramVerb> verbs)
+{
+    for (const ProgramVerb &v : verbs)
+        rt().verbs[v.name] = detail::Verb{v.min_args, v.max_args, v.run, v.arguments};
+}
+
+std::map<std::string, std::string> registered_verbs()
+{
+    std::map<std::string, std::string> res;
+    for (const auto &[name, verb] : rt().verbs)
+        res[name] = verb.arguments;
+    return res;
 }
 }  // namespace script
 

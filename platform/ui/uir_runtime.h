@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +67,19 @@ using Verb = std::function<Result(const std::vector<std::string> &args)>;
 // Adds a verb to script mode (the bench's probe, drive, fault...). Argument
 // counts are checked when the script is parsed; a wrong count is a parse error.
 void register_verb(const std::string &name, int min_args, int max_args, Verb fn);
+
+// A program's verb as one row of its verb table: name, arguments as its
+// documentation writes them, how many words they are, and what it does.
+struct ProgramVerb {
+    const char *name;
+    const char *arguments;
+    int min_args, max_args;
+    Result (*run)(const std::vector<std::string> &args);
+};
+void register_verbs(std::span<const ProgramVerb> verbs);
+// The program's verbs registered, by name: their arguments as documented
+// ("" when registered without them).
+std::map<std::string, std::string> registered_verbs();
 
 // decimal, 0x hex, 0b binary, or nan (any case); false if not a number.
 bool parse_number(std::string_view text, double &value);
