@@ -251,6 +251,7 @@ public:
         if (simulated_) simlink::board_state(initial_state_);
         sink_ = uir::add_error_message_sink(on_report);
         session_.between_blocks = [this](unsigned address, size_t done) { between_blocks(address, done); };
+        session_.stop_requested = [this] { return python_stop(); };
         g_open = this;
         open_ = true;
     }
@@ -384,23 +385,33 @@ public:
     }
 
 private:
-    // Between two blocks of words, with the GIL: the progress callback, then
-    // any signal Python has pending (Ctrl-C). Either may stop the transfer.
+    // Between two blocks of words, with the GIL: the progress callback,
+    // whose exception stops the transfer.
     void between_blocks(unsigned address, size_t done)
     {
+        if (!progress_ || progress_.is_none()) return;
         py::gil_scoped_acquire gil;
-        if (progress_ && !progress_.is_none()) {
-            try {
-                progress_(done);
-            } catch (py::error_already_set &e) {
-                e.restore();
-                stash(address, done);
-            }
+        try {
+            progress_(done);
+        } catch (py::error_already_set &e) {
+            e.restore();
+            stash();
+            throw kc::Interrupted(SIGINT, address, done);
         }
-        if (PyErr_CheckSignals() != 0) stash(address, done);
     }
 
-    [[noreturn]] void stash(unsigned address, size_t done)
+    // Between blocks and between the self-test's checks, with the GIL: a
+    // signal Python has pending (Ctrl-C) runs its handler, whose exception
+    // (KeyboardInterrupt) stops the work there.
+    int python_stop()
+    {
+        py::gil_scoped_acquire gil;
+        if (PyErr_CheckSignals() == 0) return 0;
+        stash();
+        return SIGINT;
+    }
+
+    void stash()
     {
         PyObject *type, *value, *tb;
         PyErr_Fetch(&type, &value, &tb);
@@ -409,7 +420,6 @@ private:
         stashed_ = py::reinterpret_steal<py::object>(value);
         Py_XDECREF(type);
         Py_XDECREF(tb);
-        throw kc::Interrupted(SIGINT, address, done);
     }
 
     std::mutex mu_;

@@ -44,7 +44,7 @@ void Session::check_stop(unsigned address, size_t done) const
 {
     if (!interruptible) return;
     if (between_blocks) between_blocks(address, done);
-    if (int sig = korvane::stop::requested()) throw Interrupted(sig, address, done);
+    if (int sig = stop_requested()) throw Interrupted(sig, address, done);
 }
 
 std::string hex(unsigned value, int digits)
@@ -59,7 +59,8 @@ Session::Session(std::ostream &o, std::ostream &e)
           return static_cast<int64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                           std::chrono::steady_clock::now().time_since_epoch())
                                           .count());
-      })
+      }),
+      stop_requested(korvane::stop::requested)
 {
 }
 

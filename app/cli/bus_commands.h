@@ -62,8 +62,11 @@ public:
     std::function<void()> first_use;     // runs once before the first bus cycle
     // Runs between two blocks of words of a transfer (at `address`, after
     // `done` words of the call), before the stop check; it may throw
-    // Interrupted to stop the transfer there (the Python module's Ctrl-C).
+    // Interrupted to stop the transfer there (the Python module's progress).
     std::function<void(unsigned address, size_t done)> between_blocks;
+    // The pending stop signal, 0 for none: what the transfers and the
+    // self-test look at between blocks and checks (the Python module's Ctrl-C).
+    std::function<int()> stop_requested;
 
     // Selects the DAQ module and sets the ports up for the bus, once.
     void prepare();

@@ -150,8 +150,8 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive, std::v
     // A stop signal is looked for between the checks, once what a check
     // changed (a memory, the DAC, an output) is set back.
     s.interruptible = false;
-    auto stop_here = [&checks] {
-        if (int sig = korvane::stop::requested())
+    auto stop_here = [&checks, &s] {
+        if (int sig = s.stop_requested())
             throw Interrupted(sig, "the self-test stopped after " + std::to_string(checks.passed() + checks.failed()) +
                                        " checks, what they changed set back");
     };
