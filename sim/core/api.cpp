@@ -140,6 +140,8 @@ int32 Bench::start(Task &t, bool implicit)
         if (int32 st = verify_terminals(t)) return st;
         if (t.trig.on && trig_owner_ && trig_owner_ != &t) return DAQmxErrorResourceReserved;
     }
+    if (t.kind == Kind::DI || t.kind == Kind::DO)
+        if (int32 st = reserve_lines(t)) return st;
     const int64_t at = now();
     switch (t.kind) {
     case Kind::DI: {
@@ -176,14 +178,30 @@ int32 Bench::start(Task &t, bool implicit)
     }
     if (analog_timed && t.trig.on) trig_owner_ = &t;
     if (implicit) t.resume = t.state;
+    reserve(t, true);
     t.state = State::Running;
     t.implicit = implicit;
     return 0;
 }
 
+// A digital task reserves its lines while it runs, started explicitly or for
+// one read or write; another task that wants one of them, input or output,
+// is refused until it stops.
+int32 Bench::reserve_lines(const Task &t) const
+{
+    return t.lines & reserved_ ? DAQmxErrorDigLinesReservedOrUnavailable : 0;
+}
+
+void Bench::reserve(const Task &t, bool on)
+{
+    if (t.kind != Kind::DI && t.kind != Kind::DO) return;
+    reserved_ = on ? reserved_ | t.lines : reserved_ & ~t.lines;
+}
+
 void Bench::stop(Task &t)
 {
     if (t.state != State::Running) return;
+    reserve(t, false);
     end_run(t, now());
     t.state = State::Stopped;
     t.implicit = false;
@@ -293,6 +311,7 @@ int32 Bench::add_digital(TaskHandle h, const char *lines, const char *name, int3
         Chan c;
         c.name = name ? name : "";
         for (const LineRef &r : rs) c.mask |= 1u << r.index();
+        t->lines |= c.mask;
         c.lines = std::move(rs);
         t->chans.push_back(std::move(c));
     };

@@ -109,6 +109,7 @@ void Bench::reset()
     std::fill(std::begin(drive_ai_), std::end(drive_ai_), kNaN);
     apfi_[0] = apfi_[1] = 0;
     daq_out_ = daq_levels_ = 0;
+    reserved_ = 0;
     contended_ = 0;
     contention_ = 0;
     board_->reset();

@@ -122,6 +122,7 @@ public:
         uint64_t wave_len = 0;
         Run run;
         bool implicit = false;  // started by a read or write, to be stopped again
+        uint32_t lines = 0;     // digital: the lines of all its channels, as pin bits
         State resume = State::Created;  // the state an implicit start came from
     };
 
@@ -210,6 +211,10 @@ private:
     int32 add_analog(TaskHandle h, const char *chan, const char *name, double min, double max, int32 units,
                      const char *scale, Kind kind);
     int32 start(Task &t, bool implicit);
+    // The reserve step of a digital task's start: a line is held by one
+    // running task at a time.
+    int32 reserve_lines(const Task &t) const;
+    void reserve(const Task &t, bool on);
     // The verify step of a start: the clock and trigger sources name terminals.
     int32 verify_terminals(Task &t);
     void stop(Task &t);
@@ -260,6 +265,7 @@ private:
 
     // Digital: the DAQ's drive and the resolved levels (pin bits).
     uint32_t daq_out_ = 0;
+    uint32_t reserved_ = 0;  // lines held by running digital tasks
     uint32_t daq_levels_ = 0;
     uint32_t levels_ = 0;
     uint32_t contended_ = 0;

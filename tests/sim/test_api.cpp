@@ -102,6 +102,33 @@ TEST_F(ApiTest, StatesExplicitAndImplicit)
     EXPECT_EQ(bench.live_tasks(), 0);
 }
 
+// A digital line is reserved by the one task running on it, started
+// explicitly or for one read or write: another task, input or output, that
+// wants the line is refused (-200587) until that task stops; other lines of
+// the same port are free.
+TEST_F(ApiTest, ARunningTaskReservesItsLines)
+{
+    TaskHandle out = do_task("w", "PXI1Slot2/port0");
+    TaskHandle in = di_task("r", "PXI1Slot2/port0/line7,PXI1Slot2/port1");
+    TaskHandle other = di_task("r2", "PXI1Slot2/port2/line0:6");
+    TaskHandle high = do_task("w2", "PXI1Slot2/port2/line7");
+    ASSERT_EQ(bench.StartTask(out), 0);
+    EXPECT_EQ(bench.StartTask(in), DAQmxErrorDigLinesReservedOrUnavailable);
+    int32 st = 0;
+    read(in, &st);
+    EXPECT_EQ(st, DAQmxErrorDigLinesReservedOrUnavailable) << "an implicit start reserves as well";
+    EXPECT_EQ(bench.find_task(in)->state, ksim::Bench::State::Created);
+    EXPECT_EQ(bench.StartTask(other), 0);
+    EXPECT_EQ(write(high, 1), 0) << "port 2's other line";
+    EXPECT_EQ(bench.StopTask(out), 0);
+    EXPECT_EQ(bench.StartTask(in), 0);
+    EXPECT_EQ(write(out, 0x5A), DAQmxErrorDigLinesReservedOrUnavailable);
+    EXPECT_EQ(bench.StopTask(in), 0);
+    EXPECT_EQ(write(out, 0x5A), 0) << "stopped, a task holds no line";
+    read(in, &st);
+    EXPECT_EQ(st, 0) << "nor, after its write, does a task not running";
+}
+
 TEST_F(ApiTest, ChannelsOfOtherDevicesAndSlots)
 {
     TaskHandle h = task("t");

@@ -46,19 +46,22 @@ TEST_F(DigitalTest, LinesKeepTheirStateAfterStopAndClear)
     EXPECT_EQ(bench.daq_output_mask() & 0xFF00u, 0u);
 }
 
+// Lines go the way of the task that last took them, while no other task
+// runs on them: one running task reserves a line.
 TEST_F(DigitalTest, LastUserSetsTheDirection)
 {
     TaskHandle r = di_task("port0R0", "PXI1Slot2/port0");
     TaskHandle w = do_task("port0W255", "PXI1Slot2/port0");
-    ASSERT_EQ(bench.StartTask(r), 0);
-    ASSERT_EQ(write(w, 0x3C), 0);  // both tasks on the same lines: the write wins
-    EXPECT_EQ(read(r), 0x3C);
-    ASSERT_EQ(bench.StopTask(r), 0);
+    ASSERT_EQ(write(w, 0x3C), 0);
     ASSERT_EQ(bench.StartTask(r), 0);
     EXPECT_EQ(read(r), 0x00);
     EXPECT_EQ(bench.daq_output_mask() & 0xFFu, 0u) << "no longer driven";
+    EXPECT_EQ(write(w, 0x3C), DAQmxErrorDigLinesReservedOrUnavailable) << "the running input task holds them";
+    ASSERT_EQ(bench.StopTask(r), 0);
+    EXPECT_EQ(port(0), 0x00u) << "stopped, the input task leaves them inputs";
     EXPECT_EQ(read(w), 0x3C) << "reading the output task back drives its lines again";
-    EXPECT_EQ(read(r), 0x3C);
+    EXPECT_EQ(port(0), 0x3Cu);
+    EXPECT_EQ(read(r), 0x00) << "an input task's read takes them back";
 }
 
 // Reading an output task back commits it, and a committed output task drives
@@ -107,6 +110,11 @@ TEST_F(DigitalTest, ReadingBackAnOutputTaskWhileTheBoardDrivesIsContention)
     ASSERT_EQ(bench.StartTask(r1), 0);
     ASSERT_EQ(write(ctl, 4), 0);
     EXPECT_EQ(port(0), 0x5Cu) << "the board drives the word";
+    int32 st = 0;
+    read(p0, &st);
+    EXPECT_EQ(st, DAQmxErrorDigLinesReservedOrUnavailable) << "not while the input task holds the lines";
+    ASSERT_EQ(bench.StopTask(r0), 0);
+    EXPECT_EQ(port(0), 0x5Cu) << "stopped, it leaves them inputs";
     EXPECT_EQ(bench.contention_count(), 0);
     EXPECT_EQ(read(p0), 0x00) << "the latched address byte";
     EXPECT_EQ(bench.contention_count(), 1);
@@ -210,7 +218,8 @@ namespace {
 
 // Long seeded sequences of digital tasks, writes, starts, reads and clears,
 // checked against a plain model of static lines (the strobes are left alone,
-// so the board only pulls them to idle).
+// so the board only pulls them to idle); a task that would start on a line
+// another running task holds is refused and changes nothing.
 TEST_F(DigitalTest, RandomSequencesMatchAModelOfStaticLines)
 {
     for (uint32_t seed = 1; seed <= 20; ++seed) {
@@ -249,7 +258,22 @@ TEST_F(DigitalTest, RandomSequencesMatchAModelOfStaticLines)
             }
             T &t = tasks[rng() % tasks.size()];
             const uint32_t shift = t.mask & 0xFF ? 0 : (t.mask & 0xFF00 ? 8 : 16);
-            if (op == 1 && t.output) {
+            // A task that is not running cannot start, for a call or for good,
+            // on a line another running task holds.
+            uint32_t held = 0;
+            for (const T &u : tasks)
+                if (u.running && &u != &t) held |= u.mask;
+            const bool starts = (op == 1 && t.output) || (op == 2 && !t.output) || op == 3;
+            if (starts && !t.running && (t.mask & held) != 0) {
+                int32 st = 0;
+                if (op == 1)
+                    st = write(t.h, static_cast<uInt8>(rng()));
+                else if (op == 2)
+                    st = bench.StartTask(t.h);
+                else
+                    read(t.h, &st);
+                EXPECT_EQ(st, DAQmxErrorDigLinesReservedOrUnavailable) << "step " << step;
+            } else if (op == 1 && t.output) {
                 const uInt8 v = static_cast<uInt8>(rng());
                 ASSERT_EQ(write(t.h, v), 0);
                 out |= t.mask;
