@@ -4,12 +4,18 @@
 // second (CPU time of the simulation), driver calls per cycle and the bench's
 // virtual microseconds per cycle; the ratio of the two masters' figures is the
 // figure of merit. The bus master's cycles also run on the RTL board, beside the
-// C++ model: the same bench time, the host CPU a cycle costs.
+// C++ model: the same bench time, the host CPU a cycle costs. And beside the
+// same driver calls made straight on the bench library's own entry points
+// (dlsym, not through the import layer): what korvane's stack (avalon, vekta
+// and the import layer with its trace and call counts) costs over the driver.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <string>
+#include <vector>
 
 #include "NIDAQmx.h"
 #include "avalon.h"
@@ -91,6 +97,86 @@ int naiveRead(unsigned char slave, unsigned short address, unsigned short *data)
     return st;
 }
 
+// ---------------------------------------------------------------- the driver direct
+
+// The bench library's own entry points, as dlsym finds them in it: calls that
+// bypass the import layer.
+struct Direct {
+    decltype(&DAQmxWriteDigitalU8) write = nullptr;
+    decltype(&DAQmxReadDigitalU8) read = nullptr;
+    decltype(&DAQmxStartTask) start = nullptr;
+    decltype(&DAQmxStopTask) stop = nullptr;
+    TaskHandle w[3] = {}, r[2] = {};  // vekta's tasks: ports 0 and 1 as outputs and inputs, port 2's output lines
+};
+
+// Resolves the entry points and takes the tasks vekta made for a read cycle.
+bool direct(benchmark::State &state, Direct &d)
+{
+    d.write = reinterpret_cast<decltype(d.write)>(daqmx::symbol("DAQmxWriteDigitalU8"));
+    d.read = reinterpret_cast<decltype(d.read)>(daqmx::symbol("DAQmxReadDigitalU8"));
+    d.start = reinterpret_cast<decltype(d.start)>(daqmx::symbol("DAQmxStartTask"));
+    d.stop = reinterpret_cast<decltype(d.stop)>(daqmx::symbol("DAQmxStopTask"));
+    const VektaCache *c = vekta_cacheView();
+    for (int p = 0; p < 3; p++)
+        for (const PortConfig &e : c->port[p]) {
+            if (e.mask == (p == 2 ? 7 : 255)) d.w[p] = e.writeTask;
+            if (p < 2 && e.mask == 0) d.r[p] = e.readTask;
+        }
+    if (!d.write || !d.read || !d.start || !d.stop || !d.w[0] || !d.w[1] || !d.w[2] || !d.r[0] || !d.r[1]) {
+        state.SkipWithError("the bench's entry points or vekta's tasks are missing");
+        return false;
+    }
+    return true;
+}
+
+int directOut(const Direct &d, int port, uInt8 byte)
+{
+    return d.write(d.w[port], 1, 1, 10.0, DAQmx_Val_GroupByChannel, &byte, nullptr, nullptr);
+}
+
+// avalonWrite's eight driver calls. Not inlined, so that a profiler counts
+// it as it counts avalonWrite (valgrind --toggle-collect).
+[[gnu::noinline]] int directWrite(const Direct &d, unsigned char slave, unsigned short address, unsigned short data)
+{
+    int st = 0;
+    st |= directOut(d, 0, static_cast<uInt8>((address << 3) | slave));
+    st |= directOut(d, 1, static_cast<uInt8>(address >> 5));
+    st |= directOut(d, 2, 7);
+    st |= directOut(d, 2, 6);
+    st |= directOut(d, 0, static_cast<uInt8>(data & 0xFF));
+    st |= directOut(d, 1, static_cast<uInt8>(data >> 8));
+    st |= directOut(d, 2, 2);
+    st |= directOut(d, 2, 6);
+    return st;
+}
+
+// avalonRead's sixteen: the address phase, the data ports to input (stop the
+// output task, start the input task), the strobe, both bytes, idle, and back
+// to output (stop the input task, the address written again).
+[[gnu::noinline]] int directRead(const Direct &d, unsigned char slave, unsigned short address, unsigned short *data)
+{
+    const uInt8 lo = static_cast<uInt8>((address << 3) | slave), hi = static_cast<uInt8>(address >> 5);
+    int st = 0;
+    st |= directOut(d, 0, lo);
+    st |= directOut(d, 1, hi);
+    st |= directOut(d, 2, 7);
+    st |= directOut(d, 2, 6);
+    for (int p = 0; p < 2; p++) {
+        st |= d.stop(d.w[p]);
+        st |= d.start(d.r[p]);
+    }
+    st |= directOut(d, 2, 4);
+    uInt8 b[2] = {};
+    for (int p = 1; p >= 0; p--) st |= d.read(d.r[p], 1, 10.0, DAQmx_Val_GroupByChannel, &b[p], 1, nullptr, nullptr);
+    st |= directOut(d, 2, 6);
+    for (int p = 0; p < 2; p++) {
+        st |= d.stop(d.r[p]);
+        st |= directOut(d, p, p == 0 ? lo : hi);
+    }
+    *data = static_cast<unsigned short>(b[1] << 8 | b[0]);
+    return st;
+}
+
 // ---------------------------------------------------------------- benchmarks
 
 // The board behind the bench, by the benchmark's argument: 0 the C++ model,
@@ -129,6 +215,29 @@ void BM_AvalonWrite(benchmark::State &state)
 }
 BENCHMARK(BM_AvalonWrite)->ArgName("board")->Arg(0)->Arg(1)->Arg(2);
 
+// The same calls as BM_AvalonWrite, straight on the driver.
+void BM_DirectWrite(benchmark::State &state)
+{
+    const ksim::BackDoor *b = freshBench(state);
+    if (!b) return;
+    avalonInit();
+    unsigned short word = 0;
+    avalonRead(0, 0, &word);  // vekta's tasks, taken by the direct calls
+    Direct d;
+    if (!direct(state, d)) return;
+    long before = b->driver_calls();
+    int64_t benchBefore = b->now_ns();
+    unsigned i = 0;
+    for (auto _ : state) {
+        if (directWrite(d, 0, static_cast<unsigned short>(i & 0x1FFF), static_cast<unsigned short>(i)) < 0)
+            state.SkipWithError("a direct call failed");
+        i++;
+    }
+    counters(state, b, before, benchBefore);
+    vekta_ni6251Close();
+}
+BENCHMARK(BM_DirectWrite);
+
 void BM_NaiveWrite(benchmark::State &state)
 {
     const ksim::BackDoor *b = freshBench(state);
@@ -165,6 +274,86 @@ void BM_AvalonRead(benchmark::State &state)
     vekta_ni6251Close();
 }
 BENCHMARK(BM_AvalonRead)->ArgName("board")->Arg(0)->Arg(1)->Arg(2);
+
+// The same calls as BM_AvalonRead, straight on the driver.
+void BM_DirectRead(benchmark::State &state)
+{
+    const ksim::BackDoor *b = freshBench(state);
+    if (!b) return;
+    avalonInit();
+    for (unsigned a = 0; a < 64; a++) b->poke_reg(0, static_cast<int>(a), a * 0x101u);
+    unsigned short word = 0;
+    avalonRead(0, 0, &word);
+    Direct d;
+    if (!direct(state, d)) return;
+    long before = b->driver_calls();
+    int64_t benchBefore = b->now_ns();
+    unsigned i = 0;
+    for (auto _ : state) {
+        unsigned a = i++ & 63;
+        if (directRead(d, 0, static_cast<unsigned short>(a), &word) < 0) state.SkipWithError("a direct call failed");
+        if (word != static_cast<unsigned short>(a * 0x101u)) state.SkipWithError("wrong word read");
+    }
+    counters(state, b, before, benchBefore);
+    vekta_ni6251Close();
+}
+BENCHMARK(BM_DirectRead);
+
+// Host CPU of the stack over the same driver calls made direct: blocks of
+// each in turn (which goes first alternates), so that a busy machine weighs
+// on both alike; the counter is the median of the blocks' ratios. Argument:
+// 0 write cycles, 1 read cycles.
+double threadCpuNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e9 + static_cast<double>(ts.tv_nsec);
+}
+
+void BM_StackOverDirect(benchmark::State &state)
+{
+    const bool reads = state.range(0) != 0;
+    const ksim::BackDoor *b = freshBench(state);
+    if (!b) return;
+    avalonInit();
+    unsigned short word = 0;
+    avalonRead(0, 0, &word);
+    Direct d;
+    if (!direct(state, d)) return;
+    constexpr int kBlock = 100;
+    std::vector<double> ratios;
+    unsigned i = 0;
+    auto stack = [&] {
+        for (int n = 0; n < kBlock; n++, i++) {
+            if (reads)
+                avalonRead(0, static_cast<unsigned short>(i & 63), &word);
+            else
+                avalonWrite(0, static_cast<unsigned short>(i & 63), static_cast<unsigned short>(i));
+        }
+    };
+    auto straight = [&] {
+        for (int n = 0; n < kBlock; n++, i++) {
+            if (reads)
+                directRead(d, 0, static_cast<unsigned short>(i & 63), &word);
+            else
+                directWrite(d, 0, static_cast<unsigned short>(i & 63), static_cast<unsigned short>(i));
+        }
+    };
+    for (auto _ : state) {
+        const bool stackFirst = ratios.size() % 2 == 0;
+        const double t0 = threadCpuNs();
+        stackFirst ? stack() : straight();
+        const double t1 = threadCpuNs();
+        stackFirst ? straight() : stack();
+        const double t2 = threadCpuNs();
+        ratios.push_back(stackFirst ? (t1 - t0) / (t2 - t1) : (t2 - t1) / (t1 - t0));
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<long>(ratios.size() / 2), ratios.end());
+    state.counters["stack/direct"] = ratios[ratios.size() / 2];
+    state.SetLabel(reads ? "read cycles" : "write cycles");
+    vekta_ni6251Close();
+}
+BENCHMARK(BM_StackOverDirect)->Arg(0)->Arg(1);
 
 void BM_NaiveRead(benchmark::State &state)
 {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <mutex>
 #include <system_error>
+#include <type_traits>
 #include <vector>
 
 #include "NIDAQmx.h"
@@ -62,6 +63,13 @@ Loader &loader()
     static Loader l;
     return l;
 }
+
+// The loaded library's entry points for the untraced path: null while none
+// is loaded, for an entry point it lacks and for the calls the layer answers
+// itself, which take the full path.
+std::atomic<void *> g_untraced[e_count];
+// Fills or empties g_untraced from the loader's state.
+void publish_untraced(const Loader &l);
 
 // A driver library that can hook into the trace and the exit: the simulated bench.
 void hook_into_trace(void *handle)
@@ -197,9 +205,11 @@ bool try_real_driver(Loader &l)
 void close_locked(Loader &l)
 {
     hook_into_trace(nullptr);
-    if (l.handle) ::dlclose(l.handle);
+    void *handle = l.handle;
     l.handle = nullptr;
     std::fill(std::begin(l.entries), std::end(l.entries), nullptr);
+    publish_untraced(l);  // before the library goes
+    if (handle) ::dlclose(handle);
     l.info = daqmx::LoaderInfo{};
     l.info.choice = l.choice;
     l.noticed.store(false);
@@ -237,6 +247,7 @@ void load_locked(Loader &l)
     } else {
         try_open(l, choice);
     }
+    publish_untraced(l);
     l.attempted.store(true, std::memory_order_release);
 }
 
@@ -275,6 +286,7 @@ int32 copy_text(const char *text, char *buf, uInt32 size)
 // error texts of its own two codes.
 template <Entry E>
 struct Local {
+    static constexpr bool kAnswers = false;
     int32 &status;
     template <class... A>
     bool operator()(A...) const
@@ -285,6 +297,7 @@ struct Local {
 
 template <>
 struct Local<e_DAQmxGetErrorString> {
+    static constexpr bool kAnswers = true;
     int32 &status;
     bool operator()(int32 code, char *buf, uInt32 size) const
     {
@@ -297,6 +310,46 @@ struct Local<e_DAQmxGetErrorString> {
         return true;
     }
 };
+
+constexpr bool kAnswersItself[e_count] = {
+#define KORVANE_LOCAL(name, method, params, args, show) Local<e_##name>::kAnswers,
+    DAQMX_ENTRY_POINTS(KORVANE_LOCAL)
+#undef KORVANE_LOCAL
+};
+
+void publish_untraced(const Loader &l)
+{
+    for (int i = 0; i < e_count; ++i)
+        g_untraced[i].store(l.handle && !kAnswersItself[i] ? l.entries[i] : nullptr, std::memory_order_release);
+}
+
+// Each thread counts its own calls, so that counting takes no locked
+// instruction; the records are summed when read and never freed (a thread's
+// calls count after it ended).
+struct alignas(64) ThreadCalls {
+    std::atomic<unsigned long long> calls{0}, failed{0};
+    ThreadCalls *next = nullptr;
+};
+std::atomic<ThreadCalls *> g_thread_calls{nullptr};
+thread_local ThreadCalls *t_calls = nullptr;
+
+ThreadCalls *thread_calls()
+{
+    auto *c = new ThreadCalls;
+    c->next = g_thread_calls.load();
+    while (!g_thread_calls.compare_exchange_weak(c->next, c)) {
+    }
+    t_calls = c;
+    return c;
+}
+
+// Only this thread writes its record: a load and a store, no read-modify-write.
+inline void count(int32 status)
+{
+    ThreadCalls *c = t_calls ? t_calls : thread_calls();
+    c->calls.store(c->calls.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    if (status < 0) c->failed.store(c->failed.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
 
 }  // namespace
 
@@ -356,20 +409,19 @@ std::string sim_library_path()
     return dirs.empty() ? std::string("libkorvane-sim.so") : (fs::path(dirs.front()) / "libkorvane-sim.so").string();
 }
 
-namespace {
-std::atomic<unsigned long long> calls_made{0}, calls_failed{0};
-}
-
 void count_call(int status)
 {
-    calls_made.fetch_add(1, std::memory_order_relaxed);
-    if (status < 0)
-        calls_failed.fetch_add(1, std::memory_order_relaxed);
+    count(status);
 }
 
 CallCounts call_counts()
 {
-    return {calls_made.load(std::memory_order_relaxed), calls_failed.load(std::memory_order_relaxed)};
+    CallCounts n;
+    for (const ThreadCalls *c = g_thread_calls.load(); c; c = c->next) {
+        n.calls += c->calls.load(std::memory_order_relaxed);
+        n.failed += c->failed.load(std::memory_order_relaxed);
+    }
+    return n;
 }
 
 std::string LoaderInfo::description() const
@@ -392,19 +444,37 @@ std::string LoaderInfo::description() const
 
 extern "C" {
 
-// Each entry point: an answer of the layer's own, else the driver's; then its trace line.
-#define KORVANE_FORWARD(name, method, params, args, show)                                    \
-    int32 name params                                                                         \
-    {                                                                                         \
-        const int64_t started = daqmx::trace::host_start();                                   \
-        int32 status = 0;                                                                     \
-        if (!Local<e_##name>{status} args) {                                                  \
-            auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status));          \
-            if (fn) status = fn args;                                                         \
-        }                                                                                     \
-        daqmx::trace::Line(#name, status, started) show.done();                              \
-        daqmx::count_call(status);                                                            \
-        return status;                                                                        \
+// Each entry point. Untraced, with the library loaded, a call that does not
+// change the book of tasks: the driver's call and the count, a task the
+// driver no longer knows forgotten. Else an answer of the layer's own or the
+// driver's, then the call's line in the trace and the book; that path is a
+// function of its own, so the common one saves no registers for it.
+#define KORVANE_FORWARD(name, method, params, args, show)                                        \
+    int32 name params                                                                             \
+    {                                                                                             \
+        using Book = std::remove_reference_t<decltype(daqmx::trace::Untraced<false>(0) show)>;    \
+        if constexpr (!Book::kChanges) {                                                          \
+            auto direct = reinterpret_cast<decltype(&::name)>(                                    \
+                g_untraced[e_##name].load(std::memory_order_acquire));                           \
+            if (direct && !daqmx::trace::on()) [[likely]] {                                       \
+                const int32 status = direct args;                                                 \
+                if (status == DAQmxErrorInvalidTask) [[unlikely]]                                 \
+                    daqmx::trace::forget(daqmx::trace::Untraced<false>(status) show.gone());      \
+                count(status);                                                                    \
+                return status;                                                                    \
+            }                                                                                     \
+        }                                                                                         \
+        return [=]() __attribute__((noinline)) {                                                  \
+            const int64_t started = daqmx::trace::host_start();                                   \
+            int32 status = 0;                                                                     \
+            if (!Local<e_##name>{status} args) {                                                  \
+                auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status));          \
+                if (fn) status = fn args;                                                         \
+            }                                                                                     \
+            daqmx::trace::Line(#name, status, started) show.done();                              \
+            count(status);                                                                        \
+            return status;                                                                        \
+        }();                                                                                      \
     }
 DAQMX_ENTRY_POINTS(KORVANE_FORWARD)
 #undef KORVANE_FORWARD

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -12,6 +13,10 @@
 #include "out_file.h"
 
 namespace daqmx::trace {
+
+namespace detail {
+std::atomic<bool> printing{false};
+}
 
 namespace {
 
@@ -63,6 +68,7 @@ void update_printing()
 {
     State &s = state();
     s.printing = s.capture || s.file.is_open();
+    detail::printing.store(s.printing, std::memory_order_relaxed);
 }
 
 template <class T>
@@ -73,9 +79,18 @@ void append_number(std::string &out, T v)
     out.append(buf, r.ptr);
 }
 
-// %g: six significant digits, the shorter of fixed and exponent forms.
+// %g: six significant digits, the shorter of fixed and exponent forms. A
+// whole number below a million (a timeout, a range's end) is its integer,
+// written without the general formatting; -0 keeps its sign that way.
 void append_real(std::string &out, double v)
 {
+    if (v > -1e6 && v < 1e6) {
+        const auto whole = static_cast<int32_t>(v);
+        if (static_cast<double>(whole) == v && (whole != 0 || !std::signbit(v))) {
+            append_number(out, whole);
+            return;
+        }
+    }
     char buf[40];
     auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
     out.append(buf, r.ptr);
@@ -177,6 +192,13 @@ void forget_tasks()
 {
     std::lock_guard<std::mutex> lock(state().mutex);
     state().tasks.clear();
+}
+
+void forget(TaskHandle h)
+{
+    if (!h) return;
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().tasks.erase(h);
 }
 
 void set_notes_hook(NotesHook hook)

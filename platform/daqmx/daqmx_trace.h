@@ -16,6 +16,7 @@
 // The in-memory copy (for tests) keeps the lines without times.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -50,6 +51,15 @@ void set_notes_hook(NotesHook hook);
 
 // Host time now when the file is written, else 0 (no clock read).
 int64_t host_start();
+
+namespace detail {
+extern std::atomic<bool> printing;
+}
+// True while a trace is written or captured: only then is a call's line built.
+inline bool on()
+{
+    return detail::printing.load(std::memory_order_relaxed);
+}
 
 // One call's line, built after the call from its arguments in order (the
 // writers of daqmx_entries.h), then written by done(). Also keeps the book of
@@ -86,5 +96,52 @@ private:
     bool clears_ = false;
     TaskHandle task_ = nullptr;
 };
+
+// What an untraced call means for the book of tasks, found with the same
+// writers as a Line's, all empty: a call whose writers name a change of the
+// book (a task made, cleared or given channels) has the type Untraced<true>,
+// known when compiled, and takes the full path, which keeps the book; for the
+// others only a task the driver no longer knows ("invalid task") is forgotten.
+template <bool Changes>
+class Untraced {
+public:
+    static constexpr bool kChanges = Changes;
+    explicit Untraced(int32 status) : status_(status) {}
+    template <class... A>
+    Untraced &str(const A &...) { return *this; }
+    template <class... A>
+    Untraced &num(const A &...) { return *this; }
+    template <class... A>
+    Untraced &unum(const A &...) { return *this; }
+    template <class... A>
+    Untraced &real(const A &...) { return *this; }
+    template <class... A>
+    Untraced &out(const A &...) { return *this; }
+    template <class... A>
+    Untraced &written(const A &...) { return *this; }
+    template <class... A>
+    Untraced &read(const A &...) { return *this; }
+    Untraced &task(TaskHandle h)
+    {
+        task_ = h;
+        return *this;
+    }
+    template <class... A>
+    Untraced<true> creates(const A &...) const { return Untraced<true>(status_); }
+    Untraced<true> clears() const { return Untraced<true>(status_); }
+    template <class... A>
+    Untraced<true> adds_lines(const A &...) const { return Untraced<true>(status_); }
+    template <class... A>
+    Untraced<true> adds_chans(const A &...) const { return Untraced<true>(status_); }
+    // The task the call named, when the driver answered that it knows it no more.
+    TaskHandle gone() const { return status_ == DAQmxErrorInvalidTask ? task_ : nullptr; }
+
+private:
+    int32 status_;
+    TaskHandle task_ = nullptr;
+};
+
+// Forgets a task of the book (one the driver no longer knows).
+void forget(TaskHandle h);
 
 }  // namespace daqmx::trace

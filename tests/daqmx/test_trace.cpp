@@ -7,10 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
+#include <limits>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "NIDAQmx.h"
@@ -92,6 +95,59 @@ TEST(CallTrace, LinesOfAForeignDriver)
               "DAQmxClearTask(port0R0) = 44\n"
               "DAQmxStartTask(?) = 42\n");
 }
+
+// A float64 argument is written as %g writes it, whole numbers (written the
+// short way) and the rest alike.
+TEST(CallTrace, RealsAreWrittenAsPercentG)
+{
+    daqmx::select(PARTIAL_DRIVER);
+    daqmx::trace::capture(true);
+    const double values[] = {10,      -10,    0,         -0.0,     1,        999999, -999999, 1e6,    -1e6,
+                             123456.5, 0.1,   1e-7,      2.5,      -3.25,    1e300,  1e15,    65536,  4294967296.0,
+                             std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()};
+    for (double v : values) {
+        daqmx::trace::clear();
+        DAQmxCfgAnlgEdgeStartTrig(nullptr, "x", 0, v);
+        char expect[64];
+        std::snprintf(expect, sizeof expect, "DAQmxCfgAnlgEdgeStartTrig(0, \"x\", 0, %g) = ", v);
+        EXPECT_EQ(daqmx::trace::text().rfind(expect, 0), 0u) << daqmx::trace::text();
+    }
+    daqmx::trace::capture(false);
+    daqmx::trace::clear();
+    daqmx::select("sim");
+}
+
+#if HAVE_SIM
+// Every call counts for the status line, traced or not, failed or not, from
+// any thread (one that has ended included); a task made while nothing was
+// traced is named by the lines traced later.
+TEST(CallTrace, UntracedCallsCountAsTracedOnes)
+{
+    daqmx::select("sim");
+    const daqmx::CallCounts before = daqmx::call_counts();
+    TaskHandle h = nullptr;
+    ASSERT_EQ(DAQmxCreateTask("countW", &h), 0);
+    ASSERT_EQ(DAQmxCreateDOChan(h, "PXI1Slot2/port1", "", DAQmx_Val_ChanForAllLines), 0);
+    std::thread other([h] {
+        for (uInt8 v = 0; v < 100; ++v) DAQmxWriteDigitalU8(h, 1, 1, 10, 0, &v, nullptr, nullptr);
+        for (int i = 0; i < 10; ++i) DAQmxStartTask(nullptr);
+    });
+    other.join();
+    daqmx::trace::capture(true);
+    daqmx::trace::clear();
+    const uInt8 v = 0x5A;
+    EXPECT_EQ(DAQmxWriteDigitalU8(h, 1, 1, 10, 0, &v, nullptr, nullptr), 0);
+    EXPECT_LT(DAQmxStartTask(nullptr), 0);
+    const std::string text = daqmx::trace::text();
+    daqmx::trace::capture(false);
+    daqmx::trace::clear();
+    EXPECT_EQ(DAQmxClearTask(h), 0);
+    const daqmx::CallCounts after = daqmx::call_counts();
+    EXPECT_EQ(after.calls - before.calls, 2u + 110u + 2u + 1u);
+    EXPECT_EQ(after.failed - before.failed, 10u + 1u);
+    EXPECT_EQ(text.rfind("DAQmxWriteDigitalU8(countW, 1, 1, 10, 0, {0x5a}, NULL, NULL) = 0\n", 0), 0u) << text;
+}
+#endif
 
 // A process stopped by any of the four stop signals between driver calls
 // leaves every line it completed, in the trace and in the bench's VCD, and the
