@@ -1,7 +1,12 @@
 /*
  * Block transfers over the Avalon bus master: runs of consecutive addresses
- * of one slave, for dumps and loads. Each word is one ordinary bus cycle with
- * the same pin sequence as avalonRead/avalonWrite; a block read drives the
+ * of one slave, for dumps, loads and the self-test. Each word is one complete
+ * bus cycle with the pin sequence of avalonRead/avalonWrite, made through
+ * vekta's port groups: ports 0 and 1 as one group (a task per direction over
+ * both, whose bytes move in one call) and the strobes as another, their tasks
+ * started for the block so that no access pays the driver's implicit start
+ * and stop; a data port's turn is a stop and a start. The ports go back to
+ * their own configurations at the end of every block. A block read drives the
  * next address while turning the data ports back to output, so consecutive
  * words share that step. Failing library calls print their error report line
  * as in every bus operation; unlike those, a block stops after the first

@@ -174,6 +174,15 @@ static AnalogOpt anlgClock = optAtLoad;
 static TaskHandle staleTask[STALE_MAX];
 static int staleCount = 0;
 
+/* Port groups, most recently used first, and the ports they hold (a bit per port). */
+static constexpr PortGroup groupEmpty = {-1, 0, -1, 0, 0, 0};
+static constexpr struct GroupsAtLoad {
+    PortGroup g[PORT_GROUP_CONFIGS];
+} groupsAtLoad = {{groupEmpty, groupEmpty, groupEmpty, groupEmpty}};
+static PortGroup groups[PORT_GROUP_CONFIGS] = {groupEmpty, groupEmpty, groupEmpty, groupEmpty};
+static int groupHeld = 0;
+static_assert(PORT_GROUP_CONFIGS == 4, "groups and groupsAtLoad name four entries");
+
 void vekta_resetState(void)
 {
     lastErrorCode = 0;
@@ -183,6 +192,8 @@ void vekta_resetState(void)
     anlgClock = optAtLoad;
     memset(staleTask, 0, sizeof staleTask);
     staleCount = 0;
+    memcpy(groups, groupsAtLoad.g, sizeof groups);
+    groupHeld = 0;
     deviceHintRearm();
 }
 
@@ -199,6 +210,11 @@ const AnalogOpt *vekta_dacOptView(void)
 const AnalogOpt *vekta_anlgClockView(void)
 {
     return &anlgClock;
+}
+
+const PortGroup *vekta_portGroupView(void)
+{
+    return groups;
 }
 
 int vekta_staleTaskCount(void)
@@ -241,6 +257,9 @@ static bool taskOwned(TaskHandle task)
             return true;
     for (int i = 0; i < ANALOG_SIZEi; i++)
         if (cache.ai[i] == task)
+            return true;
+    for (int k = 0; k < PORT_GROUP_CONFIGS; k++)
+        if (groups[k].writeTask == task || groups[k].readTask == task)
             return true;
     return false;
 }
@@ -519,8 +538,11 @@ static int portEntryToFront(int port, int k)
     return 0;
 }
 
+static int groupCloseAll(void);
+
 static int portCloseAll(void)
 {
+    (void)groupCloseAll();
     for (int port = 0; port < PORT_SIZE; port++)
         for (int k = 0; k < PORT_CONFIGS; k++)
             (void)portEntryClear(port, k);
@@ -529,6 +551,8 @@ static int portCloseAll(void)
     return 0;
 }
 
+static int groupReleaseAll(void);
+
 int vekta_portMask(int portN, unsigned char mask)
 {
     int status = -1;
@@ -536,6 +560,8 @@ int vekta_portMask(int portN, unsigned char mask)
     PortConfig *entries;
 
     CHECK(250, 0 <= portN && portN < PORT_SIZE, MSG_PORT_RANGE);
+    if (groupHeld & (1 << portN))
+        CALL(groupReleaseAll());
 
     entries = cache.port[portN];
     for (k = 0; k < PORT_CONFIGS; k++) {
@@ -580,6 +606,8 @@ int vekta_portOut(int port, unsigned char data)
     PortConfig *front;
 
     CHECK(292, 0 <= port && port < PORT_SIZE, MSG_PORT_RANGE);
+    if (groupHeld & (1 << port))
+        CALL(groupReleaseAll());
 
     cache.portValue[port] = data;
     if (portEntryLost(port))
@@ -605,6 +633,8 @@ int vekta_portIn(int port, unsigned char *data)
 
     CHECK(305, 0 <= port && port < PORT_SIZE, MSG_PORT_RANGE);
     CHECK(306, data != NULL, MSG_NULL_PTR);
+    if (groupHeld & (1 << port))
+        CALL(groupReleaseAll());
 
     if (portEntryLost(port))
         CALL(portEntryRebuild(port, true));
@@ -616,6 +646,370 @@ int vekta_portIn(int port, unsigned char *data)
         CALL(portTaskCall(&front->writeTask, DAQmxReadDigitalU8(front->writeTask, 1, DIGITAL_TIMEOUT,
                                                                 DAQmx_Val_GroupByChannel, &out, 1, NULL, NULL)));
     *data = (unsigned char)(((front->mask & out) | (~front->mask & in)) & 0xFF);
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+/* ------------------------------------------------------------------ */
+/* Port groups                                                        */
+/* ------------------------------------------------------------------ */
+
+static int groupBits(int first, int count)
+{
+    return ((1 << count) - 1) << first;
+}
+
+/* The entry of a run with a mask, or -1. */
+static int groupFind(int first, int count, int mask)
+{
+    for (int k = 0; k < PORT_GROUP_CONFIGS; k++)
+        if (groups[k].first == first && groups[k].count == count && groups[k].mask == mask)
+            return k;
+    return -1;
+}
+
+/* The current group of a run, or NULL. */
+static PortGroup *groupCurrent(int first, int count)
+{
+    for (int k = 0; k < PORT_GROUP_CONFIGS; k++)
+        if (groups[k].current && groups[k].first == first && groups[k].count == count)
+            return &groups[k];
+    return NULL;
+}
+
+/* True when a group lacks a task its mask calls for: the driver answered
+ * "invalid task" for it. */
+static bool groupLost(const PortGroup *g)
+{
+    return (g->mask != 0 && g->writeTask == 0) || (g->mask != 255 && g->readTask == 0);
+}
+
+/* Creates one task of a group, a channel per port ("w<port>" or "r<port>"):
+ * the output lines of each port or its input lines. On a failure *field holds
+ * the task if it was created: the caller clears it. */
+static int groupTaskMake(const PortGroup *g, bool output, TaskHandle *field)
+{
+    char name[PORT_NAME_SIZE];
+    char chan[16];
+    int st;
+
+    if (output)
+        Fmt(name, "ports%ito%iW%i", g->first, g->first + g->count - 1, g->mask);
+    else
+        Fmt(name, "ports%ito%iR%i", g->first, g->first + g->count - 1, g->mask);
+    st = createTask(name, field);
+    if (st < 0)
+        return st;
+    for (int port = g->first; port < g->first + g->count; port++) {
+        if (g->mask == (output ? 255 : 0))
+            Fmt(name, "PXI1Slot%i/port%i", cache.slot, port);
+        else
+            lineList(name, port, g->mask, output ? 1 : 0);
+        if (output) {
+            Fmt(chan, "w%i", port);
+            st = DAQmxCreateDOChan(*field, name, chan, DAQmx_Val_ChanForAllLines);
+        } else {
+            Fmt(chan, "r%i", port);
+            st = DAQmxCreateDIChan(*field, name, chan, DAQmx_Val_ChanForAllLines);
+        }
+        if (st < 0)
+            return st;
+    }
+    return 0;
+}
+
+/* Makes the tasks a group lacks; one that could not be made whole is cleared
+ * again. */
+static int groupMakeMissing(PortGroup *g)
+{
+    int st;
+
+    if (staleCount > 0)
+        staleClearAll();
+    if (g->mask != 0 && g->writeTask == 0) {
+        st = groupTaskMake(g, true, &g->writeTask);
+        if (st < 0)
+            return portTaskUnmake(&g->writeTask, st);
+    }
+    if (g->mask != 255 && g->readTask == 0) {
+        st = groupTaskMake(g, false, &g->readTask);
+        if (st < 0)
+            return portTaskUnmake(&g->readTask, st);
+    }
+    return 0;
+}
+
+/* The ports' remembered bytes, when every port of the group has one. */
+static bool groupBytes(const PortGroup *g, uInt8 *bytes)
+{
+    for (int i = 0; i < g->count && i < PORT_SIZE; i++) {
+        if (cache.portValue[g->first + i] == -1)
+            return false;
+        bytes[i] = (uInt8)(cache.portValue[g->first + i] & 0xFF);
+    }
+    return true;
+}
+
+/* Starts a group's tasks and writes the ports' remembered bytes to its output
+ * lines. It is current from the first start on, so that a release stops what
+ * did start. */
+static int groupStart(PortGroup *g)
+{
+    uInt8 bytes[PORT_SIZE];
+    int st;
+
+    g->current = 1;
+    if (g->readTask != 0) {
+        st = portTaskCall(&g->readTask, DAQmxStartTask(g->readTask));
+        if (st < 0)
+            return st;
+    }
+    if (g->writeTask != 0) {
+        st = portTaskCall(&g->writeTask, DAQmxStartTask(g->writeTask));
+        if (st < 0)
+            return st;
+        if (groupBytes(g, bytes)) {
+            st = portTaskCall(&g->writeTask, DAQmxWriteDigitalU8(g->writeTask, 1, 1, DIGITAL_TIMEOUT,
+                                                                 DAQmx_Val_GroupByChannel, bytes, NULL, NULL));
+            if (st < 0)
+                return st;
+        }
+    }
+    return 0;
+}
+
+/* Stops a group's tasks; it is current until both stopped. */
+static int groupStop(PortGroup *g)
+{
+    int st;
+
+    if (g->writeTask != 0) {
+        st = portTaskCall(&g->writeTask, DAQmxStopTask(g->writeTask));
+        if (st < 0)
+            return st;
+    }
+    if (g->readTask != 0) {
+        st = portTaskCall(&g->readTask, DAQmxStopTask(g->readTask));
+        if (st < 0)
+            return st;
+    }
+    g->current = 0;
+    return 0;
+}
+
+/* Takes ports for a group: each one not yet taken stops its own current
+ * configuration's tasks. */
+static int groupTake(int bits)
+{
+    for (int port = 0; port < PORT_SIZE; port++) {
+        const int bit = 1 << port;
+        if (!(bits & bit) || (groupHeld & bit))
+            continue;
+        if (cache.port[port][0].mask != -1) {
+            int st = portEntryStop(port, 0);
+            if (st < 0)
+                return st;
+        }
+        groupHeld |= bit;
+    }
+    return 0;
+}
+
+/* Stops every current group and gives the ports back: each port's current
+ * configuration starts again, as vekta_portMask starts it. */
+static int groupReleaseAll(void)
+{
+    int st;
+
+    for (int k = 0; k < PORT_GROUP_CONFIGS; k++) {
+        if (groups[k].current) {
+            st = groupStop(&groups[k]);
+            if (st < 0)
+                return st;
+        }
+    }
+    for (int port = 0; port < PORT_SIZE; port++) {
+        const int bit = 1 << port;
+        if (!(groupHeld & bit))
+            continue;
+        groupHeld &= ~bit;
+        if (cache.port[port][0].mask != -1) {
+            st = portEntryStart(port, 0);
+            if (st < 0)
+                return st;
+        }
+    }
+    return 0;
+}
+
+/* Stops and clears a group's tasks and empties its entry; a task whose clear
+ * fails goes to the stale list. Returns the first failing status. */
+static int groupClear(PortGroup *g)
+{
+    int first = 0;
+    int st;
+
+    if (g->writeTask != 0) {
+        st = portTaskRelease(g->writeTask);
+        if (st < 0 && first == 0)
+            first = st;
+    }
+    if (g->readTask != 0) {
+        st = portTaskRelease(g->readTask);
+        if (st < 0 && first == 0)
+            first = st;
+    }
+    *g = groupEmpty;
+    return first;
+}
+
+static int groupCloseAll(void)
+{
+    int first = 0;
+    for (int k = 0; k < PORT_GROUP_CONFIGS; k++) {
+        int st = groupClear(&groups[k]);
+        if (st < 0 && first == 0)
+            first = st;
+    }
+    groupHeld = 0;
+    return first;
+}
+
+/* An entry for a new group: an empty one, else the least recently used one
+ * that is not current, its tasks cleared first. */
+static int groupSlot(void)
+{
+    for (int k = 0; k < PORT_GROUP_CONFIGS; k++)
+        if (groups[k].first == -1)
+            return k;
+    for (int k = PORT_GROUP_CONFIGS - 1; k >= 0; k--) {
+        if (!groups[k].current) {
+            (void)groupClear(&groups[k]);
+            return k;
+        }
+    }
+    return -1; /* not reached: three ports hold at most three current groups */
+}
+
+static void groupToFront(int k)
+{
+    PortGroup saved = groups[k];
+    memmove(&groups[1], &groups[0], (size_t)k * sizeof(PortGroup));
+    groups[0] = saved;
+}
+
+int vekta_portGroupMask(int first, int count, unsigned char mask)
+{
+    int status = -1;
+    int bits;
+    int k;
+
+    CHECK(330, 0 <= first && first < PORT_SIZE && 0 < count && count <= PORT_SIZE - first, MSG_PORT_RANGE);
+    bits = groupBits(first, count);
+
+    k = groupFind(first, count, mask);
+    if (k >= 0 && groups[k].current) {
+        /* Already current: made whole again if the driver lost a task. */
+        if (groupLost(&groups[k])) {
+            CALL(groupMakeMissing(&groups[k]));
+            CALL(groupStart(&groups[k]));
+        }
+        return successExit(status);
+    }
+    for (int j = 0; j < PORT_GROUP_CONFIGS; j++)
+        if (groups[j].current && (groupBits(groups[j].first, groups[j].count) & bits))
+            CALL(groupStop(&groups[j]));
+    CALL(groupTake(bits));
+    if (k < 0) {
+        k = groupSlot();
+        groups[k].first = first;
+        groups[k].count = count;
+        groups[k].mask = mask;
+        groups[k].writeTask = 0;
+        groups[k].readTask = 0;
+        groups[k].current = 0;
+    }
+    groupToFront(k);
+    if (groupLost(&groups[0])) {
+        status = groupMakeMissing(&groups[0]);
+        if (status < 0) {
+            /* A group half made is taken out again; its ports stay taken. */
+            if (groups[0].writeTask == 0 && groups[0].readTask == 0) {
+                memmove(&groups[0], &groups[1], (PORT_GROUP_CONFIGS - 1) * sizeof(PortGroup));
+                groups[PORT_GROUP_CONFIGS - 1] = groupEmpty;
+            }
+            goto Error;
+        }
+    }
+    CALL(groupStart(&groups[0]));
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_portGroupOut(int first, int count, const unsigned char *data)
+{
+    int status = -1;
+    PortGroup *g;
+
+    CHECK(340, 0 <= first && first < PORT_SIZE && 0 < count && count <= PORT_SIZE - first, MSG_PORT_RANGE);
+    CHECK(341, data != NULL, MSG_NULL_PTR);
+
+    for (int i = 0; i < count; i++)
+        cache.portValue[first + i] = data[i];
+    g = groupCurrent(first, count);
+    if (g != NULL && groupLost(g)) {
+        CALL(groupMakeMissing(g));
+        CALL(groupStart(g));
+    } else if (g != NULL && g->writeTask != 0) {
+        CALL(portTaskCall(&g->writeTask, DAQmxWriteDigitalU8(g->writeTask, 1, 1, DIGITAL_TIMEOUT,
+                                                             DAQmx_Val_GroupByChannel, data, NULL, NULL)));
+    }
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_portGroupIn(int first, int count, unsigned char *data)
+{
+    int status = -1;
+    uInt8 in[PORT_SIZE] = {0};
+    uInt8 out[PORT_SIZE] = {0};
+    PortGroup *g;
+
+    CHECK(350, 0 <= first && first < PORT_SIZE && 0 < count && count <= PORT_SIZE - first, MSG_PORT_RANGE);
+    CHECK(351, data != NULL, MSG_NULL_PTR);
+
+    g = groupCurrent(first, count);
+    if (g != NULL && groupLost(g)) {
+        CALL(groupMakeMissing(g));
+        CALL(groupStart(g));
+    }
+    if (g != NULL && g->readTask != 0)
+        CALL(portTaskCall(&g->readTask, DAQmxReadDigitalU8(g->readTask, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel,
+                                                           in, (uInt32)count, NULL, NULL)));
+    if (g != NULL && g->writeTask != 0)
+        CALL(portTaskCall(&g->writeTask, DAQmxReadDigitalU8(g->writeTask, 1, DIGITAL_TIMEOUT,
+                                                            DAQmx_Val_GroupByChannel, out, (uInt32)count, NULL, NULL)));
+    for (int i = 0; i < count; i++) {
+        const int mask = g != NULL ? g->mask : 0;
+        data[i] = (unsigned char)(((mask & out[i]) | (~mask & in[i])) & 0xFF);
+    }
+    return successExit(status);
+
+Error:
+    return failExit(status);
+}
+
+int vekta_portGroupRelease(void)
+{
+    int status = 0;
+
+    CALL(groupReleaseAll());
     return successExit(status);
 
 Error:

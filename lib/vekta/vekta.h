@@ -39,6 +39,42 @@ int vekta_portMask(int port, unsigned char mask);
 int vekta_portOut(int port, unsigned char data);
 int vekta_portIn(int port, unsigned char *data);
 
+/* Port groups: a run of whole ports moved together through one task per
+ * direction, with a channel per port, for transfers that turn ports around at
+ * every word (the bus master's block transfers). A group's tasks are started
+ * explicitly and run while it is current, so its reads and writes cost the
+ * access alone, without the driver's implicit start and stop around each. The
+ * driver lets one running task hold a line: a group takes its ports from their
+ * own configurations (whose tasks stop) until vekta_portGroupRelease, or any
+ * port operation on one of them, gives them back (the groups' tasks stop; each
+ * port's current configuration starts again and writes its remembered byte, as
+ * vekta_portMask does). A group's bytes are the ports' remembered bytes. Up to
+ * PORT_GROUP_CONFIGS groups are kept, their tasks until vekta_ni6251Close. */
+#define PORT_GROUP_CONFIGS 4
+typedef struct {
+    int first;            /* first port of the run; -1 empty */
+    int count;            /* ports in the run */
+    int mask;             /* direction mask of each port of the run */
+    TaskHandle writeTask; /* the output lines, a channel per port; 0 if none */
+    TaskHandle readTask;  /* the input lines likewise; 0 if none */
+    int current;          /* 1 while the group's tasks run */
+} PortGroup;
+
+/* Makes the run first..first+count-1 current with `mask` on each port: stops
+ * any current group that shares a port with it, takes the ports, starts the
+ * run's tasks (made on first use) and writes the ports' remembered bytes to
+ * its output lines. 1 when it already was current. */
+int vekta_portGroupMask(int first, int count, unsigned char mask);
+/* Remembers data[0..count-1] as the ports' bytes and writes them, one call,
+ * when the run is current with output lines (else 1, nothing written). */
+int vekta_portGroupOut(int first, int count, const unsigned char *data);
+/* Reads the run's ports, one call per direction, as vekta_portIn reads one:
+ * output lines give the level driven, input lines the level read; 0 for a
+ * run that is not current. */
+int vekta_portGroupIn(int first, int count, unsigned char *data);
+/* Stops the current groups and gives every port taken back. */
+int vekta_portGroupRelease(void);
+
 /* Analog options record: clock and start trigger pending per channel */
 typedef struct {
     int maskClk;
@@ -114,6 +150,8 @@ int vekta_deviceHint(char *text, int size);
 const VektaCache *vekta_cacheView(void);
 const AnalogOpt *vekta_dacOptView(void);
 const AnalogOpt *vekta_anlgClockView(void);
+/* The PORT_GROUP_CONFIGS kept groups, most recently used first. */
+const PortGroup *vekta_portGroupView(void);
 
 #ifdef __cplusplus
 }

@@ -165,8 +165,10 @@ TEST_F(Cli, LoadAndDumpTheWholeMemoryInBothFormats)
 TEST_F(Cli, AFailedCycleStopsAtItsAddress)
 {
     spit(path("in.bin"), random_words(1000, 3));
-    // The fourth word's high data byte (8 port writes a write cycle).
-    ASSERT_EQ(bench->fault("DAQmxWriteDigitalU8", nullptr, -200279, 8 * 3 + 6, 0), 0);
+    // The fourth word's data: a block takes the strobes and the data ports
+    // with a write each, then writes six times a word (the first word's
+    // address is written as the data ports are taken).
+    ASSERT_EQ(bench->fault("DAQmxWriteDigitalU8", nullptr, -200279, 2 + 5 + 6 * 2 + 4, 0), 0);
     Outcome o = korvane({"--daq", "sim", "bus", "load", "0", "100", path("in.bin")});
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("Error = -200279"), std::string::npos) << o.err;
@@ -174,10 +176,10 @@ TEST_F(Cli, AFailedCycleStopsAtItsAddress)
     EXPECT_NE(reg(0, 102), 0u);
     EXPECT_EQ(reg(0, 104), 0u);
 
-    // --verify: the read-back of word 500 fails (two port reads a word).
+    // --verify: the read-back of word 500 fails (one read of both data ports a word).
     bench->reset();
     vekta_resetState();
-    ASSERT_EQ(bench->fault("DAQmxReadDigitalU8", nullptr, -200279, 2 * 500 + 1, 0), 0);
+    ASSERT_EQ(bench->fault("DAQmxReadDigitalU8", nullptr, -200279, 500 + 1, 0), 0);
     o = korvane({"--daq", "sim", "bus", "load", "0", "100", path("in.bin"), "--verify"});
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("read cycle failed at slave 0 address 0x0258"), std::string::npos) << o.err;

@@ -309,6 +309,74 @@ TEST_F(VektaPorts, CloseClearsEveryTaskAndRewritesTheRememberedByte)
 
 // ---------------------------------------------------------------- port failures
 
+// A group of ports 0 and 1 in both directions beside port 2's own
+// configuration: a task per direction over both ports, a channel per port,
+// started explicitly, so a word is one call of two bytes; the group takes its
+// ports from their own configurations, and a port operation on one of them
+// gives them back, the remembered bytes written again.
+TEST_F(VektaPorts, GroupMovesPortsAsOneAndGivesThemBack)
+{
+    ASSERT_GE(vekta_portMask(0, 255), 0);
+    ASSERT_GE(vekta_portMask(1, 0x0F), 0);
+    ASSERT_GE(vekta_portMask(2, 7), 0);
+    ASSERT_GE(vekta_portOut(2, 6), 0);
+    const unsigned char word[2] = {0x34, 0x12};
+    ASSERT_GE(vekta_portGroupOut(0, 2, word), 0);  // not current: remembered only
+    calls();
+    ASSERT_EQ(vekta_portGroupMask(0, 2, 255), 0);
+    EXPECT_EQ(calls(), (std::vector<std::string>{
+                           call("DAQmxStopTask", "port0W255"),
+                           call("DAQmxStopTask", "port1W15"),
+                           call("DAQmxStopTask", "port1R15"),
+                           createTask("ports0to1W255"),
+                           "DAQmxCreateDOChan(ports0to1W255, \"PXI1Slot2/port0\", \"w0\", 1) = 0",
+                           "DAQmxCreateDOChan(ports0to1W255, \"PXI1Slot2/port1\", \"w1\", 1) = 0",
+                           call("DAQmxStartTask", "ports0to1W255"),
+                           "DAQmxWriteDigitalU8(ports0to1W255, 1, 1, 10, 0, {0x34,0x12}, NULL, NULL) = 0",
+                       }));
+    EXPECT_EQ(vekta_portGroupMask(0, 2, 255), 1);
+    const unsigned char next[2] = {0x78, 0x56};
+    ASSERT_EQ(vekta_portGroupOut(0, 2, next), 0);
+    ASSERT_EQ(vekta_portGroupMask(0, 2, 0), 0);
+    unsigned char in[2] = {0xEE, 0xEE};
+    ASSERT_EQ(vekta_portGroupIn(0, 2, in), 0);
+    EXPECT_EQ(calls(), (std::vector<std::string>{
+                           "DAQmxWriteDigitalU8(ports0to1W255, 1, 1, 10, 0, {0x78,0x56}, NULL, NULL) = 0",
+                           call("DAQmxStopTask", "ports0to1W255"),
+                           createTask("ports0to1R0"),
+                           "DAQmxCreateDIChan(ports0to1R0, \"PXI1Slot2/port0\", \"r0\", 1) = 0",
+                           "DAQmxCreateDIChan(ports0to1R0, \"PXI1Slot2/port1\", \"r1\", 1) = 0",
+                           call("DAQmxStartTask", "ports0to1R0"),
+                           "DAQmxReadDigitalU8(ports0to1R0, 1, 10, 0, {0x00,0x00}, 2, NULL, NULL) = 0",
+                       }));
+    EXPECT_EQ(in[0], 0);
+    // Back to output: the group's bytes written again; port 2 untouched throughout.
+    ASSERT_EQ(vekta_portGroupMask(0, 2, 255), 0);
+    EXPECT_EQ(callNames(), (std::vector<std::string>{"DAQmxStopTask", "DAQmxStartTask", "DAQmxWriteDigitalU8"}));
+    EXPECT_EQ(probe("port0"), 0x78);
+    EXPECT_EQ(probe("port1"), 0x56);
+    // A port operation on a port the group holds gives both back.
+    unsigned char byte = 0;
+    ASSERT_EQ(vekta_portIn(1, &byte), 0);
+    EXPECT_EQ(calls(), (std::vector<std::string>{
+                           call("DAQmxStopTask", "ports0to1W255"),
+                           writeU8("port0W255", 0x78),
+                           call("DAQmxStartTask", "port1R15"),
+                           writeU8("port1W15", 0x56),
+                           readU8("port1R15", 0x00),
+                           readU8("port1W15", 0x06),
+                       }));
+    EXPECT_EQ(byte, 0x56 & 0x0F);
+    EXPECT_EQ(vekta_portGroupRelease(), 0);
+    EXPECT_TRUE(calls().empty()) << "nothing held any more";
+    EXPECT_EQ(vekta_portGroupView()[0].current, 0);
+    EXPECT_EQ(vekta_portGroupMask(1, 3, 0), -1);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(),
+              report(330, "0 <= first && first < PORT_SIZE && 0 < count && count <= PORT_SIZE - first", kPortRange));
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
+}
+
 using VektaPortFaults = BenchTest;
 
 TEST_F(VektaPortFaults, FailedWriteIsRetriedByTheNextReconfiguration)
