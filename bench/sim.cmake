@@ -8,11 +8,9 @@ if(TARGET daqmx_import AND TARGET korvane_sim)
   endif()
 endif()
 
-# What --trace and --vcd cost over an untraced run of an end-to-end script.
+# What --trace and --vcd cost over an untraced run: a long script, a whole dump.
 if(TARGET korvane_panel AND TARGET korvane_simlink)
   add_executable(bench_trace ${CMAKE_CURRENT_LIST_DIR}/bench_trace.cpp)
-  target_compile_definitions(bench_trace PRIVATE
-    KORVANE_APP_DIR="${KORVANE_SOURCE_DIR}/app"
-    KORVANE_SCRIPT="${KORVANE_SOURCE_DIR}/tests/app/avalon.ks")
+  target_compile_definitions(bench_trace PRIVATE KORVANE_APP_DIR="${KORVANE_SOURCE_DIR}/app")
   target_link_libraries(bench_trace PRIVATE korvane_panel korvane_simlink ksim_client benchmark::benchmark)
 endif()
