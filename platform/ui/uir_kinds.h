@@ -1,8 +1,9 @@
 // The kinds of control, their display formats and the keys of the panel file,
 // each listed once: the panel file reader checks against these tables and the
-// core takes the kinds' names and properties from them. A new kind or key is
-// one line here (then its reading in uir_panel_file.cpp and its drawing in
-// uir_qt.cpp).
+// core takes the kinds' names and properties from them. A new kind is one row
+// of kKinds (its keys and its reading step, in uir_panel_file.cpp) and its
+// column in PANEL_FILE.md's table of keys; the Qt view draws it by its row of
+// kKindViews (uir_qt.cpp), which must be as long as kKinds.
 #pragma once
 
 #include <string>
@@ -13,6 +14,18 @@ namespace uir {
 enum class Kind { numeric_int, numeric_double, toggle, button, timer, decoration, chart };
 enum class Format { decimal, hex, binary, leds };
 
+struct Control;
+// The panel file's keys of one control, for a kind's reading step.
+class ControlReader;
+using ReadKind = void (*)(const ControlReader &keys, Control &c);
+
+// The reading steps of the kinds that take keys of their own (uir_panel_file.cpp).
+void read_integer_keys(const ControlReader &keys, Control &c);
+void read_double_keys(const ControlReader &keys, Control &c);
+void read_toggle_keys(const ControlReader &keys, Control &c);
+void read_timer_keys(const ControlReader &keys, Control &c);
+void read_chart_keys(const ControlReader &keys, Control &c);
+
 struct KindInfo {
     Kind kind;
     std::string_view name;  // as written in the panel file
@@ -21,16 +34,29 @@ struct KindInfo {
     int width, height;      // size when the panel file gives none
     int digits;             // digits when the panel file gives none
     int max_digits;         // doubles: after the point; integers: minimum shown
+    // The keys it takes besides id, name and kind, as PANEL_FILE.md lists them.
+    std::string_view keys;
+    // Reads the keys of its own (the keys every kind may take are read for
+    // all); nullptr when it has none.
+    ReadKind read;
 };
 
 inline constexpr KindInfo kKinds[] = {
-    {Kind::numeric_int, "numeric_int", true, false, 90, 22, 0, 32},
-    {Kind::numeric_double, "numeric_double", true, false, 90, 22, 2, 15},
-    {Kind::toggle, "toggle", true, true, 110, 22, 0, 32},
-    {Kind::button, "button", false, true, 90, 26, 0, 32},
-    {Kind::timer, "timer", false, false, 0, 0, 0, 32},
-    {Kind::decoration, "decoration", false, false, 200, 100, 0, 32},
-    {Kind::chart, "chart", false, false, 360, 200, 0, 32},
+    {Kind::numeric_int, "numeric_int", true, false, 90, 22, 0, 32,
+     "mode label tip top left width height min max blank format digits value dimmed callback", read_integer_keys},
+    {Kind::numeric_double, "numeric_double", true, false, 90, 22, 2, 15,
+     "mode label tip top left width height min max blank digits value dimmed callback", read_double_keys},
+    {Kind::toggle, "toggle", true, true, 110, 22, 0, 32,
+     "mode label tip top left width height value dimmed callback", read_toggle_keys},
+    {Kind::button, "button", false, true, 90, 26, 0, 32, "mode label tip top left width height dimmed callback",
+     nullptr},
+    {Kind::timer, "timer", false, false, 0, 0, 0, 32, "label top left width height dimmed interval enabled callback",
+     read_timer_keys},
+    {Kind::decoration, "decoration", false, false, 200, 100, 0, 32, "title tip top left width height dimmed",
+     nullptr},
+    // Charts stand below the panel area, in file order: no position keys.
+    {Kind::chart, "chart", false, false, 360, 200, 0, 32, "label tip width height min max traces span history dimmed",
+     read_chart_keys},
 };
 
 constexpr const KindInfo &kind_info(Kind kind) { return kKinds[static_cast<int>(kind)]; }
@@ -72,50 +98,33 @@ constexpr const FormatInfo *find_format(std::string_view name)
     return nullptr;
 }
 
-// Keys of a control in the panel file, with the kinds each applies to.
-constexpr unsigned kind_bit(Kind kind) { return 1u << static_cast<unsigned>(kind); }
-inline constexpr unsigned kAnyKind = (1u << std::size(kKinds)) - 1;
-inline constexpr unsigned kNumeric = kind_bit(Kind::numeric_int) | kind_bit(Kind::numeric_double);
-inline constexpr unsigned kChart = kind_bit(Kind::chart);
-
-struct KeyInfo {
-    std::string_view name;
-    unsigned kinds;  // kind_bit()s
-    constexpr bool applies(Kind kind) const { return (kinds & kind_bit(kind)) != 0; }
+// Keys of a control in the panel file: id, name and kind, then every key a
+// kind of kKinds may take.
+inline constexpr std::string_view kControlKeys[] = {
+    "id",  "name",  "kind",   "mode",  "label",  "title",  "tip",   "top",      "left",    "width", "height",
+    "min", "max",   "blank",  "traces", "span",  "history", "format", "digits", "value",   "dimmed", "interval",
+    "enabled", "callback",
 };
 
-inline constexpr KeyInfo kControlKeys[] = {
-    {"id", kAnyKind},
-    {"name", kAnyKind},
-    {"kind", kAnyKind},
-    {"mode", kNumeric | kind_bit(Kind::toggle) | kind_bit(Kind::button)},
-    {"label", kAnyKind & ~kind_bit(Kind::decoration)},
-    {"title", kind_bit(Kind::decoration)},
-    {"tip", kAnyKind & ~kind_bit(Kind::timer)},
-    {"top", kAnyKind & ~kChart},  // charts stand below the panel area, in file order
-    {"left", kAnyKind & ~kChart},
-    {"width", kAnyKind},
-    {"height", kAnyKind},
-    {"min", kNumeric | kChart},
-    {"max", kNumeric | kChart},
-    {"blank", kNumeric},
-    {"traces", kChart},
-    {"span", kChart},
-    {"history", kChart},
-    {"format", kind_bit(Kind::numeric_int)},
-    {"digits", kNumeric},
-    {"value", kNumeric | kind_bit(Kind::toggle)},
-    {"dimmed", kAnyKind},
-    {"interval", kind_bit(Kind::timer)},
-    {"enabled", kind_bit(Kind::timer)},
-    {"callback", kAnyKind & ~kind_bit(Kind::decoration) & ~kChart},
-};
-
-constexpr const KeyInfo *find_control_key(std::string_view name)
+constexpr bool is_control_key(std::string_view name)
 {
-    for (const KeyInfo &k : kControlKeys)
-        if (k.name == name) return &k;
-    return nullptr;
+    for (std::string_view k : kControlKeys)
+        if (k == name) return true;
+    return false;
+}
+
+// Whether a kind takes a key (id, name and kind: every kind).
+constexpr bool kind_takes(Kind kind, std::string_view key)
+{
+    if (key == "id" || key == "name" || key == "kind") return true;
+    std::string_view keys = kind_info(kind).keys;
+    for (std::size_t at = 0; at <= keys.size();) {
+        std::size_t end = keys.find(' ', at);
+        if (end == std::string_view::npos) end = keys.size();
+        if (keys.substr(at, end - at) == key) return true;
+        at = end + 1;
+    }
+    return false;
 }
 
 // Keys of a panel ("control" holds its [[panel.control]] tables).
@@ -148,6 +157,19 @@ constexpr bool tables_in_enum_order()
     return true;
 }
 static_assert(tables_in_enum_order(), "kKinds and kFormats are indexed by their enums");
+constexpr bool kinds_take_known_keys()
+{
+    for (const KindInfo &k : kKinds) {
+        for (std::size_t at = 0; at < k.keys.size();) {
+            std::size_t end = k.keys.find(' ', at);
+            if (end == std::string_view::npos) end = k.keys.size();
+            if (!is_control_key(k.keys.substr(at, end - at))) return false;
+            at = end + 1;
+        }
+    }
+    return true;
+}
+static_assert(kinds_take_known_keys(), "every key in kKinds is one of kControlKeys");
 }  // namespace check
 
 }  // namespace uir

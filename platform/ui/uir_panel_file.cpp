@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <tuple>
 
 namespace uir::detail {
 namespace {
@@ -119,7 +120,9 @@ auto bind_callback(Reader &rd, const toml::node &n, const std::string &name, Own
     return fn;
 }
 
-Control read_control(Reader &rd, const toml::table &t, bool bind)
+// The id, name and kind every control has, then what the file may not say of
+// it: keys it does not know, keys its kind does not take.
+Control read_identity(Reader &rd, const toml::table &t)
 {
     Control c;
     c.line = static_cast<int>(t.source().begin.line);
@@ -142,20 +145,145 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
     if (!info)
         rd.fault(kind, "unknown kind \"" + k + "\" (" + names_of(kKinds, false) + ")");
     c.kind = info->kind;
-
     for (auto &&[key, node] : t) {
         std::string ks(key.str());
-        const KeyInfo *known = find_control_key(ks);
-        if (!known)
+        if (!is_control_key(ks))
             rd.fault(&node, "unknown key \"" + ks + "\"");
-        if (!known->applies(c.kind))
+        if (!kind_takes(c.kind, ks))
             rd.fault(&node, "key \"" + ks + "\" does not apply to a " + kind_name(c.kind));
     }
+    return c;
+}
 
+}  // namespace
+}  // namespace uir::detail
+
+namespace uir {
+
+using detail::Reader;
+
+// The keys of one control for its kind's reading step: each read with the
+// reader's checks and its one line on a fault.
+class ControlReader {
+public:
+    ControlReader(Reader &rd, const toml::table &t) : rd_(rd), t_(t) {}
+    const toml::node *get(const char *key) const { return t_.get(key); }
+    const toml::table &table() const { return t_; }
+    const Reader &rd() const { return rd_; }
+
+private:
+    Reader &rd_;
+    const toml::table &t_;
+};
+
+// min, max and blank in the control's data type.
+static void read_range(const ControlReader &keys, Control &c, bool is_int)
+{
+    const Reader &rd = keys.rd();
+    auto bound = [&](const toml::node &n, const char *key) {
+        return is_int ? static_cast<double>(rd.integer(n, key, INT_MIN, INT_MAX)) : rd.number(n, key);
+    };
+    if (auto n = keys.get("min")) {
+        c.has_min = true;
+        c.min = bound(*n, "min");
+    }
+    if (auto n = keys.get("max")) {
+        c.has_max = true;
+        c.max = bound(*n, "max");
+    }
+    if (c.has_min && c.has_max && c.min > c.max)
+        rd.fault(keys.get("max"), "max is below min");
+    if (auto n = keys.get("blank")) {
+        c.has_blank = true;
+        c.blank = bound(*n, "blank");
+    }
+}
+
+void read_integer_keys(const ControlReader &keys, Control &c)
+{
+    read_range(keys, c, true);
+    if (auto n = keys.get("value"))
+        c.ivalue = static_cast<int>(keys.rd().integer(*n, "value", INT_MIN, INT_MAX));
+}
+
+void read_double_keys(const ControlReader &keys, Control &c)
+{
+    read_range(keys, c, false);
+    if (auto n = keys.get("value"))
+        c.dvalue = keys.rd().number(*n, "value", true);
+}
+
+void read_toggle_keys(const ControlReader &keys, Control &c)
+{
+    if (auto n = keys.get("value")) {
+        if (auto b = n->value_exact<bool>())
+            c.ivalue = *b ? 1 : 0;
+        else
+            c.ivalue = static_cast<int>(keys.rd().integer(*n, "value", 0, 1));
+    }
+}
+
+void read_timer_keys(const ControlReader &keys, Control &c)
+{
+    const Reader &rd = keys.rd();
+    if (auto n = keys.get("interval")) {
+        double s = rd.number(*n, "interval");
+        if (s < 0.001 || s > 86400.0)
+            rd.fault(n, "interval is in seconds, from 0.001 to 86400");
+        c.interval_ns = static_cast<std::int64_t>(std::llround(s * 1e9));
+    }
+    if (auto n = keys.get("enabled"))
+        c.enabled = rd.boolean(*n, "enabled");
+}
+
+void read_chart_keys(const ControlReader &keys, Control &c)
+{
+    const Reader &rd = keys.rd();
+    // The fixed scale: -10..10 V unless the file says otherwise.
+    c.min = keys.get("min") ? rd.number(*keys.get("min"), "min") : -10.0;
+    c.max = keys.get("max") ? rd.number(*keys.get("max"), "max") : 10.0;
+    c.has_min = c.has_max = true;
+    if (c.min >= c.max)
+        rd.fault(keys.get("max") ? keys.get("max") : keys.get("min"), "a chart's max must be above its min");
+    const toml::node *n = keys.get("traces");
+    if (!n)
+        rd.fault(&keys.table(), "missing required key \"traces\" (the controls the chart follows)");
+    const toml::array *arr = n->as_array();
+    if (!arr || arr->empty())
+        rd.fault(n, "\"traces\" must be a list of control names");
+    for (auto &el : *arr) {
+        std::string name = rd.string(el, "traces");
+        if (name.empty() || std::find(c.traces.begin(), c.traces.end(), name) != c.traces.end())
+            rd.fault(&el, "\"traces\" names \"" + name + "\" " + (name.empty() ? "(empty)" : "twice"));
+        c.traces.push_back(name);
+    }
+    if (auto s = keys.get("history")) {
+        c.history_s = rd.number(*s, "history");
+        if (c.history_s < 10 || c.history_s > 86400)
+            rd.fault(s, "history is in seconds, from 10 to 86400");
+    }
+    if (auto s = keys.get("span")) {
+        c.span_s = rd.number(*s, "span");
+        if (c.span_s < 10 || c.span_s > 600 || c.span_s > c.history_s)
+            rd.fault(s, "span is in seconds, from 10 to 600 and not above history");
+    }
+    c.span_s = std::min(c.span_s, c.history_s);
+}
+
+}  // namespace uir
+
+namespace uir::detail {
+namespace {
+
+// One control: its identity, the keys any kind may take, then its kind's own.
+Control read_control(Reader &rd, const toml::table &t, bool bind)
+{
+    Control c = read_identity(rd, t);
+    const KindInfo &info = kind_info(c.kind);
     // What a control gets where the file says nothing.
-    c.width = info->width;
-    c.height = info->height;
-    c.digits = info->digits;
+    c.width = info.width;
+    c.height = info.height;
+    c.digits = info.digits;
     c.interval_ns = 1000000000;
 
     auto get = [&](const char *key) { return t.get(key); };
@@ -171,14 +299,10 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
         c.title = rd.string(*n, "title");
     if (auto n = get("tip"))
         c.tip = rd.string(*n, "tip");
-    if (auto n = get("top"))
-        c.top = static_cast<int>(rd.integer(*n, "top", -10000, 10000));
-    if (auto n = get("left"))
-        c.left = static_cast<int>(rd.integer(*n, "left", -10000, 10000));
-    if (auto n = get("width"))
-        c.width = static_cast<int>(rd.integer(*n, "width", 0, 10000));
-    if (auto n = get("height"))
-        c.height = static_cast<int>(rd.integer(*n, "height", 0, 10000));
+    for (auto [key, field, lo] : {std::tuple{"top", &c.top, -10000}, std::tuple{"left", &c.left, -10000},
+                                  std::tuple{"width", &c.width, 0}, std::tuple{"height", &c.height, 0}})
+        if (auto n = get(key))
+            *field = static_cast<int>(rd.integer(*n, key, lo, 10000));
     if (auto n = get("dimmed"))
         c.dimmed = rd.boolean(*n, "dimmed");
     if (auto n = get("format")) {
@@ -189,77 +313,9 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
         c.format = format->format;
     }
     if (auto n = get("digits"))
-        c.digits = static_cast<int>(rd.integer(*n, "digits", 0, info->max_digits));
-    const bool is_int = c.kind == Kind::numeric_int;
-    if (auto n = get("min")) {
-        c.has_min = true;
-        c.min = is_int ? static_cast<double>(rd.integer(*n, "min", INT_MIN, INT_MAX)) : rd.number(*n, "min");
-    }
-    if (auto n = get("max")) {
-        c.has_max = true;
-        c.max = is_int ? static_cast<double>(rd.integer(*n, "max", INT_MIN, INT_MAX)) : rd.number(*n, "max");
-    }
-    if (c.kind == Kind::chart) {
-        // The fixed scale: -10..10 V unless the file says otherwise.
-        if (!c.has_min)
-            c.min = -10.0;
-        if (!c.has_max)
-            c.max = 10.0;
-        c.has_min = c.has_max = true;
-        if (c.min >= c.max)
-            rd.fault(get("max") ? get("max") : get("min"), "a chart's max must be above its min");
-    }
-    if (c.has_min && c.has_max && c.min > c.max)
-        rd.fault(get("max"), "max is below min");
-    if (auto n = get("blank")) {
-        c.has_blank = true;
-        c.blank = is_int ? static_cast<double>(rd.integer(*n, "blank", INT_MIN, INT_MAX)) : rd.number(*n, "blank");
-    }
-    if (c.kind == Kind::chart) {
-        const toml::node *n = get("traces");
-        if (!n)
-            rd.fault(&t, "missing required key \"traces\" (the controls the chart follows)");
-        const toml::array *arr = n->as_array();
-        if (!arr || arr->empty())
-            rd.fault(n, "\"traces\" must be a list of control names");
-        for (auto &el : *arr) {
-            std::string name = rd.string(el, "traces");
-            if (name.empty() || std::find(c.traces.begin(), c.traces.end(), name) != c.traces.end())
-                rd.fault(&el, "\"traces\" names \"" + name + "\" " + (name.empty() ? "(empty)" : "twice"));
-            c.traces.push_back(name);
-        }
-        if (auto s = get("history")) {
-            c.history_s = rd.number(*s, "history");
-            if (c.history_s < 10 || c.history_s > 86400)
-                rd.fault(s, "history is in seconds, from 10 to 86400");
-        }
-        if (auto s = get("span")) {
-            c.span_s = rd.number(*s, "span");
-            if (c.span_s < 10 || c.span_s > 600 || c.span_s > c.history_s)
-                rd.fault(s, "span is in seconds, from 10 to 600 and not above history");
-        }
-        c.span_s = std::min(c.span_s, c.history_s);
-    }
-    if (auto n = get("value")) {
-        if (c.kind == Kind::numeric_int) {
-            c.ivalue = static_cast<int>(rd.integer(*n, "value", INT_MIN, INT_MAX));
-        } else if (c.kind == Kind::toggle) {
-            if (auto b = n->value_exact<bool>())
-                c.ivalue = *b ? 1 : 0;
-            else
-                c.ivalue = static_cast<int>(rd.integer(*n, "value", 0, 1));
-        } else {
-            c.dvalue = rd.number(*n, "value", true);
-        }
-    }
-    if (auto n = get("interval")) {
-        double s = rd.number(*n, "interval");
-        if (s < 0.001 || s > 86400.0)
-            rd.fault(n, "interval is in seconds, from 0.001 to 86400");
-        c.interval_ns = static_cast<std::int64_t>(std::llround(s * 1e9));
-    }
-    if (auto n = get("enabled"))
-        c.enabled = rd.boolean(*n, "enabled");
+        c.digits = static_cast<int>(rd.integer(*n, "digits", 0, info.max_digits));
+    if (info.read)
+        info.read(ControlReader(rd, t), c);
     if (auto n = get("callback")) {
         c.callback_name = rd.identifier(*n, "callback");
         if (bind)

@@ -387,77 +387,73 @@ private:
         return e;
     }
 
-    void create(const Control &c)
+    // The face of each kind, one row of kKindViews per kind of the core's kKinds.
+    using MakeFace = void (PanelWindow::*)(const Control &c, const QRect &rect, Item &it);
+    struct KindView {
+        Kind kind;
+        MakeFace make;
+    };
+    static const KindView kKindViews[];
+    friend constexpr bool views_follow_kinds();
+
+    void make_numeric(const Control &c, const QRect &rect, Item &it)
     {
-        Item it;
         const int id = c.id;
-        QString name = qs(c.name.empty() ? c.label : c.name);
-        QRect rect(c.left, c.top, std::max(c.width, 1), std::max(c.height, 1));
-        switch (c.kind) {
-        case Kind::numeric_int:
-        case Kind::numeric_double: {
-            if (c.kind == Kind::numeric_int && c.format == Format::leds) {
-                auto *l = new Lamps([this, id](int bit) { flip_bit(id, bit); }, area_);
-                l->setGeometry(rect);
-                it.w = l;
-            } else {
-                it.w = make_field(id, rect);
-            }
-            if (!c.label.empty()) {
-                it.label = new QLabel(qs(c.label), area_);
-                it.label->setObjectName(name + "_label");
-                // A caption wider than its control keeps its whole text; the
-                // label's own size is asked only when the text may not fit.
-                int w = c.width;
-                if (it.label->fontMetrics().horizontalAdvance(it.label->text()) + 8 > c.width)
-                    w = std::max(c.width, it.label->sizeHint().width());
-                it.label->setGeometry(c.left, c.top - kLabelHeight - 2, w, kLabelHeight);
-            }
-            break;
+        if (c.kind == Kind::numeric_int && c.format == Format::leds) {
+            auto *l = new Lamps([this, id](int bit) { flip_bit(id, bit); }, area_);
+            l->setGeometry(rect);
+            it.w = l;
+        } else {
+            it.w = make_field(id, rect);
         }
-        case Kind::toggle: {
-            auto *b = new QCheckBox(qs(c.label), area_);
-            b->setGeometry(rect);
-            connect(b, &QCheckBox::clicked, this, [this, id] { pressed(id); });
-            it.w = b;
-            break;
+        if (!c.label.empty()) {
+            it.label = new QLabel(qs(c.label), area_);
+            it.label->setObjectName(qs(c.name.empty() ? c.label : c.name) + "_label");
+            // A caption wider than its control keeps its whole text; the
+            // label's own size is asked only when the text may not fit.
+            int w = c.width;
+            if (it.label->fontMetrics().horizontalAdvance(it.label->text()) + 8 > c.width)
+                w = std::max(c.width, it.label->sizeHint().width());
+            it.label->setGeometry(c.left, c.top - kLabelHeight - 2, w, kLabelHeight);
         }
-        case Kind::button: {
-            auto *b = new QPushButton(qs(c.label), area_);
-            b->setGeometry(rect);
-            b->setAutoDefault(false);
-            connect(b, &QPushButton::clicked, this, [this, id] { pressed(id); });
-            it.w = b;
-            break;
-        }
-        case Kind::decoration: {
-            auto *g = new QGroupBox(qs(c.title), area_);
-            g->setGeometry(rect);
-            g->lower();  // frames sit behind the controls they group
-            it.w = g;
-            break;
-        }
-        case Kind::chart: {
-            auto *chart = new ChartPane(panel_, c, bottom_);
-            bottom_->addWidget(chart);
-            charts_.push_back(chart);
-            it.w = chart;
-            break;
-        }
-        case Kind::timer:
-            break;  // timers have no face
-        }
-        if (it.w) {
-            it.w->setObjectName(name);
-            it.w->setToolTip(qs(c.tip));
-            it.w->show();
-        }
-        if (it.label)
-            it.label->setToolTip(qs(c.tip));
-        if (it.label)
-            it.label->show();
-        items_[id] = it;
     }
+
+    void make_toggle(const Control &c, const QRect &rect, Item &it)
+    {
+        auto *b = new QCheckBox(qs(c.label), area_);
+        b->setGeometry(rect);
+        connect(b, &QCheckBox::clicked, this, [this, id = c.id] { pressed(id); });
+        it.w = b;
+    }
+
+    void make_button(const Control &c, const QRect &rect, Item &it)
+    {
+        auto *b = new QPushButton(qs(c.label), area_);
+        b->setGeometry(rect);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, [this, id = c.id] { pressed(id); });
+        it.w = b;
+    }
+
+    void make_frame(const Control &c, const QRect &rect, Item &it)
+    {
+        auto *g = new QGroupBox(qs(c.title), area_);
+        g->setGeometry(rect);
+        g->lower();  // frames sit behind the controls they group
+        it.w = g;
+    }
+
+    void make_chart(const Control &c, const QRect &, Item &it)
+    {
+        auto *chart = new ChartPane(panel_, c, bottom_);
+        bottom_->addWidget(chart);
+        charts_.push_back(chart);
+        it.w = chart;
+    }
+
+    void make_none(const Control &, const QRect &, Item &) {}  // timers have no face
+
+    void create(const Control &c);
 
     void update(const Control &c)
     {
@@ -578,6 +574,42 @@ private:
     bool all_changed_ = true;  // the next refresh brings every control up to date
     std::set<int> changed_;    // else only these
 };
+
+constexpr PanelWindow::KindView PanelWindow::kKindViews[] = {
+    {Kind::numeric_int, &PanelWindow::make_numeric}, {Kind::numeric_double, &PanelWindow::make_numeric},
+    {Kind::toggle, &PanelWindow::make_toggle},       {Kind::button, &PanelWindow::make_button},
+    {Kind::timer, &PanelWindow::make_none},          {Kind::decoration, &PanelWindow::make_frame},
+    {Kind::chart, &PanelWindow::make_chart},
+};
+
+// Every kind of the core has its face, in the core's order.
+constexpr bool views_follow_kinds()
+{
+    if (std::size(PanelWindow::kKindViews) != std::size(kKinds))
+        return false;
+    for (std::size_t i = 0; i < std::size(kKinds); ++i)
+        if (PanelWindow::kKindViews[i].kind != kKinds[i].kind)
+            return false;
+    return true;
+}
+static_assert(views_follow_kinds(), "kKindViews has one row per kind of kKinds, in its order");
+
+void PanelWindow::create(const Control &c)
+{
+    Item it;
+    QRect rect(c.left, c.top, std::max(c.width, 1), std::max(c.height, 1));
+    (this->*kKindViews[static_cast<int>(c.kind)].make)(c, rect, it);
+    if (it.w) {
+        it.w->setObjectName(qs(c.name.empty() ? c.label : c.name));
+        it.w->setToolTip(qs(c.tip));
+        it.w->show();
+    }
+    if (it.label)
+        it.label->setToolTip(qs(c.tip));
+    if (it.label)
+        it.label->show();
+    items_[c.id] = it;
+}
 
 std::map<int, PanelWindow *> &windows()
 {

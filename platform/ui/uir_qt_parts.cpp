@@ -87,7 +87,22 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
     outer->setSpacing(2);
+    outer->addLayout(make_toolbar(c));
+    auto *body = new QHBoxLayout;
+    body->addWidget(make_plot(), 1);
+    body->addLayout(make_trace_boxes());
+    outer->addLayout(body, 1);
+    show_choices();
+    // A plot that changes size is drawn again in the next frame: its pixel
+    // columns decide how a long span is thinned out.
+    connect(chart_, &QChart::plotAreaChanged, this, [this] { stale_ = true; });
+    update_control(c);
+    redraw(true);
+}
 
+// The caption, then the operator's choices: span, pause, autoscale, save.
+QHBoxLayout *ChartPane::make_toolbar(const Control &c)
+{
     auto *row = new QHBoxLayout;
     auto *caption = new QLabel(qs(c.label), this);
     caption->setFont(bold_font(caption));
@@ -114,9 +129,13 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
     row->addWidget(pause_);
     row->addWidget(autoscale_);
     row->addWidget(save);
-    outer->addLayout(row);
+    connect(save, &QPushButton::clicked, this, [this] { save_csv(); });
+    return row;
+}
 
-    auto *body = new QHBoxLayout;
+// The plot: time along the bottom, volts up the side.
+QChartView *ChartPane::make_plot()
+{
     chart_ = new QChart;
     chart_->legend()->hide();
     chart_->setMargins(QMargins(2, 2, 2, 2));
@@ -136,7 +155,12 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
     // outline, which costs their strokes much more.
     view_->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     view_->setMinimumSize(120, 80);
-    body->addWidget(view_, 1);
+    return view_;
+}
+
+// One box per trace, in its colour, that shows or hides it.
+QVBoxLayout *ChartPane::make_trace_boxes()
+{
     auto *traces = new QVBoxLayout;
     traces->setSpacing(0);
     Chart *m = model();
@@ -163,10 +187,13 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
         shown_.push_back(box);
     }
     traces->addStretch(1);
-    body->addLayout(traces);
-    outer->addLayout(body, 1);
+    return traces;
+}
 
-    if (m) {
+// The choices as the model holds them, then the operator's changes into it.
+void ChartPane::show_choices()
+{
+    if (Chart *m = model()) {
         int at = span_->findData(static_cast<int>(std::lround(m->span_s)));
         if (at < 0) {
             span_->addItem(QString("%1 s").arg(m->span_s), static_cast<int>(std::lround(m->span_s)));
@@ -195,12 +222,6 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
             redraw(true);
         }
     });
-    connect(save, &QPushButton::clicked, this, [this] { save_csv(); });
-    // A plot that changes size is drawn again in the next frame: its pixel
-    // columns decide how a long span is thinned out.
-    connect(chart_, &QChart::plotAreaChanged, this, [this] { stale_ = true; });
-    update_control(c);
-    redraw(true);
 }
 
 Chart *ChartPane::model() const { return model::chart(panel_, id_); }

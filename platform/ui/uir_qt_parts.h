@@ -13,6 +13,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -40,6 +42,10 @@ public:
     void update_control(const Control &c);
 
 private:
+    QHBoxLayout *make_toolbar(const Control &c);
+    QChartView *make_plot();
+    QVBoxLayout *make_trace_boxes();
+    void show_choices();
     Chart *model() const;
     void save_csv();
     int plot_columns() const;

@@ -1,10 +1,14 @@
 // The run-time's documentation against its tables: every script verb has its
-// row in SCRIPTS.md, written as the verb table gives its arguments.
+// row in SCRIPTS.md, written as the verb table gives its arguments; every kind
+// of control has its column in PANEL_FILE.md's table of keys, every key its
+// row, and the table says which kind takes which key as kKinds does.
+#include "uir_kinds.h"
 #include "uir_script_verbs.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -38,6 +42,62 @@ TEST(Docs, ScriptsMdHasEveryVerbWithItsArguments)
     for (const uir::script::VerbEntry &v : uir::script::builtin_verbs()) {
         std::string usage = std::string(v.name) + (*v.arguments ? std::string(" ") + v.arguments : "");
         EXPECT_TRUE(rows.count(usage)) << "SCRIPTS.md has no row `" << usage << "`";
+    }
+}
+
+// The cells of a Markdown table row, trimmed.
+std::vector<std::string> cells(const std::string &row)
+{
+    std::vector<std::string> res;
+    std::size_t at = row.find('|');
+    while (at != std::string::npos) {
+        std::size_t end = row.find('|', at + 1);
+        if (end == std::string::npos)
+            break;
+        std::string c = row.substr(at + 1, end - at - 1);
+        c.erase(0, c.find_first_not_of(' '));
+        c.erase(c.find_last_not_of(' ') + 1);
+        res.push_back(c);
+        at = end;
+    }
+    return res;
+}
+
+TEST(Docs, PanelFileMdTellsWhichKindTakesWhichKey)
+{
+    const std::string text = read_text(KORVANE_UI_DIR "/PANEL_FILE.md");
+    std::size_t at = text.find("\n| key |");
+    ASSERT_NE(at, std::string::npos) << "no table of keys by kind in PANEL_FILE.md";
+    std::istringstream lines(text.substr(at + 1));
+    std::string line;
+    std::getline(lines, line);
+    const std::vector<std::string> kinds = cells(line);  // "key", then one column per kind
+    std::getline(lines, line);                           // |---|
+    std::map<std::string, std::map<std::string, std::string>> taken;  // key -> kind -> cell
+    while (std::getline(lines, line) && line.rfind("|", 0) == 0) {
+        std::vector<std::string> row = cells(line);
+        ASSERT_EQ(row.size(), kinds.size()) << line;
+        std::istringstream keys(std::regex_replace(row[0], std::regex(R"( \(required\))"), ""));
+        for (std::string key; std::getline(keys >> std::ws, key, ',');)
+            for (std::size_t i = 1; i < row.size(); ++i)
+                taken[key][kinds[i]] = row[i];
+    }
+    for (const uir::KindInfo &k : uir::kKinds)
+        EXPECT_NE(std::find(kinds.begin(), kinds.end(), std::string(k.name)), kinds.end())
+            << "PANEL_FILE.md's table of keys has no column " << k.name;
+    for (std::string_view key : uir::kControlKeys) {
+        auto row = taken.find(std::string(key));
+        if (row == taken.end()) {
+            ADD_FAILURE() << "PANEL_FILE.md's table of keys has no row for " << key;
+            continue;
+        }
+        for (const uir::KindInfo &k : uir::kKinds) {
+            auto cell = row->second.find(std::string(k.name));
+            if (cell == row->second.end())
+                continue;  // the column is missing: said above
+            EXPECT_EQ(cell->second != "\u2014", uir::kind_takes(k.kind, key))
+                << key << " / " << k.name << ": the table says \"" << cell->second << "\"";
+        }
     }
 }
 
