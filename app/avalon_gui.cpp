@@ -34,8 +34,22 @@ void avalon_draw_gui(void)
     show_adc_nan();
 }
 
+// Whether the operator has been told, since Open, that the bus ports are not set up.
+static int ports_hint_given = 0;
+
+// After bus cycles: the first that wrote nothing to an unconfigured port
+// since Open gets one note in the log pane (not an error report: the
+// library's "nothing written" is no failure).
+static void ports_hint(void)
+{
+    if (ports_hint_given || !avalonLastCycleUnsent()) return;
+    ports_hint_given = 1;
+    NotePrintf("The bus ports are not set up, so the bus cycle reached no line: press Init or Mode out first\n");
+}
+
 void avalon_open(void)
 {
+    ports_hint_given = 0;
     for (int ctrl : open_order) SetCtrlAttribute(panelHandle, ctrl, ATTR_DIMMED, 0);
     show_adc_nan();
 }
@@ -75,6 +89,7 @@ int avalon_init_cb(int panel, int, int event, void *, int, int)
     SetCtrlVal(panel, DAC_CTRL_BIT2, (v & kb::bit::kDacReference) ? 1 : 0);
     DACreadBack();
     avalonADCInit();
+    ports_hint();
     SetCtrlAttribute(panelHandle, AVALON_TIMER, ATTR_ENABLED, 1);
     return 0;
 }
@@ -94,6 +109,7 @@ int a_write_cb(int panel, int, int event, void *, int, int)
     GetCtrlVal(panel, AV_WRITE_DATA, &data);
     avalonWrite(static_cast<unsigned char>(slave & 0xFF), static_cast<unsigned short>(address & 0xFFFF),
                 static_cast<unsigned short>(data & 0xFFFF));
+    ports_hint();
     return 0;
 }
 
@@ -106,6 +122,7 @@ int a_read_cb(int panel, int, int event, void *, int, int)
     unsigned short data = 0;
     avalonRead(static_cast<unsigned char>(slave & 0xFF), static_cast<unsigned short>(address & 0xFFFF), &data);
     SetCtrlVal(panel, AV_READ_DATA, static_cast<int>(data));
+    ports_hint();
     return 0;
 }
 
@@ -120,6 +137,7 @@ int avalon_dac_control_cb(int panel, int, int event, void *, int, int)
     GetCtrlVal(panel, DAC_CTRL_BIT0, &value);
     w |= value << std::countr_zero(kb::bit::kDacChannel0);
     avalonWrite(DAC_SLAVE, kb::reg::kDacControl, static_cast<unsigned short>(w & 0xFFFF));
+    ports_hint();
     return 0;
 }
 
@@ -129,6 +147,7 @@ static void dac_voltage(int panel, int control, unsigned char channel)
     GetCtrlVal(panel, control, &volts);
     avalonDACSetVoltage(channel, volts);
     DACreadBack();
+    ports_hint();
 }
 
 int avalon_vout1_cb(int panel, int control, int event, void *, int, int)
@@ -149,6 +168,7 @@ static void dac_code(int panel, int control, unsigned char channel)
     GetCtrlVal(panel, control, &code);
     avalonDACSetCode(channel, static_cast<unsigned char>(code & 0xFF));
     DACreadBack();
+    ports_hint();
 }
 
 int avalon_vout1_code_cb(int panel, int, int event, void *, int, int)
@@ -165,13 +185,17 @@ int avalon_vout2_code_cb(int panel, int, int event, void *, int, int)
 
 int set_i_cb(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_COMMIT) avalonWrite(DAC_SLAVE, kb::reg::kAdcCommand, kb::bit::kAdcIrqSet);
+    if (event != EVENT_COMMIT) return 0;
+    avalonWrite(DAC_SLAVE, kb::reg::kAdcCommand, kb::bit::kAdcIrqSet);
+    ports_hint();
     return 0;
 }
 
 int i_ack_cb(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_COMMIT) avalonWrite(DAC_SLAVE, kb::reg::kAdcCommand, kb::bit::kAdcIrqAck);
+    if (event != EVENT_COMMIT) return 0;
+    avalonWrite(DAC_SLAVE, kb::reg::kAdcCommand, kb::bit::kAdcIrqAck);
+    ports_hint();
     return 0;
 }
 
@@ -193,5 +217,6 @@ int avalon_timer_cb(int panel, int, int event, void *, int, int)
     avalonADCGetCodeByStart(1, &code);
     SetCtrlVal(panel, ADC_VIN2_CODE, code);
     SetCtrlVal(panel, ADC_VIN2, adc_volts(code));
+    ports_hint();
     return 0;
 }

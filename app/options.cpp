@@ -72,6 +72,14 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         err << "korvane: --panel, --script, --screenshot and -platform are for the window, not for a subcommand\n";
         return USAGE_ERROR;
     }
+    // The window and its scripts start the board from power-up: a state file
+    // would be taken and never written, so it is refused rather than ignored.
+    if (!opt.command->action && !opt.version &&
+        (!opt.command->sim_state.empty() || !opt.command->bench_verbs.empty())) {
+        err << "korvane: --sim-state and --bench-verb are for the subcommands (bus, selftest, devices), "
+               "not for the window or --script\n";
+        return USAGE_ERROR;
+    }
     return KEEP_GOING;
 }
 

@@ -148,6 +148,11 @@ void add_commands(CLI::App &app, Request &r)
     app.add_option("--sim-state", r.sim_state,
                    "Simulated bench: keep the board's memory and registers in FILE between commands")
         ->type_name("FILE");
+    app.add_option("--bench-verb", r.bench_verbs,
+                   "Simulated bench: a drive or fault verb of script mode, e.g. \"drive adc-stuck on\", applied "
+                   "before the subcommand (repeatable)")
+        ->type_name("VERB")
+        ->allow_extra_args(false);
     CLI::App *test = app.add_subcommand(
         "selftest", "Check the bench end to end (memories, DACs, ADC, analog loops, reference and ground inputs); "
                     "status 0 only when every check passes");
@@ -205,9 +210,9 @@ int run(Request &r, const Environment &env)
     // A driver that did not load: its file and the reason, once, before the first report line.
     daqmx::set_failure_notice([](const std::string &line) { std::cerr << "korvane: " << line << "\n"; });
     const bool bench = simlink::bench_present();
-    if (!bench && !r.sim_state.empty()) {
-        std::cerr << "korvane: --sim-state needs the simulated bench (--daq sim), but the "
-                  << daqmx::info().description() << "\n";
+    if (!bench && (!r.sim_state.empty() || !r.bench_verbs.empty())) {
+        std::cerr << "korvane: " << (r.sim_state.empty() ? "--bench-verb" : "--sim-state")
+                  << " needs the simulated bench (--daq sim), but the " << daqmx::info().description() << "\n";
         return 2;
     }
     // The bench runs on its own clock as fast as it can; bench time is what
@@ -232,11 +237,19 @@ int run(Request &r, const Environment &env)
             simlink::close_outputs(env.trace, env.vcd);
             return 2;
         }
+        if (std::string why = simlink::board_state_warning(); !why.empty()) std::cerr << "korvane: " << why << "\n";
     } else if (bench && r.bus)
         s.first_use = [&s] {
             s.err << "korvane: the simulated board starts from power-up "
                      "(--sim-state FILE keeps its memory and registers between commands)\n";
         };
+    for (const std::string &verb : r.bench_verbs)
+        if (std::string why = simlink::bench_verb(verb); !why.empty()) {
+            std::cerr << "korvane: " << korvane::text::one_line(why) << "\n";
+            if (!r.sim_state.empty()) simlink::unlock_board_state();
+            simlink::close_outputs(env.trace, env.vcd);
+            return 2;
+        }
     int status = 0;
     try {
         r.action(s);

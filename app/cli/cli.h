@@ -25,6 +25,7 @@ struct Request {
     bool verify = false, destructive = false;
     std::string watch;  // --watch SECONDS as given; "": once
     std::string sim_state;  // --sim-state FILE
+    std::vector<std::string> bench_verbs;  // --bench-verb "drive NAME VALUE" / "fault ...", in order
     bool bus = false;       // a bus command (works the target board)
     // The command; empty when none was given (the operator window).
     std::function<void(Session &)> action;

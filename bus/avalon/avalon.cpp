@@ -51,15 +51,33 @@ void avalonDeinit(void)
 {
 }
 
+/* Whether the last address phase wrote nothing to some port. */
+static int cycleUnsent = 0;
+
+/* A port write of the address phase: reported, and "nothing written" noted. */
+static void addressOut(int port, unsigned char byte)
+{
+    int status = vekta_portOut(port, byte);
+    if (status == 1)
+        cycleUnsent = 1;
+    vekta_report(status);
+}
+
 void avalonWriteFullAddress(unsigned char slave, unsigned short address)
 {
     /* slave is not masked: bits above its three OR into the register bits */
     unsigned int word = ((unsigned int)address << kb::kSlaveBits) | slave;
 
-    vekta_report(vekta_portOut(PORT_LOW, (unsigned char)(word & 0xFF)));
-    vekta_report(vekta_portOut(PORT_HIGH, (unsigned char)((address >> (8 - kb::kSlaveBits)) & 0xFF)));
-    vekta_report(vekta_portOut(PORT_CTRL, CTRL_ADDRESS));
-    vekta_report(vekta_portOut(PORT_CTRL, CTRL_IDLE));
+    cycleUnsent = 0;
+    addressOut(PORT_LOW, (unsigned char)(word & 0xFF));
+    addressOut(PORT_HIGH, (unsigned char)((address >> (8 - kb::kSlaveBits)) & 0xFF));
+    addressOut(PORT_CTRL, CTRL_ADDRESS);
+    addressOut(PORT_CTRL, CTRL_IDLE);
+}
+
+int avalonLastCycleUnsent(void)
+{
+    return cycleUnsent;
 }
 
 void avalonWrite(unsigned char slave, unsigned short address, unsigned short data)

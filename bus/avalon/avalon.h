@@ -16,6 +16,10 @@ void avalonDeinit(void);
 void avalonWriteFullAddress(unsigned char slave, unsigned short address);
 void avalonWrite(unsigned char slave, unsigned short address, unsigned short data);
 void avalonRead(unsigned char slave, unsigned short address, unsigned short *data);
+/* 1 when the address phase of the last write or read cycle wrote nothing to
+ * some port (one without output lines configured: the library's "nothing
+ * written", status 1), so the cycle never reached the board; else 0. */
+int avalonLastCycleUnsent(void);
 
 void avalonDACInit(void);
 void avalonDACDeinit(void);

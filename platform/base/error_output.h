@@ -23,6 +23,8 @@ std::size_t utf8_fault_at(const std::string &text);
 void error_line(const std::string &text);
 // Several lines of one message (ErrorPrintf of a text with line breaks).
 void error_lines(const std::vector<std::string> &texts);
+// A note for the operator: the log and the sinks, not standard error.
+void note_line(const std::string &text);
 
 // The log keeps the most recent lines (older ones are dropped past a bound);
 // every line has a sequence number, counting from 0 since the last clear.

@@ -122,8 +122,9 @@ std::string cp1251_to_utf8(const std::string &text)
 
 namespace {
 
-// One line to standard error, the log and the line sinks; returns it in UTF-8.
-std::string put_line(const std::string &text)
+// One line to standard error (unless a note), the log and the line sinks;
+// returns it in UTF-8.
+std::string put_line(const std::string &text, bool note = false)
 {
     std::string line = cp1251_to_utf8(text);
     std::vector<ErrorSink> sinks;
@@ -135,7 +136,7 @@ std::string put_line(const std::string &text)
             o.log.pop_front();
             ++o.first_seq;
         }
-        if (o.echo) {
+        if (o.echo && !note) {
             std::fputs(line.c_str(), stderr);
             std::fputc('\n', stderr);
             std::fflush(stderr);
@@ -165,6 +166,8 @@ void put_message(const std::vector<std::string> &lines)
 }  // namespace
 
 void error_line(const std::string &text) { put_message({put_line(text)}); }
+
+void note_line(const std::string &text) { put_message({put_line(text, true)}); }
 
 void error_lines(const std::vector<std::string> &texts)
 {
@@ -299,6 +302,34 @@ extern "C" int ErrorPrintf(const char *format, ...)
         start = nl + 1;
     }
     uir::error_lines(lines);
+    return n;
+}
+
+extern "C" int NotePrintf(const char *format, ...)
+{
+    if (!format)
+        return 0;
+    va_list ap;
+    va_start(ap, format);
+    va_list ap2;
+    va_copy(ap2, ap);
+    int n = std::vsnprintf(nullptr, 0, format, ap);
+    va_end(ap);
+    if (n < 0) {
+        va_end(ap2);
+        return n;
+    }
+    std::string text(static_cast<std::size_t>(n) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, ap2);
+    va_end(ap2);
+    text.resize(static_cast<std::size_t>(n));
+    // A note is one line: line breaks inside become blanks.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    for (char &c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    uir::note_line(text);
     return n;
 }
 

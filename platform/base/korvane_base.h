@@ -17,6 +17,10 @@ extern "C" {
  * window's log pane. Windows-1251 bytes in the text are shown as UTF-8. */
 int ErrorPrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+/* printf-style note for the operator: the window's log pane (and what a
+ * script's expect-log reads) but not standard error; not an error report. */
+int NotePrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
 /* Stops in an attached debugger (SIGTRAP); without one it does nothing. */
 void Breakpoint(void);
 

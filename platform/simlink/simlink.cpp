@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -397,6 +398,40 @@ const uir::script::ProgramVerb kBenchVerbs[] = {
     {"drive", "NAME VALUE", 2, 2, drive_verb},
     {"fault", "FUNCTION CODE [COUNT|always]", 1, 3, fault_verb},
 };
+
+std::string board_state_warning()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench || board_name() == "model") return "";
+    // The state file holds slave 0's memory and slave 2's registers as the
+    // back door reads them; a board whose back door answers for neither
+    // gives nothing but a board at power-up.
+    unsigned word = 0;
+    if (bench->probe_reg(0, 0, &word) == 0 || bench->probe_reg(2, 0, &word) == 0) return "";
+    const std::string name = board_name();
+    return "the board " + name.substr(0, name.find(" (")) +
+           " has no back door (dbg_ ports) for slaves 0 and 2: --sim-state keeps nothing of it "
+           "(the file holds a board at power-up)";
+}
+
+std::string bench_verb(const std::string &line)
+{
+    Args words;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) words.push_back(w);
+    if (words.empty()) return "--bench-verb: empty; give a verb such as \"drive adc-stuck on\"";
+    const std::string verb = words.front();
+    words.erase(words.begin());
+    // drive and fault as script mode has them (a probe checks, which a subcommand would not report).
+    for (const uir::script::ProgramVerb &v : kBenchVerbs) {
+        if (verb != v.name || verb == "probe") continue;
+        const int n = static_cast<int>(words.size());
+        if (n < v.min_args || n > v.max_args) break;
+        const Result r = v.run(words);
+        return r.pass ? "" : "--bench-verb: " + r.message;
+    }
+    return "--bench-verb: \"" + line + "\": usage: \"drive NAME VALUE\" or \"fault FUNCTION CODE [COUNT|always]\"";
+}
 
 void register_verbs() { uir::script::register_verbs(kBenchVerbs); }
 

@@ -87,6 +87,15 @@ std::string drive(const std::string &name, double value);
 std::string probe(const std::string &name, double &value);
 std::string probe_reg(int slave, int address, unsigned &word);
 
+// What --sim-state cannot keep of the board in use: "" when its state is
+// kept (the C++ model; a board whose back door answers for slave 0 or 2),
+// else the line to warn with once (a board without back-door ports).
+std::string board_state_warning();
+
+// --bench-verb: one drive or fault line of script mode ("drive adc-stuck on")
+// applied to the bench before a subcommand. Returns "" or the reason.
+std::string bench_verb(const std::string &line);
+
 // Registers probe, drive and fault with the run-time's script mode.
 void register_verbs();
 

@@ -470,7 +470,7 @@ private:
             if (g->title() != qs(c.title))
                 g->setTitle(qs(c.title));  // ATTR_LABEL_TEXT may change it
         } else if (auto *l = dynamic_cast<Lamps *>(it.w)) {
-            l->set_state(c.ivalue, shows_blank(c) || c.ivalue < 0, lamp_count(c), !c.indicator);
+            l->set_state(c.ivalue, shows_blank(c) || c.ivalue < 0 || c.dimmed, lamp_count(c), !c.indicator);
         } else if (auto *chart = dynamic_cast<ChartPane *>(it.w)) {
             chart->update_control(c);
         } else if (auto *e = dynamic_cast<QLineEdit *>(it.w)) {

@@ -66,7 +66,7 @@ private:
     bool stale_ = true;  // the next frame draws whatever has moved
 };
 
-// One lamp per bit, the bit number beside it; grey when blank or negative.
+// One lamp per bit, the bit number beside it; grey when blank, negative or dimmed.
 // Not an indicator: a click on a lamp flips its bit and commits.
 class Lamps : public QWidget {
 public:

@@ -507,6 +507,7 @@ int32 Bench::ReadDigitalU8(TaskHandle h, int32 n, float64 /*timeout*/, bool32 fi
             if (static_cast<uint64_t>(count) * nch > size) return kErrReadBufferTooSmall;
             if (int32 st = started_for(*t, [&] {
                     settle();  // a board with a clock of its own may have changed its drive since
+                    for (size_t c = 0; c < nch; ++c) note_undriven_read(t->chans[c]);
                     for (int32 i = 0; i < count; ++i)
                         for (size_t c = 0; c < nch; ++c)
                             data[slot_of(fill, c, static_cast<size_t>(i), nch, static_cast<size_t>(count))] =

@@ -112,6 +112,8 @@ void Bench::reset()
     reserved_ = 0;
     contended_ = 0;
     contention_ = 0;
+    board_drive_ = 0;
+    undriven_noted_ = false;
     board_->reset();
     bus_.reset();
     faults_.clear();
@@ -379,6 +381,8 @@ void Bench::settle()
         notes_ += buf;
     }
     contended_ = contended;
+    board_drive_ = bm;
+    if (bus_.state() != AvalonDecoder::State::Read) undriven_noted_ = false;
     if (vcd_.active())
         vcd_.sample(t, {levels_, bus_.address_word(), AvalonDecoder::state_name(bus_.state()), contended_ != 0});
 }
@@ -392,6 +396,24 @@ void Bench::lines_drive(uint32_t mask, uint32_t levels)
 {
     daq_out_ |= mask;
     daq_levels_ = (daq_levels_ & ~mask) | (levels & mask);
+}
+
+void Bench::note_undriven_read(const Chan &c)
+{
+    // In a read cycle nobody drives the bus lines: no slave answered, and the
+    // DAQ reads its pull-downs (0). Said once per read cycle.
+    if (undriven_noted_ || bus_.state() != AvalonDecoder::State::Read ||
+        ((daq_out_ | board_drive_ | board_->api().pull_mask) & kBusMask))
+        return;
+    bool bus_line = false;
+    for (const LineRef &r : c.lines)
+        if ((1u << r.index()) & kBusMask) bus_line = true;
+    if (!bus_line) return;
+    undriven_noted_ = true;
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "# no slave drives the bus: slave %d register 0x%04X reads the pull-downs (0)\n",
+                  bus_.slave(), bus_.address());
+    notes_ += buf;
 }
 
 uint8_t Bench::chan_byte(const Chan &c) const

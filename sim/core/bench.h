@@ -240,6 +240,8 @@ private:
     void lines_to_input(uint32_t mask);
     void lines_drive(uint32_t mask, uint32_t levels);
     uint8_t chan_byte(const Chan &c) const;
+    // A read of bus lines in a read cycle that nobody drives: a note for the trace.
+    void note_undriven_read(const Chan &c);
 
     // ---- the analog wiring (wiring.cpp) ----
     double trigger_value(const std::string &source, int64_t t) const;
@@ -270,6 +272,8 @@ private:
     uint32_t levels_ = 0;
     uint32_t contended_ = 0;
     long contention_ = 0;
+    uint32_t board_drive_ = 0;   // the lines the board drove at the last settle
+    bool undriven_noted_ = false;  // this read cycle's undriven bus is in the notes
     std::unique_ptr<BoardSocket> board_ = BoardSocket::model();
     AvalonDecoder bus_;  // the bus as the VCD shows it, decoded from the lines
 

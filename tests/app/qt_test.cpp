@@ -28,6 +28,7 @@
 #include "ksim_client.h"
 #include "uir_core.h"
 #include "uir_qt.h"
+#include "uir_qt_parts.h"
 #include "userint.h"
 #include "vekta_testing.h"
 
@@ -109,10 +110,24 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_TRUE(status->text().contains("hardware open")) << status->text().toStdString();
     EXPECT_TRUE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
     EXPECT_EQ(mask->text(), QString::fromUtf8("\u2014"));  // -1: not set since Open
+    // A tick reads nothing of ports without a mask: their lamps are grey, though the value is 0.
+    auto *lamps0 = widget<uir::qt::Lamps>("PORT_IN_0");
+    auto *lamps1 = widget<uir::qt::Lamps>("PORT_IN_1");
+    ASSERT_TRUE(lamps0 && lamps1);
+    port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    QApplication::processEvents();
+    int level = -1;
+    GetCtrlVal(panelHandle, PORT_IN_0, &level);
+    EXPECT_EQ(level, 0);
+    EXPECT_TRUE(lamps0->grey());
 
     // Port 0: low nibble outputs, driving 0x0F.
     type("PORT_MASK_0", "0F");
     type("PORT_OUT_0", "FF");
+    port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    QApplication::processEvents();
+    EXPECT_FALSE(lamps0->grey());
+    EXPECT_TRUE(lamps1->grey());
     double lines = -1;
     ASSERT_EQ(bench->probe("port0", &lines), 0);
     EXPECT_EQ(lines, 0x0F);
