@@ -7,8 +7,17 @@
 set(KORVANE_MAINTAINER "korvane developers <korvane@example.org>"
     CACHE STRING "Maintainer named in the Debian package")
 
-install(FILES README.md platform/ui/PANEL_FILE.md platform/ui/SCRIPTS.md
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The docs keep their folders, so that the README's links reach them installed too.
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES platform/ui/PANEL_FILE.md platform/ui/SCRIPTS.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/platform/ui)
+install(FILES rtl/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/rtl)
+install(FILES docs/korvane.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+foreach(doc HACKING.md docs/PERFORMANCE.md)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/${doc})
+    get_filename_component(sub ${doc} DIRECTORY)
+    install(FILES ${doc} DESTINATION ${CMAKE_INSTALL_DOCDIR}/${sub})
+  endif()
+endforeach()
 install(FILES packaging/korvane.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES packaging/korvane.svg DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
 

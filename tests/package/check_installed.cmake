@@ -41,6 +41,13 @@ else()
   run("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 endif()
 
+# The installed docs' links name installed files (links.sh: files and headings).
+if(DEFINED LINKS)
+  set(docdir ${prefix}/share/doc/korvane)
+  file(GLOB_RECURSE docs RELATIVE ${docdir} ${docdir}/*.md)
+  run("the installed docs' links" bash ${LINKS} ${docdir} ${docs})
+endif()
+
 # Run from an empty folder, with a copy of the script: nothing of the build
 # or source tree on the way.
 configure_file(${SCRIPT} ${WORK}/session.ks COPYONLY)
