@@ -9,8 +9,8 @@ set(KORVANE_MAINTAINER "korvane developers <korvane@example.org>"
 
 # The docs keep their folders, so that the README's links reach them installed too.
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES platform/ui/PANEL_FILE.md platform/ui/SCRIPTS.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/platform/ui)
-install(FILES rtl/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/rtl)
+install(FILES src/ui/PANEL_FILE.md src/ui/SCRIPTS.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/src/ui)
+install(FILES sim/rtl/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/sim/rtl)
 install(FILES docs/korvane.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 foreach(doc HACKING.md docs/PERFORMANCE.md)
   if(EXISTS ${PROJECT_SOURCE_DIR}/${doc})

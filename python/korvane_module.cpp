@@ -28,19 +28,19 @@
 #include <string>
 #include <vector>
 
-#include "avalon.h"
-#include "bench_file.h"
-#include "bus_commands.h"
-#include "daqmx_import.h"
-#include "devices.h"
-#include "error_output.h"
-#include "korvane_board.h"
-#include "regs.h"
-#include "selftest.h"
-#include "simlink.h"
-#include "stop_signals.h"
-#include "vekta.h"
-#include "word_files.h"
+#include "avalon/avalon.h"
+#include "app/cli/bench_file.h"
+#include "app/cli/bus_commands.h"
+#include "driver/daqmx_import.h"
+#include "app/cli/devices.h"
+#include "base/error_output.h"
+#include "avalon/korvane_board.h"
+#include "app/cli/regs.h"
+#include "app/cli/selftest.h"
+#include "app/simlink/simlink.h"
+#include "base/stop_signals.h"
+#include "vekta/vekta.h"
+#include "app/cli/word_files.h"
 
 namespace py = pybind11;
 namespace kc = korvane::cli;

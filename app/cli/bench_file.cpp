@@ -1,12 +1,12 @@
-#include "bench_file.h"
+#include "app/cli/bench_file.h"
 
 #include <cmath>
 #include <set>
 #include <toml++/toml.h>
 
-#include "bus_commands.h"
-#include "korvane_strings.h"
-#include "vekta.h"
+#include "app/cli/bus_commands.h"
+#include "base/korvane_strings.h"
+#include "vekta/vekta.h"
 
 namespace korvane::cli {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "vekta.h"
+#include "vekta/vekta.h"
 
 namespace korvane::cli {
 

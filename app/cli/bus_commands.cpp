@@ -1,4 +1,4 @@
-#include "bus_commands.h"
+#include "app/cli/bus_commands.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <ostream>
 
-#include "atomic_file.h"
-#include "avalon.h"
-#include "avalon_block.h"
-#include "progress.h"
-#include "stop_signals.h"
-#include "vekta.h"
-#include "vekta_report.h"
+#include "base/atomic_file.h"
+#include "avalon/avalon.h"
+#include "avalon/avalon_block.h"
+#include "app/cli/progress.h"
+#include "base/stop_signals.h"
+#include "vekta/vekta.h"
+#include "vekta/vekta_report.h"
 
 namespace korvane::cli {
 

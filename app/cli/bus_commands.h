@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "korvane_board.h"
-#include "progress.h"
-#include "word_files.h"
+#include "avalon/korvane_board.h"
+#include "app/cli/progress.h"
+#include "app/cli/word_files.h"
 
 namespace korvane::cli {
 

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "app/cli/cli.h"
 
 #include <unistd.h>
 
@@ -11,15 +11,15 @@
 #include <filesystem>
 #include <iostream>
 
-#include "bus_commands.h"
-#include "daqmx_import.h"
-#include "devices.h"
-#include "korvane_strings.h"
-#include "regs.h"
-#include "selftest.h"
-#include "shell.h"
-#include "simlink.h"
-#include "stop_signals.h"
+#include "app/cli/bus_commands.h"
+#include "driver/daqmx_import.h"
+#include "app/cli/devices.h"
+#include "base/korvane_strings.h"
+#include "app/cli/regs.h"
+#include "app/cli/selftest.h"
+#include "app/cli/shell.h"
+#include "app/simlink/simlink.h"
+#include "base/stop_signals.h"
 
 namespace korvane::cli {
 

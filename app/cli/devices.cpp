@@ -1,4 +1,4 @@
-#include "devices.h"
+#include "app/cli/devices.h"
 
 #include <strings.h>
 
@@ -7,9 +7,9 @@
 #include <ostream>
 #include <vector>
 
-#include "bus_commands.h"
-#include "daqmx_import.h"
-#include "vekta_report.h"
+#include "app/cli/bus_commands.h"
+#include "driver/daqmx_import.h"
+#include "vekta/vekta_report.h"
 
 namespace korvane::cli {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "vekta.h"
+#include "vekta/vekta.h"
 
 namespace korvane::cli {
 

@@ -1,4 +1,4 @@
-#include "progress.h"
+#include "app/cli/progress.h"
 
 #include <cstdio>
 #include <ostream>

@@ -1,4 +1,4 @@
-#include "regs.h"
+#include "app/cli/regs.h"
 
 #include <unistd.h>
 
@@ -8,9 +8,9 @@
 #include <ostream>
 #include <thread>
 
-#include "bus_commands.h"
-#include "korvane_board.h"
-#include "stop_signals.h"
+#include "app/cli/bus_commands.h"
+#include "avalon/korvane_board.h"
+#include "base/stop_signals.h"
 
 namespace korvane::cli {
 

@@ -1,4 +1,4 @@
-#include "selftest.h"
+#include "app/cli/selftest.h"
 
 #include <strings.h>
 
@@ -7,13 +7,13 @@
 #include <ostream>
 #include <vector>
 
-#include "avalon.h"
-#include "bus_commands.h"
-#include "devices.h"
-#include "korvane_board.h"
-#include "stop_signals.h"
-#include "vekta.h"
-#include "vekta_report.h"
+#include "avalon/avalon.h"
+#include "app/cli/bus_commands.h"
+#include "app/cli/devices.h"
+#include "avalon/korvane_board.h"
+#include "base/stop_signals.h"
+#include "vekta/vekta.h"
+#include "vekta/vekta_report.h"
 
 namespace korvane::cli {
 

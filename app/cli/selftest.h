@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_file.h"
+#include "app/cli/bench_file.h"
 
 namespace korvane::cli {
 

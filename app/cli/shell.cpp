@@ -1,4 +1,4 @@
-#include "shell.h"
+#include "app/cli/shell.h"
 
 #include <poll.h>
 #include <readline/history.h>
@@ -13,10 +13,10 @@
 #include <iostream>
 #include <sstream>
 
-#include "bus_commands.h"
-#include "cli.h"
-#include "korvane_strings.h"
-#include "stop_signals.h"
+#include "app/cli/bus_commands.h"
+#include "app/cli/cli.h"
+#include "base/korvane_strings.h"
+#include "base/stop_signals.h"
 
 namespace korvane::cli {
 

@@ -1,4 +1,4 @@
-#include "word_files.h"
+#include "app/cli/word_files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string_view>
 
-#include "korvane_files.h"
+#include "base/korvane_files.h"
 
 namespace korvane::cli {
 

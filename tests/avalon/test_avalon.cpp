@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
-#include "avalon.h"
-#include "avalon_block.h"
-#include "vekta_bench_fixture.h"
+#include "avalon/avalon.h"
+#include "avalon/avalon_block.h"
+#include "tests/vekta/vekta_bench_fixture.h"
 
 namespace {
 

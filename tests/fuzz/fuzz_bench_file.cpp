@@ -1,9 +1,9 @@
 // Fuzz target: the bench description reader of the self-test on any bytes.
 // A fault is one clean line naming the file; a description read has at
 // least one check and every value in its range, its names clean.
-#include "bench_file.h"
-#include "fuzz_check.h"
-#include "word_files.h"
+#include "app/cli/bench_file.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "app/cli/word_files.h"
 
 #include <cmath>
 #include <cstdint>

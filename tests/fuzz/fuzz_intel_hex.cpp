@@ -2,8 +2,8 @@
 // clean line naming the file; an image read is sound (runs in order, apart,
 // inside the bus's 0x10000 words) and comes back the same through the
 // writer of bus dump.
-#include "fuzz_check.h"
-#include "word_files.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "app/cli/word_files.h"
 
 #include <cstdint>
 

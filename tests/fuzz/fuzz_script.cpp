@@ -1,8 +1,8 @@
 // Fuzz target: script mode on any bytes, parsed and played on a small panel
 // on the headless run-time. Every line it writes is one clean line and the
 // status is 0, 1 or 2.
-#include "fuzz_check.h"
-#include "uir_internal.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "ui/uir_internal.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Fuzz target: the simulated board's --sim-state reader on any bytes. A text
 // it takes is exactly what the board writes back; one it refuses changes
 // nothing.
-#include "board.h"
-#include "fuzz_check.h"
+#include "sim/board/board.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // The core on the headless front end: values, attributes, operator actions,
 // NewCtrl, timers in virtual time, events and the loop.
-#include "ui_test_support.h"
+#include "tests/ui/ui_test_support.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,6 @@
 // Panel files: what loads, where bare names are found, and one clear line
 // (never a crash) for each kind of broken file.
-#include "ui_test_support.h"
+#include "tests/ui/ui_test_support.h"
 
 #include <climits>
 #include <filesystem>

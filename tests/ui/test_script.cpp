@@ -1,6 +1,6 @@
 // Script mode: each verb, refused actions and failed checks, parse errors,
 // exit statuses and the summary line.
-#include "ui_test_support.h"
+#include "tests/ui/ui_test_support.h"
 
 #include <cmath>
 #include <filesystem>

@@ -2,8 +2,8 @@
 // files written to a temporary folder, and callbacks that record what they get.
 #pragma once
 
-#include "uir_internal.h"
-#include "error_output.h"
+#include "ui/uir_internal.h"
+#include "base/error_output.h"
 
 #include <gtest/gtest.h>
 

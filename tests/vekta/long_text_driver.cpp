@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "NIDAQmx.h"
-#include "long_text_driver.h"
+#include "korvane/NIDAQmx.h"
+#include "tests/vekta/long_text_driver.h"
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
 

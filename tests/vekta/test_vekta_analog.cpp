@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "vekta_bench_fixture.h"
+#include "tests/vekta/vekta_bench_fixture.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "daqmx_import.h"
-#include "long_text_driver.h"
-#include "vekta.h"
-#include "vekta_testing.h"
+#include "driver/daqmx_import.h"
+#include "tests/vekta/long_text_driver.h"
+#include "vekta/vekta.h"
+#include "vekta/vekta_testing.h"
 
 TEST(VektaErrorText, LongMessageKeepsItsFirst1023Bytes)
 {

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "vekta_bench_fixture.h"
+#include "tests/vekta/vekta_bench_fixture.h"
 
 namespace {
 

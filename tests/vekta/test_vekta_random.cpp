@@ -17,7 +17,7 @@
 #include <set>
 #include <utility>
 
-#include "vekta_bench_fixture.h"
+#include "tests/vekta/vekta_bench_fixture.h"
 
 namespace {
 

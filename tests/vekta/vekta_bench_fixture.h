@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "daqmx_import.h"
-#include "ksim_client.h"
-#include "error_output.h"
-#include "vekta.h"
-#include "vekta_testing.h"
+#include "driver/daqmx_import.h"
+#include "sim/device/ksim_client.h"
+#include "base/error_output.h"
+#include "vekta/vekta.h"
+#include "vekta/vekta_testing.h"
 
 class BenchTest : public ::testing::Test {
 protected:

@@ -1,0 +1,154 @@
+// korvane's entry: options, the driver, the run-time (with the Qt window
+// installed), the main panel's start-up and the event loop.
+#include <iostream>
+#include <string>
+
+#include "app/panel/about.h"
+#include "app/cli/cli.h"
+#include "driver/daqmx_import.h"
+#include "app/cli/devices.h"
+#include "app/panel/korvane_main.h"
+#include "app/panel/options.h"
+#include "app/simlink/simlink.h"
+#include "base/startup_marks.h"
+#include "base/stop_signals.h"
+#include "ui/uir_qt.h"
+#include "ui/uir_runtime.h"
+#include "ui/userint.h"
+
+namespace {
+
+// The run-time's error output, remembered so that a start-up failure the
+// run-time did not report itself is still reported once.
+std::string error_output;
+
+void remember_error_line(const std::string &line)
+{
+    if (error_output.size() < 65536) error_output += line;
+}
+
+// Start-up failed: make sure the run-time's clear line is out, then give the
+// status to exit with.
+int startup_failed(const std::string &fallback)
+{
+    std::string why = uir::last_failure();
+    if (why.empty()) why = fallback;
+    if (error_output.find(why) == std::string::npos) ErrorPrintf("%s\n", why.c_str());
+    int status = uir::exit_status();
+    return status != 0 ? status : 1;
+}
+
+int run_korvane(int argc, char *argv[]);
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    startup_mark("main");
+    korvane::cli::watch_output();
+    const int status = korvane::cli::finish_output(run_korvane(argc, argv));
+    // A subcommand stopped by a signal has saved what it did: now it ends as
+    // the signal would have ended it (a shell's loop stops too).
+    if (int sig = korvane::stop::requested()) korvane::stop::end(sig);
+    return status;
+}
+
+namespace {
+
+int run_korvane(int argc, char *argv[])
+{
+    korvane::Options opt;
+    int rc = korvane::parse_options(argc, argv, opt, std::cout, std::cerr);
+    if (rc != korvane::KEEP_GOING) return rc;
+
+    daqmx::select(opt.daq);
+    daqmx::load();
+    if (std::string why = simlink::choose_board(opt.board); !why.empty()) {
+        std::cerr << why;
+        return korvane::USAGE_ERROR;
+    }
+    startup_mark("driver loaded");
+    const std::string board = simlink::board_name();
+    std::string driver = daqmx::info().description();
+    if (!board.empty()) driver += "\nboard: " + board;
+    if (opt.version) {
+        std::cout << korvane::version_text(driver + "\n" + korvane::cli::device_line(), opt.panel);
+        return 0;
+    }
+    const bool vcd_lines = opt.vcd_layout == "lines";
+    if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});
+
+    // The run-time first: its clock (virtual in script mode) is the bench's,
+    // and the trace and the VCD must start on that clock, not the real one.
+    uir::Options ui;
+    ui.panel_file = opt.panel;
+    ui.script_file = opt.script;
+    ui.screenshot_file = opt.screenshot;
+    ui.toolkit_args = opt.toolkit_args;
+    ui.title_suffix = korvane_driver_name() + (board.empty() ? "" : ", board " + board.substr(0, board.find(" (")));
+    // The log pane names the driver's file, not the folder it was found in.
+    std::string driver_line = driver;
+    if (const std::string &path = daqmx::info().path; !path.empty() && daqmx::info().loaded)
+        if (auto at = driver_line.find(path); at != std::string::npos)
+            driver_line.replace(at, path.size(), path.substr(path.rfind('/') + 1));
+    ui.banner = {korvane::version_line(), driver_line};
+    uir::configure(ui);
+    korvane_share_status();
+    uir::qt::install();
+    // korvane.uir from an installed tree first, else the build or source tree;
+    // when none has it, the run-time's error names the folders looked in.
+    const std::string panel_file = korvane::find_panel_file();
+    for (const std::string &dir : korvane::panel_dirs()) uir::add_panel_search_dir(dir);
+
+    // The bench's clock, the call trace and the VCD.
+    simlink::share_clock();
+    if (std::string why = simlink::open_outputs(opt.trace, opt.vcd, vcd_lines); !why.empty()) {
+        std::cerr << why;
+        return korvane::USAGE_ERROR;
+    }
+
+    int sink = uir::add_error_sink(remember_error_line);
+
+    korvane_register_callbacks();
+    simlink::register_verbs();
+
+    int status = 0;
+    if (InitCVIRTE(0, argv, 0) == 0) {
+        status = startup_failed("korvane: the user-interface run-time could not be started");
+        DiscardPanel(panelHandle);
+    } else if ((panelHandle = LoadPanel(0, panel_file.empty() ? "korvane.uir" : panel_file.c_str(), PANEL)) < 0) {
+        status = startup_failed(std::string("korvane: cannot load panel 1 of korvane.uir: ") +
+                                GetUILErrorString(panelHandle));
+        DiscardPanel(panelHandle);
+    } else if (std::string lacking = korvane_check_panel(panelHandle); !lacking.empty()) {
+        ErrorPrintf("%s\n", lacking.c_str());
+        status = 1;
+        DiscardPanel(panelHandle);
+    } else {
+        startup_mark("panel loaded");
+        pxi_draw_gui();
+        korvane_mark_driver(panelHandle);
+        int shown = DisplayPanel(panelHandle);
+        startup_mark("panel shown");
+        if (shown < 0) {
+            status = startup_failed(std::string("korvane: cannot show the main panel: ") + GetUILErrorString(shown));
+        } else {
+            int run = RunUserInterface();
+            status = uir::exit_status();
+            if (run < 0 && status == 0) {
+                ErrorPrintf("korvane: the event loop failed: %s\n", GetUILErrorString(run));
+                status = 1;
+            }
+        }
+        DiscardPanel(panelHandle);
+    }
+    uir::remove_error_sink(sink);
+    // A trace or VCD that could not be written whole (a full disk) fails the run.
+    if (std::string why = simlink::close_outputs(opt.trace, opt.vcd); !why.empty()) {
+        std::cerr << why;
+        if (status == 0) status = 1;
+    }
+    return status;
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+#include "app/panel/options.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+namespace korvane {
+
+int parse_options(int argc, const char *const argv[], Options &opt, std::ostream &out, std::ostream &err)
+{
+    // The toolkit's "-platform NAME" is a single-dash long option, which
+    // CLI11 would read as a bundle of short flags: take it out first.
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        if (arg == "-platform") {
+            if (i + 1 >= argc) {
+                err << "korvane: -platform needs a platform name (e.g. -platform offscreen)\n";
+                return USAGE_ERROR;
+            }
+            opt.toolkit_args.push_back(arg);
+            opt.toolkit_args.push_back(argv[++i]);
+            continue;
+        }
+        args.push_back(arg);
+    }
+
+    CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board); "
+                 "with a subcommand, bus access and the bench self-test from the command line", "korvane"};
+    app.add_flag("--version", opt.version,
+                 "Print korvane's version, the DAQ driver in use and where the panel file and the simulated "
+                 "bench were found, then exit");
+    app.add_option("--panel", opt.panel, "Panel file to load instead of korvane.uir")->type_name("FILE");
+    app.add_option("--script", opt.script, "Play a script on the headless front end (- : standard input)")
+        ->type_name("FILE|-");
+    app.add_option("--screenshot", opt.screenshot, "After the script (if any), write a PNG of the window and quit")
+        ->type_name("FILE");
+    app.add_option("--daq", opt.daq,
+                   "DAQ driver: sim (simulated bench), nidaqmx (NI-DAQmx) or the path of a driver library; "
+                   "default: $KORVANE_DAQ, else NI-DAQmx; the simulated bench only where NI-DAQmx is not installed")
+        ->type_name("sim|nidaqmx|PATH");
+    app.add_option("--board", opt.board,
+                   "Simulated bench only: the target board: model (the C++ model), rtl (the reference board in "
+                   "Verilog) or the path of a board library; default: $KORVANE_BOARD, else the model")
+        ->type_name("model|rtl|PATH");
+    app.add_option("--trace", opt.trace, "Write one line per driver call to FILE (any driver)")
+        ->type_name("FILE");
+    CLI::Option *vcd =
+        app.add_option("--vcd", opt.vcd, "Simulated bench only: write the digital lines and the decoded bus as VCD")
+            ->type_name("FILE");
+    app.add_option("--vcd-layout", opt.vcd_layout,
+                   "vectors: the lines and the decoded bus words, for GTKWave (default); "
+                   "lines: 1-bit wires only, for PulseView and sigrok-cli (GTKWave reads it too)")
+        ->type_name("vectors|lines")
+        ->check(CLI::IsMember({"vectors", "lines"}))
+        ->needs(vcd);
+    cli::add_commands(app, *opt.command);
+    app.footer("Toolkit option: -platform NAME (e.g. offscreen, vnc) selects the window system plugin.");
+
+    // CLI11 parses from the back of the vector.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp &) {
+        out << app.help();
+        return 0;
+    } catch (const CLI::ParseError &e) {
+        err << "korvane: " << e.what() << " (korvane --help lists the options)\n";
+        return USAGE_ERROR;
+    }
+    if (opt.command->action && (!opt.panel.empty() || !opt.script.empty() || !opt.screenshot.empty() ||
+                                !opt.toolkit_args.empty())) {
+        err << "korvane: --panel, --script, --screenshot and -platform are for the window, not for a subcommand\n";
+        return USAGE_ERROR;
+    }
+    // The window and its scripts start the board from power-up: a state file
+    // would be taken and never written, so it is refused rather than ignored.
+    if (!opt.command->action && !opt.version &&
+        (!opt.command->sim_state.empty() || !opt.command->bench_verbs.empty())) {
+        err << "korvane: --sim-state and --bench-verb are for the subcommands (bus, selftest, devices), "
+               "not for the window or --script\n";
+        return USAGE_ERROR;
+    }
+    return KEEP_GOING;
+}
+
+}  // namespace korvane

@@ -1,0 +1,438 @@
+// The side door: script verbs, the shared clock and the output files.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <climits>
+#include <cstring>
+#include <thread>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/atomic_file.h"
+#include "driver/daqmx_trace.h"
+#include "base/korvane_files.h"
+#include "sim/device/ksim_client.h"
+#include "app/simlink/simlink.h"
+#include "base/stop_signals.h"
+#include "ui/uir_core.h"
+#include "ui/uir_runtime.h"
+
+namespace simlink {
+namespace {
+
+using uir::script::Result;
+using Args = std::vector<std::string>;
+
+// Default tolerance of a probe in volts: a few LSB of the inputs' noise.
+constexpr double VOLT_TOLERANCE = 0.002;
+
+Result fail(const std::string &message) { return Result{false, message}; }
+
+const ksim::BackDoor *bench_or_null() { return ksim::bench(); }
+
+Result not_the_bench(const std::string &verb)
+{
+    return fail(verb + ": needs the simulated bench, but the " + daqmx::info().description());
+}
+
+// A probe looks at what only the bench can see: on another driver (the real
+// bench) it is skipped, and the script's other checks still count.
+Result probe_skipped()
+{
+    return Result{false, "not the simulated bench (probe)", true};
+}
+
+std::string number_text(double v)
+{
+    if (std::isnan(v)) return "nan";
+    char buf[64];
+    if (v == std::floor(v) && std::fabs(v) < 1e15)
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+    else
+        std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
+}
+
+bool number(const std::string &text, double &v) { return uir::script::parse_number(text, v); }
+
+// A whole number from lo to hi: no NaN, no fraction, nothing the int would not hold.
+bool integer(const std::string &text, long lo, long hi, int &v)
+{
+    double d;
+    if (!number(text, d) || std::isnan(d) || d != std::floor(d) || d < static_cast<double>(lo) ||
+        d > static_cast<double>(hi))
+        return false;
+    v = static_cast<int>(d);
+    return true;
+}
+
+bool is_volts(const std::string &name)
+{
+    return name == "ao0" || name == "ao1" || name == "dac0" || name == "dac1" ||
+           (name.size() == 3 && name.compare(0, 2, "ai") == 0);
+}
+
+// Port bytes and register words read best in hex as well.
+std::string word_text(double v)
+{
+    if (std::isnan(v) || v < 0 || v > 0xFFFFFFFF || v != std::floor(v)) return number_text(v);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, " (0x%X)", static_cast<unsigned>(v));
+    return number_text(v) + buf;
+}
+
+Result compare(const std::string &what, double got, double expected, double tolerance, bool words)
+{
+    bool ok = std::isnan(expected) ? std::isnan(got) : std::fabs(got - expected) <= tolerance;
+    if (ok) return Result{};
+    auto text = words ? word_text : number_text;
+    std::string msg = "expected " + what + " " + text(expected);
+    if (tolerance > 0) msg += " +/- " + number_text(tolerance);
+    return fail(msg + ", got " + text(got));
+}
+
+Result probe_verb(const Args &args)
+{
+    const ksim::BackDoor *b = bench_or_null();
+    if (!b) return probe_skipped();
+    if (args[0] == "reg") {
+        int slave, address;
+        double expected;
+        if (args.size() != 4 || !integer(args[1], 0, INT_MAX, slave) || !integer(args[2], 0, INT_MAX, address) ||
+            !number(args[3], expected))
+            return fail("probe reg: usage: probe reg SLAVE ADDRESS VALUE (SLAVE and ADDRESS whole numbers)");
+        unsigned word = 0;
+        if (b->probe_reg(slave, address, &word) != 0)
+            return fail("probe reg: no register " + args[2] + " on slave " + args[1]);
+        return compare("reg " + args[1] + " " + args[2], word, expected, 0.0, true);
+    }
+    double expected;
+    if (args.size() < 2 || args.size() > 3 || !number(args[1], expected))
+        return fail("probe: usage: probe NAME VALUE [TOLERANCE]");
+    double tolerance = is_volts(args[0]) ? VOLT_TOLERANCE : 0.0;
+    if (args.size() == 3 && !number(args[2], tolerance)) return fail("probe: tolerance is not a number: " + args[2]);
+    double got = 0.0;
+    if (b->probe(args[0].c_str(), &got) != 0) return fail("probe: unknown bench value \"" + args[0] + "\"");
+    return compare(args[0], got, expected, tolerance, args[0].compare(0, 4, "port") == 0);
+}
+
+Result drive_verb(const Args &args)
+{
+    const ksim::BackDoor *b = bench_or_null();
+    if (!b) return not_the_bench("drive");
+    double value;
+    if (args[1] == "on")
+        value = 1;
+    else if (args[1] == "off")
+        value = 0;
+    else if (!number(args[1], value))
+        return fail("drive: not a value: " + args[1]);
+    if (std::string why = drive(args[0], value); !why.empty()) return fail("drive: " + why);
+    return Result{};
+}
+
+Result fault_verb(const Args &args)
+{
+    const ksim::BackDoor *b = bench_or_null();
+    if (!b) return not_the_bench("fault");
+    if (args[0] == "clear") {
+        if (args.size() != 1) return fail("fault: usage: fault clear");
+        b->fault_clear();
+        return Result{};
+    }
+    int code;
+    if (args.size() < 2 || !integer(args[1], INT_MIN, -1, code))
+        return fail("fault: usage: fault FUNCTION CODE [COUNT|always] (CODE a negative whole number)");
+    int count = 1;
+    bool always = false;
+    if (args.size() == 3) {
+        if (args[2] == "always")
+            always = true;
+        else if (!integer(args[2], 1, 1000000, count))
+            return fail("fault: COUNT must be a number from 1 or \"always\": " + args[2]);
+    }
+    if (std::string why = inject_fault(args[0], code, always ? 0 : count); !why.empty()) return fail("fault: " + why);
+    return Result{};
+}
+
+// The state file's lock (lock_board_state), -1 when none is held.
+int g_state_lock = -1;
+
+// How long a command waits for a state file another process uses.
+double state_wait_seconds()
+{
+    constexpr double kDefault = 10;
+    const char *text = std::getenv("KORVANE_STATE_WAIT");
+    if (!text || !*text) return kDefault;
+    char *end = nullptr;
+    const double v = std::strtod(text, &end);
+    return *end == '\0' && v >= 0 && v <= 86400 ? v : kDefault;
+}
+
+int64_t run_time_now(void *) { return uir::now_ns(); }
+void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
+
+}  // namespace
+
+void share_clock()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (bench && uir::virtual_clock()) bench->attach_clock(nullptr, run_time_now, run_time_sleep);
+}
+
+std::string open_outputs(const std::string &trace_file, const std::string &vcd_file, bool vcd_lines)
+{
+    if (!trace_file.empty() && daqmx::trace::to_file(trace_file.c_str()) != 0)
+        return "korvane: cannot write the trace file " + trace_file + "\n";
+    if (vcd_file.empty()) return "";
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "korvane: --vcd needs the simulated bench (--daq sim), but the " + daqmx::info().description() + "\n";
+    bench->vcd_layout(vcd_lines ? KSIM_VCD_LINES : KSIM_VCD_VECTORS);
+    if (bench->vcd_file(vcd_file.c_str()) != 0) return "korvane: cannot write the VCD file " + vcd_file + "\n";
+    return "";
+}
+
+std::string close_outputs(const std::string &trace_file, const std::string &vcd_file)
+{
+    std::string why;
+    if (!trace_file.empty()) {
+        const bool written = daqmx::trace::flush();
+        const bool placed = daqmx::trace::to_file(nullptr) == 0;
+        if (!written || !placed)
+            why += "korvane: the trace file " + trace_file + " could not be written whole (a full disk or a write error)\n";
+    }
+    if (const ksim::BackDoor *bench = ksim::bench(); !vcd_file.empty() && bench && bench->vcd_file(nullptr) != 0)
+        why += "korvane: the VCD file " + vcd_file + " could not be written whole (a full disk or a write error)\n";
+    return why;
+}
+
+bool bench_present() { return ksim::bench() != nullptr; }
+
+std::function<int64_t()> use_bench_clock()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return {};
+    bench->use_virtual_clock();
+    return [bench] { return static_cast<int64_t>(bench->now_ns()); };
+}
+
+std::string load_board_state(const std::string &path)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "--sim-state needs the simulated bench (--daq sim), but the " + daqmx::info().description();
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return "";  // the first command of a sequence
+    std::string text;
+    if (std::string why = korvane::files::read_bounded(path, text); !why.empty())
+        return "cannot read the board's state from " + path + ": " + why;
+    if (!set_board_state(text).empty())
+        return path + " is not a simulated board's state (as --sim-state writes it); left as it is";
+    return "";
+}
+
+std::string board_state(std::string &text)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "the board's state needs the simulated bench, but the " + daqmx::info().description();
+    text.assign(bench->board_state(nullptr, 0), '\0');
+    bench->board_state(text.data(), text.size());
+    text.pop_back();  // the NUL
+    return "";
+}
+
+std::string set_board_state(const std::string &text)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "the board's state needs the simulated bench, but the " + daqmx::info().description();
+    if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
+        return "not a simulated board's state";
+    return "";
+}
+
+std::string inject_fault(const std::string &function, int code, int count)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    if (code >= 0 || count < 0) return "a fault needs a negative code and a count from 1 (0: always)";
+    if (count == 0) {
+        if (bench->fault(function.c_str(), nullptr, code, 1, 1) != 0) return "the bench refused a fault on " + function;
+        return "";
+    }
+    // The next COUNT matching calls: one armed fault for each of them.
+    for (int nth = 1; nth <= count; nth++)
+        if (bench->fault(function.c_str(), nullptr, code, nth, 0) != 0)
+            return "the bench refused a fault on " + function;
+    return "";
+}
+
+std::string clear_faults()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    bench->fault_clear();
+    return "";
+}
+
+std::string drive(const std::string &name, double value)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    if (bench->drive(name.c_str(), value) != 0) return "unknown bench input \"" + name + "\"";
+    return "";
+}
+
+std::string probe(const std::string &name, double &value)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    if (bench->probe(name.c_str(), &value) != 0) return "unknown bench value \"" + name + "\"";
+    return "";
+}
+
+std::string probe_reg(int slave, int address, unsigned &word)
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    if (bench->probe_reg(slave, address, &word) != 0)
+        return "no register " + std::to_string(address) + " on slave " + std::to_string(slave);
+    return "";
+}
+
+std::string lock_board_state(const std::string &path)
+{
+    unlock_board_state();
+    // Beside the file the state is written to, so two names of one state
+    // (a link) share the lock. Never removed: removing it would race with a
+    // process about to lock it.
+    const std::string lock_path = korvane::follow_links(path) + ".lock";
+    const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return "cannot lock " + path + ": cannot create " + lock_path + ": " + std::strerror(errno);
+    const double wait = state_wait_seconds();
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(wait));
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        std::string why;
+        if (err != EWOULDBLOCK && err != EINTR)
+            why = "cannot lock " + path + ": " + std::strerror(err);
+        else if (int sig = korvane::stop::requested())
+            why = std::string("stopped by ") + korvane::stop::name(sig) + " while waiting for " + path;
+        else if (std::chrono::steady_clock::now() >= deadline) {
+            char holder[32] = {};
+            const ssize_t n = ::pread(fd, holder, sizeof holder - 1, 0);
+            const long pid = n > 0 ? std::strtol(holder, nullptr, 10) : 0;
+            char waited[32];
+            std::snprintf(waited, sizeof waited, "%g", wait);
+            why = path + " is in use by another korvane" + (pid > 0 ? " (process " + std::to_string(pid) + ")" : "") +
+                  "; waited " + waited + " s for it (KORVANE_STATE_WAIT)";
+        }
+        if (!why.empty()) {
+            ::close(fd);
+            return why;
+        }
+        // A bus command holds it for milliseconds, a shell for its session.
+        std::this_thread::sleep_for(
+            std::min<std::chrono::nanoseconds>(pause, deadline - std::chrono::steady_clock::now()));
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+    // Who holds it, for a process that waits in vain.
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) < 0) { /* only for the message */ }
+    g_state_lock = fd;
+    return "";
+}
+
+void unlock_board_state()
+{
+    if (g_state_lock >= 0) ::close(g_state_lock);  // closing it releases the lock
+    g_state_lock = -1;
+}
+
+std::string save_board_state(const std::string &path)
+{
+    std::string text;
+    if (!board_state(text).empty()) return "--sim-state needs the simulated bench";
+    std::string why = korvane::write_file_atomically(path, text);
+    unlock_board_state();
+    return why;
+}
+
+std::string choose_board(const std::string &board)
+{
+    const char *env = std::getenv("KORVANE_BOARD");
+    const std::string choice = !board.empty() ? board : env ? env : "";
+    if (choice.empty()) return "";
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench) {
+        if (board.empty()) return "";
+        return "korvane: --board needs the simulated bench (--daq sim), but the " + daqmx::info().description() + "\n";
+    }
+    char why[1024] = "";
+    if (bench->set_board(choice.c_str(), why, sizeof why) != 0) return "korvane: cannot use the board " + choice + ": " + why + "\n";
+    return "";
+}
+
+std::string board_name()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    const char *name = bench ? bench->board_name() : nullptr;
+    return name ? name : "";
+}
+
+// The bench verbs, one row each: name, arguments as the README's table of
+// bench verbs writes them, their count, the verb.
+const uir::script::ProgramVerb kBenchVerbs[] = {
+    {"probe", "NAME VALUE [TOLERANCE]", 2, 4, probe_verb},
+    {"drive", "NAME VALUE", 2, 2, drive_verb},
+    {"fault", "FUNCTION CODE [COUNT|always]", 1, 3, fault_verb},
+};
+
+std::string board_state_warning()
+{
+    const ksim::BackDoor *bench = ksim::bench();
+    if (!bench || board_name() == "model") return "";
+    // The state file holds slave 0's memory and slave 2's registers as the
+    // back door reads them; a board whose back door answers for neither
+    // gives nothing but a board at power-up.
+    unsigned word = 0;
+    if (bench->probe_reg(0, 0, &word) == 0 || bench->probe_reg(2, 0, &word) == 0) return "";
+    const std::string name = board_name();
+    return "the board " + name.substr(0, name.find(" (")) +
+           " has no back door (dbg_ ports) for slaves 0 and 2: --sim-state keeps nothing of it "
+           "(the file holds a board at power-up)";
+}
+
+std::string bench_verb(const std::string &line)
+{
+    Args words;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) words.push_back(w);
+    if (words.empty()) return "--bench-verb: empty; give a verb such as \"drive adc-stuck on\"";
+    const std::string verb = words.front();
+    words.erase(words.begin());
+    // drive and fault as script mode has them (a probe checks, which a subcommand would not report).
+    for (const uir::script::ProgramVerb &v : kBenchVerbs) {
+        if (verb != v.name || verb == "probe") continue;
+        const int n = static_cast<int>(words.size());
+        if (n < v.min_args || n > v.max_args) break;
+        const Result r = v.run(words);
+        return r.pass ? "" : "--bench-verb: " + r.message;
+    }
+    return "--bench-verb: \"" + line + "\": usage: \"drive NAME VALUE\" or \"fault FUNCTION CODE [COUNT|always]\"";
+}
+
+void register_verbs() { uir::script::register_verbs(kBenchVerbs); }
+
+}  // namespace simlink

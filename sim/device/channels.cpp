@@ -1,0 +1,129 @@
+#include "sim/device/channels.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "korvane/NIDAQmx.h"
+#include "base/korvane_strings.h"
+
+namespace ksim {
+
+namespace {
+
+using korvane::text::iequals;
+using korvane::text::trim;
+
+std::vector<std::string> split(const std::string &s, char sep)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t pos = s.find(sep, start);
+        parts.push_back(s.substr(start, pos == std::string::npos ? std::string::npos : pos - start));
+        if (pos == std::string::npos) break;
+        start = pos + 1;
+    }
+    return parts;
+}
+
+// "<prefix><n>" or "<prefix><a>:<b>" (case-insensitive prefix): the numbers, in order.
+bool parse_numbered(const std::string &s, const char *prefix, std::vector<int> &out)
+{
+    std::string p(prefix);
+    if (s.size() <= p.size() || !iequals(s.substr(0, p.size()), p)) return false;
+    std::string rest = s.substr(p.size());
+    auto number = [](const std::string &t, int &v) {
+        if (t.empty() || t.size() > 4) return false;
+        for (char c : t)
+            if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+        std::from_chars(t.data(), t.data() + t.size(), v);
+        return true;
+    };
+    auto colon = rest.find(':');
+    int a = 0, b = 0;
+    if (colon == std::string::npos) {
+        if (!number(rest, a)) return false;
+        out.push_back(a);
+        return true;
+    }
+    if (!number(rest.substr(0, colon), a) || !number(rest.substr(colon + 1), b)) return false;
+    for (int v = a;; v += (b >= a ? 1 : -1)) {
+        out.push_back(v);
+        if (v == b) break;
+    }
+    return true;
+}
+
+// Splits "Dev/rest" into device and path; a leading '/' is tolerated.
+bool split_device(const std::string &item, std::string &dev, std::vector<std::string> &path)
+{
+    std::string s = item;
+    if (!s.empty() && s[0] == '/') s.erase(0, 1);
+    auto parts = split(s, '/');
+    if (parts.size() < 2) return false;
+    dev = parts[0];
+    path.assign(parts.begin() + 1, parts.end());
+    return true;
+}
+
+}  // namespace
+
+std::string device_name(int slot)
+{
+    return "PXI1Slot" + std::to_string(slot);
+}
+
+int32_t resolve_lines(const std::string &names, const std::string &device, std::vector<LineRef> &out)
+{
+    std::vector<LineRef> lines;
+    for (const std::string &raw : split(names, ',')) {
+        std::string item = trim(raw);
+        std::string dev;
+        std::vector<std::string> path;
+        if (!split_device(item, dev, path)) return DAQmxErrorPhysicalChanDoesNotExist;
+        if (!iequals(dev, device)) return DAQmxErrorInvalidDeviceID;
+        std::vector<int> ports;
+        if (path.size() > 2 || !parse_numbered(path[0], "port", ports)) return DAQmxErrorPhysicalChanDoesNotExist;
+        for (int p : ports)
+            if (p < 0 || p >= kPorts) return DAQmxErrorPhysicalChanDoesNotExist;
+        if (path.size() == 1) {
+            for (int p : ports)
+                for (int l = 0; l < kLinesPerPort; ++l) lines.push_back({p, l});
+            continue;
+        }
+        std::vector<int> nums;
+        if (ports.size() != 1 || !parse_numbered(path[1], "line", nums)) return DAQmxErrorPhysicalChanDoesNotExist;
+        for (int l : nums) {
+            if (l < 0 || l >= kLinesPerPort) return DAQmxErrorPhysicalChanDoesNotExist;
+            lines.push_back({ports[0], l});
+        }
+    }
+    if (lines.empty()) return DAQmxErrorPhysicalChanDoesNotExist;
+    out = std::move(lines);
+    return 0;
+}
+
+int32_t resolve_analog(const std::string &names, const std::string &device, char kind, std::vector<int> &out)
+{
+    std::vector<int> chans;
+    const char *prefix = kind == 'o' ? "ao" : "ai";
+    const int count = kind == 'o' ? kAoChannels : kAiChannels;
+    for (const std::string &raw : split(names, ',')) {
+        std::string item = trim(raw);
+        std::string dev;
+        std::vector<std::string> path;
+        if (!split_device(item, dev, path)) return DAQmxErrorPhysicalChanDoesNotExist;
+        if (!iequals(dev, device)) return DAQmxErrorInvalidDeviceID;
+        std::vector<int> nums;
+        if (path.size() != 1 || !parse_numbered(path[0], prefix, nums)) return DAQmxErrorPhysicalChanDoesNotExist;
+        for (int n : nums) {
+            if (n < 0 || n >= count) return DAQmxErrorPhysicalChanDoesNotExist;
+            chans.push_back(n);
+        }
+    }
+    if (chans.empty()) return DAQmxErrorPhysicalChanDoesNotExist;
+    out = std::move(chans);
+    return 0;
+}
+
+}  // namespace ksim

@@ -1,0 +1,62 @@
+// The exported C face of libkorvane-sim.so: the DAQmx* entry points and the
+// ksim_* back door, all on the process's one bench. Everything else in the
+// library is hidden, and the library binds its own symbols (-Bsymbolic), so the
+// program's import layer, which defines the same DAQmx* names, never captures them.
+#include <mutex>
+
+#include "korvane/NIDAQmx.h"
+#include "sim/device/bench.h"
+#include "driver/daqmx_entries.h"
+#include "korvane/ksim_backdoor.h"
+#include "driver/out_file.h"
+
+#define KSIM_EXPORT extern "C" __attribute__((visibility("default")))
+
+static_assert(KSIM_VCD_VECTORS == static_cast<int>(ksim::Vcd::Layout::Vectors) &&
+              KSIM_VCD_LINES == static_cast<int>(ksim::Vcd::Layout::Lines));
+
+namespace {
+
+std::mutex g_mutex;
+
+ksim::Bench &bench()
+{
+    static ksim::Bench b;
+    return b;
+}
+
+}  // namespace
+
+#define KSIM_LOCKED std::lock_guard<std::mutex> lock(g_mutex)
+
+// Each driver entry point locks the bench and calls its method of the same name.
+#define KSIM_ENTRY(name, method, params, args, show) \
+    KSIM_EXPORT int32 name params                    \
+    {                                                \
+        KSIM_LOCKED;                                 \
+        return bench().method args;                  \
+    }
+DAQMX_ENTRY_POINTS(KSIM_ENTRY)
+#undef KSIM_ENTRY
+
+// So does each function of the back door.
+#define KSIM_BACK(ret, name, params, args) \
+    KSIM_EXPORT ret ksim_##name params     \
+    {                                      \
+        KSIM_LOCKED;                       \
+        return bench().name args;          \
+    }
+KSIM_BACK_DOOR(KSIM_BACK)
+#undef KSIM_BACK
+
+KSIM_EXPORT const char *ksim_call_notes(int64_t *began_ns)
+{
+    KSIM_LOCKED;
+    return bench().call_notes(began_ns);
+}
+
+// From a signal handler: no lock, only the files' own signal-safe flush.
+KSIM_EXPORT void ksim_flush(void)
+{
+    daqmx::finish_open_files_from_signal();
+}

@@ -1,0 +1,208 @@
+#include "base/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace korvane {
+
+namespace {
+
+// Links followed before giving up, as the kernel does (ELOOP).
+constexpr int kMostLinks = 40;
+// The temporary file's name keeps this much of the target's, within NAME_MAX.
+constexpr size_t kNameKept = 200;
+
+std::string folder_of(const std::string &p)
+{
+    const size_t slash = p.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : p.substr(0, slash);
+}
+
+std::string name_of(const std::string &p)
+{
+    const size_t slash = p.rfind('/');
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+// Six characters for a name no other writer uses at the same moment.
+std::string unique_suffix()
+{
+    static std::atomic<unsigned> counter{0};
+    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    unsigned char bytes[6] = {};
+    if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+        unsigned long long v = static_cast<unsigned long long>(::getpid()) * 0x9E3779B97F4A7C15ull + counter++;
+        for (unsigned char &b : bytes) b = static_cast<unsigned char>(v >>= 8);
+    }
+    std::string s;
+    for (unsigned char b : bytes) s += kChars[b % (sizeof kChars - 1)];
+    return s;
+}
+
+bool write_all(int fd, const char *p, size_t n)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string follow_links(const std::string &path)
+{
+    std::string p = path;
+    for (int hops = 0; hops <= kMostLinks; ++hops) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        char link[4096];
+        const ssize_t n = ::readlink(p.c_str(), link, sizeof link - 1);
+        if (n <= 0) break;
+        const std::string to(link, static_cast<size_t>(n));
+        p = to.front() == '/' ? to : folder_of(p) + "/" + to;
+    }
+    return p;
+}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+bool AtomicFile::fail(const char *what, int err)
+{
+    error_ = "cannot write " + shown_ + ": " + (what ? what : std::strerror(err));
+    return false;
+}
+
+bool AtomicFile::open(const std::string &path)
+{
+    discard();
+    error_.clear();
+    in_place_ = false;
+    shown_ = path;
+    if (path.empty()) return fail("no file name", 0);
+
+    const std::string p = follow_links(path);
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0) {
+        if (errno != ENOENT) return fail(nullptr, errno);
+    } else if (S_ISLNK(st.st_mode)) {
+        return fail(nullptr, ELOOP);
+    } else if (S_ISDIR(st.st_mode)) {
+        return fail("it is a folder", 0);
+    } else if (!S_ISREG(st.st_mode)) {
+        // A FIFO, a device, a terminal: written where it is.
+        fd_ = ::open(p.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd_ < 0) return fail(nullptr, errno);
+        in_place_ = true;
+        return true;
+    }
+    target_ = p;
+    folder_ = folder_of(p);
+    const std::string name = name_of(p);
+    if (name.empty()) return fail("not a file name", 0);
+    struct stat dir;
+    if (::stat(folder_.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode))
+        return fail(("no folder " + folder_ + " to write in").c_str(), 0);
+    // Mode 0666 less the umask, as for any new file; commit() copies an
+    // existing file's permissions.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp_ = (folder_ == "/" ? "" : folder_) + "/." + name.substr(0, kNameKept) + "." + unique_suffix();
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) return true;
+        if (errno != EEXIST) return fail(nullptr, errno);
+    }
+    return fail(nullptr, EEXIST);
+}
+
+bool AtomicFile::write(std::string_view bytes)
+{
+    if (fd_ < 0) return error_.empty() ? fail("not open", 0) : false;
+    if (write_all(fd_, bytes.data(), bytes.size())) return true;
+    return fail(nullptr, errno);
+}
+
+// The steps of commit(), all safe in a signal handler; messages only when report.
+bool AtomicFile::finish(bool report)
+{
+    if (fd_ < 0) return false;
+    const int fd = fd_;
+    fd_ = -1;
+    if (in_place_) {
+        if (::close(fd) == 0) return true;
+        return report ? fail(nullptr, errno) : false;
+    }
+    int err = 0;
+    // The old file's permissions and owner (what the owner cannot change
+    // stays as created: the new file is then the writer's own).
+    struct stat st;
+    if (::stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) { /* not the owner: keep ours */ }
+        if (::fchmod(fd, st.st_mode & 07777) != 0) { /* a file system without modes */ }
+    }
+    if (::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
+    if (err != 0) {
+        // The rename's error is the one to tell; the clean-up's is not.
+        ::unlink(temp_.c_str());
+        return report ? fail(nullptr, err) : false;
+    }
+    // The rename itself lasts only once the folder is on the disk.
+    const int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        if (::fsync(dir) != 0 && errno != EINVAL) err = errno;
+        ::close(dir);
+    }
+    if (err != 0) return report ? fail(("the file is in place, but its folder could not be synced: " +
+                                        std::string(std::strerror(err))).c_str(), 0)
+                                : false;
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (fd_ < 0) return error_.empty() ? fail("not open", 0) : false;
+    return finish(true);
+}
+
+bool AtomicFile::commit_from_signal()
+{
+    return finish(false);
+}
+
+void AtomicFile::discard_from_signal()
+{
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+    if (!in_place_) ::unlink(temp_.c_str());
+}
+
+void AtomicFile::discard()
+{
+    discard_from_signal();
+}
+
+std::string write_file_atomically(const std::string &path, std::string_view bytes)
+{
+    AtomicFile f;
+    if (f.open(path) && f.write(bytes) && f.commit()) return "";
+    return f.error();
+}
+
+}  // namespace korvane

@@ -1,0 +1,138 @@
+/*
+ * The NI-DAQmx entry points korvane uses: the one list from which the import
+ * layer's forwarders, the call trace, the simulated bench's exported face and
+ * method declarations and its fault names are made. One row per function:
+ *
+ *   X(name, name without the DAQmx prefix, parameter list, argument list, trace)
+ *
+ * `trace` says how the call is written in the trace, as a chain of writers on
+ * a daqmx::trace::Line (daqmx_trace.h), one per argument in order, plus what
+ * the call means for the trace's book of tasks (names and channel counts).
+ * Adding an entry point is one row here and its behaviour on the bench.
+ */
+#ifndef KORVANE_DAQMX_ENTRIES_H
+#define KORVANE_DAQMX_ENTRIES_H
+
+#include "korvane/NIDAQmx.h"
+
+#define DAQMX_ENTRY_POINTS(X)                                                                                   \
+    X(DAQmxCreateTask, CreateTask,                                                                              \
+      (const char taskName[], TaskHandle *taskHandle),                                                          \
+      (taskName, taskHandle),                                                                                   \
+      .str(taskName).out(taskHandle).creates(taskName, taskHandle))                                            \
+    X(DAQmxStartTask, StartTask,                                                                                \
+      (TaskHandle taskHandle),                                                                                  \
+      (taskHandle),                                                                                             \
+      .task(taskHandle))                                                                                        \
+    X(DAQmxStopTask, StopTask,                                                                                  \
+      (TaskHandle taskHandle),                                                                                  \
+      (taskHandle),                                                                                             \
+      .task(taskHandle))                                                                                        \
+    X(DAQmxClearTask, ClearTask,                                                                                \
+      (TaskHandle taskHandle),                                                                                  \
+      (taskHandle),                                                                                             \
+      .task(taskHandle).clears())                                                                               \
+    X(DAQmxCreateDOChan, CreateDOChan,                                                                          \
+      (TaskHandle taskHandle, const char lines[], const char nameToAssignToLines[], int32 lineGrouping),        \
+      (taskHandle, lines, nameToAssignToLines, lineGrouping),                                                   \
+      .task(taskHandle).str(lines).str(nameToAssignToLines).num(lineGrouping).adds_lines(lines, lineGrouping))  \
+    X(DAQmxCreateDIChan, CreateDIChan,                                                                          \
+      (TaskHandle taskHandle, const char lines[], const char nameToAssignToLines[], int32 lineGrouping),        \
+      (taskHandle, lines, nameToAssignToLines, lineGrouping),                                                   \
+      .task(taskHandle).str(lines).str(nameToAssignToLines).num(lineGrouping).adds_lines(lines, lineGrouping))  \
+    X(DAQmxCreateAOVoltageChan, CreateAOVoltageChan,                                                            \
+      (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64         \
+       minVal, float64 maxVal, int32 units, const char customScaleName[]),                                      \
+      (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, customScaleName),             \
+      .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units)   \
+          .str(customScaleName).adds_chans(physicalChannel))                                                    \
+    X(DAQmxCreateAIVoltageChan, CreateAIVoltageChan,                                                            \
+      (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], int32           \
+       terminalConfig, float64 minVal, float64 maxVal, int32 units, const char customScaleName[]),              \
+      (taskHandle, physicalChannel, nameToAssignToChannel, terminalConfig, minVal, maxVal, units,               \
+       customScaleName),                                                                                        \
+      .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)       \
+          .real(maxVal).num(units).str(customScaleName).adds_chans(physicalChannel))                            \
+    X(DAQmxCfgSampClkTiming, CfgSampClkTiming,                                                                  \
+      (TaskHandle taskHandle, const char source[], float64 rate, int32 activeEdge, int32 sampleMode,            \
+       uInt64 sampsPerChan),                                                                                    \
+      (taskHandle, source, rate, activeEdge, sampleMode, sampsPerChan),                                         \
+      .task(taskHandle).str(source).real(rate).num(activeEdge).num(sampleMode).unum(sampsPerChan))             \
+    X(DAQmxCfgAnlgEdgeStartTrig, CfgAnlgEdgeStartTrig,                                                          \
+      (TaskHandle taskHandle, const char triggerSource[], int32 triggerSlope, float64 triggerLevel),            \
+      (taskHandle, triggerSource, triggerSlope, triggerLevel),                                                  \
+      .task(taskHandle).str(triggerSource).num(triggerSlope).real(triggerLevel))                               \
+    X(DAQmxDisableStartTrig, DisableStartTrig,                                                                  \
+      (TaskHandle taskHandle),                                                                                  \
+      (taskHandle),                                                                                             \
+      .task(taskHandle))                                                                                        \
+    X(DAQmxWriteDigitalU8, WriteDigitalU8,                                                                      \
+      (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout, bool32                  \
+       dataLayout, const uInt8 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved),                     \
+      (taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray, sampsPerChanWritten,            \
+       reserved),                                                                                               \
+      .task(taskHandle).num(numSampsPerChan).unum(autoStart).real(timeout).unum(dataLayout)                    \
+          .written(writeArray, numSampsPerChan).out(sampsPerChanWritten).out(reserved))                         \
+    X(DAQmxReadDigitalU8, ReadDigitalU8,                                                                        \
+      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode, uInt8                    \
+       readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved),                        \
+      (taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps, sampsPerChanRead,           \
+       reserved),                                                                                               \
+      .task(taskHandle).num(numSampsPerChan).real(timeout).unum(fillMode)                                      \
+          .read(readArray, numSampsPerChan, arraySizeInSamps, sampsPerChanRead).unum(arraySizeInSamps)          \
+          .out(sampsPerChanRead).out(reserved))                                                                 \
+    X(DAQmxWriteAnalogF64, WriteAnalogF64,                                                                      \
+      (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout, bool32                  \
+       dataLayout, const float64 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved),                   \
+      (taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray, sampsPerChanWritten,            \
+       reserved),                                                                                               \
+      .task(taskHandle).num(numSampsPerChan).unum(autoStart).real(timeout).unum(dataLayout)                    \
+          .written(writeArray, numSampsPerChan).out(sampsPerChanWritten).out(reserved))                         \
+    X(DAQmxReadAnalogF64, ReadAnalogF64,                                                                        \
+      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode, float64                  \
+       readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved),                        \
+      (taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps, sampsPerChanRead,           \
+       reserved),                                                                                               \
+      .task(taskHandle).num(numSampsPerChan).real(timeout).unum(fillMode)                                      \
+          .read(readArray, numSampsPerChan, arraySizeInSamps, sampsPerChanRead).unum(arraySizeInSamps)          \
+          .out(sampsPerChanRead).out(reserved))                                                                 \
+    X(DAQmxGetExtendedErrorInfo, GetExtendedErrorInfo,                                                          \
+      (char errorString[], uInt32 bufferSize),                                                                  \
+      (errorString, bufferSize),                                                                                \
+      .out(errorString).unum(bufferSize))                                                                       \
+    X(DAQmxGetErrorString, GetErrorString,                                                                      \
+      (int32 errorCode, char errorString[], uInt32 bufferSize),                                                 \
+      (errorCode, errorString, bufferSize),                                                                     \
+      .num(errorCode).out(errorString).unum(bufferSize))                                                       \
+    X(DAQmxGetSysDevNames, GetSysDevNames,                                                                      \
+      (char *data, uInt32 bufferSize),                                                                          \
+      (data, bufferSize),                                                                                       \
+      .out(data).unum(bufferSize))                                                                             \
+    X(DAQmxGetDevProductType, GetDevProductType,                                                                \
+      (const char device[], char *data, uInt32 bufferSize),                                                     \
+      (device, data, bufferSize),                                                                               \
+      .str(device).out(data).unum(bufferSize))                                                                 \
+    X(DAQmxGetDevSerialNum, GetDevSerialNum,                                                                    \
+      (const char device[], uInt32 *data),                                                                      \
+      (device, data),                                                                                           \
+      .str(device).out(data))                                                                                  \
+    X(DAQmxGetDevPXIChassisNum, GetDevPXIChassisNum,                                                            \
+      (const char device[], uInt32 *data),                                                                      \
+      (device, data),                                                                                           \
+      .str(device).out(data))                                                                                  \
+    X(DAQmxGetDevPXISlotNum, GetDevPXISlotNum,                                                                  \
+      (const char device[], uInt32 *data),                                                                      \
+      (device, data),                                                                                           \
+      .str(device).out(data))
+
+/* The texts of the import layer's own two statuses (a driver library that
+ * cannot be loaded, an entry point it lacks), which the bench's error table
+ * gives as well. */
+#define DAQMX_TEXT_LIBRARY_NOT_LOADED                                                                           \
+    "Unable to load NI-DAQmx dynamic link library NICAIU.DLL.\n\nEnsure that NI-DAQmx is installed on your "   \
+    "machine.\n"
+#define DAQMX_TEXT_ENTRY_POINT_MISSING                                                                          \
+    "Unable to find function in NI-DAQmx dynamic link library (DLL) NICAIU.DLL.\n\nThe DLL exists on your "    \
+    "computer, but the version is incorrect. Install the correct version of the DLL on your machine.\n"
+
+#endif

@@ -1,0 +1,105 @@
+// The Qt window's larger parts, each a thin view over the core's model: the
+// chart of a chart control (Qt Charts), the lamps of a numeric in the leds
+// format, and the log pane. Inside uir_qt only.
+#pragma once
+
+#include "ui/uir_core.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QHBoxLayout;
+class QVBoxLayout;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+class QChart;
+class QChartView;
+class QLineSeries;
+class QValueAxis;
+
+namespace uir::qt {
+
+// Asks where to save (a Qt file dialog named "save_dialog", not the desktop's,
+// so that tests can drive it); "" when the operator cancels.
+QString ask_save_path(QWidget *parent, const QString &title, const QString &name, const QString &filter);
+
+// A chart control: the traces' lines over the chosen span, a check box per
+// trace (its colour; shows or hides it), the span, Pause, Autoscale, Save CSV.
+class ChartPane : public QWidget {
+public:
+    ChartPane(int panel, const Control &c, QWidget *parent);
+    // One frame: catches up with the model when there is something a pixel
+    // could show (the window calls it on its frame timer), or in any case
+    // when forced (the operator changed what is shown).
+    void redraw(bool force = false);
+    void update_control(const Control &c);
+
+private:
+    QHBoxLayout *make_toolbar(const Control &c);
+    QChartView *make_plot();
+    QVBoxLayout *make_trace_boxes();
+    void show_choices();
+    Chart *model() const;
+    void save_csv();
+    int plot_columns() const;
+
+    int panel_, id_;
+    QChart *chart_ = nullptr;
+    QChartView *view_ = nullptr;
+    QValueAxis *x_ = nullptr, *y_ = nullptr;
+    QComboBox *span_ = nullptr;
+    QPushButton *pause_ = nullptr;
+    QCheckBox *autoscale_ = nullptr;
+    std::vector<QCheckBox *> shown_;
+    // Per trace, one line series per run of numbers (NaN breaks the line).
+    std::vector<std::vector<QLineSeries *>> runs_;
+    std::uint64_t drawn_revision_ = ~0ull;
+    std::int64_t drawn_end_ = 0;
+    double drawn_span_ = 0;
+    bool stale_ = true;  // the next frame draws whatever has moved
+};
+
+// One lamp per bit, the bit number beside it; grey when blank, negative or dimmed.
+// Not an indicator: a click on a lamp flips its bit and commits.
+class Lamps : public QWidget {
+public:
+    Lamps(std::function<void(int bit)> clicked, QWidget *parent);
+    void set_state(int value, bool grey, int count, bool clickable);
+    int value() const { return value_; }
+    bool grey() const { return grey_; }
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *e) override;
+
+private:
+    std::function<void(int)> clicked_;
+    int value_ = 0, count_ = 8;
+    bool grey_ = true, clickable_ = false;
+};
+
+// The log pane: each message of the error output once, with its time and
+// the count of repeats, reports in red; Clear, Copy and Save as text.
+class LogPane : public QWidget {
+public:
+    explicit LogPane(QWidget *parent);
+    ~LogPane() override;
+    QPlainTextEdit *text() const { return text_; }
+
+private:
+    void changed(LogModel::Change change);
+    void put(const LogEntry &e, bool replace_last);
+
+    QPlainTextEdit *text_ = nullptr;
+    int listener_ = 0;
+    bool follow_ = true;  // at the bottom, and stays there
+};
+
+}  // namespace uir::qt

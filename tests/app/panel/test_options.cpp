@@ -1,0 +1,96 @@
+// The command line: each option lands in its field, -platform goes to the
+// toolkit, and faults give status 2 with one line naming the culprit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/panel/options.h"
+
+namespace {
+
+struct Parsed {
+    int status;
+    korvane::Options opt;
+    std::string out, err;
+};
+
+Parsed parse(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "korvane");
+    std::vector<const char *> argv;
+    for (const auto &a : args) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    Parsed p;
+    std::ostringstream out, err;
+    p.status = korvane::parse_options(static_cast<int>(args.size()), argv.data(), p.opt, out, err);
+    p.out = out.str();
+    p.err = err.str();
+    return p;
+}
+
+TEST(Options, EveryOptionLandsInItsField)
+{
+    Parsed p = parse({"--panel", "p.uir", "--script", "-", "--screenshot", "s.png", "--daq", "/opt/lib.so",
+                      "--trace", "t.txt", "--vcd", "v.vcd", "--vcd-layout", "lines"});
+    ASSERT_EQ(p.status, korvane::KEEP_GOING) << p.err;
+    EXPECT_EQ(p.opt.panel, "p.uir");
+    EXPECT_EQ(p.opt.script, "-");
+    EXPECT_EQ(p.opt.screenshot, "s.png");
+    EXPECT_EQ(p.opt.daq, "/opt/lib.so");
+    EXPECT_EQ(p.opt.trace, "t.txt");
+    EXPECT_EQ(p.opt.vcd, "v.vcd");
+    EXPECT_EQ(p.opt.vcd_layout, "lines");
+    EXPECT_FALSE(p.opt.version);
+    EXPECT_TRUE(p.opt.toolkit_args.empty());
+    EXPECT_TRUE(p.err.empty());
+}
+
+TEST(Options, PlatformGoesToTheToolkitWherever)
+{
+    for (auto args : std::vector<std::vector<std::string>>{{"-platform", "offscreen", "--daq", "sim"},
+                                                           {"--daq", "sim", "-platform", "offscreen"}}) {
+        Parsed p = parse(args);
+        ASSERT_EQ(p.status, korvane::KEEP_GOING) << p.err;
+        EXPECT_EQ(p.opt.daq, "sim");
+        EXPECT_EQ(p.opt.toolkit_args, (std::vector<std::string>{"-platform", "offscreen"}));
+    }
+}
+
+TEST(Options, HelpAndVersion)
+{
+    Parsed help = parse({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--daq"), std::string::npos);
+    EXPECT_NE(help.out.find("-platform"), std::string::npos);
+    Parsed version = parse({"--version"});
+    EXPECT_EQ(version.status, korvane::KEEP_GOING);  // main prints it, with the driver
+    EXPECT_TRUE(version.opt.version);
+}
+
+TEST(Options, FaultsGiveStatusTwoAndOneLine)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char *named;
+    };
+    for (const Case &c : std::vector<Case>{{{"--frobnicate"}, "--frobnicate"},
+                                          {{"-x"}, "-x"},
+                                          {{"stray"}, "stray"},
+                                          {{"--daq"}, "--daq"},
+                                          {{"--script"}, "--script"},
+                                          {{"-platform"}, "-platform"},
+                                          {{"--vcd", "v.vcd", "--vcd-layout", "wires"}, "wires"},
+                                          {{"--vcd-layout", "lines"}, "--vcd-layout"}}) {
+        Parsed p = parse(c.args);
+        SCOPED_TRACE(c.named);
+        EXPECT_EQ(p.status, korvane::USAGE_ERROR);
+        EXPECT_NE(p.err.find(c.named), std::string::npos) << p.err;
+        EXPECT_EQ(std::count(p.err.begin(), p.err.end(), '\n'), 1) << p.err;
+        EXPECT_TRUE(p.out.empty());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,315 @@
+// korvane's panel through the real Qt widgets (offscreen): open the hardware,
+// set a port mask and run an Avalon read with mouse clicks and key strokes;
+// the chart, the arrow keys and the layout on a 1024 x 768 screen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/panel/korvane_main.h"
+#include "tests/app/panel/panel_fixture.h"
+#include "sim/device/ksim_client.h"
+#include "ui/uir_core.h"
+#include "ui/uir_qt.h"
+#include "ui/uir_qt_parts.h"
+#include "ui/userint.h"
+#include "vekta/vekta_testing.h"
+
+namespace {
+
+class QtPanel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uir::Options opts;
+        opts.toolkit_args = {"-platform", "offscreen"};
+        opts.title_suffix = "simulated bench";
+        uir::qt::install();
+        panel_fixture::start_panel(opts, &bench);
+        if (HasFatalFailure()) return;
+        win = uir::qt::window(panelHandle);
+        ASSERT_NE(win, nullptr);
+        QApplication::processEvents();
+    }
+
+    void TearDown() override
+    {
+        if (panelHandle > 0) DiscardPanel(panelHandle);
+        panelHandle = 0;
+        uir::model::reset();
+    }
+
+    template <class W>
+    W *widget(const char *name)
+    {
+        W *w = win->findChild<W *>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    void click(const char *name)
+    {
+        auto *b = widget<QPushButton>(name);
+        ASSERT_NE(b, nullptr);
+        ASSERT_TRUE(b->isEnabled()) << name << " is dimmed";
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+
+    void type(const char *name, const char *text)
+    {
+        auto *e = widget<QLineEdit>(name);
+        ASSERT_NE(e, nullptr);
+        ASSERT_TRUE(e->isEnabled()) << name << " is dimmed";
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+        QTest::keyClick(e, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+
+    const ksim::BackDoor *bench = nullptr;
+    QWidget *win = nullptr;
+};
+
+TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
+{
+    auto *mask = widget<QLineEdit>("PORT_MASK_0");
+    ASSERT_NE(mask, nullptr);
+    EXPECT_FALSE(mask->isEnabled());
+    EXPECT_FALSE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
+
+    auto *status = widget<QLabel>("status");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().startsWith("SIMULATED BENCH")) << status->text().toStdString();
+    // The hardware area says so too, in its frame's title.
+    auto *frame = widget<QGroupBox>("COMMAND_FRAME");
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->title(), QString::fromUtf8("Hardware \u2014 SIMULATED BENCH"));
+    EXPECT_TRUE(status->text().contains("hardware closed"));
+    click("OPEN_BTN");
+    EXPECT_EQ(pxi_opened, 1);
+    uir::qt::catch_up(panelHandle);  // the status line's next frame
+    EXPECT_TRUE(status->text().contains("hardware open")) << status->text().toStdString();
+    EXPECT_TRUE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
+    EXPECT_EQ(mask->text(), QString::fromUtf8("\u2014"));  // -1: not set since Open
+    // A tick reads nothing of ports without a mask: their lamps are grey, though the value is 0.
+    auto *lamps0 = widget<uir::qt::Lamps>("PORT_IN_0");
+    auto *lamps1 = widget<uir::qt::Lamps>("PORT_IN_1");
+    ASSERT_TRUE(lamps0 && lamps1);
+    port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    QApplication::processEvents();
+    int level = -1;
+    GetCtrlVal(panelHandle, PORT_IN_0, &level);
+    EXPECT_EQ(level, 0);
+    EXPECT_TRUE(lamps0->grey());
+
+    // Port 0: low nibble outputs, driving 0x0F.
+    type("PORT_MASK_0", "0F");
+    type("PORT_OUT_0", "FF");
+    port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    QApplication::processEvents();
+    EXPECT_FALSE(lamps0->grey());
+    EXPECT_TRUE(lamps1->grey());
+    double lines = -1;
+    ASSERT_EQ(bench->probe("port0", &lines), 0);
+    EXPECT_EQ(lines, 0x0F);
+    EXPECT_EQ(mask->text(), "0x0F");
+    // The port calls went through the import layer, which counts them.
+    uir::qt::catch_up(panelHandle);
+    EXPECT_TRUE(status->text().contains(QRegularExpression(" [1-9][0-9]* driver calls/s, 0 failed/s")))
+        << status->text().toStdString();
+
+    // A word in slave 0's memory, read back by the Read button.
+    ASSERT_EQ(bench->poke_reg(0, 0x321, 0xCAFE), 0);
+    click("AV_INIT_BTN");
+    type("AV_READ_SLAVE", "0");
+    type("AV_READ_ADDR", "321");
+    click("AV_READ_BTN");
+    EXPECT_EQ(widget<QLineEdit>("AV_READ_DATA")->text(), "0xCAFE");
+    int data = 0;
+    GetCtrlVal(panelHandle, AV_READ_DATA, &data);
+    EXPECT_EQ(data, 0xCAFE);
+
+    click("CLOSE_BTN");
+    EXPECT_EQ(pxi_opened, 0);
+    EXPECT_FALSE(mask->isEnabled());
+    EXPECT_EQ(bench->live_tasks(), 0);
+}
+
+// The analog timer's tick, as the event loop would run it (the test does not
+// run the loop: the window's clock is the real one).
+void analog_tick() { ai_timer_CB(panelHandle, AI_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0); }
+
+std::vector<std::vector<std::string>> read_csv(const std::string &file)
+{
+    std::ifstream in(file);
+    std::vector<std::vector<std::string>> rows;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        std::stringstream ss(line);
+        std::string cell;
+        while (std::getline(ss, cell, ',')) cells.push_back(cell);
+        if (!line.empty() && line.back() == ',') cells.emplace_back();
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+TEST_F(QtPanel, ChartHidesATraceAndSavesWhatItRecorded)
+{
+    click("OPEN_BTN");
+    for (int i = 0; i < 6; i++) analog_tick();
+    QApplication::processEvents();
+    uir::qt::catch_up(panelHandle);  // the chart's next frame
+    auto *pane = widget<QWidget>("SIGNAL_CHART");
+    ASSERT_NE(pane, nullptr);
+    uir::Chart *chart = uir::model::chart(panelHandle, SIGNAL_CHART);
+    ASSERT_NE(chart, nullptr);
+    EXPECT_EQ(chart->stats(chart->find_trace("AI5")).points, 7u);  // start-up NaN and 6 readings
+
+    // Hiding AI3: its lines go, the others stay.
+    auto *view = pane->findChild<QChartView *>("chart_view");
+    ASSERT_NE(view, nullptr);
+    auto drawn = [&](const char *trace) {
+        int n = 0;
+        for (auto *s : view->chart()->series())
+            if (s->objectName() == trace && s->isVisible()) n += static_cast<QLineSeries *>(s)->count();
+        return n;
+    };
+    auto *ai3 = pane->findChild<QCheckBox *>("trace_AI3");
+    ASSERT_NE(ai3, nullptr);
+    EXPECT_EQ(drawn("AI3"), 6);
+    QTest::mouseClick(ai3, Qt::LeftButton, {}, QPoint(4, ai3->height() / 2));
+    EXPECT_FALSE(chart->traces()[chart->find_trace("AI3")].visible);
+    EXPECT_EQ(drawn("AI3"), 0);
+    EXPECT_EQ(drawn("AI4"), 6);
+
+    // Save CSV through the file dialog: one row a tick, each trace's column its recorded values.
+    std::string file = (std::filesystem::temp_directory_path() / "korvane_qt_chart.csv").string();
+    std::filesystem::remove(file);
+    QTimer::singleShot(0, [file] {
+        auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->selectFile(QString::fromStdString(file));
+        static_cast<QDialog *>(d)->accept();  // as the Save button does
+    });
+    QTest::mouseClick(pane->findChild<QPushButton *>("save_csv"), Qt::LeftButton);
+    auto rows = read_csv(file);
+    ASSERT_EQ(rows.size(), 1u + 1u + 6u);  // header, start-up, six ticks
+    ASSERT_EQ(rows[0].size(), 1u + chart->traces().size());
+    EXPECT_EQ(rows[0][0], "time_s");
+    for (size_t i = 0; i < chart->traces().size(); i++) {
+        const uir::ChartTrace &t = chart->traces()[i];
+        SCOPED_TRACE(t.name);
+        EXPECT_EQ(rows[0][i + 1], t.name);
+        std::vector<double> column;
+        for (size_t r = 1; r < rows.size(); r++)
+            if (!rows[r][i + 1].empty()) column.push_back(std::stod(rows[r][i + 1]));
+        std::vector<double> recorded;
+        for (const auto &p : t.points)
+            if (!std::isnan(p.v)) recorded.push_back(p.v);
+        ASSERT_EQ(column.size(), recorded.size());
+        for (size_t k = 0; k < column.size(); k++) EXPECT_NEAR(column[k], recorded[k], 1e-8 * (1 + std::fabs(recorded[k])));
+    }
+    for (size_t r = 2; r < rows.size(); r++) EXPECT_GE(std::stod(rows[r][0]), std::stod(rows[r - 1][0]));
+    std::filesystem::remove(file);
+}
+
+TEST_F(QtPanel, ArrowKeysStepAHexFieldWithinItsRange)
+{
+    click("OPEN_BTN");
+    auto *mask = widget<QLineEdit>("PORT_MASK_0");
+    ASSERT_NE(mask, nullptr);
+    EXPECT_EQ(mask->text(), QString::fromUtf8("\u2014"));
+    mask->setFocus();
+    auto key = [&](Qt::Key k, int times = 1) {
+        for (int i = 0; i < times; i++) QTest::keyClick(mask, k);
+        QApplication::processEvents();
+    };
+    key(Qt::Key_Up);  // from no value: the range's bottom
+    EXPECT_EQ(mask->text(), "0x00");
+    key(Qt::Key_Up);
+    EXPECT_EQ(mask->text(), "0x01");
+    key(Qt::Key_PageUp);
+    EXPECT_EQ(mask->text(), "0x11");
+    key(Qt::Key_Down);
+    EXPECT_EQ(mask->text(), "0x10");
+    int v = -1;
+    GetCtrlVal(panelHandle, PORT_MASK_0, &v);
+    EXPECT_EQ(v, 0x10);  // each step is committed: the port has it
+    key(Qt::Key_PageUp, 20);
+    EXPECT_EQ(mask->text(), "0xFF");
+    key(Qt::Key_PageDown, 20);
+    EXPECT_EQ(mask->text(), "0x00");
+}
+
+TEST_F(QtPanel, EveryControlReachableAndExplainedAt1024x768)
+{
+    win->resize(1024, 768);
+    win->show();
+    QApplication::processEvents();
+    EXPECT_EQ(win->size(), QSize(1024, 768));  // nothing forces it larger
+    auto *scroll = widget<QScrollArea>("panel_scroll");
+    ASSERT_NE(scroll, nullptr);
+    QWidget *viewport = scroll->viewport();
+    QWidget *area = scroll->widget();
+    EXPECT_FALSE(viewport->rect().contains(QRect(QPoint(0, 0), area->size())));  // the panel needs scrolling here
+    int checked = 0;
+    for (const uir::Control &c : uir::model::controls(panelHandle)) {
+        if (c.kind == uir::Kind::timer) continue;
+        QString name = QString::fromStdString(c.name.empty() ? c.label : c.name);
+        SCOPED_TRACE(name.toStdString());
+        QWidget *w = win->findChild<QWidget *>(name);
+        ASSERT_NE(w, nullptr);
+        EXPECT_FALSE(w->toolTip().isEmpty());
+        if (c.kind == uir::Kind::chart) {
+            // Beside the log, below the panel, inside the window.
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_TRUE(win->rect().contains(QRect(w->mapTo(win, QPoint(0, 0)), w->size())));
+            continue;
+        }
+        ASSERT_TRUE(area->isAncestorOf(w));
+        scroll->ensureWidgetVisible(w, 0, 0);
+        QApplication::processEvents();
+        QRect at(w->mapTo(viewport, QPoint(0, 0)), w->size());
+        if (c.kind != uir::Kind::decoration) {
+            EXPECT_TRUE(viewport->rect().contains(at)) << "cannot be scrolled into view";
+        }
+        checked++;
+    }
+    EXPECT_GT(checked, 40);
+    auto *log = widget<QWidget>("log_pane");
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_TRUE(win->rect().contains(QRect(log->mapTo(win, QPoint(0, 0)), log->size())));
+
+    // Grown, the window gives the room to the chart and the log, not to the panel's frame.
+    const int chart_height = widget<QWidget>("SIGNAL_CHART")->height();
+    const int scroll_height = scroll->height();
+    win->resize(1024, 1400);
+    QApplication::processEvents();
+    EXPECT_GT(widget<QWidget>("SIGNAL_CHART")->height(), chart_height);
+    EXPECT_LE(scroll->height(), area->height() + 2 * scroll->frameWidth() + scroll->horizontalScrollBar()->height());
+    EXPECT_GE(scroll->height(), scroll_height);
+}
+
+}  // namespace
