@@ -4,7 +4,8 @@
  * Plain procedural module: the last error state, the `cache` record of slot,
  * port configurations and analog tasks, and the two analog options records
  * live here for the life of the process. Every device operation ends the same
- * way (see complete()): one status, one success exit, one failure exit.
+ * way: one status, set by the CHECK and CALL macros, then successExit() or,
+ * from the Error: label, failExit().
  */
 #include <math.h>
 #include <stdint.h>
@@ -160,6 +161,9 @@ static constexpr VektaCache cacheAtLoad()
 static constexpr AnalogOpt optAtLoad = {-1, "OnboardClock", 1000.0, -1, "", 0.0, 0};
 
 static VektaCache cache = cacheAtLoad();
+/* The options of the analog outputs (dacOpt) and of the analog inputs
+ * (anlgClock: clock, trigger and fetch mask alike, not only the clock). The
+ * names stay: the failed checks' reports quote them ("dacOpt.maskFetch ..."). */
 static AnalogOpt dacOpt = optAtLoad;
 static AnalogOpt anlgClock = optAtLoad;
 
