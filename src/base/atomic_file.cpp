@@ -46,6 +46,8 @@ std::string unique_suffix()
     return s;
 }
 
+}  // namespace
+
 bool write_all(int fd, const char *p, size_t n)
 {
     while (n > 0) {
@@ -59,8 +61,6 @@ bool write_all(int fd, const char *p, size_t n)
     }
     return true;
 }
-
-}  // namespace
 
 std::string follow_links(const std::string &path)
 {

@@ -55,6 +55,10 @@ private:
     std::string error_;
 };
 
+// Writes all N bytes at P to FD, again after EINTR; false on any other
+// failure. Only write(2): safe in a signal handler.
+bool write_all(int fd, const char *p, size_t n);
+
 // The file a write to path replaces: symbolic links followed (at most 40),
 // relative ones from their own folder. Stops at the first name that is not a
 // link (or does not exist).

@@ -258,24 +258,32 @@ void remove_error_message_sink(int id)
 
 }  // namespace uir
 
+// printf into TEXT; vsnprintf's count, negative on a bad format.
+static int vformat(std::string &text, const char *format, va_list ap)
+{
+    va_list ap2;
+    va_copy(ap2, ap);
+    const int n = std::vsnprintf(nullptr, 0, format, ap2);
+    va_end(ap2);
+    if (n < 0)
+        return n;
+    text.assign(static_cast<std::size_t>(n) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, ap);
+    text.resize(static_cast<std::size_t>(n));
+    return n;
+}
+
 extern "C" int ErrorPrintf(const char *format, ...)
 {
     if (!format)
         return 0;
     va_list ap;
     va_start(ap, format);
-    va_list ap2;
-    va_copy(ap2, ap);
-    int n = std::vsnprintf(nullptr, 0, format, ap);
+    std::string text;
+    const int n = vformat(text, format, ap);
     va_end(ap);
-    if (n < 0) {
-        va_end(ap2);
+    if (n < 0)
         return n;
-    }
-    std::string text(static_cast<std::size_t>(n) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, ap2);
-    va_end(ap2);
-    text.resize(static_cast<std::size_t>(n));
 
     // One entry per line; the closing newline of the text ends the last line
     // and does not make an empty one, nor do blank lines inside a longer text
@@ -311,18 +319,11 @@ extern "C" int NotePrintf(const char *format, ...)
         return 0;
     va_list ap;
     va_start(ap, format);
-    va_list ap2;
-    va_copy(ap2, ap);
-    int n = std::vsnprintf(nullptr, 0, format, ap);
+    std::string text;
+    const int n = vformat(text, format, ap);
     va_end(ap);
-    if (n < 0) {
-        va_end(ap2);
+    if (n < 0)
         return n;
-    }
-    std::string text(static_cast<std::size_t>(n) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, ap2);
-    va_end(ap2);
-    text.resize(static_cast<std::size_t>(n));
     // A note is one line: line breaks inside become blanks.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();

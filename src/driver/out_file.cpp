@@ -5,9 +5,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/atomic_file.h"
 #include "base/stop_signals.h"
 
 namespace daqmx {
+
+using korvane::write_all;
 
 namespace {
 
@@ -17,20 +20,6 @@ constexpr int kMaxFiles = 8;
 // The open files, for the signal handler.
 std::atomic<OutFile *> g_open[kMaxFiles];
 std::atomic<void (*)()> g_also{nullptr};
-
-bool write_all(int fd, const char *p, size_t n)
-{
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
 
 void on_stop()
 {
