@@ -7,7 +7,7 @@
 #include "app/panel/korvane_main.h"
 #include "sim/device/ksim_client.h"
 #include "app/simlink/simlink.h"
-#include "ui/uir_core.h"
+#include "ui/model.h"
 #include "ui/userint.h"
 #include "vekta/vekta_testing.h"
 

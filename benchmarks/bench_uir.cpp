@@ -16,9 +16,9 @@
 
 #include "app/panel/korvane_main.h"
 #include "app/simlink/simlink.h"
-#include "ui/uir_core.h"
-#include "ui/uir_qt.h"
-#include "ui/uir_qt_parts.h"
+#include "ui/model.h"
+#include "ui/qt/view.h"
+#include "ui/qt/parts.h"
 #include "ui/userint.h"
 
 namespace {

@@ -24,8 +24,8 @@
 #include "driver/daqmx_import.h"
 #include "app/panel/korvane_main.h"
 #include "app/simlink/simlink.h"
-#include "ui/uir_core.h"
-#include "ui/uir_qt.h"
+#include "ui/model.h"
+#include "ui/qt/view.h"
 #include "ui/userint.h"
 
 namespace {

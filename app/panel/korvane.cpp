@@ -6,7 +6,7 @@
 #include <string>
 
 #include "driver/daqmx_import.h"
-#include "ui/uir_core.h"
+#include "ui/model.h"
 #include "ui/userint.h"
 #include "vekta/vekta.h"
 #include "vekta/vekta_report.h"

@@ -55,7 +55,7 @@ void avalon_default(void);
 #include <span>
 #include <string>
 
-#include "ui/uir_kinds.h"
+#include "ui/kinds.h"
 
 /* The controls korvane works on, with their kinds (written from the panel
  * file; its frames and chart are only drawn). */

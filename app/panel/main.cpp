@@ -12,8 +12,8 @@
 #include "app/simlink/simlink.h"
 #include "base/startup_marks.h"
 #include "base/stop_signals.h"
-#include "ui/uir_qt.h"
-#include "ui/uir_runtime.h"
+#include "ui/qt/view.h"
+#include "ui/runtime.h"
 #include "ui/userint.h"
 
 namespace {

@@ -25,8 +25,8 @@
 #include "sim/device/ksim_client.h"
 #include "app/simlink/simlink.h"
 #include "base/stop_signals.h"
-#include "ui/uir_core.h"
-#include "ui/uir_runtime.h"
+#include "ui/model.h"
+#include "ui/runtime.h"
 
 namespace simlink {
 namespace {

@@ -1,7 +1,7 @@
 // Fuzz target: the panel file reader on any bytes. A fault is one clean line
 // naming the file with one of the reader's statuses; a panel read is sound.
 #include "tests/fuzz/fuzz_check.h"
-#include "ui/uir_internal.h"
+#include "ui/internal.h"
 
 #include <cstdint>
 #include <set>

@@ -2,7 +2,7 @@
 // on the headless run-time. Every line it writes is one clean line and the
 // status is 0, 1 or 2.
 #include "tests/fuzz/fuzz_check.h"
-#include "ui/uir_internal.h"
+#include "ui/internal.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -35,7 +35,7 @@ TREE = {
     "src/vekta/vekta.h": "#pragma once\n",
     "src/vekta/up.cpp": '#include "avalon/avalon.h"\n',
     "src/ui/core.cpp": "#include <QWidget>\n",
-    "src/ui/uir_qt.cpp": "#include <QWidget>\n",
+    "src/ui/qt/view.cpp": "#include <QWidget>\n",
     "sim/device/bench.h": "#pragma once\n",
     "sim/device/ksim_client.h": "#pragma once\n",
     "app/panel/p.cpp": '#include "sim/device/bench.h"\n#include "avalon/avalon.h"\n',

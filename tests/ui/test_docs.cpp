@@ -2,8 +2,8 @@
 // row in SCRIPTS.md, written as the verb table gives its arguments; every kind
 // of control has its column in PANEL_FILE.md's table of keys, every key its
 // row, and the table says which kind takes which key as kKinds does.
-#include "ui/uir_kinds.h"
-#include "ui/uir_script_verbs.h"
+#include "ui/kinds.h"
+#include "ui/script/verbs.h"
 
 #include <gtest/gtest.h>
 

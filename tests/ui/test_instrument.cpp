@@ -1,6 +1,6 @@
 // The window's instrument models, headless: a chart's bounded history and its
 // CSV, the log pane's collapsing of repeated messages, the arrow keys' steps.
-#include "ui/uir_core.h"
+#include "ui/model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The Qt view on the offscreen platform: the real widgets reach the core's
 // callbacks and values, and the core's changes reach the widgets.
 #include "tests/ui/ui_test_support.h"
-#include "ui/uir_qt.h"
-#include "ui/uir_qt_parts.h"
+#include "ui/qt/view.h"
+#include "ui/qt/parts.h"
 
 #include <QApplication>
 #include <QCheckBox>

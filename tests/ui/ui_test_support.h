@@ -2,7 +2,7 @@
 // files written to a temporary folder, and callbacks that record what they get.
 #pragma once
 
-#include "ui/uir_internal.h"
+#include "ui/internal.h"
 #include "base/error_output.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/simlink/simlink.h"
-#include "ui/uir_runtime.h"
+#include "ui/runtime.h"
 
 namespace {
 

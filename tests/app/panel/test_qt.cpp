@@ -26,9 +26,9 @@
 #include "app/panel/korvane_main.h"
 #include "tests/app/panel/panel_fixture.h"
 #include "sim/device/ksim_client.h"
-#include "ui/uir_core.h"
-#include "ui/uir_qt.h"
-#include "ui/uir_qt_parts.h"
+#include "ui/model.h"
+#include "ui/qt/view.h"
+#include "ui/qt/parts.h"
 #include "ui/userint.h"
 #include "vekta/vekta_testing.h"
 

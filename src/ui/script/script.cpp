@@ -1,8 +1,8 @@
 // Script mode: the operator's actions and checks read from a file, played on
 // the headless front end in virtual time. The whole script is parsed first,
-// each line by its verb's row of the verb table (uir_script_verbs.cpp).
+// each line by its verb's row of the verb table (script/verbs.cpp).
 
-#include "ui/uir_script_verbs.h"
+#include "ui/script/verbs.h"
 #include "base/error_output.h"
 #include "base/korvane_files.h"
 #include "base/korvane_strings.h"

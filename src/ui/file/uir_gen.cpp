@@ -12,7 +12,7 @@
 //   NAME_callbacks.txt  the callback names, one a line, for the check that
 //                     the program defines no callback the file does not name.
 // Status 0, or 1 with one line on standard error.
-#include "ui/uir_internal.h"
+#include "ui/internal.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -80,7 +80,7 @@ std::string binding(const uir::Panel &p, const std::string &stem, const std::str
     std::ostringstream o;
     o << "// The callbacks and controls of panel " << p.resource << " of " << file
       << ". Written at build\n// time by uir_gen from " << file << ": edit the panel file, not this file.\n"
-      << "#include \"" << stem << ".h\"\n\n#include <span>\n\n#include \"ui/uir_kinds.h\"\n#include \"ui/userint.h\"\n\n"
+      << "#include \"" << stem << ".h\"\n\n#include <span>\n\n#include \"ui/kinds.h\"\n#include \"ui/userint.h\"\n\n"
       << "extern \"C\" void " << stem << "_register_callbacks(void)\n{\n";
     for (const Callback &cb : callbacks_of(p)) o << "    uir::RegisterCallback(\"" << cb.name << "\", " << cb.name << ");\n";
     o << "}\n\nstd::span<const uir::UsedControl> " << stem << "_used_controls(void)\n{\n"

@@ -3,7 +3,7 @@
 // (the model, the operations of userint.h, configuration, registries).
 #pragma once
 
-#include "ui/uir_internal.h"
+#include "ui/internal.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,7 +1,7 @@
 // The registries: callbacks by name (bound by LoadPanel) and the program's
 // script verbs; the last failure's line.
 
-#include "ui/uir_state.h"
+#include "ui/state.h"
 
 namespace uir {
 

@@ -1,9 +1,9 @@
 // The kinds of control, their display formats and the keys of the panel file,
 // each listed once: the panel file reader checks against these tables and the
 // core takes the kinds' names and properties from them. A new kind is one row
-// of kKinds (its keys and its reading step, in uir_panel_file.cpp) and its
+// of kKinds (its keys and its reading step, in file/panel_file.cpp) and its
 // column in PANEL_FILE.md's table of keys; the Qt view draws it by its row of
-// kKindViews (uir_qt.cpp), which must be as long as kKinds.
+// kKindViews (qt/view.cpp), which must be as long as kKinds.
 #pragma once
 
 #include <string>
@@ -19,7 +19,7 @@ struct Control;
 class ControlReader;
 using ReadKind = void (*)(const ControlReader &keys, Control &c);
 
-// The reading steps of the kinds that take keys of their own (uir_panel_file.cpp).
+// The reading steps of the kinds that take keys of their own (file/panel_file.cpp).
 void read_integer_keys(const ControlReader &keys, Control &c);
 void read_double_keys(const ControlReader &keys, Control &c);
 void read_toggle_keys(const ControlReader &keys, Control &c);

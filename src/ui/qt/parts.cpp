@@ -1,6 +1,6 @@
 // The chart, the lamps and the log pane of the Qt window.
 
-#include "ui/uir_qt_parts.h"
+#include "ui/qt/parts.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // The log pane's model, the entries' times and the status line's rates.
 
-#include "ui/uir_log.h"
+#include "ui/log.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The chart's model: bounded history per trace, statistics for scripts, CSV.
 
-#include "ui/uir_chart.h"
+#include "ui/chart.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 // below the panel area, the status line. Inside uir_qt only.
 #pragma once
 
-#include "ui/uir_core.h"
-#include "ui/uir_qt_parts.h"
+#include "ui/model.h"
+#include "ui/qt/parts.h"
 
 #include <QSize>
 #include <QTimer>

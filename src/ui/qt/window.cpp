@@ -1,8 +1,8 @@
-// The Qt view of one panel (uir_qt_window.h): the window's layout, each
+// The Qt view of one panel (qt/window.h): the window's layout, each
 // kind's face, the operator's entries handed to the core, the frames that
 // bring charts and the status line up to date.
 
-#include "ui/uir_qt_window.h"
+#include "ui/qt/window.h"
 
 #include "base/startup_marks.h"
 

@@ -1,7 +1,7 @@
 // Configuration before InitCVIRTE, the front ends' hooks, and the run-time's
 // clock: virtual under the headless front end, the steady clock under a window.
 
-#include "ui/uir_state.h"
+#include "ui/state.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,7 @@
 #include "base/error_output.h"
 #include "base/korvane_files.h"
 #include "base/korvane_strings.h"
-#include "ui/uir_internal.h"
+#include "ui/internal.h"
 
 #include <toml++/toml.h>
 

@@ -1,7 +1,7 @@
 // Display of values: the text a control shows in each kind and format, the
 // arrow keys' steps, the operator's typed text; the names of kinds and formats.
 
-#include "ui/uir_core.h"
+#include "ui/model.h"
 
 #include <algorithm>
 #include <cmath>

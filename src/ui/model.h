@@ -1,12 +1,12 @@
 // The run-time's model, as views and tests see it: panels and their controls
 // with every property, the operator's actions, time and the error log. How a
-// window front end plugs into the core is in uir_internal.h.
+// window front end plugs into the core is in internal.h.
 #pragma once
 
-#include "ui/uir_chart.h"
-#include "ui/uir_kinds.h"
-#include "ui/uir_log.h"
-#include "ui/uir_runtime.h"
+#include "ui/chart.h"
+#include "ui/kinds.h"
+#include "ui/log.h"
+#include "ui/runtime.h"
 #include "ui/userint.h"
 
 #include <cstdint>

@@ -1,10 +1,10 @@
 // Inside the run-time only (its parts, the Qt view and the run-time's own
 // tests): how a window front end plugs into the core, the callback registry,
 // the panel file reader and the script runner's hooks. The program uses
-// userint.h and uir_runtime.h.
+// userint.h and runtime.h.
 #pragma once
 
-#include "ui/uir_core.h"
+#include "ui/model.h"
 
 #include <cstdint>
 #include <functional>

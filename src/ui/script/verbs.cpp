@@ -1,7 +1,7 @@
 // The run-time's script verbs, one row each in kVerbs: what each takes, how
 // its line is parsed and how it is played on the displayed panel.
 
-#include "ui/uir_script_verbs.h"
+#include "ui/script/verbs.h"
 #include "base/error_output.h"
 #include "base/korvane_strings.h"
 

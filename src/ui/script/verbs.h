@@ -4,7 +4,7 @@
 // and the documentation test all read the table.
 #pragma once
 
-#include "ui/uir_internal.h"
+#include "ui/internal.h"
 
 #include <cstdint>
 #include <span>

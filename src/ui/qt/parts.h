@@ -3,7 +3,7 @@
 // format, and the log pane. Inside uir_qt only.
 #pragma once
 
-#include "ui/uir_core.h"
+#include "ui/model.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 // the operator's actions, the event loop's turns and virtual time, charts,
 // the log pane and the status line, the listeners of changes.
 
-#include "ui/uir_state.h"
+#include "ui/state.h"
 #include "base/error_output.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // dispatch, timers, values into controls and the charts that follow them,
 // the status line's samples, the log pane's feed.
 
-#include "ui/uir_state.h"
+#include "ui/state.h"
 #include "base/error_output.h"
 
 #include <chrono>

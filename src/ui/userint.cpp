@@ -2,7 +2,7 @@
 // panels from the panel file, the event loop, values and attributes, NewCtrl;
 // and the headless front end's end of the loop (screenshot, close).
 
-#include "ui/uir_state.h"
+#include "ui/state.h"
 #include "base/error_output.h"
 
 #include <algorithm>

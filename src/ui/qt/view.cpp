@@ -2,12 +2,12 @@
 // hands the operator's actions to the core, and drives the core's timers on
 // real time. All state stays in the core; this is only a view.
 
-#include "ui/uir_qt.h"
+#include "ui/qt/view.h"
 
 #include "base/atomic_file.h"
-#include "ui/uir_internal.h"
-#include "ui/uir_qt_parts.h"
-#include "ui/uir_qt_window.h"
+#include "ui/internal.h"
+#include "ui/qt/parts.h"
+#include "ui/qt/window.h"
 #include "base/error_output.h"
 #include "base/startup_marks.h"
 
