@@ -1,6 +1,6 @@
 // The bench itself: its state, the back door, and the digital lines with the
-// board on them. The driver's calls are in api.cpp, the timed acquisition and
-// generation in engine.cpp, the analog wiring in wiring.cpp.
+// board on them. The driver's calls are in api_*.cpp, the timed acquisition
+// and generation in engine.cpp, the analog wiring in wiring.cpp.
 #include "sim/device/bench.h"
 
 #include <dlfcn.h>

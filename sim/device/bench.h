@@ -3,10 +3,11 @@
 // fixed sources. Bench answers the DAQmx driver calls (same arguments and
 // statuses as the real driver) and the back door of ksim_backdoor.h.
 //
-// Its parts: api.cpp the driver calls (argument checks, task states),
-// engine.cpp the timed acquisition and generation (sample clock, trigger,
-// buffer), wiring.cpp the analog wiring, bench.cpp the rest (back door,
-// digital lines and the board).
+// Its parts: api_*.cpp the driver calls (argument checks, task states; a
+// file per area: tasks, channels and timing, digital, analog, queries; the
+// call's frame in call_frame.h), engine.cpp the timed acquisition and
+// generation (sample clock, trigger, buffer), wiring.cpp the analog wiring,
+// bench.cpp the rest (back door, digital lines and the board).
 //
 // One Bench is one bench: the shared library keeps one for the process; tests
 // make their own with their own clock.
@@ -192,7 +193,7 @@ public:
     const Task *find_task(TaskHandle h) const;
 
 private:
-    // ---- the driver face (api.cpp) ----
+    // ---- the driver face (api_*.cpp, call_frame.h) ----
     template <class Body>
     int32 call(const char *fn, const std::string *task, int64_t latency, Body body);
     template <class Body>

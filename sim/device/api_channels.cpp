@@ -1,0 +1,186 @@
+// The bench's driver face, a task's configuration: its digital and analog
+// channels, its sample clock and its start trigger, each changed only on a
+// task that is not running.
+#include <cmath>
+#include <vector>
+
+#include "sim/device/bench.h"
+#include "sim/device/call_frame.h"
+#include "sim/device/errors.h"
+
+namespace ksim {
+
+// ---- channels --------------------------------------------------------------------------------
+
+namespace {
+
+// Channels, timing and triggers change only on an existing task that is not running.
+
+int32 reconfigurable(const Bench::Task *t)
+{
+    if (!t) return DAQmxErrorInvalidTask;
+    if (t->state == Bench::State::Running) return kErrTaskRunning;
+    return 0;
+}
+
+}  // namespace
+
+int32 Bench::add_digital(TaskHandle h, const char *lines, const char *name, int32 grouping, Kind kind)
+{
+    Task *t = task(h);
+    if (int32 st = reconfigurable(t)) return st;
+    if (t->kind != Kind::None && t->kind != kind) return DAQmxErrorCannotAddChanTypeToTask;
+    if (grouping != DAQmx_Val_ChanPerLine && grouping != DAQmx_Val_ChanForAllLines)
+        return DAQmxErrorInvalidAttributeValue;
+    std::vector<LineRef> refs;
+    if (int32 st = resolve_lines(lines ? lines : "", device_, refs)) return st;
+    auto make = [&](std::vector<LineRef> rs) {
+        Chan c;
+        c.name = name ? name : "";
+        for (const LineRef &r : rs) c.mask |= 1u << r.index();
+        t->lines |= c.mask;
+        c.lines = std::move(rs);
+        t->chans.push_back(std::move(c));
+    };
+    if (grouping == DAQmx_Val_ChanForAllLines)
+        make(refs);
+    else
+        for (const LineRef &r : refs) make({r});
+    t->kind = kind;
+    return 0;
+}
+
+int32 Bench::CreateDOChan(TaskHandle h, const char lines[], const char name[], int32 grouping)
+{
+    Task *t = task(h);
+    return call(
+        "DAQmxCreateDOChan", t ? &t->name : nullptr, Latency::kCreateChan,
+        [&] { return add_digital(h, lines, name, grouping, Kind::DO); });
+}
+
+int32 Bench::CreateDIChan(TaskHandle h, const char lines[], const char name[], int32 grouping)
+{
+    Task *t = task(h);
+    return call(
+        "DAQmxCreateDIChan", t ? &t->name : nullptr, Latency::kCreateChan,
+        [&] { return add_digital(h, lines, name, grouping, Kind::DI); });
+}
+
+int32 Bench::add_analog(TaskHandle h, const char *chan, const char *name, double min, double max, int32 units,
+                        const char *scale, Kind kind)
+{
+    Task *t = task(h);
+    if (int32 st = reconfigurable(t)) return st;
+    if (t->kind != Kind::None && t->kind != kind) return DAQmxErrorCannotAddChanTypeToTask;
+    if (units != DAQmx_Val_Volts || (scale && *scale)) return DAQmxErrorInvalidAttributeValue;
+    if (!(min < max)) return kErrMinNotLessThanMax;
+    if (!(min >= -Limits::kAnalogMax) || !(max <= Limits::kAnalogMax)) return DAQmxErrorInvalidAttributeValue;
+    std::vector<int> idx;
+    if (int32 st = resolve_analog(chan ? chan : "", device_, kind == Kind::AO ? 'o' : 'i', idx)) return st;
+    double lsb = 20.0 / 65536;
+    if (kind == Kind::AI) {
+        // The smallest of the 6251's input ranges that holds min..max.
+        for (double r : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0}) {
+            if (-r <= min && max <= r) {
+                lsb = 2 * r / 65536;
+                break;
+            }
+        }
+    }
+    for (int i : idx) {
+        Chan c;
+        c.name = name ? name : "";
+        c.index = i;
+        c.min = min;
+        c.max = max;
+        c.lsb = lsb;
+        t->chans.push_back(c);
+    }
+    t->kind = kind;
+    return 0;
+}
+
+int32 Bench::CreateAOVoltageChan(TaskHandle h, const char physicalChannel[], const char name[], float64 minVal,
+                                 float64 maxVal, int32 units, const char customScaleName[])
+{
+    Task *t = task(h);
+    return call(
+        "DAQmxCreateAOVoltageChan", t ? &t->name : nullptr, Latency::kCreateChan,
+        [&] { return add_analog(h, physicalChannel, name, minVal, maxVal, units, customScaleName, Kind::AO); });
+}
+
+int32 Bench::CreateAIVoltageChan(TaskHandle h, const char physicalChannel[], const char name[],
+                                 int32 terminalConfig, float64 minVal, float64 maxVal, int32 units,
+                                 const char customScaleName[])
+{
+    Task *t = task(h);
+    return call(
+        "DAQmxCreateAIVoltageChan", t ? &t->name : nullptr, Latency::kCreateChan,
+        [&]() -> int32 {
+            if (terminalConfig != DAQmx_Val_RSE && terminalConfig != DAQmx_Val_NRSE &&
+                terminalConfig != DAQmx_Val_Diff && terminalConfig != DAQmx_Val_Cfg_Default && task(h))
+                return DAQmxErrorInvalidAttributeValue;
+            return add_analog(h, physicalChannel, name, minVal, maxVal, units, customScaleName, Kind::AI);
+        });
+}
+
+// ---- timing and triggers ---------------------------------------------------------------------
+
+int32 Bench::CfgSampClkTiming(TaskHandle h, const char source[], float64 rate, int32 activeEdge, int32 sampleMode,
+                              uInt64 sampsPerChan)
+{
+    Task *t = task(h);
+    return call(
+        "DAQmxCfgSampClkTiming", t ? &t->name : nullptr, Latency::kConfigure,
+        [&]() -> int32 {
+            if (int32 st = reconfigurable(t)) return st;
+            // The bench's digital lines are static only.
+            if (t->kind == Kind::DI || t->kind == Kind::DO) return DAQmxErrorInvalidAttributeValue;
+            if (sampleMode != DAQmx_Val_ContSamps && sampleMode != DAQmx_Val_FiniteSamps)
+                return DAQmxErrorInvalidAttributeValue;
+            if (activeEdge != DAQmx_Val_Rising && activeEdge != DAQmx_Val_Falling)
+                return DAQmxErrorInvalidAttributeValue;
+            if (int32 st = check_rate(*t, rate)) return st;
+            if (sampleMode == DAQmx_Val_FiniteSamps && sampsPerChan < 1) return DAQmxErrorInvalidAttributeValue;
+            if (sampsPerChan > Limits::kMaxBuffer) return DAQmxErrorInvalidAttributeValue;
+            // The source is a property like the others: the driver looks for
+            // its terminal when it verifies the task.
+            t->timed = true;
+            t->clock_source = source ? source : "";
+            t->rate = rate;
+            t->mode = sampleMode;
+            t->samps = sampsPerChan;
+            return 0;
+        });
+}
+
+int32 Bench::CfgAnlgEdgeStartTrig(TaskHandle h, const char triggerSource[], int32 triggerSlope, float64 triggerLevel)
+{
+    Task *t = task(h);
+    return call(
+        "DAQmxCfgAnlgEdgeStartTrig", t ? &t->name : nullptr, Latency::kConfigure,
+        [&]() -> int32 {
+            if (int32 st = reconfigurable(t)) return st;
+            if (t->kind == Kind::DI || t->kind == Kind::DO) return DAQmxErrorInvalidAttributeValue;
+            if (triggerSlope != DAQmx_Val_RisingSlope && triggerSlope != DAQmx_Val_FallingSlope)
+                return DAQmxErrorInvalidAttributeValue;
+            if (!(std::fabs(triggerLevel) <= Limits::kAnalogMax)) return DAQmxErrorInvalidAttributeValue;
+            // The source's terminal is looked for when the task is verified.
+            t->trig = {true, triggerSource ? triggerSource : "", "", triggerSlope, triggerLevel};
+            return 0;
+        });
+}
+
+int32 Bench::DisableStartTrig(TaskHandle h)
+{
+    Task *t = task(h);
+    return call(
+        "DAQmxDisableStartTrig", t ? &t->name : nullptr, Latency::kConfigure,
+        [&]() -> int32 {
+            if (int32 st = reconfigurable(t)) return st;
+            t->trig.on = false;
+            return 0;
+        });
+}
+
+}  // namespace ksim

@@ -1,0 +1,108 @@
+// The bench's driver face, the calls without a task: the error texts and the
+// system's and the device's properties.
+#include <cstring>
+#include <string>
+
+#include "sim/device/bench.h"
+#include "sim/device/call_frame.h"
+#include "sim/device/errors.h"
+#include "base/korvane_strings.h"
+
+namespace ksim {
+
+// ---- error texts -----------------------------------------------------------------------------
+
+int32 Bench::GetErrorString(int32 errorCode, char errorString[], uInt32 bufferSize)
+{
+    return call(
+        "DAQmxGetErrorString", nullptr, Latency::kErrorText,
+        [&] { return copy_text(error_message(errorCode), errorString, bufferSize); });
+}
+
+int32 Bench::GetExtendedErrorInfo(char errorString[], uInt32 bufferSize)
+{
+    return call(
+        "DAQmxGetExtendedErrorInfo", nullptr, Latency::kErrorText,
+        [&]() -> int32 {
+            std::string text;
+            if (last_error_ != 0) {
+                text = error_message(last_error_) + "\n";
+                if (last_error_device_) text += "Device: " + device_ + "\n";
+                if (!last_error_task_.empty()) text += "\nTask Name: " + last_error_task_ + "\n";
+                text += "\nStatus Code: " + std::to_string(last_error_);
+            }
+            return copy_text(text, errorString, bufferSize);
+        });
+}
+
+// ---- system and device properties --------------------------------------------------------
+
+namespace {
+
+using korvane::text::iequals;
+
+// A string property, as NI's property getters give it: with data NULL or
+// size 0 the size needed (NUL included); a buffer too small is refused with
+// -200228 and left alone (NI's own clients ask for the size first and treat
+// that code as "ask again").
+int32 copy_property(const std::string &text, char *data, uInt32 size)
+{
+    if (!data || size == 0) return static_cast<int32>(text.size() + 1);
+    if (size < text.size() + 1) return DAQmxErrorBufferTooSmallForString;
+    std::memcpy(data, text.c_str(), text.size() + 1);
+    return 0;
+}
+
+}  // namespace
+
+// Device names are the driver's identifiers: any case.
+bool Bench::is_device(const char *name) const
+{
+    return name && iequals(name, device_);
+}
+
+int32 Bench::GetSysDevNames(char *data, uInt32 bufferSize)
+{
+    return call("DAQmxGetSysDevNames", nullptr, Latency::kProperty,
+                [&] { return copy_property(device_, data, bufferSize); });
+}
+
+int32 Bench::GetDevProductType(const char device[], char *data, uInt32 bufferSize)
+{
+    return call("DAQmxGetDevProductType", nullptr, Latency::kProperty, [&]() -> int32 {
+        if (!is_device(device)) return DAQmxErrorInvalidDeviceID;
+        return copy_property(product_type_, data, bufferSize);
+    });
+}
+
+int32 Bench::GetDevSerialNum(const char device[], uInt32 *data)
+{
+    return call("DAQmxGetDevSerialNum", nullptr, Latency::kProperty, [&]() -> int32 {
+        if (!is_device(device)) return DAQmxErrorInvalidDeviceID;
+        if (!data) return DAQmxErrorInvalidAttributeValue;
+        *data = kSerialNumber;
+        return 0;
+    });
+}
+
+int32 Bench::GetDevPXIChassisNum(const char device[], uInt32 *data)
+{
+    return call("DAQmxGetDevPXIChassisNum", nullptr, Latency::kProperty, [&]() -> int32 {
+        if (!is_device(device)) return DAQmxErrorInvalidDeviceID;
+        if (!data) return DAQmxErrorInvalidAttributeValue;
+        *data = kChassis;
+        return 0;
+    });
+}
+
+int32 Bench::GetDevPXISlotNum(const char device[], uInt32 *data)
+{
+    return call("DAQmxGetDevPXISlotNum", nullptr, Latency::kProperty, [&]() -> int32 {
+        if (!is_device(device)) return DAQmxErrorInvalidDeviceID;
+        if (!data) return DAQmxErrorInvalidAttributeValue;
+        *data = static_cast<uInt32>(slot_);
+        return 0;
+    });
+}
+
+}  // namespace ksim
