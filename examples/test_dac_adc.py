@@ -1,4 +1,4 @@
-"""DAC-to-ADC transfer: each DAC channel of the bench description set to a
+"""DAC-to-ADC transfer: each DAC channel of the wiring file set to a
 range of codes, its output measured by the board's ADC and the DAQ's analog
 input it is wired to, and the analog loopbacks."""
 
@@ -23,7 +23,7 @@ def dac(bench):
 
 
 def test_dac_to_adc(bench, wiring, dac):
-    assert wiring["dacs"], "the bench description lists no DAC channel"
+    assert wiring["dacs"], "the wiring file lists no DAC channel"
     for d in wiring["dacs"]:
         for code in CODES:
             dac.set_code(d["channel"], code)

@@ -1,4 +1,4 @@
-"""Memory march: every memory of the bench description, each pattern written
+"""Memory march: every memory of the wiring file, each pattern written
 whole and read back whole, the memory's words restored afterwards."""
 
 import numpy as np
@@ -26,7 +26,7 @@ def memories(bench, wiring):
 
 
 def test_march(bench, memories):
-    assert memories, "the bench description lists no memory"
+    assert memories, "the wiring file lists no memory"
     for memory in memories:
         slave, words = memory["slave"], memory["words"]
         for name, pattern in patterns(words):

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "avalon/avalon.h"
-#include "app/cli/bench_file.h"
+#include "app/cli/wiring_file.h"
 #include "app/cli/bus_commands.h"
 #include "driver/daqmx_import.h"
 #include "app/cli/devices.h"
@@ -1088,10 +1088,10 @@ PYBIND11_MODULE(_korvane, m)
                  const std::optional<std::string> wiring = path_arg(wiring_object, "wiring");
                  Core &core = *b.core;
                  core.need_open();
-                 kc::BenchDescription bench;
+                 kc::Wiring described;
                  try {
-                     bench = wiring ? kc::parse_bench(kc::read_file(*wiring, false), *wiring)
-                                    : kc::parse_bench(kc::default_bench_text(), "built-in bench description");
+                     described = wiring ? kc::parse_wiring(kc::read_file(*wiring, false), *wiring)
+                                        : kc::parse_wiring(kc::default_wiring_text(), "built-in wiring file");
                  } catch (const kc::UsageError &e) {
                      throw py::value_error(e.what());
                  }
@@ -1101,7 +1101,7 @@ PYBIND11_MODULE(_korvane, m)
                  const int failed = core.guarded(py::none(), [&] {
                      py::gil_scoped_release nogil;
                      core.bus();
-                     const int failed = kc::selftest(core.session(), bench, destructive, &t.rows);
+                     const int failed = kc::selftest(core.session(), described, destructive, &t.rows);
                      core.session().interruptible = true;  // the self-test turns it off for its checks
                      return failed;
                  });
@@ -1115,7 +1115,7 @@ PYBIND11_MODULE(_korvane, m)
                  t.failed = failed;
                  return t;
              }, py::arg("wiring") = py::none(), py::kw_only(), py::arg("destructive") = false,
-             "Checks the bench end to end as korvane selftest does (wiring: a bench description file).")
+             "Checks the bench end to end as korvane selftest does (wiring: a wiring file).")
         .def("devices", [](Bench &b) {
                  Core::Use use(*b.core);
                  std::vector<VektaDevice> list;
@@ -1157,10 +1157,10 @@ PYBIND11_MODULE(_korvane, m)
     });
 
     m.def("_wiring", [](const std::optional<std::string> &path) {
-        kc::BenchDescription d;
+        kc::Wiring d;
         try {
-            d = path ? kc::parse_bench(kc::read_file(*path, false), *path)
-                     : kc::parse_bench(kc::default_bench_text(), "built-in bench description");
+            d = path ? kc::parse_wiring(kc::read_file(*path, false), *path)
+                     : kc::parse_wiring(kc::default_wiring_text(), "built-in wiring file");
         } catch (const kc::UsageError &e) {
             throw py::value_error(e.what());
         }

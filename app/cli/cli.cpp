@@ -156,16 +156,17 @@ void add_commands(CLI::App &app, Request &r)
     CLI::App *test = app.add_subcommand(
         "selftest", "Check the bench end to end (memories, DACs, ADC, analog loops, reference and ground inputs); "
                     "status 0 only when every check passes");
-    test->add_option("--bench", r.bench, "Bench description (TOML); default: the simulated bench's wiring")
+    test->add_option("--wiring", r.wiring, "Wiring file (TOML): what is wired where; default: the simulated bench's")
         ->type_name("FILE");
+    // The option's old name, still taken; not shown.
+    test->add_option("--bench", r.wiring, "Old name of --wiring")->type_name("FILE")->group("");
     test->add_flag("--destructive", r.destructive, "Leave the memories' test patterns instead of restoring them");
     test->fallthrough();
     test->callback([&r] {
         r.action = [&r](Session &s) {
-            const BenchDescription bench = r.bench.empty()
-                                               ? parse_bench(default_bench_text(), "built-in bench description")
-                                               : parse_bench(read_file(r.bench, false), r.bench);
-            if (selftest(s, bench, r.destructive) != 0) throw CheckFailure();
+            const Wiring wiring = r.wiring.empty() ? parse_wiring(default_wiring_text(), "built-in wiring file")
+                                                   : parse_wiring(read_file(r.wiring, false), r.wiring);
+            if (selftest(s, wiring, r.destructive) != 0) throw CheckFailure();
         };
     });
 

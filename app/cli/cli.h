@@ -19,7 +19,7 @@ class Session;
 // What the command line asked for; filled by the parser's callbacks.
 struct Request {
     // Raw arguments of the chosen command, checked when it runs.
-    std::string slave, address, count, file, output, bench, format = "hex";
+    std::string slave, address, count, file, output, wiring, format = "hex";
     std::string file_format;  // load: "hex", "bin" or "" (by the file's name)
     std::vector<std::string> words;
     bool verify = false, destructive = false;

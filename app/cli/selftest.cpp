@@ -127,25 +127,25 @@ std::string check_line(const CheckRow &row)
 }
 
 // The module must be the one the description is for, before a line is touched.
-bool right_device(Session &s, const BenchDescription &bench)
+bool right_device(Session &s, const Wiring &wiring)
 {
     VektaDevice d;
     if (!our_device(d)) {
-        s.err << "korvane: the self-test needs the " << bench.product_type << " it checks; no line touched\n";
+        s.err << "korvane: the self-test needs the " << wiring.product_type << " it checks; no line touched\n";
         return false;
     }
     s.out << "device " << d.name << ": " << device_text(d) << "\n" << std::flush;
-    if (strcasecmp(d.productType, bench.product_type.c_str()) != 0) {
-        s.err << "korvane: " << d.name << " is a " << d.productType << ", the bench description is for a "
-              << bench.product_type << "; no line touched\n";
+    if (strcasecmp(d.productType, wiring.product_type.c_str()) != 0) {
+        s.err << "korvane: " << d.name << " is a " << d.productType << ", the wiring file is for a "
+              << wiring.product_type << "; no line touched\n";
         return false;
     }
     return true;
 }
 
-int selftest(Session &s, const BenchDescription &bench, bool destructive, std::vector<CheckRow> *rows)
+int selftest(Session &s, const Wiring &wiring, bool destructive, std::vector<CheckRow> *rows)
 {
-    if (!right_device(s, bench)) return -1;
+    if (!right_device(s, wiring)) return -1;
     Checks checks(s, rows);
     // A stop signal is looked for between the checks, once what a check
     // changed (a memory, the DAC, an output) is set back.
@@ -158,7 +158,7 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive, std::v
     s.prepare();
     s.out << check_header() << std::flush;
 
-    for (const BenchDescription::Memory &m : bench.memories) {
+    for (const Wiring::Memory &m : wiring.memories) {
         std::vector<uint16_t> saved;
         bool keep = !destructive;
         if (keep) {
@@ -182,9 +182,9 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive, std::v
         stop_here();
     }
 
-    if (!bench.dacs.empty()) {
+    if (!wiring.dacs.empty()) {
         bool adc_ready = false;
-        for (const BenchDescription::Dac &d : bench.dacs) {
+        for (const Wiring::Dac &d : wiring.dacs) {
             const unsigned code_reg = d.channel == 0 ? kb::reg::kDacCode0 : kb::reg::kDacCode1;
             const uint16_t on = d.channel == 0 ? kb::bit::kDacChannel0 : kb::bit::kDacChannel1;
             const double expected = d.code * kb::kDacFullScale / kb::kDacCodeMax;
@@ -214,7 +214,7 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive, std::v
         }
     }
 
-    for (const BenchDescription::Loopback &l : bench.loopbacks) {
+    for (const Wiring::Loopback &l : wiring.loopbacks) {
         int status = vekta_analogOut(l.output, l.volts);
         vekta_report(status);
         const double v = status < 0 ? NAN : analog_in(l.input);
@@ -223,7 +223,7 @@ int selftest(Session &s, const BenchDescription &bench, bool destructive, std::v
         stop_here();
     }
 
-    for (const BenchDescription::Fixed &f : bench.fixed) {
+    for (const Wiring::Fixed &f : wiring.fixed) {
         checks.add(within(upper("AI", f.input) + " " + f.name, analog_in(f.input), f.volts, f.tolerance));
         stop_here();
     }

@@ -1,11 +1,11 @@
 // The bench self-test: one row per check (measured, expected, tolerance,
-// PASS or FAIL) and a summary, from a bench description.
+// PASS or FAIL) and a summary, from a wiring file.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "app/cli/bench_file.h"
+#include "app/cli/wiring_file.h"
 
 namespace korvane::cli {
 
@@ -23,6 +23,6 @@ std::string check_line(const CheckRow &row);
 // description's product type (-1); else runs every check the description
 // lists, printing each row as it is done (and keeping it in rows when
 // given), and returns the number that failed.
-int selftest(Session &s, const BenchDescription &bench, bool destructive, std::vector<CheckRow> *rows = nullptr);
+int selftest(Session &s, const Wiring &wiring, bool destructive, std::vector<CheckRow> *rows = nullptr);
 
 }  // namespace korvane::cli

@@ -85,7 +85,7 @@ def open(daq=None, board=None, state=None, trace=None, vcd=None, vcd_layout="vec
 
 
 def wiring(path=None):
-    """A bench description (the self-test's TOML; None: the simulated bench's
+    """A wiring file (the self-test's TOML; None: the simulated bench's
     wiring) as a dict: product_type, memories, dacs, loopbacks, fixed."""
     return _korvane._wiring(None if path is None else _path(path, "path"))
 

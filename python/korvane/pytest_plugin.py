@@ -8,8 +8,9 @@ faults, no outside signals). The same tests run on the real bench with
 
     --korvane-daq sim|nidaqmx|PATH     the driver (default: as korvane chooses)
     --korvane-board model|rtl|PATH     the simulated bench's board
-    --korvane-wiring FILE              the bench description (korvane selftest --bench;
-                                       default: $KORVANE_BENCH_FILE, else the built-in one)
+    --korvane-wiring FILE              the wiring file (korvane selftest --wiring; default:
+                                       $KORVANE_WIRING_FILE or its old name $KORVANE_BENCH_FILE,
+                                       else the built-in one)
 """
 
 import os
@@ -26,8 +27,10 @@ def pytest_addoption(parser):
                          "else NI-DAQmx where installed, else the simulated bench)")
     group.addoption("--korvane-board", metavar="model|rtl|PATH", default=None,
                     help="the simulated bench's board: the C++ model, the RTL board or a board library")
-    group.addoption("--korvane-wiring", metavar="FILE", default=os.environ.get("KORVANE_BENCH_FILE") or None,
-                    help="bench description (TOML, as korvane selftest --bench); default: $KORVANE_BENCH_FILE, "
+    group.addoption("--korvane-wiring", metavar="FILE",
+                    default=os.environ.get("KORVANE_WIRING_FILE") or os.environ.get("KORVANE_BENCH_FILE") or None,
+                    help="wiring file (TOML, as korvane selftest --wiring); default: $KORVANE_WIRING_FILE "
+                         "(old name: $KORVANE_BENCH_FILE), "
                          "else the simulated bench's wiring")
 
 
@@ -58,11 +61,11 @@ def bench(korvane_session_bench):
 
 @pytest.fixture(scope="session")
 def wiring_file(pytestconfig):
-    """The bench description's path (--korvane-wiring), None for the built-in one."""
+    """The wiring file's path (--korvane-wiring), None for the built-in one."""
     return pytestconfig.getoption("--korvane-wiring")
 
 
 @pytest.fixture(scope="session")
 def wiring(wiring_file):
-    """The bench description as korvane.wiring() gives it: what is wired where."""
+    """The wiring file as korvane.wiring() gives it: what is wired where."""
     return korvane.wiring(wiring_file)

@@ -7,16 +7,22 @@
 # is the exact number of "Error = " report lines expected.
 string(REPLACE "|" ";" ARGS "${ARGS}")
 # A test a lab may run on its real bench (-DHARDWARE=ON): the driver is
-# KORVANE_DAQ's, the simulated bench when unset; the self-test's description
-# (-DWIRING=ON) KORVANE_BENCH_FILE's when set.
+# KORVANE_DAQ's, the simulated bench when unset. The self-test's wiring file
+# (-DWIRING=ON) is KORVANE_WIRING_FILE's when set, else that of its old name
+# KORVANE_BENCH_FILE.
 if(HARDWARE)
   if("$ENV{KORVANE_DAQ}" STREQUAL "")
     set(ENV{KORVANE_DAQ} sim)
   endif()
-  if(WIRING AND NOT "$ENV{KORVANE_BENCH_FILE}" STREQUAL "")
-    list(APPEND ARGS --bench "$ENV{KORVANE_BENCH_FILE}")
-  endif()
   message("driver: KORVANE_DAQ=$ENV{KORVANE_DAQ}")
+endif()
+if(WIRING)
+  if(NOT "$ENV{KORVANE_WIRING_FILE}" STREQUAL "")
+    list(APPEND ARGS --wiring "$ENV{KORVANE_WIRING_FILE}")
+  elseif(NOT "$ENV{KORVANE_BENCH_FILE}" STREQUAL "")
+    message("note: KORVANE_BENCH_FILE is the old name of KORVANE_WIRING_FILE; rename it")
+    list(APPEND ARGS --wiring "$ENV{KORVANE_BENCH_FILE}")
+  endif()
 endif()
 if(DEFINED TRACE)
   file(REMOVE "${TRACE}")

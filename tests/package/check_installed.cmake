@@ -80,8 +80,8 @@ if(RTL)
   endif()
 endif()
 
-# The subcommands on the installed bench, with the installed bench description.
-run("korvane selftest" ${prefix}/bin/korvane --daq sim selftest --bench ${prefix}/share/korvane/bench.toml
+# The subcommands on the installed bench, with the installed wiring file.
+run("korvane selftest" ${prefix}/bin/korvane --daq sim selftest --wiring ${prefix}/share/korvane/wiring.toml
     WORKING_DIRECTORY ${WORK}/empty)
 message("${out}")
 if(NOT out MATCHES "([1-9][0-9]*) checks: ([1-9][0-9]*) passed, 0 failed")

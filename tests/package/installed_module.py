@@ -14,4 +14,4 @@ for board in boards:
         print(f"board {bench.sim.board}")
         bench.bus.write(0, 0x20, [0x1234, 0xABCD], verify=True)
         assert list(bench.bus.read(0, 0x20, 2)) == [0x1234, 0xABCD]
-        print(repr(bench.selftest(f"{prefix}/../../../share/korvane/bench.toml")))
+        print(repr(bench.selftest(f"{prefix}/../../../share/korvane/wiring.toml")))

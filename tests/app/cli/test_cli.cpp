@@ -227,7 +227,7 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
     spit(path("linear.hex"), hex_record(0, 4, {0, 2}) + hex_record(0, 0, {1, 2}) + kHexEnd);
     // Sparse: two words, but the second 200 words on; from 8000 it runs past 8191.
     spit(path("sparse.hex"), hex_record(0, 0, {1, 0}) + hex_record(400, 0, {2, 0}) + kHexEnd);
-    spit(path("bench.toml"), "[[fixed]]\ninput = \"ai5\"\nvolts = 2.5\ntolerance = 0.01\nwired = true\n");
+    spit(path("keys.toml"), "[[fixed]]\ninput = \"ai5\"\nvolts = 2.5\ntolerance = 0.01\nwired = true\n");
     spit(path("lacks.toml"), "[[dac]]\nchannel = 0\ncode = 9\ninput = \"ai8\"\ntolerance = 0.01\n");
     spit(path("device.toml"), "[device]\nproduct_type = 6251\n");
     spit(path("huge_slave.toml"), "[[memory]]\nslave = 1e308\nwords = 16\n");
@@ -296,16 +296,16 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
         {{"--sim-state", dir.string(), "bus", "read", "0", "0"}, ": a folder"},
         {{"--sim-state", path("huge.state"), "bus", "read", "0", "0"}, "more than 1 MiB"},
         {{"--sim-state", path("wrapped.state"), "bus", "read", "0", "0"}, "is not a simulated board's state"},
-        {{"selftest", "--bench", path("bench.toml")}, "bench.toml:5: unknown key"},
-        {{"selftest", "--bench", path("lacks.toml")}, ""},
-        {{"selftest", "--bench", path("missing.toml")}, ""},
-        {{"selftest", "--bench", path("huge_slave.toml")}, "huge_slave.toml:2: slave must be a whole number"},
-        {{"selftest", "--bench", path("empty.toml")}, "empty.toml: no checks"},
-        {{"selftest", "--bench", path("escape.toml")}, "unknown key \"in\\x1B[31mput\\nx\" in [[fixed]]"},
-        {{"selftest", "--bench", "/dev/zero"}, "/dev/zero: a device"},
-        {{"selftest", "--bench", fifo}, "fifo: a FIFO"},
-        {{"selftest", "--bench", path("huge.toml")}, "more than 1 MiB"},
-        {{"selftest", "--bench", path("device.toml")}, ""},
+        {{"selftest", "--wiring", path("keys.toml")}, "keys.toml:5: unknown key"},
+        {{"selftest", "--wiring", path("lacks.toml")}, ""},
+        {{"selftest", "--wiring", path("missing.toml")}, ""},
+        {{"selftest", "--wiring", path("huge_slave.toml")}, "huge_slave.toml:2: slave must be a whole number"},
+        {{"selftest", "--wiring", path("empty.toml")}, "empty.toml: no checks"},
+        {{"selftest", "--wiring", path("escape.toml")}, "unknown key \"in\\x1B[31mput\\nx\" in [[fixed]]"},
+        {{"selftest", "--wiring", "/dev/zero"}, "/dev/zero: a device"},
+        {{"selftest", "--wiring", fifo}, "fifo: a FIFO"},
+        {{"selftest", "--wiring", path("huge.toml")}, "more than 1 MiB"},
+        {{"selftest", "--wiring", path("device.toml")}, ""},
     };
     for (Row row : rows) {
         row.args.insert(row.args.begin(), {"--daq", "sim"});
@@ -542,21 +542,21 @@ TEST_F(Cli, SelftestRefusesAnotherModuleBeforeTouchingALine)
     const std::string trace = bench->trace();
     bench->trace_capture(0);
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "korvane: PXI1Slot2 is a PXI-6221, the bench description is for a PXI-6251; no line touched\n");
+    EXPECT_EQ(o.err, "korvane: PXI1Slot2 is a PXI-6221, the wiring file is for a PXI-6251; no line touched\n");
     EXPECT_EQ(o.out, "device PXI1Slot2: PXI-6221, serial 0x01A5C3F1, chassis 1 slot 2\n");
     EXPECT_EQ(trace.find("DAQmxCreate"), std::string::npos) << trace;
     EXPECT_NE(trace.find("DAQmxGetDevProductType(\"PXI1Slot2\""), std::string::npos) << trace;
 
-    std::string text = slurp(KORVANE_BENCH_TOML);
+    std::string text = slurp(KORVANE_WIRING_TOML);
     const std::string want = "product_type = \"PXI-6251\"";
     ASSERT_NE(text.find(want), std::string::npos);
     spit(path("6221.toml"), text.replace(text.find(want), want.size(), "product_type = \"PXI-6221\""));
-    o = korvane({"--daq", "sim", "selftest", "--bench", path("6221.toml")});
+    o = korvane({"--daq", "sim", "selftest", "--wiring", path("6221.toml")});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.out.find("11 checks: 11 passed, 0 failed"), std::string::npos) << o.out;
 
     ASSERT_EQ(bench->set_device("Dev1", nullptr), 0);
-    o = korvane({"--daq", "sim", "selftest", "--bench", path("6221.toml")});
+    o = korvane({"--daq", "sim", "selftest", "--wiring", path("6221.toml")});
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.out, "");
     EXPECT_NE(o.err.find("no device PXI1Slot2; the driver has: Dev1"), std::string::npos) << o.err;
@@ -565,13 +565,13 @@ TEST_F(Cli, SelftestRefusesAnotherModuleBeforeTouchingALine)
 }
 
 // The self-test sets its analog outputs back to 0 V after their loopback
-// checks, and a check's name from the bench file is shown escaped.
+// checks, and a check's name from the wiring file is shown escaped.
 TEST_F(Cli, SelftestLeavesTheLoopbackOutputsAtZeroVolts)
 {
     spit(path("loops.toml"), "[[loopback]]\noutput = \"ao0\"\ninput = \"ai0\"\nvolts = 3.0\ntolerance = 0.01\n"
                              "[[loopback]]\noutput = \"ao1\"\ninput = \"ai1\"\nvolts = -4.5\ntolerance = 0.01\n"
                              "[[fixed]]\nname = \"ref\\u001b[2J\"\ninput = \"ai5\"\nvolts = 2.5\ntolerance = 0.01\n");
-    Outcome o = korvane({"--daq", "sim", "selftest", "--bench", path("loops.toml")});
+    Outcome o = korvane({"--daq", "sim", "selftest", "--wiring", path("loops.toml")});
     EXPECT_EQ(o.status, 0) << o.out << o.err;
     EXPECT_NE(o.out.find("3 checks: 3 passed, 0 failed"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("AI5 ref\\x1B[2J "), std::string::npos) << o.out;

@@ -1,4 +1,4 @@
-#include "app/cli/bench_file.h"
+#include "app/cli/wiring_file.h"
 
 #include <cmath>
 #include <set>
@@ -98,7 +98,7 @@ private:
 
 }  // namespace
 
-BenchDescription parse_bench(const std::string &text, const std::string &name)
+Wiring parse_wiring(const std::string &text, const std::string &name)
 {
     Reader rd(name);
     toml::table doc;
@@ -108,7 +108,7 @@ BenchDescription parse_bench(const std::string &text, const std::string &name)
         throw UsageError(korvane::text::one_line(name + ":" + std::to_string(e.source().begin.line) + ": " +
                                                  std::string(e.description())));
     }
-    BenchDescription b;
+    Wiring b;
     for (const auto &[key, node] : doc) {
         const std::string kind(key.str());
         if (kind == "device") {
@@ -128,13 +128,13 @@ BenchDescription parse_bench(const std::string &text, const std::string &name)
             if (!t) rd.fault(&el, kind + " must be a list of tables: [[" + kind + "]]");
             if (kind == "memory") {
                 rd.only(*t, kind, {"slave", "words"});
-                BenchDescription::Memory m;
+                Wiring::Memory m;
                 m.slave = static_cast<unsigned>(rd.integer(rd.need(*t, kind, "slave"), "slave", 0, kSlaveMax));
                 m.words = static_cast<unsigned>(rd.integer(rd.need(*t, kind, "words"), "words", 1, kAddressSpace));
                 b.memories.push_back(m);
             } else if (kind == "dac") {
                 rd.only(*t, kind, {"channel", "code", "input", "adc", "tolerance"});
-                BenchDescription::Dac d;
+                Wiring::Dac d;
                 d.channel = static_cast<int>(rd.integer(rd.need(*t, kind, "channel"), "channel", 0, kDacChannels - 1));
                 d.code = static_cast<int>(rd.integer(rd.need(*t, kind, "code"), "code", 0, 255));
                 if (const toml::node *n = t->get("input")) d.input = rd.channel(*n, "input", "ai", ANALOG_SIZEi, "analog input");
@@ -145,7 +145,7 @@ BenchDescription parse_bench(const std::string &text, const std::string &name)
                 b.dacs.push_back(d);
             } else if (kind == "loopback") {
                 rd.only(*t, kind, {"output", "input", "volts", "tolerance"});
-                BenchDescription::Loopback l;
+                Wiring::Loopback l;
                 l.output = rd.channel(rd.need(*t, kind, "output"), "output", "ao", ANALOG_SIZEo, "analog output");
                 l.input = rd.channel(rd.need(*t, kind, "input"), "input", "ai", ANALOG_SIZEi, "analog input");
                 l.volts = rd.number(rd.need(*t, kind, "volts"), "volts");
@@ -154,7 +154,7 @@ BenchDescription parse_bench(const std::string &text, const std::string &name)
                 b.loopbacks.push_back(l);
             } else {
                 rd.only(*t, kind, {"name", "input", "volts", "tolerance"});
-                BenchDescription::Fixed f;
+                Wiring::Fixed f;
                 f.name = t->get("name") ? rd.text(*t->get("name"), "name") : "fixed level";
                 f.input = rd.channel(rd.need(*t, kind, "input"), "input", "ai", ANALOG_SIZEi, "analog input");
                 f.volts = rd.number(rd.need(*t, kind, "volts"), "volts");

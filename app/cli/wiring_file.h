@@ -1,7 +1,8 @@
-// The bench description: what the self-test checks and what is wired where,
-// read from TOML (the simulated bench's wiring ships as the default, see
-// bench.toml). Every fault (an unknown key, a channel the device lacks, a
-// value of the wrong kind) is one UsageError naming the file and the line.
+// The wiring file: the lab's description of what is wired where and what the
+// self-test checks, read from TOML (the simulated bench's wiring ships as the
+// default, see wiring.toml). Every fault (an unknown key, a channel the device
+// lacks, a value of the wrong kind) is one UsageError naming the file and the
+// line.
 #pragma once
 
 #include <optional>
@@ -12,7 +13,7 @@
 
 namespace korvane::cli {
 
-struct BenchDescription {
+struct Wiring {
     struct Memory {
         unsigned slave = 0;
         unsigned words = 0;
@@ -40,9 +41,9 @@ struct BenchDescription {
     std::vector<Fixed> fixed;
 };
 
-BenchDescription parse_bench(const std::string &text, const std::string &name);
+Wiring parse_wiring(const std::string &text, const std::string &name);
 
-// The default description's text (bench.toml as built in).
-const std::string &default_bench_text();
+// The default wiring file's text (wiring.toml as built in).
+const std::string &default_wiring_text();
 
 }  // namespace korvane::cli

@@ -1,7 +1,7 @@
-// Fuzz target: the bench description reader of the self-test on any bytes.
+// Fuzz target: the wiring file reader of the self-test on any bytes.
 // A fault is one clean line naming the file; a description read has at
 // least one check and every value in its range, its names clean.
-#include "app/cli/bench_file.h"
+#include "app/cli/wiring_file.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "app/cli/word_files.h"
 
@@ -11,9 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);
-    korvane::cli::BenchDescription b;
+    korvane::cli::Wiring b;
     try {
-        b = korvane::cli::parse_bench(text, "fuzz.toml");
+        b = korvane::cli::parse_wiring(text, "fuzz.toml");
     } catch (const korvane::cli::UsageError &e) {
         const std::string line = e.what();
         fuzz::require(line.rfind("fuzz.toml", 0) == 0, "the fault names the file", line);
