@@ -48,9 +48,8 @@ void on_parse(CLI::App *cmd, Request &r, std::function<void(Session &)> action)
     });
 }
 
-}  // namespace
-
-void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
+// bus read SLAVE ADDR [COUNT]
+void add_read(CLI::App &bus, Request &r)
 {
     CLI::App *read = bus.add_subcommand("read", "Read COUNT words (default 1): one line \"ADDR WORD\" each");
     read->add_option("SLAVE", r.slave, "Slave 0..7")->type_name("")->required();
@@ -63,7 +62,11 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         s.decimal = r.format == "dec";
         bus_read(s, slave, address, count);
     });
+}
 
+// bus write SLAVE ADDR WORD... [--verify]
+void add_write(CLI::App &bus, Request &r)
+{
     CLI::App *write = bus.add_subcommand("write", "Write words to consecutive addresses");
     write->add_option("SLAVE", r.slave, "Slave 0..7")->type_name("")->required();
     write->add_option("ADDR", r.address, "Register address of the first word")->type_name("")->required();
@@ -75,7 +78,11 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         for (const std::string &w : r.words) words.push_back(parse_word(w));
         bus_write(s, slave, address, words, r.verify);
     });
+}
 
+// bus dump SLAVE ADDR COUNT -o FILE
+void add_dump(CLI::App &bus, Request &r)
+{
     CLI::App *dump = bus.add_subcommand(
         "dump", "Read COUNT words into a file: 16-bit little-endian binary, or Intel HEX for a .hex name");
     dump->add_option("SLAVE", r.slave, "Slave 0..7")->type_name("")->required();
@@ -86,7 +93,11 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
         bus_dump(s, slave, address, parse_count(r.count, address), r.output);
     });
+}
 
+// bus load SLAVE ADDR FILE [--verify] [--format hex|bin]
+void add_load(CLI::App &bus, Request &r)
+{
     CLI::App *load = bus.add_subcommand(
         "load", "Write a file's words from ADDR on: binary (16-bit little-endian) or Intel HEX (.hex)");
     load->add_option("SLAVE", r.slave, "Slave 0..7")->type_name("")->required();
@@ -102,7 +113,11 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
         bus_load(s, slave, address, r.file, r.verify, r.file_format);
     });
+}
 
+// bus regs [--format] [--watch [SECONDS]]
+void add_regs(CLI::App &bus, Request &r)
+{
     CLI::App *regs = bus.add_subcommand("regs", "Read the target board's registers (slave 2) and print them decoded");
     add_format(regs, r);
     regs->add_option("--watch", r.watch, "Repeat every SECONDS (default 1), in place on a terminal, until Ctrl-C")
@@ -121,8 +136,11 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
         s.decimal = r.format == "dec";
         bus_regs(s, seconds);
     });
-    if (interactive) return;
+}
 
+// bus shell and bus run FILE: not at the shell's own prompt
+void add_shell_and_run(CLI::App &bus, Request &r)
+{
     CLI::App *shell = bus.add_subcommand(
         "shell", "The bus commands at a prompt, with line editing and history; quit or Ctrl-D ends");
     shell->callback([&r] {
@@ -141,6 +159,18 @@ void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
             if (int status = bus_run(s, r.file)) throw LineFailed{status};
         };
     });
+}
+
+}  // namespace
+
+void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
+{
+    add_read(bus, r);
+    add_write(bus, r);
+    add_dump(bus, r);
+    add_load(bus, r);
+    add_regs(bus, r);
+    if (!interactive) add_shell_and_run(bus, r);
 }
 
 void add_commands(CLI::App &app, Request &r)
@@ -201,28 +231,11 @@ public:
     ~Deferred() { korvane::stop::defer(false); }
 };
 
-}  // namespace
-
-int run(Request &r, const Environment &env)
+// The simulated board's state (--sim-state) taken and loaded, the bench verbs
+// applied, or, without a state, the note that the board starts from power-up;
+// 0 to go on, else the status to end with (the outputs closed, the state let go).
+int prepare_bench(Request &r, const Environment &env, Session &s, bool bench)
 {
-    Deferred deferred;
-    Session s(std::cout, std::cerr);
-    s.err_is_terminal = isatty(STDERR_FILENO) != 0;
-    // A driver that did not load: its file and the reason, once, before the first report line.
-    daqmx::set_failure_notice([](const std::string &line) { std::cerr << "korvane: " << line << "\n"; });
-    const bool bench = simlink::bench_present();
-    if (!bench && (!r.sim_state.empty() || !r.bench_verbs.empty())) {
-        std::cerr << "korvane: " << (r.sim_state.empty() ? "--bench-verb" : "--sim-state")
-                  << " needs the simulated bench (--daq sim), but the " << daqmx::info().description() << "\n";
-        return 2;
-    }
-    // The bench runs on its own clock as fast as it can; bench time is what
-    // the real bench would take. The trace and the VCD start on that clock.
-    if (bench) s.bench_now = simlink::use_bench_clock();
-    if (std::string why = simlink::open_outputs(env.trace, env.vcd, env.vcd_lines); !why.empty()) {
-        std::cerr << why;
-        return 2;
-    }
     if (!r.sim_state.empty()) {
         // Another process's command on the same state waits for this one's
         // to end, and this one for it.
@@ -251,32 +264,42 @@ int run(Request &r, const Environment &env)
             simlink::close_outputs(env.trace, env.vcd);
             return 2;
         }
-    int status = 0;
+    return 0;
+}
+
+// The command run; its status from how it ended (each failure says why on
+// standard error once).
+int run_action(Request &r, Session &s)
+{
     try {
         r.action(s);
     } catch (const UsageError &e) {
         // It may quote a file's bytes or a path: one line, control bytes escaped.
         std::cerr << "korvane: " << korvane::text::one_line(e.what()) << "\n";
-        status = 2;
+        return 2;
     } catch (const BusFailure &e) {
         std::cerr << "korvane: " << e.what() << "\n";
-        status = 1;
+        return 1;
     } catch (const Interrupted &e) {
         std::cerr << "korvane: interrupted by " << korvane::stop::name(e.signal) << ": " << e.what() << "\n";
-        status = 128 + e.signal;
+        return 128 + e.signal;
     } catch (const OutputFailed &) {
-        status = 1;  // main says why
+        return 1;  // main says why
     } catch (const CheckFailure &) {
-        status = 1;
+        return 1;
     } catch (const LineFailed &f) {
-        status = f.status;
+        return f.status;
     } catch (const std::exception &e) {
         std::cerr << "korvane: " << e.what() << "\n";
-        status = 1;
+        return 1;
     }
-    // A stop after the last check: the work is done, the status says it was stopped.
-    if (int sig = korvane::stop::requested(); sig && status < 128) status = 128 + sig;
-    std::cout.flush();
+    return 0;
+}
+
+// The board's state saved (let go after a usage error) and the trace and the
+// VCD closed: a failure here fails a command that had succeeded.
+int finish_bench(const Request &r, const Environment &env, int status)
+{
     if (!r.sim_state.empty()) {
         if (status == 2) {
             simlink::unlock_board_state();
@@ -290,6 +313,36 @@ int run(Request &r, const Environment &env)
         if (status == 0) status = 1;
     }
     return status;
+}
+
+}  // namespace
+
+int run(Request &r, const Environment &env)
+{
+    Deferred deferred;
+    Session s(std::cout, std::cerr);
+    s.err_is_terminal = isatty(STDERR_FILENO) != 0;
+    // A driver that did not load: its file and the reason, once, before the first report line.
+    daqmx::set_failure_notice([](const std::string &line) { std::cerr << "korvane: " << line << "\n"; });
+    const bool bench = simlink::bench_present();
+    if (!bench && (!r.sim_state.empty() || !r.bench_verbs.empty())) {
+        std::cerr << "korvane: " << (r.sim_state.empty() ? "--bench-verb" : "--sim-state")
+                  << " needs the simulated bench (--daq sim), but the " << daqmx::info().description() << "\n";
+        return 2;
+    }
+    // The bench runs on its own clock as fast as it can; bench time is what
+    // the real bench would take. The trace and the VCD start on that clock.
+    if (bench) s.bench_now = simlink::use_bench_clock();
+    if (std::string why = simlink::open_outputs(env.trace, env.vcd, env.vcd_lines); !why.empty()) {
+        std::cerr << why;
+        return 2;
+    }
+    if (int status = prepare_bench(r, env, s, bench)) return status;
+    int status = run_action(r, s);
+    // A stop after the last check: the work is done, the status says it was stopped.
+    if (int sig = korvane::stop::requested(); sig && status < 128) status = 128 + sig;
+    std::cout.flush();
+    return finish_bench(r, env, status);
 }
 
 namespace {

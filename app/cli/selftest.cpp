@@ -143,91 +143,111 @@ bool right_device(Session &s, const Wiring &wiring)
     return true;
 }
 
+namespace {
+
+// A stop signal is looked for between the checks, once what a check changed
+// (a memory, the DAC, an output) is set back.
+void stop_between_checks(Session &s, const Checks &checks)
+{
+    if (int sig = s.stop_requested())
+        throw Interrupted(sig, "the self-test stopped after " + std::to_string(checks.passed() + checks.failed()) +
+                                   " checks, what they changed set back");
+}
+
+// Both marches over a memory, its words saved before and restored after
+// unless destructive.
+void check_memory(Session &s, Checks &checks, const Wiring::Memory &m, bool destructive)
+{
+    std::vector<uint16_t> saved;
+    bool keep = !destructive;
+    if (keep) {
+        try {
+            saved = s.read(m.slave, 0, m.words, "save");
+        } catch (const BusFailure &e) {
+            s.err << "korvane: " << e.what() << "; the memory's words cannot be restored\n";
+            keep = false;
+        }
+    }
+    checks.march(m.slave, m.words, "walking ones", walking_one);
+    checks.march(m.slave, m.words, "address as data", address_as_data);
+    if (keep) {
+        try {
+            s.write(m.slave, 0, saved, "restore");
+        } catch (const BusFailure &e) {
+            s.err << "korvane: " << e.what() << " while restoring the memory\n";
+            checks.add({"memory slave " + std::to_string(m.slave) + " restored", "bus failure", "", "", false});
+        }
+    }
+}
+
+// A DAC channel switched on at its code, read at the analog input and by the
+// board's ADC where wired; the DAC's registers set back. The ADC is set up
+// once, at its first use (adc_ready).
+void check_dac(Session &s, Checks &checks, const Wiring::Dac &d, bool &adc_ready)
+{
+    const unsigned code_reg = d.channel == 0 ? kb::reg::kDacCode0 : kb::reg::kDacCode1;
+    const uint16_t on = d.channel == 0 ? kb::bit::kDacChannel0 : kb::bit::kDacChannel1;
+    const double expected = d.code * kb::kDacFullScale / kb::kDacCodeMax;
+    const std::string name = "DAC" + std::to_string(d.channel) + " code " + std::to_string(d.code) + " -> ";
+    try {
+        const uint16_t control = s.read(kb::kSlavePeripherals, kb::reg::kDacControl, 1, "dac")[0];
+        const uint16_t code = s.read(kb::kSlavePeripherals, code_reg, 1, "dac")[0];
+        s.write(kb::kSlavePeripherals, kb::reg::kDacControl,
+                {static_cast<uint16_t>(control | on | kb::bit::kDacReference)}, "dac");
+        s.write(kb::kSlavePeripherals, code_reg, {static_cast<uint16_t>(d.code)}, "dac");
+        if (d.input) checks.add(within(name + upper("AI", *d.input), analog_in(*d.input), expected, d.tolerance));
+        if (d.adc) {
+            if (!adc_ready) avalonADCInit();
+            adc_ready = true;
+            int adc = -1;
+            avalonADCGetCodeByStart(static_cast<unsigned char>(*d.adc), &adc);
+            const double v = adc < 0 ? NAN : adc * kb::kAdcVoltsPerCode;
+            checks.add(within(name + upper("ADC", *d.adc), v, expected, d.tolerance));
+        }
+        s.write(kb::kSlavePeripherals, code_reg, {code}, "dac");
+        s.write(kb::kSlavePeripherals, kb::reg::kDacControl, {control}, "dac");
+    } catch (const BusFailure &e) {
+        s.err << "korvane: " << e.what() << "\n";
+        checks.add({name + "(bus)", "bus failure", volts(expected), volts(d.tolerance), false});
+    }
+}
+
+// An analog output set, read back on its input, then set to 0 V.
+void check_loopback(Checks &checks, const Wiring::Loopback &l)
+{
+    int status = vekta_analogOut(l.output, l.volts);
+    vekta_report(status);
+    const double v = status < 0 ? NAN : analog_in(l.input);
+    checks.add(within(upper("AO", l.output) + " -> " + upper("AI", l.input), v, l.volts, l.tolerance));
+    vekta_report(vekta_analogOut(l.output, 0.0));
+}
+
+}  // namespace
+
 int selftest(Session &s, const Wiring &wiring, bool destructive, std::vector<CheckRow> *rows)
 {
     if (!right_device(s, wiring)) return -1;
     Checks checks(s, rows);
-    // A stop signal is looked for between the checks, once what a check
-    // changed (a memory, the DAC, an output) is set back.
-    s.interruptible = false;
-    auto stop_here = [&checks, &s] {
-        if (int sig = s.stop_requested())
-            throw Interrupted(sig, "the self-test stopped after " + std::to_string(checks.passed() + checks.failed()) +
-                                       " checks, what they changed set back");
-    };
+    s.interruptible = false;  // stop_between_checks looks for a stop instead
     s.prepare();
     s.out << check_header() << std::flush;
-
     for (const Wiring::Memory &m : wiring.memories) {
-        std::vector<uint16_t> saved;
-        bool keep = !destructive;
-        if (keep) {
-            try {
-                saved = s.read(m.slave, 0, m.words, "save");
-            } catch (const BusFailure &e) {
-                s.err << "korvane: " << e.what() << "; the memory's words cannot be restored\n";
-                keep = false;
-            }
-        }
-        checks.march(m.slave, m.words, "walking ones", walking_one);
-        checks.march(m.slave, m.words, "address as data", address_as_data);
-        if (keep) {
-            try {
-                s.write(m.slave, 0, saved, "restore");
-            } catch (const BusFailure &e) {
-                s.err << "korvane: " << e.what() << " while restoring the memory\n";
-                checks.add({"memory slave " + std::to_string(m.slave) + " restored", "bus failure", "", "", false});
-            }
-        }
-        stop_here();
+        check_memory(s, checks, m, destructive);
+        stop_between_checks(s, checks);
     }
-
-    if (!wiring.dacs.empty()) {
-        bool adc_ready = false;
-        for (const Wiring::Dac &d : wiring.dacs) {
-            const unsigned code_reg = d.channel == 0 ? kb::reg::kDacCode0 : kb::reg::kDacCode1;
-            const uint16_t on = d.channel == 0 ? kb::bit::kDacChannel0 : kb::bit::kDacChannel1;
-            const double expected = d.code * kb::kDacFullScale / kb::kDacCodeMax;
-            const std::string name = "DAC" + std::to_string(d.channel) + " code " + std::to_string(d.code) + " -> ";
-            try {
-                const uint16_t control = s.read(kb::kSlavePeripherals, kb::reg::kDacControl, 1, "dac")[0];
-                const uint16_t code = s.read(kb::kSlavePeripherals, code_reg, 1, "dac")[0];
-                s.write(kb::kSlavePeripherals, kb::reg::kDacControl,
-                        {static_cast<uint16_t>(control | on | kb::bit::kDacReference)}, "dac");
-                s.write(kb::kSlavePeripherals, code_reg, {static_cast<uint16_t>(d.code)}, "dac");
-                if (d.input) checks.add(within(name + upper("AI", *d.input), analog_in(*d.input), expected, d.tolerance));
-                if (d.adc) {
-                    if (!adc_ready) avalonADCInit();
-                    adc_ready = true;
-                    int adc = -1;
-                    avalonADCGetCodeByStart(static_cast<unsigned char>(*d.adc), &adc);
-                    const double v = adc < 0 ? NAN : adc * kb::kAdcVoltsPerCode;
-                    checks.add(within(name + upper("ADC", *d.adc), v, expected, d.tolerance));
-                }
-                s.write(kb::kSlavePeripherals, code_reg, {code}, "dac");
-                s.write(kb::kSlavePeripherals, kb::reg::kDacControl, {control}, "dac");
-            } catch (const BusFailure &e) {
-                s.err << "korvane: " << e.what() << "\n";
-                checks.add({name + "(bus)", "bus failure", volts(expected), volts(d.tolerance), false});
-            }
-            stop_here();
-        }
+    bool adc_ready = false;
+    for (const Wiring::Dac &d : wiring.dacs) {
+        check_dac(s, checks, d, adc_ready);
+        stop_between_checks(s, checks);
     }
-
     for (const Wiring::Loopback &l : wiring.loopbacks) {
-        int status = vekta_analogOut(l.output, l.volts);
-        vekta_report(status);
-        const double v = status < 0 ? NAN : analog_in(l.input);
-        checks.add(within(upper("AO", l.output) + " -> " + upper("AI", l.input), v, l.volts, l.tolerance));
-        vekta_report(vekta_analogOut(l.output, 0.0));
-        stop_here();
+        check_loopback(checks, l);
+        stop_between_checks(s, checks);
     }
-
     for (const Wiring::Fixed &f : wiring.fixed) {
         checks.add(within(upper("AI", f.input) + " " + f.name, analog_in(f.input), f.volts, f.tolerance));
-        stop_here();
+        stop_between_checks(s, checks);
     }
-
     const int total = checks.passed() + checks.failed();
     s.out << total << " checks: " << checks.passed() << " passed, " << checks.failed() << " failed\n" << std::flush;
     return checks.failed();

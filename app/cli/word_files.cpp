@@ -110,71 +110,82 @@ std::string offset_text(unsigned long offset)
     return text;
 }
 
-}  // namespace
-
-Image read_intel_hex(const std::string &text, const std::string &name)
-{
+// An Intel HEX file being read: its data bytes so far, the base address the
+// last address record set, and whether the end-of-file record came.
+struct HexReading {
     // The bus takes 0x10000 words: a byte beyond is refused as it comes, so
     // memory stays within some bytes per byte of the file.
-    constexpr unsigned long kBytes = 0x20000;
+    static constexpr unsigned long kBytes = 0x20000;
     std::vector<HexByte> bytes;
     unsigned long base = 0;
     bool ended = false;
-    uint32_t number = 0;
-    for (size_t at = 0; at < text.size();) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string_view line(text.data() + at, end - at);
-        at = end + 1;
-        number++;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty()) continue;
-        const std::string where = name + ":" + std::to_string(number) + ": ";
-        if (ended) throw UsageError(where + "record after the end-of-file record");
-        if (line[0] != ':') throw UsageError(where + "not an Intel HEX record (no ':' at its start)");
-        // At most 255 data bytes: a longer line is no record.
-        if (line.size() > 1 + 2 * (5 + 255)) throw UsageError(where + "Intel HEX record longer than 255 data bytes");
-        std::vector<uint8_t> rec;
-        for (size_t i = 1; i + 1 < line.size(); i += 2) {
-            int hi = hex_digit(line[i]), lo = hex_digit(line[i + 1]);
-            if (hi < 0 || lo < 0) throw UsageError(where + "Intel HEX record with a character that is not hex");
-            rec.push_back(static_cast<uint8_t>(hi << 4 | lo));
-        }
-        if (line.size() % 2 == 0 || rec.size() < 5 || rec.size() != 5u + rec[0])
-            throw UsageError(where + "truncated Intel HEX record");
-        uint8_t sum = 0;
-        for (uint8_t b : rec) sum = static_cast<uint8_t>(sum + b);
-        if (sum != 0) throw UsageError(where + "Intel HEX record with a wrong checksum");
-        const unsigned count = rec[0];
-        const unsigned offset = static_cast<unsigned>(rec[1] << 8 | rec[2]);
-        const uint8_t *data = rec.data() + 4;
-        switch (rec[3]) {
-        case 0x00:
-            for (unsigned i = 0; i < count; i++) {
-                const unsigned long byte = base + offset + i;
-                if (byte >= kBytes)
-                    throw UsageError(where + "data beyond the bus's address space (byte offset " + offset_text(byte) +
-                                     ")");
-                bytes.push_back({static_cast<uint32_t>(byte), number, data[i]});
-            }
-            break;
-        case 0x01:
-            if (count != 0) throw UsageError(where + "end-of-file record carrying data");
-            ended = true;
-            break;
-        case 0x02:
-        case 0x04:
-            if (count != 2) throw UsageError(where + "Intel HEX address record whose length is not 2");
-            base = static_cast<unsigned long>(data[0] << 8 | data[1]) << (rec[3] == 0x02 ? 4 : 16);
-            break;
-        case 0x03:
-        case 0x05: break;
-        default: throw UsageError(where + "unknown Intel HEX record type " + std::to_string(rec[3]));
-        }
-    }
-    if (!ended) throw UsageError(name + ": the Intel HEX file ends without its end-of-file record");
+};
 
-    // In address order, each address's bytes in the order of the file.
+// A record's bytes (count, offset, type, data, checksum) from its line, its
+// length and checksum checked.
+std::vector<uint8_t> hex_record_bytes(std::string_view line, const std::string &where)
+{
+    if (line[0] != ':') throw UsageError(where + "not an Intel HEX record (no ':' at its start)");
+    // At most 255 data bytes: a longer line is no record.
+    if (line.size() > 1 + 2 * (5 + 255)) throw UsageError(where + "Intel HEX record longer than 255 data bytes");
+    std::vector<uint8_t> rec;
+    for (size_t i = 1; i + 1 < line.size(); i += 2) {
+        int hi = hex_digit(line[i]), lo = hex_digit(line[i + 1]);
+        if (hi < 0 || lo < 0) throw UsageError(where + "Intel HEX record with a character that is not hex");
+        rec.push_back(static_cast<uint8_t>(hi << 4 | lo));
+    }
+    if (line.size() % 2 == 0 || rec.size() < 5 || rec.size() != 5u + rec[0])
+        throw UsageError(where + "truncated Intel HEX record");
+    uint8_t sum = 0;
+    for (uint8_t b : rec) sum = static_cast<uint8_t>(sum + b);
+    if (sum != 0) throw UsageError(where + "Intel HEX record with a wrong checksum");
+    return rec;
+}
+
+// One record of each kind: its count, offset and data, the line it is on.
+struct HexRecord {
+    unsigned type, count, offset;
+    const uint8_t *data;
+    uint32_t line;
+    const std::string &where;
+};
+
+void hex_data(HexReading &r, const HexRecord &rec)
+{
+    for (unsigned i = 0; i < rec.count; i++) {
+        const unsigned long byte = r.base + rec.offset + i;
+        if (byte >= HexReading::kBytes)
+            throw UsageError(rec.where + "data beyond the bus's address space (byte offset " + offset_text(byte) + ")");
+        r.bytes.push_back({static_cast<uint32_t>(byte), rec.line, rec.data[i]});
+    }
+}
+
+void hex_end_of_file(HexReading &r, const HexRecord &rec)
+{
+    if (rec.count != 0) throw UsageError(rec.where + "end-of-file record carrying data");
+    r.ended = true;
+}
+
+// Extended segment address (type 2: the base in 16-byte steps) and extended
+// linear address (type 4: the upper 16 bits of the byte offset).
+void hex_base(HexReading &r, const HexRecord &rec)
+{
+    if (rec.count != 2) throw UsageError(rec.where + "Intel HEX address record whose length is not 2");
+    r.base = static_cast<unsigned long>(rec.data[0] << 8 | rec.data[1]) << (rec.type == 0x02 ? 4 : 16);
+}
+
+// Start addresses (types 3 and 5) mean nothing to the bus.
+void hex_start_address(HexReading &, const HexRecord &) {}
+
+// The record types korvane takes, by number.
+constexpr void (*kHexRecordKinds[])(HexReading &, const HexRecord &) = {
+    hex_data, hex_end_of_file, hex_base, hex_start_address, hex_base, hex_start_address};
+
+// The bytes in address order, each address's bytes in the order of the file,
+// paired into 16-bit words: an address given twice with other data, or half a
+// word, is refused with its line.
+Image hex_image(std::vector<HexByte> bytes, const std::string &name)
+{
     std::stable_sort(bytes.begin(), bytes.end(), [](const HexByte &a, const HexByte &b) { return a.offset < b.offset; });
     std::vector<HexByte> unique;
     for (const HexByte &b : bytes) {
@@ -198,6 +209,33 @@ Image read_intel_hex(const std::string &text, const std::string &name)
         image.runs.back().words.push_back(w);
     }
     return image;
+}
+
+}  // namespace
+
+Image read_intel_hex(const std::string &text, const std::string &name)
+{
+    HexReading reading;
+    uint32_t number = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + at, end - at);
+        at = end + 1;
+        number++;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty()) continue;
+        const std::string where = name + ":" + std::to_string(number) + ": ";
+        if (reading.ended) throw UsageError(where + "record after the end-of-file record");
+        const std::vector<uint8_t> rec = hex_record_bytes(line, where);
+        if (rec[3] >= std::size(kHexRecordKinds))
+            throw UsageError(where + "unknown Intel HEX record type " + std::to_string(rec[3]));
+        const HexRecord record{rec[3], rec[0], static_cast<unsigned>(rec[1] << 8 | rec[2]), rec.data() + 4, number,
+                               where};
+        kHexRecordKinds[rec[3]](reading, record);
+    }
+    if (!reading.ended) throw UsageError(name + ": the Intel HEX file ends without its end-of-file record");
+    return hex_image(std::move(reading.bytes), name);
 }
 
 std::string write_intel_hex(const std::vector<uint16_t> &words)

@@ -55,31 +55,12 @@ int main(int argc, char *argv[])
 
 namespace {
 
-int run_korvane(int argc, char *argv[])
+// The run-time configured for korvane's window (its clock, virtual in script
+// mode, is the bench's: it comes before the trace and the VCD, which start on
+// that clock) and the Qt view installed; the panel file's path, empty when no
+// folder has it (the run-time's error then names the folders looked in).
+std::string configure_runtime(const korvane::Options &opt, const std::string &driver, const std::string &board)
 {
-    korvane::Options opt;
-    int rc = korvane::parse_options(argc, argv, opt, std::cout, std::cerr);
-    if (rc != korvane::KEEP_GOING) return rc;
-
-    daqmx::select(opt.daq);
-    daqmx::load();
-    if (std::string why = simlink::choose_board(opt.board); !why.empty()) {
-        std::cerr << why;
-        return korvane::USAGE_ERROR;
-    }
-    startup_mark("driver loaded");
-    const std::string board = simlink::board_name();
-    std::string driver = daqmx::info().description();
-    if (!board.empty()) driver += "\nboard: " + board;
-    if (opt.version) {
-        std::cout << korvane::version_text(driver + "\n" + korvane::cli::device_line(), opt.panel);
-        return 0;
-    }
-    const bool vcd_lines = opt.vcd_layout == "lines";
-    if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});
-
-    // The run-time first: its clock (virtual in script mode) is the bench's,
-    // and the trace and the VCD must start on that clock, not the real one.
     uir::Options ui;
     ui.panel_file = opt.panel;
     ui.script_file = opt.script;
@@ -95,23 +76,16 @@ int run_korvane(int argc, char *argv[])
     uir::configure(ui);
     korvane_share_status();
     uir::qt::install();
-    // korvane.uir from an installed tree first, else the build or source tree;
-    // when none has it, the run-time's error names the folders looked in.
+    // korvane.uir from an installed tree first, else the build or source tree.
     const std::string panel_file = korvane::find_panel_file();
     for (const std::string &dir : korvane::panel_dirs()) uir::add_panel_search_dir(dir);
+    return panel_file;
+}
 
-    // The bench's clock, the call trace and the VCD.
-    simlink::share_clock();
-    if (std::string why = simlink::open_outputs(opt.trace, opt.vcd, vcd_lines); !why.empty()) {
-        std::cerr << why;
-        return korvane::USAGE_ERROR;
-    }
-
-    int sink = uir::add_error_sink(remember_error_line);
-
-    korvane_register_callbacks();
-    simlink::register_verbs();
-
+// The main panel loaded, checked, shown and run until the operator quits;
+// the exit status.
+int run_panel(char *argv[], const std::string &panel_file)
+{
     int status = 0;
     if (InitCVIRTE(0, argv, 0) == 0) {
         status = startup_failed("korvane: the user-interface run-time could not be started");
@@ -142,6 +116,43 @@ int run_korvane(int argc, char *argv[])
         }
         DiscardPanel(panelHandle);
     }
+    return status;
+}
+
+int run_korvane(int argc, char *argv[])
+{
+    korvane::Options opt;
+    int rc = korvane::parse_options(argc, argv, opt, std::cout, std::cerr);
+    if (rc != korvane::KEEP_GOING) return rc;
+
+    daqmx::select(opt.daq);
+    daqmx::load();
+    if (std::string why = simlink::choose_board(opt.board); !why.empty()) {
+        std::cerr << why;
+        return korvane::USAGE_ERROR;
+    }
+    startup_mark("driver loaded");
+    const std::string board = simlink::board_name();
+    std::string driver = daqmx::info().description();
+    if (!board.empty()) driver += "\nboard: " + board;
+    if (opt.version) {
+        std::cout << korvane::version_text(driver + "\n" + korvane::cli::device_line(), opt.panel);
+        return 0;
+    }
+    const bool vcd_lines = opt.vcd_layout == "lines";
+    if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});
+
+    const std::string panel_file = configure_runtime(opt, driver, board);
+    // The bench's clock, the call trace and the VCD.
+    simlink::share_clock();
+    if (std::string why = simlink::open_outputs(opt.trace, opt.vcd, vcd_lines); !why.empty()) {
+        std::cerr << why;
+        return korvane::USAGE_ERROR;
+    }
+    int sink = uir::add_error_sink(remember_error_line);
+    korvane_register_callbacks();
+    simlink::register_verbs();
+    int status = run_panel(argv, panel_file);
     uir::remove_error_sink(sink);
     // A trace or VCD that could not be written whole (a full disk) fails the run.
     if (std::string why = simlink::close_outputs(opt.trace, opt.vcd); !why.empty()) {
