@@ -1,0 +1,158 @@
+#include "python/core.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/simlink/simlink.h"
+#include "base/error_output.h"
+#include "base/stop_signals.h"
+#include "driver/daqmx_import.h"
+
+namespace korvane::python {
+
+namespace {
+
+// Beside an installed module (PREFIX/lib/python3/dist-packages/korvane/) the
+// bench is PREFIX/lib/korvane/libkorvane-sim.so; from the build tree, the
+// loader's own rule finds the build's copy.
+std::string sim_library()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void *>(&sim_library), &info) && info.dli_fname) {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path here = fs::path(info.dli_fname).parent_path();
+        for (const fs::path &p : {here / "../../../korvane/libkorvane-sim.so", here / "../../../../lib/korvane/libkorvane-sim.so"})
+            if (fs::is_regular_file(p, ec)) return fs::weakly_canonical(p, ec).string();
+    }
+    return daqmx::sim_library_path();
+}
+
+// Ctrl-C stays Python's (a KeyboardInterrupt). korvane's stop handler, which
+// the driver loader installs for the trace and the VCD, leaves alone a signal
+// that is ignored when it is installed: so it is installed here with SIGINT
+// ignored for that moment. SIGTERM, SIGHUP and SIGQUIT still write those
+// files out whole before the process ends.
+void keep_sigint_for_python()
+{
+    static const bool done = [] {
+        struct sigaction python {}, ignore {};
+        ::sigaction(SIGINT, nullptr, &python);
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGINT, &ignore, nullptr);
+        korvane::stop::install();
+        ::sigaction(SIGINT, &python, nullptr);
+        return true;
+    }();
+    (void)done;
+}
+
+}  // namespace
+
+void Core::open()
+{
+    if (g_open) throw std::runtime_error("a bench is open in this process already: close it first (one bench per process)");
+    std::string choice = opt_.daq;
+    if (choice.empty()) {
+        const char *env = std::getenv("KORVANE_DAQ");
+        choice = env ? env : "";
+    }
+    if (choice == "sim") choice = sim_library();
+    keep_sigint_for_python();
+    daqmx::select(choice);
+    daqmx::load();
+    if (!daqmx::info().loaded) {
+        const std::string line = daqmx::info().description();
+        raise_as(g_daq_error, line, -200397, line);
+    }
+    simulated_ = simlink::bench_present();
+    // Names the device as the panel's Open does; touches no hardware.
+    check_status("cannot select the DAQ module", vekta_ni6251Slot(kc::kDaqSlot));
+    if (std::string why = simlink::choose_board(opt_.board); !why.empty()) throw py::value_error(strip_line(why));
+    if (simulated_) session_.bench_now = simlink::use_bench_clock();
+    if (!opt_.state.empty() && !simulated_)
+        throw py::value_error("state needs the simulated bench (daq=\"sim\"), but the " + daqmx::info().description());
+    if (std::string why = simlink::open_outputs(opt_.trace, opt_.vcd, opt_.vcd_lines); !why.empty()) {
+        simlink::close_outputs(opt_.trace, opt_.vcd);
+        throw py::value_error(strip_line(why));
+    }
+    if (!opt_.state.empty()) {
+        std::string why;
+        {
+            py::gil_scoped_release nogil;
+            why = simlink::lock_board_state(opt_.state);
+        }
+        if (why.empty()) {
+            why = simlink::load_board_state(opt_.state);
+            if (!why.empty()) simlink::unlock_board_state();
+        }
+        if (!why.empty()) {
+            simlink::close_outputs(opt_.trace, opt_.vcd);
+            throw py::value_error(why);
+        }
+    }
+    if (simulated_) simlink::board_state(initial_state_);
+    sink_ = uir::add_error_message_sink(on_report);
+    session_.between_blocks = [this](unsigned address, size_t done) { between_blocks(address, done); };
+    session_.stop_requested = [this] { return python_stop(); };
+    g_open = this;
+    open_ = true;
+}
+
+void Core::close()
+{
+    if (!open_) return;
+    Use use(*this);
+    open_ = false;
+    g_open = nullptr;
+    vekta_ni6251Close();
+    std::fill(std::begin(ai_timed), std::end(ai_timed), false);
+    std::string why;
+    if (!opt_.state.empty()) {
+        if (std::string w = simlink::save_board_state(opt_.state); !w.empty())
+            why = "the board's state was not saved: " + w;
+    }
+    if (std::string w = simlink::close_outputs(opt_.trace, opt_.vcd); !w.empty() && why.empty()) why = strip_line(w);
+    uir::remove_error_message_sink(sink_);
+    if (!why.empty()) {
+        PyErr_SetString(PyExc_OSError, why.c_str());
+        throw py::error_already_set();
+    }
+}
+
+void Core::between_blocks(unsigned address, size_t done)
+{
+    if (!progress_ || progress_.is_none()) return;
+    py::gil_scoped_acquire gil;
+    try {
+        progress_(done);
+    } catch (py::error_already_set &e) {
+        e.restore();
+        stash();
+        throw kc::Interrupted(SIGINT, address, done);
+    }
+}
+
+int Core::python_stop()
+{
+    py::gil_scoped_acquire gil;
+    if (PyErr_CheckSignals() == 0) return 0;
+    stash();
+    return SIGINT;
+}
+
+void Core::stash()
+{
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    PyErr_NormalizeException(&type, &value, &tb);
+    if (tb) PyException_SetTraceback(value, tb);
+    stashed_ = py::reinterpret_steal<py::object>(value);
+    Py_XDECREF(type);
+    Py_XDECREF(tb);
+}
+
+}  // namespace korvane::python
