@@ -11,7 +11,7 @@
 
 namespace {
 
-const ksim::BackDoor *bench = nullptr;
+const sim::BackDoor *bench = nullptr;
 
 // The panel loaded on the headless run-time, the hardware open.
 bool start_panel()
@@ -27,7 +27,7 @@ void stop_panel()
     pxi_close();
     DiscardPanel(panelHandle);
     panelHandle = 0;
-    uir::model::reset();
+    ui::model::reset();
 }
 
 void commit(int id, int value, CtrlCallbackPtr cb)
@@ -40,11 +40,11 @@ void run_ticks(benchmark::State &state, CtrlCallbackPtr tick, int timer)
 {
     tick(panelHandle, timer, EVENT_TIMER_TICK, nullptr, 0, 0);  // tasks made on first use
     long calls = bench->driver_calls();
-    int64_t t0 = uir::now_ns();
+    int64_t t0 = ui::now_ns();
     for (auto _ : state) tick(panelHandle, timer, EVENT_TIMER_TICK, nullptr, 0, 0);
     double n = static_cast<double>(state.iterations());
     state.counters["driver_calls"] = static_cast<double>(bench->driver_calls() - calls) / n;
-    state.counters["bench_us"] = static_cast<double>(uir::now_ns() - t0) / n / 1000.0;
+    state.counters["bench_us"] = static_cast<double>(ui::now_ns() - t0) / n / 1000.0;
 }
 
 void BM_PortTimerTick(benchmark::State &state)

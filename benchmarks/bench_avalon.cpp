@@ -29,7 +29,7 @@ namespace {
 
 // Also the bench's own time per cycle: what a cycle costs on the hardware,
 // where every driver call takes its realistic time.
-void counters(benchmark::State &state, const ksim::BackDoor *b, long before, int64_t benchBefore)
+void counters(benchmark::State &state, const sim::BackDoor *b, long before, int64_t benchBefore)
 {
     state.counters["bench_us/cycle"] = benchmark::Counter(static_cast<double>(b->now_ns() - benchBefore) / 1000.0,
                                                           benchmark::Counter::kAvgIterations);
@@ -112,10 +112,10 @@ struct Direct {
 // Resolves the entry points and takes the tasks vekta made for a read cycle.
 bool direct(benchmark::State &state, Direct &d)
 {
-    d.write = reinterpret_cast<decltype(d.write)>(daqmx::symbol("DAQmxWriteDigitalU8"));
-    d.read = reinterpret_cast<decltype(d.read)>(daqmx::symbol("DAQmxReadDigitalU8"));
-    d.start = reinterpret_cast<decltype(d.start)>(daqmx::symbol("DAQmxStartTask"));
-    d.stop = reinterpret_cast<decltype(d.stop)>(daqmx::symbol("DAQmxStopTask"));
+    d.write = reinterpret_cast<decltype(d.write)>(driver::symbol("DAQmxWriteDigitalU8"));
+    d.read = reinterpret_cast<decltype(d.read)>(driver::symbol("DAQmxReadDigitalU8"));
+    d.start = reinterpret_cast<decltype(d.start)>(driver::symbol("DAQmxStartTask"));
+    d.stop = reinterpret_cast<decltype(d.stop)>(driver::symbol("DAQmxStopTask"));
     const VektaCache *c = vekta_cacheView();
     for (int p = 0; p < 3; p++)
         for (const PortConfig &e : c->port[p]) {
@@ -182,7 +182,7 @@ int directOut(const Direct &d, int port, uInt8 byte)
 // The board behind the bench, by the benchmark's argument: 0 the C++ model,
 // 1 the reference RTL board (quiet clock edges skipped), 2 the RTL board
 // clocked on every edge of its 50 MHz clock.
-bool useBoard(benchmark::State &state, const ksim::BackDoor *b)
+bool useBoard(benchmark::State &state, const sim::BackDoor *b)
 {
     static const char *const kLabels[] = {"model", "rtl", "rtl, every edge"};
     const int which = static_cast<int>(state.range(0));
@@ -200,7 +200,7 @@ bool useBoard(benchmark::State &state, const ksim::BackDoor *b)
 
 void BM_AvalonWrite(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b || !useBoard(state, b)) return;
     avalonInit();
     long before = b->driver_calls();
@@ -218,7 +218,7 @@ BENCHMARK(BM_AvalonWrite)->ArgName("board")->Arg(0)->Arg(1)->Arg(2);
 // The same calls as BM_AvalonWrite, straight on the driver.
 void BM_DirectWrite(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     avalonInit();
     unsigned short word = 0;
@@ -240,7 +240,7 @@ BENCHMARK(BM_DirectWrite);
 
 void BM_NaiveWrite(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     long before = b->driver_calls();
     int64_t benchBefore = b->now_ns();
@@ -256,7 +256,7 @@ BENCHMARK(BM_NaiveWrite);
 
 void BM_AvalonRead(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b || !useBoard(state, b)) return;
     avalonInit();
     for (unsigned a = 0; a < 64; a++) b->poke_reg(0, static_cast<int>(a), a * 0x101u);
@@ -278,7 +278,7 @@ BENCHMARK(BM_AvalonRead)->ArgName("board")->Arg(0)->Arg(1)->Arg(2);
 // The same calls as BM_AvalonRead, straight on the driver.
 void BM_DirectRead(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     avalonInit();
     for (unsigned a = 0; a < 64; a++) b->poke_reg(0, static_cast<int>(a), a * 0x101u);
@@ -313,7 +313,7 @@ double threadCpuNs()
 void BM_StackOverDirect(benchmark::State &state)
 {
     const bool reads = state.range(0) != 0;
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     avalonInit();
     unsigned short word = 0;
@@ -357,7 +357,7 @@ BENCHMARK(BM_StackOverDirect)->Arg(0)->Arg(1);
 
 void BM_NaiveRead(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     for (unsigned a = 0; a < 64; a++) b->poke_reg(0, static_cast<int>(a), a * 0x101u);
     long before = b->driver_calls();

@@ -17,9 +17,9 @@ namespace {
 
 constexpr int kWords = 8192;
 
-const ksim::BackDoor *busReady(benchmark::State &state)
+const sim::BackDoor *busReady(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (b) {
         vekta_ni6251Slot(2);
         avalonInit();
@@ -27,7 +27,7 @@ const ksim::BackDoor *busReady(benchmark::State &state)
     return b;
 }
 
-void perWord(benchmark::State &state, const ksim::BackDoor *b, long calls, int64_t t0, int words)
+void perWord(benchmark::State &state, const sim::BackDoor *b, long calls, int64_t t0, int words)
 {
     const double n = static_cast<double>(state.iterations()) * words;
     state.counters["calls/word"] = benchmark::Counter(static_cast<double>(b->driver_calls() - calls) / n);
@@ -38,7 +38,7 @@ void perWord(benchmark::State &state, const ksim::BackDoor *b, long calls, int64
 
 void BM_SingleRead(benchmark::State &state)
 {
-    const ksim::BackDoor *b = busReady(state);
+    const sim::BackDoor *b = busReady(state);
     if (!b) return;
     unsigned short w = 0;
     avalonRead(0, 0, &w);  // the input tasks exist from here on
@@ -55,7 +55,7 @@ BENCHMARK(BM_SingleRead);
 
 void BM_SingleWrite(benchmark::State &state)
 {
-    const ksim::BackDoor *b = busReady(state);
+    const sim::BackDoor *b = busReady(state);
     if (!b) return;
     const long calls = b->driver_calls();
     const int64_t t0 = b->now_ns();
@@ -68,7 +68,7 @@ BENCHMARK(BM_SingleWrite);
 // A dump as single read cycles, one after the other.
 void BM_DumpBySingleReads(benchmark::State &state)
 {
-    const ksim::BackDoor *b = busReady(state);
+    const sim::BackDoor *b = busReady(state);
     if (!b) return;
     std::vector<unsigned short> words(kWords);
     avalonRead(0, 0, words.data());
@@ -82,7 +82,7 @@ BENCHMARK(BM_DumpBySingleReads)->Unit(benchmark::kMillisecond);
 
 void BM_Dump(benchmark::State &state)
 {
-    const ksim::BackDoor *b = busReady(state);
+    const sim::BackDoor *b = busReady(state);
     if (!b) return;
     std::vector<unsigned short> words(kWords);
     avalonReadBlock(0, 0, words.data(), 1);
@@ -97,7 +97,7 @@ BENCHMARK(BM_Dump)->Unit(benchmark::kMillisecond);
 
 void BM_Load(benchmark::State &state)
 {
-    const ksim::BackDoor *b = busReady(state);
+    const sim::BackDoor *b = busReady(state);
     if (!b) return;
     std::vector<unsigned short> words(kWords);
     for (int a = 0; a < kWords; a++) words[static_cast<size_t>(a)] = static_cast<unsigned short>(a * 40503u);

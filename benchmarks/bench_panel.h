@@ -14,23 +14,23 @@
 // script: the script file the run-time plays (or a name, when the benchmark
 // calls the panel itself); trace and vcd: output files, "" for none. Returns
 // the bench, or nullptr when a step failed.
-inline const ksim::BackDoor *load_korvane_panel(const char *script, const std::string &trace = "",
+inline const sim::BackDoor *load_korvane_panel(const char *script, const std::string &trace = "",
                                                  const std::string &vcd = "")
 {
-    uir::model::reset();
-    daqmx::select("sim");
-    const ksim::BackDoor *bench = ksim::bench();
+    ui::model::reset();
+    driver::select("sim");
+    const sim::BackDoor *bench = sim::bench();
     if (!bench) return nullptr;
     bench->reset();
     vekta_resetState();
-    uir::Options opts;
+    ui::Options opts;
     opts.script_file = script;
-    uir::configure(opts);
-    simlink::share_clock();
-    if (!simlink::open_outputs(trace, vcd).empty()) return nullptr;
-    uir::add_panel_search_dir(KORVANE_APP_DIR);
+    ui::configure(opts);
+    app::simlink::share_clock();
+    if (!app::simlink::open_outputs(trace, vcd).empty()) return nullptr;
+    ui::add_panel_search_dir(KORVANE_APP_DIR);
     korvane_register_callbacks();
-    simlink::register_verbs();
+    app::simlink::register_verbs();
     static char arg0[] = "korvane";
     static char *argv[] = {arg0, nullptr};
     if (!InitCVIRTE(nullptr, argv, nullptr)) return nullptr;

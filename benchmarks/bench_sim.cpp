@@ -23,10 +23,10 @@
 
 namespace {
 
-const ksim::BackDoor *fresh_bench(bool virtual_time)
+const sim::BackDoor *fresh_bench(bool virtual_time)
 {
-    daqmx::select("sim");
-    const ksim::BackDoor *b = ksim::bench();
+    driver::select("sim");
+    const sim::BackDoor *b = sim::bench();
     if (!b) return nullptr;
     if (virtual_time)
         b->use_virtual_clock();
@@ -46,7 +46,7 @@ double cpu_seconds()
 
 void DigitalWrite(benchmark::State &state, bool virtual_time, bool traced = false)
 {
-    const ksim::BackDoor *b = fresh_bench(virtual_time);
+    const sim::BackDoor *b = fresh_bench(virtual_time);
     if (!b) {
         state.SkipWithError("the simulated bench does not load");
         return;
@@ -99,7 +99,7 @@ BENCHMARK(BM_DigitalWriteRealTime);
 // cpu_fraction is the CPU time used per second of signal (target < 0.1).
 void BM_ContinuousAcquisition1M25(benchmark::State &state)
 {
-    const ksim::BackDoor *b = fresh_bench(false);
+    const sim::BackDoor *b = fresh_bench(false);
     if (!b) {
         state.SkipWithError("the simulated bench does not load");
         return;
@@ -135,7 +135,7 @@ BENCHMARK(BM_ContinuousAcquisition1M25)->Iterations(100)->UseRealTime();
 // 1.25 MS/s: cpu_fraction covers both per second of signal.
 void BM_RegeneratedOutput2M86(benchmark::State &state)
 {
-    const ksim::BackDoor *b = fresh_bench(false);
+    const sim::BackDoor *b = fresh_bench(false);
     if (!b) {
         state.SkipWithError("the simulated bench does not load");
         return;
@@ -180,7 +180,7 @@ BENCHMARK(BM_RegeneratedOutput2M86)->Iterations(100)->UseRealTime();
 // bus. Real time per tick and the driver calls it takes (status polls included).
 void BM_AdcTickRealClock(benchmark::State &state)
 {
-    const ksim::BackDoor *b = fresh_bench(false);
+    const sim::BackDoor *b = fresh_bench(false);
     if (!b) {
         state.SkipWithError("the simulated bench does not load");
         return;

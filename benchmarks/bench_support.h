@@ -10,10 +10,10 @@
 // A powered-up bench on its virtual clock (nothing sleeps), no trace kept,
 // and vekta as at program load. Null, with the benchmark skipped, when the
 // simulated bench cannot be loaded.
-inline const ksim::BackDoor *freshBench(benchmark::State &state)
+inline const sim::BackDoor *freshBench(benchmark::State &state)
 {
-    daqmx::select("sim");
-    const ksim::BackDoor *b = ksim::bench();
+    driver::select("sim");
+    const sim::BackDoor *b = sim::bench();
     if (!b) {
         state.SkipWithError("the simulated bench is not available");
         return nullptr;

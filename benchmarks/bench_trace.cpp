@@ -61,10 +61,10 @@ bool play(int outputs)
     const std::string vcd = outputs & kVcd ? temp_file("vcd") : "";
     if (!load_korvane_panel(long_script().c_str(), trace, vcd)) return false;
     RunUserInterface();
-    const bool passed = uir::exit_status() == 0;
+    const bool passed = ui::exit_status() == 0;
     DiscardPanel(panelHandle);
     panelHandle = 0;
-    simlink::close_outputs(trace, vcd);
+    app::simlink::close_outputs(trace, vcd);
     std::remove(trace.c_str());
     std::remove(vcd.c_str());
     return passed;
@@ -76,7 +76,7 @@ void BM_Script(benchmark::State &state)
     long calls = 0;
     for (auto _ : state) {
         if (!play(outputs)) return state.SkipWithError("the script did not pass");
-        calls += ksim::bench()->driver_calls();
+        calls += sim::bench()->driver_calls();
     }
     state.counters["driver_calls"] = static_cast<double>(calls) / static_cast<double>(state.iterations());
     state.SetLabel(label(outputs));
@@ -90,20 +90,20 @@ bool dump(int outputs)
 {
     const std::string trace = outputs & kTrace ? temp_file("dump.trace") : "";
     const std::string vcd = outputs & kVcd ? temp_file("dump.vcd") : "";
-    daqmx::select("sim");
-    const ksim::BackDoor *b = ksim::bench();
+    driver::select("sim");
+    const sim::BackDoor *b = sim::bench();
     if (!b) return false;
     b->reset();
     vekta_resetState();
-    simlink::use_bench_clock();
-    if (!simlink::open_outputs(trace, vcd).empty()) return false;
+    app::simlink::use_bench_clock();
+    if (!app::simlink::open_outputs(trace, vcd).empty()) return false;
     avalonInit();
     std::vector<unsigned short> words(kWords);
     bool whole = true;
     for (int done = 0; done < kWords && whole; done += 256)
         whole = avalonReadBlock(0, static_cast<unsigned short>(done), words.data() + done, 256) == 256;
     vekta_ni6251Close();
-    simlink::close_outputs(trace, vcd);
+    app::simlink::close_outputs(trace, vcd);
     std::remove(trace.c_str());
     std::remove(vcd.c_str());
     return whole;

@@ -39,26 +39,26 @@ std::string end_to_end_scripts(int *lines)
 
 void BM_ScriptParse(benchmark::State &state)
 {
-    uir::model::reset();
-    simlink::register_verbs();
-    uir::script::set_output([](const std::string &) {});
+    ui::model::reset();
+    app::simlink::register_verbs();
+    ui::script::set_output([](const std::string &) {});
     int lines = 0;
     std::string text = end_to_end_scripts(&lines);
-    for (auto _ : state) benchmark::DoNotOptimize(uir::script::run_text("bench.ks", text));
+    for (auto _ : state) benchmark::DoNotOptimize(ui::script::run_text("bench.ks", text));
     state.SetItemsProcessed(state.iterations() * lines);
     state.counters["lines"] = lines;
-    uir::script::set_output(nullptr);
-    uir::model::reset();
+    ui::script::set_output(nullptr);
+    ui::model::reset();
 }
 
 void BM_ValueChangeInWindow(benchmark::State &state)
 {
-    uir::model::reset();
-    uir::qt::install();
-    uir::Options o;
+    ui::model::reset();
+    ui::qt::install();
+    ui::Options o;
     o.toolkit_args = {"-platform", "offscreen"};
-    uir::configure(o);
-    uir::add_panel_search_dir(KORVANE_SOURCE_DIR "/app/panel");
+    ui::configure(o);
+    ui::add_panel_search_dir(KORVANE_SOURCE_DIR "/app/panel");
     korvane_register_callbacks();
     static char arg0[] = "bench_uir";
     static char *argv[] = {arg0, nullptr};
@@ -75,7 +75,7 @@ void BM_ValueChangeInWindow(benchmark::State &state)
     }
     DiscardPanel(panelHandle);
     panelHandle = 0;
-    uir::model::reset();
+    ui::model::reset();
 }
 
 // One frame of the chart as the window's frame timer draws it, 0.2 s after
@@ -87,11 +87,11 @@ void BM_ValueChangeInWindow(benchmark::State &state)
 // over it offscreen.
 void BM_ChartFrame(benchmark::State &state)
 {
-    uir::model::reset();
-    uir::Options o;
+    ui::model::reset();
+    ui::Options o;
     o.script_file = "bench_uir";  // the headless core: virtual time
-    uir::configure(o);
-    uir::add_panel_search_dir(KORVANE_SOURCE_DIR "/app/panel");
+    ui::configure(o);
+    ui::add_panel_search_dir(KORVANE_SOURCE_DIR "/app/panel");
     korvane_register_callbacks();
     static char arg0[] = "bench_uir";
     static char *argv[] = {arg0, nullptr};
@@ -109,30 +109,30 @@ void BM_ChartFrame(benchmark::State &state)
 
     const int span = static_cast<int>(state.range(0));
     int ids[10];
-    for (int i = 0; i < 8; ++i) ids[i] = uir::model::find_control(panelHandle, "AI" + std::to_string(i));
+    for (int i = 0; i < 8; ++i) ids[i] = ui::model::find_control(panelHandle, "AI" + std::to_string(i));
     ids[8] = ADC_VIN1;
     ids[9] = ADC_VIN2;
     const double levels[] = {2.5, 2.5, 1.0, 2.2, 0.0, 2.5, 0.0, 0.0, 1.0, 2.2};
     std::uint32_t noise = 1;
     auto sample = [&] {
-        const double t = static_cast<double>(uir::now_ns()) / 1e9;
+        const double t = static_cast<double>(ui::now_ns()) / 1e9;
         for (int i = 0; i < 10; ++i) {
             noise = noise * 1664525u + 1013904223u;
             double v = levels[i] + 0.0006 * static_cast<double>(noise >> 28);
             if (i == 4) v += std::sin(2 * M_PI * t);
             SetCtrlVal(panelHandle, ids[i], v);
         }
-        uir::sleep_ns(200000000);
+        ui::sleep_ns(200000000);
     };
     for (int k = 0; k < span * 5 + 50; ++k) sample();  // the span full, and more
 
-    auto c = uir::model::control(panelHandle, SIGNAL_CHART);
-    uir::qt::ChartPane pane(panelHandle, *c, nullptr);
+    auto c = ui::model::control(panelHandle, SIGNAL_CHART);
+    ui::qt::ChartPane pane(panelHandle, *c, nullptr);
     pane.resize(745, 300);  // as in the window at its first size
     pane.setAttribute(Qt::WA_DontShowOnScreen);
     pane.show();
     QCoreApplication::processEvents();
-    if (auto *m = uir::model::chart(panelHandle, SIGNAL_CHART)) {
+    if (auto *m = ui::model::chart(panelHandle, SIGNAL_CHART)) {
         m->span_s = span;
         pane.redraw();
     }
@@ -147,7 +147,7 @@ void BM_ChartFrame(benchmark::State &state)
     pane.hide();
     DiscardPanel(panelHandle);
     panelHandle = 0;
-    uir::model::reset();
+    ui::model::reset();
 }
 
 BENCHMARK(BM_ScriptParse);

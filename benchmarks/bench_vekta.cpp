@@ -16,7 +16,7 @@ namespace {
 
 // Driver calls per operation, and the bench's own (virtual) time per
 // operation, where every driver call takes its realistic time.
-void callsPerOp(benchmark::State &state, const ksim::BackDoor *b, long before, int64_t benchBefore)
+void callsPerOp(benchmark::State &state, const sim::BackDoor *b, long before, int64_t benchBefore)
 {
     state.counters["bench_us"] = benchmark::Counter(static_cast<double>(b->now_ns() - benchBefore) / 1000.0,
                                                     benchmark::Counter::kAvgIterations);
@@ -27,7 +27,7 @@ void callsPerOp(benchmark::State &state, const ksim::BackDoor *b, long before, i
 // Switching between two kept configurations of one port.
 void BM_PortMaskKept(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     vekta_portOut(0, 0x5A);
     vekta_portMask(0, 0x0F);
@@ -47,7 +47,7 @@ BENCHMARK(BM_PortMaskKept);
 // The same switch done by hand: stop both tasks, start one, write one byte.
 void BM_RawMaskSwitch(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     TaskHandle w[2] = {}, r[2] = {};
     DAQmxCreateTask("rawW15", &w[0]);
@@ -83,7 +83,7 @@ BENCHMARK(BM_RawMaskSwitch);
 
 void BM_PortOut(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     vekta_portMask(1, 255);
     long before = b->driver_calls();
@@ -98,7 +98,7 @@ BENCHMARK(BM_PortOut);
 
 void BM_RawWriteDigitalU8(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     TaskHandle t = nullptr;
     DAQmxCreateTask("rawW", &t);
@@ -118,7 +118,7 @@ BENCHMARK(BM_RawWriteDigitalU8);
 // A port with input and output lines: two driver reads per vekta_portIn.
 void BM_PortIn(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     vekta_portMask(2, 7);
     vekta_portOut(2, 6);
@@ -136,7 +136,7 @@ BENCHMARK(BM_PortIn);
 
 void BM_RawReadDigitalU8(benchmark::State &state)
 {
-    const ksim::BackDoor *b = freshBench(state);
+    const sim::BackDoor *b = freshBench(state);
     if (!b) return;
     TaskHandle t = nullptr;
     DAQmxCreateTask("rawR", &t);

@@ -49,7 +49,7 @@ double cpu_seconds()
 std::size_t chart_points()
 {
     std::size_t n = 0;
-    if (uir::Chart *c = uir::model::chart(panelHandle, SIGNAL_CHART))
+    if (ui::Chart *c = ui::model::chart(panelHandle, SIGNAL_CHART))
         for (auto &t : c->traces()) n += t.points.size();
     return n;
 }
@@ -65,23 +65,23 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    daqmx::select("sim");
-    daqmx::load();
-    uir::Options ui;
+    driver::select("sim");
+    driver::load();
+    ui::Options ui;
     ui.title_suffix = korvane_driver_name();
-    uir::configure(ui);
+    ui::configure(ui);
     korvane_share_status();
-    uir::qt::install();
-    uir::add_panel_search_dir(KORVANE_APP_DIR);
-    simlink::share_clock();
+    ui::qt::install();
+    ui::add_panel_search_dir(KORVANE_APP_DIR);
+    app::simlink::share_clock();
     korvane_register_callbacks();
     if (InitCVIRTE(nullptr, argv, nullptr) == 0) {
-        std::fprintf(stderr, "bench_idle_panel: %s\n", uir::last_failure().c_str());
+        std::fprintf(stderr, "bench_idle_panel: %s\n", ui::last_failure().c_str());
         return 1;
     }
     panelHandle = LoadPanel(0, "korvane.uir", PANEL);
     if (panelHandle <= 0) {
-        std::fprintf(stderr, "bench_idle_panel: %s\n", uir::last_failure().c_str());
+        std::fprintf(stderr, "bench_idle_panel: %s\n", ui::last_failure().c_str());
         return 1;
     }
     pxi_draw_gui();
@@ -91,8 +91,8 @@ int main(int argc, char *argv[])
     std::size_t points0 = 0;
     // Presses once the loop runs, as the operator's clicks would come.
     QTimer::singleShot(0, [] {
-        uir::model::press(panelHandle, OPEN_BTN);
-        uir::model::press(panelHandle, AV_INIT_BTN);
+        ui::model::press(panelHandle, OPEN_BTN);
+        ui::model::press(panelHandle, AV_INIT_BTN);
     });
     QTimer::singleShot(static_cast<int>(warmup * 1000), [&] {
         cpu0 = cpu_seconds();
@@ -105,7 +105,7 @@ int main(int argc, char *argv[])
                     "core; chart points kept %zu (was %zu)\n",
                     seconds, cpu, 100.0 * cpu / seconds, points, points0);
         std::fflush(stdout);
-        uir::model::close(panelHandle);  // as the window's close button: the program quits
+        ui::model::close(panelHandle);  // as the window's close button: the program quits
     });
     RunUserInterface();
     DiscardPanel(panelHandle);

@@ -12,10 +12,10 @@
 
 #include "app/cli/bus_commands.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace py = pybind11;
-namespace kc = korvane::cli;
+namespace kc = app::cli;
 
 inline unsigned slave_arg(long v)
 {
@@ -85,4 +85,4 @@ inline std::optional<std::string> path_arg(py::handle value, const char *what)
     return os.attr("fsdecode")(os.attr("fspath")(value)).cast<std::string>();
 }
 
-}  // namespace korvane::python
+}  // namespace python

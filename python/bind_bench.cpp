@@ -1,7 +1,7 @@
 // The bench itself, its side door to the simulated bench, and open().
 #include "python/module.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace {
 
@@ -24,8 +24,8 @@ struct Bench {
     {
         const Options &o = core->options();
         std::string s = "<korvane.Bench " + std::string(core->is_open() ? "open" : "closed") + ": " +
-                        daqmx::info().description();
-        if (core->simulated()) s += ", board " + simlink::board_name();
+                        driver::info().description();
+        if (core->simulated()) s += ", board " + app::simlink::board_name();
         if (!o.state.empty()) s += ", state " + o.state;
         return s + ">";
     }
@@ -38,45 +38,45 @@ void bind_sim(py::module_ &m)
         .def("fault", [](SimBench &b, const std::string &function, int code, int count, bool always) {
                  Core::Use use(*b.core);
                  if (count < 1) throw py::value_error("count must be 1 or more");
-                 side_door(simlink::inject_fault(function, code, always ? 0 : count));
+                 side_door(app::simlink::inject_fault(function, code, always ? 0 : count));
              }, py::arg("function"), py::arg("code"), py::arg("count") = 1, py::kw_only(), py::arg("always") = false,
              "The next count calls of a driver function (\"*\": any) fail with code (negative); always: every call.")
-        .def("clear_faults", [](SimBench &b) { Core::Use use(*b.core); side_door(simlink::clear_faults()); })
+        .def("clear_faults", [](SimBench &b) { Core::Use use(*b.core); side_door(app::simlink::clear_faults()); })
         .def("drive", [](SimBench &b, const std::string &name, double value) {
                  Core::Use use(*b.core);
-                 side_door(simlink::drive(name, value));
+                 side_door(app::simlink::drive(name, value));
              }, py::arg("name"), py::arg("value"),
              "An outside signal: ai4..ai7, adc0, adc1 (volts; nan ends it), adc-stuck, dac0-off, dac1-off, apfi0, apfi1.")
         .def("probe", [](SimBench &b, const std::string &name) {
                  Core::Use use(*b.core);
                  double v = NAN;
-                 side_door(simlink::probe(name, v));
+                 side_door(app::simlink::probe(name, v));
                  return v;
              }, py::arg("name"), "A bench value: ao0 ao1 ai0..ai7 dac0 dac1 adc0 adc1 (volts), port0..port2, live-tasks, contention.")
         .def("probe_reg", [](SimBench &b, int slave, int address) {
                  Core::Use use(*b.core);
                  unsigned w = 0;
-                 side_door(simlink::probe_reg(slave, address, w));
+                 side_door(app::simlink::probe_reg(slave, address, w));
                  return w;
              }, py::arg("slave"), py::arg("address"), "A board register's word, read behind the bus.")
-        .def_property_readonly("board", [](SimBench &) { return simlink::board_name(); })
+        .def_property_readonly("board", [](SimBench &) { return app::simlink::board_name(); })
         .def_property("state", [](SimBench &b) {
                  Core::Use use(*b.core);
                  std::string text;
-                 side_door(simlink::board_state(text));
+                 side_door(app::simlink::board_state(text));
                  return text;
              }, [](SimBench &b, const std::string &text) {
                  Core::Use use(*b.core);
-                 side_door(simlink::set_board_state(text));
+                 side_door(app::simlink::set_board_state(text));
              }, "The board's memory and registers as text (as state= files keep them).")
         .def("reset", [](SimBench &b) {
                  Core::Use use(*b.core);
-                 side_door(simlink::clear_faults());
-                 for (const char *name : {"adc0", "adc1", "ai4", "ai5", "ai6", "ai7"}) side_door(simlink::drive(name, NAN));
-                 for (const char *name : {"adc-stuck", "dac0-off", "dac1-off", "apfi0", "apfi1"}) side_door(simlink::drive(name, 0));
-                 side_door(simlink::set_board_state(b.core->initial_state()));
+                 side_door(app::simlink::clear_faults());
+                 for (const char *name : {"adc0", "adc1", "ai4", "ai5", "ai6", "ai7"}) side_door(app::simlink::drive(name, NAN));
+                 for (const char *name : {"adc-stuck", "dac0-off", "dac1-off", "apfi0", "apfi1"}) side_door(app::simlink::drive(name, 0));
+                 side_door(app::simlink::set_board_state(b.core->initial_state()));
              }, "Back to the board as it was opened: memory and registers, no faults, no outside signals.")
-        .def("__repr__", [](const SimBench &) { return "<korvane.SimBench board " + simlink::board_name() + ">"; });
+        .def("__repr__", [](const SimBench &) { return "<korvane.SimBench board " + app::simlink::board_name() + ">"; });
 }
 
 void bind_functions(py::module_ &m)
@@ -134,7 +134,7 @@ void bind_bench(py::module_ &m)
             if (!b.core->simulated()) return py::none();
             return py::cast(SimBench{b.core});
         }, "The simulated bench's side door, None on another driver.")
-        .def_property_readonly("driver", [](Bench &) { return daqmx::info().description(); })
+        .def_property_readonly("driver", [](Bench &) { return driver::info().description(); })
         .def_property_readonly("closed", [](Bench &b) { return !b.core->is_open(); })
         .def("regs", [](Bench &b) { return registers_of(b.core); }, "Reads slave 2's registers, decoded.")
         .def("selftest", [](Bench &b, py::object wiring, bool destructive) { return selftest_of(b.core, wiring, destructive); },
@@ -150,4 +150,4 @@ void bind_bench(py::module_ &m)
         .def("__repr__", &Bench::repr);
 }
 
-}  // namespace korvane::python
+}  // namespace python

@@ -2,7 +2,7 @@
 // command line's Session and word files.
 #include "python/module.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace {
 
@@ -113,4 +113,4 @@ void bind_bus(py::module_ &m)
 
 py::object bus_of(const CoreRef &core) { return py::cast(Bus{core}); }
 
-}  // namespace korvane::python
+}  // namespace python

@@ -2,7 +2,7 @@
 // as the panel works them.
 #include "python/module.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace {
 
@@ -266,4 +266,4 @@ py::tuple analog_inputs(const CoreRef &core)
 py::object dac_of(const CoreRef &core) { return py::cast(Dac{core}); }
 py::object adc_of(const CoreRef &core) { return py::cast(Adc{core}); }
 
-}  // namespace korvane::python
+}  // namespace python

@@ -2,7 +2,7 @@
 // the self-test's rows, the devices the driver knows.
 #include "python/module.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace {
 
@@ -213,4 +213,4 @@ py::object devices_of(const CoreRef &core)
     return py::cast(std::move(out));
 }
 
-}  // namespace korvane::python
+}  // namespace python

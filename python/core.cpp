@@ -10,7 +10,7 @@
 #include "base/stop_signals.h"
 #include "driver/daqmx_import.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace {
 
@@ -27,7 +27,7 @@ std::string sim_library()
         for (const fs::path &p : {here / "../../../korvane/libkorvane-sim.so", here / "../../../../lib/korvane/libkorvane-sim.so"})
             if (fs::is_regular_file(p, ec)) return fs::weakly_canonical(p, ec).string();
     }
-    return daqmx::sim_library_path();
+    return driver::sim_library_path();
 }
 
 // Ctrl-C stays Python's (a KeyboardInterrupt). korvane's stop handler, which
@@ -43,7 +43,7 @@ void keep_sigint_for_python()
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
         ::sigaction(SIGINT, &ignore, nullptr);
-        korvane::stop::install();
+        base::stop::install();
         ::sigaction(SIGINT, &python, nullptr);
         return true;
     }();
@@ -62,40 +62,40 @@ void Core::open()
     }
     if (choice == "sim") choice = sim_library();
     keep_sigint_for_python();
-    daqmx::select(choice);
-    daqmx::load();
-    if (!daqmx::info().loaded) {
-        const std::string line = daqmx::info().description();
+    driver::select(choice);
+    driver::load();
+    if (!driver::info().loaded) {
+        const std::string line = driver::info().description();
         raise_as(g_daq_error, line, -200397, line);
     }
-    simulated_ = simlink::bench_present();
+    simulated_ = app::simlink::bench_present();
     // Names the device as the panel's Open does; touches no hardware.
     check_status("cannot select the DAQ module", vekta_ni6251Slot(kc::kDaqSlot));
-    if (std::string why = simlink::choose_board(opt_.board); !why.empty()) throw py::value_error(strip_line(why));
-    if (simulated_) session_.bench_now = simlink::use_bench_clock();
+    if (std::string why = app::simlink::choose_board(opt_.board); !why.empty()) throw py::value_error(strip_line(why));
+    if (simulated_) session_.bench_now = app::simlink::use_bench_clock();
     if (!opt_.state.empty() && !simulated_)
-        throw py::value_error("state needs the simulated bench (daq=\"sim\"), but the " + daqmx::info().description());
-    if (std::string why = simlink::open_outputs(opt_.trace, opt_.vcd, opt_.vcd_lines); !why.empty()) {
-        simlink::close_outputs(opt_.trace, opt_.vcd);
+        throw py::value_error("state needs the simulated bench (daq=\"sim\"), but the " + driver::info().description());
+    if (std::string why = app::simlink::open_outputs(opt_.trace, opt_.vcd, opt_.vcd_lines); !why.empty()) {
+        app::simlink::close_outputs(opt_.trace, opt_.vcd);
         throw py::value_error(strip_line(why));
     }
     if (!opt_.state.empty()) {
         std::string why;
         {
             py::gil_scoped_release nogil;
-            why = simlink::lock_board_state(opt_.state);
+            why = app::simlink::lock_board_state(opt_.state);
         }
         if (why.empty()) {
-            why = simlink::load_board_state(opt_.state);
-            if (!why.empty()) simlink::unlock_board_state();
+            why = app::simlink::load_board_state(opt_.state);
+            if (!why.empty()) app::simlink::unlock_board_state();
         }
         if (!why.empty()) {
-            simlink::close_outputs(opt_.trace, opt_.vcd);
+            app::simlink::close_outputs(opt_.trace, opt_.vcd);
             throw py::value_error(why);
         }
     }
-    if (simulated_) simlink::board_state(initial_state_);
-    sink_ = uir::add_error_message_sink(on_report);
+    if (simulated_) app::simlink::board_state(initial_state_);
+    sink_ = base::add_error_message_sink(on_report);
     session_.between_blocks = [this](unsigned address, size_t done) { between_blocks(address, done); };
     session_.stop_requested = [this] { return python_stop(); };
     g_open = this;
@@ -112,11 +112,11 @@ void Core::close()
     std::fill(std::begin(ai_timed), std::end(ai_timed), false);
     std::string why;
     if (!opt_.state.empty()) {
-        if (std::string w = simlink::save_board_state(opt_.state); !w.empty())
+        if (std::string w = app::simlink::save_board_state(opt_.state); !w.empty())
             why = "the board's state was not saved: " + w;
     }
-    if (std::string w = simlink::close_outputs(opt_.trace, opt_.vcd); !w.empty() && why.empty()) why = strip_line(w);
-    uir::remove_error_message_sink(sink_);
+    if (std::string w = app::simlink::close_outputs(opt_.trace, opt_.vcd); !w.empty() && why.empty()) why = strip_line(w);
+    base::remove_error_message_sink(sink_);
     if (!why.empty()) {
         PyErr_SetString(PyExc_OSError, why.c_str());
         throw py::error_already_set();
@@ -155,4 +155,4 @@ void Core::stash()
     Py_XDECREF(tb);
 }
 
-}  // namespace korvane::python
+}  // namespace python

@@ -19,10 +19,10 @@
 #include "python/errors.h"
 #include "vekta/vekta.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace py = pybind11;
-namespace kc = korvane::cli;
+namespace kc = app::cli;
 
 struct Options {
     std::string daq, board, state, trace, vcd;
@@ -174,4 +174,4 @@ private:
 
 using CoreRef = std::shared_ptr<Core>;
 
-}  // namespace korvane::python
+}  // namespace python

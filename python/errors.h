@@ -12,7 +12,7 @@
 
 #include "vekta/vekta.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace py = pybind11;
 
@@ -123,4 +123,4 @@ inline std::string strip_line(std::string text)
     return text;
 }
 
-}  // namespace korvane::python
+}  // namespace python

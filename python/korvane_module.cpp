@@ -11,20 +11,20 @@
 
 PYBIND11_MODULE(_korvane, m)
 {
-    namespace kp = korvane::python;
+    namespace kp = python;
     m.doc() = "korvane's native module: the bench over the Avalon bus master, vekta and the DAQ driver.";
     pybind11::module_ pkg = pybind11::module_::import("korvane");
     kp::g_daq_error = pybind11::object(pkg.attr("DaqError")).release();
     kp::g_verify_error = pybind11::object(pkg.attr("VerifyError")).release();
 
-    m.attr("SLAVES") = korvane::cli::kSlaveMax + 1;
-    m.attr("ADDRESSES") = korvane::cli::kAddressSpace;
-    m.attr("MEMORY_WORDS") = korvane::board::kMemoryWords;
-    m.attr("SLAVE_MEMORY") = korvane::board::kSlaveMemory;
-    m.attr("SLAVE_PERIPHERALS") = korvane::board::kSlavePeripherals;
-    m.attr("DAC_FULL_SCALE") = korvane::board::kDacFullScale;
-    m.attr("DAC_CODE_MAX") = korvane::board::kDacCodeMax;
-    m.attr("ADC_VOLTS_PER_CODE") = korvane::board::kAdcVoltsPerCode;
+    m.attr("SLAVES") = app::cli::kSlaveMax + 1;
+    m.attr("ADDRESSES") = app::cli::kAddressSpace;
+    m.attr("MEMORY_WORDS") = avalon::board::kMemoryWords;
+    m.attr("SLAVE_MEMORY") = avalon::board::kSlaveMemory;
+    m.attr("SLAVE_PERIPHERALS") = avalon::board::kSlavePeripherals;
+    m.attr("DAC_FULL_SCALE") = avalon::board::kDacFullScale;
+    m.attr("DAC_CODE_MAX") = avalon::board::kDacCodeMax;
+    m.attr("ADC_VOLTS_PER_CODE") = avalon::board::kAdcVoltsPerCode;
 
     kp::bind_bus(m);
     kp::bind_io(m);

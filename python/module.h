@@ -34,11 +34,11 @@
 #include "python/errors.h"
 #include "vekta/vekta.h"
 
-namespace korvane::python {
+namespace python {
 
 namespace py = pybind11;
-namespace kc = korvane::cli;
-namespace kb = korvane::board;
+namespace kc = app::cli;
+namespace kb = avalon::board;
 
 // The objects a bench hands out, each made where it is bound.
 py::object bus_of(const CoreRef &core);
@@ -57,4 +57,4 @@ void bind_io(py::module_ &m);
 void bind_results(py::module_ &m);
 void bind_bench(py::module_ &m);
 
-}  // namespace korvane::python
+}  // namespace python

@@ -14,7 +14,7 @@
 #include "vekta/vekta.h"
 #include "vekta/vekta_report.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 namespace {
 
@@ -60,7 +60,7 @@ Session::Session(std::ostream &o, std::ostream &e)
                                           std::chrono::steady_clock::now().time_since_epoch())
                                           .count());
       }),
-      stop_requested(korvane::stop::requested)
+      stop_requested(base::stop::requested)
 {
 }
 
@@ -212,7 +212,7 @@ void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, cons
 {
     // The file is started before the bus is worked: one that cannot be
     // written is refused first. It replaces the old file only when whole.
-    korvane::AtomicFile file;
+    base::AtomicFile file;
     if (path != "-" && !file.open(path)) throw UsageError(file.error());
     std::vector<uint16_t> words;
     try {
@@ -234,7 +234,7 @@ void bus_load(Session &s, unsigned slave, unsigned address, const std::string &p
 {
     const Image image = [&] {
         // Standard input that never ends must not hold up a stop.
-        korvane::stop::Reading interruptible;
+        base::stop::Reading interruptible;
         return read_words(path, format);
     }();
     const std::string name = path == "-" ? "standard input" : path;
@@ -268,4 +268,4 @@ void bus_load(Session &s, unsigned slave, unsigned address, const std::string &p
     }
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -15,7 +15,7 @@
 #include "app/cli/progress.h"
 #include "app/cli/word_files.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 struct BusFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -45,8 +45,8 @@ struct OutputFailed {};
 std::string count_text(size_t n);
 
 // The 13-bit register address space of every slave.
-inline constexpr unsigned kAddressSpace = korvane::board::kRegisters;
-inline constexpr unsigned kSlaveMax = (1u << korvane::board::kSlaveBits) - 1;
+inline constexpr unsigned kAddressSpace = avalon::board::kRegisters;
+inline constexpr unsigned kSlaveMax = (1u << avalon::board::kSlaveBits) - 1;
 
 // One process's access to the bench for the commands.
 class Session {
@@ -111,4 +111,4 @@ std::string hex(unsigned value, int digits);
 // `before` words of earlier passes counted in.
 std::string how_far(const std::string &what, const Interrupted &e, size_t before, size_t total);
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -21,7 +21,7 @@
 #include "app/simlink/simlink.h"
 #include "base/stop_signals.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 namespace {
 
@@ -224,11 +224,11 @@ class Deferred {
 public:
     Deferred()
     {
-        korvane::stop::install();
-        korvane::stop::forget();
-        korvane::stop::defer(true);
+        base::stop::install();
+        base::stop::forget();
+        base::stop::defer(true);
     }
-    ~Deferred() { korvane::stop::defer(false); }
+    ~Deferred() { base::stop::defer(false); }
 };
 
 // The simulated board's state (--sim-state) taken and loaded, the bench verbs
@@ -239,29 +239,29 @@ int prepare_bench(Request &r, const Environment &env, Session &s, bool bench)
     if (!r.sim_state.empty()) {
         // Another process's command on the same state waits for this one's
         // to end, and this one for it.
-        if (std::string why = simlink::lock_board_state(r.sim_state); !why.empty()) {
+        if (std::string why = app::simlink::lock_board_state(r.sim_state); !why.empty()) {
             std::cerr << "korvane: " << why << "\n";
-            simlink::close_outputs(env.trace, env.vcd);
-            const int sig = korvane::stop::requested();
+            app::simlink::close_outputs(env.trace, env.vcd);
+            const int sig = base::stop::requested();
             return sig ? 128 + sig : 1;
         }
-        if (std::string why = simlink::load_board_state(r.sim_state); !why.empty()) {
-            std::cerr << "korvane: " << korvane::text::one_line(why) << "\n";
-            simlink::unlock_board_state();
-            simlink::close_outputs(env.trace, env.vcd);
+        if (std::string why = app::simlink::load_board_state(r.sim_state); !why.empty()) {
+            std::cerr << "korvane: " << base::text::one_line(why) << "\n";
+            app::simlink::unlock_board_state();
+            app::simlink::close_outputs(env.trace, env.vcd);
             return 2;
         }
-        if (std::string why = simlink::board_state_warning(); !why.empty()) std::cerr << "korvane: " << why << "\n";
+        if (std::string why = app::simlink::board_state_warning(); !why.empty()) std::cerr << "korvane: " << why << "\n";
     } else if (bench && r.bus)
         s.first_use = [&s] {
             s.err << "korvane: the simulated board starts from power-up "
                      "(--sim-state FILE keeps its memory and registers between commands)\n";
         };
     for (const std::string &verb : r.bench_verbs)
-        if (std::string why = simlink::bench_verb(verb); !why.empty()) {
-            std::cerr << "korvane: " << korvane::text::one_line(why) << "\n";
-            if (!r.sim_state.empty()) simlink::unlock_board_state();
-            simlink::close_outputs(env.trace, env.vcd);
+        if (std::string why = app::simlink::bench_verb(verb); !why.empty()) {
+            std::cerr << "korvane: " << base::text::one_line(why) << "\n";
+            if (!r.sim_state.empty()) app::simlink::unlock_board_state();
+            app::simlink::close_outputs(env.trace, env.vcd);
             return 2;
         }
     return 0;
@@ -275,13 +275,13 @@ int run_action(Request &r, Session &s)
         r.action(s);
     } catch (const UsageError &e) {
         // It may quote a file's bytes or a path: one line, control bytes escaped.
-        std::cerr << "korvane: " << korvane::text::one_line(e.what()) << "\n";
+        std::cerr << "korvane: " << base::text::one_line(e.what()) << "\n";
         return 2;
     } catch (const BusFailure &e) {
         std::cerr << "korvane: " << e.what() << "\n";
         return 1;
     } catch (const Interrupted &e) {
-        std::cerr << "korvane: interrupted by " << korvane::stop::name(e.signal) << ": " << e.what() << "\n";
+        std::cerr << "korvane: interrupted by " << base::stop::name(e.signal) << ": " << e.what() << "\n";
         return 128 + e.signal;
     } catch (const OutputFailed &) {
         return 1;  // main says why
@@ -302,13 +302,13 @@ int finish_bench(const Request &r, const Environment &env, int status)
 {
     if (!r.sim_state.empty()) {
         if (status == 2) {
-            simlink::unlock_board_state();
-        } else if (std::string why = simlink::save_board_state(r.sim_state); !why.empty()) {
+            app::simlink::unlock_board_state();
+        } else if (std::string why = app::simlink::save_board_state(r.sim_state); !why.empty()) {
             std::cerr << "korvane: the board's state was not saved: " << why << "\n";
             if (status == 0) status = 1;
         }
     }
-    if (std::string why = simlink::close_outputs(env.trace, env.vcd); !why.empty()) {
+    if (std::string why = app::simlink::close_outputs(env.trace, env.vcd); !why.empty()) {
         std::cerr << why;
         if (status == 0) status = 1;
     }
@@ -323,24 +323,24 @@ int run(Request &r, const Environment &env)
     Session s(std::cout, std::cerr);
     s.err_is_terminal = isatty(STDERR_FILENO) != 0;
     // A driver that did not load: its file and the reason, once, before the first report line.
-    daqmx::set_failure_notice([](const std::string &line) { std::cerr << "korvane: " << line << "\n"; });
-    const bool bench = simlink::bench_present();
+    driver::set_failure_notice([](const std::string &line) { std::cerr << "korvane: " << line << "\n"; });
+    const bool bench = app::simlink::bench_present();
     if (!bench && (!r.sim_state.empty() || !r.bench_verbs.empty())) {
         std::cerr << "korvane: " << (r.sim_state.empty() ? "--bench-verb" : "--sim-state")
-                  << " needs the simulated bench (--daq sim), but the " << daqmx::info().description() << "\n";
+                  << " needs the simulated bench (--daq sim), but the " << driver::info().description() << "\n";
         return 2;
     }
     // The bench runs on its own clock as fast as it can; bench time is what
     // the real bench would take. The trace and the VCD start on that clock.
-    if (bench) s.bench_now = simlink::use_bench_clock();
-    if (std::string why = simlink::open_outputs(env.trace, env.vcd, env.vcd_lines); !why.empty()) {
+    if (bench) s.bench_now = app::simlink::use_bench_clock();
+    if (std::string why = app::simlink::open_outputs(env.trace, env.vcd, env.vcd_lines); !why.empty()) {
         std::cerr << why;
         return 2;
     }
     if (int status = prepare_bench(r, env, s, bench)) return status;
     int status = run_action(r, s);
     // A stop after the last check: the work is done, the status says it was stopped.
-    if (int sig = korvane::stop::requested(); sig && status < 128) status = 128 + sig;
+    if (int sig = base::stop::requested(); sig && status < 128) status = 128 + sig;
     std::cout.flush();
     return finish_bench(r, env, status);
 }
@@ -408,4 +408,4 @@ int finish_output(int status)
     return status == 0 ? 1 : status;
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

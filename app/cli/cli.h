@@ -12,7 +12,7 @@ namespace CLI {
 class App;
 }
 
-namespace korvane::cli {
+namespace app::cli {
 
 class Session;
 
@@ -56,4 +56,4 @@ void watch_output();
 // /dev/full) is one line and status 1 where it would have been 0.
 int finish_output(int status);
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -11,7 +11,7 @@
 #include "driver/daqmx_import.h"
 #include "vekta/vekta_report.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 namespace {
 
@@ -113,7 +113,7 @@ bool our_device(VektaDevice &device)
 std::string device_line()
 {
     const std::string name = our_name();
-    if (!daqmx::info().loaded) return "device: " + name + " (no driver to ask)";
+    if (!driver::info().loaded) return "device: " + name + " (no driver to ask)";
     VektaDevice d;
     const int status = vekta_deviceGet(name.c_str(), &d);
     if (status >= 0) return "device: " + name + " (" + device_text(d) + ")";
@@ -124,4 +124,4 @@ std::string device_line()
     return "device: " + name + " (Error = " + std::to_string(status) + ", " + why + ")";
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -8,7 +8,7 @@
 
 #include "vekta/vekta.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 class Session;
 
@@ -35,4 +35,4 @@ bool our_device(VektaDevice &device);
 // or why it cannot be named. Prints nothing.
 std::string device_line();
 
-}  // namespace korvane::cli
+}  // namespace app::cli

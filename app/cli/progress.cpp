@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
-namespace korvane::cli {
+namespace app::cli {
 
 Progress::Progress(std::ostream &out, bool terminal, std::string label, size_t total,
                    std::function<int64_t()> bench_now)
@@ -49,4 +49,4 @@ void Progress::finish()
     shown_ = false;
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

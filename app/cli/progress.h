@@ -9,7 +9,7 @@
 #include <iosfwd>
 #include <string>
 
-namespace korvane::cli {
+namespace app::cli {
 
 class Progress {
 public:
@@ -33,4 +33,4 @@ private:
     bool shown_ = false;
 };
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -12,9 +12,9 @@
 #include "avalon/korvane_board.h"
 #include "base/stop_signals.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
-namespace kb = korvane::board;
+namespace kb = avalon::board;
 
 namespace {
 
@@ -85,7 +85,7 @@ void bus_regs(Session &s, double watch)
     const bool terminal = isatty(STDOUT_FILENO) != 0;
     s.interruptible = false;  // a table is read whole; the loop looks for the stop
     const auto step = std::chrono::milliseconds(50);
-    auto stopped = [] { return korvane::stop::requested() != 0; };
+    auto stopped = [] { return base::stop::requested() != 0; };
     while (!stopped()) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(watch);
         while (!stopped() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(step);
@@ -98,7 +98,7 @@ void bus_regs(Session &s, double watch)
             s.out << '\n' << table << std::flush;
         if (!s.out) throw OutputFailed();
     }
-    if (korvane::stop::requested() == SIGINT) korvane::stop::forget();
+    if (base::stop::requested() == SIGINT) base::stop::forget();
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

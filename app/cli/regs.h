@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace korvane::cli {
+namespace app::cli {
 
 class Session;
 
@@ -21,4 +21,4 @@ std::vector<uint16_t> read_registers(Session &s);
 // repeats it every `watch` seconds (in place on a terminal) until interrupted.
 void bus_regs(Session &s, double watch);
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -15,9 +15,9 @@
 #include "vekta/vekta.h"
 #include "vekta/vekta_report.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
-namespace kb = korvane::board;
+namespace kb = avalon::board;
 
 namespace {
 
@@ -253,4 +253,4 @@ int selftest(Session &s, const Wiring &wiring, bool destructive, std::vector<Che
     return checks.failed();
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

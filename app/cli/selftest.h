@@ -7,7 +7,7 @@
 
 #include "app/cli/wiring_file.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 class Session;
 
@@ -25,4 +25,4 @@ std::string check_line(const CheckRow &row);
 // given), and returns the number that failed.
 int selftest(Session &s, const Wiring &wiring, bool destructive, std::vector<CheckRow> *rows = nullptr);
 
-}  // namespace korvane::cli
+}  // namespace app::cli

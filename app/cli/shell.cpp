@@ -18,7 +18,7 @@
 #include "base/korvane_strings.h"
 #include "base/stop_signals.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 std::vector<std::string> split_line(const std::string &line)
 {
@@ -98,7 +98,7 @@ int run_line(Session &s, const std::string &line, const std::string &where)
         r.action(s);
         return 0;
     } catch (const UsageError &e) {
-        s.err << where << korvane::text::one_line(e.what()) << "\n";  // the line's own bytes, shown safely
+        s.err << where << base::text::one_line(e.what()) << "\n";  // the line's own bytes, shown safely
         return 2;
     } catch (const BusFailure &e) {
         s.err << where << e.what() << "\n";
@@ -113,7 +113,7 @@ namespace {
 int stop_aware_getc(FILE *in)
 {
     for (;;) {
-        if (korvane::stop::requested()) return EOF;
+        if (base::stop::requested()) return EOF;
         pollfd p{fileno(in), POLLIN, 0};
         if (::poll(&p, 1, -1) < 0) {
             if (errno == EINTR) continue;
@@ -129,7 +129,7 @@ int stop_aware_getc(FILE *in)
 // Ends the shell or the file when a stop signal came between two lines.
 void stop_before(const std::string &where)
 {
-    if (int sig = korvane::stop::requested()) throw Interrupted(sig, "stopped before " + where);
+    if (int sig = base::stop::requested()) throw Interrupted(sig, "stopped before " + where);
 }
 
 }  // namespace
@@ -157,7 +157,7 @@ int bus_shell(Session &s)
             if (line.find_first_not_of(" \t") != std::string::npos) add_history(line.c_str());
         } else {
             // Input that never comes must not hold up a stop.
-            korvane::stop::Reading interruptible;
+            base::stop::Reading interruptible;
             if (!std::getline(std::cin, line)) break;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows line ends
@@ -187,7 +187,7 @@ int bus_shell(Session &s)
 int bus_run(Session &s, const std::string &path)
 {
     std::istringstream in([&] {
-        korvane::stop::Reading interruptible;
+        base::stop::Reading interruptible;
         return read_file(path, true);
     }());
     const std::string name = path == "-" ? "standard input" : path;
@@ -202,4 +202,4 @@ int bus_run(Session &s, const std::string &path)
     return 0;
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

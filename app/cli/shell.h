@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace korvane::cli {
+namespace app::cli {
 
 class Session;
 
@@ -29,4 +29,4 @@ int bus_shell(Session &s);
 // fails and returns its status, else 0.
 int bus_run(Session &s, const std::string &path);
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -8,7 +8,7 @@
 #include "base/korvane_strings.h"
 #include "vekta/vekta.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 namespace {
 
@@ -24,7 +24,7 @@ public:
         std::string where = name_;
         if (at && at->source().begin.line) where += ":" + std::to_string(at->source().begin.line);
         // Names and keys come from the file: one line, whatever bytes they hold.
-        throw UsageError(korvane::text::one_line(where + ": " + what));
+        throw UsageError(base::text::one_line(where + ": " + what));
     }
 
     void only(const toml::table &t, const std::string &kind, std::set<std::string> keys) const
@@ -89,7 +89,7 @@ public:
         if (!n.is_string()) fault(&n, key + " must be a text");
         auto s = n.value<std::string>();
         if (!s) fault(&n, key + " must be a text");
-        return korvane::text::one_line(*s);  // shown in the rows as it is
+        return base::text::one_line(*s);  // shown in the rows as it is
     }
 
 private:
@@ -105,7 +105,7 @@ Wiring parse_wiring(const std::string &text, const std::string &name)
     try {
         doc = toml::parse(text, name);
     } catch (const toml::parse_error &e) {
-        throw UsageError(korvane::text::one_line(name + ":" + std::to_string(e.source().begin.line) + ": " +
+        throw UsageError(base::text::one_line(name + ":" + std::to_string(e.source().begin.line) + ": " +
                                                  std::string(e.description())));
     }
     Wiring b;
@@ -164,8 +164,8 @@ Wiring parse_wiring(const std::string &text, const std::string &name)
         }
     }
     if (b.memories.empty() && b.dacs.empty() && b.loopbacks.empty() && b.fixed.empty())
-        throw UsageError(korvane::text::one_line(name) + ": no checks (no [[memory]], [[dac]], [[loopback]] or [[fixed]] table)");
+        throw UsageError(base::text::one_line(name) + ": no checks (no [[memory]], [[dac]], [[loopback]] or [[fixed]] table)");
     return b;
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -11,7 +11,7 @@
 
 #include "vekta/vekta.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 struct Wiring {
     struct Memory {
@@ -46,4 +46,4 @@ Wiring parse_wiring(const std::string &text, const std::string &name);
 // The default wiring file's text (wiring.toml as built in).
 const std::string &default_wiring_text();
 
-}  // namespace korvane::cli
+}  // namespace app::cli

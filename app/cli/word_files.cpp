@@ -13,7 +13,7 @@
 
 #include "base/korvane_files.h"
 
-namespace korvane::cli {
+namespace app::cli {
 
 unsigned long parse_number(const std::string &text, unsigned long max, const std::string &what)
 {
@@ -272,7 +272,7 @@ std::string write_intel_hex(const std::vector<uint16_t> &words)
 std::string read_file(const std::string &path, bool dash_is_stdin)
 {
     std::string text;
-    if (std::string why = korvane::files::read_bounded(path, text, dash_is_stdin); !why.empty())
+    if (std::string why = base::files::read_bounded(path, text, dash_is_stdin); !why.empty())
         throw UsageError("cannot read " + std::string(dash_is_stdin && path == "-" ? "standard input" : path) + ": " +
                          why);
     return text;
@@ -292,4 +292,4 @@ Image read_words(const std::string &path, const std::string &format)
     return hex_format(path, format, bytes) ? read_intel_hex(bytes, name) : read_binary(bytes, name);
 }
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace korvane::cli {
+namespace app::cli {
 
 // A fault in what the user gave (a number, a file): one clear line.
 struct UsageError : std::runtime_error {
@@ -57,4 +57,4 @@ bool hex_format(const std::string &path, const std::string &format, const std::s
 // Reads a file of words ("-": standard input), binary or Intel HEX as hex_format says.
 Image read_words(const std::string &path, const std::string &format = "");
 
-}  // namespace korvane::cli
+}  // namespace app::cli

@@ -7,7 +7,7 @@
 #include "base/korvane_paths.h"
 #include "korvane_version.h"
 
-namespace korvane {
+namespace app::panel {
 
 namespace fs = std::filesystem;
 
@@ -30,7 +30,7 @@ std::string version_line()
 
 std::vector<std::string> panel_dirs()
 {
-    std::vector<std::string> dirs = paths::candidate_dirs(paths::self_exe(), KORVANE_INSTALL_DATADIR);
+    std::vector<std::string> dirs = base::paths::candidate_dirs(base::paths::self_exe(), KORVANE_INSTALL_DATADIR);
     dirs.push_back(KORVANE_PANEL_DIR);
     return dirs;
 }
@@ -52,9 +52,9 @@ std::string version_text(const std::string &driver_line, const std::string &give
         for (const std::string &dir : panel_dirs()) panel += " " + dir;
         panel += ")";
     }
-    std::string bench = daqmx::sim_library_path();
+    std::string bench = driver::sim_library_path();
     if (!is_file(bench)) bench += " (not found)";
     return version_line() + "\n" + driver_line + "\npanel file: " + panel + "\nsimulated bench: " + bench + "\n";
 }
 
-}  // namespace korvane
+}  // namespace app::panel

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace korvane {
+namespace app::panel {
 
 // "korvane VERSION", with " (git DESCRIPTION)" when built from a checkout.
 std::string version_line();
@@ -22,4 +22,4 @@ std::string find_panel_file();
 // file (given_panel when --panel named one) and the simulated bench were found.
 std::string version_text(const std::string &driver_line, const std::string &given_panel);
 
-}  // namespace korvane
+}  // namespace app::panel

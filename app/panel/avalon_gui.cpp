@@ -9,7 +9,7 @@
 #include "avalon/korvane_board.h"
 #include "ui/userint.h"
 
-namespace kb = korvane::board;
+namespace kb = avalon::board;
 
 // The slave of the DAC and the ADC.
 static const unsigned char DAC_SLAVE = kb::kSlavePeripherals;

@@ -85,23 +85,23 @@ int pxi_default_CB(int, int, int event, void *, int, int)
 // give it another kind: the first such is named.
 std::string korvane_check_panel(int panel)
 {
-    auto p = uir::model::panel(panel);
+    auto p = ui::model::panel(panel);
     if (!p) return "korvane: the main panel is not loaded";
-    for (const uir::UsedControl &u : korvane_used_controls()) {
-        const uir::Control *c = p->find(u.id);
+    for (const ui::UsedControl &u : korvane_used_controls()) {
+        const ui::Control *c = p->find(u.id);
         std::string what = "control " + std::to_string(u.id) + " (" + u.name + ")";
         if (!c)
-            return "korvane: " + p->file + " lacks " + what + ", a " + uir::kind_name(u.kind) + " that korvane uses";
+            return "korvane: " + p->file + " lacks " + what + ", a " + ui::kind_name(u.kind) + " that korvane uses";
         if (c->kind != u.kind)
-            return "korvane: " + p->file + ": " + what + " is a " + uir::kind_name(c->kind) + ", korvane uses it as a " +
-                   uir::kind_name(u.kind);
+            return "korvane: " + p->file + ": " + what + " is a " + ui::kind_name(c->kind) + ", korvane uses it as a " +
+                   ui::kind_name(u.kind);
     }
     return "";
 }
 
 std::string korvane_driver_name(void)
 {
-    const daqmx::LoaderInfo &info = daqmx::info();
+    const driver::LoaderInfo &info = driver::info();
     if (info.simulated) return "simulated bench";
     if (info.loaded) return info.missing.empty() ? "NI-DAQmx" : "incomplete driver";
     return "no driver";
@@ -111,7 +111,7 @@ std::string korvane_driver_name(void)
 // "SIMULATED BENCH", "NO DRIVER", or "" for NI-DAQmx.
 static std::string driver_mark(void)
 {
-    const daqmx::LoaderInfo &info = daqmx::info();
+    const driver::LoaderInfo &info = driver::info();
     if (info.simulated) return "SIMULATED BENCH";
     return info.loaded ? "" : "NO DRIVER";
 }
@@ -127,9 +127,9 @@ void korvane_mark_driver(int panel)
 
 void korvane_share_status(void)
 {
-    uir::set_status_source([] {
-        daqmx::CallCounts n = daqmx::call_counts();
-        const std::string mark = daqmx::info().simulated ? driver_mark() : korvane_driver_name();
-        return uir::StatusFacts{mark, pxi_opened != 0, n.calls, n.failed};
+    ui::set_status_source([] {
+        driver::CallCounts n = driver::call_counts();
+        const std::string mark = driver::info().simulated ? driver_mark() : korvane_driver_name();
+        return ui::StatusFacts{mark, pxi_opened != 0, n.calls, n.failed};
     });
 }

@@ -59,7 +59,7 @@ void avalon_default(void);
 
 /* The controls korvane works on, with their kinds (written from the panel
  * file; its frames and chart are only drawn). */
-std::span<const uir::UsedControl> korvane_used_controls(void);
+std::span<const ui::UsedControl> korvane_used_controls(void);
 
 /* Checks that the loaded main panel has every control the program uses, with
  * the right kind: "" or the one line to report. */

@@ -31,10 +31,10 @@ void remember_error_line(const std::string &line)
 // status to exit with.
 int startup_failed(const std::string &fallback)
 {
-    std::string why = uir::last_failure();
+    std::string why = ui::last_failure();
     if (why.empty()) why = fallback;
     if (error_output.find(why) == std::string::npos) ErrorPrintf("%s\n", why.c_str());
-    int status = uir::exit_status();
+    int status = ui::exit_status();
     return status != 0 ? status : 1;
 }
 
@@ -45,11 +45,11 @@ int run_korvane(int argc, char *argv[]);
 int main(int argc, char *argv[])
 {
     startup_mark("main");
-    korvane::cli::watch_output();
-    const int status = korvane::cli::finish_output(run_korvane(argc, argv));
+    app::cli::watch_output();
+    const int status = app::cli::finish_output(run_korvane(argc, argv));
     // A subcommand stopped by a signal has saved what it did: now it ends as
     // the signal would have ended it (a shell's loop stops too).
-    if (int sig = korvane::stop::requested()) korvane::stop::end(sig);
+    if (int sig = base::stop::requested()) base::stop::end(sig);
     return status;
 }
 
@@ -59,9 +59,9 @@ namespace {
 // mode, is the bench's: it comes before the trace and the VCD, which start on
 // that clock) and the Qt view installed; the panel file's path, empty when no
 // folder has it (the run-time's error then names the folders looked in).
-std::string configure_runtime(const korvane::Options &opt, const std::string &driver, const std::string &board)
+std::string configure_runtime(const app::panel::Options &opt, const std::string &driver, const std::string &board)
 {
-    uir::Options ui;
+    ui::Options ui;
     ui.panel_file = opt.panel;
     ui.script_file = opt.script;
     ui.screenshot_file = opt.screenshot;
@@ -69,16 +69,16 @@ std::string configure_runtime(const korvane::Options &opt, const std::string &dr
     ui.title_suffix = korvane_driver_name() + (board.empty() ? "" : ", board " + board.substr(0, board.find(" (")));
     // The log pane names the driver's file, not the folder it was found in.
     std::string driver_line = driver;
-    if (const std::string &path = daqmx::info().path; !path.empty() && daqmx::info().loaded)
+    if (const std::string &path = driver::info().path; !path.empty() && driver::info().loaded)
         if (auto at = driver_line.find(path); at != std::string::npos)
             driver_line.replace(at, path.size(), path.substr(path.rfind('/') + 1));
-    ui.banner = {korvane::version_line(), driver_line};
-    uir::configure(ui);
+    ui.banner = {app::panel::version_line(), driver_line};
+    ui::configure(ui);
     korvane_share_status();
-    uir::qt::install();
+    ui::qt::install();
     // korvane.uir from an installed tree first, else the build or source tree.
-    const std::string panel_file = korvane::find_panel_file();
-    for (const std::string &dir : korvane::panel_dirs()) uir::add_panel_search_dir(dir);
+    const std::string panel_file = app::panel::find_panel_file();
+    for (const std::string &dir : app::panel::panel_dirs()) ui::add_panel_search_dir(dir);
     return panel_file;
 }
 
@@ -108,7 +108,7 @@ int run_panel(char *argv[], const std::string &panel_file)
             status = startup_failed(std::string("korvane: cannot show the main panel: ") + GetUILErrorString(shown));
         } else {
             int run = RunUserInterface();
-            status = uir::exit_status();
+            status = ui::exit_status();
             if (run < 0 && status == 0) {
                 ErrorPrintf("korvane: the event loop failed: %s\n", GetUILErrorString(run));
                 status = 1;
@@ -121,41 +121,41 @@ int run_panel(char *argv[], const std::string &panel_file)
 
 int run_korvane(int argc, char *argv[])
 {
-    korvane::Options opt;
-    int rc = korvane::parse_options(argc, argv, opt, std::cout, std::cerr);
-    if (rc != korvane::KEEP_GOING) return rc;
+    app::panel::Options opt;
+    int rc = app::panel::parse_options(argc, argv, opt, std::cout, std::cerr);
+    if (rc != app::panel::KEEP_GOING) return rc;
 
-    daqmx::select(opt.daq);
-    daqmx::load();
-    if (std::string why = simlink::choose_board(opt.board); !why.empty()) {
+    driver::select(opt.daq);
+    driver::load();
+    if (std::string why = app::simlink::choose_board(opt.board); !why.empty()) {
         std::cerr << why;
-        return korvane::USAGE_ERROR;
+        return app::panel::USAGE_ERROR;
     }
     startup_mark("driver loaded");
-    const std::string board = simlink::board_name();
-    std::string driver = daqmx::info().description();
+    const std::string board = app::simlink::board_name();
+    std::string driver = driver::info().description();
     if (!board.empty()) driver += "\nboard: " + board;
     if (opt.version) {
-        std::cout << korvane::version_text(driver + "\n" + korvane::cli::device_line(), opt.panel);
+        std::cout << app::panel::version_text(driver + "\n" + app::cli::device_line(), opt.panel);
         return 0;
     }
     const bool vcd_lines = opt.vcd_layout == "lines";
-    if (opt.command->action) return korvane::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});
+    if (opt.command->action) return app::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});
 
     const std::string panel_file = configure_runtime(opt, driver, board);
     // The bench's clock, the call trace and the VCD.
-    simlink::share_clock();
-    if (std::string why = simlink::open_outputs(opt.trace, opt.vcd, vcd_lines); !why.empty()) {
+    app::simlink::share_clock();
+    if (std::string why = app::simlink::open_outputs(opt.trace, opt.vcd, vcd_lines); !why.empty()) {
         std::cerr << why;
-        return korvane::USAGE_ERROR;
+        return app::panel::USAGE_ERROR;
     }
-    int sink = uir::add_error_sink(remember_error_line);
+    int sink = base::add_error_sink(remember_error_line);
     korvane_register_callbacks();
-    simlink::register_verbs();
+    app::simlink::register_verbs();
     int status = run_panel(argv, panel_file);
-    uir::remove_error_sink(sink);
+    base::remove_error_sink(sink);
     // A trace or VCD that could not be written whole (a full disk) fails the run.
-    if (std::string why = simlink::close_outputs(opt.trace, opt.vcd); !why.empty()) {
+    if (std::string why = app::simlink::close_outputs(opt.trace, opt.vcd); !why.empty()) {
         std::cerr << why;
         if (status == 0) status = 1;
     }

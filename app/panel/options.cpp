@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
-namespace korvane {
+namespace app::panel {
 
 int parse_options(int argc, const char *const argv[], Options &opt, std::ostream &out, std::ostream &err)
 {
@@ -83,4 +83,4 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
     return KEEP_GOING;
 }
 
-}  // namespace korvane
+}  // namespace app::panel

@@ -8,7 +8,7 @@
 
 #include "app/cli/cli.h"
 
-namespace korvane {
+namespace app::panel {
 
 struct Options {
     bool version = false;
@@ -34,4 +34,4 @@ inline constexpr int USAGE_ERROR = 2;
 // unknown or malformed option (one clear line on err).
 int parse_options(int argc, const char *const argv[], Options &opt, std::ostream &out, std::ostream &err);
 
-}  // namespace korvane
+}  // namespace app::panel

@@ -28,10 +28,10 @@
 #include "ui/model.h"
 #include "ui/runtime.h"
 
-namespace simlink {
+namespace app::simlink {
 namespace {
 
-using uir::script::Result;
+using ui::script::Result;
 using Args = std::vector<std::string>;
 
 // Default tolerance of a probe in volts: a few LSB of the inputs' noise.
@@ -39,11 +39,11 @@ constexpr double VOLT_TOLERANCE = 0.002;
 
 Result fail(const std::string &message) { return Result{false, message}; }
 
-const ksim::BackDoor *bench_or_null() { return ksim::bench(); }
+const sim::BackDoor *bench_or_null() { return sim::bench(); }
 
 Result not_the_bench(const std::string &verb)
 {
-    return fail(verb + ": needs the simulated bench, but the " + daqmx::info().description());
+    return fail(verb + ": needs the simulated bench, but the " + driver::info().description());
 }
 
 // A probe looks at what only the bench can see: on another driver (the real
@@ -64,7 +64,7 @@ std::string number_text(double v)
     return buf;
 }
 
-bool number(const std::string &text, double &v) { return uir::script::parse_number(text, v); }
+bool number(const std::string &text, double &v) { return ui::script::parse_number(text, v); }
 
 // A whole number from lo to hi: no NaN, no fraction, nothing the int would not hold.
 bool integer(const std::string &text, long lo, long hi, int &v)
@@ -104,7 +104,7 @@ Result compare(const std::string &what, double got, double expected, double tole
 
 Result probe_verb(const Args &args)
 {
-    const ksim::BackDoor *b = bench_or_null();
+    const sim::BackDoor *b = bench_or_null();
     if (!b) return probe_skipped();
     if (args[0] == "reg") {
         int slave, address;
@@ -129,7 +129,7 @@ Result probe_verb(const Args &args)
 
 Result drive_verb(const Args &args)
 {
-    const ksim::BackDoor *b = bench_or_null();
+    const sim::BackDoor *b = bench_or_null();
     if (!b) return not_the_bench("drive");
     double value;
     if (args[1] == "on")
@@ -144,7 +144,7 @@ Result drive_verb(const Args &args)
 
 Result fault_verb(const Args &args)
 {
-    const ksim::BackDoor *b = bench_or_null();
+    const sim::BackDoor *b = bench_or_null();
     if (!b) return not_the_bench("fault");
     if (args[0] == "clear") {
         if (args.size() != 1) return fail("fault: usage: fault clear");
@@ -180,24 +180,24 @@ double state_wait_seconds()
     return *end == '\0' && v >= 0 && v <= 86400 ? v : kDefault;
 }
 
-int64_t run_time_now(void *) { return uir::now_ns(); }
-void run_time_sleep(void *, int64_t ns) { uir::sleep_ns(ns); }
+int64_t run_time_now(void *) { return ui::now_ns(); }
+void run_time_sleep(void *, int64_t ns) { ui::sleep_ns(ns); }
 
 }  // namespace
 
 void share_clock()
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (bench && uir::virtual_clock()) bench->attach_clock(nullptr, run_time_now, run_time_sleep);
+    const sim::BackDoor *bench = sim::bench();
+    if (bench && ui::virtual_clock()) bench->attach_clock(nullptr, run_time_now, run_time_sleep);
 }
 
 std::string open_outputs(const std::string &trace_file, const std::string &vcd_file, bool vcd_lines)
 {
-    if (!trace_file.empty() && daqmx::trace::to_file(trace_file.c_str()) != 0)
+    if (!trace_file.empty() && driver::trace::to_file(trace_file.c_str()) != 0)
         return "korvane: cannot write the trace file " + trace_file + "\n";
     if (vcd_file.empty()) return "";
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "korvane: --vcd needs the simulated bench (--daq sim), but the " + daqmx::info().description() + "\n";
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "korvane: --vcd needs the simulated bench (--daq sim), but the " + driver::info().description() + "\n";
     bench->vcd_layout(vcd_lines ? KSIM_VCD_LINES : KSIM_VCD_VECTORS);
     if (bench->vcd_file(vcd_file.c_str()) != 0) return "korvane: cannot write the VCD file " + vcd_file + "\n";
     return "";
@@ -207,21 +207,21 @@ std::string close_outputs(const std::string &trace_file, const std::string &vcd_
 {
     std::string why;
     if (!trace_file.empty()) {
-        const bool written = daqmx::trace::flush();
-        const bool placed = daqmx::trace::to_file(nullptr) == 0;
+        const bool written = driver::trace::flush();
+        const bool placed = driver::trace::to_file(nullptr) == 0;
         if (!written || !placed)
             why += "korvane: the trace file " + trace_file + " could not be written whole (a full disk or a write error)\n";
     }
-    if (const ksim::BackDoor *bench = ksim::bench(); !vcd_file.empty() && bench && bench->vcd_file(nullptr) != 0)
+    if (const sim::BackDoor *bench = sim::bench(); !vcd_file.empty() && bench && bench->vcd_file(nullptr) != 0)
         why += "korvane: the VCD file " + vcd_file + " could not be written whole (a full disk or a write error)\n";
     return why;
 }
 
-bool bench_present() { return ksim::bench() != nullptr; }
+bool bench_present() { return sim::bench() != nullptr; }
 
 std::function<int64_t()> use_bench_clock()
 {
-    const ksim::BackDoor *bench = ksim::bench();
+    const sim::BackDoor *bench = sim::bench();
     if (!bench) return {};
     bench->use_virtual_clock();
     return [bench] { return static_cast<int64_t>(bench->now_ns()); };
@@ -229,12 +229,12 @@ std::function<int64_t()> use_bench_clock()
 
 std::string load_board_state(const std::string &path)
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "--sim-state needs the simulated bench (--daq sim), but the " + daqmx::info().description();
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "--sim-state needs the simulated bench (--daq sim), but the " + driver::info().description();
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "";  // the first command of a sequence
     std::string text;
-    if (std::string why = korvane::files::read_bounded(path, text); !why.empty())
+    if (std::string why = base::files::read_bounded(path, text); !why.empty())
         return "cannot read the board's state from " + path + ": " + why;
     if (!set_board_state(text).empty())
         return path + " is not a simulated board's state (as --sim-state writes it); left as it is";
@@ -243,8 +243,8 @@ std::string load_board_state(const std::string &path)
 
 std::string board_state(std::string &text)
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "the board's state needs the simulated bench, but the " + daqmx::info().description();
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "the board's state needs the simulated bench, but the " + driver::info().description();
     text.assign(bench->board_state(nullptr, 0), '\0');
     bench->board_state(text.data(), text.size());
     text.pop_back();  // the NUL
@@ -253,8 +253,8 @@ std::string board_state(std::string &text)
 
 std::string set_board_state(const std::string &text)
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "the board's state needs the simulated bench, but the " + daqmx::info().description();
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "the board's state needs the simulated bench, but the " + driver::info().description();
     if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
         return "not a simulated board's state";
     return "";
@@ -262,8 +262,8 @@ std::string set_board_state(const std::string &text)
 
 std::string inject_fault(const std::string &function, int code, int count)
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
     if (code >= 0 || count < 0) return "a fault needs a negative code and a count from 1 (0: always)";
     if (count == 0) {
         if (bench->fault(function.c_str(), nullptr, code, 1, 1) != 0) return "the bench refused a fault on " + function;
@@ -278,32 +278,32 @@ std::string inject_fault(const std::string &function, int code, int count)
 
 std::string clear_faults()
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
     bench->fault_clear();
     return "";
 }
 
 std::string drive(const std::string &name, double value)
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
     if (bench->drive(name.c_str(), value) != 0) return "unknown bench input \"" + name + "\"";
     return "";
 }
 
 std::string probe(const std::string &name, double &value)
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
     if (bench->probe(name.c_str(), &value) != 0) return "unknown bench value \"" + name + "\"";
     return "";
 }
 
 std::string probe_reg(int slave, int address, unsigned &word)
 {
-    const ksim::BackDoor *bench = ksim::bench();
-    if (!bench) return "needs the simulated bench, but the " + daqmx::info().description();
+    const sim::BackDoor *bench = sim::bench();
+    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
     if (bench->probe_reg(slave, address, &word) != 0)
         return "no register " + std::to_string(address) + " on slave " + std::to_string(slave);
     return "";
@@ -315,7 +315,7 @@ std::string lock_board_state(const std::string &path)
     // Beside the file the state is written to, so two names of one state
     // (a link) share the lock. Never removed: removing it would race with a
     // process about to lock it.
-    const std::string lock_path = korvane::follow_links(path) + ".lock";
+    const std::string lock_path = base::follow_links(path) + ".lock";
     const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return "cannot lock " + path + ": cannot create " + lock_path + ": " + std::strerror(errno);
     const double wait = state_wait_seconds();
@@ -327,8 +327,8 @@ std::string lock_board_state(const std::string &path)
         std::string why;
         if (err != EWOULDBLOCK && err != EINTR)
             why = "cannot lock " + path + ": " + std::strerror(err);
-        else if (int sig = korvane::stop::requested())
-            why = std::string("stopped by ") + korvane::stop::name(sig) + " while waiting for " + path;
+        else if (int sig = base::stop::requested())
+            why = std::string("stopped by ") + base::stop::name(sig) + " while waiting for " + path;
         else if (std::chrono::steady_clock::now() >= deadline) {
             char holder[32] = {};
             const ssize_t n = ::pread(fd, holder, sizeof holder - 1, 0);
@@ -364,7 +364,7 @@ std::string save_board_state(const std::string &path)
 {
     std::string text;
     if (!board_state(text).empty()) return "--sim-state needs the simulated bench";
-    std::string why = korvane::write_file_atomically(path, text);
+    std::string why = base::write_file_atomically(path, text);
     unlock_board_state();
     return why;
 }
@@ -374,10 +374,10 @@ std::string choose_board(const std::string &board)
     const char *env = std::getenv("KORVANE_BOARD");
     const std::string choice = !board.empty() ? board : env ? env : "";
     if (choice.empty()) return "";
-    const ksim::BackDoor *bench = ksim::bench();
+    const sim::BackDoor *bench = sim::bench();
     if (!bench) {
         if (board.empty()) return "";
-        return "korvane: --board needs the simulated bench (--daq sim), but the " + daqmx::info().description() + "\n";
+        return "korvane: --board needs the simulated bench (--daq sim), but the " + driver::info().description() + "\n";
     }
     char why[1024] = "";
     if (bench->set_board(choice.c_str(), why, sizeof why) != 0) return "korvane: cannot use the board " + choice + ": " + why + "\n";
@@ -386,14 +386,14 @@ std::string choose_board(const std::string &board)
 
 std::string board_name()
 {
-    const ksim::BackDoor *bench = ksim::bench();
+    const sim::BackDoor *bench = sim::bench();
     const char *name = bench ? bench->board_name() : nullptr;
     return name ? name : "";
 }
 
 // The bench verbs, one row each: name, arguments as the README's table of
 // bench verbs writes them, their count, the verb.
-const uir::script::ProgramVerb kBenchVerbs[] = {
+const ui::script::ProgramVerb kBenchVerbs[] = {
     {"probe", "NAME VALUE [TOLERANCE]", 2, 4, probe_verb},
     {"drive", "NAME VALUE", 2, 2, drive_verb},
     {"fault", "FUNCTION CODE [COUNT|always]", 1, 3, fault_verb},
@@ -401,7 +401,7 @@ const uir::script::ProgramVerb kBenchVerbs[] = {
 
 std::string board_state_warning()
 {
-    const ksim::BackDoor *bench = ksim::bench();
+    const sim::BackDoor *bench = sim::bench();
     if (!bench || board_name() == "model") return "";
     // The state file holds slave 0's memory and slave 2's registers as the
     // back door reads them; a board whose back door answers for neither
@@ -423,7 +423,7 @@ std::string bench_verb(const std::string &line)
     const std::string verb = words.front();
     words.erase(words.begin());
     // drive and fault as script mode has them (a probe checks, which a subcommand would not report).
-    for (const uir::script::ProgramVerb &v : kBenchVerbs) {
+    for (const ui::script::ProgramVerb &v : kBenchVerbs) {
         if (verb != v.name || verb == "probe") continue;
         const int n = static_cast<int>(words.size());
         if (n < v.min_args || n > v.max_args) break;
@@ -433,6 +433,6 @@ std::string bench_verb(const std::string &line)
     return "--bench-verb: \"" + line + "\": usage: \"drive NAME VALUE\" or \"fault FUNCTION CODE [COUNT|always]\"";
 }
 
-void register_verbs() { uir::script::register_verbs(kBenchVerbs); }
+void register_verbs() { ui::script::register_verbs(kBenchVerbs); }
 
-}  // namespace simlink
+}  // namespace app::simlink

@@ -22,12 +22,12 @@
 #include <functional>
 #include <string>
 
-namespace simlink {
+namespace app::simlink {
 
 // In script mode the bench's driver calls take time on the run-time's
 // virtual clock, so timers and the bench keep one time. In the window both
 // run on real time and the bench keeps its own clock. Call after
-// uir::configure; nothing happens with another driver.
+// ui::configure; nothing happens with another driver.
 void share_clock();
 
 // Opens the call trace of whatever driver is loaded (empty: none) and the
@@ -99,4 +99,4 @@ std::string bench_verb(const std::string &line);
 // Registers probe, drive and fault with the run-time's script mode.
 void register_verbs();
 
-}  // namespace simlink
+}  // namespace app::simlink

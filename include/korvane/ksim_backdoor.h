@@ -1,7 +1,7 @@
 /*
  * Back door of the simulated bench, beside the driver API and never through it.
  * Exported by libkorvane-sim.so next to the DAQmx* entry points. Tests and
- * korvane's script mode reach these with daqmx::symbol() (or link the bench's
+ * korvane's script mode reach these with driver::symbol() (or link the bench's
  * core directly); code above the driver interface never uses them.
  *
  * All functions are C, return 0 on success and -1 on a bad argument unless

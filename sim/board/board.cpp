@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
-namespace ksim {
+namespace sim {
 
 // ---- decoder ----------------------------------------------------------------
 
@@ -353,4 +353,4 @@ void Board::update(uint32_t pins, int64_t now)
     }
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -16,9 +16,9 @@
 
 #include "avalon/korvane_board.h"
 
-namespace ksim {
+namespace sim {
 
-namespace kb = korvane::board;
+namespace kb = avalon::board;
 
 constexpr uint32_t kBusMask = 0x00FFFF;
 constexpr uint32_t kAddressStrobe = uint32_t{kb::kAddressStrobe} << (8 * kb::kPortStrobes);
@@ -178,4 +178,4 @@ private:
     std::deque<Transaction> log_;
 };
 
-}  // namespace ksim
+}  // namespace sim

@@ -8,7 +8,7 @@
 #include "sim/board/board.h"
 #include "base/korvane_files.h"
 
-namespace ksim {
+namespace sim {
 
 namespace {
 
@@ -161,7 +161,7 @@ std::string table_fault(const ksim_board_api &api)
 std::unique_ptr<BoardSocket> BoardSocket::load(const std::string &path, std::string &error)
 {
     // dlopen maps the file whole: a truncated one would end in SIGBUS, a FIFO block.
-    if (std::string fault = korvane::files::library_fault(path); !fault.empty()) {
+    if (std::string fault = base::files::library_fault(path); !fault.empty()) {
         error = path + ": " + fault;
         return nullptr;
     }
@@ -198,4 +198,4 @@ BoardSocket::~BoardSocket()
     if (library_) ::dlclose(library_);
 }
 
-}  // namespace ksim
+}  // namespace sim

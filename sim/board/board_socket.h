@@ -8,7 +8,7 @@
 
 #include "korvane/board_plugin.h"
 
-namespace ksim {
+namespace sim {
 
 class Board;
 
@@ -64,4 +64,4 @@ private:
     std::string description_;
 };
 
-}  // namespace ksim
+}  // namespace sim

@@ -9,7 +9,7 @@
 #include "sim/device/call_frame.h"
 #include "sim/device/errors.h"
 
-namespace ksim {
+namespace sim {
 
 // ---- analog writes and reads -----------------------------------------------------------------
 
@@ -106,4 +106,4 @@ int32 Bench::ReadAnalogF64(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
         });
 }
 
-}  // namespace ksim
+}  // namespace sim

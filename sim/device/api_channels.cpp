@@ -8,7 +8,7 @@
 #include "sim/device/call_frame.h"
 #include "sim/device/errors.h"
 
-namespace ksim {
+namespace sim {
 
 // ---- channels --------------------------------------------------------------------------------
 
@@ -183,4 +183,4 @@ int32 Bench::DisableStartTrig(TaskHandle h)
         });
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -5,7 +5,7 @@
 #include "sim/device/call_frame.h"
 #include "sim/device/errors.h"
 
-namespace ksim {
+namespace sim {
 
 // ---- digital reads and writes ----------------------------------------------------------------
 
@@ -70,4 +70,4 @@ int32 Bench::ReadDigitalU8(TaskHandle h, int32 n, float64 /*timeout*/, bool32 fi
         });
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -8,7 +8,7 @@
 #include "sim/device/errors.h"
 #include "base/korvane_strings.h"
 
-namespace ksim {
+namespace sim {
 
 // ---- error texts -----------------------------------------------------------------------------
 
@@ -39,7 +39,7 @@ int32 Bench::GetExtendedErrorInfo(char errorString[], uInt32 bufferSize)
 
 namespace {
 
-using korvane::text::iequals;
+using base::text::iequals;
 
 // A string property, as NI's property getters give it: with data NULL or
 // size 0 the size needed (NUL included); a buffer too small is refused with
@@ -105,4 +105,4 @@ int32 Bench::GetDevPXISlotNum(const char device[], uInt32 *data)
     });
 }
 
-}  // namespace ksim
+}  // namespace sim

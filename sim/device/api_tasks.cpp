@@ -14,12 +14,12 @@
 #include "sim/device/errors.h"
 #include "base/korvane_strings.h"
 
-namespace ksim {
+namespace sim {
 
 namespace {
 
-using korvane::text::iequals;
-using korvane::text::lower;
+using base::text::iequals;
+using base::text::lower;
 
 // A terminal name without its "/<device>/" prefix, in lower case; false when
 // it names another device. The bare form ("PFI0") is the task's own device.
@@ -233,4 +233,4 @@ int32 Bench::ClearTask(TaskHandle h)
         });
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -15,7 +15,7 @@
 #include "sim/device/errors.h"
 #include "base/korvane_strings.h"
 
-namespace ksim {
+namespace sim {
 
 namespace {
 
@@ -23,8 +23,8 @@ constexpr uint32_t kDefaultSeed = 6251;
 constexpr uint32_t kAllLines = 0xFFFFFF;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-using korvane::text::lower;
-namespace kb = korvane::board;
+using base::text::lower;
+namespace kb = avalon::board;
 
 // The reference RTL board's library: beside the library this code is in, else
 // the build tree's, else by name on the loader's search path.
@@ -424,4 +424,4 @@ uint8_t Bench::chan_byte(const Chan &c) const
     return b;
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -29,7 +29,7 @@
 #include "sim/device/faults.h"
 #include "sim/device/vcd.h"
 
-namespace ksim {
+namespace sim {
 
 // Time a driver call takes on the bench's clock, as over PXI.
 struct Latency {
@@ -305,4 +305,4 @@ private:
     bool last_error_device_ = false;
 };
 
-}  // namespace ksim
+}  // namespace sim

@@ -9,7 +9,7 @@
 
 #include "sim/device/bench.h"
 
-namespace ksim {
+namespace sim {
 
 // ---- the call frame --------------------------------------------------------------------------
 
@@ -65,4 +65,4 @@ int32 Bench::started_for(Task &t, Body body)
     return 0;
 }
 
-}  // namespace ksim
+}  // namespace sim

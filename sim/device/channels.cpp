@@ -6,12 +6,12 @@
 #include "korvane/NIDAQmx.h"
 #include "base/korvane_strings.h"
 
-namespace ksim {
+namespace sim {
 
 namespace {
 
-using korvane::text::iequals;
-using korvane::text::trim;
+using base::text::iequals;
+using base::text::trim;
 
 std::vector<std::string> split(const std::string &s, char sep)
 {
@@ -126,4 +126,4 @@ int32_t resolve_analog(const std::string &names, const std::string &device, char
     return 0;
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace ksim {
+namespace sim {
 
 constexpr int kPorts = 3;
 constexpr int kLinesPerPort = 8;
@@ -33,4 +33,4 @@ int32_t resolve_analog(const std::string &names, const std::string &device, char
 // The device name of a PXI slot: "PXI1Slot<slot>".
 std::string device_name(int slot);
 
-}  // namespace ksim
+}  // namespace sim

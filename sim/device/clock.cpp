@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-namespace ksim {
+namespace sim {
 
 namespace {
 int64_t steady_ns()
@@ -33,4 +33,4 @@ void SteadyClock::sleep_ns(int64_t ns)
     now_ns();
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace ksim {
+namespace sim {
 
 class Clock {
 public:
@@ -70,4 +70,4 @@ private:
     void (*sleep_)(void *, int64_t);
 };
 
-}  // namespace ksim
+}  // namespace sim

@@ -7,7 +7,7 @@
 #include "sim/device/bench.h"
 #include "sim/device/errors.h"
 
-namespace ksim {
+namespace sim {
 
 namespace {
 
@@ -228,4 +228,4 @@ void Bench::end_run(Task &t, int64_t at)
     }
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -6,7 +6,7 @@
 
 #include "driver/daqmx_entries.h"
 
-namespace ksim {
+namespace sim {
 
 namespace {
 
@@ -112,4 +112,4 @@ int32_t copy_text(const std::string &text, char *buf, uint32_t size)
     return n < text.size() ? DAQmxWarningCAPIStringTruncatedToFitBuffer : 0;
 }
 
-}  // namespace ksim
+}  // namespace sim

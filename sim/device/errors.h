@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace ksim {
+namespace sim {
 
 // Codes the bench returns beyond those of NIDAQmx.h, by the driver's names.
 enum : int32_t {
@@ -29,4 +29,4 @@ bool error_known(int32_t code);
 // warning DAQmxWarningCAPIStringTruncatedToFitBuffer.
 int32_t copy_text(const std::string &text, char *buf, uint32_t size);
 
-}  // namespace ksim
+}  // namespace sim

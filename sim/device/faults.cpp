@@ -4,7 +4,7 @@
 
 #include "driver/daqmx_entries.h"
 
-namespace ksim {
+namespace sim {
 
 namespace {
 // The driver functions the bench answers: a fault on any other name could never fire.
@@ -58,4 +58,4 @@ std::optional<int32_t> Faults::check(const char *function, const std::string *ta
     return fired;
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace ksim {
+namespace sim {
 
 class Faults {
 public:
@@ -31,4 +31,4 @@ private:
     std::vector<Fault> faults_;
 };
 
-}  // namespace ksim
+}  // namespace sim

@@ -1,5 +1,5 @@
 // The simulated bench's back door, reached through the loaded driver library
-// (daqmx::symbol), for tests and script mode. bench() is null when the loaded
+// (driver::symbol), for tests and script mode. bench() is null when the loaded
 // driver is not the simulated bench. The trace members reach the import
 // layer's call trace (daqmx_trace.h), which records the calls to any driver.
 #pragma once
@@ -10,7 +10,7 @@
 #include "driver/daqmx_trace.h"
 #include "korvane/ksim_backdoor.h"
 
-namespace ksim {
+namespace sim {
 
 struct BackDoor {
 #define KSIM_MEMBER(ret, name, params, args) ret(*name) params = nullptr;
@@ -18,11 +18,11 @@ struct BackDoor {
 #undef KSIM_MEMBER
 
     // The import layer's trace: a file of its own, and the lines kept in memory.
-    int (*trace_file)(const char *path) = daqmx::trace::to_file;
-    void (*trace_capture)(int on) = [](int on) { daqmx::trace::capture(on != 0); };
-    void (*trace_clear)() = daqmx::trace::clear;
+    int (*trace_file)(const char *path) = driver::trace::to_file;
+    void (*trace_capture)(int on) = [](int on) { driver::trace::capture(on != 0); };
+    void (*trace_clear)() = driver::trace::clear;
     // The in-memory trace as one string, a line per driver call.
-    std::string trace() const { return daqmx::trace::text(); }
+    std::string trace() const { return driver::trace::text(); }
 };
 
 namespace detail {
@@ -31,8 +31,8 @@ inline void (*bench_reset)() = nullptr;
 inline void reset_bench_and_trace()
 {
     bench_reset();
-    daqmx::trace::clear();
-    daqmx::trace::forget_tasks();
+    driver::trace::clear();
+    driver::trace::forget_tasks();
 }
 }  // namespace detail
 
@@ -42,14 +42,14 @@ inline const BackDoor *bench()
 {
     static BackDoor door;
     static void *resolved_for = nullptr;
-    if (!daqmx::load() && !daqmx::info().loaded) return nullptr;
-    void *present = daqmx::symbol("ksim_present");
+    if (!driver::load() && !driver::info().loaded) return nullptr;
+    void *present = driver::symbol("ksim_present");
     if (!present) return nullptr;
     if (resolved_for == present) return &door;
     BackDoor d;
     bool ok = true;
 #define KSIM_RESOLVE(ret, name, params, args)                                          \
-    d.name = reinterpret_cast<decltype(d.name)>(daqmx::symbol("ksim_" #name));          \
+    d.name = reinterpret_cast<decltype(d.name)>(driver::symbol("ksim_" #name));          \
     ok = ok && d.name != nullptr;
     KSIM_BACK_DOOR(KSIM_RESOLVE)
 #undef KSIM_RESOLVE
@@ -61,4 +61,4 @@ inline const BackDoor *bench()
     return &door;
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -12,16 +12,16 @@
 
 #define KSIM_EXPORT extern "C" __attribute__((visibility("default")))
 
-static_assert(KSIM_VCD_VECTORS == static_cast<int>(ksim::Vcd::Layout::Vectors) &&
-              KSIM_VCD_LINES == static_cast<int>(ksim::Vcd::Layout::Lines));
+static_assert(KSIM_VCD_VECTORS == static_cast<int>(sim::Vcd::Layout::Vectors) &&
+              KSIM_VCD_LINES == static_cast<int>(sim::Vcd::Layout::Lines));
 
 namespace {
 
 std::mutex g_mutex;
 
-ksim::Bench &bench()
+sim::Bench &bench()
 {
-    static ksim::Bench b;
+    static sim::Bench b;
     return b;
 }
 
@@ -58,5 +58,5 @@ KSIM_EXPORT const char *ksim_call_notes(int64_t *began_ns)
 // From a signal handler: no lock, only the files' own signal-safe flush.
 KSIM_EXPORT void ksim_flush(void)
 {
-    daqmx::finish_open_files_from_signal();
+    driver::finish_open_files_from_signal();
 }

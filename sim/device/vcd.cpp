@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace ksim {
+namespace sim {
 
 namespace {
 // Identifier codes: one per line (24), then the bus signals.
@@ -216,4 +216,4 @@ void Vcd::board_change(int64_t now, int i, uint64_t value)
     file_.write(chunk_);
 }
 
-}  // namespace ksim
+}  // namespace sim

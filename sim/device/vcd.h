@@ -8,7 +8,7 @@
 
 #include "driver/out_file.h"
 
-namespace ksim {
+namespace sim {
 
 // Value change dump of the 24 lines and the decoded bus signals, written in
 // blocks (out_file.h); ended with its closing time stamp at close and when a
@@ -48,7 +48,7 @@ private:
     void dump(const Sample &s, bool all);
     void at(int64_t now);
     void end_on_signal();
-    daqmx::OutFile file_;
+    driver::OutFile file_;
     Layout layout_ = Layout::Vectors;
     std::string chunk_;  // the text of one change, then written at once
     int64_t base_ = 0;   // dump time = bench time + base_
@@ -58,4 +58,4 @@ private:
     std::vector<int> board_widths_;
 };
 
-}  // namespace ksim
+}  // namespace sim

@@ -7,7 +7,7 @@
 
 #include "sim/device/bench.h"
 
-namespace ksim {
+namespace sim {
 
 namespace {
 
@@ -86,4 +86,4 @@ bool Bench::source_varies(const std::string &source) const
     return false;
 }
 
-}  // namespace ksim
+}  // namespace sim

@@ -14,7 +14,7 @@
 #include "vekta/vekta.h"
 #include "vekta/vekta_report.h"
 
-namespace kb = korvane::board;
+namespace kb = avalon::board;
 
 /* Control bytes of port 2: the read and write strobes are active low */
 #define CTRL_IDLE (kb::kReadStrobe | kb::kWriteStrobe)

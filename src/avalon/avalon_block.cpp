@@ -10,7 +10,7 @@
 
 namespace {
 
-namespace kb = korvane::board;
+namespace kb = avalon::board;
 
 /* Control bytes of port 2: the read and write strobes are active low */
 constexpr unsigned char CTRL_IDLE = kb::kReadStrobe | kb::kWriteStrobe;

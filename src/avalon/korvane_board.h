@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-namespace korvane::board {
+namespace avalon::board {
 
 // ---- wiring -------------------------------------------------------------------
 // Ports 0 and 1 carry the multiplexed 16-bit address/data word (port 0 the low
@@ -162,4 +162,4 @@ constexpr bool well_formed()
 static_assert(well_formed(), "every register once, every field inside its word");
 }  // namespace check
 
-}  // namespace korvane::board
+}  // namespace avalon::board

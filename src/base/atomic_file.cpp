@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace korvane {
+namespace base {
 
 namespace {
 
@@ -205,4 +205,4 @@ std::string write_file_atomically(const std::string &path, std::string_view byte
     return f.error();
 }
 
-}  // namespace korvane
+}  // namespace base

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvane {
+namespace base {
 
 class AtomicFile {
 public:
@@ -67,4 +67,4 @@ std::string follow_links(const std::string &path);
 // Writes bytes as path's whole new content. "" or the one-line reason.
 std::string write_file_atomically(const std::string &path, std::string_view bytes);
 
-}  // namespace korvane
+}  // namespace base

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace uir {
+namespace base {
 
 // Windows-1251 to UTF-8 for display. A text that is valid UTF-8 (plain ASCII
 // included) is returned unchanged; any other text is taken as Windows-1251
@@ -51,4 +51,4 @@ void remove_error_message_sink(int id);
 // Drops every sink (of lines and of messages) and the log, turns the echo back on.
 void error_output_reset();
 
-}  // namespace uir
+}  // namespace base

@@ -15,7 +15,7 @@
 #include <map>
 #include <mutex>
 
-namespace uir {
+namespace base {
 namespace {
 
 // Unicode code points of Windows-1251 bytes 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F.
@@ -256,7 +256,7 @@ void remove_error_message_sink(int id)
     o.message_sinks.erase(id);
 }
 
-}  // namespace uir
+}  // namespace base
 
 // printf into TEXT; vsnprintf's count, negative on a bad format.
 static int vformat(std::string &text, const char *format, va_list ap)
@@ -293,7 +293,7 @@ extern "C" int ErrorPrintf(const char *format, ...)
     if (text.find('\n') == std::string::npos) {
         if (!text.empty() && text.back() == '\r')
             text.pop_back();
-        uir::error_line(text);
+        base::error_line(text);
         return n;
     }
     std::vector<std::string> lines;
@@ -309,7 +309,7 @@ extern "C" int ErrorPrintf(const char *format, ...)
             break;
         start = nl + 1;
     }
-    uir::error_lines(lines);
+    base::error_lines(lines);
     return n;
 }
 
@@ -330,7 +330,7 @@ extern "C" int NotePrintf(const char *format, ...)
     for (char &c : text)
         if (c == '\n' || c == '\r')
             c = ' ';
-    uir::note_line(text);
+    base::note_line(text);
     return n;
 }
 
@@ -341,7 +341,7 @@ extern "C" void Breakpoint(void)
 {
     // Only a traced process gets the trap: without a debugger SIGTRAP would end it.
     std::string text;
-    if (!korvane::files::read_bounded("/proc/self/status", text, false, kStatusMax).empty())
+    if (!base::files::read_bounded("/proc/self/status", text, false, kStatusMax).empty())
         return;
     std::istringstream status(text);
     std::string line;

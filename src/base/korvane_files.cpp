@@ -11,7 +11,7 @@
 
 #include "base/stop_signals.h"
 
-namespace korvane::files {
+namespace base::files {
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string read_all(int fd, std::string &text, std::size_t max)
             text.append(buf, static_cast<std::size_t>(n));
         } else if (n == 0) {
             return "";
-        } else if (errno != EINTR || korvane::stop::requested()) {
+        } else if (errno != EINTR || base::stop::requested()) {
             return std::strerror(errno);  // a stop signal ends a wait for input (stop_signals.h)
         }
     }
@@ -160,4 +160,4 @@ std::string library_fault(const std::string &path)
     return fault;
 }
 
-}  // namespace korvane::files
+}  // namespace base::files

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string>
 
-namespace korvane::files {
+namespace base::files {
 
 // The most korvane reads of any one file.
 inline constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
@@ -35,4 +35,4 @@ std::string size_text(std::size_t bytes);
 // the dynamic linker looks up.
 std::string library_fault(const std::string &path);
 
-}  // namespace korvane::files
+}  // namespace base::files

@@ -14,7 +14,7 @@
 // prefix, KORVANE_INSTALL_DATADIR and KORVANE_INSTALL_PRIVATE_LIBDIR
 // (cmake/install_dirs.cmake).
 
-namespace korvane::paths {
+namespace base::paths {
 
 // The folders to look in for one of korvane's files, best first, given the
 // executable's path and the file's installed folder (KORVANE_INSTALL_DATADIR
@@ -41,4 +41,4 @@ inline std::string self_exe()
     return ec ? std::string() : p.string();
 }
 
-}  // namespace korvane::paths
+}  // namespace base::paths

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvane::text {
+namespace base::text {
 
 inline bool is_space(char ch) { return std::isspace(static_cast<unsigned char>(ch)) != 0; }
 
@@ -64,4 +64,4 @@ inline std::string one_line(std::string_view s)
     return res;
 }
 
-}  // namespace korvane::text
+}  // namespace base::text

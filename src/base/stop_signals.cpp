@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cerrno>
 
-namespace korvane::stop {
+namespace base::stop {
 
 namespace {
 
@@ -134,4 +134,4 @@ Held::~Held()
     pthread_sigmask(SIG_SETMASK, &old_, nullptr);
 }
 
-}  // namespace korvane::stop
+}  // namespace base::stop

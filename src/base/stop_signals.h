@@ -9,7 +9,7 @@
 
 #include <signal.h>
 
-namespace korvane::stop {
+namespace base::stop {
 
 inline constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -55,4 +55,4 @@ private:
     sigset_t old_;
 };
 
-}  // namespace korvane::stop
+}  // namespace base::stop

@@ -6,7 +6,7 @@
  *   X(name, name without the DAQmx prefix, parameter list, argument list, trace)
  *
  * `trace` says how the call is written in the trace, as a chain of writers on
- * a daqmx::trace::Line (daqmx_trace.h), one per argument in order, plus what
+ * a driver::trace::Line (daqmx_trace.h), one per argument in order, plus what
  * the call means for the trace's book of tasks (names and channel counts).
  * Adding an entry point is one row here and its behaviour on the bench.
  */

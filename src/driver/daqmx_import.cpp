@@ -53,7 +53,7 @@ struct Loader {
     void *handle = nullptr;
     void *entries[e_count] = {};
     std::string choice;
-    daqmx::LoaderInfo info;
+    driver::LoaderInfo info;
     std::function<void(const std::string &)> notice;  // told once of a library that did not load
     std::atomic<bool> noticed{false};
 };
@@ -74,11 +74,11 @@ void publish_untraced(const Loader &l);
 // A driver library that can hook into the trace and the exit: the simulated bench.
 void hook_into_trace(void *handle)
 {
-    daqmx::trace::set_notes_hook(
-        handle ? reinterpret_cast<daqmx::trace::NotesHook>(::dlsym(handle, "ksim_call_notes")) : nullptr);
+    driver::trace::set_notes_hook(
+        handle ? reinterpret_cast<driver::trace::NotesHook>(::dlsym(handle, "ksim_call_notes")) : nullptr);
     auto flush = handle ? reinterpret_cast<void (*)()>(::dlsym(handle, "ksim_flush")) : nullptr;
-    daqmx::set_signal_flush_hook(flush);
-    if (flush) daqmx::flush_on_signals();
+    driver::set_signal_flush_hook(flush);
+    if (flush) driver::flush_on_signals();
 }
 
 // A larger cache is not looked in (some MB on a system with many libraries).
@@ -91,7 +91,7 @@ std::vector<std::string> cached_paths(const std::string &name)
 {
     std::vector<std::string> found;
     std::string data;
-    if (!korvane::files::read_bounded("/etc/ld.so.cache", data, false, kMaxLinkerCache).empty()) return found;
+    if (!base::files::read_bounded("/etc/ld.so.cache", data, false, kMaxLinkerCache).empty()) return found;
     auto u32 = [&](size_t at) {
         uint32_t v = 0;
         if (at + 4 <= data.size()) std::memcpy(&v, data.data() + at, 4);
@@ -116,7 +116,7 @@ std::vector<std::string> cached_paths(const std::string &name)
 
 }  // namespace
 
-namespace daqmx {
+namespace driver {
 
 // Looks where the dynamic linker looks for a bare library name: the folders
 // of LD_LIBRARY_PATH, its cache, then its default folders.
@@ -144,7 +144,7 @@ std::string linker_finds(const std::string &name)
     return "";
 }
 
-}  // namespace daqmx
+}  // namespace driver
 
 namespace {
 
@@ -153,8 +153,8 @@ bool try_open(Loader &l, const std::string &path)
 {
     l.info.path = path;
     // A bare name: the file the dynamic linker would take gets the same checks.
-    const std::string file = path.find('/') == std::string::npos ? daqmx::linker_finds(path) : path;
-    if (std::string fault = file.empty() ? "" : korvane::files::library_fault(file); !fault.empty()) {
+    const std::string file = path.find('/') == std::string::npos ? driver::linker_finds(path) : path;
+    if (std::string fault = file.empty() ? "" : base::files::library_fault(file); !fault.empty()) {
         l.info.error = file + ": " + fault;
         return false;
     }
@@ -189,8 +189,8 @@ bool try_real_driver(Loader &l)
     if (try_open(l, "libnidaqmx.so")) return true;
     std::string first_error = l.info.error;
     if (try_open(l, "libnidaqmx.so.1")) return true;
-    const std::string found = daqmx::linker_finds("libnidaqmx.so");
-    const std::string found_1 = daqmx::linker_finds("libnidaqmx.so.1");
+    const std::string found = driver::linker_finds("libnidaqmx.so");
+    const std::string found_1 = driver::linker_finds("libnidaqmx.so.1");
     l.info.installed = !found.empty() || !found_1.empty();
     if (found.empty() && !found_1.empty()) {
         l.info.found = found_1;  // its error is the one kept from the second try
@@ -210,7 +210,7 @@ void close_locked(Loader &l)
     std::fill(std::begin(l.entries), std::end(l.entries), nullptr);
     publish_untraced(l);  // before the library goes
     if (handle) ::dlclose(handle);
-    l.info = daqmx::LoaderInfo{};
+    l.info = driver::LoaderInfo{};
     l.info.choice = l.choice;
     l.noticed.store(false);
     l.attempted.store(false, std::memory_order_release);
@@ -219,7 +219,7 @@ void close_locked(Loader &l)
 void load_locked(Loader &l)
 {
     if (l.attempted.load(std::memory_order_acquire)) return;
-    l.info = daqmx::LoaderInfo{};
+    l.info = driver::LoaderInfo{};
     l.info.choice = l.choice;
     l.info.attempted = true;
     std::string choice = l.choice;
@@ -234,14 +234,14 @@ void load_locked(Loader &l)
         // for the hardware.
         if (!try_real_driver(l) && !l.info.installed) {
             std::string real_error = l.info.error;
-            if (!try_open(l, daqmx::sim_library_path())) {
+            if (!try_open(l, driver::sim_library_path())) {
                 // Neither: say why the real driver is missing, that is what was wanted first.
                 l.info.path = "libnidaqmx.so";
                 l.info.error = real_error;
             }
         }
     } else if (choice == "sim") {
-        try_open(l, daqmx::sim_library_path());
+        try_open(l, driver::sim_library_path());
     } else if (choice == "nidaqmx") {
         try_real_driver(l);
     } else {
@@ -353,7 +353,7 @@ inline void count(int32 status)
 
 }  // namespace
 
-namespace daqmx {
+namespace driver {
 
 void select(const std::string &choice)
 {
@@ -400,7 +400,7 @@ void *symbol(const char *name)
 
 std::string sim_library_path()
 {
-    const auto dirs = korvane::paths::candidate_dirs(korvane::paths::self_exe(), KORVANE_INSTALL_PRIVATE_LIBDIR);
+    const auto dirs = base::paths::candidate_dirs(base::paths::self_exe(), KORVANE_INSTALL_PRIVATE_LIBDIR);
     std::error_code ec;
     for (const std::string &dir : dirs)
         if (fs::is_regular_file(fs::path(dir) / "libkorvane-sim.so", ec)) return (fs::path(dir) / "libkorvane-sim.so").string();
@@ -440,7 +440,7 @@ std::string LoaderInfo::description() const
     return d;
 }
 
-}  // namespace daqmx
+}  // namespace driver
 
 extern "C" {
 
@@ -452,26 +452,26 @@ extern "C" {
 #define KORVANE_FORWARD(name, method, params, args, show)                                        \
     int32 name params                                                                             \
     {                                                                                             \
-        using Book = std::remove_reference_t<decltype(daqmx::trace::Untraced<false>(0) show)>;    \
+        using Book = std::remove_reference_t<decltype(driver::trace::Untraced<false>(0) show)>;    \
         if constexpr (!Book::kChanges) {                                                          \
             auto direct = reinterpret_cast<decltype(&::name)>(                                    \
                 g_untraced[e_##name].load(std::memory_order_acquire));                           \
-            if (direct && !daqmx::trace::on()) [[likely]] {                                       \
+            if (direct && !driver::trace::on()) [[likely]] {                                       \
                 const int32 status = direct args;                                                 \
                 if (status == DAQmxErrorInvalidTask) [[unlikely]]                                 \
-                    daqmx::trace::forget(daqmx::trace::Untraced<false>(status) show.gone());      \
+                    driver::trace::forget(driver::trace::Untraced<false>(status) show.gone());      \
                 count(status);                                                                    \
                 return status;                                                                    \
             }                                                                                     \
         }                                                                                         \
         return [=]() __attribute__((noinline)) {                                                  \
-            const int64_t started = daqmx::trace::host_start();                                   \
+            const int64_t started = driver::trace::host_start();                                   \
             int32 status = 0;                                                                     \
             if (!Local<e_##name>{status} args) {                                                  \
                 auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status));          \
                 if (fn) status = fn args;                                                         \
             }                                                                                     \
-            daqmx::trace::Line(#name, status, started) show.done();                              \
+            driver::trace::Line(#name, status, started) show.done();                              \
             count(status);                                                                        \
             return status;                                                                        \
         }();                                                                                      \

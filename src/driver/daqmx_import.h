@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-namespace daqmx {
+namespace driver {
 
 // Which driver to load. "sim" is the simulated bench, "nidaqmx" the real
 // NI-DAQmx for Linux (libnidaqmx.so, then libnidaqmx.so.1), anything else a
@@ -70,4 +70,4 @@ void *symbol(const char *name);
 // build tree's copy.
 std::string sim_library_path();
 
-}  // namespace daqmx
+}  // namespace driver

@@ -12,7 +12,7 @@
 
 #include "driver/out_file.h"
 
-namespace daqmx::trace {
+namespace driver::trace {
 
 namespace detail {
 std::atomic<bool> printing{false};
@@ -427,4 +427,4 @@ void Line::done()
     if (task_ && ((clears_ && status_ >= 0) || status_ == DAQmxErrorInvalidTask)) s.tasks.erase(task_);
 }
 
-}  // namespace daqmx::trace
+}  // namespace driver::trace

@@ -23,7 +23,7 @@
 
 #include "korvane/NIDAQmx.h"
 
-namespace daqmx::trace {
+namespace driver::trace {
 
 // Writes the trace to path ("" or null stops and closes). Returns 0, or -1
 // when the file cannot be started (with a path) or the one it closes could
@@ -144,4 +144,4 @@ private:
 // Forgets a task of the book (one the driver no longer knows).
 void forget(TaskHandle h);
 
-}  // namespace daqmx::trace
+}  // namespace driver::trace

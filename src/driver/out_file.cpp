@@ -8,9 +8,9 @@
 #include "base/atomic_file.h"
 #include "base/stop_signals.h"
 
-namespace daqmx {
+namespace driver {
 
-using korvane::write_all;
+using base::write_all;
 
 namespace {
 
@@ -42,7 +42,7 @@ bool OutFile::open(const char *path)
     if (!buf_) buf_ = std::make_unique<char[]>(kBufferSize);
     used_.store(0);
     tail_size_[0] = tail_size_[1] = 0;
-    korvane::stop::Held held;
+    base::stop::Held held;
     fd_ = file_.fd();
     for (auto &slot : g_open) {
         OutFile *expected = nullptr;
@@ -55,7 +55,7 @@ bool OutFile::close()
 {
     if (fd_ < 0) return true;
     flush();
-    korvane::stop::Held held;
+    base::stop::Held held;
     for (auto &slot : g_open) {
         OutFile *expected = this;
         slot.compare_exchange_strong(expected, nullptr);
@@ -77,7 +77,7 @@ void OutFile::write_out(size_t n)
 void OutFile::flush()
 {
     if (fd_ < 0) return;
-    korvane::stop::Held held;
+    base::stop::Held held;
     write_out(used_.load());
 }
 
@@ -89,7 +89,7 @@ void OutFile::write(std::string_view text)
         flush();
         used = 0;
         if (text.size() > kBufferSize) {
-            korvane::stop::Held held;
+            base::stop::Held held;
             if (!failed_ && !write_all(fd_, text.data(), text.size())) failed_ = true;
             return;
         }
@@ -136,8 +136,8 @@ void set_signal_flush_hook(void (*also)())
 
 void flush_on_signals()
 {
-    korvane::stop::install();
-    korvane::stop::add_hook(on_stop);
+    base::stop::install();
+    base::stop::add_hook(on_stop);
 }
 
-}  // namespace daqmx
+}  // namespace driver

@@ -15,7 +15,7 @@
 
 #include "base/atomic_file.h"
 
-namespace daqmx {
+namespace driver {
 
 class OutFile {
 public:
@@ -47,7 +47,7 @@ public:
 
 private:
     void write_out(size_t n);
-    korvane::AtomicFile file_;
+    base::AtomicFile file_;
     int fd_ = -1;
     bool failed_ = false;
     std::unique_ptr<char[]> buf_;
@@ -68,4 +68,4 @@ void flush_on_signals();
 // signal handler, e.g. another module's finish_open_files_from_signal.
 void set_signal_flush_hook(void (*also)());
 
-}  // namespace daqmx
+}  // namespace driver

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <limits>
 
-namespace uir {
+namespace ui {
 
 Chart::Chart(std::vector<std::string> names, std::int64_t epoch_ns, double history_s, double span, double lo,
              double hi)
@@ -240,4 +240,4 @@ void Chart::y_range(std::int64_t now_ns, double &lo, double &hi) const
     hi = b + pad;
 }
 
-}  // namespace uir
+}  // namespace ui

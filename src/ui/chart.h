@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace uir {
+namespace ui {
 
 struct ChartPoint {
     std::int64_t t_ns;  // since the chart's epoch
@@ -96,4 +96,4 @@ private:
     std::uint64_t revision_ = 0;
 };
 
-}  // namespace uir
+}  // namespace ui

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-namespace uir {
+namespace ui {
 
 using namespace detail;
 
@@ -58,4 +58,4 @@ void sleep_ns(std::int64_t ns)
         std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
 }
 
-}  // namespace uir
+}  // namespace ui

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace uir {
+namespace ui {
 
 const char *kind_name(Kind kind) { return kind_info(kind).name.data(); }
 const char *format_name(Format format) { return format_info(format).name.data(); }
@@ -143,4 +143,4 @@ bool parse_operator_text(const Control &c, const std::string &raw, double &value
     return script::parse_number(text, value);
 }
 
-}  // namespace uir
+}  // namespace ui

@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-namespace uir {
+namespace ui {
 
 // A window system front end. The core runs the headless one itself; uir_qt
-// installs the Qt one (uir::qt::install), which InitCVIRTE starts when no
+// installs the Qt one (ui::qt::install), which InitCVIRTE starts when no
 // script is given.
 class FrontEnd {
 public:
@@ -65,4 +65,4 @@ const Verb *find_verb(const std::string &name);
 // Script mode stops at the `quit` verb; RunUserInterface then closes the window.
 }  // namespace detail
 
-}  // namespace uir
+}  // namespace ui

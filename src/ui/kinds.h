@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace uir {
+namespace ui {
 
 enum class Kind { numeric_int, numeric_double, toggle, button, timer, decoration, chart };
 enum class Format { decimal, hex, binary, leds };
@@ -172,4 +172,4 @@ constexpr bool kinds_take_known_keys()
 static_assert(kinds_take_known_keys(), "every key in kKinds is one of kControlKeys");
 }  // namespace check
 
-}  // namespace uir
+}  // namespace ui

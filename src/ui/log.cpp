@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
-namespace uir {
+namespace ui {
 
 std::vector<std::string> LogEntry::shown_lines() const
 {
@@ -91,4 +91,4 @@ std::string status_text(const std::string &driver, bool open, double calls_per_s
     return buf;
 }
 
-}  // namespace uir
+}  // namespace ui

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace uir {
+namespace ui {
 
 struct LogEntry {
     std::vector<std::string> lines;
@@ -67,4 +67,4 @@ private:
 // The status line: "simulated bench · hardware open · 412 driver calls/s, 0 failed/s".
 std::string status_text(const std::string &driver, bool open, double calls_per_s, double failed_per_s);
 
-}  // namespace uir
+}  // namespace ui

@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-namespace uir::model {
+namespace ui::model {
 
 using namespace detail;
 
@@ -240,7 +240,7 @@ std::int64_t next_due_ns()
 bool quit_requested() { return rt().quit; }
 bool in_callback() { return rt().depth > 0; }
 
-std::vector<std::string> log_lines() { return error_log(); }
+std::vector<std::string> log_lines() { return base::error_log(); }
 
 int add_listener(std::function<void()> fn)
 {
@@ -261,7 +261,7 @@ void reset()
     Runtime &r = rt();
     r.fe.reset();
     r = Runtime{};
-    error_output_reset();
+    base::error_output_reset();
 }
 
-}  // namespace uir::model
+}  // namespace ui::model

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace uir {
+namespace ui {
 
 const char *kind_name(Kind kind);
 const char *format_name(Format format);
@@ -189,4 +189,4 @@ bool parse_duration(std::string_view text, std::int64_t &ns);
 
 }  // namespace script
 
-}  // namespace uir
+}  // namespace ui

@@ -3,7 +3,7 @@
 
 #include "ui/state.h"
 
-namespace uir {
+namespace ui {
 
 using namespace detail;
 
@@ -68,4 +68,4 @@ std::map<std::string, std::string> registered_verbs()
 }
 }  // namespace script
 
-}  // namespace uir
+}  // namespace ui

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace uir {
+namespace ui {
 
 struct Options {
     std::string panel_file;                // --panel FILE; empty: look for the bare name given to LoadPanel
@@ -53,9 +53,9 @@ void set_status_source(std::function<StatusFacts()> source);
 int64_t now_ns();
 void sleep_ns(int64_t ns);
 
-}  // namespace uir
+}  // namespace ui
 
-namespace uir::script {
+namespace ui::script {
 
 struct Result {
     bool pass = true;
@@ -84,4 +84,4 @@ std::map<std::string, std::string> registered_verbs();
 // decimal, 0x hex, 0b binary, or nan (any case); false if not a number.
 bool parse_number(std::string_view text, double &value);
 
-}  // namespace uir::script
+}  // namespace ui::script

@@ -9,7 +9,7 @@
 #include <climits>
 #include <cmath>
 
-namespace uir::detail {
+namespace ui::detail {
 
 Runtime &rt()
 {
@@ -194,4 +194,4 @@ int check_value_control(int panel, int id, Control **out)
     return (*out)->has_value() ? 0 : UIECtrlTypeInvalid;
 }
 
-}  // namespace uir::detail
+}  // namespace ui::detail

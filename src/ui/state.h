@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-namespace uir::detail {
+namespace ui::detail {
 
 struct Event {
     int panel = 0;
@@ -91,4 +91,4 @@ int check_control(int panel, int id, Control **out);
 // check_control, for the value operations: buttons, timers and decorations hold none.
 int check_value_control(int panel, int id, Control **out);
 
-}  // namespace uir::detail
+}  // namespace ui::detail

@@ -12,8 +12,8 @@
 
 namespace fs = std::filesystem;
 
-using namespace uir;
-using namespace uir::detail;
+using namespace ui;
+using namespace ui::detail;
 
 namespace {
 
@@ -117,7 +117,7 @@ extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
         r.fe = std::move(fe);
     }
     // The log pane hears the error output from here on, the banner first.
-    add_error_message_sink(log_message);
+    base::add_error_message_sink(log_message);
     for (auto &line : r.opts.banner)
         ErrorPrintf("%s\n", line.c_str());
     r.headless = headless;

@@ -86,12 +86,12 @@ int GetCtrlVal(int panelHandle, int controlID, double *value);
 int SetCtrlAttribute(int panelHandle, int controlID, int attribute, const char *value);
 int GetCtrlAttribute(int panelHandle, int controlID, int attribute, char *value, size_t size);
 
-namespace uir {
+namespace ui {
 /* Callbacks are bound by function name: the program registers each callback
  * under its name before LoadPanel, which resolves every name in the file. */
 int RegisterCallback(const char *name, CtrlCallbackPtr fn);
 int RegisterCallback(const char *name, PanelCallbackPtr fn);
-}  // namespace uir
+}  // namespace ui
 
 #endif /* __cplusplus */
 

@@ -20,11 +20,11 @@ class ErrorOutput : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uir::error_output_reset();
-        uir::set_stderr_echo(false);
-        sink = uir::add_error_sink([this](const std::string &l) { lines.push_back(l); });
+        base::error_output_reset();
+        base::set_stderr_echo(false);
+        sink = base::add_error_sink([this](const std::string &l) { lines.push_back(l); });
     }
-    void TearDown() override { uir::error_output_reset(); }
+    void TearDown() override { base::error_output_reset(); }
     int sink = 0;
     std::vector<std::string> lines;
 };
@@ -35,7 +35,7 @@ TEST_F(ErrorOutput, LibraryCp1251TextIsShownAsUtf8)
                 "ASSERT ERORR: vekta, line 12: \xcf\xee\xf0\xf2 \xe2\xed\xe5 \xe4\xe8\xe0\xef\xe0\xe7\xee\xed\xe0");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "Error = -1, ASSERT ERORR: vekta, line 12: Порт вне диапазона");
-    EXPECT_EQ(uir::error_log(), lines);
+    EXPECT_EQ(base::error_log(), lines);
 }
 
 TEST_F(ErrorOutput, Utf8AndAsciiPassUnchanged)
@@ -49,16 +49,16 @@ TEST_F(ErrorOutput, Utf8AndAsciiPassUnchanged)
 
 TEST(Cp1251, WholeTableHighBytes)
 {
-    EXPECT_EQ(uir::cp1251_to_utf8("\xa8\xb8"), "Ёё");
-    EXPECT_EQ(uir::cp1251_to_utf8("\xc0\xdf\xe0\xff"), "АЯая");
-    EXPECT_EQ(uir::cp1251_to_utf8("\xb9 5"), "№ 5");
-    EXPECT_EQ(uir::cp1251_to_utf8("\x98"), "\xef\xbf\xbd");  // unassigned byte: replacement character
+    EXPECT_EQ(base::cp1251_to_utf8("\xa8\xb8"), "Ёё");
+    EXPECT_EQ(base::cp1251_to_utf8("\xc0\xdf\xe0\xff"), "АЯая");
+    EXPECT_EQ(base::cp1251_to_utf8("\xb9 5"), "№ 5");
+    EXPECT_EQ(base::cp1251_to_utf8("\x98"), "\xef\xbf\xbd");  // unassigned byte: replacement character
     // A line that is not valid UTF-8 as a whole is taken as cp1251 throughout.
-    EXPECT_EQ(uir::cp1251_to_utf8("\xd0\xb0 \xcf"), "Р° П");
-    EXPECT_FALSE(uir::is_valid_utf8("\xed\xa0\x80"));  // surrogate
-    EXPECT_FALSE(uir::is_valid_utf8("\xc0\x80"));      // overlong
-    EXPECT_FALSE(uir::is_valid_utf8("\xe2\x82"));      // cut short
-    EXPECT_TRUE(uir::is_valid_utf8("\xf0\x9f\x98\x80"));
+    EXPECT_EQ(base::cp1251_to_utf8("\xd0\xb0 \xcf"), "Р° П");
+    EXPECT_FALSE(base::is_valid_utf8("\xed\xa0\x80"));  // surrogate
+    EXPECT_FALSE(base::is_valid_utf8("\xc0\x80"));      // overlong
+    EXPECT_FALSE(base::is_valid_utf8("\xe2\x82"));      // cut short
+    EXPECT_TRUE(base::is_valid_utf8("\xf0\x9f\x98\x80"));
 }
 
 TEST_F(ErrorOutput, OneEntryPerLineWithoutEmptyTail)
@@ -74,9 +74,9 @@ TEST_F(ErrorOutput, OneEntryPerLineWithoutEmptyTail)
 TEST_F(ErrorOutput, RemovedSinkGetsNothingAndOthersStillDo)
 {
     std::vector<std::string> second;
-    int id = uir::add_error_sink([&](const std::string &l) { second.push_back(l); });
+    int id = base::add_error_sink([&](const std::string &l) { second.push_back(l); });
     ErrorPrintf("one\n");
-    uir::remove_error_sink(id);
+    base::remove_error_sink(id);
     ErrorPrintf("two\n");
     EXPECT_EQ(second, std::vector<std::string>{"one"});
     EXPECT_EQ(lines.size(), 2u);
@@ -85,7 +85,7 @@ TEST_F(ErrorOutput, RemovedSinkGetsNothingAndOthersStillDo)
 TEST_F(ErrorOutput, SinkMayWriteToTheErrorOutput)
 {
     bool inner = false;
-    uir::add_error_sink([&](const std::string &l) {
+    base::add_error_sink([&](const std::string &l) {
         if (!inner && l == "outer") {
             inner = true;
             ErrorPrintf("inner\n");
@@ -97,11 +97,11 @@ TEST_F(ErrorOutput, SinkMayWriteToTheErrorOutput)
 
 TEST_F(ErrorOutput, LogSequenceNumbers)
 {
-    auto start = uir::error_log_count();
+    auto start = base::error_log_count();
     ErrorPrintf("x\n");
     ErrorPrintf("y\n");
-    EXPECT_EQ(uir::error_log_since(start + 1), std::vector<std::string>{"y"});
-    EXPECT_TRUE(uir::error_log_since(start + 2).empty());
+    EXPECT_EQ(base::error_log_since(start + 1), std::vector<std::string>{"y"});
+    EXPECT_TRUE(base::error_log_since(start + 2).empty());
 }
 
 TEST_F(ErrorOutput, LongLinesAreNotCut)

@@ -26,8 +26,8 @@ protected:
     void TearDown() override
     {
         ::unsetenv("KORVANE_DAQ");
-        daqmx::select("sim");
-        daqmx::unload();
+        driver::select("sim");
+        driver::unload();
     }
 };
 
@@ -74,22 +74,22 @@ std::string error_string(int32 code, uInt32 size)
 
 TEST_F(ImportTest, MissingLibraryFailsEveryOperation)
 {
-    daqmx::select("/nonexistent/libnothing.so");
+    driver::select("/nonexistent/libnothing.so");
     for (int32 st : call_all()) EXPECT_EQ(st, DAQmxErrorDriverLibraryNotLoaded);
-    EXPECT_FALSE(daqmx::load());
-    const auto &info = daqmx::info();
+    EXPECT_FALSE(driver::load());
+    const auto &info = driver::info();
     EXPECT_TRUE(info.attempted);
     EXPECT_FALSE(info.loaded);
     EXPECT_EQ(info.path, "/nonexistent/libnothing.so");
     EXPECT_NE(info.error.find("libnothing.so"), std::string::npos) << info.error;
     EXPECT_EQ(info.description().rfind("driver: none \xE2\x80\x94 cannot load /nonexistent/libnothing.so: ", 0), 0u)
         << info.description();
-    EXPECT_EQ(daqmx::symbol("DAQmxStartTask"), nullptr);
+    EXPECT_EQ(driver::symbol("DAQmxStartTask"), nullptr);
 }
 
 TEST_F(ImportTest, FixedTextsWithoutALibrary)
 {
-    daqmx::select("/nonexistent/libnothing.so");
+    driver::select("/nonexistent/libnothing.so");
     EXPECT_EQ(error_string(DAQmxErrorDriverLibraryNotLoaded, 1024), kNotLoaded);
     EXPECT_EQ(error_string(DAQmxErrorDriverEntryPointMissing, 1024), kMissing);
     // Other codes need the library.
@@ -100,7 +100,7 @@ TEST_F(ImportTest, FixedTextsWithoutALibrary)
 
 TEST_F(ImportTest, FixedTextSizing)
 {
-    daqmx::select("/nonexistent/libnothing.so");
+    driver::select("/nonexistent/libnothing.so");
     for (const auto &[code, text] : {std::pair{DAQmxErrorDriverLibraryNotLoaded, kNotLoaded},
                                      std::pair{DAQmxErrorDriverEntryPointMissing, kMissing}}) {
         EXPECT_EQ(DAQmxGetErrorString(code, nullptr, 0), static_cast<int32>(text.size() + 1));
@@ -119,9 +119,9 @@ TEST_F(ImportTest, FixedTextSizing)
 
 TEST_F(ImportTest, MissingEntryPointFailsOnlyThatOperation)
 {
-    daqmx::select(PARTIAL_DRIVER);
-    EXPECT_FALSE(daqmx::load());
-    const auto &info = daqmx::info();
+    driver::select(PARTIAL_DRIVER);
+    EXPECT_FALSE(driver::load());
+    const auto &info = driver::info();
     EXPECT_TRUE(info.loaded);
     EXPECT_FALSE(info.simulated);
     EXPECT_EQ(info.missing, "DAQmxDisableStartTrig");
@@ -148,51 +148,51 @@ TEST_F(ImportTest, MissingEntryPointFailsOnlyThatOperation)
 
 TEST_F(ImportTest, SelectUnloadReload)
 {
-    daqmx::select(PARTIAL_DRIVER);
-    EXPECT_FALSE(daqmx::info().attempted) << "selection alone loads nothing";
+    driver::select(PARTIAL_DRIVER);
+    EXPECT_FALSE(driver::info().attempted) << "selection alone loads nothing";
     EXPECT_EQ(DAQmxStartTask(nullptr), 42);  // the first call loads
-    EXPECT_TRUE(daqmx::info().loaded);
-    daqmx::unload();
-    EXPECT_FALSE(daqmx::info().attempted);
-    EXPECT_EQ(daqmx::symbol("partial_marker"), nullptr);
+    EXPECT_TRUE(driver::info().loaded);
+    driver::unload();
+    EXPECT_FALSE(driver::info().attempted);
+    EXPECT_EQ(driver::symbol("partial_marker"), nullptr);
     EXPECT_EQ(DAQmxStopTask(nullptr), 43);  // loaded again
-    EXPECT_TRUE(daqmx::info().loaded);
-    EXPECT_EQ(daqmx::info().choice, PARTIAL_DRIVER);
+    EXPECT_TRUE(driver::info().loaded);
+    EXPECT_EQ(driver::info().choice, PARTIAL_DRIVER);
 
-    daqmx::select("/nonexistent/libnothing.so");
+    driver::select("/nonexistent/libnothing.so");
     EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
-    daqmx::select(PARTIAL_DRIVER);
+    driver::select(PARTIAL_DRIVER);
     EXPECT_EQ(DAQmxStartTask(nullptr), 42);
 }
 
 TEST_F(ImportTest, EnvironmentChoosesWhenSelectionEmpty)
 {
     ::setenv("KORVANE_DAQ", PARTIAL_DRIVER, 1);
-    daqmx::select("");
+    driver::select("");
     EXPECT_EQ(DAQmxStartTask(nullptr), 42);
-    EXPECT_EQ(daqmx::info().path, PARTIAL_DRIVER);
+    EXPECT_EQ(driver::info().path, PARTIAL_DRIVER);
     // An explicit choice beats the environment.
-    daqmx::select("/nonexistent/libnothing.so");
+    driver::select("/nonexistent/libnothing.so");
     EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
 }
 
 TEST_F(ImportTest, SymbolFindsOtherExports)
 {
-    daqmx::select(PARTIAL_DRIVER);
-    EXPECT_EQ(daqmx::symbol("partial_marker"), nullptr) << "nothing before a load";
-    ASSERT_FALSE(daqmx::load());  // loads, with one entry missing
-    auto *marker = static_cast<int *>(daqmx::symbol("partial_marker"));
+    driver::select(PARTIAL_DRIVER);
+    EXPECT_EQ(driver::symbol("partial_marker"), nullptr) << "nothing before a load";
+    ASSERT_FALSE(driver::load());  // loads, with one entry missing
+    auto *marker = static_cast<int *>(driver::symbol("partial_marker"));
     ASSERT_NE(marker, nullptr);
     EXPECT_EQ(*marker, 7);
-    EXPECT_EQ(daqmx::symbol("no_such_symbol"), nullptr);
-    EXPECT_EQ(daqmx::symbol(nullptr), nullptr);
+    EXPECT_EQ(driver::symbol("no_such_symbol"), nullptr);
+    EXPECT_EQ(driver::symbol(nullptr), nullptr);
 }
 
 TEST_F(ImportTest, RealDriverAbsentIsReported)
 {
-    daqmx::select("nidaqmx");
-    if (daqmx::load()) GTEST_SKIP() << "NI-DAQmx is installed here";
-    const auto &info = daqmx::info();
+    driver::select("nidaqmx");
+    if (driver::load()) GTEST_SKIP() << "NI-DAQmx is installed here";
+    const auto &info = driver::info();
     EXPECT_FALSE(info.loaded);
     EXPECT_EQ(info.path, "libnidaqmx.so");
     EXPECT_EQ(info.description().rfind("driver: none \xE2\x80\x94 cannot load libnidaqmx.so (nor libnidaqmx.so.1): ", 0), 0u);
@@ -208,28 +208,28 @@ TEST_F(ImportTest, LinkerSearchFindsWhatTheDynamicLinkerWould)
     const char *before = std::getenv("LD_LIBRARY_PATH");
     const std::string saved = before ? before : "";
     ::setenv("LD_LIBRARY_PATH", ("/nonexistent:" + dir).c_str(), 1);
-    EXPECT_EQ(daqmx::linker_finds(name), (std::filesystem::path(dir) / name).string());
+    EXPECT_EQ(driver::linker_finds(name), (std::filesystem::path(dir) / name).string());
     ::unsetenv("LD_LIBRARY_PATH");
-    EXPECT_EQ(daqmx::linker_finds(name), "");
-    EXPECT_EQ(daqmx::linker_finds("libkorvane-no-such-library.so.9"), "");
+    EXPECT_EQ(driver::linker_finds(name), "");
+    EXPECT_EQ(driver::linker_finds("libkorvane-no-such-library.so.9"), "");
     // The C library is in every system's cache or default folders.
-    EXPECT_NE(daqmx::linker_finds("libc.so.6").find("/libc.so.6"), std::string::npos);
+    EXPECT_NE(driver::linker_finds("libc.so.6").find("/libc.so.6"), std::string::npos);
     if (before) ::setenv("LD_LIBRARY_PATH", saved.c_str(), 1);
 }
 
 #if HAVE_SIM
 TEST_F(ImportTest, SimulatedBenchIsFoundAndNamed)
 {
-    const std::string path = daqmx::sim_library_path();
+    const std::string path = driver::sim_library_path();
     EXPECT_NE(path.find("libkorvane-sim.so"), std::string::npos);
-    daqmx::select("sim");
-    ASSERT_TRUE(daqmx::load()) << daqmx::info().error;
-    const auto &info = daqmx::info();
+    driver::select("sim");
+    ASSERT_TRUE(driver::load()) << driver::info().error;
+    const auto &info = driver::info();
     EXPECT_TRUE(info.simulated);
     EXPECT_TRUE(info.missing.empty());
     EXPECT_EQ(info.description(), "driver: simulated bench (" + path + ")");
-    ASSERT_NE(daqmx::symbol("ksim_present"), nullptr);
-    auto present = reinterpret_cast<int (*)()>(daqmx::symbol("ksim_present"));
+    ASSERT_NE(driver::symbol("ksim_present"), nullptr);
+    auto present = reinterpret_cast<int (*)()>(driver::symbol("ksim_present"));
     EXPECT_EQ(present(), 1);
     // The bench's texts arrive through the layer.
     EXPECT_EQ(error_string(-200088, 1024), "Task specified is invalid or does not exist.");
@@ -244,7 +244,7 @@ TEST_F(ImportTest, BrokenDriverFilesAreRefusedWithAReason)
     std::filesystem::create_directories(dir);
     const std::string truncated = dir + "/libtruncated.so", fifo = dir + "/fifo.so", empty = dir + "/empty.so";
     {
-        std::ifstream in(daqmx::sim_library_path(), std::ios::binary);
+        std::ifstream in(driver::sim_library_path(), std::ios::binary);
         std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_GT(whole.size(), 65536u);
         // Cut inside the code, not only in the debug sections at the end.
@@ -263,12 +263,12 @@ TEST_F(ImportTest, BrokenDriverFilesAreRefusedWithAReason)
         for (bool from_environment : {false, true}) {
             if (from_environment) {
                 ::setenv("KORVANE_DAQ", path.c_str(), 1);
-                daqmx::select("");
+                driver::select("");
             } else {
-                daqmx::select(path);
+                driver::select(path);
             }
             EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
-            const std::string line = daqmx::info().description();
+            const std::string line = driver::info().description();
             EXPECT_EQ(line, "driver: none \xE2\x80\x94 cannot load " + path + ": " + path + ": " +
                                 line.substr(line.find(reason)))
                 << line;
@@ -282,10 +282,10 @@ TEST_F(ImportTest, BrokenDriverFilesAreRefusedWithAReason)
 TEST_F(ImportTest, DefaultFallsBackToTheBench)
 {
     ::unsetenv("KORVANE_DAQ");
-    daqmx::select("");
-    ASSERT_TRUE(daqmx::load() || daqmx::info().loaded);
-    if (!daqmx::info().simulated) GTEST_SKIP() << "the real driver is installed here";
-    EXPECT_EQ(daqmx::info().path, daqmx::sim_library_path());
+    driver::select("");
+    ASSERT_TRUE(driver::load() || driver::info().loaded);
+    if (!driver::info().simulated) GTEST_SKIP() << "the real driver is installed here";
+    EXPECT_EQ(driver::info().path, driver::sim_library_path());
 }
 #endif
 

@@ -38,8 +38,8 @@ std::vector<std::string> file_lines(const std::string &path)
 TEST(CallTrace, RecordsTheCallsToAnyDriver)
 {
     const std::string path = temp_path("partial.trace");
-    daqmx::select(PARTIAL_DRIVER);
-    ASSERT_EQ(daqmx::trace::to_file(path.c_str()), 0);
+    driver::select(PARTIAL_DRIVER);
+    ASSERT_EQ(driver::trace::to_file(path.c_str()), 0);
     TaskHandle h = nullptr;
     EXPECT_EQ(DAQmxCreateTask("port0R0", &h), 0);
     EXPECT_EQ(DAQmxStartTask(h), 42);
@@ -48,13 +48,13 @@ TEST(CallTrace, RecordsTheCallsToAnyDriver)
     int32 got = 1;
     EXPECT_EQ(DAQmxReadDigitalU8(h, 1, 10, 0, &r, 1, &got, nullptr), 52);
     EXPECT_EQ(DAQmxClearTask(h), 44);
-    ASSERT_EQ(daqmx::trace::to_file(nullptr), 0);
-    daqmx::select("/nonexistent/libnothing.so");
-    ASSERT_EQ(daqmx::trace::to_file(path.c_str()), 0);
+    ASSERT_EQ(driver::trace::to_file(nullptr), 0);
+    driver::select("/nonexistent/libnothing.so");
+    ASSERT_EQ(driver::trace::to_file(path.c_str()), 0);
     EXPECT_EQ(DAQmxStopTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
-    ASSERT_EQ(daqmx::trace::to_file(nullptr), 0);
-    daqmx::select("sim");
-    daqmx::trace::forget_tasks();
+    ASSERT_EQ(driver::trace::to_file(nullptr), 0);
+    driver::select("sim");
+    driver::trace::forget_tasks();
 
     // Each line: the call, its status and the host time, no bench time.
     const std::regex line(R"((.*)  # host [0-9]+\.[0-9] us)");
@@ -70,9 +70,9 @@ TEST(CallTrace, RecordsTheCallsToAnyDriver)
 
 TEST(CallTrace, LinesOfAForeignDriver)
 {
-    daqmx::select(PARTIAL_DRIVER);
-    daqmx::trace::capture(true);
-    daqmx::trace::clear();
+    driver::select(PARTIAL_DRIVER);
+    driver::trace::capture(true);
+    driver::trace::clear();
     TaskHandle h = nullptr;
     DAQmxCreateTask("port0R0", &h);
     DAQmxCreateDIChan(h, "Dev1/port0/line0:3", "", DAQmx_Val_ChanPerLine);
@@ -82,11 +82,11 @@ TEST(CallTrace, LinesOfAForeignDriver)
     DAQmxReadDigitalU8(h, 1, 10, 0, r, 4, &got, nullptr);
     DAQmxClearTask(h);  // a warning (44) is a success: the handle names no task after it
     DAQmxStartTask(h);
-    const std::string text = daqmx::trace::text();
-    daqmx::trace::capture(false);
-    daqmx::trace::clear();
-    daqmx::trace::forget_tasks();
-    daqmx::select("sim");
+    const std::string text = driver::trace::text();
+    driver::trace::capture(false);
+    driver::trace::clear();
+    driver::trace::forget_tasks();
+    driver::select("sim");
     EXPECT_EQ(text,
               "DAQmxCreateTask(\"port0R0\", &) = 0\n"
               "DAQmxCreateDIChan(port0R0, \"Dev1/port0/line0:3\", \"\", 0) = 46\n"
@@ -100,21 +100,21 @@ TEST(CallTrace, LinesOfAForeignDriver)
 // short way) and the rest alike.
 TEST(CallTrace, RealsAreWrittenAsPercentG)
 {
-    daqmx::select(PARTIAL_DRIVER);
-    daqmx::trace::capture(true);
+    driver::select(PARTIAL_DRIVER);
+    driver::trace::capture(true);
     const double values[] = {10,      -10,    0,         -0.0,     1,        999999, -999999, 1e6,    -1e6,
                              123456.5, 0.1,   1e-7,      2.5,      -3.25,    1e300,  1e15,    65536,  4294967296.0,
                              std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()};
     for (double v : values) {
-        daqmx::trace::clear();
+        driver::trace::clear();
         DAQmxCfgAnlgEdgeStartTrig(nullptr, "x", 0, v);
         char expect[64];
         std::snprintf(expect, sizeof expect, "DAQmxCfgAnlgEdgeStartTrig(0, \"x\", 0, %g) = ", v);
-        EXPECT_EQ(daqmx::trace::text().rfind(expect, 0), 0u) << daqmx::trace::text();
+        EXPECT_EQ(driver::trace::text().rfind(expect, 0), 0u) << driver::trace::text();
     }
-    daqmx::trace::capture(false);
-    daqmx::trace::clear();
-    daqmx::select("sim");
+    driver::trace::capture(false);
+    driver::trace::clear();
+    driver::select("sim");
 }
 
 #if HAVE_SIM
@@ -123,8 +123,8 @@ TEST(CallTrace, RealsAreWrittenAsPercentG)
 // traced is named by the lines traced later.
 TEST(CallTrace, UntracedCallsCountAsTracedOnes)
 {
-    daqmx::select("sim");
-    const daqmx::CallCounts before = daqmx::call_counts();
+    driver::select("sim");
+    const driver::CallCounts before = driver::call_counts();
     TaskHandle h = nullptr;
     ASSERT_EQ(DAQmxCreateTask("countW", &h), 0);
     ASSERT_EQ(DAQmxCreateDOChan(h, "PXI1Slot2/port1", "", DAQmx_Val_ChanForAllLines), 0);
@@ -133,16 +133,16 @@ TEST(CallTrace, UntracedCallsCountAsTracedOnes)
         for (int i = 0; i < 10; ++i) DAQmxStartTask(nullptr);
     });
     other.join();
-    daqmx::trace::capture(true);
-    daqmx::trace::clear();
+    driver::trace::capture(true);
+    driver::trace::clear();
     const uInt8 v = 0x5A;
     EXPECT_EQ(DAQmxWriteDigitalU8(h, 1, 1, 10, 0, &v, nullptr, nullptr), 0);
     EXPECT_LT(DAQmxStartTask(nullptr), 0);
-    const std::string text = daqmx::trace::text();
-    daqmx::trace::capture(false);
-    daqmx::trace::clear();
+    const std::string text = driver::trace::text();
+    driver::trace::capture(false);
+    driver::trace::clear();
     EXPECT_EQ(DAQmxClearTask(h), 0);
-    const daqmx::CallCounts after = daqmx::call_counts();
+    const driver::CallCounts after = driver::call_counts();
     EXPECT_EQ(after.calls - before.calls, 2u + 110u + 2u + 1u);
     EXPECT_EQ(after.failed - before.failed, 10u + 1u);
     EXPECT_EQ(text.rfind("DAQmxWriteDigitalU8(countW, 1, 1, 10, 0, {0x5a}, NULL, NULL) = 0\n", 0), 0u) << text;
@@ -157,10 +157,10 @@ void die_by_signal_after_calls(int sig, const std::string &trace, const std::str
 {
     const rlimit no_core{0, 0};
     ::setrlimit(RLIMIT_CORE, &no_core);
-    daqmx::select("sim");
-    daqmx::load();
-    auto vcd_file = reinterpret_cast<int (*)(const char *)>(daqmx::symbol("ksim_vcd_file"));
-    if (!vcd_file || vcd_file(vcd.c_str()) != 0 || daqmx::trace::to_file(trace.c_str()) != 0) ::_exit(3);
+    driver::select("sim");
+    driver::load();
+    auto vcd_file = reinterpret_cast<int (*)(const char *)>(driver::symbol("ksim_vcd_file"));
+    if (!vcd_file || vcd_file(vcd.c_str()) != 0 || driver::trace::to_file(trace.c_str()) != 0) ::_exit(3);
     TaskHandle h = nullptr;
     DAQmxCreateTask("port1W255", &h);
     DAQmxCreateDOChan(h, "PXI1Slot2/port1", "", DAQmx_Val_ChanForAllLines);

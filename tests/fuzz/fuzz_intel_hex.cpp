@@ -7,15 +7,15 @@
 
 #include <cstdint>
 
-using korvane::cli::Image;
+using app::cli::Image;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);
     Image image;
     try {
-        image = korvane::cli::read_intel_hex(text, "fuzz.hex");
-    } catch (const korvane::cli::UsageError &e) {
+        image = app::cli::read_intel_hex(text, "fuzz.hex");
+    } catch (const app::cli::UsageError &e) {
         const std::string line = e.what();
         fuzz::require(line.rfind("fuzz.hex", 0) == 0, "the fault names the file", line);
         fuzz::require(fuzz::one_clean_line(line), "the fault is one clean line", line);
@@ -23,14 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     unsigned end = 0;
     bool first = true;
-    for (const korvane::cli::Run &run : image.runs) {
+    for (const app::cli::Run &run : image.runs) {
         fuzz::require(!run.words.empty(), "no empty run");
         fuzz::require(first || run.first > end, "runs in order with a gap between them", std::to_string(run.first));
         first = false;
         end = run.first + static_cast<unsigned>(run.words.size());
         fuzz::require(end <= 0x10000, "inside the bus's words", std::to_string(end));
         // Each run written as bus dump writes it reads back as the same words from 0.
-        const Image again = korvane::cli::read_intel_hex(korvane::cli::write_intel_hex(run.words), "again.hex");
+        const Image again = app::cli::read_intel_hex(app::cli::write_intel_hex(run.words), "again.hex");
         fuzz::require(again.runs.size() == 1 && again.runs[0].first == 0 && again.runs[0].words == run.words,
                       "a run survives dump and load");
     }

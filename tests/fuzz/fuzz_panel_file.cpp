@@ -14,15 +14,15 @@ int panel_cb(int, int, void *, int, int) { return 0; }
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static const bool registered = [] {
-        uir::RegisterCallback("cb", cb);
-        uir::RegisterCallback("panel_cb", panel_cb);
+        ui::RegisterCallback("cb", cb);
+        ui::RegisterCallback("panel_cb", panel_cb);
         return true;
     }();
     (void)registered;
     std::string text(reinterpret_cast<const char *>(data), size);
-    uir::Panel p;
+    ui::Panel p;
     std::string error;
-    int st = uir::detail::read_panel_text("fuzz.uir", text, 1, p, error);
+    int st = ui::detail::read_panel_text("fuzz.uir", text, 1, p, error);
     if (st != 0) {
         fuzz::require(st == UIEPanelFileInvalid || st == UIEResourceNotFound || st == UIECallbackNotFound,
                       "a reader status", std::to_string(st));
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::set<int> ids;
     for (auto &c : p.controls) {
         fuzz::require(ids.insert(c.id).second, "identifiers are unique", std::to_string(c.id));
-        (void)uir::display_text(c);
+        (void)ui::display_text(c);
     }
     return 0;
 }

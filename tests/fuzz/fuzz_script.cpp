@@ -149,28 +149,28 @@ const std::string &panel_path()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    uir::model::reset();
-    uir::set_stderr_echo(false);
-    uir::RegisterCallback("cb", cb);
-    uir::RegisterCallback("panel_cb", panel_cb);
-    uir::script::register_verb("probe", 1, 2, [](const std::vector<std::string> &args) {
-        return uir::script::Result{args[0] == "ok", "expected ok, got " + args[0]};
+    ui::model::reset();
+    base::set_stderr_echo(false);
+    ui::RegisterCallback("cb", cb);
+    ui::RegisterCallback("panel_cb", panel_cb);
+    ui::script::register_verb("probe", 1, 2, [](const std::vector<std::string> &args) {
+        return ui::script::Result{args[0] == "ok", "expected ok, got " + args[0]};
     });
-    uir::Options o;
+    ui::Options o;
     o.script_file = "fuzz.ks";
-    uir::configure(o);
+    ui::configure(o);
     char arg0[] = "fuzz";
     char *argv[] = {arg0, nullptr};
     fuzz::require(InitCVIRTE(nullptr, argv, nullptr) == 1, "the run-time starts");
     int h = LoadPanel(0, panel_path().c_str(), 1);
-    fuzz::require(h > 0 && DisplayPanel(h) == 0, "the panel loads", uir::last_failure());
-    uir::script::set_output([](const std::string &line) {
+    fuzz::require(h > 0 && DisplayPanel(h) == 0, "the panel loads", ui::last_failure());
+    ui::script::set_output([](const std::string &line) {
         fuzz::require(fuzz::one_clean_line(line), "script output is one clean line", line);
     });
     std::string text(reinterpret_cast<const char *>(data), size);
-    int st = uir::script::run_text("fuzz.ks", text);
+    int st = ui::script::run_text("fuzz.ks", text);
     fuzz::require(st >= 0 && st <= 2, "a script status", std::to_string(st));
-    uir::script::set_output(nullptr);
+    ui::script::set_output(nullptr);
     DiscardPanel(h);
     return 0;
 }

@@ -11,12 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string text(reinterpret_cast<const char *>(data), size);
     // Not a board at power-up: a refusal must keep what it holds.
     auto board_with_a_word = [] {
-        ksim::Board b;
+        sim::Board b;
         b.poke_reg(0, 17, 0xBEEF, 0);
         return b;
     };
     static const std::string before = board_with_a_word().save_state(0);
-    ksim::Board board = board_with_a_word();
+    sim::Board board = board_with_a_word();
     if (board.load_state(text))
         fuzz::require(board.save_state(0) == text, "a state taken is written back the same");
     else

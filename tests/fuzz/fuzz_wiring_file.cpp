@@ -11,10 +11,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);
-    korvane::cli::Wiring b;
+    app::cli::Wiring b;
     try {
-        b = korvane::cli::parse_wiring(text, "fuzz.toml");
-    } catch (const korvane::cli::UsageError &e) {
+        b = app::cli::parse_wiring(text, "fuzz.toml");
+    } catch (const app::cli::UsageError &e) {
         const std::string line = e.what();
         fuzz::require(line.rfind("fuzz.toml", 0) == 0, "the fault names the file", line);
         fuzz::require(fuzz::one_clean_line(line), "the fault is one clean line", line);

@@ -55,9 +55,9 @@ TEST_F(Core, ProgramValuesIgnoreTheOperatorsRange)
     int i = 0;
     GetCtrlVal(h, 2, &i);
     EXPECT_EQ(i, -1);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 2)), "-0x01");
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 2)), "-0x01");
     SetCtrlVal(h, 3, 99.0);
-    EXPECT_EQ(uir::model::control(h, 3)->dvalue, 99.0);
+    EXPECT_EQ(ui::model::control(h, 3)->dvalue, 99.0);
 }
 
 TEST_F(Core, ToggleHoldsZeroOrOne)
@@ -87,7 +87,7 @@ TEST_F(Core, NaNIsKeptBitForBitAndShownAsNaN)
     std::uint64_t bits;
     std::memcpy(&bits, &d, sizeof bits);
     EXPECT_EQ(bits, 0x7FF8000000000000ULL);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 3)), "NaN");
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 3)), "NaN");
 }
 
 TEST_F(Core, InvalidHandlesControlsAndKinds)
@@ -143,75 +143,75 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Core, PrecisionChangesWhatIsShown)
 {
     SetCtrlVal(h, 3, 1.23456789);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 3)), "1.235");
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 3)), "1.235");
     SetCtrlAttribute(h, 3, ATTR_PRECISION, 6);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 3)), "1.234568");
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 3)), "1.234568");
 }
 
 TEST_F(Core, DisplayFormats)
 {
     SetCtrlVal(h, 2, 31);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 2)), "0x1F");
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 2)), "0x1F");
     SetCtrlVal(h, 2, 0x1ABC);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 2)), "0x1ABC");  // wider than its digits: all shown
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 4)), "00000101");
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 2)), "0x1ABC");  // wider than its digits: all shown
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 4)), "00000101");
     SetCtrlVal(h, 4, 255);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 4)), "11111111");
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 4)), "11111111");
     SetCtrlVal(h, 4, INT_MIN);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, 4)).size(), 33u);  // sign and 32 bits, no overflow
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, 4)).size(), 33u);  // sign and 32 bits, no overflow
 }
 
 TEST_F(Core, OperatorTextInTheControlsFormat)
 {
-    auto hex = *uir::model::control(h, 2), bin = *uir::model::control(h, 4), dbl = *uir::model::control(h, 3);
+    auto hex = *ui::model::control(h, 2), bin = *ui::model::control(h, 4), dbl = *ui::model::control(h, 3);
     double v = 0;
-    EXPECT_TRUE(uir::parse_operator_text(hex, " 1f ", v));
+    EXPECT_TRUE(ui::parse_operator_text(hex, " 1f ", v));
     EXPECT_EQ(v, 31);
-    EXPECT_TRUE(uir::parse_operator_text(hex, "10", v));  // hex digits, not decimal ten
+    EXPECT_TRUE(ui::parse_operator_text(hex, "10", v));  // hex digits, not decimal ten
     EXPECT_EQ(v, 16);
-    EXPECT_TRUE(uir::parse_operator_text(hex, "0b11", v));
+    EXPECT_TRUE(ui::parse_operator_text(hex, "0b11", v));
     EXPECT_EQ(v, 3);
-    EXPECT_TRUE(uir::parse_operator_text(bin, "101", v));
+    EXPECT_TRUE(ui::parse_operator_text(bin, "101", v));
     EXPECT_EQ(v, 5);
-    EXPECT_TRUE(uir::parse_operator_text(bin, "12", v));  // not binary digits: decimal
+    EXPECT_TRUE(ui::parse_operator_text(bin, "12", v));  // not binary digits: decimal
     EXPECT_EQ(v, 12);
-    EXPECT_TRUE(uir::parse_operator_text(dbl, "-2.5", v));
+    EXPECT_TRUE(ui::parse_operator_text(dbl, "-2.5", v));
     EXPECT_EQ(v, -2.5);
-    EXPECT_TRUE(uir::parse_operator_text(hex, std::string(16, 'F'), v));
-    EXPECT_FALSE(uir::parse_operator_text(hex, std::string(40, 'F'), v));  // too long: refused, no throw
-    EXPECT_FALSE(uir::parse_operator_text(dbl, "1,5", v));
+    EXPECT_TRUE(ui::parse_operator_text(hex, std::string(16, 'F'), v));
+    EXPECT_FALSE(ui::parse_operator_text(hex, std::string(40, 'F'), v));  // too long: refused, no throw
+    EXPECT_FALSE(ui::parse_operator_text(dbl, "1,5", v));
 }
 
 TEST_F(Core, OperatorCommitIsClampedAndCallsBack)
 {
-    auto a = uir::model::commit(h, 2, 300);
+    auto a = ui::model::commit(h, 2, 300);
     ASSERT_TRUE(a.ok) << a.why;
-    EXPECT_EQ(uir::model::control(h, 2)->ivalue, 255);
+    EXPECT_EQ(ui::model::control(h, 2)->ivalue, 255);
     ASSERT_EQ(calls().size(), 1u);
     EXPECT_EQ(calls()[0].control, 2);
     EXPECT_EQ(calls()[0].event, EVENT_COMMIT);
-    uir::model::commit(h, 3, -20.5);
-    EXPECT_EQ(uir::model::control(h, 3)->dvalue, -10.0);
+    ui::model::commit(h, 3, -20.5);
+    EXPECT_EQ(ui::model::control(h, 3)->dvalue, -10.0);
 }
 
 TEST_F(Core, OperatorIsRefusedOnDimmedIndicatorsAndNaN)
 {
     SetCtrlAttribute(h, 2, ATTR_DIMMED, 1);
-    EXPECT_FALSE(uir::model::commit(h, 2, 1).ok);
-    EXPECT_FALSE(uir::model::commit(h, 4, 1).ok);  // indicator
-    EXPECT_FALSE(uir::model::commit(h, 3, NotANumber()).ok);
-    EXPECT_FALSE(uir::model::commit(h, 6, 1).ok);  // a button takes no value
-    EXPECT_FALSE(uir::model::press(h, 10).ok);    // dimmed in the file
-    EXPECT_FALSE(uir::model::press(h, 2).ok);     // numerics cannot be pressed
+    EXPECT_FALSE(ui::model::commit(h, 2, 1).ok);
+    EXPECT_FALSE(ui::model::commit(h, 4, 1).ok);  // indicator
+    EXPECT_FALSE(ui::model::commit(h, 3, NotANumber()).ok);
+    EXPECT_FALSE(ui::model::commit(h, 6, 1).ok);  // a button takes no value
+    EXPECT_FALSE(ui::model::press(h, 10).ok);    // dimmed in the file
+    EXPECT_FALSE(ui::model::press(h, 2).ok);     // numerics cannot be pressed
     SetCtrlAttribute(h, 5, ATTR_CTRL_MODE, VAL_INDICATOR);
-    EXPECT_FALSE(uir::model::press(h, 5).ok);
+    EXPECT_FALSE(ui::model::press(h, 5).ok);
     EXPECT_TRUE(calls().empty());
-    EXPECT_EQ(uir::model::control(h, 2)->ivalue, 0);
+    EXPECT_EQ(ui::model::control(h, 2)->ivalue, 0);
 
     SetCtrlAttribute(h, 2, ATTR_DIMMED, 0);
-    EXPECT_TRUE(uir::model::commit(h, 2, 1).ok);
+    EXPECT_TRUE(ui::model::commit(h, 2, 1).ok);
     SetCtrlAttribute(h, 4, ATTR_CTRL_MODE, VAL_HOT);
-    EXPECT_TRUE(uir::model::commit(h, 4, 1).ok);
+    EXPECT_TRUE(ui::model::commit(h, 4, 1).ok);
 }
 
 TEST_F(Core, PressFlipsToggleThenCommits)
@@ -221,11 +221,11 @@ TEST_F(Core, PressFlipsToggleThenCommits)
         if (c.control == 5)
             GetCtrlVal(c.panel, 5, &seen);
     };
-    ASSERT_TRUE(uir::model::press(h, 5).ok);
+    ASSERT_TRUE(ui::model::press(h, 5).ok);
     EXPECT_EQ(seen, 1);
-    uir::model::press(h, 5);
+    ui::model::press(h, 5);
     EXPECT_EQ(seen, 0);
-    ASSERT_TRUE(uir::model::press(h, 6).ok);
+    ASSERT_TRUE(ui::model::press(h, 6).ok);
     EXPECT_EQ(calls().size(), 3u);
     EXPECT_EQ(calls().back().event, EVENT_COMMIT);
 }
@@ -236,9 +236,9 @@ TEST_F(Core, NewCtrlMakesANumericAboveAllIds)
     int b = NewCtrl(h, CTRL_NUMERIC, "AI1", 460, 300);
     EXPECT_EQ(a, 11);
     EXPECT_EQ(b, 12);
-    auto c = uir::model::control(h, a);
+    auto c = ui::model::control(h, a);
     ASSERT_TRUE(c);
-    EXPECT_EQ(c->kind, uir::Kind::numeric_double);
+    EXPECT_EQ(c->kind, ui::Kind::numeric_double);
     EXPECT_EQ(c->label, "AI0");
     EXPECT_EQ(c->top, 520);
     EXPECT_EQ(c->left, 300);
@@ -246,12 +246,12 @@ TEST_F(Core, NewCtrlMakesANumericAboveAllIds)
     EXPECT_EQ(SetCtrlAttribute(h, a, ATTR_CTRL_MODE, VAL_INDICATOR), 0);
     EXPECT_EQ(SetCtrlAttribute(h, a, ATTR_PRECISION, 6), 0);
     SetCtrlVal(h, a, 1.5);
-    EXPECT_EQ(uir::display_text(*uir::model::control(h, a)), "1.500000");
-    EXPECT_EQ(uir::model::find_control(h, "AI1"), b);
-    EXPECT_EQ(uir::model::find_control(h, "NUM_INT"), 2);
-    EXPECT_EQ(uir::model::find_control(h, "7"), 7);
-    EXPECT_EQ(uir::model::find_control(h, "Mask"), 0);  // labels name only NewCtrl controls
-    EXPECT_EQ(uir::model::find_control(h, "77"), 0);
+    EXPECT_EQ(ui::display_text(*ui::model::control(h, a)), "1.500000");
+    EXPECT_EQ(ui::model::find_control(h, "AI1"), b);
+    EXPECT_EQ(ui::model::find_control(h, "NUM_INT"), 2);
+    EXPECT_EQ(ui::model::find_control(h, "7"), 7);
+    EXPECT_EQ(ui::model::find_control(h, "Mask"), 0);  // labels name only NewCtrl controls
+    EXPECT_EQ(ui::model::find_control(h, "77"), 0);
 }
 
 // ---- timers -------------------------------------------------------------------
@@ -260,8 +260,8 @@ constexpr std::int64_t ms = 1000000;
 
 TEST_F(Core, TimerTicksAtItsIntervalInVirtualTime)
 {
-    std::int64_t t0 = uir::now_ns();
-    uir::model::advance(350 * ms);
+    std::int64_t t0 = ui::now_ns();
+    ui::model::advance(350 * ms);
     auto ticks = calls_of("timer_a");
     ASSERT_EQ(ticks.size(), 3u);
     for (int i = 0; i < 3; ++i) {
@@ -269,19 +269,19 @@ TEST_F(Core, TimerTicksAtItsIntervalInVirtualTime)
         EXPECT_EQ(ticks[i].event, EVENT_TIMER_TICK);
         EXPECT_EQ(ticks[i].control, 7);
     }
-    EXPECT_EQ(uir::now_ns() - t0, 350 * ms);
+    EXPECT_EQ(ui::now_ns() - t0, 350 * ms);
     EXPECT_TRUE(calls_of("timer_b").empty());  // disabled in the file
 }
 
 TEST_F(Core, EnablingRestartsTheIntervalFromNow)
 {
-    uir::model::advance(30 * ms);
+    ui::model::advance(30 * ms);
     SetCtrlAttribute(h, 7, ATTR_ENABLED, 0);
-    uir::model::advance(500 * ms);
+    ui::model::advance(500 * ms);
     EXPECT_TRUE(calls_of("timer_a").empty());
-    std::int64_t on = uir::now_ns();
+    std::int64_t on = ui::now_ns();
     SetCtrlAttribute(h, 7, ATTR_ENABLED, 1);
-    uir::model::advance(150 * ms);
+    ui::model::advance(150 * ms);
     auto ticks = calls_of("timer_a");
     ASSERT_EQ(ticks.size(), 1u);
     EXPECT_EQ(ticks[0].at_ns - on, 100 * ms);
@@ -290,7 +290,7 @@ TEST_F(Core, EnablingRestartsTheIntervalFromNow)
 TEST_F(Core, TwoTimersTickInTimeOrder)
 {
     SetCtrlAttribute(h, 8, ATTR_ENABLED, 1);
-    uir::model::advance(500 * ms);
+    ui::model::advance(500 * ms);
     std::vector<std::string> order;
     std::int64_t last = 0;
     for (auto &c : calls()) {
@@ -309,11 +309,11 @@ TEST_F(Core, LongCallbackCoalescesMissedTicks)
     on_call() = [&](const Call &c) {
         if (c.who == "timer_a" && slow) {
             slow = false;
-            uir::sleep_ns(350 * ms);  // the tick's work takes 3.5 intervals
+            ui::sleep_ns(350 * ms);  // the tick's work takes 3.5 intervals
         }
     };
-    std::int64_t t0 = uir::now_ns();
-    uir::model::advance(700 * ms);
+    std::int64_t t0 = ui::now_ns();
+    ui::model::advance(700 * ms);
     auto ticks = calls_of("timer_a");
     std::vector<std::int64_t> at;
     for (auto &t : ticks)
@@ -329,10 +329,10 @@ TEST_F(Core, TimerSlowerThanItsIntervalDoesNotHoldTheLoop)
 {
     on_call() = [&](const Call &c) {
         if (c.who == "timer_a")
-            uir::sleep_ns(150 * ms);  // every tick: 1.5 intervals of work
+            ui::sleep_ns(150 * ms);  // every tick: 1.5 intervals of work
     };
-    std::int64_t t0 = uir::now_ns();
-    uir::model::advance(1000 * ms);
+    std::int64_t t0 = ui::now_ns();
+    ui::model::advance(1000 * ms);
     auto ticks = calls_of("timer_a");
     std::vector<std::int64_t> at;
     for (auto &t : ticks)
@@ -345,10 +345,10 @@ TEST_F(Core, TimerSlowerThanItsIntervalDoesNotHoldTheLoop)
     on_call() = [&](const Call &c) {
         seq.push_back(c.who);
         if (c.who == "timer_a")
-            uir::sleep_ns(150 * ms);
+            ui::sleep_ns(150 * ms);
     };
-    uir::model::press(h, 6);
-    uir::model::press(h, 6);
+    ui::model::press(h, 6);
+    ui::model::press(h, 6);
     // Each turn of the loop: the click, then the one tick that is due.
     EXPECT_EQ(seq, (std::vector<std::string>{"rec_cb", "timer_a", "rec_cb", "timer_a"}));
 }
@@ -359,9 +359,9 @@ TEST_F(Core, TicksDueDuringACallbackFireAfterItReturns)
     on_call() = [&](const Call &c) {
         seq.push_back(c.who + ":" + std::to_string(c.event));
         if (c.who == "rec_cb")
-            uir::sleep_ns(250 * ms);  // ticks fall due while the callback runs
+            ui::sleep_ns(250 * ms);  // ticks fall due while the callback runs
     };
-    uir::model::press(h, 6);
+    ui::model::press(h, 6);
     EXPECT_EQ(seq, (std::vector<std::string>{"rec_cb:1", "timer_a:15"}));
 }
 
@@ -379,9 +379,9 @@ TEST_F(Core, DiscardSendsDiscardToEachTimerCallback)
     EXPECT_EQ(a[0].event, EVENT_DISCARD);
     EXPECT_EQ(b[0].event, EVENT_DISCARD);
     EXPECT_EQ(seen_value, 0);  // timer_b's own attribute, read during its discard event
-    EXPECT_FALSE(uir::model::panel(h));
+    EXPECT_FALSE(ui::model::panel(h));
     EXPECT_EQ(DiscardPanel(h), UIEHandleInvalid);
-    uir::model::advance(1000 * ms);
+    ui::model::advance(1000 * ms);
     EXPECT_EQ(calls().size(), 2u);  // no ticks after discard
 }
 
@@ -392,11 +392,11 @@ TEST_F(Core, QuitInsideACallbackEndsTheLoopAfterIt)
     on_call() = [&](const Call &c) {
         if (c.who == "rec_cb") {
             QuitUserInterface(7);
-            uir::sleep_ns(500 * ms);  // ticks fall due, but the loop ends first
+            ui::sleep_ns(500 * ms);  // ticks fall due, but the loop ends first
         }
     };
-    uir::model::press(h, 6);
-    EXPECT_TRUE(uir::model::quit_requested());
+    ui::model::press(h, 6);
+    EXPECT_TRUE(ui::model::quit_requested());
     EXPECT_TRUE(calls_of("timer_a").empty());
 }
 
@@ -410,7 +410,7 @@ int quit_42(int, int event, void *, int, int)
 
 TEST_F(Runtime, RunUserInterfaceReturnsTheQuitCode)
 {
-    uir::RegisterCallback("panel_cb", quit_42);
+    ui::RegisterCallback("panel_cb", quit_42);
     init();
     int h = show();
     SetCtrlAttribute(h, 7, ATTR_ENABLED, 0);
@@ -419,12 +419,12 @@ TEST_F(Runtime, RunUserInterfaceReturnsTheQuitCode)
     EXPECT_EQ(RunUserInterface(), 42);
     ASSERT_EQ(calls().size(), 1u);
     EXPECT_EQ(calls()[0].event, EVENT_CLOSE);
-    EXPECT_EQ(uir::exit_status(), 0);
+    EXPECT_EQ(ui::exit_status(), 0);
 }
 
 TEST_F(Core, OperationsBeforeInitFail)
 {
-    uir::model::reset();
+    ui::model::reset();
     EXPECT_EQ(LoadPanel(0, "x.uir", 1), UIENotInitialized);
     EXPECT_EQ(RunUserInterface(), UIENotInitialized);
     EXPECT_EQ(SetCtrlVal(1, 2, 3), UIENotInitialized);
@@ -432,16 +432,16 @@ TEST_F(Core, OperationsBeforeInitFail)
 
 TEST_F(Core, ConfigureAfterInitIsIgnored)
 {
-    uir::Options o;
+    ui::Options o;
     o.title_suffix = "late";
-    uir::configure(o);
-    EXPECT_EQ(uir::options().title_suffix, "");
+    ui::configure(o);
+    EXPECT_EQ(ui::options().title_suffix, "");
 }
 
 TEST_F(Core, ErrorOutputLinesAreLogged)
 {
     ErrorPrintf("Error = %i, %s\n", -200, "\xd1\xe1\xee\xe9");
-    auto lines = uir::model::log_lines();
+    auto lines = ui::model::log_lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "Error = -200, Сбой");
 }
@@ -456,12 +456,12 @@ TEST_F(Core, ActionsDuringACallbackRunAfterItInOrder)
     on_call() = [&](const Call &c) {
         seq.push_back("begin " + std::to_string(c.control));
         if (c.control == 6) {
-            uir::model::press(c.panel, 5);  // queued: callbacks never nest
-            uir::model::commit(c.panel, 2, 4);
+            ui::model::press(c.panel, 5);  // queued: callbacks never nest
+            ui::model::commit(c.panel, 2, 4);
         }
         seq.push_back("end " + std::to_string(c.control));
     };
-    uir::model::press(h, 6);
+    ui::model::press(h, 6);
     EXPECT_EQ(seq, (std::vector<std::string>{"begin 6", "end 6", "begin 5", "end 5", "begin 2", "end 2"}));
 }
 
@@ -474,32 +474,32 @@ TEST_F(Core, DiscardInsideACallbackDeliversDiscardEventsAfterIt)
             EXPECT_EQ(DiscardPanel(c.panel), 0);
         }
     };
-    uir::model::press(h, 6);
+    ui::model::press(h, 6);
     EXPECT_EQ(seq, (std::vector<std::string>{"rec_cb:1", "timer_a:16", "timer_b:16"}));
-    EXPECT_TRUE(uir::model::panels().empty());
+    EXPECT_TRUE(ui::model::panels().empty());
 }
 
 TEST_F(Runtime, ScreenshotAfterTheScriptAndItsFailure)
 {
     std::vector<std::string> shots;
-    uir::set_screenshot_renderer([&](int panel, const std::string &file, std::string &why) {
+    ui::set_screenshot_renderer([&](int panel, const std::string &file, std::string &why) {
         shots.push_back(std::to_string(panel) + " " + file);
         why = "disk full";
         return false;
     });
-    uir::Options o;
+    ui::Options o;
     o.screenshot_file = "out.png";
     o.script_file = write("s.ks", "press BTN\n");
     init(o);
-    uir::script::set_output([](const std::string &) {});
+    ui::script::set_output([](const std::string &) {});
     int h = show();
     EXPECT_EQ(RunUserInterface(), 1);  // the script passed, the picture did not
-    uir::set_screenshot_renderer(nullptr);
+    ui::set_screenshot_renderer(nullptr);
     ASSERT_EQ(shots.size(), 1u);
     EXPECT_EQ(shots[0], std::to_string(h) + " out.png");
     EXPECT_EQ(calls_of("rec_cb").size(), 1u);  // the script ran before the picture
-    EXPECT_EQ(uir::exit_status(), 1);
-    EXPECT_EQ(uir::last_failure(), "out.png: screenshot not written: disk full");
+    EXPECT_EQ(ui::exit_status(), 1);
+    EXPECT_EQ(ui::last_failure(), "out.png: screenshot not written: disk full");
     EXPECT_EQ(calls_of("panel_cb").size(), 1u);  // then the window is closed
 }
 

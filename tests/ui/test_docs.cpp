@@ -39,7 +39,7 @@ TEST(Docs, ScriptsMdHasEveryVerbWithItsArguments)
 {
     const std::set<std::string> rows = first_cells(read_text(KORVANE_UI_DIR "/SCRIPTS.md"));
     ASSERT_FALSE(rows.empty()) << "no table of verbs in SCRIPTS.md";
-    for (const uir::script::VerbEntry &v : uir::script::builtin_verbs()) {
+    for (const ui::script::VerbEntry &v : ui::script::builtin_verbs()) {
         std::string usage = std::string(v.name) + (*v.arguments ? std::string(" ") + v.arguments : "");
         EXPECT_TRUE(rows.count(usage)) << "SCRIPTS.md has no row `" << usage << "`";
     }
@@ -82,20 +82,20 @@ TEST(Docs, PanelFileMdTellsWhichKindTakesWhichKey)
             for (std::size_t i = 1; i < row.size(); ++i)
                 taken[key][kinds[i]] = row[i];
     }
-    for (const uir::KindInfo &k : uir::kKinds)
+    for (const ui::KindInfo &k : ui::kKinds)
         EXPECT_NE(std::find(kinds.begin(), kinds.end(), std::string(k.name)), kinds.end())
             << "PANEL_FILE.md's table of keys has no column " << k.name;
-    for (std::string_view key : uir::kControlKeys) {
+    for (std::string_view key : ui::kControlKeys) {
         auto row = taken.find(std::string(key));
         if (row == taken.end()) {
             ADD_FAILURE() << "PANEL_FILE.md's table of keys has no row for " << key;
             continue;
         }
-        for (const uir::KindInfo &k : uir::kKinds) {
+        for (const ui::KindInfo &k : ui::kKinds) {
             auto cell = row->second.find(std::string(k.name));
             if (cell == row->second.end())
                 continue;  // the column is missing: said above
-            EXPECT_EQ(cell->second != "\u2014", uir::kind_takes(k.kind, key))
+            EXPECT_EQ(cell->second != "\u2014", ui::kind_takes(k.kind, key))
                 << key << " / " << k.name << ": the table says \"" << cell->second << "\"";
         }
     }

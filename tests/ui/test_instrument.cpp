@@ -17,7 +17,7 @@ const double nan_v = std::numeric_limits<double>::quiet_NaN();
 TEST(ChartModel, HistoryStaysBoundedByTimeAndByCount)
 {
     // 700 s at 5 Hz: only the last 600 s stay.
-    uir::Chart c({"A", "B"}, 5 * kSec, 600, 60, -10, 10);
+    ui::Chart c({"A", "B"}, 5 * kSec, 600, 60, -10, 10);
     for (std::int64_t t = 0; t <= 700 * 5; t++) c.record(0, 5 * kSec + t * kSec / 5, std::sin(t * 0.1));
     const auto &a = c.traces()[0].points;
     EXPECT_EQ(a.back().t_ns, 700 * kSec);
@@ -26,13 +26,13 @@ TEST(ChartModel, HistoryStaysBoundedByTimeAndByCount)
     // A control set far faster than the timers: at most 50 values a second of history.
     for (std::int64_t t = 0; t < 200000; t++) c.record(1, 5 * kSec + t * kSec / 1000, 1.0);
     EXPECT_EQ(c.traces()[1].points.size(), c.capacity());
-    EXPECT_EQ(c.capacity(), 600u * uir::Chart::kMaxRate);
+    EXPECT_EQ(c.capacity(), 600u * ui::Chart::kMaxRate);
     EXPECT_EQ(c.traces()[1].points.back().t_ns, 199999 * kSec / 1000);
 }
 
 TEST(ChartModel, CsvHasARowPerSweepAndNaNAsAnEmptyCell)
 {
-    uir::Chart c({"AI0", "AI1"}, 0, 600, 60, -10, 10);
+    ui::Chart c({"AI0", "AI1"}, 0, 600, 60, -10, 10);
     c.record(0, kSec / 2, 1.5);
     c.record(1, kSec / 2 + 10, nan_v);
     c.record(0, kSec, 2.25);  // AI0 again: a new row
@@ -42,7 +42,7 @@ TEST(ChartModel, CsvHasARowPerSweepAndNaNAsAnEmptyCell)
                        "0.500000,1.5,\n"
                        "1.000000,2.25,-3\n"
                        "2.000000,,4\n");
-    uir::TraceStats s = c.stats(1);
+    ui::TraceStats s = c.stats(1);
     EXPECT_EQ(s.points, 3u);
     EXPECT_EQ(s.gaps, 0u);  // a leading NaN breaks no line
     EXPECT_EQ(s.last, 4);
@@ -69,7 +69,7 @@ TEST(ChartModel, CsvHasARowPerSweepAndNaNAsAnEmptyCell)
 TEST(ChartModel, VisibleRunsSplitAtNaNAndKeepEachColumnsExtremes)
 {
     using Runs = std::vector<std::vector<std::pair<std::int64_t, double>>>;
-    auto runs = [](const std::vector<uir::ChartRun> &rs) {
+    auto runs = [](const std::vector<ui::ChartRun> &rs) {
         Runs out;
         for (auto &r : rs) {
             out.emplace_back();
@@ -77,7 +77,7 @@ TEST(ChartModel, VisibleRunsSplitAtNaNAndKeepEachColumnsExtremes)
         }
         return out;
     };
-    uir::Chart c({"A"}, 0, 600, 30, -10, 10);
+    ui::Chart c({"A"}, 0, 600, 30, -10, 10);
     const double v[] = {1, 5, nan_v, 2, 3, 7, -1, 4, 4, nan_v, 6, 0};
     for (int t = 1; t <= 12; t++) c.record(0, t * kSec, v[t - 1]);
     // Every value in [2 s, 11 s] on a wide plot; two runs kept of three.
@@ -89,7 +89,7 @@ TEST(ChartModel, VisibleRunsSplitAtNaNAndKeepEachColumnsExtremes)
     EXPECT_EQ(runs(c.visible_runs(0, 0, 12 * kSec, 2, 200)),
               (Runs{{{1, 1}, {2, 5}}, {{4, 2}, {5, 3}, {6, 7}, {7, -1}}, {{11, 6}, {12, 0}}}));
     // A later value past the older extreme takes its place; the order stays the time order.
-    uir::Chart d({"B"}, 0, 600, 30, -10, 10);
+    ui::Chart d({"B"}, 0, 600, 30, -10, 10);
     for (double x : {3.0, 5.0, 1.0, 9.0, 0.0, 4.0}) d.record(0, static_cast<std::int64_t>(d.traces()[0].points.size() + 1) * kSec, x);
     EXPECT_EQ(runs(d.visible_runs(0, 0, 12 * kSec, 1, 200)), (Runs{{{4, 9}, {5, 0}}}));
     EXPECT_EQ(runs(d.visible_runs(0, 0, 4 * kSec, 1, 200)), (Runs{{{2, 5}, {3, 1}, {4, 9}}}));  // 4 s is the next column
@@ -98,7 +98,7 @@ TEST(ChartModel, VisibleRunsSplitAtNaNAndKeepEachColumnsExtremes)
     // the column's lowest and highest, once each, in time order; the runs are those of the window.
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> volts(-5, 5);
-    uir::Chart r({"R"}, 0, 600, 30, -10, 10);
+    ui::Chart r({"R"}, 0, 600, 30, -10, 10);
     for (int k = 0; k < 3000; k++) r.record(0, k * kSec / 5, rng() % 50 == 0 ? nan_v : volts(rng));
     const std::int64_t begin = 37 * kSec + 123, end = begin + 300 * kSec;
     const int columns = 211;
@@ -134,58 +134,58 @@ TEST(ChartModel, VisibleRunsSplitAtNaNAndKeepEachColumnsExtremes)
 
 TEST(LogModel, ARepeatedMessageOfSeveralLinesIsOneEntryWithItsCount)
 {
-    uir::LogModel log;
+    ui::LogModel log;
     const std::vector<std::string> report = {"Error = -200284, Some samples", "are not there yet."};
-    EXPECT_EQ(log.add({"korvane 0.1"}, "t0"), uir::LogModel::Change::appended);
+    EXPECT_EQ(log.add({"korvane 0.1"}, "t0"), ui::LogModel::Change::appended);
     for (int i = 0; i < 40; i++)
         EXPECT_EQ(log.add(report, "t" + std::to_string(i)),
-                  i ? uir::LogModel::Change::last_changed : uir::LogModel::Change::appended);
+                  i ? ui::LogModel::Change::last_changed : ui::LogModel::Change::appended);
     log.add({"Error = -200284, Some samples"}, "t40");  // its first line alone is another message
     ASSERT_EQ(log.entries().size(), 3u);
-    const uir::LogEntry &e = log.entries()[1];
+    const ui::LogEntry &e = log.entries()[1];
     EXPECT_EQ(e.count, 40u);
     EXPECT_TRUE(e.report);
     EXPECT_FALSE(log.entries()[0].report);
     EXPECT_EQ(e.shown_lines(), (std::vector<std::string>{"t39  Error = -200284, Some samples",
                                                          "     are not there yet.  \u00d740"}));
     for (int i = 0; i < 3000; i++) log.add({"line " + std::to_string(i)}, "t");
-    EXPECT_EQ(log.entries().size(), uir::LogModel::kBound);
+    EXPECT_EQ(log.entries().size(), ui::LogModel::kBound);
     EXPECT_EQ(log.entries().back().lines[0], "line 2999");
 }
 
 TEST(Stepping, OneUnitOfTheLastDigitHeldToTheRange)
 {
-    uir::Control hex;
-    hex.kind = uir::Kind::numeric_int;
-    hex.format = uir::Format::hex;
+    ui::Control hex;
+    hex.kind = ui::Kind::numeric_int;
+    hex.format = ui::Format::hex;
     hex.has_min = hex.has_max = true;
     hex.min = 0;
     hex.max = 255;
     hex.has_blank = true;
     hex.blank = -1;
     hex.ivalue = -1;
-    EXPECT_EQ(uir::display_text(hex), "\u2014");
-    EXPECT_EQ(uir::stepped_value(hex, 1), 0);  // from a blank value: the bound nearest 0
+    EXPECT_EQ(ui::display_text(hex), "\u2014");
+    EXPECT_EQ(ui::stepped_value(hex, 1), 0);  // from a blank value: the bound nearest 0
     hex.ivalue = 0xF8;
-    EXPECT_EQ(uir::stepped_value(hex, 16), 255);
-    EXPECT_EQ(uir::stepped_value(hex, -1), 0xF7);
+    EXPECT_EQ(ui::stepped_value(hex, 16), 255);
+    EXPECT_EQ(ui::stepped_value(hex, -1), 0xF7);
 
-    uir::Control volts;
-    volts.kind = uir::Kind::numeric_double;
+    ui::Control volts;
+    volts.kind = ui::Kind::numeric_double;
     volts.digits = 4;
     volts.has_min = volts.has_max = true;
     volts.min = -10;
     volts.max = 10;
     volts.dvalue = 2.5;
-    EXPECT_DOUBLE_EQ(uir::stepped_value(volts, 1), 2.5001);
-    EXPECT_DOUBLE_EQ(uir::stepped_value(volts, -16), 2.4984);
+    EXPECT_DOUBLE_EQ(ui::stepped_value(volts, 1), 2.5001);
+    EXPECT_DOUBLE_EQ(ui::stepped_value(volts, -16), 2.4984);
     volts.dvalue = nan_v;
-    EXPECT_EQ(uir::stepped_value(volts, -1), 0);
+    EXPECT_EQ(ui::stepped_value(volts, -1), 0);
 }
 
 TEST(StatusLine, RatesOverTheLastSecond)
 {
-    uir::RateMeter m;
+    ui::RateMeter m;
     EXPECT_EQ(m.sample(0, 0, 0).a, 0);
     m.sample(kSec / 2, 100, 1);
     auto r = m.sample(kSec, 400, 2);
@@ -193,7 +193,7 @@ TEST(StatusLine, RatesOverTheLastSecond)
     EXPECT_DOUBLE_EQ(r.b, 2);
     r = m.sample(2 * kSec, 400, 2);  // a quiet second since the last calls
     EXPECT_DOUBLE_EQ(r.a, 0);
-    EXPECT_EQ(uir::status_text("simulated bench", true, 412.4, 0),
+    EXPECT_EQ(ui::status_text("simulated bench", true, 412.4, 0),
               "simulated bench  \u00b7  hardware open  \u00b7  412 driver calls/s, 0 failed/s");
 }
 

@@ -39,15 +39,15 @@ TEST_P(BrokenFile, FailsWithOneClearLine)
     const BrokenCase &c = GetParam();
     init();
     std::vector<std::string> lines;
-    uir::add_error_sink([&](const std::string &l) { lines.push_back(l); });
+    base::add_error_sink([&](const std::string &l) { lines.push_back(l); });
     std::string path = write("bad.uir", c.text);
     int st = LoadPanel(0, path.c_str(), 1);
     EXPECT_EQ(st, c.status);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind(path, 0), 0u) << lines[0];  // names the file first
     EXPECT_NE(lines[0].find(c.message), std::string::npos) << lines[0];
-    EXPECT_EQ(uir::last_failure(), lines[0]);
-    EXPECT_TRUE(uir::model::panels().empty());
+    EXPECT_EQ(ui::last_failure(), lines[0]);
+    EXPECT_TRUE(ui::model::panels().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -176,7 +176,7 @@ TEST_F(Runtime, NestingAndHugeFilesDoNotCrash)
                         "\"\nkind = \"numeric_int\"");
     int h = LoadPanel(0, write("many.uir", many).c_str(), 1);
     EXPECT_GT(h, 0);
-    EXPECT_EQ(uir::model::controls(h).size(), 3000u);
+    EXPECT_EQ(ui::model::controls(h).size(), 3000u);
 }
 
 // What is there but is no file is named as what it is, and never opened (a
@@ -187,14 +187,14 @@ TEST_F(Runtime, FifoOrFolderGivenAsThePanelFileIsNamed)
     std::string fifo = (dir_ / "fifo.uir").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(LoadPanel(0, fifo.c_str(), 1), UIEFileNotFound);
-    EXPECT_EQ(uir::last_failure(), fifo + ": a FIFO, not a panel file");
+    EXPECT_EQ(ui::last_failure(), fifo + ": a FIFO, not a panel file");
     EXPECT_EQ(LoadPanel(0, dir_.c_str(), 1), UIEFileNotFound);
-    EXPECT_EQ(uir::last_failure(), dir_.string() + ": a folder, not a panel file");
+    EXPECT_EQ(ui::last_failure(), dir_.string() + ": a folder, not a panel file");
     // A file larger than korvane reads is refused unread.
     std::string huge = write("huge.uir", kHead);
     std::filesystem::resize_file(huge, 27u << 20);
     EXPECT_EQ(LoadPanel(0, huge.c_str(), 1), UIEFileNotFound);
-    EXPECT_EQ(uir::last_failure(), huge + ": cannot read the panel file (more than 1 MiB)");
+    EXPECT_EQ(ui::last_failure(), huge + ": cannot read the panel file (more than 1 MiB)");
 }
 
 // Every integer key takes both ends of its range, and nothing past them.
@@ -231,12 +231,12 @@ TEST_F(Runtime, IntegerKeysTakeBothEndsOfTheirRange)
             const int resource = key == "resource" && in_range ? static_cast<int>(v) : 1;
             const int h = LoadPanel(0, write("range.uir", text).c_str(), resource);
             if (in_range) {
-                EXPECT_GT(h, 0) << uir::last_failure();
+                EXPECT_GT(h, 0) << ui::last_failure();
                 if (h > 0) DiscardPanel(h);
             } else {
                 EXPECT_EQ(h, UIEPanelFileInvalid);
-                EXPECT_NE(uir::last_failure().find("\"" + key + "\" is " + value + ", outside"), std::string::npos)
-                    << uir::last_failure();
+                EXPECT_NE(ui::last_failure().find("\"" + key + "\" is " + value + ", outside"), std::string::npos)
+                    << ui::last_failure();
             }
         }
     }
@@ -282,14 +282,14 @@ kind = "toggle"
 value = true
 )PF";
     int h = LoadPanel(0, write("all.uir", text).c_str(), 1);
-    ASSERT_GT(h, 0) << uir::last_failure();
-    auto p = uir::model::panel(h);
+    ASSERT_GT(h, 0) << ui::last_failure();
+    auto p = ui::model::panel(h);
     EXPECT_EQ(p->name, "MAIN");
     EXPECT_EQ(p->title, "Main");
     EXPECT_EQ(p->width, 640);
     EXPECT_EQ(p->height, 480);
     EXPECT_EQ(p->callback, &panel_cb);
-    auto ao = uir::model::control(h, 12);
+    auto ao = ui::model::control(h, 12);
     EXPECT_TRUE(ao->indicator);
     EXPECT_TRUE(ao->dimmed);
     EXPECT_EQ(ao->label, "AO0 (V)");
@@ -300,38 +300,38 @@ value = true
     EXPECT_EQ(ao->digits, 4);
     EXPECT_EQ(ao->dvalue, -1.25);
     EXPECT_EQ(ao->callback, &rec_cb);
-    auto t = uir::model::control(h, 13);
+    auto t = ui::model::control(h, 13);
     EXPECT_EQ(t->interval_ns, 250000000);
     EXPECT_TRUE(t->enabled);
-    EXPECT_EQ(t->next_due_ns, uir::now_ns() + 250000000);
-    EXPECT_EQ(uir::model::control(h, 14)->ivalue, 1);
+    EXPECT_EQ(t->next_due_ns, ui::now_ns() + 250000000);
+    EXPECT_EQ(ui::model::control(h, 14)->ivalue, 1);
 }
 
 TEST_F(Runtime, BareNameIsFoundInSearchFoldersAndPanelOptionWins)
 {
-    uir::add_panel_search_dir((dir_ / "none").string());
-    uir::add_panel_search_dir(dir_.string());
+    ui::add_panel_search_dir((dir_ / "none").string());
+    ui::add_panel_search_dir(dir_.string());
     std::filesystem::create_directories(dir_ / "other");
     std::ofstream(dir_ / "other" / "chosen.uir") << "[[panel]]\nresource = 1\ntitle = \"chosen\"\n";
     write("bare.uir", "[[panel]]\nresource = 1\ntitle = \"bare\"\n");
     init();
     int h = LoadPanel(0, "bare.uir", 1);
-    ASSERT_GT(h, 0) << uir::last_failure();
-    EXPECT_EQ(uir::model::panel(h)->title, "bare");
+    ASSERT_GT(h, 0) << ui::last_failure();
+    EXPECT_EQ(ui::model::panel(h)->title, "bare");
     EXPECT_EQ(LoadPanel(0, "absent.uir", 1), UIEFileNotFound);
-    EXPECT_NE(uir::last_failure().find("absent.uir: panel file not found (looked in "), std::string::npos);
-    EXPECT_NE(uir::last_failure().find(dir_.string()), std::string::npos);
+    EXPECT_NE(ui::last_failure().find("absent.uir: panel file not found (looked in "), std::string::npos);
+    EXPECT_NE(ui::last_failure().find(dir_.string()), std::string::npos);
     EXPECT_EQ(LoadPanel(0, "bare.uir", 7), UIEResourceNotFound);
 }
 
 TEST_F(Runtime, PanelOptionOverridesTheName)
 {
-    uir::Options o;
+    ui::Options o;
     o.panel_file = write("chosen.uir", "[[panel]]\nresource = 1\ntitle = \"chosen\"\n");
     init(o);
     int h = LoadPanel(0, "korvane.uir", 1);
     ASSERT_GT(h, 0);
-    EXPECT_EQ(uir::model::panel(h)->title, "chosen");
+    EXPECT_EQ(ui::model::panel(h)->title, "chosen");
 }
 
 TEST_F(Runtime, BareNameBesideTheExecutable)
@@ -345,8 +345,8 @@ TEST_F(Runtime, BareNameBesideTheExecutable)
     init();
     int h = LoadPanel(0, name.c_str(), 1);
     std::filesystem::remove(path);
-    ASSERT_GT(h, 0) << uir::last_failure();
-    EXPECT_EQ(uir::model::panel(h)->title, "beside");
+    ASSERT_GT(h, 0) << ui::last_failure();
+    EXPECT_EQ(ui::model::panel(h)->title, "beside");
 }
 
 TEST_F(Runtime, CallbacksMustBeRegisteredBeforeLoad)
@@ -355,12 +355,12 @@ TEST_F(Runtime, CallbacksMustBeRegisteredBeforeLoad)
     std::string text = kHead + control("id = 7\nname = \"A\"\nkind = \"button\"\ncallback = \"late_cb\"");
     std::string path = write("late.uir", text);
     EXPECT_EQ(LoadPanel(0, path.c_str(), 1), UIECallbackNotFound);
-    uir::RegisterCallback("late_cb", rec_cb);
+    ui::RegisterCallback("late_cb", rec_cb);
     int h = LoadPanel(0, path.c_str(), 1);
     ASSERT_GT(h, 0);
-    EXPECT_EQ(uir::model::control(h, 7)->callback, &rec_cb);
-    EXPECT_EQ(uir::RegisterCallback(nullptr, rec_cb), UIEValueInvalid);
-    EXPECT_EQ(uir::RegisterCallback("x", static_cast<CtrlCallbackPtr>(nullptr)), UIEValueInvalid);
+    EXPECT_EQ(ui::model::control(h, 7)->callback, &rec_cb);
+    EXPECT_EQ(ui::RegisterCallback(nullptr, rec_cb), UIEValueInvalid);
+    EXPECT_EQ(ui::RegisterCallback("x", static_cast<CtrlCallbackPtr>(nullptr)), UIEValueInvalid);
 }
 
 TEST_F(Runtime, CallbacksOfOtherPanelsAreNotNeeded)

@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         Runtime::SetUp();
-        uir::Options o;
+        ui::Options o;
         o.title_suffix = "simulated bench";
         o.banner = {"korvane 0.1 on the simulated bench"};
         init(o);
@@ -45,7 +45,7 @@ protected:
         // The tests count the callbacks of the operator's actions: the panel's
         // 0.1 s timer, on the real clock, would add a tick to a test that runs slowly.
         SetCtrlAttribute(h, 7, ATTR_ENABLED, 0);
-        win = uir::qt::window(h);
+        win = ui::qt::window(h);
         ASSERT_NE(win, nullptr);
         QApplication::processEvents();
     }
@@ -96,7 +96,7 @@ TEST_F(QtView, TypingIntoANumericCommitsItsValue)
     d->selectAll();
     QTest::keyClicks(d, "2.5");
     QTest::keyClick(d, Qt::Key_Return);
-    EXPECT_EQ(uir::model::control(h, 3)->dvalue, 2.5);
+    EXPECT_EQ(ui::model::control(h, 3)->dvalue, 2.5);
     EXPECT_EQ(d->text(), "2.500");
 }
 
@@ -134,7 +134,7 @@ TEST_F(QtView, EachEntryCommitsExactlyOnce)
     d->setFocus();  // leaving a changed field commits it
     QApplication::processEvents();
     ASSERT_EQ(calls().size(), 3u);
-    EXPECT_EQ(uir::model::control(h, 2)->ivalue, 7);
+    EXPECT_EQ(ui::model::control(h, 2)->ivalue, 7);
     e->setFocus();
     d->setFocus();
     QApplication::processEvents();
@@ -149,7 +149,7 @@ TEST_F(QtView, IndicatorsAndDimmedControlsTakeNoInput)
     QTest::keyClicks(ind, "11");
     QTest::keyClick(ind, Qt::Key_Return);
     EXPECT_EQ(ind->text(), "00000101");
-    EXPECT_EQ(uir::model::control(h, 4)->ivalue, 5);
+    EXPECT_EQ(ui::model::control(h, 4)->ivalue, 5);
 
     auto *tog = find<QCheckBox>("TOG");
     SetCtrlAttribute(h, 5, ATTR_CTRL_MODE, VAL_INDICATOR);
@@ -159,7 +159,7 @@ TEST_F(QtView, IndicatorsAndDimmedControlsTakeNoInput)
     QTest::keyClick(tog, Qt::Key_Space);
     QApplication::processEvents();
     EXPECT_FALSE(tog->isChecked());
-    EXPECT_EQ(uir::model::control(h, 5)->ivalue, 0);
+    EXPECT_EQ(ui::model::control(h, 5)->ivalue, 0);
 
     auto *num = find<QLineEdit>("NUM_INT");
     SetCtrlAttribute(h, 2, ATTR_DIMMED, 1);
@@ -189,7 +189,7 @@ TEST_F(QtView, LogPaneKeepsTheNewestLineInView)
     // A window opened after many lines starts with the newest in view too.
     DiscardPanel(h);
     h = show();
-    win = uir::qt::window(h);
+    win = ui::qt::window(h);
     ASSERT_TRUE(win);
     QApplication::processEvents();
     log = find<QPlainTextEdit>("log");
@@ -214,7 +214,7 @@ TEST_F(QtView, ClickingAToggleFlipsItInTheCore)
     auto *t = find<QCheckBox>("TOG");
     ASSERT_TRUE(t);
     QTest::mouseClick(t, Qt::LeftButton, {}, QPoint(8, t->height() / 2));
-    EXPECT_EQ(uir::model::control(h, 5)->ivalue, 1);
+    EXPECT_EQ(ui::model::control(h, 5)->ivalue, 1);
     EXPECT_TRUE(t->isChecked());
     ASSERT_EQ(calls().size(), 1u);
     EXPECT_EQ(calls()[0].control, 5);
@@ -285,8 +285,8 @@ TEST_F(QtView, ANewStatusTextLaysNothingOut)
     } counter;
     std::uint64_t calls = 0;
     bool open = false;
-    uir::set_status_source([&] { return uir::StatusFacts{"simulated bench", open, calls += 400, 0}; });
-    uir::qt::catch_up(h);
+    ui::set_status_source([&] { return ui::StatusFacts{"simulated bench", open, calls += 400, 0}; });
+    ui::qt::catch_up(h);
     for (int i = 0; i < 5; i++) {  // the window settles after it is shown
         QApplication::sendPostedEvents();
         QApplication::processEvents();
@@ -297,12 +297,12 @@ TEST_F(QtView, ANewStatusTextLaysNothingOut)
     EXPECT_TRUE(before.startsWith("simulated bench")) << before.toStdString();
     qApp->installEventFilter(&counter);
     open = true;
-    uir::qt::catch_up(h);
+    ui::qt::catch_up(h);
     QApplication::processEvents();
     qApp->removeEventFilter(&counter);
     EXPECT_TRUE(status->text().contains("hardware open")) << status->text().toStdString();
     EXPECT_EQ(counter.layouts, 0);
-    uir::set_status_source(nullptr);
+    ui::set_status_source(nullptr);
 }
 
 // A chart drawn frame by frame as values come (with gaps), the operator
@@ -310,7 +310,7 @@ TEST_F(QtView, ANewStatusTextLaysNothingOut)
 // at every look exactly what a chart drawn afresh from the same record shows.
 TEST_F(Runtime, ChartFramesShowWhatAFreshChartShows)
 {
-    uir::Options o;
+    ui::Options o;
     o.script_file = "chart";  // the headless core: virtual time, no window
     init(o);
     const int h = show(R"PF(
@@ -343,15 +343,15 @@ height = 200
 span = 10
 history = 600
 )PF");
-    auto make = [&](std::unique_ptr<uir::qt::ChartPane> &pane) {
-        pane = std::make_unique<uir::qt::ChartPane>(h, *uir::model::control(h, 4), nullptr);
+    auto make = [&](std::unique_ptr<ui::qt::ChartPane> &pane) {
+        pane = std::make_unique<ui::qt::ChartPane>(h, *ui::model::control(h, 4), nullptr);
         pane->resize(360, 300);  // a narrow plot: a few hundred pixel columns
         pane->setAttribute(Qt::WA_DontShowOnScreen);
         pane->show();
         QApplication::processEvents();  // laid out: the plot's width is known
     };
     using Shown = std::map<QString, std::vector<QList<QPointF>>>;
-    auto shown = [](uir::qt::ChartPane &pane, double axes[4]) {
+    auto shown = [](ui::qt::ChartPane &pane, double axes[4]) {
         Shown m;
         QChart *chart = pane.findChild<QChartView *>("chart_view")->chart();
         for (auto *s : chart->series()) {
@@ -375,13 +375,13 @@ history = 600
         }
         return d;
     };
-    std::unique_ptr<uir::qt::ChartPane> live, fresh;
+    std::unique_ptr<ui::qt::ChartPane> live, fresh;
     make(live);
     std::mt19937 rng(11);
     std::uniform_real_distribution<double> volts(-4, 4);
     int looks = 0;
     for (int step = 1; step <= 1200; step++) {
-        uir::sleep_ns(50000000);
+        ui::sleep_ns(50000000);
         SetCtrlVal(h, 2, rng() % 30 == 0 ? NotANumber() : volts(rng));
         if (step % 3 == 0) SetCtrlVal(h, 3, rng() % 10 == 0 ? NotANumber() : volts(rng));
         if (step == 350) live->findChild<QComboBox *>("span")->setCurrentIndex(2);  // 1 min
@@ -396,7 +396,7 @@ history = 600
         if (step % 150 == 0) {
             // A look after 5 s without values: the window has moved by more
             // than a pixel column even on the longest span, so a frame is due.
-            uir::sleep_ns(5000000000);
+            ui::sleep_ns(5000000000);
             QApplication::processEvents();
             live->redraw();
             make(fresh);
@@ -409,7 +409,7 @@ history = 600
             if (step == 750) {  // 10 min of A's 20 values a second on a narrow plot: at most two a column
                 std::size_t drawn = 0, recorded = 0;
                 for (auto &run : f.at("A")) drawn += run.size();
-                for (auto &p : uir::model::chart(h, 4)->traces()[0].points) recorded += std::isfinite(p.v);
+                for (auto &p : ui::model::chart(h, 4)->traces()[0].points) recorded += std::isfinite(p.v);
                 EXPECT_LT(drawn, recorded / 2);
                 EXPECT_LE(drawn, 2u * static_cast<std::size_t>(live->width()));
             }
@@ -445,7 +445,7 @@ TEST_F(QtView, ClosingTheWindowEndsTheLoop)
     EXPECT_EQ(calls_of("panel_cb")[0].event, EVENT_CLOSE);
     EXPECT_TRUE(win->isVisible());  // the window stays until its panel is discarded
     EXPECT_EQ(DiscardPanel(h), 0);
-    EXPECT_EQ(uir::qt::window(h), nullptr);
+    EXPECT_EQ(ui::qt::window(h), nullptr);
 }
 
 // A callback may discard the panel whose widget it was called from: the
@@ -458,13 +458,13 @@ TEST_F(QtView, CallbackMayDiscardItsOwnPanel)
     };
     QPointer<QWidget> w = win;
     QTest::mouseClick(find<QPushButton>("BTN"), Qt::LeftButton);
-    EXPECT_EQ(uir::qt::window(h), nullptr);
-    EXPECT_FALSE(uir::model::panel(h));
+    EXPECT_EQ(ui::qt::window(h), nullptr);
+    EXPECT_FALSE(ui::model::panel(h));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
 
     h = show();
-    win = uir::qt::window(h);
+    win = ui::qt::window(h);
     ASSERT_TRUE(win);
     QApplication::processEvents();
     auto *e = find<QLineEdit>("NUM_INT");
@@ -472,7 +472,7 @@ TEST_F(QtView, CallbackMayDiscardItsOwnPanel)
     e->selectAll();
     QTest::keyClicks(e, "5");
     QTest::keyClick(e, Qt::Key_Return);
-    EXPECT_EQ(uir::qt::window(h), nullptr);
+    EXPECT_EQ(ui::qt::window(h), nullptr);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -480,12 +480,12 @@ TEST_F(QtView, ScreenshotIsThePanelAndItsLog)
 {
     std::string file = (dir_ / "shot.png").string();
     std::string why;
-    ASSERT_TRUE(uir::qt::render_png(h, file, why)) << why;
+    ASSERT_TRUE(ui::qt::render_png(h, file, why)) << why;
     QImage img(QString::fromStdString(file));
     ASSERT_FALSE(img.isNull());
     EXPECT_GE(img.width(), 400);  // the panel area, in its scroll area
     EXPECT_GT(img.height(), 300);
-    EXPECT_FALSE(uir::qt::render_png(h, (dir_ / "no" / "such" / "dir.png").string(), why));
+    EXPECT_FALSE(ui::qt::render_png(h, (dir_ / "no" / "such" / "dir.png").string(), why));
 }
 
 TEST(NoDisplay, ReasonOnlyWithoutAnyDisplay)
@@ -497,12 +497,12 @@ TEST(NoDisplay, ReasonOnlyWithoutAnyDisplay)
             saved.emplace_back(k, v);
         unsetenv(k);
     }
-    EXPECT_EQ(uir::qt::no_display_reason("/usr/bin/korvane", {}),
+    EXPECT_EQ(ui::qt::no_display_reason("/usr/bin/korvane", {}),
               "korvane: no display found (DISPLAY is not set); run with -platform offscreen or -platform vnc, or "
               "use --script FILE");
-    EXPECT_EQ(uir::qt::no_display_reason("korvane", {"-platform", "vnc"}), "");
+    EXPECT_EQ(ui::qt::no_display_reason("korvane", {"-platform", "vnc"}), "");
     setenv("DISPLAY", ":0", 1);
-    EXPECT_EQ(uir::qt::no_display_reason("korvane", {}), "");
+    EXPECT_EQ(ui::qt::no_display_reason("korvane", {}), "");
     unsetenv("DISPLAY");
     for (auto &[k, v] : saved)
         setenv(k.c_str(), v.c_str(), 1);
@@ -529,18 +529,18 @@ TEST_F(Runtime, WithoutADisplayInitFailsWithOneLine)
 {
     EnvGuard env;
     std::vector<std::string> lines;
-    uir::add_error_sink([&](const std::string &l) { lines.push_back(l); });
-    uir::Options opts;
+    base::add_error_sink([&](const std::string &l) { lines.push_back(l); });
+    ui::Options opts;
     opts.banner = {"korvane 1.0", "driver: simulated bench"};  // for a window's log pane, not for this line
-    uir::configure(opts);
+    ui::configure(opts);
     char arg0[] = "/opt/bin/korvane";
     char *argv[] = {arg0, nullptr};
     EXPECT_EQ(InitCVIRTE(nullptr, argv, nullptr), 0);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "korvane: no display found (DISPLAY is not set); run with -platform offscreen or -platform vnc, "
                         "or use --script FILE");
-    EXPECT_EQ(uir::last_failure(), lines[0]);
-    EXPECT_NE(uir::exit_status(), 0);
+    EXPECT_EQ(ui::last_failure(), lines[0]);
+    EXPECT_NE(ui::exit_status(), 0);
     EXPECT_EQ(LoadPanel(0, "x.uir", 1), UIENotInitialized);
 }
 
@@ -553,8 +553,8 @@ TEST(NoDisplayDeathTest, UnreachableDisplayIsOneLineAndStatusOne)
         unsetenv("QT_QPA_PLATFORM");
         unsetenv("WAYLAND_DISPLAY");
         setenv("DISPLAY", ":9917", 1);
-        uir::model::reset();
-        uir::configure({});
+        ui::model::reset();
+        ui::configure({});
         char arg0[] = "/opt/bin/korvane";
         char *argv[] = {arg0, nullptr};
         InitCVIRTE(nullptr, argv, nullptr);
@@ -578,14 +578,14 @@ TEST(NoDisplayDeathTest, ScreenshotDrawsOffscreenWhateverDisplaySays)
         unsetenv("QT_QPA_PLATFORM");
         unsetenv("WAYLAND_DISPLAY");
         setenv("DISPLAY", ":9917", 1);
-        uir::model::reset();
-        uir::RegisterCallback("rec_cb", rec_cb);
-        uir::RegisterCallback("timer_a", timer_a);
-        uir::RegisterCallback("timer_b", timer_b);
-        uir::RegisterCallback("panel_cb", panel_cb);
-        uir::Options o;
+        ui::model::reset();
+        ui::RegisterCallback("rec_cb", rec_cb);
+        ui::RegisterCallback("timer_a", timer_a);
+        ui::RegisterCallback("timer_b", timer_b);
+        ui::RegisterCallback("panel_cb", panel_cb);
+        ui::Options o;
         o.screenshot_file = file;
-        uir::configure(o);
+        ui::configure(o);
         char arg0[] = "korvane";
         char *argv[] = {arg0, nullptr};
         if (InitCVIRTE(nullptr, argv, nullptr) != 1)
@@ -606,23 +606,23 @@ TEST(NoDisplayDeathTest, ScreenshotDrawsOffscreenWhateverDisplaySays)
 TEST_F(Runtime, PlatformInTheProgramsArgumentsCountsAsADisplay)
 {
     EnvGuard env;
-    uir::configure({});
+    ui::configure({});
     char arg0[] = "korvane", arg1[] = "-platform", arg2[] = "offscreen";
     char *argv[] = {arg0, arg1, arg2, nullptr};
-    EXPECT_EQ(InitCVIRTE(nullptr, argv, nullptr), 1) << uir::last_failure();
+    EXPECT_EQ(InitCVIRTE(nullptr, argv, nullptr), 1) << ui::last_failure();
 }
 
 TEST_F(Runtime, ScriptOrScreenshotChoosesTheHeadlessFrontEnd)
 {
     EnvGuard env;  // no display: the window front end would refuse to start
-    uir::Options o;
+    ui::Options o;
     o.screenshot_file = (dir_ / "s.png").string();
     init(o);
-    EXPECT_TRUE(uir::virtual_clock());
+    EXPECT_TRUE(ui::virtual_clock());
     int h = show();
-    EXPECT_EQ(uir::qt::window(h), nullptr);
+    EXPECT_EQ(ui::qt::window(h), nullptr);
     EXPECT_EQ(RunUserInterface(), 0);
-    EXPECT_TRUE(std::filesystem::exists(dir_ / "s.png")) << uir::last_failure();
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "s.png")) << ui::last_failure();
 }
 
 TEST_F(QtView, TimersTickOnTheRealClockInTheLoop)
@@ -636,7 +636,7 @@ TEST_F(QtView, TimersTickOnTheRealClockInTheLoop)
     std::string text = kTestPanel;
     text.replace(text.find("interval = 0.25\nenabled = false"), 31, "interval = 0.001\nenabled = true ");
     h = show(text);
-    EXPECT_FALSE(uir::virtual_clock());
+    EXPECT_FALSE(ui::virtual_clock());
     EXPECT_EQ(RunUserInterface(), 5);
     EXPECT_GE(calls_of("timer_b").size(), 1u);
 }
@@ -646,7 +646,7 @@ TEST_F(QtView, TimersTickOnTheRealClockInTheLoop)
 int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    uir::qt::install();
+    ui::qt::install();
     // A death test's child makes its own QApplication, or fails to.
     bool death_child = false;
     for (int i = 1; i < argc; ++i)

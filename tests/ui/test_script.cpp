@@ -19,16 +19,16 @@ protected:
     void SetUp() override
     {
         Runtime::SetUp();
-        uir::script::set_output([this](const std::string &l) { out.push_back(l); });
+        ui::script::set_output([this](const std::string &l) { out.push_back(l); });
     }
     // Loads the test panel, then runs the script as RunUserInterface would.
-    int run(const std::string &text, uir::Options o = {})
+    int run(const std::string &text, ui::Options o = {})
     {
         o.script_file = write("t.ks", text);
         init(o);
         h = show();
         int rc = RunUserInterface();
-        EXPECT_EQ(uir::exit_status(), rc);
+        EXPECT_EQ(ui::exit_status(), rc);
         return rc;
     }
     std::string path() const { return (dir_ / "t.ks").string(); }
@@ -114,7 +114,7 @@ wait 50000us
     auto ticks = calls_of("timer_a");
     ASSERT_EQ(ticks.size(), 3u);
     EXPECT_EQ(ticks[2].at_ns, 300000000);
-    EXPECT_EQ(uir::now_ns(), 350000000);
+    EXPECT_EQ(ui::now_ns(), 350000000);
     EXPECT_EQ(out.back(), "0 passed, 0 failed");
 }
 
@@ -200,7 +200,7 @@ TEST_P(ScriptParse, CannotBeParsedAndNothingRuns)
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0], path() + ":2: " + GetParam().why);
     EXPECT_TRUE(calls().empty());  // parsed before anything runs; no close either
-    EXPECT_EQ(uir::last_failure(), out[0]);
+    EXPECT_EQ(ui::last_failure(), out[0]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
 // (it never overflows) and the wait that passes it is a failure.
 TEST_F(Script, LongWaitsStopAtTheClocksEnd)
 {
-    uir::Options o;
+    ui::Options o;
     o.script_file = write("t.ks", "wait 3000000000s\nwait 3000000000s\nwait 3000000000s\nexpect NUM_INT 0\n");
     init(o);
     std::string text = kTestPanel;
@@ -248,13 +248,13 @@ TEST_F(Script, AllParseErrorsAreListed)
 
 TEST_F(Script, UnreadableScriptIsStatusTwo)
 {
-    uir::Options o;
+    ui::Options o;
     o.script_file = (dir_ / "missing.ks").string();
     init(o);
     show();
     EXPECT_EQ(RunUserInterface(), 2);
-    EXPECT_EQ(uir::exit_status(), 2);
-    EXPECT_NE(uir::last_failure().find("cannot read the script"), std::string::npos);
+    EXPECT_EQ(ui::exit_status(), 2);
+    EXPECT_NE(ui::last_failure().find("cannot read the script"), std::string::npos);
 }
 
 TEST_F(Script, PanelDiscardedByTheCallbackThatQuitsStillTellsItsTimers)
@@ -289,7 +289,7 @@ TEST_F(Script, NoFileOrAHugeOneGivenAsTheScriptIsStatusTwo)
         TearDown();
         SetUp();
         out.clear();
-        uir::Options o;
+        ui::Options o;
         o.script_file = file;
         init(o);
         show();
@@ -307,10 +307,10 @@ TEST_F(Script, UnreadableStandardInputIsStatusTwo)
     show();
     int saved = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);  // -1 when it is closed already
     ::close(STDIN_FILENO);
-    EXPECT_EQ(uir::script::run_file("-"), 2);
+    EXPECT_EQ(ui::script::run_file("-"), 2);
     int dir = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);  // the lowest free descriptor: 0
     EXPECT_EQ(dir, STDIN_FILENO);
-    EXPECT_EQ(uir::script::run_file("-"), 2);
+    EXPECT_EQ(ui::script::run_file("-"), 2);
     if (saved >= 0) {
         ::dup2(saved, STDIN_FILENO);
         ::close(saved);
@@ -325,13 +325,13 @@ TEST_F(Script, UnreadableStandardInputIsStatusTwo)
 TEST_F(Script, RegisteredVerbsTakeTheirArguments)
 {
     std::vector<std::vector<std::string>> seen;
-    uir::script::register_verb("probe", 2, 3, [&](const std::vector<std::string> &a) {
+    ui::script::register_verb("probe", 2, 3, [&](const std::vector<std::string> &a) {
         seen.push_back(a);
         if (a[0] == "ao0")
-            return uir::script::Result{true, ""};
+            return ui::script::Result{true, ""};
         if (a[0] == "boom")
             throw std::runtime_error("bench gone");
-        return uir::script::Result{false, "expected " + a[0] + " = " + a[1] + ", got 0"};
+        return ui::script::Result{false, "expected " + a[0] + " = " + a[1] + ", got 0"};
     });
     int rc = run("probe ao0 2.5\nprobe port0 0xA5 0\nprobe boom 1\n");
     EXPECT_EQ(rc, 1);
@@ -344,14 +344,14 @@ TEST_F(Script, RegisteredVerbsTakeTheirArguments)
 
 TEST_F(Script, RegisteredVerbArgumentCountIsAParseError)
 {
-    uir::script::register_verb("drive", 2, 2, [](const std::vector<std::string> &) { return uir::script::Result{}; });
+    ui::script::register_verb("drive", 2, 2, [](const std::vector<std::string> &) { return ui::script::Result{}; });
     EXPECT_EQ(run("drive ai4\n"), 2);
     EXPECT_EQ(out[0], path() + ":1: drive takes 2 arguments, got 1");
 }
 
 TEST_F(Script, NewCtrlControlsAreNamedByLabel)
 {
-    uir::Options o;
+    ui::Options o;
     o.script_file = write("t.ks", "expect AI0 nan\nexpect AI1 1.5\nset AI1 2\nexpect 12 2\n");
     init(o);
     h = show();
@@ -372,34 +372,34 @@ TEST(ParseNumber, Forms)
               {"007", 7}};
     for (auto &c : ok) {
         double v = -999;
-        EXPECT_TRUE(uir::script::parse_number(c.text, v)) << c.text;
+        EXPECT_TRUE(ui::script::parse_number(c.text, v)) << c.text;
         EXPECT_EQ(v, c.value) << c.text;
     }
     for (const char *n : {"nan", "NaN", "-nan"}) {
         double v = 0;
-        EXPECT_TRUE(uir::script::parse_number(n, v)) << n;
+        EXPECT_TRUE(ui::script::parse_number(n, v)) << n;
         EXPECT_TRUE(std::isnan(v));
     }
     for (const char *bad : {"", "-", "0x", "0b", "0b102", "0xG1", "abc", "1.2.3", "inf", "1e999", "12 ", " 12", "1_000",
                             "0x1p3", "--1"}) {
         double v = 0;
-        EXPECT_FALSE(uir::script::parse_number(bad, v)) << '"' << bad << '"';
+        EXPECT_FALSE(ui::script::parse_number(bad, v)) << '"' << bad << '"';
     }
 }
 
 TEST(ParseDuration, Units)
 {
     std::int64_t ns = 0;
-    EXPECT_TRUE(uir::script::parse_duration("250ms", ns));
+    EXPECT_TRUE(ui::script::parse_duration("250ms", ns));
     EXPECT_EQ(ns, 250000000);
-    EXPECT_TRUE(uir::script::parse_duration("2s", ns));
+    EXPECT_TRUE(ui::script::parse_duration("2s", ns));
     EXPECT_EQ(ns, 2000000000);
-    EXPECT_TRUE(uir::script::parse_duration("1.5us", ns));
+    EXPECT_TRUE(ui::script::parse_duration("1.5us", ns));
     EXPECT_EQ(ns, 1500);
-    EXPECT_TRUE(uir::script::parse_duration("0s", ns));
+    EXPECT_TRUE(ui::script::parse_duration("0s", ns));
     EXPECT_EQ(ns, 0);
     for (const char *bad : {"", "s", "ms", "10", "10 ms", "-5ms", "1e3s", "10min", "99999999999s"})
-        EXPECT_FALSE(uir::script::parse_duration(bad, ns)) << bad;
+        EXPECT_FALSE(ui::script::parse_duration(bad, ns)) << bad;
 }
 
 }  // namespace

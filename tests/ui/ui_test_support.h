@@ -40,7 +40,7 @@ inline std::function<void(const Call &)> &on_call()
 
 inline int record(const char *who, int panel, int control, int event)
 {
-    Call c{who, panel, control, event, uir::now_ns()};
+    Call c{who, panel, control, event, ui::now_ns()};
     calls().push_back(c);
     if (on_call())
         on_call()(c);
@@ -147,32 +147,32 @@ class Runtime : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uir::model::reset();
-        uir::set_stderr_echo(false);
+        ui::model::reset();
+        base::set_stderr_echo(false);
         calls().clear();
         on_call() = nullptr;
         dir_ = std::filesystem::temp_directory_path() /
                ("uir-test-" + std::to_string(::getpid()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
-        uir::RegisterCallback("rec_cb", rec_cb);
-        uir::RegisterCallback("timer_a", timer_a);
-        uir::RegisterCallback("timer_b", timer_b);
-        uir::RegisterCallback("panel_cb", panel_cb);
+        ui::RegisterCallback("rec_cb", rec_cb);
+        ui::RegisterCallback("timer_a", timer_a);
+        ui::RegisterCallback("timer_b", timer_b);
+        ui::RegisterCallback("panel_cb", panel_cb);
     }
     void TearDown() override
     {
         on_call() = nullptr;
-        uir::script::set_output(nullptr);
-        uir::model::reset();
+        ui::script::set_output(nullptr);
+        ui::model::reset();
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
 
     // configure + InitCVIRTE with the given options.
-    void init(uir::Options o = {})
+    void init(ui::Options o = {})
     {
-        uir::configure(o);
+        ui::configure(o);
         static char arg0[] = "test";
         static char *argv[] = {arg0, nullptr};
         ASSERT_EQ(InitCVIRTE(nullptr, argv, nullptr), 1);
@@ -189,7 +189,7 @@ protected:
     int show(const std::string &text = kTestPanel)
     {
         int h = LoadPanel(0, write("panel.uir", text).c_str(), 1);
-        EXPECT_GT(h, 0) << uir::last_failure();
+        EXPECT_GT(h, 0) << ui::last_failure();
         if (h > 0) {
             EXPECT_EQ(DisplayPanel(h), 0);
         }

@@ -12,7 +12,7 @@
 
 TEST(VektaErrorText, LongMessageKeepsItsFirst1023Bytes)
 {
-    daqmx::select(LONG_TEXT_DRIVER);
+    driver::select(LONG_TEXT_DRIVER);
     vekta_resetState();
     const struct {
         int idx;
@@ -23,6 +23,6 @@ TEST(VektaErrorText, LongMessageKeepsItsFirst1023Bytes)
         EXPECT_EQ(vekta_GetLastError(), c.code);
         EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()), long_text::message(c.code).substr(0, 1023)) << c.code;
     }
-    daqmx::select("sim");
+    driver::select("sim");
     vekta_resetState();
 }

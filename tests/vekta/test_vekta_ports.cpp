@@ -96,7 +96,7 @@ TEST_F(VektaErrorState, SetKeepsTheTextAndReturnsTheOldCode)
 
 TEST_F(VektaErrorState, DriverThatCannotBeLoadedGivesTheLoaderMessage)
 {
-    daqmx::select("/nonexistent/libnidaqmx-none.so");
+    driver::select("/nonexistent/libnidaqmx-none.so");
     EXPECT_EQ(vekta_portMask(0, 0x0F), DAQmxErrorDriverLibraryNotLoaded);
     EXPECT_EQ(vekta_GetLastError(), DAQmxErrorDriverLibraryNotLoaded);
     EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()),
@@ -108,8 +108,8 @@ TEST_F(VektaErrorState, DriverThatCannotBeLoadedGivesTheLoaderMessage)
     EXPECT_EQ(vekta_analogIn(0, &v), DAQmxErrorDriverLibraryNotLoaded);
     EXPECT_EQ(vekta_cacheView()->ai[0], nullptr);  // the next call tries again
 
-    daqmx::select("sim");
-    b = ksim::bench();
+    driver::select("sim");
+    b = sim::bench();
     ASSERT_NE(b, nullptr);
     b->use_virtual_clock();
     b->reset();

@@ -17,27 +17,27 @@
 
 class BenchTest : public ::testing::Test {
 protected:
-    const ksim::BackDoor *b = nullptr;
+    const sim::BackDoor *b = nullptr;
     std::vector<std::string> errors;  // lines of the error output
     int sink = -1;
 
     void SetUp() override
     {
-        daqmx::select("sim");
-        b = ksim::bench();
-        ASSERT_NE(b, nullptr) << daqmx::info().description();
+        driver::select("sim");
+        b = sim::bench();
+        ASSERT_NE(b, nullptr) << driver::info().description();
         b->use_virtual_clock();
         b->set_slot(2);
         b->reset();
         b->trace_capture(1);
         b->trace_clear();
         vekta_resetState();
-        sink = uir::add_error_sink([this](const std::string &line) { errors.push_back(line); });
+        sink = base::add_error_sink([this](const std::string &line) { errors.push_back(line); });
     }
 
     void TearDown() override
     {
-        if (sink >= 0) uir::remove_error_sink(sink);
+        if (sink >= 0) base::remove_error_sink(sink);
         if (b) {
             b->fault_clear();
             b->trace_capture(0);

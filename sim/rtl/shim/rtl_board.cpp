@@ -35,7 +35,7 @@ using Top = KSIM_RTL_TOP;
 
 constexpr int64_t kPeriodNs = 1'000'000'000LL / KSIM_RTL_CLOCK_HZ;
 static_assert(kPeriodNs > 0, "board clock above 1 GHz");
-namespace kb = korvane::board;
+namespace kb = avalon::board;
 constexpr int64_t kConversionNs = 20'000;  // the ADC's conversion time
 
 // The optional groups of ports, and access to them that compiles for any top:

@@ -17,7 +17,7 @@
 #include <set>
 #include <tuple>
 
-namespace uir::detail {
+namespace ui::detail {
 namespace {
 
 struct Fault {
@@ -39,7 +39,7 @@ public:
         std::string where = path_;
         if (line > 0)
             where += ":" + std::to_string(line);
-        throw Fault{status, korvane::text::one_line(where + ": " + prefix_ + what)};
+        throw Fault{status, base::text::one_line(where + ": " + prefix_ + what)};
     }
 
     void set_prefix(std::string p) { prefix_ = std::move(p); }
@@ -156,9 +156,9 @@ Control read_identity(Reader &rd, const toml::table &t)
 }
 
 }  // namespace
-}  // namespace uir::detail
+}  // namespace ui::detail
 
-namespace uir {
+namespace ui {
 
 using detail::Reader;
 
@@ -270,9 +270,9 @@ void read_chart_keys(const ControlReader &keys, Control &c)
     c.span_s = std::min(c.span_s, c.history_s);
 }
 
-}  // namespace uir
+}  // namespace ui
 
-namespace uir::detail {
+namespace ui::detail {
 namespace {
 
 // One control: its identity, the keys any kind may take, then its kind's own.
@@ -388,8 +388,8 @@ int read_panel_file(const std::string &path, int resource, Panel &out, std::stri
 {
     // Read here, not by toml++: the bytes are checked before the TOML reader sees them.
     std::string text;
-    if (std::string why = korvane::files::read_bounded(path, text); !why.empty()) {
-        error = korvane::text::one_line(path + ": cannot read the panel file (" + why + ")");
+    if (std::string why = base::files::read_bounded(path, text); !why.empty()) {
+        error = base::text::one_line(path + ": cannot read the panel file (" + why + ")");
         return UIEFileNotFound;
     }
     return read_panel_text(path, text, resource, out, error, bind);
@@ -401,7 +401,7 @@ int read_panel_text(const std::string &path, const std::string &text, int resour
     Reader rd(path);
     try {
         // The TOML reader is given valid UTF-8 only.
-        if (std::size_t at = utf8_fault_at(text); at != std::string::npos) {
+        if (std::size_t at = base::utf8_fault_at(text); at != std::string::npos) {
             int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
             char byte[8];
             std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[at]));
@@ -442,4 +442,4 @@ int read_panel_text(const std::string &path, const std::string &text, int resour
     }
 }
 
-}  // namespace uir::detail
+}  // namespace ui::detail

@@ -33,7 +33,7 @@ struct Callback {
 };
 
 // Each callback once, in the order the file first names it.
-std::vector<Callback> callbacks_of(const uir::Panel &p)
+std::vector<Callback> callbacks_of(const ui::Panel &p)
 {
     std::vector<Callback> out;
     auto add = [&](const std::string &name, bool panel) {
@@ -43,13 +43,13 @@ std::vector<Callback> callbacks_of(const uir::Panel &p)
         out.push_back({name, panel});
     };
     add(p.callback_name, true);
-    for (const uir::Control &c : p.controls) add(c.callback_name, false);
+    for (const ui::Control &c : p.controls) add(c.callback_name, false);
     return out;
 }
 
-bool drawn_only(uir::Kind kind) { return kind == uir::Kind::decoration || kind == uir::Kind::chart; }
+bool drawn_only(ui::Kind kind) { return kind == ui::Kind::decoration || kind == ui::Kind::chart; }
 
-std::string header(const uir::Panel &p, const std::string &stem, const std::string &file)
+std::string header(const ui::Panel &p, const std::string &stem, const std::string &file)
 {
     std::string guard;
     for (char ch : stem) guard += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
@@ -64,8 +64,8 @@ std::string header(const uir::Panel &p, const std::string &stem, const std::stri
     o << "#define " << (p.name.empty() ? "PANEL" : p.name) << " " << p.resource;
     if (!p.callback_name.empty()) o << "  /* callback function: " << p.callback_name << " */";
     o << "\n";
-    for (const uir::Control &c : p.controls) {
-        o << "#define " << c.name << " " << c.id << "  /* control type: " << uir::kind_name(c.kind);
+    for (const ui::Control &c : p.controls) {
+        o << "#define " << c.name << " " << c.id << "  /* control type: " << ui::kind_name(c.kind);
         if (!c.callback_name.empty()) o << ", callback function: " << c.callback_name;
         o << " */\n";
     }
@@ -75,19 +75,19 @@ std::string header(const uir::Panel &p, const std::string &stem, const std::stri
     return o.str();
 }
 
-std::string binding(const uir::Panel &p, const std::string &stem, const std::string &file)
+std::string binding(const ui::Panel &p, const std::string &stem, const std::string &file)
 {
     std::ostringstream o;
     o << "// The callbacks and controls of panel " << p.resource << " of " << file
       << ". Written at build\n// time by uir_gen from " << file << ": edit the panel file, not this file.\n"
       << "#include \"" << stem << ".h\"\n\n#include <span>\n\n#include \"ui/kinds.h\"\n#include \"ui/userint.h\"\n\n"
       << "extern \"C\" void " << stem << "_register_callbacks(void)\n{\n";
-    for (const Callback &cb : callbacks_of(p)) o << "    uir::RegisterCallback(\"" << cb.name << "\", " << cb.name << ");\n";
-    o << "}\n\nstd::span<const uir::UsedControl> " << stem << "_used_controls(void)\n{\n"
-      << "    static const uir::UsedControl controls[] = {\n";
-    for (const uir::Control &c : p.controls)
+    for (const Callback &cb : callbacks_of(p)) o << "    ui::RegisterCallback(\"" << cb.name << "\", " << cb.name << ");\n";
+    o << "}\n\nstd::span<const ui::UsedControl> " << stem << "_used_controls(void)\n{\n"
+      << "    static const ui::UsedControl controls[] = {\n";
+    for (const ui::Control &c : p.controls)
         if (!drawn_only(c.kind))
-            o << "        {" << c.name << ", \"" << c.name << "\", uir::Kind::" << uir::kind_name(c.kind) << "},\n";
+            o << "        {" << c.name << ", \"" << c.name << "\", ui::Kind::" << ui::kind_name(c.kind) << "},\n";
     o << "    };\n    return controls;\n}\n";
     return o.str();
 }
@@ -111,9 +111,9 @@ int main(int argc, char **argv)
         return 1;
     }
     const std::filesystem::path in = argv[1], dir = argv[3];
-    uir::Panel p;
+    ui::Panel p;
     std::string error;
-    if (uir::detail::read_panel_file(in.string(), std::atoi(argv[2]), p, error, false) < 0) {
+    if (ui::detail::read_panel_file(in.string(), std::atoi(argv[2]), p, error, false) < 0) {
         std::fprintf(stderr, "uir_gen: %s\n", error.c_str());
         return 1;
     }

@@ -29,7 +29,7 @@
 
 #include "base/atomic_file.h"
 
-namespace uir::qt {
+namespace ui::qt {
 namespace {
 
 QString qs(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
@@ -58,7 +58,7 @@ constexpr std::size_t kMostRuns = 200;
 // Written whole or not at all (atomic_file.h); a failure is told in a box.
 bool write_file(QWidget *parent, const QString &path, const std::string &text)
 {
-    const std::string why = korvane::write_file_atomically(path.toStdString(), text);
+    const std::string why = base::write_file_atomically(path.toStdString(), text);
     if (why.empty()) return true;
     QMessageBox::warning(parent, QStringLiteral("korvane"), qs(why));
     return false;
@@ -468,4 +468,4 @@ void LogPane::put(const LogEntry &e, bool replace_last)
     cur.insertText(lines.join(QChar::LineSeparator), fmt);
 }
 
-}  // namespace uir::qt
+}  // namespace ui::qt

@@ -24,7 +24,7 @@ class QChartView;
 class QLineSeries;
 class QValueAxis;
 
-namespace uir::qt {
+namespace ui::qt {
 
 // Asks where to save (a Qt file dialog named "save_dialog", not the desktop's,
 // so that tests can drive it); "" when the operator cancels.
@@ -102,4 +102,4 @@ private:
     bool follow_ = true;  // at the bottom, and stays there
 };
 
-}  // namespace uir::qt
+}  // namespace ui::qt

@@ -43,7 +43,7 @@
 #include <set>
 #include <memory>
 
-namespace uir::qt {
+namespace ui::qt {
 namespace {
 
 // QApplication keeps references to argc and argv: they live here.
@@ -361,7 +361,7 @@ bool render_png(int panel, const std::string &file, std::string &why)
         ok = !pm.isNull() && buffer.open(QIODevice::WriteOnly) && pm.save(&buffer, "PNG");
         if (!ok)
             why = "cannot make the PNG picture";
-        else if (std::string failed = korvane::write_file_atomically(file, std::string_view(png.constData(), static_cast<size_t>(png.size())));
+        else if (std::string failed = base::write_file_atomically(file, std::string_view(png.constData(), static_cast<size_t>(png.size())));
                  !failed.empty()) {
             ok = false;
             why = failed;
@@ -381,4 +381,4 @@ void install()
     set_screenshot_renderer(render_png);
 }
 
-}  // namespace uir::qt
+}  // namespace ui::qt

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace uir::qt {
+namespace ui::qt {
 
 // Registers the Qt front end and the screenshot renderer with the core; call
 // before InitCVIRTE. Calling it again does no harm.
@@ -35,4 +35,4 @@ std::string no_display_reason(const std::string &program, const std::vector<std:
 // platform plugin); cause is what Qt said first.
 std::string display_failure_line(const std::string &program, const std::string &cause);
 
-}  // namespace uir::qt
+}  // namespace ui::qt

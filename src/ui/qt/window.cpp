@@ -25,7 +25,7 @@
 
 #include <algorithm>
 
-namespace uir::qt {
+namespace ui::qt {
 namespace {
 
 QString qs(const std::string &s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
@@ -429,4 +429,4 @@ void PanelWindow::create(const Control &c)
     items_[c.id] = it;
 }
 
-}  // namespace uir::qt
+}  // namespace ui::qt

@@ -22,7 +22,7 @@ class QScrollArea;
 class QSplitter;
 class QStatusBar;
 
-namespace uir::qt {
+namespace ui::qt {
 
 class StatusText;
 
@@ -121,4 +121,4 @@ private:
     std::set<int> changed_;    // else only these
 };
 
-}  // namespace uir::qt
+}  // namespace ui::qt

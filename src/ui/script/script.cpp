@@ -15,7 +15,7 @@
 #include <string_view>
 
 
-namespace uir::script {
+namespace ui::script {
 namespace {
 
 std::function<void(const std::string &)> &output()
@@ -27,7 +27,7 @@ std::function<void(const std::string &)> &output()
 // Every line is one line of printable text, whatever bytes the script held.
 void say(const std::string &raw)
 {
-    std::string line = korvane::text::one_line(raw);
+    std::string line = base::text::one_line(raw);
     if (output()) {
         output()(line);
     } else {
@@ -44,12 +44,12 @@ std::vector<std::string_view> words(std::string_view line)
     std::vector<std::string_view> res;
     std::size_t i = 0, n = line.size();
     for (;;) {
-        while (i < n && korvane::text::is_space(line[i]))
+        while (i < n && base::text::is_space(line[i]))
             ++i;
         if (i == n || (line[i] == '#' && !res.empty()))
             return res;
         std::size_t b = i;
-        while (i < n && !korvane::text::is_space(line[i]))
+        while (i < n && !base::text::is_space(line[i]))
             ++i;
         res.push_back(line.substr(b, i - b));
     }
@@ -95,7 +95,7 @@ std::string parse_line(std::string_view raw, Command &cmd)
 
 int Runner::run(const std::vector<Command> &cmds)
 {
-    log_mark_ = error_log_count();
+    log_mark_ = base::error_log_count();
     for (const Command &c : cmds) {
         if (model::quit_requested()) {
             fail(c, "expected the script to run to its end, got QuitUserInterface from the program");
@@ -143,12 +143,12 @@ bool parse_number(std::string_view text, double &value)
         neg = text[0] == '-';
         text.remove_prefix(1);
     }
-    if (korvane::text::iequals(text, "nan")) {
+    if (base::text::iequals(text, "nan")) {
         value = NotANumber();
         return true;
     }
     const char *last = text.data() + text.size();
-    const char base = text.size() > 2 && text[0] == '0' ? korvane::text::to_lower(text[1]) : 0;
+    const char base = text.size() > 2 && text[0] == '0' ? base::text::to_lower(text[1]) : 0;
     if (base == 'x' || base == 'b') {
         unsigned long long v = 0;
         auto [p, ec] = std::from_chars(text.data() + 2, last, v, base == 'x' ? 16 : 2);
@@ -194,7 +194,7 @@ namespace {
 // folder, a FIFO, a closed standard input, a read error, too large.
 bool read_script(const std::string &file, std::string &text, std::string &why)
 {
-    why = korvane::files::read_bounded(file, text, true);
+    why = base::files::read_bounded(file, text, true);
     return why.empty();
 }
 
@@ -207,7 +207,7 @@ int run_file(const std::string &file)
     if (!read_script(file, text, why)) {
         std::string line = name + ": cannot read the script (" + why + ")";
         say(line);
-        detail::set_last_failure(korvane::text::one_line(line));
+        detail::set_last_failure(base::text::one_line(line));
         return 2;
     }
     return run_text(name, text);
@@ -222,7 +222,7 @@ int run_text(const std::string &name, const std::string &text)
         std::size_t end = text.find('\n', at);
         if (end == std::string::npos)
             end = text.size();
-        std::string_view t = korvane::text::trimmed(std::string_view(text).substr(at, end - at));
+        std::string_view t = base::text::trimmed(std::string_view(text).substr(at, end - at));
         at = end + 1;
         ++lineno;
         if (t.empty() || t[0] == '#')
@@ -234,7 +234,7 @@ int run_text(const std::string &name, const std::string &text)
             std::string line = name + ":" + std::to_string(lineno) + ": " + why;
             say(line);
             if (!bad)
-                detail::set_last_failure(korvane::text::one_line(line));
+                detail::set_last_failure(base::text::one_line(line));
             bad = true;
             continue;
         }
@@ -245,4 +245,4 @@ int run_text(const std::string &name, const std::string &text)
     return Runner(name).run(cmds);
 }
 
-}  // namespace uir::script
+}  // namespace ui::script

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace uir::script {
+namespace ui::script {
 namespace {
 
 std::string quoted(std::string_view t) { return "\"" + std::string(t) + "\""; }
@@ -96,7 +96,7 @@ std::string parse_expect_timer(const Line &, Command &cmd) { return choice(cmd, 
 // The rest of the line is the text, as it stands.
 std::string parse_text(const Line &line, Command &cmd)
 {
-    cmd.text = korvane::text::trim(after(line.raw, line.words[0]));
+    cmd.text = base::text::trim(after(line.raw, line.words[0]));
     if (cmd.text.empty())
         return cmd.verb + " needs the text to look for";
     return "";
@@ -111,12 +111,12 @@ std::string parse_word_and_text(const Line &line, Command &cmd, const char *word
     std::string_view text = after(line.raw, w[1]);
     // A word starting with # ends the text, as it ends any line.
     for (std::size_t h = text.find('#'); h != std::string_view::npos; h = text.find('#', h + 1))
-        if (h == 0 || korvane::text::is_space(text[h - 1])) {
+        if (h == 0 || base::text::is_space(text[h - 1])) {
             text = text.substr(0, h);
             break;
         }
     cmd.args = {std::string(w[1])};
-    cmd.text = korvane::text::trim(text);
+    cmd.text = base::text::trim(text);
     return "";
 }
 std::string parse_expect_text(const Line &line, Command &cmd) { return parse_word_and_text(line, cmd, "a control"); }
@@ -297,8 +297,8 @@ bool run_expect_status(Runner &r, const Command &c)
 // The error output's lines since the last look.
 std::vector<std::string> new_log_lines(Runner &r)
 {
-    auto lines = error_log_since(r.log_mark());
-    r.log_mark() = error_log_count();
+    auto lines = base::error_log_since(r.log_mark());
+    r.log_mark() = base::error_log_count();
     return lines;
 }
 
@@ -371,4 +371,4 @@ const VerbEntry kProgramVerb = {"", "", 0, kAny, false, nullptr, run_program_ver
 std::span<const VerbEntry> builtin_verbs() { return kVerbs; }
 const VerbEntry &program_verb() { return kProgramVerb; }
 
-}  // namespace uir::script
+}  // namespace ui::script

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace uir::script {
+namespace ui::script {
 
 struct VerbEntry;
 
@@ -77,4 +77,4 @@ std::span<const VerbEntry> builtin_verbs();
 // counted, then its function run.
 const VerbEntry &program_verb();
 
-}  // namespace uir::script
+}  // namespace ui::script

@@ -37,14 +37,14 @@ struct Outcome {
 
 class Cli : public ::testing::Test {
 protected:
-    const ksim::BackDoor *bench = nullptr;
+    const sim::BackDoor *bench = nullptr;
     fs::path dir;
 
     void SetUp() override
     {
-        daqmx::select("sim");
-        bench = ksim::bench();
-        ASSERT_NE(bench, nullptr) << daqmx::info().description();
+        driver::select("sim");
+        bench = sim::bench();
+        ASSERT_NE(bench, nullptr) << driver::info().description();
         bench->reset();
         vekta_resetState();
         dir = fs::temp_directory_path() / ("korvane_cli_" + std::to_string(::getpid()));
@@ -64,13 +64,13 @@ protected:
         std::vector<const char *> argv;
         for (const auto &a : args) argv.push_back(a.c_str());
         argv.push_back(nullptr);
-        korvane::Options opt;
+        app::panel::Options opt;
         std::ostringstream out, err;
-        Outcome o{korvane::parse_options(static_cast<int>(args.size()), argv.data(), opt, out, err), "", ""};
-        if (o.status != korvane::KEEP_GOING) return {o.status, out.str(), err.str()};
+        Outcome o{app::panel::parse_options(static_cast<int>(args.size()), argv.data(), opt, out, err), "", ""};
+        if (o.status != app::panel::KEEP_GOING) return {o.status, out.str(), err.str()};
         ::testing::internal::CaptureStdout();
         ::testing::internal::CaptureStderr();
-        o.status = korvane::cli::run(*opt.command, {opt.trace, opt.vcd});
+        o.status = app::cli::run(*opt.command, {opt.trace, opt.vcd});
         o.out = ::testing::internal::GetCapturedStdout();
         o.err = ::testing::internal::GetCapturedStderr();
         return o;
@@ -236,7 +236,7 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
     // 2^32 + 5 in a field of a whole state: 5 once it wraps.
     std::string wrapped;
     {
-        const ksim::BackDoor &b = *bench;
+        const sim::BackDoor &b = *bench;
         std::string state(b.board_state(nullptr, 0), '\0');
         b.board_state(state.data(), state.size());
         state.pop_back();
@@ -623,7 +623,7 @@ TEST(Progress, OnlyForLongWorkOnATerminal)
         for (int64_t ns_per_word : {100'000, 200'000}) {
             std::ostringstream out;
             {
-                korvane::cli::Progress bar(out, terminal, "dump", 8192, clock);
+                app::cli::Progress bar(out, terminal, "dump", 8192, clock);
                 for (size_t done = 1024; done <= 8192; done += 1024) {
                     bench_ns += 1024 * ns_per_word;
                     bar.update(done);

@@ -20,25 +20,25 @@ namespace panel_fixture {
 // A fresh bench and library, then the program's start-up up to the shown
 // panel, with the given run-time options. Sets *bench; fails the test (fatal)
 // on any step that does not succeed.
-inline void start_panel(uir::Options opts, const ksim::BackDoor **bench)
+inline void start_panel(ui::Options opts, const sim::BackDoor **bench)
 {
-    uir::model::reset();
-    daqmx::select("sim");
-    *bench = ksim::bench();
-    ASSERT_NE(*bench, nullptr) << daqmx::info().description();
+    ui::model::reset();
+    driver::select("sim");
+    *bench = sim::bench();
+    ASSERT_NE(*bench, nullptr) << driver::info().description();
     (*bench)->reset();
     vekta_resetState();
 
-    uir::configure(opts);
-    simlink::share_clock();
-    uir::add_panel_search_dir(KORVANE_APP_DIR);
+    ui::configure(opts);
+    app::simlink::share_clock();
+    ui::add_panel_search_dir(KORVANE_APP_DIR);
     korvane_register_callbacks();
     korvane_share_status();
     static char arg0[] = "korvane_test";
     static char *argv[] = {arg0, nullptr};
-    ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0) << uir::last_failure();
+    ASSERT_NE(InitCVIRTE(nullptr, argv, nullptr), 0) << ui::last_failure();
     panelHandle = LoadPanel(0, "korvane.uir", PANEL);
-    ASSERT_GT(panelHandle, 0) << uir::last_failure();
+    ASSERT_GT(panelHandle, 0) << ui::last_failure();
     pxi_draw_gui();
     korvane_mark_driver(panelHandle);
     ASSERT_EQ(DisplayPanel(panelHandle), 0);
@@ -48,7 +48,7 @@ class Panel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uir::Options opts;
+        ui::Options opts;
         opts.script_file = "panel_test";  // headless front end; the script is never played
         start_panel(opts, &bench);
     }
@@ -58,13 +58,13 @@ protected:
         if (bench) bench->fault_clear();
         if (panelHandle > 0) DiscardPanel(panelHandle);
         panelHandle = 0;
-        uir::model::reset();
+        ui::model::reset();
     }
 
-    double value(int id) const { return uir::model::control(panelHandle, id)->value(); }
-    double value(const std::string &name) const { return value(uir::model::find_control(panelHandle, name)); }
-    bool dimmed(int id) const { return uir::model::control(panelHandle, id)->dimmed; }
-    bool running(int id) const { return uir::model::control(panelHandle, id)->enabled; }
+    double value(int id) const { return ui::model::control(panelHandle, id)->value(); }
+    double value(const std::string &name) const { return value(ui::model::find_control(panelHandle, name)); }
+    bool dimmed(int id) const { return ui::model::control(panelHandle, id)->dimmed; }
+    bool running(int id) const { return ui::model::control(panelHandle, id)->enabled; }
     long calls() const { return bench->driver_calls(); }
     double probe(const char *name) const
     {
@@ -75,7 +75,7 @@ protected:
     int error_lines() const
     {
         int n = 0;
-        for (const std::string &line : uir::model::log_lines())
+        for (const std::string &line : ui::model::log_lines())
             if (line.find("Error = ") != std::string::npos) n++;
         return n;
     }
@@ -87,7 +87,7 @@ protected:
         cb(panelHandle, id, EVENT_COMMIT, nullptr, 0, 0);
     }
 
-    const ksim::BackDoor *bench = nullptr;
+    const sim::BackDoor *bench = nullptr;
 };
 
 }  // namespace panel_fixture

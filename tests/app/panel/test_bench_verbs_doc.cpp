@@ -17,8 +17,8 @@ TEST(BenchVerbs, TheReadmeHasEveryOneWithItsArguments)
     std::stringstream s;
     s << in.rdbuf();
     const std::string readme = s.str();
-    simlink::register_verbs();
-    const auto verbs = uir::script::registered_verbs();
+    app::simlink::register_verbs();
+    const auto verbs = ui::script::registered_verbs();
     ASSERT_GE(verbs.size(), 3u);
     for (const auto &[name, arguments] : verbs) {
         ASSERT_FALSE(arguments.empty()) << name << " registered without its arguments";

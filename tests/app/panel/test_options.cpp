@@ -13,7 +13,7 @@ namespace {
 
 struct Parsed {
     int status;
-    korvane::Options opt;
+    app::panel::Options opt;
     std::string out, err;
 };
 
@@ -25,7 +25,7 @@ Parsed parse(std::vector<std::string> args)
     argv.push_back(nullptr);
     Parsed p;
     std::ostringstream out, err;
-    p.status = korvane::parse_options(static_cast<int>(args.size()), argv.data(), p.opt, out, err);
+    p.status = app::panel::parse_options(static_cast<int>(args.size()), argv.data(), p.opt, out, err);
     p.out = out.str();
     p.err = err.str();
     return p;
@@ -35,7 +35,7 @@ TEST(Options, EveryOptionLandsInItsField)
 {
     Parsed p = parse({"--panel", "p.uir", "--script", "-", "--screenshot", "s.png", "--daq", "/opt/lib.so",
                       "--trace", "t.txt", "--vcd", "v.vcd", "--vcd-layout", "lines"});
-    ASSERT_EQ(p.status, korvane::KEEP_GOING) << p.err;
+    ASSERT_EQ(p.status, app::panel::KEEP_GOING) << p.err;
     EXPECT_EQ(p.opt.panel, "p.uir");
     EXPECT_EQ(p.opt.script, "-");
     EXPECT_EQ(p.opt.screenshot, "s.png");
@@ -53,7 +53,7 @@ TEST(Options, PlatformGoesToTheToolkitWherever)
     for (auto args : std::vector<std::vector<std::string>>{{"-platform", "offscreen", "--daq", "sim"},
                                                            {"--daq", "sim", "-platform", "offscreen"}}) {
         Parsed p = parse(args);
-        ASSERT_EQ(p.status, korvane::KEEP_GOING) << p.err;
+        ASSERT_EQ(p.status, app::panel::KEEP_GOING) << p.err;
         EXPECT_EQ(p.opt.daq, "sim");
         EXPECT_EQ(p.opt.toolkit_args, (std::vector<std::string>{"-platform", "offscreen"}));
     }
@@ -66,7 +66,7 @@ TEST(Options, HelpAndVersion)
     EXPECT_NE(help.out.find("--daq"), std::string::npos);
     EXPECT_NE(help.out.find("-platform"), std::string::npos);
     Parsed version = parse({"--version"});
-    EXPECT_EQ(version.status, korvane::KEEP_GOING);  // main prints it, with the driver
+    EXPECT_EQ(version.status, app::panel::KEEP_GOING);  // main prints it, with the driver
     EXPECT_TRUE(version.opt.version);
 }
 
@@ -86,7 +86,7 @@ TEST(Options, FaultsGiveStatusTwoAndOneLine)
                                           {{"--vcd-layout", "lines"}, "--vcd-layout"}}) {
         Parsed p = parse(c.args);
         SCOPED_TRACE(c.named);
-        EXPECT_EQ(p.status, korvane::USAGE_ERROR);
+        EXPECT_EQ(p.status, app::panel::USAGE_ERROR);
         EXPECT_NE(p.err.find(c.named), std::string::npos) << p.err;
         EXPECT_EQ(std::count(p.err.begin(), p.err.end(), '\n'), 1) << p.err;
         EXPECT_TRUE(p.out.empty());

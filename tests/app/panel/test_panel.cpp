@@ -33,20 +33,20 @@ TEST_F(Panel, StartState)
 // the failures of a channel that fails every read (counted where every call passes).
 TEST_F(Panel, StatusLineCountsTheDriverCallsOfTheLastSecond)
 {
-    uir::model::press(panelHandle, OPEN_BTN);
+    ui::model::press(panelHandle, OPEN_BTN);
     bench->fault("DAQmxReadAnalogF64", nullptr, -200284, 1, 1);  // every analog read fails from now on
     long before = calls();
-    uir::model::advance(3000000000);
+    ui::model::advance(3000000000);
     const double per_s = static_cast<double>(calls() - before) / 3;
-    std::string line = uir::model::status_line();
+    std::string line = ui::model::status_line();
     ASSERT_EQ(line.rfind("SIMULATED BENCH  \u00b7  hardware open  \u00b7  ", 0), 0u) << line;
     double shown = 0, failed = 0;
     ASSERT_EQ(std::sscanf(line.c_str() + line.rfind("\u00b7") + 4, "%lf driver calls/s, %lf failed/s", &shown, &failed), 2) << line;
     EXPECT_NEAR(shown, per_s, per_s * 0.15);
     EXPECT_NEAR(failed, 40, 8);  // eight channels, five ticks a second
-    uir::model::press(panelHandle, CLOSE_BTN);
-    uir::model::advance(2000000000);
-    line = uir::model::status_line();
+    ui::model::press(panelHandle, CLOSE_BTN);
+    ui::model::advance(2000000000);
+    line = ui::model::status_line();
     EXPECT_EQ(line.rfind("SIMULATED BENCH  \u00b7  hardware closed  \u00b7  ", 0), 0u) << line;
     EXPECT_NE(line.find(", 0 failed/s"), std::string::npos) << line;
 }
@@ -58,31 +58,31 @@ TEST_F(Panel, TheMissingDeviceHintComesOncePerOpen)
     ASSERT_EQ(bench->set_device("Dev1", nullptr), 0);
     auto hints = [](std::uint64_t since) {
         int n = 0;
-        for (const std::string &l : uir::error_log_since(since))
+        for (const std::string &l : base::error_log_since(since))
             if (l.rfind("no device PXI1Slot2; the driver has: Dev1 (PXI-6251, chassis 1 slot 2): rename it PXI1Slot2 "
                         "in NI MAX", 0) == 0)
                 n++;
         return n;
     };
-    const std::uint64_t start = uir::error_log_count();
+    const std::uint64_t start = base::error_log_count();
     pxi_open();
-    uir::model::advance(1000000000);  // ten port ticks, five analog ones: all fail
+    ui::model::advance(1000000000);  // ten port ticks, five analog ones: all fail
     EXPECT_EQ(hints(start), 1);
-    const std::vector<std::string> log = uir::error_log_since(start);
+    const std::vector<std::string> log = base::error_log_since(start);
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[0].rfind("Error = -200220, Device identifier is invalid.", 0), 0u) << log[0];
     EXPECT_EQ(log[1].rfind("no device PXI1Slot2", 0), 0u) << "the hint comes right after the first report";
     pxi_close();
-    const std::uint64_t reopened = uir::error_log_count();
+    const std::uint64_t reopened = base::error_log_count();
     pxi_open();
-    uir::model::advance(300000000);
+    ui::model::advance(300000000);
     EXPECT_EQ(hints(reopened), 1);
     pxi_close();
 }
 
 TEST_F(Panel, CloseBeforeOpenAndCloseTwiceDoNothing)
 {
-    int ai0 = uir::model::find_control(panelHandle, "AI0");
+    int ai0 = ui::model::find_control(panelHandle, "AI0");
     SetCtrlVal(panelHandle, ai0, 1.0);  // a close step would show NaN here
     long before = calls();
     pxi_close();
@@ -135,10 +135,10 @@ TEST_F(Panel, OnlyTheCloseEventQuits)
 {
     for (int event : {0, EVENT_COMMIT, 2, 3, EVENT_TIMER_TICK, EVENT_DISCARD, 99}) {
         EXPECT_EQ(panelCB(panelHandle, event, nullptr, 0, 0), 0);
-        EXPECT_FALSE(uir::model::quit_requested()) << "event " << event;
+        EXPECT_FALSE(ui::model::quit_requested()) << "event " << event;
     }
     EXPECT_EQ(panelCB(panelHandle, EVENT_CLOSE, nullptr, 0, 0), 0);
-    EXPECT_TRUE(uir::model::quit_requested());
+    EXPECT_TRUE(ui::model::quit_requested());
 }
 
 // Every callback of the panel file ignores the events it does not handle:
@@ -146,16 +146,16 @@ TEST_F(Panel, OnlyTheCloseEventQuits)
 TEST_F(Panel, CallbacksIgnoreOtherEvents)
 {
     pxi_open();
-    auto before = uir::model::controls(panelHandle);
+    auto before = ui::model::controls(panelHandle);
     long calls_before = calls();
-    for (const uir::Control &c : before) {
+    for (const ui::Control &c : before) {
         if (!c.callback) continue;
-        for (int event : {0, 2, 3, EVENT_CLOSE, EVENT_DISCARD, 99, c.kind == uir::Kind::timer ? EVENT_COMMIT : EVENT_TIMER_TICK}) {
+        for (int event : {0, 2, 3, EVENT_CLOSE, EVENT_DISCARD, 99, c.kind == ui::Kind::timer ? EVENT_COMMIT : EVENT_TIMER_TICK}) {
             EXPECT_EQ(c.callback(panelHandle, c.id, event, nullptr, 0, 0), 0);
         }
     }
     EXPECT_EQ(calls(), calls_before);
-    auto after = uir::model::controls(panelHandle);
+    auto after = ui::model::controls(panelHandle);
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 0; i < after.size(); i++) {
         SCOPED_TRACE(after[i].display_name());
@@ -166,7 +166,7 @@ TEST_F(Panel, CallbacksIgnoreOtherEvents)
         else
             EXPECT_EQ(after[i].value(), before[i].value());
     }
-    EXPECT_FALSE(uir::model::quit_requested());
+    EXPECT_FALSE(ui::model::quit_requested());
 }
 
 TEST_F(Panel, FailedCloseIsReportedOnceAndTheAreasAreClosed)
@@ -248,9 +248,9 @@ TEST_F(Panel, InputIndicatorsAreMadeInOneColumn)
 {
     for (int i = 0; i < 8; i++) {
         std::string label = "AI" + std::to_string(i);
-        int id = uir::model::find_control(panelHandle, label);
+        int id = ui::model::find_control(panelHandle, label);
         ASSERT_GT(id, 0) << label;
-        auto c = uir::model::control(panelHandle, id);
+        auto c = ui::model::control(panelHandle, id);
         EXPECT_EQ(c->left, 300);
         EXPECT_EQ(c->top, 100 + 60 * (7 - i));
         EXPECT_TRUE(c->indicator);

@@ -38,13 +38,13 @@ class QtPanel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uir::Options opts;
+        ui::Options opts;
         opts.toolkit_args = {"-platform", "offscreen"};
         opts.title_suffix = "simulated bench";
-        uir::qt::install();
+        ui::qt::install();
         panel_fixture::start_panel(opts, &bench);
         if (HasFatalFailure()) return;
-        win = uir::qt::window(panelHandle);
+        win = ui::qt::window(panelHandle);
         ASSERT_NE(win, nullptr);
         QApplication::processEvents();
     }
@@ -53,7 +53,7 @@ protected:
     {
         if (panelHandle > 0) DiscardPanel(panelHandle);
         panelHandle = 0;
-        uir::model::reset();
+        ui::model::reset();
     }
 
     template <class W>
@@ -85,7 +85,7 @@ protected:
         QApplication::processEvents();
     }
 
-    const ksim::BackDoor *bench = nullptr;
+    const sim::BackDoor *bench = nullptr;
     QWidget *win = nullptr;
 };
 
@@ -106,13 +106,13 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_TRUE(status->text().contains("hardware closed"));
     click("OPEN_BTN");
     EXPECT_EQ(pxi_opened, 1);
-    uir::qt::catch_up(panelHandle);  // the status line's next frame
+    ui::qt::catch_up(panelHandle);  // the status line's next frame
     EXPECT_TRUE(status->text().contains("hardware open")) << status->text().toStdString();
     EXPECT_TRUE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
     EXPECT_EQ(mask->text(), QString::fromUtf8("\u2014"));  // -1: not set since Open
     // A tick reads nothing of ports without a mask: their lamps are grey, though the value is 0.
-    auto *lamps0 = widget<uir::qt::Lamps>("PORT_IN_0");
-    auto *lamps1 = widget<uir::qt::Lamps>("PORT_IN_1");
+    auto *lamps0 = widget<ui::qt::Lamps>("PORT_IN_0");
+    auto *lamps1 = widget<ui::qt::Lamps>("PORT_IN_1");
     ASSERT_TRUE(lamps0 && lamps1);
     port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
     QApplication::processEvents();
@@ -133,7 +133,7 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_EQ(lines, 0x0F);
     EXPECT_EQ(mask->text(), "0x0F");
     // The port calls went through the import layer, which counts them.
-    uir::qt::catch_up(panelHandle);
+    ui::qt::catch_up(panelHandle);
     EXPECT_TRUE(status->text().contains(QRegularExpression(" [1-9][0-9]* driver calls/s, 0 failed/s")))
         << status->text().toStdString();
 
@@ -179,10 +179,10 @@ TEST_F(QtPanel, ChartHidesATraceAndSavesWhatItRecorded)
     click("OPEN_BTN");
     for (int i = 0; i < 6; i++) analog_tick();
     QApplication::processEvents();
-    uir::qt::catch_up(panelHandle);  // the chart's next frame
+    ui::qt::catch_up(panelHandle);  // the chart's next frame
     auto *pane = widget<QWidget>("SIGNAL_CHART");
     ASSERT_NE(pane, nullptr);
-    uir::Chart *chart = uir::model::chart(panelHandle, SIGNAL_CHART);
+    ui::Chart *chart = ui::model::chart(panelHandle, SIGNAL_CHART);
     ASSERT_NE(chart, nullptr);
     EXPECT_EQ(chart->stats(chart->find_trace("AI5")).points, 7u);  // start-up NaN and 6 readings
 
@@ -218,7 +218,7 @@ TEST_F(QtPanel, ChartHidesATraceAndSavesWhatItRecorded)
     ASSERT_EQ(rows[0].size(), 1u + chart->traces().size());
     EXPECT_EQ(rows[0][0], "time_s");
     for (size_t i = 0; i < chart->traces().size(); i++) {
-        const uir::ChartTrace &t = chart->traces()[i];
+        const ui::ChartTrace &t = chart->traces()[i];
         SCOPED_TRACE(t.name);
         EXPECT_EQ(rows[0][i + 1], t.name);
         std::vector<double> column;
@@ -274,14 +274,14 @@ TEST_F(QtPanel, EveryControlReachableAndExplainedAt1024x768)
     QWidget *area = scroll->widget();
     EXPECT_FALSE(viewport->rect().contains(QRect(QPoint(0, 0), area->size())));  // the panel needs scrolling here
     int checked = 0;
-    for (const uir::Control &c : uir::model::controls(panelHandle)) {
-        if (c.kind == uir::Kind::timer) continue;
+    for (const ui::Control &c : ui::model::controls(panelHandle)) {
+        if (c.kind == ui::Kind::timer) continue;
         QString name = QString::fromStdString(c.name.empty() ? c.label : c.name);
         SCOPED_TRACE(name.toStdString());
         QWidget *w = win->findChild<QWidget *>(name);
         ASSERT_NE(w, nullptr);
         EXPECT_FALSE(w->toolTip().isEmpty());
-        if (c.kind == uir::Kind::chart) {
+        if (c.kind == ui::Kind::chart) {
             // Beside the log, below the panel, inside the window.
             EXPECT_TRUE(w->isVisible());
             EXPECT_TRUE(win->rect().contains(QRect(w->mapTo(win, QPoint(0, 0)), w->size())));
@@ -291,7 +291,7 @@ TEST_F(QtPanel, EveryControlReachableAndExplainedAt1024x768)
         scroll->ensureWidgetVisible(w, 0, 0);
         QApplication::processEvents();
         QRect at(w->mapTo(viewport, QPoint(0, 0)), w->size());
-        if (c.kind != uir::Kind::decoration) {
+        if (c.kind != ui::Kind::decoration) {
             EXPECT_TRUE(viewport->rect().contains(at)) << "cannot be scrolled into view";
         }
         checked++;

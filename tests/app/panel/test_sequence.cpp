@@ -22,17 +22,17 @@ std::string number_text(double v)
     return buf;
 }
 
-std::string name_of(const uir::Control &c) { return c.created ? c.label : std::to_string(c.id); }
+std::string name_of(const ui::Control &c) { return c.created ? c.label : std::to_string(c.id); }
 
 class Recorder {
 public:
-    Recorder(int panel, const ksim::BackDoor *bench) : panel_(panel), bench_(bench)
+    Recorder(int panel, const sim::BackDoor *bench) : panel_(panel), bench_(bench)
     {
         last_ = snapshot();
         calls_ = bench_->driver_calls();
-        listener_ = uir::model::add_listener([this] { changed(); });
+        listener_ = ui::model::add_listener([this] { changed(); });
     }
-    ~Recorder() { uir::model::remove_listener(listener_); }
+    ~Recorder() { ui::model::remove_listener(listener_); }
 
     // What happened since the recorder started.
     Seq take()
@@ -42,10 +42,10 @@ public:
     }
 
 private:
-    std::map<int, uir::Control> snapshot() const
+    std::map<int, ui::Control> snapshot() const
     {
-        std::map<int, uir::Control> m;
-        for (const uir::Control &c : uir::model::controls(panel_)) m.emplace(c.id, c);
+        std::map<int, ui::Control> m;
+        for (const ui::Control &c : ui::model::controls(panel_)) m.emplace(c.id, c);
         return m;
     }
 
@@ -67,7 +67,7 @@ private:
                 seq_.push_back("new " + n);
                 continue;
             }
-            const uir::Control &was = it->second;
+            const ui::Control &was = it->second;
             if (c.dimmed != was.dimmed) seq_.push_back("dim " + n + "=" + (c.dimmed ? "1" : "0"));
             if (c.enabled != was.enabled) seq_.push_back("timer " + n + "=" + (c.enabled ? "1" : "0"));
             if (c.indicator != was.indicator) seq_.push_back("indicator " + n);
@@ -79,8 +79,8 @@ private:
     }
 
     int panel_;
-    const ksim::BackDoor *bench_;
-    std::map<int, uir::Control> last_;
+    const sim::BackDoor *bench_;
+    std::map<int, ui::Control> last_;
     long calls_ = 0;
     int listener_ = 0;
     Seq seq_;
@@ -109,7 +109,7 @@ protected:
     {
         for (int i = 0; i < 8; i++) SetCtrlVal(panelHandle, ai(i), v);
     }
-    int ai(int i) const { return uir::model::find_control(panelHandle, "AI" + std::to_string(i)); }
+    int ai(int i) const { return ui::model::find_control(panelHandle, "AI" + std::to_string(i)); }
 
     static constexpr std::initializer_list<int> kPortOperator = {PORT_DEFAULT_BTN, PORT_MODE_OUTPUT_BTN,
                                                                  PORT_MODE_INPUT_BTN, PORT_OUT_0, PORT_OUT_1,

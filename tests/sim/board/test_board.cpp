@@ -15,16 +15,16 @@
 #include "sim/board/board_socket.h"
 #include "avalon/korvane_board.h"
 
-using ksim::AvalonDecoder;
-using ksim::Board;
-using ksim::Peripherals;
+using sim::AvalonDecoder;
+using sim::Board;
+using sim::Peripherals;
 
 namespace {
 
 
 uint32_t pins(uint16_t bus, bool as, bool rd, bool wr)  // rd/wr: active
 {
-    return bus | (as ? ksim::kAddressStrobe : 0) | (rd ? 0 : ksim::kReadStrobe) | (wr ? 0 : ksim::kWriteStrobe);
+    return bus | (as ? sim::kAddressStrobe : 0) | (rd ? 0 : sim::kReadStrobe) | (wr ? 0 : sim::kWriteStrobe);
 }
 
 TEST(AvalonDecoder, WriteCycleGivesOneWriteTransaction)
@@ -208,7 +208,7 @@ TEST(Board, ReadCycleDrivesTheBusOnlyWhileStrobed)
     b.update(pins(3 << 3, false, false, false), 0);
     EXPECT_EQ(b.drive_mask(), 0u);
     b.update(pins(0, false, true, false), 0);
-    EXPECT_EQ(b.drive_mask(), ksim::kBusMask);
+    EXPECT_EQ(b.drive_mask(), sim::kBusMask);
     EXPECT_EQ(b.drive_levels(), 0xCAFEu);
     b.update(pins(0xCAFE, false, false, false), 0);
     EXPECT_EQ(b.drive_mask(), 0u);
@@ -227,7 +227,7 @@ TEST(Board, ReadCycleDrivesTheBusOnlyWhileStrobed)
 // only those the table names, and an address the table does not list reads 0.
 TEST(Peripherals, BehaveAsTheRegisterTableSays)
 {
-    namespace kb = korvane::board;
+    namespace kb = avalon::board;
     for (int address = 0; address < 0x40; ++address) {
         Peripherals p;
         p.write(address, 0xFFFF, 0);
@@ -289,7 +289,7 @@ TEST(BoardLibrary, UnusableLibrariesAreRefusedWithOneLine)
     };
     for (const auto &[path, reason] : cases) {
         std::string error;
-        EXPECT_EQ(ksim::BoardSocket::load(path, error), nullptr) << path;
+        EXPECT_EQ(sim::BoardSocket::load(path, error), nullptr) << path;
         EXPECT_EQ(error.rfind(path + ": " + reason, 0), 0u) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }

@@ -12,7 +12,7 @@
 
 class BenchTest : public ::testing::Test {
 protected:
-    BenchTest() : clock(std::make_shared<ksim::VirtualClock>()), bench(clock) {}
+    BenchTest() : clock(std::make_shared<sim::VirtualClock>()), bench(clock) {}
 
     TaskHandle task(const char *name)
     {
@@ -63,6 +63,6 @@ protected:
         return v;
     }
     unsigned port(int p) const { return (bench.line_levels() >> (8 * p)) & 0xFF; }
-    std::shared_ptr<ksim::VirtualClock> clock;
-    ksim::Bench bench;
+    std::shared_ptr<sim::VirtualClock> clock;
+    sim::Bench bench;
 };

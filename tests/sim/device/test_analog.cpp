@@ -42,7 +42,7 @@ TEST_F(AnalogTest, OnDemandOutputLoopsBackToItsInput)
     double v = 0;
     ASSERT_EQ(bench.probe("ao0", &v), 0);
     EXPECT_NEAR(v, 2.5, kLsb);
-    EXPECT_EQ(bench.find_task(o0)->state, ksim::Bench::State::Created);
+    EXPECT_EQ(bench.find_task(o0)->state, sim::Bench::State::Created);
 }
 
 TEST_F(AnalogTest, OutputOutOfRangeIsRefusedWhole)
@@ -107,7 +107,7 @@ TEST_F(AnalogTest, ClockedReadTakesItsTimeOnTheBenchClock)
     EXPECT_GE(took, 100'000'000);
     EXPECT_LT(took, 101'000'000);
     for (double v : buf) EXPECT_NEAR(v, 2.5, kNoise);
-    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Running) << "a continuous read keeps acquiring";
+    EXPECT_EQ(bench.find_task(h)->state, sim::Bench::State::Running) << "a continuous read keeps acquiring";
     // The next block follows on.
     ASSERT_EQ(read_block(h, buf, 10.0), 0);
     EXPECT_GE(bench.now() - t0, 200'000'000);
@@ -153,10 +153,10 @@ TEST_F(AnalogTest, FiniteAcquisitionEndsAndCannotBeOverread)
     TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 10000, DAQmx_Val_FiniteSamps, 100);
     std::vector<double> buf(100);
     ASSERT_EQ(read_block(h, buf, 1.0), 0);
-    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Created) << "an implicit finite read ends it";
+    EXPECT_EQ(bench.find_task(h)->state, sim::Bench::State::Created) << "an implicit finite read ends it";
     ASSERT_EQ(bench.StartTask(h), 0);
     std::vector<double> more(101);
-    EXPECT_EQ(read_block(h, more, 1.0), ksim::kErrSamplesWillNeverBeAvailable);
+    EXPECT_EQ(read_block(h, more, 1.0), sim::kErrSamplesWillNeverBeAvailable);
 }
 
 TEST_F(AnalogTest, RatesBeyondTheDevicesAreRefused)
@@ -216,7 +216,7 @@ TEST_F(AnalogTest, OneTimedOutputTaskAtATime)
     ASSERT_EQ(bench.CfgSampClkTiming(e, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 4), 0);
     EXPECT_EQ(bench.StartTask(e), DAQmxErrorResourceReserved);
     ASSERT_EQ(bench.StopTask(a), 0);
-    EXPECT_EQ(bench.StartTask(e), ksim::kErrGenNoDataInBuffer);
+    EXPECT_EQ(bench.StartTask(e), sim::kErrGenNoDataInBuffer);
 }
 
 TEST_F(AnalogTest, RegeneratedWaveformSeenOnItsInput)
@@ -227,7 +227,7 @@ TEST_F(AnalogTest, RegeneratedWaveformSeenOnItsInput)
     int32 written = 0;
     ASSERT_EQ(bench.WriteAnalogF64(o, 4, 1, 10, 0, wave, &written, nullptr), 0);
     EXPECT_EQ(written, 4);
-    EXPECT_EQ(bench.find_task(o)->state, ksim::Bench::State::Running) << "the write started the generation";
+    EXPECT_EQ(bench.find_task(o)->state, sim::Bench::State::Running) << "the write started the generation";
     TaskHandle i = clocked_ai("analog0I", "PXI1Slot2/ai0", 4000, DAQmx_Val_ContSamps, 1000);
     std::vector<double> buf(64);
     ASSERT_EQ(read_block(i, buf, 1.0), 0);
@@ -270,7 +270,7 @@ TEST_F(AnalogTest, TriggerThatNeverComesTimesOut)
     // An outside edge on APFI0 starts it.
     ASSERT_EQ(bench.drive("apfi0", 2.0), 0);
     ASSERT_EQ(read_block(h, buf, 0.5), 0);
-    EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "PFI99", DAQmx_Val_RisingSlope, 1.0), ksim::kErrTaskRunning);
+    EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "PFI99", DAQmx_Val_RisingSlope, 1.0), sim::kErrTaskRunning);
     ASSERT_EQ(bench.StopTask(h), 0);
     EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "APFI0", 1, 1.0), DAQmxErrorInvalidAttributeValue);
     EXPECT_EQ(bench.DisableStartTrig(h), 0);
@@ -318,7 +318,7 @@ TEST_F(AnalogTest, TerminalNamesAreCheckedWhenTheTaskIsVerified)
             ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(h, c.trigger, DAQmx_Val_RisingSlope, 1.0), 0);
         }
         EXPECT_EQ(bench.StartTask(h), c.status);
-        EXPECT_EQ(bench.find_task(h)->state, c.status == 0 ? ksim::Bench::State::Running : ksim::Bench::State::Created);
+        EXPECT_EQ(bench.find_task(h)->state, c.status == 0 ? sim::Bench::State::Running : sim::Bench::State::Created);
         ASSERT_EQ(bench.ClearTask(h), 0);
     }
     // A read that would start the task is refused the same way.
@@ -343,7 +343,7 @@ TEST_F(AnalogTest, OneTaskAtATimeHoldsTheAnalogTrigger)
     ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(o, "APFI1", DAQmx_Val_FallingSlope, -1.0), 0) << "configuring reserves nothing";
     const double wave[2] = {5, 5};
     EXPECT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), DAQmxErrorResourceReserved);
-    EXPECT_EQ(bench.find_task(o)->state, ksim::Bench::State::Created);
+    EXPECT_EQ(bench.find_task(o)->state, sim::Bench::State::Created);
     // Without a trigger the generation runs beside the waiting acquisition.
     ASSERT_EQ(bench.DisableStartTrig(o), 0);
     ASSERT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), 0);
@@ -400,7 +400,7 @@ TEST_F(AnalogTest, TwoChannelsInScanOrderOrByChannel)
         EXPECT_NEAR(buf[k], 2.5, kNoise);
         EXPECT_NEAR(buf[4 + k], 0.0, kNoise);
     }
-    EXPECT_EQ(bench.ReadAnalogF64(h, 5, 1.0, 0, buf, 8, &got, nullptr), ksim::kErrReadBufferTooSmall);
+    EXPECT_EQ(bench.ReadAnalogF64(h, 5, 1.0, 0, buf, 8, &got, nullptr), sim::kErrReadBufferTooSmall);
 }
 
 TEST_F(AnalogTest, ReadAllAvailable)
@@ -438,7 +438,7 @@ TEST_F(AnalogTest, InfiniteWaitGivesUpAfterAnHour)
     ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(h, "APFI1", DAQmx_Val_RisingSlope, 5.0), 0);
     std::vector<double> buf(1);
     EXPECT_EQ(read_block(h, buf, DAQmx_Val_WaitInfinitely), DAQmxErrorOperationTimedOut);
-    EXPECT_GE(bench.now(), ksim::Limits::kInfiniteWaitNs);
+    EXPECT_GE(bench.now(), sim::Limits::kInfiniteWaitNs);
 }
 
 TEST_F(AnalogTest, SwitchingClocksKeepsAnAcquisitionGoing)
@@ -446,7 +446,7 @@ TEST_F(AnalogTest, SwitchingClocksKeepsAnAcquisitionGoing)
     TaskHandle h = clocked_ai("analog5I", "PXI1Slot2/ai5", 1000, DAQmx_Val_ContSamps, 1000);
     std::vector<double> buf(100);
     ASSERT_EQ(read_block(h, buf, 1.0), 0);
-    auto other = std::make_shared<ksim::VirtualClock>();
+    auto other = std::make_shared<sim::VirtualClock>();
     other->sleep_ns(500'000'000'000);  // far ahead
     bench.set_clock(other);
     ASSERT_EQ(read_block(h, buf, 1.0), 0) << "no overflow from the jump";
@@ -502,9 +502,9 @@ TEST_F(AnalogRunTest, FiniteReadInPartsEndsLikeOneRead)
     ASSERT_EQ(bench.CfgSampClkTiming(h, "", 10000, DAQmx_Val_Rising, DAQmx_Val_FiniteSamps, 100), 0);
     double buf[50];
     ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0);
-    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Running) << "half read: still acquiring";
+    EXPECT_EQ(bench.find_task(h)->state, sim::Bench::State::Running) << "half read: still acquiring";
     ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0);
-    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Created) << "back where the first read found it";
+    EXPECT_EQ(bench.find_task(h)->state, sim::Bench::State::Created) << "back where the first read found it";
     TaskHandle other = ai_task("analog6I", "PXI1Slot2/ai6");
     EXPECT_NEAR(ai(other), 0.0, 1e-3) << "the converter is free again";
     ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0) << "a new acquisition";
@@ -515,10 +515,10 @@ TEST_F(AnalogRunTest, RefusedFiniteReadLeavesTheTaskAlone)
     TaskHandle h = ai_task("analog5I", "PXI1Slot2/ai5");
     ASSERT_EQ(bench.CfgSampClkTiming(h, "", 10000, DAQmx_Val_Rising, DAQmx_Val_FiniteSamps, 100), 0);
     double buf[200];
-    EXPECT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 10, nullptr, nullptr), ksim::kErrReadBufferTooSmall);
-    EXPECT_EQ(bench.ReadAnalogF64(h, 150, 1.0, 0, buf, 200, nullptr, nullptr), ksim::kErrSamplesWillNeverBeAvailable);
-    EXPECT_EQ(bench.ReadAnalogF64(h, -1, 1.0, 0, buf, 10, nullptr, nullptr), ksim::kErrReadBufferTooSmall);
-    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Created) << "no acquisition left running";
+    EXPECT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 10, nullptr, nullptr), sim::kErrReadBufferTooSmall);
+    EXPECT_EQ(bench.ReadAnalogF64(h, 150, 1.0, 0, buf, 200, nullptr, nullptr), sim::kErrSamplesWillNeverBeAvailable);
+    EXPECT_EQ(bench.ReadAnalogF64(h, -1, 1.0, 0, buf, 10, nullptr, nullptr), sim::kErrReadBufferTooSmall);
+    EXPECT_EQ(bench.find_task(h)->state, sim::Bench::State::Created) << "no acquisition left running";
     TaskHandle other = ai_task("analog6I", "PXI1Slot2/ai6");
     EXPECT_NEAR(ai(other), 0.0, 1e-3);
 }
@@ -531,7 +531,7 @@ TEST_F(AnalogRunTest, ExplicitStartDuringAnImplicitFiniteReadLasts)
     ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0);
     ASSERT_EQ(bench.StartTask(h), 0) << "already running: no error";
     ASSERT_EQ(bench.ReadAnalogF64(h, 50, 1.0, 0, buf, 50, nullptr, nullptr), 0);
-    EXPECT_EQ(bench.find_task(h)->state, ksim::Bench::State::Running) << "started explicitly, it stays so";
+    EXPECT_EQ(bench.find_task(h)->state, sim::Bench::State::Running) << "started explicitly, it stays so";
 }
 
 TEST_F(AnalogRunTest, OutputOnAnUndrivenClockTerminalGeneratesNothing)

@@ -74,17 +74,17 @@ TEST_F(ApiTest, WrongDirectionAndTypeOfAccess)
     double d = 1;
     EXPECT_EQ(bench.WriteDigitalU8(di, 1, 1, 10, 0, &v, nullptr, nullptr), DAQmxErrorWriteNoOutputChansInTask);
     EXPECT_EQ(bench.WriteAnalogF64(ai, 1, 1, 10, 0, &d, nullptr, nullptr), DAQmxErrorWriteNoOutputChansInTask);
-    EXPECT_EQ(bench.WriteDigitalU8(aot, 1, 1, 10, 0, &v, nullptr, nullptr), ksim::kErrWriteChanTypeMismatch);
-    EXPECT_EQ(bench.WriteAnalogF64(dot, 1, 1, 10, 0, &d, nullptr, nullptr), ksim::kErrWriteChanTypeMismatch);
-    EXPECT_EQ(bench.ReadAnalogF64(aot, 1, 1, 0, &d, 1, nullptr, nullptr), ksim::kErrReadChanTypeMismatch);
-    EXPECT_EQ(bench.ReadDigitalU8(ai, 1, 1, 0, &v, 1, nullptr, nullptr), ksim::kErrReadChanTypeMismatch);
-    EXPECT_EQ(bench.ReadDigitalU8(dot, 1, 1, 0, &v, 0, nullptr, nullptr), ksim::kErrReadBufferTooSmall);
+    EXPECT_EQ(bench.WriteDigitalU8(aot, 1, 1, 10, 0, &v, nullptr, nullptr), sim::kErrWriteChanTypeMismatch);
+    EXPECT_EQ(bench.WriteAnalogF64(dot, 1, 1, 10, 0, &d, nullptr, nullptr), sim::kErrWriteChanTypeMismatch);
+    EXPECT_EQ(bench.ReadAnalogF64(aot, 1, 1, 0, &d, 1, nullptr, nullptr), sim::kErrReadChanTypeMismatch);
+    EXPECT_EQ(bench.ReadDigitalU8(ai, 1, 1, 0, &v, 1, nullptr, nullptr), sim::kErrReadChanTypeMismatch);
+    EXPECT_EQ(bench.ReadDigitalU8(dot, 1, 1, 0, &v, 0, nullptr, nullptr), sim::kErrReadBufferTooSmall);
 }
 
 TEST_F(ApiTest, StatesExplicitAndImplicit)
 {
     TaskHandle h = di_task("r", "PXI1Slot2/port0");
-    using S = ksim::Bench::State;
+    using S = sim::Bench::State;
     EXPECT_EQ(bench.find_task(h)->state, S::Created);
     read(h);
     EXPECT_EQ(bench.find_task(h)->state, S::Created) << "an on-demand read returns the task to its state";
@@ -97,7 +97,7 @@ TEST_F(ApiTest, StatesExplicitAndImplicit)
     EXPECT_EQ(bench.find_task(h)->state, S::Stopped);
     EXPECT_EQ(bench.StopTask(h), 0);
     EXPECT_EQ(bench.StartTask(h), 0) << "a stopped task is reusable";
-    EXPECT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port1", "", 1), ksim::kErrTaskRunning);
+    EXPECT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port1", "", 1), sim::kErrTaskRunning);
     EXPECT_EQ(bench.ClearTask(h), 0);
     EXPECT_EQ(bench.live_tasks(), 0);
 }
@@ -117,7 +117,7 @@ TEST_F(ApiTest, ARunningTaskReservesItsLines)
     int32 st = 0;
     read(in, &st);
     EXPECT_EQ(st, DAQmxErrorDigLinesReservedOrUnavailable) << "an implicit start reserves as well";
-    EXPECT_EQ(bench.find_task(in)->state, ksim::Bench::State::Created);
+    EXPECT_EQ(bench.find_task(in)->state, sim::Bench::State::Created);
     EXPECT_EQ(bench.StartTask(other), 0);
     EXPECT_EQ(write(high, 1), 0) << "port 2's other line";
     EXPECT_EQ(bench.StopTask(out), 0);
@@ -135,7 +135,7 @@ TEST_F(ApiTest, ChannelsOfOtherDevicesAndSlots)
     EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot5/port0", "w", 1), DAQmxErrorInvalidDeviceID);
     EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot2/port3", "w", 1), DAQmxErrorPhysicalChanDoesNotExist);
     EXPECT_EQ(bench.CreateDOChan(h, nullptr, "w", 1), DAQmxErrorPhysicalChanDoesNotExist);
-    EXPECT_EQ(bench.find_task(h)->kind, ksim::Bench::Kind::None) << "failed channels add nothing";
+    EXPECT_EQ(bench.find_task(h)->kind, sim::Bench::Kind::None) << "failed channels add nothing";
     EXPECT_EQ(bench.set_slot(5), 0);
     EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot2/port0", "w", 1), DAQmxErrorInvalidDeviceID);
     EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot5/port0", "w", 1), 0);
@@ -208,7 +208,7 @@ TEST_F(ApiTest, AnalogChannelArguments)
     TaskHandle h = task("a");
     EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", -11, 10, DAQmx_Val_Volts, ""),
               DAQmxErrorInvalidAttributeValue);
-    EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", 5, 5, DAQmx_Val_Volts, ""), ksim::kErrMinNotLessThanMax);
+    EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", 5, 5, DAQmx_Val_Volts, ""), sim::kErrMinNotLessThanMax);
     EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", -10, 10, 12345, ""), DAQmxErrorInvalidAttributeValue);
     EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", -10, 10, DAQmx_Val_Volts, "myScale"),
               DAQmxErrorInvalidAttributeValue);
@@ -242,13 +242,13 @@ TEST_F(ApiTest, ErrorTextsOfEveryCode)
     }
     for (int32 code : {-200170, -200284, -200022, -200279, -200290, -200292, -200077, -200459, -200012, -200559,
                        -200587, -200397, -200398}) {
-        EXPECT_TRUE(ksim::error_known(code)) << code;
-        EXPECT_EQ(ksim::error_message(code).rfind("Error code could not be found.", 0), std::string::npos) << code;
+        EXPECT_TRUE(sim::error_known(code)) << code;
+        EXPECT_EQ(sim::error_message(code).rfind("Error code could not be found.", 0), std::string::npos) << code;
     }
-    EXPECT_EQ(ksim::error_message(-200284).substr(0, 60),
+    EXPECT_EQ(sim::error_message(-200284).substr(0, 60),
               "Some or all of the samples requested have not yet been acqui");
-    EXPECT_EQ(ksim::error_message(-123456).rfind("Error code could not be found.", 0), 0u);
-    EXPECT_EQ(ksim::error_message(0), "");
+    EXPECT_EQ(sim::error_message(-123456).rfind("Error code could not be found.", 0), 0u);
+    EXPECT_EQ(sim::error_message(0), "");
 }
 
 // As the driver's string functions: size 0 asks for the size; a buffer too
@@ -278,7 +278,7 @@ TEST_F(ApiTest, OnDemandCallsOfTasksNotRunningCostTheImplicitStartAndStop)
         ASSERT_EQ(call(), 0);
         const int64_t started = bench.now() - t;
         for (TaskHandle h : {w, r, o, i}) ASSERT_EQ(bench.StopTask(h), 0);
-        EXPECT_EQ(unstarted - started, ksim::Latency::kImplicitStartStop);
+        EXPECT_EQ(unstarted - started, sim::Latency::kImplicitStartStop);
         EXPECT_GT(started, 0);
     }
 }
@@ -286,7 +286,7 @@ TEST_F(ApiTest, OnDemandCallsOfTasksNotRunningCostTheImplicitStartAndStop)
 // small gets the text cut and the warning that says so.
 TEST_F(ApiTest, ErrorStringSizing)
 {
-    const std::string text = ksim::error_message(-200088);
+    const std::string text = sim::error_message(-200088);
     EXPECT_EQ(bench.GetErrorString(-200088, nullptr, 0), static_cast<int32>(text.size() + 1));
     for (uInt32 size : {1u, 5u, static_cast<uInt32>(text.size()), static_cast<uInt32>(text.size() + 1)}) {
         std::string buf(size + 4, '#');
@@ -305,7 +305,7 @@ TEST_F(ApiTest, ExtendedErrorInfoDescribesTheLastError)
     char buf[1024];
     ASSERT_EQ(bench.GetExtendedErrorInfo(buf, sizeof buf), 0);
     const std::string s = buf;
-    EXPECT_EQ(s.rfind(ksim::error_message(-200170), 0), 0u) << s;
+    EXPECT_EQ(s.rfind(sim::error_message(-200170), 0), 0u) << s;
     EXPECT_NE(s.find("\nDevice: PXI1Slot2\n"), std::string::npos) << s;
     EXPECT_NE(s.find("\nTask Name: port0W255\n"), std::string::npos) << s;
     EXPECT_NE(s.find("\nStatus Code: -200170"), std::string::npos) << s;
@@ -328,7 +328,7 @@ namespace {
 // write's time passed (it once saw a stale time and polled several times over).
 TEST(SteadyClock, ShortWaitsAreSeenAtOnce)
 {
-    ksim::SteadyClock clock;
+    sim::SteadyClock clock;
     const int64_t t0 = clock.now_ns();
     for (int i = 0; i < 5; ++i) clock.sleep_ns(4'000);
     const int64_t t1 = clock.now_ns();

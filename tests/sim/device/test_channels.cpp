@@ -4,7 +4,7 @@
 #include "korvane/NIDAQmx.h"
 #include "sim/device/channels.h"
 
-using ksim::LineRef;
+using sim::LineRef;
 
 namespace {
 
@@ -20,7 +20,7 @@ TEST_P(ResolveLines, Resolves)
 {
     const LineCase &c = GetParam();
     std::vector<LineRef> got;
-    EXPECT_EQ(ksim::resolve_lines(c.names, "PXI1Slot2", got), c.status) << c.names;
+    EXPECT_EQ(sim::resolve_lines(c.names, "PXI1Slot2", got), c.status) << c.names;
     if (c.status == 0) {
         EXPECT_EQ(got, c.lines) << c.names;
     }
@@ -55,18 +55,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ResolveAnalog, ChannelsOfTheDevice)
 {
     std::vector<int> got;
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot2/ao1", "PXI1Slot2", 'o', got), 0);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot2/ao1", "PXI1Slot2", 'o', got), 0);
     EXPECT_EQ(got, std::vector<int>{1});
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot2/ai3", "PXI1Slot2", 'i', got), 0);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot2/ai3", "PXI1Slot2", 'i', got), 0);
     EXPECT_EQ(got, std::vector<int>{3});
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot2/ai0:2, PXI1Slot2/ai15", "PXI1Slot2", 'i', got), 0);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot2/ai0:2, PXI1Slot2/ai15", "PXI1Slot2", 'i', got), 0);
     EXPECT_EQ(got, (std::vector<int>{0, 1, 2, 15}));
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot2/ao2", "PXI1Slot2", 'o', got), DAQmxErrorPhysicalChanDoesNotExist);
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot2/ai16", "PXI1Slot2", 'i', got), DAQmxErrorPhysicalChanDoesNotExist);
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot2/ai0", "PXI1Slot2", 'o', got), DAQmxErrorPhysicalChanDoesNotExist);
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot2/port0", "PXI1Slot2", 'i', got), DAQmxErrorPhysicalChanDoesNotExist);
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot3/ai0", "PXI1Slot2", 'i', got), DAQmxErrorInvalidDeviceID);
-    EXPECT_EQ(ksim::resolve_analog("PXI1Slot3/ai0", "PXI1Slot3", 'i', got), 0);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot2/ao2", "PXI1Slot2", 'o', got), DAQmxErrorPhysicalChanDoesNotExist);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot2/ai16", "PXI1Slot2", 'i', got), DAQmxErrorPhysicalChanDoesNotExist);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot2/ai0", "PXI1Slot2", 'o', got), DAQmxErrorPhysicalChanDoesNotExist);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot2/port0", "PXI1Slot2", 'i', got), DAQmxErrorPhysicalChanDoesNotExist);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot3/ai0", "PXI1Slot2", 'i', got), DAQmxErrorInvalidDeviceID);
+    EXPECT_EQ(sim::resolve_analog("PXI1Slot3/ai0", "PXI1Slot3", 'i', got), 0);
 }
 
 }  // namespace

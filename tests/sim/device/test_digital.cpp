@@ -80,7 +80,7 @@ TEST_F(DigitalTest, ReadingBackAnOutputTaskDrivesItsLinesAtTheLatchedLevels)
     EXPECT_EQ(read(all), 0x0F) << "lines 0..3 latched high by the other task, 4..7 low since power-up";
     EXPECT_EQ(bench.daq_output_mask() & 0xFF00u, 0xFF00u);
     EXPECT_EQ(port(1), 0x0Fu);
-    EXPECT_EQ(bench.find_task(all)->state, ksim::Bench::State::Created) << "and the read left it as it was";
+    EXPECT_EQ(bench.find_task(all)->state, sim::Bench::State::Created) << "and the read left it as it was";
     EXPECT_EQ(port(1), 0x0Fu) << "static lines hold their level";
 
     // An explicit start commits too.
@@ -163,7 +163,7 @@ TEST_F(DigitalTest, BoardDrivesTheBusDuringARead)
     ASSERT_EQ(bench.StartTask(r0), 0);
     ASSERT_EQ(bench.StartTask(r1), 0);
     ASSERT_EQ(write(ctl, 4), 0);
-    EXPECT_EQ(bench.board().decoder().state(), ksim::AvalonDecoder::State::Read);
+    EXPECT_EQ(bench.board().decoder().state(), sim::AvalonDecoder::State::Read);
     EXPECT_EQ(read(r1), 0x9A);
     EXPECT_EQ(read(r0), 0x5C);
     ASSERT_EQ(write(ctl, 6), 0);
@@ -235,7 +235,7 @@ TEST_F(DigitalTest, RandomSequencesMatchAModelOfStaticLines)
         };
         std::vector<T> tasks;
         auto expect_level = [&](uint32_t bits) {
-            const uint32_t pulls = ksim::Board::kPullLevels & ~out;
+            const uint32_t pulls = sim::Board::kPullLevels & ~out;
             return ((out & levels) | pulls) & bits;
         };
         for (int step = 0; step < 300; ++step) {

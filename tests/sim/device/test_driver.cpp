@@ -1,5 +1,5 @@
 // The simulated bench as the program meets it: libkorvane-sim.so through the
-// import layer, with raw DAQmx calls, and its back door through ksim::bench().
+// import layer, with raw DAQmx calls, and its back door through sim::bench().
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,9 +21,9 @@ class DriverTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        daqmx::select("sim");
-        b = ksim::bench();
-        ASSERT_NE(b, nullptr) << daqmx::info().description();
+        driver::select("sim");
+        b = sim::bench();
+        ASSERT_NE(b, nullptr) << driver::info().description();
         b->use_virtual_clock();
         b->reset();
         b->trace_capture(1);
@@ -59,7 +59,7 @@ protected:
         return v;
     }
 
-    const ksim::BackDoor *b = nullptr;
+    const sim::BackDoor *b = nullptr;
 };
 
 TEST_F(DriverTest, TraceLinesOfDigitalCalls)

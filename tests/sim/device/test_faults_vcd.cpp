@@ -152,7 +152,7 @@ TEST_F(FaultVcdTest, VcdTimeRunsOnAcrossAClockSwitch)
     TaskHandle p0 = do_task("port0W255", "PXI1Slot2/port0");
     write(p0, 0x01);
     clock->sleep_ns(1'000'000'000);
-    bench.set_clock(std::make_shared<ksim::VirtualClock>());  // back to 0
+    bench.set_clock(std::make_shared<sim::VirtualClock>());  // back to 0
     write(p0, 0x02);
     ASSERT_EQ(bench.vcd_file(nullptr), 0);
     const std::string vcd = slurp(path);

@@ -21,7 +21,7 @@ constexpr uint32_t kIdle = kRd | kWr;
 // A bus master on one board's lines, one port access every dt (4 us over the DAQ;
 // shorter here, so that status reads fall inside a conversion).
 struct Rig {
-    ksim::BoardSocket &board;
+    sim::BoardSocket &board;
     int64_t t = 0;
     int64_t dt = 4'000;
     uint32_t out_mask = 0;  // lines the master drives
@@ -68,7 +68,7 @@ struct Rig {
 };
 
 // Runs the same random cycles on both boards; returns what differs, the first few.
-std::vector<std::string> cross_check(ksim::BoardSocket &a, ksim::BoardSocket &b, uint32_t seed, int cycles)
+std::vector<std::string> cross_check(sim::BoardSocket &a, sim::BoardSocket &b, uint32_t seed, int cycles)
 {
     std::vector<std::string> diffs;
     auto differ = [&](const char *what, int slave, int reg, unsigned wa, unsigned wb) {
@@ -143,17 +143,17 @@ std::vector<std::string> cross_check(ksim::BoardSocket &a, ksim::BoardSocket &b,
     return diffs;
 }
 
-std::unique_ptr<ksim::BoardSocket> load(const char *path)
+std::unique_ptr<sim::BoardSocket> load(const char *path)
 {
     std::string error;
-    auto b = ksim::BoardSocket::load(path, error);
+    auto b = sim::BoardSocket::load(path, error);
     EXPECT_TRUE(b) << error;
     return b;
 }
 
 TEST(RtlBoard, AgreesWithTheModelOnRandomBusCycles)
 {
-    auto model = ksim::BoardSocket::model();
+    auto model = sim::BoardSocket::model();
     auto rtl = load(KORVANE_RTL_BOARD);
     ASSERT_TRUE(rtl);
     EXPECT_STREQ(rtl->name(), "rtl korvane_board");
@@ -175,7 +175,7 @@ TEST(RtlBoard, AgreesWithTheModelOnRandomBusCycles)
 
 TEST(RtlBoard, CrossCheckNamesTheAddressWhereAVariantDropsWrites)
 {
-    auto model = ksim::BoardSocket::model();
+    auto model = sim::BoardSocket::model();
     auto variant = load(KORVANE_RTL_DROP_BOARD);
     ASSERT_TRUE(variant);
     const auto diffs = cross_check(*model, *variant, 1, 2'000);
@@ -200,18 +200,18 @@ TEST(RtlBoard, ATopWithTheBusPortsOnlyIsABoard)
 // board writes the model's text for the same registers, and reads it back.
 TEST(RtlBoard, BenchStateTextIsTheModels)
 {
-    ksim::Bench model(std::make_shared<ksim::VirtualClock>()), rtl(std::make_shared<ksim::VirtualClock>());
+    sim::Bench model(std::make_shared<sim::VirtualClock>()), rtl(std::make_shared<sim::VirtualClock>());
     std::string error;
     ASSERT_EQ(rtl.set_board(KORVANE_RTL_BOARD, error), 0) << error;
     EXPECT_STREQ(rtl.board_name(), "rtl korvane_board (" KORVANE_RTL_BOARD ")");
-    for (ksim::Bench *b : {&model, &rtl}) {
+    for (sim::Bench *b : {&model, &rtl}) {
         b->poke_reg(0, 0x1ABC, 0xBEEF);
         b->poke_reg(2, 0x00, 5);
         b->poke_reg(2, 0x03, 0x80);
         b->poke_reg(2, 0x11, 4);
         b->poke_reg(2, 0x17, 0x123);
     }
-    auto text = [](ksim::Bench &b) {
+    auto text = [](sim::Bench &b) {
         std::string t(b.board_state(nullptr, 0), '\0');
         b.board_state(t.data(), t.size());
         return t;
