@@ -1,5 +1,5 @@
 // korvane's way into the files it is given. Every file korvane reads (the
-// --sim-state file, the bench description, load and command files, the panel
+// --sim-state file, the wiring file, load and command files, the panel
 // file, a script) is read by read_bounded: a regular file only, opened without
 // blocking, never more than a bound. A shared library given by path (--daq,
 // --board) is mapped by the dynamic linker instead, after library_fault has

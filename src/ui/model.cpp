@@ -70,14 +70,24 @@ int find_control(int panel, const std::string &name)
     return 0;
 }
 
-Action commit(int panel, int id, double value)
+namespace {
+// The control an operator's action goes to; null with the reason when there is none.
+Control *action_target(int panel, int id, Action &refused)
 {
     Panel *p = find_panel(panel);
-    if (!p)
-        return {false, "no such panel"};
-    Control *c = p->find(id);
+    Control *c = p ? p->find(id) : nullptr;
     if (!c)
-        return {false, "no such control"};
+        refused = {false, p ? "no such control" : "no such panel"};
+    return c;
+}
+}  // namespace
+
+Action commit(int panel, int id, double value)
+{
+    Action refused;
+    Control *c = action_target(panel, id, refused);
+    if (!c)
+        return refused;
     if (!c->has_value())
         return {false, std::string("a ") + kind_name(c->kind) + " takes no value"};
     if (c->dimmed)
@@ -100,12 +110,10 @@ Action commit(int panel, int id, double value)
 
 Action press(int panel, int id)
 {
-    Panel *p = find_panel(panel);
-    if (!p)
-        return {false, "no such panel"};
-    Control *c = p->find(id);
+    Action refused;
+    Control *c = action_target(panel, id, refused);
     if (!c)
-        return {false, "no such control"};
+        return refused;
     if (!kind_info(c->kind).pressable)
         return {false, std::string("a ") + kind_name(c->kind) + " cannot be pressed"};
     if (c->dimmed)
@@ -122,10 +130,10 @@ Action press(int panel, int id)
 
 Action step(int panel, int id, int steps)
 {
-    Panel *p = find_panel(panel);
-    Control *c = p ? p->find(id) : nullptr;
+    Action refused;
+    Control *c = action_target(panel, id, refused);
     if (!c)
-        return {false, "no such control"};
+        return refused;
     if (c->kind != Kind::numeric_int && c->kind != Kind::numeric_double)
         return {false, std::string("a ") + kind_name(c->kind) + " cannot be stepped"};
     return commit(panel, id, stepped_value(*c, steps));

@@ -12,17 +12,14 @@
 #include "korvane/NIDAQmx.h"
 #include "base/korvane_base.h"
 #include "vekta/vekta.h"
+#include "vekta/vekta_core.h"
 #include "vekta/vekta_devices.h"
 
 /* A driver status into the last error state, as the library's completion rule does. */
+/* A failed query keeps the driver's message as every other call does. */
 static int deviceFail(int status)
 {
-    char *text = vekta_GetLastErrorBuffer();
-    if (DAQmxGetErrorString(status, text, VEKTA_ERROR_TEXT_SIZE) < 0)
-        FmtN(text, VEKTA_ERROR_TEXT_SIZE, "%s", "no text from the driver for this status");
-    text[VEKTA_ERROR_TEXT_SIZE - 1] = '\0';
-    vekta_SetLastError(status);
-    return status;
+    return failExit(status);
 }
 
 static void copyText(char *field, const std::string &text)

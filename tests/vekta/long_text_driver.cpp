@@ -16,6 +16,8 @@ EXPORT int32 DAQmxCreateTask(const char name[], TaskHandle *h)
     return name && std::strcmp(name, "analog0o") == 0 ? long_text::kRefuses : long_text::kCuts;
 }
 
+EXPORT int32 DAQmxGetDevProductType(const char[], char[], uInt32) { return long_text::kRefuses; }
+
 EXPORT int32 DAQmxGetErrorString(int32 code, char buf[], uInt32 size)
 {
     const std::string text = long_text::message(code);

@@ -23,6 +23,9 @@ TEST(VektaErrorText, LongMessageKeepsItsFirst1023Bytes)
         EXPECT_EQ(vekta_GetLastError(), c.code);
         EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()), long_text::message(c.code).substr(0, 1023)) << c.code;
     }
+    VektaDevice device{};
+    EXPECT_EQ(vekta_deviceGet("Dev1", &device), long_text::kRefuses);
+    EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()), long_text::message(long_text::kRefuses).substr(0, 1023));
     driver::select("sim");
     vekta_resetState();
 }
