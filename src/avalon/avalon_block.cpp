@@ -52,6 +52,16 @@ void control(Cycle &step, unsigned char byte)
     step(vekta_portGroupOut(PORT_CTRL, 1, &byte));
 }
 
+/* A strobe is asserted only while every call of the block so far went well:
+ * after a failure the lines need not hold what it would latch (a port that
+ * kept the address where the data should be, or the previous word where the
+ * address should be, or data ports still driving when the board is asked to
+ * drive them). Going back to idle is always tried. */
+void strobe(Cycle &step, unsigned char byte)
+{
+    if (!step.failed) control(step, byte);
+}
+
 unsigned short address_word(unsigned char slave, unsigned short address)
 {
     return (unsigned short)((((unsigned int)address << kb::kSlaveBits) | slave) & 0xFFFF);
@@ -84,15 +94,15 @@ extern "C" int avalonReadBlock(unsigned char slave, unsigned short address, unsi
     if (count <= 0) return 0;
     Cycle step;
     take_bus(step, address_word(slave, address));
-    control(step, CTRL_ADDRESS);
+    strobe(step, CTRL_ADDRESS);
     control(step, CTRL_IDLE);
     int done = count;
     for (int i = 0; i < count; i++) {
         const unsigned short here = (unsigned short)(address + i);
         data_mask(step, MASK_INPUT);
-        control(step, CTRL_READ);
+        strobe(step, CTRL_READ);
         unsigned char bytes[DATA_PORTS] = {0, 0};
-        step(vekta_portGroupIn(PORT_LOW, DATA_PORTS, bytes));
+        if (!step.failed) step(vekta_portGroupIn(PORT_LOW, DATA_PORTS, bytes));
         control(step, CTRL_IDLE);
         words[i] = (unsigned short)((bytes[1] << 8) | bytes[0]);
 
@@ -127,10 +137,10 @@ extern "C" int avalonWriteBlock(unsigned char slave, unsigned short address, con
     for (int i = 0; i < count && done == count; i++) {
         const unsigned short here = (unsigned short)(address + i);
         if (i > 0) data_out(step, address_word(slave, here));
-        control(step, CTRL_ADDRESS);
+        strobe(step, CTRL_ADDRESS);
         control(step, CTRL_IDLE);
-        data_out(step, words[i]);
-        control(step, CTRL_WRITE);
+        if (!step.failed) data_out(step, words[i]);
+        strobe(step, CTRL_WRITE);
         control(step, CTRL_IDLE);
         if (step.failed) done = i;
     }

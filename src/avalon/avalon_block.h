@@ -10,7 +10,8 @@
  * next address while turning the data ports back to output, so consecutive
  * words share that step. Failing library calls print their error report line
  * as in every bus operation; unlike those, a block stops after the first
- * cycle that had a failing call and says where.
+ * cycle that had a failing call and says where, and asserts no strobe after
+ * a failing call (the lines may not hold what the strobe would latch).
  */
 #ifndef KORVANE_AVALON_BLOCK_H
 #define KORVANE_AVALON_BLOCK_H
@@ -21,8 +22,9 @@ extern "C" {
 
 /* Reads count words from address, address+1, ... into words. Returns the
  * number of words read by cycles without a failure: count when all went
- * well, else the index of the failed word (whose cycle was completed, strobes
- * idle and data ports back to output, but whose word is not to be trusted). */
+ * well, else the index of the failed word (whose cycle was cut short at the
+ * failing call: no strobe after it, strobes idle and data ports back to
+ * output; its word is not to be trusted). */
 int avalonReadBlock(unsigned char slave, unsigned short address, unsigned short *words, int count);
 
 /* Writes count words to address, address+1, ...; returns as avalonReadBlock. */

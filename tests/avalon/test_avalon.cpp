@@ -7,6 +7,7 @@
 
 #include "avalon/avalon.h"
 #include "avalon/avalon_block.h"
+#include "avalon/korvane_board.h"
 #include "tests/vekta/vekta_bench_fixture.h"
 
 namespace {
@@ -338,8 +339,27 @@ TEST_F(Avalon, BlockStopsAtTheFailedWordAndGivesThePortsBack)
     EXPECT_EQ(avalonWriteBlock(0, 8, data, 4), 1);
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_EQ(reg(0, 8), 1u);
+    // No write strobe over lines that kept the address: word 1's place is untouched.
+    EXPECT_EQ(reg(0, 9), 0x999u);
+
+    // Word 1's address fails: no address strobe over word 0's data, which as an
+    // address would send word 1 to location 12.
+    errors.clear();
+    const unsigned short to12[2] = {static_cast<unsigned short>(12 << avalon::board::kSlaveBits), 0xBAD};
+    b->fault("DAQmxWriteDigitalU8", "ports0to1W255", DAQmxErrorOperationTimedOut, 3, 0);
+    EXPECT_EQ(avalonWriteBlock(0, 8, to12, 2), 1);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(reg(0, 12), 0xCCCu);
+    EXPECT_EQ(reg(0, 9), 0x999u);
     avalonWrite(0, 9, 0x99);
     EXPECT_EQ(reg(0, 9), 0x99u);
     EXPECT_EQ(static_cast<int>(probe("port2")) & 7, 6);
+    EXPECT_EQ(probe("contention"), 0);
+
+    // The data ports fail to turn to input: no read strobe while they still drive.
+    errors.clear();
+    b->fault("DAQmxStartTask", "ports0to1R0", DAQmxErrorOperationTimedOut, 1, 0);
+    EXPECT_EQ(avalonReadBlock(0, 0, words.data(), 2), 0);
+    EXPECT_EQ(errors.size(), 1u);
     EXPECT_EQ(probe("contention"), 0);
 }
