@@ -91,7 +91,7 @@ BAD_CALLS = [
     (ValueError, lambda b: b.ai[0].read_many(0)),
     (ValueError, lambda b: b.ai[0].read_many(10, rate=0)),
     (IndexError, lambda b: b.ai[8]),
-    (ValueError, lambda b: b.selftest("/nonexistent/bench.toml")),
+    (ValueError, lambda b: b.selftest("/nonexistent/wiring.toml")),
 ]
 
 
