@@ -66,6 +66,21 @@ bool split_device(const std::string &item, std::string &dev, std::vector<std::st
     return true;
 }
 
+// Runs `each` on the path of every comma-separated "Dev/..." name after checking
+// its device; stops at the first error, its own or `each`'s.
+template <class Each>
+int32_t for_each_channel(const std::string &names, const std::string &device, Each each)
+{
+    for (const std::string &raw : split(names, ',')) {
+        std::string dev;
+        std::vector<std::string> path;
+        if (!split_device(trim(raw), dev, path)) return DAQmxErrorPhysicalChanDoesNotExist;
+        if (!iequals(dev, device)) return DAQmxErrorInvalidDeviceID;
+        if (int32_t err = each(path)) return err;
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::string device_name(int slot)
@@ -76,12 +91,7 @@ std::string device_name(int slot)
 int32_t resolve_lines(const std::string &names, const std::string &device, std::vector<LineRef> &out)
 {
     std::vector<LineRef> lines;
-    for (const std::string &raw : split(names, ',')) {
-        std::string item = trim(raw);
-        std::string dev;
-        std::vector<std::string> path;
-        if (!split_device(item, dev, path)) return DAQmxErrorPhysicalChanDoesNotExist;
-        if (!iequals(dev, device)) return DAQmxErrorInvalidDeviceID;
+    int32_t err = for_each_channel(names, device, [&](const std::vector<std::string> &path) -> int32_t {
         std::vector<int> ports;
         if (path.size() > 2 || !parse_numbered(path[0], "port", ports)) return DAQmxErrorPhysicalChanDoesNotExist;
         for (int p : ports)
@@ -89,7 +99,7 @@ int32_t resolve_lines(const std::string &names, const std::string &device, std::
         if (path.size() == 1) {
             for (int p : ports)
                 for (int l = 0; l < kLinesPerPort; ++l) lines.push_back({p, l});
-            continue;
+            return 0;
         }
         std::vector<int> nums;
         if (ports.size() != 1 || !parse_numbered(path[1], "line", nums)) return DAQmxErrorPhysicalChanDoesNotExist;
@@ -97,7 +107,9 @@ int32_t resolve_lines(const std::string &names, const std::string &device, std::
             if (l < 0 || l >= kLinesPerPort) return DAQmxErrorPhysicalChanDoesNotExist;
             lines.push_back({ports[0], l});
         }
-    }
+        return 0;
+    });
+    if (err) return err;
     if (lines.empty()) return DAQmxErrorPhysicalChanDoesNotExist;
     out = std::move(lines);
     return 0;
@@ -108,19 +120,16 @@ int32_t resolve_analog(const std::string &names, const std::string &device, char
     std::vector<int> chans;
     const char *prefix = kind == 'o' ? "ao" : "ai";
     const int count = kind == 'o' ? kAoChannels : kAiChannels;
-    for (const std::string &raw : split(names, ',')) {
-        std::string item = trim(raw);
-        std::string dev;
-        std::vector<std::string> path;
-        if (!split_device(item, dev, path)) return DAQmxErrorPhysicalChanDoesNotExist;
-        if (!iequals(dev, device)) return DAQmxErrorInvalidDeviceID;
+    int32_t err = for_each_channel(names, device, [&](const std::vector<std::string> &path) -> int32_t {
         std::vector<int> nums;
         if (path.size() != 1 || !parse_numbered(path[0], prefix, nums)) return DAQmxErrorPhysicalChanDoesNotExist;
         for (int n : nums) {
             if (n < 0 || n >= count) return DAQmxErrorPhysicalChanDoesNotExist;
             chans.push_back(n);
         }
-    }
+        return 0;
+    });
+    if (err) return err;
     if (chans.empty()) return DAQmxErrorPhysicalChanDoesNotExist;
     out = std::move(chans);
     return 0;

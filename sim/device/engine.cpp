@@ -48,21 +48,22 @@ bool Bench::scan_trigger(Task &t, int64_t until)
     const std::string &src = t.trig.source;
     const bool rising = t.trig.slope != DAQmx_Val_FallingSlope;
     const double level = t.trig.level;
-    auto crossed = [&](double prev, double cur) {
-        return rising ? (prev < level && cur >= level) : (prev > level && cur <= level);
+    // Looks at the source at `at`: a crossing since the last look starts the run there.
+    auto fires = [&](int64_t at) {
+        const double cur = trigger_value(src, at);
+        const double prev = r.prev;
+        r.prev = cur;
+        if (!(rising ? (prev < level && cur >= level) : (prev > level && cur <= level))) return false;
+        r.armed = false;
+        r.t_first = at;
+        return true;
     };
     double step = 1e9 / t.rate;
     if (!source_varies(src)) {
         // Constant from here on: only a change since the last look can cross.
         const int64_t at = r.scan_t + static_cast<int64_t>(std::ceil(step));
         if (at > until) return false;
-        const double cur = trigger_value(src, at);
-        if (crossed(r.prev, cur)) {
-            r.armed = false;
-            r.t_first = at;
-            return true;
-        }
-        r.prev = cur;
+        if (fires(at)) return true;
         r.scan_t = until;
         return false;
     }
@@ -74,13 +75,7 @@ bool Bench::scan_trigger(Task &t, int64_t until)
         ts += step;
         if (ts > static_cast<double>(until)) break;
         const auto at = static_cast<int64_t>(ts);
-        const double cur = trigger_value(src, at);
-        if (crossed(r.prev, cur)) {
-            r.armed = false;
-            r.t_first = at;
-            return true;
-        }
-        r.prev = cur;
+        if (fires(at)) return true;
         r.scan_t = at;
     }
     return false;

@@ -224,37 +224,39 @@ void error_output_reset()
     o.echo = true;
 }
 
-int add_error_sink(ErrorSink sink)
+namespace {
+
+// Both kinds of listener share one id sequence and one lock.
+template <class Sink>
+int add_sink(std::map<int, Sink> ErrorOutput::*sinks, Sink sink)
 {
     ErrorOutput &o = out();
     std::lock_guard<std::mutex> lock(o.mu);
     int id = o.next_sink++;
-    o.sinks.emplace(id, std::move(sink));
+    (o.*sinks).emplace(id, std::move(sink));
     return id;
 }
 
-void remove_error_sink(int id)
+template <class Sink>
+void remove_sink(std::map<int, Sink> ErrorOutput::*sinks, int id)
 {
     ErrorOutput &o = out();
     std::lock_guard<std::mutex> lock(o.mu);
-    o.sinks.erase(id);
+    (o.*sinks).erase(id);
 }
+
+}  // namespace
+
+int add_error_sink(ErrorSink sink) { return add_sink(&ErrorOutput::sinks, std::move(sink)); }
+
+void remove_error_sink(int id) { remove_sink(&ErrorOutput::sinks, id); }
 
 int add_error_message_sink(ErrorMessageSink sink)
 {
-    ErrorOutput &o = out();
-    std::lock_guard<std::mutex> lock(o.mu);
-    int id = o.next_sink++;
-    o.message_sinks.emplace(id, std::move(sink));
-    return id;
+    return add_sink(&ErrorOutput::message_sinks, std::move(sink));
 }
 
-void remove_error_message_sink(int id)
-{
-    ErrorOutput &o = out();
-    std::lock_guard<std::mutex> lock(o.mu);
-    o.message_sinks.erase(id);
-}
+void remove_error_message_sink(int id) { remove_sink(&ErrorOutput::message_sinks, id); }
 
 }  // namespace base
 
