@@ -275,28 +275,18 @@ static int vformat(std::string &text, const char *format, va_list ap)
     return n;
 }
 
-extern "C" int ErrorPrintf(const char *format, ...)
+// An error text: one entry per line; the closing newline of the text ends the
+// last line and does not make an empty one, nor do blank lines inside a longer
+// text (driver messages carry paragraph breaks).
+static void put_error_text(std::string text)
 {
-    if (!format)
-        return 0;
-    va_list ap;
-    va_start(ap, format);
-    std::string text;
-    const int n = vformat(text, format, ap);
-    va_end(ap);
-    if (n < 0)
-        return n;
-
-    // One entry per line; the closing newline of the text ends the last line
-    // and does not make an empty one, nor do blank lines inside a longer text
-    // (driver messages carry paragraph breaks).
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
     if (text.find('\n') == std::string::npos) {
         if (!text.empty() && text.back() == '\r')
             text.pop_back();
         base::error_line(text);
-        return n;
+        return;
     }
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -312,6 +302,37 @@ extern "C" int ErrorPrintf(const char *format, ...)
         start = nl + 1;
     }
     base::error_lines(lines);
+}
+
+// A note is one line: line breaks inside become blanks.
+static void put_note_text(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    for (char &c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    base::note_line(text);
+}
+
+// Formats and hands the text on; vsnprintf's count, negative (nothing put) on a bad format.
+static int print_with(void (*put)(std::string), const char *format, va_list ap)
+{
+    std::string text;
+    const int n = vformat(text, format, ap);
+    if (n >= 0)
+        put(std::move(text));
+    return n;
+}
+
+extern "C" int ErrorPrintf(const char *format, ...)
+{
+    if (!format)
+        return 0;
+    va_list ap;
+    va_start(ap, format);
+    const int n = print_with(put_error_text, format, ap);
+    va_end(ap);
     return n;
 }
 
@@ -321,18 +342,8 @@ extern "C" int NotePrintf(const char *format, ...)
         return 0;
     va_list ap;
     va_start(ap, format);
-    std::string text;
-    const int n = vformat(text, format, ap);
+    const int n = print_with(put_note_text, format, ap);
     va_end(ap);
-    if (n < 0)
-        return n;
-    // A note is one line: line breaks inside become blanks.
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    for (char &c : text)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    base::note_line(text);
     return n;
 }
 
