@@ -92,8 +92,7 @@ void bind_functions(py::module_ &m)
     m.def("_wiring", [](const std::optional<std::string> &path) {
         kc::Wiring d;
         try {
-            d = path ? kc::parse_wiring(kc::read_file(*path, false), *path)
-                     : kc::parse_wiring(kc::default_wiring_text(), "built-in wiring file");
+            d = kc::read_wiring(path);
         } catch (const kc::UsageError &e) {
             throw py::value_error(e.what());
         }

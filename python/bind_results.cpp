@@ -161,8 +161,7 @@ py::object selftest_of(const CoreRef &ref, py::object wiring_object, bool destru
     core.need_open();
     kc::Wiring described;
     try {
-        described = wiring ? kc::parse_wiring(kc::read_file(*wiring, false), *wiring)
-                           : kc::parse_wiring(kc::default_wiring_text(), "built-in wiring file");
+        described = kc::read_wiring(wiring);
     } catch (const kc::UsageError &e) {
         throw py::value_error(e.what());
     }

@@ -194,8 +194,7 @@ void add_commands(CLI::App &app, Request &r)
     test->fallthrough();
     test->callback([&r] {
         r.action = [&r](Session &s) {
-            const Wiring wiring = r.wiring.empty() ? parse_wiring(default_wiring_text(), "built-in wiring file")
-                                                   : parse_wiring(read_file(r.wiring, false), r.wiring);
+            const Wiring wiring = read_wiring(r.wiring.empty() ? std::nullopt : std::optional(r.wiring));
             if (selftest(s, wiring, r.destructive) != 0) throw CheckFailure();
         };
     });

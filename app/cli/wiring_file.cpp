@@ -5,6 +5,7 @@
 #include <toml++/toml.h>
 
 #include "app/cli/bus_commands.h"
+#include "app/cli/word_files.h"
 #include "base/korvane_strings.h"
 #include "vekta/vekta.h"
 
@@ -166,6 +167,12 @@ Wiring parse_wiring(const std::string &text, const std::string &name)
     if (b.memories.empty() && b.dacs.empty() && b.loopbacks.empty() && b.fixed.empty())
         throw UsageError(base::text::one_line(name) + ": no checks (no [[memory]], [[dac]], [[loopback]] or [[fixed]] table)");
     return b;
+}
+
+Wiring read_wiring(const std::optional<std::string> &path)
+{
+    return path ? parse_wiring(read_file(*path, false), *path)
+                : parse_wiring(default_wiring_text(), "built-in wiring file");
 }
 
 }  // namespace app::cli

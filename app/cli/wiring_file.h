@@ -46,4 +46,7 @@ Wiring parse_wiring(const std::string &text, const std::string &name);
 // The default wiring file's text (wiring.toml as built in).
 const std::string &default_wiring_text();
 
+// The wiring file at `path`, or without one the built-in default.
+Wiring read_wiring(const std::optional<std::string> &path);
+
 }  // namespace app::cli

@@ -39,12 +39,15 @@ constexpr double VOLT_TOLERANCE = 0.002;
 
 Result fail(const std::string &message) { return Result{false, message}; }
 
-const sim::BackDoor *bench_or_null() { return sim::bench(); }
-
-Result not_the_bench(const std::string &verb)
+// Why a call of the side door was not made: the loaded driver is another
+// (`what` says who asked, `hint` names the option that picks the bench).
+std::string needs_bench(const std::string &what, bool hint = false)
 {
-    return fail(verb + ": needs the simulated bench, but the " + driver::info().description());
+    return what + "needs the simulated bench" + (hint ? " (--daq sim)" : "") + ", but the " +
+           driver::info().description();
 }
+
+Result not_the_bench(const std::string &verb) { return fail(needs_bench(verb + ": ")); }
 
 // A probe looks at what only the bench can see: on another driver (the real
 // bench) it is skipped, and the script's other checks still count.
@@ -104,7 +107,7 @@ Result compare(const std::string &what, double got, double expected, double tole
 
 Result probe_verb(const Args &args)
 {
-    const sim::BackDoor *b = bench_or_null();
+    const sim::BackDoor *b = sim::bench();
     if (!b) return probe_skipped();
     if (args[0] == "reg") {
         int slave, address;
@@ -129,7 +132,7 @@ Result probe_verb(const Args &args)
 
 Result drive_verb(const Args &args)
 {
-    const sim::BackDoor *b = bench_or_null();
+    const sim::BackDoor *b = sim::bench();
     if (!b) return not_the_bench("drive");
     double value;
     if (args[1] == "on")
@@ -144,7 +147,7 @@ Result drive_verb(const Args &args)
 
 Result fault_verb(const Args &args)
 {
-    const sim::BackDoor *b = bench_or_null();
+    const sim::BackDoor *b = sim::bench();
     if (!b) return not_the_bench("fault");
     if (args[0] == "clear") {
         if (args.size() != 1) return fail("fault: usage: fault clear");
@@ -197,7 +200,7 @@ std::string open_outputs(const std::string &trace_file, const std::string &vcd_f
         return "korvane: cannot write the trace file " + trace_file + "\n";
     if (vcd_file.empty()) return "";
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "korvane: --vcd needs the simulated bench (--daq sim), but the " + driver::info().description() + "\n";
+    if (!bench) return "korvane: " + needs_bench("--vcd ", true) + "\n";
     bench->vcd_layout(vcd_lines ? KSIM_VCD_LINES : KSIM_VCD_VECTORS);
     if (bench->vcd_file(vcd_file.c_str()) != 0) return "korvane: cannot write the VCD file " + vcd_file + "\n";
     return "";
@@ -230,7 +233,7 @@ std::function<int64_t()> use_bench_clock()
 std::string load_board_state(const std::string &path)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "--sim-state needs the simulated bench (--daq sim), but the " + driver::info().description();
+    if (!bench) return needs_bench("--sim-state ", true);
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "";  // the first command of a sequence
     std::string text;
@@ -244,7 +247,7 @@ std::string load_board_state(const std::string &path)
 std::string board_state(std::string &text)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "the board's state needs the simulated bench, but the " + driver::info().description();
+    if (!bench) return needs_bench("the board's state ");
     text.assign(bench->board_state(nullptr, 0), '\0');
     bench->board_state(text.data(), text.size());
     text.pop_back();  // the NUL
@@ -254,7 +257,7 @@ std::string board_state(std::string &text)
 std::string set_board_state(const std::string &text)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "the board's state needs the simulated bench, but the " + driver::info().description();
+    if (!bench) return needs_bench("the board's state ");
     if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
         return "not a simulated board's state";
     return "";
@@ -263,7 +266,7 @@ std::string set_board_state(const std::string &text)
 std::string inject_fault(const std::string &function, int code, int count)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
+    if (!bench) return needs_bench("");
     if (code >= 0 || count < 0) return "a fault needs a negative code and a count from 1 (0: always)";
     if (count == 0) {
         if (bench->fault(function.c_str(), nullptr, code, 1, 1) != 0) return "the bench refused a fault on " + function;
@@ -279,7 +282,7 @@ std::string inject_fault(const std::string &function, int code, int count)
 std::string clear_faults()
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
+    if (!bench) return needs_bench("");
     bench->fault_clear();
     return "";
 }
@@ -287,7 +290,7 @@ std::string clear_faults()
 std::string drive(const std::string &name, double value)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
+    if (!bench) return needs_bench("");
     if (bench->drive(name.c_str(), value) != 0) return "unknown bench input \"" + name + "\"";
     return "";
 }
@@ -295,7 +298,7 @@ std::string drive(const std::string &name, double value)
 std::string probe(const std::string &name, double &value)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
+    if (!bench) return needs_bench("");
     if (bench->probe(name.c_str(), &value) != 0) return "unknown bench value \"" + name + "\"";
     return "";
 }
@@ -303,7 +306,7 @@ std::string probe(const std::string &name, double &value)
 std::string probe_reg(int slave, int address, unsigned &word)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "needs the simulated bench, but the " + driver::info().description();
+    if (!bench) return needs_bench("");
     if (bench->probe_reg(slave, address, &word) != 0)
         return "no register " + std::to_string(address) + " on slave " + std::to_string(slave);
     return "";
@@ -377,7 +380,7 @@ std::string choose_board(const std::string &board)
     const sim::BackDoor *bench = sim::bench();
     if (!bench) {
         if (board.empty()) return "";
-        return "korvane: --board needs the simulated bench (--daq sim), but the " + driver::info().description() + "\n";
+        return "korvane: " + needs_bench("--board ", true) + "\n";
     }
     char why[1024] = "";
     if (bench->set_board(choice.c_str(), why, sizeof why) != 0) return "korvane: cannot use the board " + choice + ": " + why + "\n";

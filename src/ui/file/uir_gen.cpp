@@ -13,11 +13,11 @@
 //                     the program defines no callback the file does not name.
 // Status 0, or 1 with one line on standard error.
 #include "ui/internal.h"
+#include "base/atomic_file.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -92,13 +92,13 @@ std::string binding(const ui::Panel &p, const std::string &stem, const std::stri
     return o.str();
 }
 
+// Whole or not at all: a build stopped half-way leaves no cut header that
+// looks newer than the panel file.
 bool write(const std::filesystem::path &path, const std::string &text)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (out) return true;
-    std::fprintf(stderr, "uir_gen: cannot write %s\n", path.c_str());
+    const std::string why = base::write_file_atomically(path.string(), text);
+    if (why.empty()) return true;
+    std::fprintf(stderr, "uir_gen: %s\n", why.c_str());
     return false;
 }
 

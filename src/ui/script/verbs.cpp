@@ -71,13 +71,31 @@ std::string parse_wait(const Line &, Command &cmd)
     return "";
 }
 
-// What expect-trace checks of a chart's trace.
-const char *const kTraceMeasures[] = {"points", "gaps", "last", "min", "max", "mean"};
+// What expect-trace checks of a chart's trace, by name.
+struct TraceMeasure {
+    const char *name;
+    double (*of)(const TraceStats &);
+};
+const TraceMeasure kTraceMeasures[] = {
+    {"points", [](const TraceStats &st) { return static_cast<double>(st.points); }},
+    {"gaps", [](const TraceStats &st) { return static_cast<double>(st.gaps); }},
+    {"last", [](const TraceStats &st) { return st.last; }},
+    {"min", [](const TraceStats &st) { return st.min; }},
+    {"max", [](const TraceStats &st) { return st.max; }},
+    {"mean", [](const TraceStats &st) { return st.mean; }},
+};
+
+const TraceMeasure *trace_measure(const std::string &name)
+{
+    for (const TraceMeasure &m : kTraceMeasures)
+        if (name == m.name)
+            return &m;
+    return nullptr;
+}
 
 std::string parse_expect_trace(const Line &, Command &cmd)
 {
-    if (std::find_if(std::begin(kTraceMeasures), std::end(kTraceMeasures),
-                     [&](const char *m) { return cmd.args[2] == m; }) == std::end(kTraceMeasures))
+    if (!trace_measure(cmd.args[2]))
         return "expect-trace measures points, gaps, last, min, max or mean, not " + quoted(cmd.args[2]);
     return value_and_tolerance(cmd, 3);
 }
@@ -197,16 +215,6 @@ bool run_expect_text(Runner &r, const Command &c)
     return true;
 }
 
-double measure(const TraceStats &st, const std::string &m)
-{
-    return m == "points" ? static_cast<double>(st.points)
-         : m == "gaps"   ? static_cast<double>(st.gaps)
-         : m == "last"   ? st.last
-         : m == "min"    ? st.min
-         : m == "max"    ? st.max
-                         : st.mean;
-}
-
 bool run_expect_trace(Runner &r, const Command &c)
 {
     int panel = 0, id = r.resolve(c, panel);
@@ -223,7 +231,7 @@ bool run_expect_trace(Runner &r, const Command &c)
         return true;
     }
     const std::string &m = c.args[2];
-    double got = measure(chart->stats(static_cast<std::size_t>(i)), m);
+    double got = trace_measure(m)->of(chart->stats(static_cast<std::size_t>(i)));
     if (close_enough(got, c.value, c.tolerance)) {
         r.pass();
         return true;
