@@ -3,7 +3,7 @@
 // core takes the kinds' names and properties from them. A new kind is one row
 // of kKinds (its keys and its reading step, in file/panel_file.cpp) and its
 // column in PANEL_FILE.md's table of keys; the Qt view draws it by its row of
-// kKindViews (qt/view.cpp), which must be as long as kKinds.
+// kKindViews (qt/window.cpp), which must be as long as kKinds.
 #pragma once
 
 #include <string>
@@ -113,18 +113,24 @@ constexpr bool is_control_key(std::string_view name)
     return false;
 }
 
+// Whether a word of a blank-separated list (a kind's keys) satisfies pred.
+template <class Pred>
+constexpr bool any_word(std::string_view list, Pred pred)
+{
+    for (std::size_t at = 0; at < list.size();) {
+        std::size_t end = list.find(' ', at);
+        if (end == std::string_view::npos) end = list.size();
+        if (pred(list.substr(at, end - at))) return true;
+        at = end + 1;
+    }
+    return false;
+}
+
 // Whether a kind takes a key (id, name and kind: every kind).
 constexpr bool kind_takes(Kind kind, std::string_view key)
 {
     if (key == "id" || key == "name" || key == "kind") return true;
-    std::string_view keys = kind_info(kind).keys;
-    for (std::size_t at = 0; at <= keys.size();) {
-        std::size_t end = keys.find(' ', at);
-        if (end == std::string_view::npos) end = keys.size();
-        if (keys.substr(at, end - at) == key) return true;
-        at = end + 1;
-    }
-    return false;
+    return any_word(kind_info(kind).keys, [&](std::string_view k) { return k == key; });
 }
 
 // Keys of a panel ("control" holds its [[panel.control]] tables).
@@ -159,14 +165,8 @@ constexpr bool tables_in_enum_order()
 static_assert(tables_in_enum_order(), "kKinds and kFormats are indexed by their enums");
 constexpr bool kinds_take_known_keys()
 {
-    for (const KindInfo &k : kKinds) {
-        for (std::size_t at = 0; at < k.keys.size();) {
-            std::size_t end = k.keys.find(' ', at);
-            if (end == std::string_view::npos) end = k.keys.size();
-            if (!is_control_key(k.keys.substr(at, end - at))) return false;
-            at = end + 1;
-        }
-    }
+    for (const KindInfo &k : kKinds)
+        if (any_word(k.keys, [](std::string_view key) { return !is_control_key(key); })) return false;
     return true;
 }
 static_assert(kinds_take_known_keys(), "every key in kKinds is one of kControlKeys");

@@ -215,6 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"wait -1s", "\"-1s\" is not a duration (e.g. 250ms, 2s, 500us)"},
                       ParseCase{"expect-dimmed BTN maybe", "expect-dimmed takes yes or no, got \"maybe\""},
                       ParseCase{"expect-timer TIMER_A 1", "expect-timer takes on or off, got \"1\""},
+                      ParseCase{"expect-trace CHART t median 1",
+                                "expect-trace measures points, gaps, last, min, max or mean, not \"median\""},
                       ParseCase{"expect-log", "expect-log needs the text to look for"},
                       ParseCase{"quit now", "quit takes 0 arguments, got 1"},
                       ParseCase{"wait 4000000000s", "wait 4000000000s is longer than the virtual clock's 100 years"},

@@ -187,24 +187,13 @@ bool parse_duration(std::string_view text, std::int64_t &ns)
     return false;
 }
 
-namespace {
-
-// The whole script from a file, or from standard input for "-" (bounded as
-// every file korvane reads). False with the reason when it cannot be read: a
-// folder, a FIFO, a closed standard input, a read error, too large.
-bool read_script(const std::string &file, std::string &text, std::string &why)
-{
-    why = base::files::read_bounded(file, text, true);
-    return why.empty();
-}
-
-}  // namespace
-
 int run_file(const std::string &file)
 {
     std::string name = file == "-" ? "stdin" : file;
-    std::string text, why;
-    if (!read_script(file, text, why)) {
+    // From standard input for "-"; bounded as every file korvane reads (a
+    // folder, a FIFO, a closed standard input, a file too large: the reason).
+    std::string text;
+    if (std::string why = base::files::read_bounded(file, text, true); !why.empty()) {
         std::string line = name + ": cannot read the script (" + why + ")";
         say(line);
         detail::set_last_failure(base::text::one_line(line));

@@ -96,7 +96,7 @@ const TraceMeasure *trace_measure(const std::string &name)
 std::string parse_expect_trace(const Line &, Command &cmd)
 {
     if (!trace_measure(cmd.args[2]))
-        return "expect-trace measures points, gaps, last, min, max or mean, not " + quoted(cmd.args[2]);
+        return "expect-trace measures " + names_of(kTraceMeasures, false) + ", not " + quoted(cmd.args[2]);
     return value_and_tolerance(cmd, 3);
 }
 
