@@ -422,10 +422,10 @@ void PanelWindow::create(const Control &c)
         it.w->setToolTip(qs(c.tip));
         it.w->show();
     }
-    if (it.label)
+    if (it.label) {
         it.label->setToolTip(qs(c.tip));
-    if (it.label)
         it.label->show();
+    }
     items_[c.id] = it;
 }
 
