@@ -119,18 +119,15 @@ static int groupStart(PortGroup *g)
     int st;
 
     g->current = 1;
-    if (g->readTask != 0) {
-        st = portTaskCall(&g->readTask, DAQmxStartTask(g->readTask));
-        if (st < 0)
-            return st;
-    }
+    st = portTaskStart(&g->readTask);
+    if (st < 0)
+        return st;
     if (g->writeTask != 0) {
-        st = portTaskCall(&g->writeTask, DAQmxStartTask(g->writeTask));
+        st = portTaskStart(&g->writeTask);
         if (st < 0)
             return st;
         if (groupBytes(g, bytes)) {
-            st = portTaskCall(&g->writeTask, DAQmxWriteDigitalU8(g->writeTask, 1, 1, DIGITAL_TIMEOUT,
-                                                                 DAQmx_Val_GroupByChannel, bytes, NULL, NULL));
+            st = portTaskWrite(&g->writeTask, bytes);
             if (st < 0)
                 return st;
         }
@@ -141,18 +138,10 @@ static int groupStart(PortGroup *g)
 /* Stops a group's tasks; it is current until both stopped. */
 static int groupStop(PortGroup *g)
 {
-    int st;
+    int st = portTasksStop(&g->writeTask, &g->readTask);
 
-    if (g->writeTask != 0) {
-        st = portTaskCall(&g->writeTask, DAQmxStopTask(g->writeTask));
-        if (st < 0)
-            return st;
-    }
-    if (g->readTask != 0) {
-        st = portTaskCall(&g->readTask, DAQmxStopTask(g->readTask));
-        if (st < 0)
-            return st;
-    }
+    if (st < 0)
+        return st;
     g->current = 0;
     return 0;
 }
@@ -323,8 +312,7 @@ int vekta_portGroupOut(int first, int count, const unsigned char *data)
         CALL(groupMakeMissing(g));
         CALL(groupStart(g));
     } else if (g != NULL && g->writeTask != 0) {
-        CALL(portTaskCall(&g->writeTask, DAQmxWriteDigitalU8(g->writeTask, 1, 1, DIGITAL_TIMEOUT,
-                                                             DAQmx_Val_GroupByChannel, data, NULL, NULL)));
+        CALL(portTaskWrite(&g->writeTask, data));
     }
     return successExit(status);
 

@@ -58,6 +58,40 @@ int portTaskCall(TaskHandle *field, int st)
     return st;
 }
 
+/* Starts a port task, if there is one. */
+int portTaskStart(TaskHandle *field)
+{
+    if (*field == 0)
+        return 0;
+    return portTaskCall(field, DAQmxStartTask(*field));
+}
+
+/* Writes one sample on demand: a byte for each port of the task. */
+int portTaskWrite(TaskHandle *field, const uInt8 *bytes)
+{
+    return portTaskCall(field, DAQmxWriteDigitalU8(*field, 1, 1, DIGITAL_TIMEOUT, DAQmx_Val_GroupByChannel, bytes,
+                                                   NULL, NULL));
+}
+
+/* Stops a write task and a read task (those there are), the write task first;
+ * the first failure ends it. */
+int portTasksStop(TaskHandle *writeTask, TaskHandle *readTask)
+{
+    int st;
+
+    if (*writeTask != 0) {
+        st = portTaskCall(writeTask, DAQmxStopTask(*writeTask));
+        if (st < 0)
+            return st;
+    }
+    if (*readTask != 0) {
+        st = portTaskCall(readTask, DAQmxStopTask(*readTask));
+        if (st < 0)
+            return st;
+    }
+    return 0;
+}
+
 /* Creates one task of configuration `mask` with its channel into *field: the
  * write task of the output lines or the read task of the input lines (the
  * whole port for mask 255 or 0). On a failure *field holds the task if it was
@@ -164,14 +198,13 @@ static int portEntryRebuild(int port, bool start)
     if (!start)
         return 0;
     if (makeRead) {
-        st = portTaskCall(&e->readTask, DAQmxStartTask(e->readTask));
+        st = portTaskStart(&e->readTask);
         if (st < 0)
             return st;
     }
     if (makeWrite && cache.portValue[port] != -1) {
         uInt8 byte = (uInt8)(cache.portValue[port] & 0xFF);
-        st = portTaskCall(&e->writeTask, DAQmxWriteDigitalU8(e->writeTask, 1, 1, DIGITAL_TIMEOUT,
-                                                             DAQmx_Val_GroupByChannel, &byte, NULL, NULL));
+        st = portTaskWrite(&e->writeTask, &byte);
         if (st < 0)
             return st;
     }
@@ -186,15 +219,12 @@ int portEntryStart(int port, int k)
     PortConfig *front = &cache.port[port][0];
     int st;
 
-    if (e->readTask != 0) {
-        st = portTaskCall(&e->readTask, DAQmxStartTask(e->readTask));
-        if (st < 0)
-            return st;
-    }
+    st = portTaskStart(&e->readTask);
+    if (st < 0)
+        return st;
     if (cache.portValue[port] != -1 && front->mask != -1 && front->writeTask != 0) {
         uInt8 byte = (uInt8)(cache.portValue[port] & 0xFF);
-        st = portTaskCall(&front->writeTask, DAQmxWriteDigitalU8(front->writeTask, 1, 1, DIGITAL_TIMEOUT,
-                                                                 DAQmx_Val_GroupByChannel, &byte, NULL, NULL));
+        st = portTaskWrite(&front->writeTask, &byte);
         if (st < 0)
             return st;
     }
@@ -204,19 +234,7 @@ int portEntryStart(int port, int k)
 int portEntryStop(int port, int k)
 {
     PortConfig *e = &cache.port[port][k];
-    int st;
-
-    if (e->writeTask != 0) {
-        st = portTaskCall(&e->writeTask, DAQmxStopTask(e->writeTask));
-        if (st < 0)
-            return st;
-    }
-    if (e->readTask != 0) {
-        st = portTaskCall(&e->readTask, DAQmxStopTask(e->readTask));
-        if (st < 0)
-            return st;
-    }
-    return 0;
+    return portTasksStop(&e->writeTask, &e->readTask);
 }
 
 /* Stops and clears the tasks of entry k and empties it. A failing stop does
@@ -333,8 +351,7 @@ int vekta_portOut(int port, unsigned char data)
     front = &cache.port[port][0];
     if (front->mask != -1 && front->writeTask != 0) {
         uInt8 byte = data;
-        CALL(portTaskCall(&front->writeTask, DAQmxWriteDigitalU8(front->writeTask, 1, 1, DIGITAL_TIMEOUT,
-                                                                 DAQmx_Val_GroupByChannel, &byte, NULL, NULL)));
+        CALL(portTaskWrite(&front->writeTask, &byte));
     }
     return successExit(status);
 
