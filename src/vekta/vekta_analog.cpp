@@ -109,6 +109,20 @@ static int analogTaskClear(TaskHandle *field)
     return st < 0 ? st : 0;
 }
 
+/* Stops the running generation or acquisition of a channel's task. Without a
+ * task (cleared by a close, or one the driver no longer knows) nothing can be
+ * running: the fetch bit goes even though the stop fails, or no channel could
+ * ever start again. */
+static int analogFetchStop(TaskHandle *field, AnalogOpt *opt)
+{
+    int st = DAQmxStopTask(*field);
+    if (taskGone(st))
+        *field = 0;
+    if (st >= 0 || *field == 0)
+        opt->maskFetch = 0;
+    return st;
+}
+
 /* ------------------------------------------------------------------ */
 /* Analog output                                                      */
 /* ------------------------------------------------------------------ */
@@ -210,13 +224,7 @@ int vekta_analogOutStop(int idx)
     CHECK(604, 0 <= idx && idx < ANALOG_SIZEo, MSG_RANGE);
     CHECK(605, dacOpt.maskFetch == (1<<idx), NULL);
 
-    status = DAQmxStopTask(cache.ao[idx]);
-    /* Without a task (cleared by a close, or one the driver no longer knows)
-     * nothing can be generating: the bit goes even though the stop fails. */
-    if (taskGone(status))
-        cache.ao[idx] = 0;
-    if (status >= 0 || cache.ao[idx] == 0)
-        dacOpt.maskFetch = 0;
+    status = analogFetchStop(&cache.ao[idx], &dacOpt);
     if (status < 0)
         goto Error;
     return successExit(status);
@@ -380,14 +388,7 @@ int vekta_analogInStop(int idx)
     CHECK(518, 0 <= idx && idx < ANALOG_SIZEi, MSG_RANGE_STOP);
     CHECK(519, anlgClock.maskFetch == (1<<idx), NULL);
 
-    status = DAQmxStopTask(cache.ai[idx]);
-    /* Without a task (cleared by a close, or one the driver no longer knows)
-     * no acquisition can run: the bit goes even though the stop fails, or no
-     * channel could ever fetch again. */
-    if (taskGone(status))
-        cache.ai[idx] = 0;
-    if (status >= 0 || cache.ai[idx] == 0)
-        anlgClock.maskFetch = 0;
+    status = analogFetchStop(&cache.ai[idx], &anlgClock);
     if (status < 0)
         goto Error;
     return successExit(status);
