@@ -20,11 +20,7 @@ int32 Bench::WriteAnalogF64(TaskHandle h, int32 n, bool32 autoStart, float64 /*t
     return call(
         "DAQmxWriteAnalogF64", t ? &t->name : nullptr, t && t->timed ? Latency::kBuffered : Latency::kAnalog,
         [&]() -> int32 {
-            if (!t) return DAQmxErrorInvalidTask;
-            if (t->chans.empty()) return DAQmxErrorNoChansSpecdForTask;
-            if (t->kind == Kind::DI || t->kind == Kind::AI) return DAQmxErrorWriteNoOutputChansInTask;
-            if (t->kind != Kind::AO) return kErrWriteChanTypeMismatch;
-            if (n < 0 || (n > 0 && !data) || (layout != 0 && layout != 1)) return DAQmxErrorInvalidAttributeValue;
+            if (int32 st = check_write(t, Kind::AO, n, data, layout)) return st;
             const size_t nch = t->chans.size();
             const size_t ns = static_cast<size_t>(n);
             // Samples in scan order, each checked against its channel's range.

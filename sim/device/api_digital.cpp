@@ -16,11 +16,7 @@ int32 Bench::WriteDigitalU8(TaskHandle h, int32 n, bool32 /*autoStart*/, float64
     return call(
         "DAQmxWriteDigitalU8", t ? &t->name : nullptr, Latency::kDigital,
         [&]() -> int32 {
-            if (!t) return DAQmxErrorInvalidTask;
-            if (t->chans.empty()) return DAQmxErrorNoChansSpecdForTask;
-            if (t->kind == Kind::DI || t->kind == Kind::AI) return DAQmxErrorWriteNoOutputChansInTask;
-            if (t->kind != Kind::DO) return kErrWriteChanTypeMismatch;
-            if (n < 0 || (n > 0 && !data) || (layout != 0 && layout != 1)) return DAQmxErrorInvalidAttributeValue;
+            if (int32 st = check_write(t, Kind::DO, n, data, layout)) return st;
             const size_t nch = t->chans.size();
             if (int32 st = started_for(*t, [&] {
                     for (int32 i = 0; i < n; ++i) {

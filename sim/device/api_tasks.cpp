@@ -71,6 +71,16 @@ int32 Bench::check_rate(const Task &t, double rate) const
     return 0;
 }
 
+int32 Bench::check_write(const Task *t, Kind kind, int32 n, const void *data, bool32 layout)
+{
+    if (!t) return DAQmxErrorInvalidTask;
+    if (t->chans.empty()) return DAQmxErrorNoChansSpecdForTask;
+    if (t->kind == Kind::DI || t->kind == Kind::AI) return DAQmxErrorWriteNoOutputChansInTask;
+    if (t->kind != kind) return kErrWriteChanTypeMismatch;
+    if (n < 0 || (n > 0 && !data) || (layout != 0 && layout != 1)) return DAQmxErrorInvalidAttributeValue;
+    return 0;
+}
+
 int32 Bench::verify_terminals(Task &t)
 {
     bool external = false;

@@ -222,6 +222,9 @@ private:
     // Ends an implicit start: the task returns to the state it had before.
     void unwind(Task &t, State before);
     int32 check_rate(const Task &t, double rate) const;
+    // What every write checks before its samples: a task with channels, all of
+    // the write's kind; n samples of 0 or more with their data; a known layout.
+    static int32 check_write(const Task *t, Kind kind, int32 n, const void *data, bool32 layout);
     int32 read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 size, int32 *done);
 
     // ---- the timed engine (engine.cpp) ----
