@@ -394,7 +394,7 @@ std::string board_name()
     return name ? name : "";
 }
 
-// The bench verbs, one row each: name, arguments as the README's table of
+// The bench verbs, one row each: name, arguments as the guide's table of
 // bench verbs writes them, their count, the verb.
 const ui::script::ProgramVerb kBenchVerbs[] = {
     {"probe", "NAME VALUE [TOLERANCE]", 2, 4, probe_verb},

@@ -36,7 +36,7 @@ changes() {
 # The decoder's cycles and errors, one a line: decode VCD DECODERS_DIR
 decode() {
     command -v sigrok-cli >/dev/null || { echo "sigrok-cli is not installed (scripts/dev installs it)"; exit 77; }
-    # The README's command: channels assigned by position, idle time compressed.
+    # The guide's command (docs/guide/simulated-bench.md): channels assigned by position, idle time compressed.
     SIGROKDECODE_DIR=$2 sigrok-cli -I vcd:compress=1000 -i "$1" -P korvane_avalon \
         -A korvane_avalon=write-cycle:read-cycle:error | sed 's/^korvane_avalon-1: //'
 }
