@@ -87,11 +87,20 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KORVANE_MAINTAINER})
-# Dependencies as dpkg-shlibdeps computes them from the program and the bench.
+# Dependencies as dpkg-shlibdeps computes them from the program, the bench and
+# the Python module: the versions of the libraries of the distribution the
+# package is built on (on Debian 12, Qt >= 6.4), so a package is built on the
+# distribution it is for. The Python module is an extension for one Python
+# version only (_korvane.cpython-311-...so on Debian 12), and it imports NumPy:
+# the package depends on that Python, as Debian's own extension packages do.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The Python module (korvane in Python's path) needs NumPy at run time only.
 if(TARGET korvane_python)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3, python3-numpy")
+  string(REPLACE "." ";" python_version "${KORVANE_PYTHON3_VERSION}")
+  list(GET python_version 0 python_major)
+  list(GET python_version 1 python_minor)
+  math(EXPR python_next "${python_minor} + 1")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "python3 (>= ${KORVANE_PYTHON3_VERSION}~), python3 (<< ${python_major}.${python_next}), python3-numpy")
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-pytest")
 endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
@@ -105,6 +114,11 @@ set(CPACK_RPM_PACKAGE_GROUP "Applications/Engineering")
 set(CPACK_RPM_PACKAGE_URL "https://example.org/korvane")
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
 set(CPACK_RPM_PACKAGE_AUTOREQ ON)
+# The Python module's interpreter, as RHEL's and openSUSE's Python packages
+# provide it (python(abi) = 3.11), and NumPy; rpmbuild finds neither by itself here.
+if(TARGET korvane_python)
+  set(CPACK_RPM_PACKAGE_REQUIRES "python(abi) = ${KORVANE_PYTHON3_VERSION}, python3-numpy")
+endif()
 set(CPACK_RPM_PACKAGE_VENDOR "the korvane developers")
 # No /usr/lib/.build-id links: the files are stripped, nothing debuginfo refers to them.
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none")
