@@ -75,7 +75,7 @@ std::string error_string(int32 code, uInt32 size)
 TEST_F(ImportTest, MissingLibraryFailsEveryOperation)
 {
     driver::select("/nonexistent/libnothing.so");
-    for (int32 st : call_all()) EXPECT_EQ(st, DAQmxErrorDriverLibraryNotLoaded);
+    for (int32 st : call_all()) EXPECT_EQ(st, DAQmxErrorCVIFailedToLoadDAQmxDLL);
     EXPECT_FALSE(driver::load());
     const auto &info = driver::info();
     EXPECT_TRUE(info.attempted);
@@ -90,19 +90,19 @@ TEST_F(ImportTest, MissingLibraryFailsEveryOperation)
 TEST_F(ImportTest, FixedTextsWithoutALibrary)
 {
     driver::select("/nonexistent/libnothing.so");
-    EXPECT_EQ(error_string(DAQmxErrorDriverLibraryNotLoaded, 1024), kNotLoaded);
-    EXPECT_EQ(error_string(DAQmxErrorDriverEntryPointMissing, 1024), kMissing);
+    EXPECT_EQ(error_string(DAQmxErrorCVIFailedToLoadDAQmxDLL, 1024), kNotLoaded);
+    EXPECT_EQ(error_string(DAQmxErrorCVIFunctionNotFoundInDAQmxDLL, 1024), kMissing);
     // Other codes need the library.
     char buf[64] = "untouched";
-    EXPECT_EQ(DAQmxGetErrorString(-200088, buf, sizeof buf), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(DAQmxGetErrorString(-200088, buf, sizeof buf), DAQmxErrorCVIFailedToLoadDAQmxDLL);
     EXPECT_STREQ(buf, "untouched");
 }
 
 TEST_F(ImportTest, FixedTextSizing)
 {
     driver::select("/nonexistent/libnothing.so");
-    for (const auto &[code, text] : {std::pair{DAQmxErrorDriverLibraryNotLoaded, kNotLoaded},
-                                     std::pair{DAQmxErrorDriverEntryPointMissing, kMissing}}) {
+    for (const auto &[code, text] : {std::pair{DAQmxErrorCVIFailedToLoadDAQmxDLL, kNotLoaded},
+                                     std::pair{DAQmxErrorCVIFunctionNotFoundInDAQmxDLL, kMissing}}) {
         EXPECT_EQ(DAQmxGetErrorString(code, nullptr, 0), static_cast<int32>(text.size() + 1));
         for (uInt32 size : {1u, 2u, 10u, static_cast<uInt32>(text.size()), static_cast<uInt32>(text.size() + 1),
                             static_cast<uInt32>(text.size() + 50)}) {
@@ -127,7 +127,7 @@ TEST_F(ImportTest, MissingEntryPointFailsOnlyThatOperation)
     EXPECT_EQ(info.missing, "DAQmxDisableStartTrig");
     EXPECT_NE(info.description().find("missing entry points: DAQmxDisableStartTrig"), std::string::npos);
 
-    EXPECT_EQ(DAQmxDisableStartTrig(nullptr), DAQmxErrorDriverEntryPointMissing);
+    EXPECT_EQ(DAQmxDisableStartTrig(nullptr), DAQmxErrorCVIFunctionNotFoundInDAQmxDLL);
     TaskHandle h = nullptr;
     EXPECT_EQ(DAQmxCreateTask("x", &h), 0);
     EXPECT_EQ(h, reinterpret_cast<TaskHandle>(0x1234));
@@ -143,7 +143,7 @@ TEST_F(ImportTest, MissingEntryPointFailsOnlyThatOperation)
     EXPECT_EQ(v, 1.25);
     EXPECT_EQ(error_string(-200088, 64), "partial:-200088");
     // The layer's own codes keep their fixed texts even with a library loaded.
-    EXPECT_EQ(error_string(DAQmxErrorDriverEntryPointMissing, 1024), kMissing);
+    EXPECT_EQ(error_string(DAQmxErrorCVIFunctionNotFoundInDAQmxDLL, 1024), kMissing);
 }
 
 TEST_F(ImportTest, SelectUnloadReload)
@@ -160,7 +160,7 @@ TEST_F(ImportTest, SelectUnloadReload)
     EXPECT_EQ(driver::info().choice, PARTIAL_DRIVER);
 
     driver::select("/nonexistent/libnothing.so");
-    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorCVIFailedToLoadDAQmxDLL);
     driver::select(PARTIAL_DRIVER);
     EXPECT_EQ(DAQmxStartTask(nullptr), 42);
 }
@@ -173,7 +173,7 @@ TEST_F(ImportTest, EnvironmentChoosesWhenSelectionEmpty)
     EXPECT_EQ(driver::info().path, PARTIAL_DRIVER);
     // An explicit choice beats the environment.
     driver::select("/nonexistent/libnothing.so");
-    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorCVIFailedToLoadDAQmxDLL);
 }
 
 TEST_F(ImportTest, SymbolFindsOtherExports)
@@ -196,7 +196,7 @@ TEST_F(ImportTest, RealDriverAbsentIsReported)
     EXPECT_FALSE(info.loaded);
     EXPECT_EQ(info.path, "libnidaqmx.so");
     EXPECT_EQ(info.description().rfind("driver: none \xE2\x80\x94 cannot load libnidaqmx.so (nor libnidaqmx.so.1): ", 0), 0u);
-    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorCVIFailedToLoadDAQmxDLL);
 }
 
 // Whether NI-DAQmx is installed is where the dynamic linker would find it:
@@ -267,7 +267,7 @@ TEST_F(ImportTest, BrokenDriverFilesAreRefusedWithAReason)
             } else {
                 driver::select(path);
             }
-            EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+            EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorCVIFailedToLoadDAQmxDLL);
             const std::string line = driver::info().description();
             EXPECT_EQ(line, "driver: none \xE2\x80\x94 cannot load " + path + ": " + path + ": " +
                                 line.substr(line.find(reason)))
