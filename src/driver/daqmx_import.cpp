@@ -179,7 +179,10 @@ bool try_open(Loader &l, const std::string &path)
             l.info.missing += kEntryNames[i];
         }
     }
+    // korvane's own bench wherever it is found, under its name or NI-DAQmx's
+    // (lib/korvane/nidaqmx on LD_LIBRARY_PATH): named by the file it is.
     l.info.simulated = ::dlsym(h, "ksim_present") != nullptr;
+    if (l.info.simulated && !file.empty()) l.info.path = file;
     hook_into_trace(h);
     return true;
 }

@@ -124,7 +124,7 @@ TEST_F(ImportTest, MissingEntryPointFailsOnlyThatOperation)
     const auto &info = driver::info();
     EXPECT_TRUE(info.loaded);
     EXPECT_FALSE(info.simulated);
-    EXPECT_EQ(info.missing, "DAQmxDisableStartTrig");
+    EXPECT_EQ(info.missing, "DAQmxDisableStartTrig");  // and nothing else: the stand-in has every other one
     EXPECT_NE(info.description().find("missing entry points: DAQmxDisableStartTrig"), std::string::npos);
 
     EXPECT_EQ(DAQmxDisableStartTrig(nullptr), DAQmxErrorCVIFunctionNotFoundInDAQmxDLL);
@@ -144,6 +144,33 @@ TEST_F(ImportTest, MissingEntryPointFailsOnlyThatOperation)
     EXPECT_EQ(error_string(-200088, 64), "partial:-200088");
     // The layer's own codes keep their fixed texts even with a library loaded.
     EXPECT_EQ(error_string(DAQmxErrorCVIFunctionNotFoundInDAQmxDLL, 1024), kMissing);
+}
+
+// The getters by ID are variadic: the layer reads a string property's buffer
+// size by the property's type and hands it on; an ID it does not know gets
+// size 0 (the driver then only answers the size it needs); the others take
+// their pointer alone. The new digital forms reach the library too.
+TEST_F(ImportTest, VariadicGettersPassAStringsSizeByThePropertysType)
+{
+    driver::select(PARTIAL_DRIVER);
+    driver::load();
+    TaskHandle h = reinterpret_cast<TaskHandle>(0x1234);
+    char buf[32] = "";
+    EXPECT_EQ(DAQmxGetTaskAttribute(h, DAQmx_Task_Channels, buf, uInt32{29}), 29);
+    EXPECT_STREQ(buf, "x");
+    EXPECT_EQ(DAQmxGetDeviceAttribute("Dev1", DAQmx_Dev_ProductType, nullptr, uInt32{0}), 0);
+    uInt32 n = 0;
+    EXPECT_EQ(DAQmxGetTaskAttribute(h, DAQmx_Task_NumChans, &n), 70);
+    EXPECT_EQ(n, 7u);
+    EXPECT_EQ(DAQmxGetSystemInfoAttribute(DAQmx_Sys_NIDAQMajorVersion, &n), 70);
+    uInt32 w = 0x1A2B, r = 0;
+    EXPECT_EQ(DAQmxWriteDigitalU32(h, 1, 1, 10, 0, &w, nullptr, nullptr), 0x1A2B);
+    EXPECT_EQ(DAQmxReadDigitalU32(h, 1, 10, 0, &r, 1, nullptr, nullptr), 62);
+    EXPECT_EQ(r, 0xBEEFu);
+    int32 per = 0;
+    uInt8 lines[3] = {};
+    EXPECT_EQ(DAQmxReadDigitalLines(h, 1, 10, 0, lines, 3, nullptr, &per, nullptr), 64);
+    EXPECT_EQ(per, 3);
 }
 
 TEST_F(ImportTest, SelectUnloadReload)
