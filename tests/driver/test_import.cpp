@@ -12,6 +12,7 @@
 
 #include "korvane/NIDAQmx.h"
 #include "driver/daqmx_import.h"
+#include "driver/daqmx_trace.h"
 
 namespace {
 
@@ -156,6 +157,8 @@ TEST_F(ImportTest, VariadicGettersPassAStringsSizeByThePropertysType)
     driver::load();
     TaskHandle h = reinterpret_cast<TaskHandle>(0x1234);
     char buf[32] = "";
+    driver::trace::capture(true);
+    driver::trace::clear();
     EXPECT_EQ(DAQmxGetTaskAttribute(h, DAQmx_Task_Channels, buf, uInt32{29}), 29);
     EXPECT_STREQ(buf, "x");
     EXPECT_EQ(DAQmxGetDeviceAttribute("Dev1", DAQmx_Dev_ProductType, nullptr, uInt32{0}), 0);
@@ -171,6 +174,16 @@ TEST_F(ImportTest, VariadicGettersPassAStringsSizeByThePropertysType)
     uInt8 lines[3] = {};
     EXPECT_EQ(DAQmxReadDigitalLines(h, 1, 10, 0, lines, 3, nullptr, &per, nullptr), 64);
     EXPECT_EQ(per, 3);
+    // The trace has every call, the variadic ones and the new forms' data too.
+    const std::string text = driver::trace::text();
+    driver::trace::capture(false);
+    driver::trace::clear();
+    EXPECT_NE(text.find("DAQmxGetTaskAttribute(?, 4723, &) = 29\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("DAQmxGetDeviceAttribute(\"Dev1\", 1585, NULL) = 0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("DAQmxWriteDigitalU32(?, 1, 1, 10, 0, {0x1a2b}, NULL, NULL) = 6699\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("DAQmxReadDigitalU32(?, 1, 10, 0, {0xbeef}, 1, NULL, NULL) = 62\n"), std::string::npos)
+        << text;
 }
 
 TEST_F(ImportTest, SelectUnloadReload)
