@@ -7,3 +7,7 @@ include(GNUInstallDirs)
 set(KORVANE_INSTALL_BINDIR bin)
 set(KORVANE_INSTALL_DATADIR share/korvane)
 set(KORVANE_INSTALL_PRIVATE_LIBDIR lib/korvane)
+# The bench under NI-DAQmx's library name, for NI's clients
+# (LD_LIBRARY_PATH=<prefix>/lib/korvane/nidaqmx): a folder of its own, so that
+# nothing else finds it.
+set(KORVANE_INSTALL_NIDAQMX_DIR ${KORVANE_INSTALL_PRIVATE_LIBDIR}/nidaqmx)

@@ -28,7 +28,7 @@ int32 Bench::WriteAnalogF64(TaskHandle h, int32 n, bool32 autoStart, float64 /*t
             for (size_t i = 0; i < ns; ++i) {
                 for (size_t c = 0; c < nch; ++c) {
                     const double v = data[slot_of(layout, c, i, nch, ns)];
-                    if (!(v >= t->chans[c].min && v <= t->chans[c].max)) return DAQmxErrorInvalidAOWriteRange;
+                    if (!(v >= t->chans[c].min && v <= t->chans[c].max)) return DAQmxErrorInvalidAODataWrite;
                     scans[i * nch + c] = std::round(v / t->chans[c].lsb) * t->chans[c].lsb;
                 }
             }
@@ -92,7 +92,7 @@ int32 Bench::ReadAnalogF64(TaskHandle h, int32 n, float64 timeout, bool32 fill, 
         "DAQmxReadAnalogF64", t ? &t->name : nullptr, t && t->timed ? Latency::kBuffered : Latency::kAnalog,
         [&]() -> int32 {
             if (!t) return DAQmxErrorInvalidTask;
-            if (t->chans.empty()) return DAQmxErrorNoChansSpecdForTask;
+            if (t->chans.empty()) return DAQmxErrorCanNotPerformOpWhenNoChansInTask;
             if (t->kind != Kind::AI) return kErrReadChanTypeMismatch;
             if (n < -1 || !data || (fill != 0 && fill != 1)) return DAQmxErrorInvalidAttributeValue;
             int32 st = t->timed ? read_timed(*t, n, timeout, fill, data, size, &got)

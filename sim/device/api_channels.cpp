@@ -7,6 +7,7 @@
 #include "sim/device/bench.h"
 #include "sim/device/call_frame.h"
 #include "sim/device/errors.h"
+#include "base/korvane_strings.h"
 
 namespace sim {
 
@@ -19,34 +20,68 @@ namespace {
 int32 reconfigurable(const Bench::Task *t)
 {
     if (!t) return DAQmxErrorInvalidTask;
-    if (t->state == Bench::State::Running) return kErrTaskRunning;
+    if (t->state == Bench::State::Running) return kErrCanNotPerformOpWhileTaskRunning;
     return 0;
 }
 
 }  // namespace
 
+// As the driver names them: the physical channels' names when the call gives
+// none; one name per channel when it gives as many; one name for several
+// channels gets their number appended, from 0.
+std::vector<std::string> Bench::chan_names(const char *name, const std::vector<std::string> &physical)
+{
+    const std::vector<std::string> given = expand_names(name ? name : "");
+    if (given.empty()) return physical;
+    if (given.size() == physical.size()) return given;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < physical.size(); ++i) names.push_back(given[0] + std::to_string(i));
+    return names;
+}
+
 int32 Bench::add_digital(TaskHandle h, const char *lines, const char *name, int32 grouping, Kind kind)
 {
     Task *t = task(h);
     if (int32 st = reconfigurable(t)) return st;
-    if (t->kind != Kind::None && t->kind != kind) return DAQmxErrorCannotAddChanTypeToTask;
+    if (t->kind != Kind::None && t->kind != kind) return DAQmxErrorMultiChanTypesInTask;
     if (grouping != DAQmx_Val_ChanPerLine && grouping != DAQmx_Val_ChanForAllLines)
         return DAQmxErrorInvalidAttributeValue;
     std::vector<LineRef> refs;
     if (int32 st = resolve_lines(lines ? lines : "", device_, refs)) return st;
-    auto make = [&](std::vector<LineRef> rs) {
+    std::vector<std::vector<LineRef>> groups;
+    std::vector<std::string> physical;
+    if (grouping == DAQmx_Val_ChanForAllLines) {
+        // One channel of several lines: named by the lines as given, a range's
+        // colon written "..." (so that the name is not read as a range again).
+        groups.push_back(refs);
+        physical.push_back(base::text::trim(lines));
+        if (!name || !*name) {
+            std::string shown = physical.back();
+            for (size_t at; (at = shown.find(':')) != std::string::npos;) shown.replace(at, 1, "...");
+            return add_chans(*t, groups, physical, {shown}, kind);
+        }
+    } else {
+        for (const LineRef &r : refs) {
+            groups.push_back({r});
+            physical.push_back(device_ + "/port" + std::to_string(r.port) + "/line" + std::to_string(r.line));
+        }
+    }
+    return add_chans(*t, groups, physical, chan_names(name, physical), kind);
+}
+
+int32 Bench::add_chans(Task &t, std::vector<std::vector<LineRef>> &groups, const std::vector<std::string> &physical,
+                       const std::vector<std::string> &names, Kind kind)
+{
+    for (size_t i = 0; i < groups.size(); ++i) {
         Chan c;
-        c.name = name ? name : "";
-        for (const LineRef &r : rs) c.mask |= 1u << r.index();
-        t->lines |= c.mask;
-        c.lines = std::move(rs);
-        t->chans.push_back(std::move(c));
-    };
-    if (grouping == DAQmx_Val_ChanForAllLines)
-        make(refs);
-    else
-        for (const LineRef &r : refs) make({r});
-    t->kind = kind;
+        c.name = names[i];
+        c.physical = physical[i];
+        for (const LineRef &r : groups[i]) c.mask |= 1u << r.index();
+        t.lines |= c.mask;
+        c.lines = std::move(groups[i]);
+        t.chans.push_back(std::move(c));
+    }
+    t.kind = kind;
     return 0;
 }
 
@@ -71,7 +106,7 @@ int32 Bench::add_analog(TaskHandle h, const char *chan, const char *name, double
 {
     Task *t = task(h);
     if (int32 st = reconfigurable(t)) return st;
-    if (t->kind != Kind::None && t->kind != kind) return DAQmxErrorCannotAddChanTypeToTask;
+    if (t->kind != Kind::None && t->kind != kind) return DAQmxErrorMultiChanTypesInTask;
     if (units != DAQmx_Val_Volts || (scale && *scale)) return DAQmxErrorInvalidAttributeValue;
     if (!(min < max)) return kErrMinNotLessThanMax;
     if (!(min >= -Limits::kAnalogMax) || !(max <= Limits::kAnalogMax)) return DAQmxErrorInvalidAttributeValue;
@@ -87,9 +122,14 @@ int32 Bench::add_analog(TaskHandle h, const char *chan, const char *name, double
             }
         }
     }
-    for (int i : idx) {
+    std::vector<std::string> physical;
+    for (int i : idx) physical.push_back(device_ + (kind == Kind::AO ? "/ao" : "/ai") + std::to_string(i));
+    const std::vector<std::string> names = chan_names(name, physical);
+    for (size_t k = 0; k < idx.size(); ++k) {
+        const int i = idx[k];
         Chan c;
-        c.name = name ? name : "";
+        c.name = names[k];
+        c.physical = physical[k];
         c.index = i;
         c.min = min;
         c.max = max;

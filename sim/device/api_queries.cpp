@@ -41,18 +41,6 @@ namespace {
 
 using base::text::iequals;
 
-// A string property, as NI's property getters give it: with data NULL or
-// size 0 the size needed (NUL included); a buffer too small is refused with
-// -200228 and left alone (NI's own clients ask for the size first and treat
-// that code as "ask again").
-int32 copy_property(const std::string &text, char *data, uInt32 size)
-{
-    if (!data || size == 0) return static_cast<int32>(text.size() + 1);
-    if (size < text.size() + 1) return DAQmxErrorBufferTooSmallForString;
-    std::memcpy(data, text.c_str(), text.size() + 1);
-    return 0;
-}
-
 }  // namespace
 
 // Device names are the driver's identifiers: any case.

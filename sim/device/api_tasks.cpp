@@ -74,7 +74,7 @@ int32 Bench::check_rate(const Task &t, double rate) const
 int32 Bench::check_write(const Task *t, Kind kind, int32 n, const void *data, bool32 layout)
 {
     if (!t) return DAQmxErrorInvalidTask;
-    if (t->chans.empty()) return DAQmxErrorNoChansSpecdForTask;
+    if (t->chans.empty()) return DAQmxErrorCanNotPerformOpWhenNoChansInTask;
     if (t->kind == Kind::DI || t->kind == Kind::AI) return DAQmxErrorWriteNoOutputChansInTask;
     if (t->kind != kind) return kErrWriteChanTypeMismatch;
     if (n < 0 || (n > 0 && !data) || (layout != 0 && layout != 1)) return DAQmxErrorInvalidAttributeValue;
@@ -105,7 +105,7 @@ int32 Bench::verify_terminals(Task &t)
 
 int32 Bench::start(Task &t, bool implicit)
 {
-    if (t.chans.empty()) return DAQmxErrorNoChansSpecdForTask;
+    if (t.chans.empty()) return DAQmxErrorCanNotPerformOpWhenNoChansInTask;
     if (t.state == State::Running) {
         if (!implicit) t.implicit = false;  // an explicit start makes it last
         return 0;
@@ -115,7 +115,7 @@ int32 Bench::start(Task &t, bool implicit)
         // Verify: the names given for the clock and the trigger. Reserve: the
         // device has one analog trigger circuit, for one task at a time.
         if (int32 st = verify_terminals(t)) return st;
-        if (t.trig.on && trig_owner_ && trig_owner_ != &t) return DAQmxErrorResourceReserved;
+        if (t.trig.on && trig_owner_ && trig_owner_ != &t) return DAQmxErrorPALResourceReserved;
     }
     if (t.kind == Kind::DI || t.kind == Kind::DO)
         if (int32 st = reserve_lines(t)) return st;
@@ -139,7 +139,7 @@ int32 Bench::start(Task &t, bool implicit)
     }
     case Kind::None: break;
     case Kind::AI: {
-        if (ai_owner_ && ai_owner_ != &t) return DAQmxErrorResourceReserved;
+        if (ai_owner_ && ai_owner_ != &t) return DAQmxErrorPALResourceReserved;
         if (t.timed)
             if (int32 st = begin_acquisition(t, at)) return st;
         ai_owner_ = &t;

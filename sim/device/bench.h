@@ -73,9 +73,12 @@ class Bench {
 public:
     enum class Kind { None, DI, DO, AI, AO };
     enum class State { Created, Running, Stopped };
+    // The form of a digital read's or write's samples.
+    enum class Form { U8, U32, Lines };
 
     struct Chan {
-        std::string name;
+        std::string name;            // the virtual channel's name in its task
+        std::string physical;        // the physical channel it was made of
         std::vector<LineRef> lines;  // digital
         uint32_t mask = 0;           // digital: the lines as pin bits
         int index = 0;               // analog channel number
@@ -136,6 +139,11 @@ public:
 #define KSIM_METHOD(name, method, params, args, show) int32 method params;
     DAQMX_ENTRY_POINTS(KSIM_METHOD)
 #undef KSIM_METHOD
+    // The getters of properties by ID (api_properties.cpp): `size` is the
+    // buffer's size of a string property, else 0.
+#define KSIM_GETTER_METHOD(name, method, params, args, show) int32 method(DAQMX_UNPAREN params, uInt32 size);
+    DAQMX_ATTRIBUTE_GETTERS(KSIM_GETTER_METHOD)
+#undef KSIM_GETTER_METHOD
 
     // ---- the back door (ksim_backdoor.h) ----
     static int present() { return 1; }
@@ -211,6 +219,28 @@ private:
     int32 add_digital(TaskHandle h, const char *lines, const char *name, int32 grouping, Kind kind);
     int32 add_analog(TaskHandle h, const char *chan, const char *name, double min, double max, int32 units,
                      const char *scale, Kind kind);
+    int32 add_chans(Task &t, std::vector<std::vector<LineRef>> &groups, const std::vector<std::string> &physical,
+                    const std::vector<std::string> &names, Kind kind);
+    // The virtual channels of a call that made `count` of them from these
+    // physical channels, named as the driver names them.
+    static std::vector<std::string> chan_names(const char *name, const std::vector<std::string> &physical);
+    // The channels of a task a list of channel names names ("" for all of
+    // them), in the list's order.
+    int32 chans_named(const Task &t, const char *list, std::vector<const Chan *> &out) const;
+    // The digital lines' calls, for each form of sample (Form: U8, U32 or Lines).
+    int32 write_digital(const char *fn, TaskHandle h, int32 n, bool32 layout, const void *data, Form form,
+                        int32 *written);
+    int32 read_digital(const char *fn, TaskHandle h, int32 n, bool32 fill, void *data, uInt32 size, Form form,
+                       int32 *nread, int32 *bytes_per_sample);
+    // Lines per channel in a line-based read or write: the most of any channel.
+    static uint32_t lines_per_chan(const Task &t);
+    // The properties by ID, each getter's share (api_properties.cpp).
+    int32 task_property(const Task &t, int32 attribute, void *value, uInt32 size);
+    int32 chan_property(const std::vector<const Chan *> &chans, Kind kind, int32 attribute, void *value, uInt32 size);
+    int32 timing_property(const Task &t, int32 attribute, void *value);
+    int32 stream_property(Task &t, int32 attribute, void *value, uInt32 size, bool read);
+    int32 device_property(int32 attribute, void *value, uInt32 size);
+    std::string lines_list(bool ports) const;
     int32 start(Task &t, bool implicit);
     // The reserve step of a digital task's start: a line is held by one
     // running task at a time.

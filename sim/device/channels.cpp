@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <utility>
 
 #include "korvane/NIDAQmx.h"
 #include "base/korvane_strings.h"
@@ -81,7 +82,60 @@ int32_t for_each_channel(const std::string &names, const std::string &device, Ea
     return 0;
 }
 
+// "<text><digits>": the text and the number; -1 for a name without one.
+std::pair<std::string, long> numbered(const std::string &name)
+{
+    size_t at = name.size();
+    while (at > 0 && std::isdigit(static_cast<unsigned char>(name[at - 1]))) --at;
+    if (at == name.size() || name.size() - at > 6) return {name, -1};
+    return {name.substr(0, at), std::stol(name.substr(at))};
+}
+
 }  // namespace
+
+std::string compact_names(const std::vector<std::string> &names)
+{
+    std::string out;
+    for (size_t i = 0; i < names.size();) {
+        const auto [text, first] = numbered(names[i]);
+        size_t j = i + 1;
+        long last = first;
+        while (first >= 0 && j < names.size()) {
+            const auto [t, n] = numbered(names[j]);
+            if (t != text || n != last + 1) break;
+            last = n;
+            ++j;
+        }
+        if (!out.empty()) out += ", ";
+        out += last != first ? text + std::to_string(first) + ":" + std::to_string(last) : names[i];
+        i = j;
+    }
+    return out;
+}
+
+std::vector<std::string> expand_names(const std::string &list)
+{
+    std::vector<std::string> out;
+    for (const std::string &raw : split(list, ',')) {
+        const std::string item = trim(raw);
+        if (item.empty()) continue;
+        const size_t colon = item.rfind(':');
+        const auto [text, first] = numbered(item.substr(0, colon));
+        const std::string tail = colon == std::string::npos ? "" : item.substr(colon + 1);
+        const bool range = first >= 0 && !tail.empty() && tail.size() <= 6 &&
+                           tail.find_first_not_of("0123456789") == std::string::npos;
+        if (!range) {
+            out.push_back(item);
+            continue;
+        }
+        const long last = std::stol(tail);
+        for (long n = first;; n += last >= first ? 1 : -1) {
+            out.push_back(text + std::to_string(n));
+            if (n == last) break;
+        }
+    }
+    return out;
+}
 
 std::string device_name(int slot)
 {

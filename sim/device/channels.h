@@ -30,6 +30,14 @@ int32_t resolve_lines(const std::string &names, const std::string &device, std::
 // lists and "aiA:B" ranges accepted. Same statuses as resolve_lines.
 int32_t resolve_analog(const std::string &names, const std::string &device, char kind, std::vector<int> &out);
 
+// A list of channel names as the driver writes it: runs of names that differ
+// only in a rising trailing number compacted ("Dev1/port0/line0:3"), items
+// separated by ", ".
+std::string compact_names(const std::vector<std::string> &names);
+// The names of a list as the driver reads it: items separated by commas,
+// spaces around them dropped, a trailing "A:B" range spelled out.
+std::vector<std::string> expand_names(const std::string &list);
+
 // The device name of a PXI slot: "PXI1Slot<slot>".
 std::string device_name(int slot);
 

@@ -121,7 +121,7 @@ int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 
     Run &r = t.run;
     int64_t at = now();
     acquire_until(t, at);
-    if (r.overflow) return DAQmxErrorAcqOverflow;
+    if (r.overflow) return DAQmxErrorSamplesNoLongerAvailable;
     uint64_t want;
     if (n == -1)
         want = t.mode == DAQmx_Val_ContSamps ? r.produced - r.consumed : t.samps - r.consumed;
@@ -156,7 +156,7 @@ int32 Bench::read_timed(Task &t, int32 n, float64 timeout, bool32 fill, float64 
         ao->run = ao_before;
         scan_trigger(*ao, end);
     }
-    if (r.overflow) return DAQmxErrorAcqOverflow;
+    if (r.overflow) return DAQmxErrorSamplesNoLongerAvailable;
 
     const uint64_t k = std::min<uint64_t>(want, r.produced - r.consumed);
     for (uint64_t i = 0; i < k; ++i) {
@@ -196,9 +196,9 @@ int32 Bench::begin_acquisition(Task &t, int64_t at)
 
 int32 Bench::begin_generation(Task &t, int64_t at)
 {
-    if (ao_timed_ && ao_timed_ != &t) return DAQmxErrorResourceReserved;
+    if (ao_timed_ && ao_timed_ != &t) return DAQmxErrorPALResourceReserved;
     if (int32 st = check_rate(t, t.rate)) return st;
-    if (t.wave_len == 0) return kErrGenNoDataInBuffer;
+    if (t.wave_len == 0) return kErrOutputBufferEmpty;
     t.run = Run{};
     arm(t, at);
     ao_timed_ = &t;

@@ -29,9 +29,9 @@ const ErrorText kErrors[] = {
      "sooner, increase the sample rate. If your task uses a start trigger, make sure that your start "
      "trigger is configured correctly. It is also possible that you configured the task for external "
      "timing, and no clock was supplied. If this is the case, supply an external clock."},
-    {DAQmxErrorResourceReserved, "The specified resource is reserved. The operation could not be completed as specified."},
+    {DAQmxErrorPALResourceReserved, "The specified resource is reserved. The operation could not be completed as specified."},
     {DAQmxErrorResourceAlreadyReserved, "Resource requested by this task has already been reserved by a different task."},
-    {DAQmxErrorAcqOverflow,
+    {DAQmxErrorSamplesNoLongerAvailable,
      "The application is not able to keep up with the hardware acquisition. Increasing the buffer size, "
      "reading the data more frequently, or specifying a fixed number of samples to read instead of reading "
      "all available samples might correct the problem."},
@@ -46,31 +46,31 @@ const ErrorText kErrors[] = {
     {DAQmxErrorInvalidAttributeValue,
      "Requested value is not a supported value for this property. The property value may be invalid "
      "because it conflicts with another property."},
-    {DAQmxErrorNoChansSpecdForTask, "Specified operation cannot be performed when there are no channels in the task."},
+    {DAQmxErrorCanNotPerformOpWhenNoChansInTask, "Specified operation cannot be performed when there are no channels in the task."},
     {DAQmxErrorOperationTimedOut, "Specified operation did not complete, because the specified timeout expired."},
     {DAQmxErrorWriteNoOutputChansInTask, "Write failed, because there are no output channels in this task to which data can be written."},
-    {DAQmxErrorLineDoesNotSupportDO, "Specified physical channel does not support digital output."},
-    {DAQmxErrorCannotAddChanTypeToTask,
+    {DAQmxErrorDigitalOutputNotSupported, "Specified physical channel does not support digital output."},
+    {DAQmxErrorMultiChanTypesInTask,
      "Task cannot contain a channel with the specified channel type, because the task already contains "
      "channels with a different channel type. Create one task for each channel type."},
-    {DAQmxErrorInvalidAOWriteRange, "Attempted writing analog data that is too large or too small."},
+    {DAQmxErrorInvalidAODataWrite, "Attempted writing analog data that is too large or too small."},
     {DAQmxErrorDigLinesReservedOrUnavailable,
      "Requested operation could not be performed, because the specified digital lines are either reserved "
      "or the device is not present in NI-DAQmx."},
     {DAQmxErrorInvalidRoutingSourceTerminalName_Routing,
      "Source terminal to be routed could not be found on the device.\n\nMake sure the terminal name is valid for "
      "the specified device. Refer to Measurement & Automation Explorer for valid terminal names."},
-    {DAQmxErrorDriverLibraryNotLoaded, DAQMX_TEXT_LIBRARY_NOT_LOADED},
-    {DAQmxErrorDriverEntryPointMissing, DAQMX_TEXT_ENTRY_POINT_MISSING},
+    {DAQmxErrorCVIFailedToLoadDAQmxDLL, DAQMX_TEXT_LIBRARY_NOT_LOADED},
+    {DAQmxErrorCVIFunctionNotFoundInDAQmxDLL, DAQMX_TEXT_ENTRY_POINT_MISSING},
     {kErrSamplesWillNeverBeAvailable,
      "Attempted to read samples that will never be available. The sample specified by the combination of "
      "position and offset will never be available. Specify a position and offset which selects samples "
      "that will be available."},
     {kErrReadBufferTooSmall, "Buffer is too small to fit read data."},
-    {kErrGenNoDataInBuffer,
+    {kErrOutputBufferEmpty,
      "Generation cannot be started, because the output buffer is empty. Write data before starting a "
      "buffered generation."},
-    {kErrTaskRunning, "Specified operation cannot be performed while the task is running."},
+    {kErrCanNotPerformOpWhileTaskRunning, "Specified operation cannot be performed while the task is running."},
     {kErrReadChanTypeMismatch,
      "Read cannot be performed, because this version of DAQmx Read does not match the type of channels "
      "in the task. Use the version of DAQmx Read that corresponds to the channel type."},
@@ -79,6 +79,13 @@ const ErrorText kErrors[] = {
      "in the task. Use the version of DAQmx Write that corresponds to the channel type."},
     {kErrMinNotLessThanMax, "Minimum is not less than maximum."},
     {DAQmxErrorBufferTooSmallForString, "Buffer is too small to fit the string."},
+    {DAQmxErrorSpecifiedAttrNotValid, "Specified property is not valid, or is not valid in this context."},
+    {DAQmxErrorAttrNotSupported,
+     "Specified property is not supported by the device or is not applicable to the task."},
+    {kErrChanNotInTask, "Channel specified is not in the task."},
+    {kErrAttributeInconsistentAcrossChannelsOnDevice,
+     "Property value is not the same for all the channels specified. Get the property of each channel "
+     "separately."},
 };
 
 const ErrorText *find(int32_t code)
@@ -110,6 +117,14 @@ int32_t copy_text(const std::string &text, char *buf, uint32_t size)
     std::memcpy(buf, text.data(), n);
     buf[n] = '\0';
     return n < text.size() ? DAQmxWarningCAPIStringTruncatedToFitBuffer : 0;
+}
+
+int32_t copy_property(const std::string &text, void *value, uint32_t size)
+{
+    if (!value || size == 0) return static_cast<int32_t>(text.size() + 1);
+    if (size < text.size() + 1) return DAQmxErrorBufferTooSmallForString;
+    std::memcpy(value, text.c_str(), text.size() + 1);
+    return 0;
 }
 
 }  // namespace sim

@@ -11,11 +11,13 @@ namespace sim {
 enum : int32_t {
     kErrSamplesWillNeverBeAvailable = -200278,
     kErrReadBufferTooSmall = -200229,
-    kErrGenNoDataInBuffer = -200462,
-    kErrTaskRunning = -200479,
+    kErrOutputBufferEmpty = -200462,
+    kErrCanNotPerformOpWhileTaskRunning = -200479,
     kErrReadChanTypeMismatch = -200525,
     kErrWriteChanTypeMismatch = -200526,
     kErrMinNotLessThanMax = -200082,
+    kErrChanNotInTask = -200486,
+    kErrAttributeInconsistentAcrossChannelsOnDevice = -200106,
 };
 
 // The message of a code; an unknown code gives a text beginning
@@ -28,5 +30,11 @@ bool error_known(int32_t code);
 // returns 0, or, when it had to cut the text to size-1 characters, the
 // warning DAQmxWarningCAPIStringTruncatedToFitBuffer.
 int32_t copy_text(const std::string &text, char *buf, uint32_t size);
+
+// Copies a string property into value, as NI's property getters do: with
+// value NULL or size 0 returns the size needed (NUL included); a buffer too
+// small is refused with -200228 and left alone (NI's own clients ask for the
+// size first and take that code as "ask again").
+int32_t copy_property(const std::string &text, void *value, uint32_t size);
 
 }  // namespace sim

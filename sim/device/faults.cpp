@@ -11,6 +11,7 @@ namespace {
 const char *const kFunctions[] = {
 #define KSIM_NAME(name, method, params, args, show) #name,
     DAQMX_ENTRY_POINTS(KSIM_NAME)
+    DAQMX_ATTRIBUTE_GETTERS(KSIM_NAME)
 #undef KSIM_NAME
 };
 

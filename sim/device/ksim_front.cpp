@@ -2,6 +2,7 @@
 // ksim_* back door, all on the process's one bench. Everything else in the
 // library is hidden, and the library binds its own symbols (-Bsymbolic), so the
 // program's import layer, which defines the same DAQmx* names, never captures them.
+#include <cstdarg>
 #include <mutex>
 
 #include "korvane/NIDAQmx.h"
@@ -38,6 +39,25 @@ sim::Bench &bench()
     }
 DAQMX_ENTRY_POINTS(KSIM_ENTRY)
 #undef KSIM_ENTRY
+
+// The getters of properties by ID are C variadic functions: a string
+// property's buffer size is read from the variable arguments, by the
+// property's type, and passed to the method as its last argument.
+#define KSIM_GETTER(name, method, params, args, show)            \
+    KSIM_EXPORT int32 name(DAQMX_UNPAREN params, ...)            \
+    {                                                            \
+        uInt32 size = 0;                                         \
+        if (driver::attributes::takes_size(attribute)) {         \
+            va_list more;                                        \
+            va_start(more, value);                               \
+            size = va_arg(more, uInt32);                         \
+            va_end(more);                                        \
+        }                                                        \
+        KSIM_LOCKED;                                             \
+        return bench().method(DAQMX_UNPAREN args, size);         \
+    }
+DAQMX_ATTRIBUTE_GETTERS(KSIM_GETTER)
+#undef KSIM_GETTER
 
 // So does each function of the back door.
 #define KSIM_BACK(ret, name, params, args) \

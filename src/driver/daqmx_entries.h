@@ -9,11 +9,22 @@
  * a driver::trace::Line (daqmx_trace.h), one per argument in order, plus what
  * the call means for the trace's book of tasks (names and channel counts).
  * Adding an entry point is one row here and its behaviour on the bench.
+ *
+ * DAQMX_ATTRIBUTE_GETTERS lists the getters of properties by ID in the same
+ * form; they are C variadic functions: `params` ends in "int32 attribute,
+ * void *value", after which a string property (daqmx_attributes.h) takes its
+ * buffer's size. Forwarders and the bench's exports read that size from the
+ * variable arguments by the property's type and pass it on; the bench's
+ * methods take it as a last parameter `uInt32 size`.
  */
 #ifndef KORVANE_DAQMX_ENTRIES_H
 #define KORVANE_DAQMX_ENTRIES_H
 
 #include "korvane/NIDAQmx.h"
+#include "driver/daqmx_attributes.h"
+
+/* A parenthesised list without its parentheses. */
+#define DAQMX_UNPAREN(...) __VA_ARGS__
 
 #define DAQMX_ENTRY_POINTS(X)                                                                                   \
     X(DAQmxCreateTask, CreateTask,                                                                              \
@@ -81,6 +92,37 @@
       .task(taskHandle).num(numSampsPerChan).real(timeout).unum(fillMode)                                      \
           .read(readArray, numSampsPerChan, arraySizeInSamps, sampsPerChanRead).unum(arraySizeInSamps)          \
           .out(sampsPerChanRead).out(reserved))                                                                 \
+    X(DAQmxWriteDigitalU32, WriteDigitalU32,                                                                    \
+      (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout, bool32                  \
+       dataLayout, const uInt32 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved),                    \
+      (taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray, sampsPerChanWritten,            \
+       reserved),                                                                                               \
+      .task(taskHandle).num(numSampsPerChan).unum(autoStart).real(timeout).unum(dataLayout)                    \
+          .written(writeArray, numSampsPerChan).out(sampsPerChanWritten).out(reserved))                         \
+    X(DAQmxReadDigitalU32, ReadDigitalU32,                                                                      \
+      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode, uInt32                   \
+       readArray[], uInt32 arraySizeInSamps, int32 *sampsPerChanRead, bool32 *reserved),                        \
+      (taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInSamps, sampsPerChanRead,           \
+       reserved),                                                                                               \
+      .task(taskHandle).num(numSampsPerChan).real(timeout).unum(fillMode)                                      \
+          .read(readArray, numSampsPerChan, arraySizeInSamps, sampsPerChanRead).unum(arraySizeInSamps)          \
+          .out(sampsPerChanRead).out(reserved))                                                                 \
+    X(DAQmxWriteDigitalLines, WriteDigitalLines,                                                                \
+      (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout, bool32                  \
+       dataLayout, const uInt8 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved),                     \
+      (taskHandle, numSampsPerChan, autoStart, timeout, dataLayout, writeArray, sampsPerChanWritten,            \
+       reserved),                                                                                               \
+      .task(taskHandle).num(numSampsPerChan).unum(autoStart).real(timeout).unum(dataLayout)                    \
+          .written(writeArray, numSampsPerChan).out(sampsPerChanWritten).out(reserved))                         \
+    X(DAQmxReadDigitalLines, ReadDigitalLines,                                                                  \
+      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, bool32 fillMode, uInt8                    \
+       readArray[], uInt32 arraySizeInBytes, int32 *sampsPerChanRead, int32 *numBytesPerSamp, bool32           \
+       *reserved),                                                                                              \
+      (taskHandle, numSampsPerChan, timeout, fillMode, readArray, arraySizeInBytes, sampsPerChanRead,           \
+       numBytesPerSamp, reserved),                                                                              \
+      .task(taskHandle).num(numSampsPerChan).real(timeout).unum(fillMode)                                      \
+          .read(readArray, numSampsPerChan, arraySizeInBytes, sampsPerChanRead).unum(arraySizeInBytes)          \
+          .out(sampsPerChanRead).out(numBytesPerSamp).out(reserved))                                            \
     X(DAQmxWriteAnalogF64, WriteAnalogF64,                                                                      \
       (TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64 timeout, bool32                  \
        dataLayout, const float64 writeArray[], int32 *sampsPerChanWritten, bool32 *reserved),                   \
@@ -124,6 +166,36 @@
       (const char device[], uInt32 *data),                                                                      \
       (device, data),                                                                                           \
       .str(device).out(data))
+
+#define DAQMX_ATTRIBUTE_GETTERS(X)                                                                              \
+    X(DAQmxGetSystemInfoAttribute, GetSystemInfoAttribute,                                                      \
+      (int32 attribute, void *value),                                                                           \
+      (attribute, value),                                                                                       \
+      .num(attribute).out(value))                                                                              \
+    X(DAQmxGetTaskAttribute, GetTaskAttribute,                                                                  \
+      (TaskHandle taskHandle, int32 attribute, void *value),                                                    \
+      (taskHandle, attribute, value),                                                                           \
+      .task(taskHandle).num(attribute).out(value))                                                             \
+    X(DAQmxGetChanAttribute, GetChanAttribute,                                                                  \
+      (TaskHandle taskHandle, const char channel[], int32 attribute, void *value),                              \
+      (taskHandle, channel, attribute, value),                                                                  \
+      .task(taskHandle).str(channel).num(attribute).out(value))                                                \
+    X(DAQmxGetTimingAttribute, GetTimingAttribute,                                                              \
+      (TaskHandle taskHandle, int32 attribute, void *value),                                                    \
+      (taskHandle, attribute, value),                                                                           \
+      .task(taskHandle).num(attribute).out(value))                                                             \
+    X(DAQmxGetReadAttribute, GetReadAttribute,                                                                  \
+      (TaskHandle taskHandle, int32 attribute, void *value),                                                    \
+      (taskHandle, attribute, value),                                                                           \
+      .task(taskHandle).num(attribute).out(value))                                                             \
+    X(DAQmxGetWriteAttribute, GetWriteAttribute,                                                                \
+      (TaskHandle taskHandle, int32 attribute, void *value),                                                    \
+      (taskHandle, attribute, value),                                                                           \
+      .task(taskHandle).num(attribute).out(value))                                                             \
+    X(DAQmxGetDeviceAttribute, GetDeviceAttribute,                                                              \
+      (const char deviceName[], int32 attribute, void *value),                                                  \
+      (deviceName, attribute, value),                                                                           \
+      .str(deviceName).num(attribute).out(value))
 
 /* The texts of the import layer's own two statuses (a driver library that
  * cannot be loaded, an entry point it lacks), which the bench's error table

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -37,6 +38,7 @@ namespace fs = std::filesystem;
 enum Entry : int {
 #define KORVANE_ENUM(name, method, params, args, show) e_##name,
     DAQMX_ENTRY_POINTS(KORVANE_ENUM)
+    DAQMX_ATTRIBUTE_GETTERS(KORVANE_ENUM)
 #undef KORVANE_ENUM
         e_count
 };
@@ -44,6 +46,7 @@ enum Entry : int {
 const char *const kEntryNames[e_count] = {
 #define KORVANE_NAME(name, method, params, args, show) #name,
     DAQMX_ENTRY_POINTS(KORVANE_NAME)
+    DAQMX_ATTRIBUTE_GETTERS(KORVANE_NAME)
 #undef KORVANE_NAME
 };
 
@@ -176,7 +179,10 @@ bool try_open(Loader &l, const std::string &path)
             l.info.missing += kEntryNames[i];
         }
     }
+    // korvane's own bench wherever it is found, under its name or NI-DAQmx's
+    // (lib/korvane/nidaqmx on LD_LIBRARY_PATH): named by the file it is.
     l.info.simulated = ::dlsym(h, "ksim_present") != nullptr;
+    if (l.info.simulated && !file.empty()) l.info.path = file;
     hook_into_trace(h);
     return true;
 }
@@ -260,12 +266,12 @@ void *entry(Entry e, int32 *status)
         load_locked(l);
     }
     if (!l.handle) {
-        *status = DAQmxErrorDriverLibraryNotLoaded;
+        *status = DAQmxErrorCVIFailedToLoadDAQmxDLL;
         if (!l.noticed.exchange(true) && l.notice) l.notice(l.info.description());
         return nullptr;
     }
     if (!l.entries[e]) {
-        *status = DAQmxErrorDriverEntryPointMissing;
+        *status = DAQmxErrorCVIFunctionNotFoundInDAQmxDLL;
         return nullptr;
     }
     return l.entries[e];
@@ -301,9 +307,9 @@ struct Local<e_DAQmxGetErrorString> {
     int32 &status;
     bool operator()(int32 code, char *buf, uInt32 size) const
     {
-        if (code == DAQmxErrorDriverLibraryNotLoaded)
+        if (code == DAQmxErrorCVIFailedToLoadDAQmxDLL)
             status = copy_text(DAQMX_TEXT_LIBRARY_NOT_LOADED, buf, size);
-        else if (code == DAQmxErrorDriverEntryPointMissing)
+        else if (code == DAQmxErrorCVIFunctionNotFoundInDAQmxDLL)
             status = copy_text(DAQMX_TEXT_ENTRY_POINT_MISSING, buf, size);
         else
             return false;
@@ -314,6 +320,7 @@ struct Local<e_DAQmxGetErrorString> {
 constexpr bool kAnswersItself[e_count] = {
 #define KORVANE_LOCAL(name, method, params, args, show) Local<e_##name>::kAnswers,
     DAQMX_ENTRY_POINTS(KORVANE_LOCAL)
+    DAQMX_ATTRIBUTE_GETTERS(KORVANE_LOCAL)
 #undef KORVANE_LOCAL
 };
 
@@ -478,5 +485,31 @@ extern "C" {
     }
 DAQMX_ENTRY_POINTS(KORVANE_FORWARD)
 #undef KORVANE_FORWARD
+
+// The getters of properties by ID: the size of a string property's buffer
+// read from the variable arguments and passed on (the library's variadic
+// entry point reads it the same way). An ID the table does not know passes
+// size 0: a string property then only answers the size it needs, so the
+// driver never writes into a buffer whose size the layer did not know.
+#define KORVANE_FORWARD_GETTER(name, method, params, args, show)                                 \
+    int32 name(DAQMX_UNPAREN params, ...)                                                         \
+    {                                                                                             \
+        uInt32 size = 0;                                                                          \
+        if (driver::attributes::takes_size(attribute)) {                                          \
+            va_list more;                                                                         \
+            va_start(more, value);                                                                \
+            size = va_arg(more, uInt32);                                                          \
+            va_end(more);                                                                         \
+        }                                                                                         \
+        const int64_t started = driver::trace::host_start();                                       \
+        int32 status = 0;                                                                         \
+        if (auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status)))              \
+            status = fn(DAQMX_UNPAREN args, size);                                                \
+        driver::trace::Line(#name, status, started) show.done();                                  \
+        count(status);                                                                            \
+        return status;                                                                            \
+    }
+DAQMX_ATTRIBUTE_GETTERS(KORVANE_FORWARD_GETTER)
+#undef KORVANE_FORWARD_GETTER
 
 }  // extern "C"

@@ -103,6 +103,13 @@ void append_byte(std::string &out, uint8_t v)
     out.append(b, 4);
 }
 
+void append_word(std::string &out, uint32_t v)
+{
+    char buf[12] = {'0', 'x'};
+    auto r = std::to_chars(buf + 2, buf + sizeof buf, v, 16);
+    out.append(buf, r.ptr);
+}
+
 // "{a,b,...}" of at most eight values, ",..." after them when there are more.
 template <class T, class Show>
 void append_values(std::string &out, const T *p, long n, Show show)
@@ -317,6 +324,15 @@ Line &Line::written(const float64 *p, int32 n)
     return *this;
 }
 
+Line &Line::written(const uInt32 *p, int32 n)
+{
+    if (print_) {
+        sep();
+        append_values(s_, p, values(n), append_word);
+    }
+    return *this;
+}
+
 namespace {
 long samples_read(int32 status, int32 n, const int32 *count)
 {
@@ -340,6 +356,15 @@ Line &Line::read(const float64 *p, int32 n, uInt32 size, const int32 *count)
     if (print_) {
         sep();
         append_values(s_, p, std::min<long>(values(samples_read(status_, n, count)), size), append_real);
+    }
+    return *this;
+}
+
+Line &Line::read(const uInt32 *p, int32 n, uInt32 size, const int32 *count)
+{
+    if (print_) {
+        sep();
+        append_values(s_, p, std::min<long>(values(samples_read(status_, n, count)), size), append_word);
     }
     return *this;
 }

@@ -4,7 +4,8 @@
 // A task handle is written as its task's name (0 for the null handle, ? for
 // one the trace does not know); strings in double quotes, NULL for a null
 // pointer; integers in decimal; float64 with %g; an out-pointer as &; uInt8
-// arrays as {0x8a,0x00} and float64 arrays as {2.5,1} (the data written, or
+// arrays as {0x8a,0x00}, uInt32 arrays as {0x1a2b} and float64 arrays as
+// {2.5,1} (the data written, or
 // the data read after the call: the samples per channel read, or asked for
 // when the caller passes no count, times the task's channels; at most 8
 // values, then ",..."). Lines beginning with "#" are the driver's notes (the
@@ -75,8 +76,10 @@ public:
     Line &task(TaskHandle h);
     Line &written(const uInt8 *p, int32 n);
     Line &written(const float64 *p, int32 n);
+    Line &written(const uInt32 *p, int32 n);
     Line &read(const uInt8 *p, int32 n, uInt32 size, const int32 *count);
     Line &read(const float64 *p, int32 n, uInt32 size, const int32 *count);
+    Line &read(const uInt32 *p, int32 n, uInt32 size, const int32 *count);
     // What the call means for the book of tasks (applied when it succeeded).
     Line &creates(const char *name, const TaskHandle *h);
     Line &clears();

@@ -129,12 +129,12 @@ TEST_F(Avalon, FailingPortCallsReportAndTheCycleGoesOn)
     // A failed byte read reads as 0; the strobes and directions still return.
     avalonWrite(0, 11, 0x55AA);
     errors.clear();
-    b->fault("DAQmxReadDigitalU8", "port1R0", DAQmxErrorResourceReserved, 1, 0);
+    b->fault("DAQmxReadDigitalU8", "port1R0", DAQmxErrorPALResourceReserved, 1, 0);
     unsigned short word = 0;
     avalonRead(0, 11, &word);
     EXPECT_EQ(word, 0x00AA);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(trimmed(errors[0]), "Error = -50103, " + trimmed(driverMessage(DAQmxErrorResourceReserved)));
+    EXPECT_EQ(trimmed(errors[0]), "Error = -50103, " + trimmed(driverMessage(DAQmxErrorPALResourceReserved)));
     EXPECT_EQ(vekta_cacheView()->port[0][0].mask, 255);
     EXPECT_EQ(vekta_cacheView()->port[1][0].mask, 255);
     EXPECT_EQ(static_cast<int>(probe("port2")) & 7, 6);

@@ -2,7 +2,9 @@
 // but DAQmxDisableStartTrig, each answering with a status of its own. Built
 // with KORVANE_COMPLETE_DRIVER it has that one too: a driver under NI-DAQmx's
 // own name that loads and lacks nothing.
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "korvane/NIDAQmx.h"
 
@@ -88,6 +90,57 @@ EXPORT int32 DAQmxGetDevPXISlotNum(const char[], uInt32 *data)
     if (data) *data = 2;
     return 0;
 }
+
+EXPORT int32 DAQmxWriteDigitalU32(TaskHandle, int32, bool32, float64, bool32, const uInt32 w[], int32 *, bool32 *)
+{
+    return w ? static_cast<int32>(w[0]) : 61;
+}
+EXPORT int32 DAQmxReadDigitalU32(TaskHandle, int32, float64, bool32, uInt32 r[], uInt32, int32 *, bool32 *)
+{
+    if (r) r[0] = 0xBEEF;
+    return 62;
+}
+EXPORT int32 DAQmxWriteDigitalLines(TaskHandle, int32, bool32, float64, bool32, const uInt8[], int32 *, bool32 *)
+{
+    return 63;
+}
+EXPORT int32 DAQmxReadDigitalLines(TaskHandle, int32, float64, bool32, uInt8[], uInt32, int32 *, int32 *per, bool32 *)
+{
+    if (per) *per = 3;
+    return 64;
+}
+
+// The getters by ID: a string property (the task's channels, the device's
+// product type) answers the buffer size it was passed; any other puts 7 and
+// answers 70.
+namespace {
+int32 property(int32 attribute, void *value, va_list more)
+{
+    if (attribute == 0x1273 || attribute == 0x0631) {
+        const uInt32 size = va_arg(more, uInt32);
+        if (value && size) std::strncpy(static_cast<char *>(value), "x", size);
+        return static_cast<int32>(size);
+    }
+    if (value) *static_cast<uInt32 *>(value) = 7;
+    return 70;
+}
+}  // namespace
+#define PARTIAL_GETTER(name, params)         \
+    EXPORT int32 name params                 \
+    {                                        \
+        va_list more;                        \
+        va_start(more, value);               \
+        int32 status = property(attribute, value, more); \
+        va_end(more);                        \
+        return status;                       \
+    }
+PARTIAL_GETTER(DAQmxGetSystemInfoAttribute, (int32 attribute, void *value, ...))
+PARTIAL_GETTER(DAQmxGetTaskAttribute, (TaskHandle, int32 attribute, void *value, ...))
+PARTIAL_GETTER(DAQmxGetChanAttribute, (TaskHandle, const char[], int32 attribute, void *value, ...))
+PARTIAL_GETTER(DAQmxGetTimingAttribute, (TaskHandle, int32 attribute, void *value, ...))
+PARTIAL_GETTER(DAQmxGetReadAttribute, (TaskHandle, int32 attribute, void *value, ...))
+PARTIAL_GETTER(DAQmxGetWriteAttribute, (TaskHandle, int32 attribute, void *value, ...))
+PARTIAL_GETTER(DAQmxGetDeviceAttribute, (const char[], int32 attribute, void *value, ...))
 
 #ifdef KORVANE_COMPLETE_DRIVER
 EXPORT int32 DAQmxDisableStartTrig(TaskHandle) { return 51; }

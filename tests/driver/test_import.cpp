@@ -12,6 +12,7 @@
 
 #include "korvane/NIDAQmx.h"
 #include "driver/daqmx_import.h"
+#include "driver/daqmx_trace.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ std::string error_string(int32 code, uInt32 size)
 TEST_F(ImportTest, MissingLibraryFailsEveryOperation)
 {
     driver::select("/nonexistent/libnothing.so");
-    for (int32 st : call_all()) EXPECT_EQ(st, DAQmxErrorDriverLibraryNotLoaded);
+    for (int32 st : call_all()) EXPECT_EQ(st, DAQmxErrorCVIFailedToLoadDAQmxDLL);
     EXPECT_FALSE(driver::load());
     const auto &info = driver::info();
     EXPECT_TRUE(info.attempted);
@@ -90,19 +91,19 @@ TEST_F(ImportTest, MissingLibraryFailsEveryOperation)
 TEST_F(ImportTest, FixedTextsWithoutALibrary)
 {
     driver::select("/nonexistent/libnothing.so");
-    EXPECT_EQ(error_string(DAQmxErrorDriverLibraryNotLoaded, 1024), kNotLoaded);
-    EXPECT_EQ(error_string(DAQmxErrorDriverEntryPointMissing, 1024), kMissing);
+    EXPECT_EQ(error_string(DAQmxErrorCVIFailedToLoadDAQmxDLL, 1024), kNotLoaded);
+    EXPECT_EQ(error_string(DAQmxErrorCVIFunctionNotFoundInDAQmxDLL, 1024), kMissing);
     // Other codes need the library.
     char buf[64] = "untouched";
-    EXPECT_EQ(DAQmxGetErrorString(-200088, buf, sizeof buf), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(DAQmxGetErrorString(-200088, buf, sizeof buf), DAQmxErrorCVIFailedToLoadDAQmxDLL);
     EXPECT_STREQ(buf, "untouched");
 }
 
 TEST_F(ImportTest, FixedTextSizing)
 {
     driver::select("/nonexistent/libnothing.so");
-    for (const auto &[code, text] : {std::pair{DAQmxErrorDriverLibraryNotLoaded, kNotLoaded},
-                                     std::pair{DAQmxErrorDriverEntryPointMissing, kMissing}}) {
+    for (const auto &[code, text] : {std::pair{DAQmxErrorCVIFailedToLoadDAQmxDLL, kNotLoaded},
+                                     std::pair{DAQmxErrorCVIFunctionNotFoundInDAQmxDLL, kMissing}}) {
         EXPECT_EQ(DAQmxGetErrorString(code, nullptr, 0), static_cast<int32>(text.size() + 1));
         for (uInt32 size : {1u, 2u, 10u, static_cast<uInt32>(text.size()), static_cast<uInt32>(text.size() + 1),
                             static_cast<uInt32>(text.size() + 50)}) {
@@ -124,10 +125,10 @@ TEST_F(ImportTest, MissingEntryPointFailsOnlyThatOperation)
     const auto &info = driver::info();
     EXPECT_TRUE(info.loaded);
     EXPECT_FALSE(info.simulated);
-    EXPECT_EQ(info.missing, "DAQmxDisableStartTrig");
+    EXPECT_EQ(info.missing, "DAQmxDisableStartTrig");  // and nothing else: the stand-in has every other one
     EXPECT_NE(info.description().find("missing entry points: DAQmxDisableStartTrig"), std::string::npos);
 
-    EXPECT_EQ(DAQmxDisableStartTrig(nullptr), DAQmxErrorDriverEntryPointMissing);
+    EXPECT_EQ(DAQmxDisableStartTrig(nullptr), DAQmxErrorCVIFunctionNotFoundInDAQmxDLL);
     TaskHandle h = nullptr;
     EXPECT_EQ(DAQmxCreateTask("x", &h), 0);
     EXPECT_EQ(h, reinterpret_cast<TaskHandle>(0x1234));
@@ -143,7 +144,46 @@ TEST_F(ImportTest, MissingEntryPointFailsOnlyThatOperation)
     EXPECT_EQ(v, 1.25);
     EXPECT_EQ(error_string(-200088, 64), "partial:-200088");
     // The layer's own codes keep their fixed texts even with a library loaded.
-    EXPECT_EQ(error_string(DAQmxErrorDriverEntryPointMissing, 1024), kMissing);
+    EXPECT_EQ(error_string(DAQmxErrorCVIFunctionNotFoundInDAQmxDLL, 1024), kMissing);
+}
+
+// The getters by ID are variadic: the layer reads a string property's buffer
+// size by the property's type and hands it on; an ID it does not know gets
+// size 0 (the driver then only answers the size it needs); the others take
+// their pointer alone. The new digital forms reach the library too.
+TEST_F(ImportTest, VariadicGettersPassAStringsSizeByThePropertysType)
+{
+    driver::select(PARTIAL_DRIVER);
+    driver::load();
+    TaskHandle h = reinterpret_cast<TaskHandle>(0x1234);
+    char buf[32] = "";
+    driver::trace::capture(true);
+    driver::trace::clear();
+    EXPECT_EQ(DAQmxGetTaskAttribute(h, DAQmx_Task_Channels, buf, uInt32{29}), 29);
+    EXPECT_STREQ(buf, "x");
+    EXPECT_EQ(DAQmxGetDeviceAttribute("Dev1", DAQmx_Dev_ProductType, nullptr, uInt32{0}), 0);
+    uInt32 n = 0;
+    EXPECT_EQ(DAQmxGetTaskAttribute(h, DAQmx_Task_NumChans, &n), 70);
+    EXPECT_EQ(n, 7u);
+    EXPECT_EQ(DAQmxGetSystemInfoAttribute(DAQmx_Sys_NIDAQMajorVersion, &n), 70);
+    uInt32 w = 0x1A2B, r = 0;
+    EXPECT_EQ(DAQmxWriteDigitalU32(h, 1, 1, 10, 0, &w, nullptr, nullptr), 0x1A2B);
+    EXPECT_EQ(DAQmxReadDigitalU32(h, 1, 10, 0, &r, 1, nullptr, nullptr), 62);
+    EXPECT_EQ(r, 0xBEEFu);
+    int32 per = 0;
+    uInt8 lines[3] = {};
+    EXPECT_EQ(DAQmxReadDigitalLines(h, 1, 10, 0, lines, 3, nullptr, &per, nullptr), 64);
+    EXPECT_EQ(per, 3);
+    // The trace has every call, the variadic ones and the new forms' data too.
+    const std::string text = driver::trace::text();
+    driver::trace::capture(false);
+    driver::trace::clear();
+    EXPECT_NE(text.find("DAQmxGetTaskAttribute(?, 4723, &) = 29\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("DAQmxGetDeviceAttribute(\"Dev1\", 1585, NULL) = 0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("DAQmxWriteDigitalU32(?, 1, 1, 10, 0, {0x1a2b}, NULL, NULL) = 6699\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("DAQmxReadDigitalU32(?, 1, 10, 0, {0xbeef}, 1, NULL, NULL) = 62\n"), std::string::npos)
+        << text;
 }
 
 TEST_F(ImportTest, SelectUnloadReload)
@@ -160,7 +200,7 @@ TEST_F(ImportTest, SelectUnloadReload)
     EXPECT_EQ(driver::info().choice, PARTIAL_DRIVER);
 
     driver::select("/nonexistent/libnothing.so");
-    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorCVIFailedToLoadDAQmxDLL);
     driver::select(PARTIAL_DRIVER);
     EXPECT_EQ(DAQmxStartTask(nullptr), 42);
 }
@@ -173,7 +213,7 @@ TEST_F(ImportTest, EnvironmentChoosesWhenSelectionEmpty)
     EXPECT_EQ(driver::info().path, PARTIAL_DRIVER);
     // An explicit choice beats the environment.
     driver::select("/nonexistent/libnothing.so");
-    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorCVIFailedToLoadDAQmxDLL);
 }
 
 TEST_F(ImportTest, SymbolFindsOtherExports)
@@ -196,7 +236,7 @@ TEST_F(ImportTest, RealDriverAbsentIsReported)
     EXPECT_FALSE(info.loaded);
     EXPECT_EQ(info.path, "libnidaqmx.so");
     EXPECT_EQ(info.description().rfind("driver: none \xE2\x80\x94 cannot load libnidaqmx.so (nor libnidaqmx.so.1): ", 0), 0u);
-    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorCVIFailedToLoadDAQmxDLL);
 }
 
 // Whether NI-DAQmx is installed is where the dynamic linker would find it:
@@ -267,7 +307,7 @@ TEST_F(ImportTest, BrokenDriverFilesAreRefusedWithAReason)
             } else {
                 driver::select(path);
             }
-            EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorDriverLibraryNotLoaded);
+            EXPECT_EQ(DAQmxStartTask(nullptr), DAQmxErrorCVIFailedToLoadDAQmxDLL);
             const std::string line = driver::info().description();
             EXPECT_EQ(line, "driver: none \xE2\x80\x94 cannot load " + path + ": " + path + ": " +
                                 line.substr(line.find(reason)))

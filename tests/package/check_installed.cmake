@@ -6,6 +6,8 @@
 #   -DRTL=ON        the reference RTL board is built: play the script on it too
 #   -DPYTHON=...    the Python module is built for this interpreter: import it
 #                   from the installed tree and work the bench with it
+#   -DCLIENT_TEST=... -DCLIENT_PYTHON=...  the ctypes test of NI's client's way
+#                   of loading the bench, run on the installed lib/korvane/nidaqmx
 function(run what)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 0)
@@ -123,6 +125,22 @@ if(PYTHON)
   if(at LESS 0 OR NOT out MATCHES "SelfTest [1-9][0-9]* checks: [1-9][0-9]* passed, 0 failed")
     message(FATAL_ERROR "the installed Python module did not work the installed bench")
   endif()
+endif()
+
+# The bench under NI-DAQmx's name, for NI's clients: korvane, given that
+# folder, still knows it for its own bench; NI's client's way of loading it
+# (tests/python/nidaqmx_client) works from the installed folder.
+set(nidaqmx ${prefix}/lib/korvane/nidaqmx)
+run("korvane --version with LD_LIBRARY_PATH=${nidaqmx}" ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${nidaqmx} KORVANE_DAQ=
+    ${prefix}/bin/korvane --version WORKING_DIRECTORY ${WORK}/empty)
+string(FIND "${out}" "driver: simulated bench (${nidaqmx}/libnidaqmx.so)" at)
+if(at LESS 0)
+  message(FATAL_ERROR "korvane did not take ${nidaqmx} for its simulated bench:\n${out}")
+endif()
+if(CLIENT_TEST)
+  run("NI's client's loading" ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${nidaqmx} PYTHONDONTWRITEBYTECODE=1
+      ${CLIENT_PYTHON} -m pytest -q -p no:cacheprovider ${CLIENT_TEST} WORKING_DIRECTORY ${WORK}/empty)
+  message("${out}")
 endif()
 
 file(GLOB left ${WORK}/empty/*)

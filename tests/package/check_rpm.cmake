@@ -46,7 +46,7 @@ endif()
 list(SORT folders)
 # The docs keep their source folders under korvane's own doc folder.
 list(FILTER folders EXCLUDE REGEX "^/usr/share/doc/korvane/")
-set(own /usr/lib/korvane /usr/share/doc/korvane /usr/share/korvane /usr/share/libsigrokdecode/decoders/korvane_avalon)
+set(own /usr/lib/korvane /usr/lib/korvane/nidaqmx /usr/share/doc/korvane /usr/share/korvane /usr/share/libsigrokdecode/decoders/korvane_avalon)
 if(PYTHON)
   list(APPEND own /usr/lib/python3/dist-packages/korvane)
   list(SORT own)

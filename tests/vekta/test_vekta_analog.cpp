@@ -41,9 +41,9 @@ TEST_F(VektaAnalogOut, SingleValueCreatesTheTaskOnce)
 
 TEST_F(VektaAnalogOut, OutOfRangeValueIsTheDriversFailure)
 {
-    EXPECT_EQ(vekta_analogOut(1, 12.0), DAQmxErrorInvalidAOWriteRange);
-    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorInvalidAOWriteRange);
-    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorInvalidAOWriteRange));
+    EXPECT_EQ(vekta_analogOut(1, 12.0), DAQmxErrorInvalidAODataWrite);
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorInvalidAODataWrite);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorInvalidAODataWrite));
 }
 
 TEST_F(VektaAnalogOut, WaveformAppliesPendingTimingOnce)
@@ -106,7 +106,7 @@ TEST_F(VektaAnalogOut, OnlyTheLastStartedChannelCanBeStopped)
     double wave[4] = {0, 1, 0, -1};
     ASSERT_EQ(vekta_analogWrite(0, wave, 4), 0);
     // The 6251 runs one timed output task at a time: the second is refused.
-    EXPECT_EQ(vekta_analogWrite(1, wave, 4), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_analogWrite(1, wave, 4), DAQmxErrorPALResourceReserved);
     EXPECT_EQ(vekta_dacOptView()->maskFetch, 1);
     EXPECT_EQ(vekta_analogOutStop(1), -1);
     EXPECT_EQ(vekta_GetLastErrorBuffer(), report(605, "dacOpt.maskFetch == (1<<idx)"));
@@ -149,8 +149,8 @@ TEST_F(VektaAnalogIn, SingleValueReadsTheLoopback)
 // starts over rather than using a task without a channel for good.
 TEST_F(VektaAnalogIn, FailedChannelCreationIsTriedAgainByTheNextOperation)
 {
-    b->fault("DAQmxCreateAOVoltageChan", "", DAQmxErrorResourceReserved, 1, 0);
-    EXPECT_EQ(vekta_analogOut(0, 1.0), DAQmxErrorResourceReserved);
+    b->fault("DAQmxCreateAOVoltageChan", "", DAQmxErrorPALResourceReserved, 1, 0);
+    EXPECT_EQ(vekta_analogOut(0, 1.0), DAQmxErrorPALResourceReserved);
     EXPECT_EQ(vekta_cacheView()->ao[0], nullptr);
     EXPECT_EQ(b->live_tasks(), 0);
     EXPECT_EQ(vekta_analogOut(0, 1.0), 0);
@@ -158,10 +158,10 @@ TEST_F(VektaAnalogIn, FailedChannelCreationIsTriedAgainByTheNextOperation)
 
     // The same for an input, here with a clear that fails too: the task is
     // cleared before the name is needed again.
-    b->fault("DAQmxCreateAIVoltageChan", "", DAQmxErrorResourceReserved, 1, 0);
+    b->fault("DAQmxCreateAIVoltageChan", "", DAQmxErrorPALResourceReserved, 1, 0);
     b->fault("DAQmxClearTask", "", -200010, 1, 0);
     double v = 0;
-    EXPECT_EQ(vekta_analogIn(0, &v), DAQmxErrorResourceReserved);
+    EXPECT_EQ(vekta_analogIn(0, &v), DAQmxErrorPALResourceReserved);
     EXPECT_EQ(vekta_cacheView()->ai[0], nullptr);
     EXPECT_EQ(vekta_staleTaskCount(), 1);
     EXPECT_EQ(vekta_analogIn(0, &v), 0);
@@ -307,10 +307,10 @@ TEST_F(VektaSlotClose, FirstFailingAnalogClearStopsTheClose)
     vekta_analogIn(3, &v);
     vekta_portMask(0, 255);
     calls();
-    b->fault("DAQmxClearTask", "analog1o", DAQmxErrorResourceReserved, 1, 0);
-    EXPECT_EQ(vekta_ni6251Close(), DAQmxErrorResourceReserved);
-    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorResourceReserved);
-    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorResourceReserved));
+    b->fault("DAQmxClearTask", "analog1o", DAQmxErrorPALResourceReserved, 1, 0);
+    EXPECT_EQ(vekta_ni6251Close(), DAQmxErrorPALResourceReserved);
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorPALResourceReserved);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorPALResourceReserved));
     EXPECT_EQ(calls(), (Lines{"DAQmxClearTask(analog0o) = 0", "DAQmxClearTask(analog1o) = -50103"}));
     EXPECT_EQ(vekta_cacheView()->ao[0], nullptr);
     EXPECT_NE(vekta_cacheView()->ao[1], nullptr);

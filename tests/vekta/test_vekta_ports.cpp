@@ -97,15 +97,15 @@ TEST_F(VektaErrorState, SetKeepsTheTextAndReturnsTheOldCode)
 TEST_F(VektaErrorState, DriverThatCannotBeLoadedGivesTheLoaderMessage)
 {
     driver::select("/nonexistent/libnidaqmx-none.so");
-    EXPECT_EQ(vekta_portMask(0, 0x0F), DAQmxErrorDriverLibraryNotLoaded);
-    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(vekta_portMask(0, 0x0F), DAQmxErrorCVIFailedToLoadDAQmxDLL);
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorCVIFailedToLoadDAQmxDLL);
     EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()),
               "Unable to load NI-DAQmx dynamic link library NICAIU.DLL.\n\n"
               "Ensure that NI-DAQmx is installed on your machine.\n");
     expectInvariants(vekta_cacheView());
     EXPECT_EQ(vekta_cacheView()->port[0][0].mask, -1);
     double v = 0;
-    EXPECT_EQ(vekta_analogIn(0, &v), DAQmxErrorDriverLibraryNotLoaded);
+    EXPECT_EQ(vekta_analogIn(0, &v), DAQmxErrorCVIFailedToLoadDAQmxDLL);
     EXPECT_EQ(vekta_cacheView()->ai[0], nullptr);  // the next call tries again
 
     driver::select("sim");
@@ -125,9 +125,9 @@ TEST_F(VektaErrorState, FailureWithoutADriverMessageGetsNoStaleText)
     EXPECT_EQ(vekta_portMask(0, 255), DAQmxErrorDuplicateTask);
     ASSERT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorDuplicateTask));
     b->fault("DAQmxGetErrorString", "", -200010, 1, 0);
-    b->fault("DAQmxCreateTask", "", DAQmxErrorResourceReserved, 1, 0);
-    EXPECT_EQ(vekta_portMask(0, 255), DAQmxErrorResourceReserved);
-    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorResourceReserved);
+    b->fault("DAQmxCreateTask", "", DAQmxErrorPALResourceReserved, 1, 0);
+    EXPECT_EQ(vekta_portMask(0, 255), DAQmxErrorPALResourceReserved);
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorPALResourceReserved);
     EXPECT_EQ(std::string(vekta_GetLastErrorBuffer()), "no text from the driver for this status");
 }
 
@@ -383,11 +383,11 @@ TEST_F(VektaPortFaults, FailedWriteIsRetriedByTheNextReconfiguration)
 {
     vekta_portMask(0, 255);
     vekta_portMask(0, 0);
-    b->fault("DAQmxWriteDigitalU8", "", DAQmxErrorResourceReserved, 1, 0);
+    b->fault("DAQmxWriteDigitalU8", "", DAQmxErrorPALResourceReserved, 1, 0);
     EXPECT_EQ(vekta_portOut(0, 0x12), 1);  // mask 0: not written at all
     vekta_portMask(0, 255);
-    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorResourceReserved);
-    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorResourceReserved));
+    EXPECT_EQ(vekta_GetLastError(), DAQmxErrorPALResourceReserved);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorPALResourceReserved));
     calls();
     b->fault("DAQmxWriteDigitalU8", "", -200010, 1, 0);
     EXPECT_EQ(vekta_portOut(0, 0x34), -200010);
@@ -404,9 +404,9 @@ TEST_F(VektaPortFaults, FailedCreationLeavesNoHalfBuiltEntry)
     ASSERT_EQ(vekta_portMask(1, 0xF0), 0);
     calls();
     // The read task of the new configuration cannot be made.
-    b->fault("DAQmxCreateTask", "port1R51", DAQmxErrorResourceReserved, 1, 0);
-    EXPECT_EQ(vekta_portMask(1, 0x33), DAQmxErrorResourceReserved);
-    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorResourceReserved));
+    b->fault("DAQmxCreateTask", "port1R51", DAQmxErrorPALResourceReserved, 1, 0);
+    EXPECT_EQ(vekta_portMask(1, 0x33), DAQmxErrorPALResourceReserved);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), driverMessage(DAQmxErrorPALResourceReserved));
     const VektaCache *c = vekta_cacheView();
     expectInvariants(c);
     EXPECT_EQ(c->port[1][0].mask, 0xF0);

@@ -28,7 +28,7 @@ const char *const kFaultFunctions[] = {
     "DAQmxCfgSampClkTiming",    "DAQmxDisableStartTrig",    "DAQmxCfgAnlgEdgeStartTrig", "DAQmxGetErrorString",
     "*"};
 const int kFaultFunctionCount = sizeof kFaultFunctions / sizeof kFaultFunctions[0];
-const int kFaultCodes[] = {DAQmxErrorInvalidTask, DAQmxErrorDuplicateTask, DAQmxErrorResourceReserved,
+const int kFaultCodes[] = {DAQmxErrorInvalidTask, DAQmxErrorDuplicateTask, DAQmxErrorPALResourceReserved,
                            DAQmxErrorOperationTimedOut, -200010};
 const int kFaultCodeCount = sizeof kFaultCodes / sizeof kFaultCodes[0];
 const int kStepsPerSeed = 500;

@@ -486,8 +486,8 @@ TEST_F(Cli, SelftestFailsExactlyTheChecksAFaultConcerns)
 }
 
 // korvane devices: the driver's devices with their properties, korvane's
-// marked. A module NI MAX named otherwise is listed, not marked, and the
-// hint says what to rename (status 1).
+// marked, whatever the case of its name. A module NI MAX named otherwise is
+// listed, not marked, and the hint says what to rename (status 1).
 TEST_F(Cli, DevicesListsTheModulesAndNamesTheOneKorvaneUses)
 {
     Outcome o = korvane({"--daq", "sim", "devices"});
@@ -503,6 +503,16 @@ TEST_F(Cli, DevicesListsTheModulesAndNamesTheOneKorvaneUses)
                      "Dev1    PXI-6251      0x01A5C3F1  1        2\n");
     EXPECT_EQ(o.err, "korvane: no device PXI1Slot2; the driver has: Dev1 (PXI-6251, chassis 1 slot 2): rename it "
                      "PXI1Slot2 in NI MAX\n");
+
+    // The driver's names are not case-sensitive: a module named in another
+    // case is korvane's, and its channels answer to korvane's spelling.
+    ASSERT_EQ(bench->set_device("pxi1slot2", nullptr), 0);
+    o = korvane({"--daq", "sim", "devices"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "device     product type  serial      chassis  slot\n"
+                     "pxi1slot2  PXI-6251      0x01A5C3F1  1        2     korvane uses this one\n");
+    o = korvane({"--daq", "sim", "bus", "write", "0", "5", "0x1234", "--verify"});
+    EXPECT_EQ(o.status, 0) << o.err;
 
     bench->fault("DAQmxGetSysDevNames", nullptr, -200397, 1, 0);
     o = korvane({"--daq", "sim", "devices"});

@@ -200,7 +200,7 @@ TEST_F(Panel, FailedPortReadShowsNoLevelAndTheOtherPortsGoOn)
     commit_raw(PORT_MASK_1, 0xFF, mask_cb);
     commit_raw(PORT_OUT_1, 0x81, write_cb);
     commit_raw(PORT_MASK_0, 0, mask_cb);
-    bench->fault("DAQmxReadDigitalU8", "port0R0", DAQmxErrorResourceReserved, 1, 0);
+    bench->fault("DAQmxReadDigitalU8", "port0R0", DAQmxErrorPALResourceReserved, 1, 0);
     port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
     EXPECT_EQ(error_lines(), 1);
     EXPECT_EQ(value(PORT_IN_0), -1);

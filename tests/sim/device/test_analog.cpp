@@ -49,13 +49,13 @@ TEST_F(AnalogTest, OutputOutOfRangeIsRefusedWhole)
 {
     TaskHandle o = ao_task("analog0o", "PXI1Slot2/ao0");
     ASSERT_EQ(ao(o, 1.0), 0);
-    EXPECT_EQ(ao(o, 10.5), DAQmxErrorInvalidAOWriteRange);
-    EXPECT_EQ(ao(o, NAN), DAQmxErrorInvalidAOWriteRange);
+    EXPECT_EQ(ao(o, 10.5), DAQmxErrorInvalidAODataWrite);
+    EXPECT_EQ(ao(o, NAN), DAQmxErrorInvalidAODataWrite);
     EXPECT_EQ(ao(o, -10.0), 0);
     EXPECT_NEAR(bench.ao_volts(0, bench.now()), -10.0, kLsb);
     TaskHandle narrow = task("narrow");
     ASSERT_EQ(bench.CreateAOVoltageChan(narrow, "PXI1Slot2/ao1", "", 0, 5, DAQmx_Val_Volts, ""), 0);
-    EXPECT_EQ(ao(narrow, 6.0), DAQmxErrorInvalidAOWriteRange) << "the channel's own range";
+    EXPECT_EQ(ao(narrow, 6.0), DAQmxErrorInvalidAODataWrite) << "the channel's own range";
 }
 
 TEST_F(AnalogTest, FixedSourcesAndTheDacAreWired)
@@ -123,8 +123,8 @@ TEST_F(AnalogTest, ReadingTooSlowlyOverflows)
     bench.advance_ns(9'000'000'000);
     ASSERT_EQ(read_block(h, buf, 1.0), 0) << "9 s unread still fits";
     bench.advance_ns(10'100'000'000);
-    EXPECT_EQ(read_block(h, buf, 1.0), DAQmxErrorAcqOverflow);
-    EXPECT_EQ(read_block(h, buf, 1.0), DAQmxErrorAcqOverflow) << "stays failed until restarted";
+    EXPECT_EQ(read_block(h, buf, 1.0), DAQmxErrorSamplesNoLongerAvailable);
+    EXPECT_EQ(read_block(h, buf, 1.0), DAQmxErrorSamplesNoLongerAvailable) << "stays failed until restarted";
     ASSERT_EQ(bench.StopTask(h), 0);
     ASSERT_EQ(bench.StartTask(h), 0);
     ASSERT_EQ(read_block(h, buf, 1.0), 0) << "recovers after a restart";
@@ -192,9 +192,9 @@ TEST_F(AnalogTest, OneAnalogInputTaskRunsAtATime)
     TaskHandle b = clocked_ai("b", "PXI1Slot2/ai6", 1000, DAQmx_Val_ContSamps, 1000);
     TaskHandle c = ai_task("c", "PXI1Slot2/ai7");
     ASSERT_EQ(bench.StartTask(a), 0);
-    EXPECT_EQ(bench.StartTask(b), DAQmxErrorResourceReserved);
+    EXPECT_EQ(bench.StartTask(b), DAQmxErrorPALResourceReserved);
     double v = 0;
-    EXPECT_EQ(bench.ReadAnalogF64(c, 1, 1, 0, &v, 1, nullptr, nullptr), DAQmxErrorResourceReserved)
+    EXPECT_EQ(bench.ReadAnalogF64(c, 1, 1, 0, &v, 1, nullptr, nullptr), DAQmxErrorPALResourceReserved)
         << "the one ADC is busy";
     ASSERT_EQ(bench.StopTask(a), 0);
     EXPECT_EQ(bench.StartTask(b), 0);
@@ -208,15 +208,15 @@ TEST_F(AnalogTest, OneTimedOutputTaskAtATime)
     for (TaskHandle h : {a, b})
         ASSERT_EQ(bench.CfgSampClkTiming(h, "OnboardClock", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 4), 0);
     ASSERT_EQ(bench.WriteAnalogF64(a, 4, 1, 10, 0, wave, nullptr, nullptr), 0);
-    EXPECT_EQ(bench.WriteAnalogF64(b, 4, 1, 10, 0, wave, nullptr, nullptr), DAQmxErrorResourceReserved);
+    EXPECT_EQ(bench.WriteAnalogF64(b, 4, 1, 10, 0, wave, nullptr, nullptr), DAQmxErrorPALResourceReserved);
     EXPECT_EQ(bench.find_task(b)->wave_len, 0u) << "the refused write left nothing";
     TaskHandle c = ao_task("c", "PXI1Slot2/ao0");
     EXPECT_EQ(ao(c, 1.0), DAQmxErrorResourceAlreadyReserved) << "ao0 generates for another task";
     TaskHandle e = ao_task("e", "PXI1Slot2/ao1");
     ASSERT_EQ(bench.CfgSampClkTiming(e, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 4), 0);
-    EXPECT_EQ(bench.StartTask(e), DAQmxErrorResourceReserved);
+    EXPECT_EQ(bench.StartTask(e), DAQmxErrorPALResourceReserved);
     ASSERT_EQ(bench.StopTask(a), 0);
-    EXPECT_EQ(bench.StartTask(e), sim::kErrGenNoDataInBuffer);
+    EXPECT_EQ(bench.StartTask(e), sim::kErrOutputBufferEmpty);
 }
 
 TEST_F(AnalogTest, RegeneratedWaveformSeenOnItsInput)
@@ -270,7 +270,7 @@ TEST_F(AnalogTest, TriggerThatNeverComesTimesOut)
     // An outside edge on APFI0 starts it.
     ASSERT_EQ(bench.drive("apfi0", 2.0), 0);
     ASSERT_EQ(read_block(h, buf, 0.5), 0);
-    EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "PFI99", DAQmx_Val_RisingSlope, 1.0), sim::kErrTaskRunning);
+    EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "PFI99", DAQmx_Val_RisingSlope, 1.0), sim::kErrCanNotPerformOpWhileTaskRunning);
     ASSERT_EQ(bench.StopTask(h), 0);
     EXPECT_EQ(bench.CfgAnlgEdgeStartTrig(h, "APFI0", 1, 1.0), DAQmxErrorInvalidAttributeValue);
     EXPECT_EQ(bench.DisableStartTrig(h), 0);
@@ -342,7 +342,7 @@ TEST_F(AnalogTest, OneTaskAtATimeHoldsTheAnalogTrigger)
     ASSERT_EQ(bench.CfgSampClkTiming(o, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 2), 0);
     ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(o, "APFI1", DAQmx_Val_FallingSlope, -1.0), 0) << "configuring reserves nothing";
     const double wave[2] = {5, 5};
-    EXPECT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), DAQmxErrorResourceReserved);
+    EXPECT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), DAQmxErrorPALResourceReserved);
     EXPECT_EQ(bench.find_task(o)->state, sim::Bench::State::Created);
     // Without a trigger the generation runs beside the waiting acquisition.
     ASSERT_EQ(bench.DisableStartTrig(o), 0);
@@ -352,7 +352,7 @@ TEST_F(AnalogTest, OneTaskAtATimeHoldsTheAnalogTrigger)
     ASSERT_EQ(bench.StopTask(i), 0);
     ASSERT_EQ(bench.CfgAnlgEdgeStartTrig(o, "APFI1", DAQmx_Val_FallingSlope, -1.0), 0);
     ASSERT_EQ(bench.WriteAnalogF64(o, 2, 1, 10, 0, wave, nullptr, nullptr), 0);
-    EXPECT_EQ(bench.StartTask(i), DAQmxErrorResourceReserved);
+    EXPECT_EQ(bench.StartTask(i), DAQmxErrorPALResourceReserved);
     ASSERT_EQ(bench.ClearTask(o), 0);
     EXPECT_EQ(bench.StartTask(i), 0);
 }

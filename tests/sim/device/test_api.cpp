@@ -45,9 +45,9 @@ TEST_F(ApiTest, TaskNamesAreUnique)
 TEST_F(ApiTest, OneChannelTypePerTask)
 {
     TaskHandle h = do_task("t", "PXI1Slot2/port0");
-    EXPECT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port1", "", 1), DAQmxErrorCannotAddChanTypeToTask);
+    EXPECT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port1", "", 1), DAQmxErrorMultiChanTypesInTask);
     EXPECT_EQ(bench.CreateAOVoltageChan(h, "PXI1Slot2/ao0", "", -10, 10, DAQmx_Val_Volts, ""),
-              DAQmxErrorCannotAddChanTypeToTask);
+              DAQmxErrorMultiChanTypesInTask);
     EXPECT_EQ(bench.CreateDOChan(h, "PXI1Slot2/port1", "", 1), 0) << "more of the same type is fine";
     EXPECT_EQ(bench.find_task(h)->chans.size(), 2u);
 }
@@ -57,10 +57,10 @@ TEST_F(ApiTest, NoChannels)
     TaskHandle h = task("empty");
     uInt8 v = 0;
     double d = 0;
-    EXPECT_EQ(bench.StartTask(h), DAQmxErrorNoChansSpecdForTask);
-    EXPECT_EQ(bench.WriteDigitalU8(h, 1, 1, 10, 0, &v, nullptr, nullptr), DAQmxErrorNoChansSpecdForTask);
-    EXPECT_EQ(bench.ReadDigitalU8(h, 1, 10, 0, &v, 1, nullptr, nullptr), DAQmxErrorNoChansSpecdForTask);
-    EXPECT_EQ(bench.ReadAnalogF64(h, 1, 1, 0, &d, 1, nullptr, nullptr), DAQmxErrorNoChansSpecdForTask);
+    EXPECT_EQ(bench.StartTask(h), DAQmxErrorCanNotPerformOpWhenNoChansInTask);
+    EXPECT_EQ(bench.WriteDigitalU8(h, 1, 1, 10, 0, &v, nullptr, nullptr), DAQmxErrorCanNotPerformOpWhenNoChansInTask);
+    EXPECT_EQ(bench.ReadDigitalU8(h, 1, 10, 0, &v, 1, nullptr, nullptr), DAQmxErrorCanNotPerformOpWhenNoChansInTask);
+    EXPECT_EQ(bench.ReadAnalogF64(h, 1, 1, 0, &d, 1, nullptr, nullptr), DAQmxErrorCanNotPerformOpWhenNoChansInTask);
     EXPECT_EQ(bench.StopTask(h), 0);
 }
 
@@ -97,7 +97,7 @@ TEST_F(ApiTest, StatesExplicitAndImplicit)
     EXPECT_EQ(bench.find_task(h)->state, S::Stopped);
     EXPECT_EQ(bench.StopTask(h), 0);
     EXPECT_EQ(bench.StartTask(h), 0) << "a stopped task is reusable";
-    EXPECT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port1", "", 1), sim::kErrTaskRunning);
+    EXPECT_EQ(bench.CreateDIChan(h, "PXI1Slot2/port1", "", 1), sim::kErrCanNotPerformOpWhileTaskRunning);
     EXPECT_EQ(bench.ClearTask(h), 0);
     EXPECT_EQ(bench.live_tasks(), 0);
 }

@@ -75,8 +75,8 @@ TEST_F(FaultVcdTest, InjectedInvalidTaskEndsTheTask)
     TaskHandle again = ai_task("analog0I", "PXI1Slot2/ai0");
     EXPECT_EQ(bench.StartTask(again), 0);
     // Any other injected code, or a call naming no live task, ends nothing.
-    ASSERT_EQ(bench.fault("DAQmxStopTask", nullptr, DAQmxErrorResourceReserved, 1, 0), 0);
-    EXPECT_EQ(bench.StopTask(again), DAQmxErrorResourceReserved);
+    ASSERT_EQ(bench.fault("DAQmxStopTask", nullptr, DAQmxErrorPALResourceReserved, 1, 0), 0);
+    EXPECT_EQ(bench.StopTask(again), DAQmxErrorPALResourceReserved);
     ASSERT_EQ(bench.fault("DAQmxCreateTask", nullptr, DAQmxErrorInvalidTask, 1, 0), 0);
     TaskHandle h = nullptr;
     EXPECT_EQ(bench.CreateTask("analog0I", &h), DAQmxErrorInvalidTask);

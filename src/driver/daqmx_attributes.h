@@ -1,0 +1,98 @@
+/*
+ * The driver properties korvane answers by ID (the DAQmxGet*Attribute entry
+ * points): one row per property,
+ *
+ *   X(getter, ID, type)
+ *
+ * `getter` names the entry point that serves it (DAQmxGet<getter>Attribute),
+ * `type` what `value` points to. The type decides how the variadic entry
+ * points read their arguments: a String property is followed by its buffer's
+ * size (uInt32), the others by nothing. The import layer and the simulated
+ * bench take it from here; the bench's answers are in sim/device/api_properties.cpp.
+ */
+#ifndef KORVANE_DAQMX_ATTRIBUTES_H
+#define KORVANE_DAQMX_ATTRIBUTES_H
+
+#include "korvane/NIDAQmx.h"
+
+#define DAQMX_ATTRIBUTES(X)                                          \
+    X(SystemInfo, DAQmx_Sys_DevNames, String)                       \
+    X(SystemInfo, DAQmx_Sys_NIDAQMajorVersion, UInt32)              \
+    X(SystemInfo, DAQmx_Sys_NIDAQMinorVersion, UInt32)              \
+    X(SystemInfo, DAQmx_Sys_NIDAQUpdateVersion, UInt32)             \
+    X(Task, DAQmx_Task_Name, String)                                \
+    X(Task, DAQmx_Task_Channels, String)                            \
+    X(Task, DAQmx_Task_NumChans, UInt32)                            \
+    X(Task, DAQmx_Task_Devices, String)                             \
+    X(Task, DAQmx_Task_NumDevices, UInt32)                          \
+    X(Task, DAQmx_Task_Complete, Bool32)                            \
+    X(Chan, DAQmx_ChanType, Int32)                                  \
+    X(Chan, DAQmx_PhysicalChanName, String)                         \
+    X(Chan, DAQmx_DI_NumLines, UInt32)                              \
+    X(Chan, DAQmx_DO_NumLines, UInt32)                              \
+    X(Chan, DAQmx_AI_MeasType, Int32)                               \
+    X(Chan, DAQmx_AI_Max, Float64)                                  \
+    X(Chan, DAQmx_AI_Min, Float64)                                  \
+    X(Chan, DAQmx_AO_OutputType, Int32)                             \
+    X(Chan, DAQmx_AO_Max, Float64)                                  \
+    X(Chan, DAQmx_AO_Min, Float64)                                  \
+    X(Timing, DAQmx_SampTimingType, Int32)                          \
+    X(Timing, DAQmx_SampQuant_SampMode, Int32)                      \
+    X(Timing, DAQmx_SampQuant_SampPerChan, UInt64)                  \
+    X(Timing, DAQmx_SampClk_Rate, Float64)                          \
+    X(Read, DAQmx_Read_ChannelsToRead, String)                      \
+    X(Read, DAQmx_Read_NumChans, UInt32)                            \
+    X(Read, DAQmx_Read_ReadAllAvailSamp, Bool32)                    \
+    X(Read, DAQmx_Read_AvailSampPerChan, UInt32)                    \
+    X(Read, DAQmx_Read_DigitalLines_BytesPerChan, UInt32)           \
+    X(Write, DAQmx_Write_NumChans, UInt32)                          \
+    X(Write, DAQmx_Write_DigitalLines_BytesPerChan, UInt32)         \
+    X(Device, DAQmx_Dev_ProductType, String)                        \
+    X(Device, DAQmx_Dev_ProductCategory, Int32)                     \
+    X(Device, DAQmx_Dev_SerialNum, UInt32)                          \
+    X(Device, DAQmx_Dev_PXI_ChassisNum, UInt32)                     \
+    X(Device, DAQmx_Dev_PXI_SlotNum, UInt32)                        \
+    X(Device, DAQmx_Dev_AI_PhysicalChans, String)                   \
+    X(Device, DAQmx_Dev_AO_PhysicalChans, String)                   \
+    X(Device, DAQmx_Dev_DI_Lines, String)                           \
+    X(Device, DAQmx_Dev_DI_Ports, String)                           \
+    X(Device, DAQmx_Dev_DO_Lines, String)                           \
+    X(Device, DAQmx_Dev_DO_Ports, String)
+
+#ifdef __cplusplus
+
+namespace driver::attributes {
+
+enum class Getter { None, SystemInfo, Task, Chan, Timing, Read, Write, Device };
+enum class Type { None, String, Int32, UInt32, Bool32, Float64, UInt64 };
+
+struct Attribute {
+    Getter getter = Getter::None;
+    Type type = Type::None;
+};
+
+// The row of an ID; getter None for an ID the table lacks.
+constexpr Attribute find(int32 id)
+{
+    switch (id) {
+#define KORVANE_ATTRIBUTE_CASE(getter, id, type) \
+    case id:                                      \
+        return {Getter::getter, Type::type};
+        DAQMX_ATTRIBUTES(KORVANE_ATTRIBUTE_CASE)
+#undef KORVANE_ATTRIBUTE_CASE
+    default:
+        return {};
+    }
+}
+
+// Whether the entry point's variadic part holds a buffer size after `value`.
+constexpr bool takes_size(int32 id)
+{
+    return find(id).type == Type::String;
+}
+
+}  // namespace driver::attributes
+
+#endif
+
+#endif
