@@ -205,6 +205,9 @@ void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<u
         e.say("all " + count_text(words.size()) + " words written; " + how_far("the read-back", e, 0, words.size()));
         throw;
     }
+    // What was checked, as a failure would say what was not.
+    s.out << count_text(words.size()) << (words.size() == 1 ? " word" : " words") << " written and verified\n";
+    s.out.flush();
 }
 
 void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path,

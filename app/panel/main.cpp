@@ -125,8 +125,14 @@ int run_korvane(int argc, char *argv[])
     int rc = app::panel::parse_options(argc, argv, opt, std::cout, std::cerr);
     if (rc != app::panel::KEEP_GOING) return rc;
 
+    // A subcommand stops between blocks from here on, the driver's load included.
+    if (opt.command->action) app::cli::defer_stops();
     driver::select(opt.daq);
     driver::load();
+    if (std::string why = app::cli::daq_option_error(opt.daq); !why.empty()) {
+        std::cerr << "korvane: " << why << "\n";
+        return app::panel::USAGE_ERROR;
+    }
     if (std::string why = app::simlink::choose_board(opt.board); !why.empty()) {
         std::cerr << why;
         return app::panel::USAGE_ERROR;
@@ -137,7 +143,8 @@ int run_korvane(int argc, char *argv[])
     if (!board.empty()) driver += "\nboard: " + board;
     if (opt.version) {
         std::cout << app::panel::version_text(driver + "\n" + app::cli::device_line(), opt.panel);
-        return 0;
+        // A lab's script tells a driver that does not load (or lacks entry points) by the status.
+        return app::cli::driver_unusable().empty() ? 0 : 1;
     }
     const bool vcd_lines = opt.vcd_layout == "lines";
     if (opt.command->action) return app::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});

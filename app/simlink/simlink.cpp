@@ -39,13 +39,21 @@ constexpr double VOLT_TOLERANCE = 0.002;
 
 Result fail(const std::string &message) { return Result{false, message}; }
 
-// Why a call of the side door was not made: the loaded driver is another
-// (`what` says who asked, `hint` names the option that picks the bench).
-std::string needs_bench(const std::string &what, bool hint = false)
+}  // namespace
+
+std::string needs_bench(const std::string &what, const std::string &hint)
 {
-    return what + "needs the simulated bench" + (hint ? " (--daq sim)" : "") + ", but the " +
-           driver::info().description();
+    // "driver: none — cannot load X: why" or "driver: NI-DAQmx (path)" as a clause of the sentence.
+    std::string driver = driver::info().description();
+    const std::string none = "driver: none \xE2\x80\x94 ";
+    if (driver.rfind(none, 0) == 0)
+        driver = "no driver is loaded (" + driver.substr(none.size()) + ")";
+    else if (driver.rfind("driver: ", 0) == 0)
+        driver = "the driver in use is " + driver.substr(8);
+    return what + "needs the simulated bench" + (hint.empty() ? "" : " (" + hint + ")") + ", but " + driver;
 }
+
+namespace {
 
 Result not_the_bench(const std::string &verb) { return fail(needs_bench(verb + ": ")); }
 
@@ -200,7 +208,7 @@ std::string open_outputs(const std::string &trace_file, const std::string &vcd_f
         return "korvane: cannot write the trace file " + trace_file + "\n";
     if (vcd_file.empty()) return "";
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "korvane: " + needs_bench("--vcd ", true) + "\n";
+    if (!bench) return "korvane: " + needs_bench("--vcd ", "--daq sim") + "\n";
     bench->vcd_layout(vcd_lines ? KSIM_VCD_LINES : KSIM_VCD_VECTORS);
     if (bench->vcd_file(vcd_file.c_str()) != 0) return "korvane: cannot write the VCD file " + vcd_file + "\n";
     return "";
@@ -233,7 +241,7 @@ std::function<int64_t()> use_bench_clock()
 std::string load_board_state(const std::string &path)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return needs_bench("--sim-state ", true);
+    if (!bench) return needs_bench("--sim-state ", "--daq sim");
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "";  // the first command of a sequence
     std::string text;
@@ -380,7 +388,7 @@ std::string choose_board(const std::string &board)
     const sim::BackDoor *bench = sim::bench();
     if (!bench) {
         if (board.empty()) return "";
-        return "korvane: " + needs_bench("--board ", true) + "\n";
+        return "korvane: " + needs_bench("--board ", "--daq sim") + "\n";
     }
     char why[1024] = "";
     if (bench->set_board(choice.c_str(), why, sizeof why) != 0) return "korvane: cannot use the board " + choice + ": " + why + "\n";
