@@ -22,6 +22,7 @@
 #include "base/atomic_file.h"
 #include "driver/daqmx_trace.h"
 #include "base/korvane_files.h"
+#include "base/korvane_strings.h"
 #include "sim/device/ksim_client.h"
 #include "app/simlink/simlink.h"
 #include "base/stop_signals.h"
@@ -247,8 +248,18 @@ std::string load_board_state(const std::string &path)
     std::string text;
     if (std::string why = base::files::read_bounded(path, text); !why.empty())
         return "cannot read the board's state from " + path + ": " + why;
-    if (!set_board_state(text).empty())
-        return path + " is not a simulated board's state (as --sim-state writes it); left as it is";
+    if (std::string why = set_board_state(text); !why.empty()) {
+        // "line N: ..." as every reader names a bad line: PATH:N: and the line.
+        const size_t number = std::strtoul(why.c_str() + 5, nullptr, 10);
+        std::string line;
+        std::istringstream lines(text);
+        size_t i = 0;
+        while (i < number && std::getline(lines, line)) ++i;
+        if (line.size() > 60) line = line.substr(0, 60) + "...";
+        const std::string shown = i < number ? "the file ends before it" : "\"" + base::text::one_line(line) + "\"";
+        return path + ":" + std::to_string(number) + ": not a line of a simulated board's state as --sim-state " +
+               "writes it (" + shown + "); the file is left as it is";
+    }
     return "";
 }
 
@@ -266,8 +277,11 @@ std::string set_board_state(const std::string &text)
 {
     const sim::BackDoor *bench = sim::bench();
     if (!bench) return needs_bench("the board's state ");
-    if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
-        return "not a simulated board's state";
+    if (const size_t nul = text.find('\0'); nul != std::string::npos)
+        return "line " + std::to_string(std::count(text.begin(), text.begin() + static_cast<long>(nul), '\n') + 1) +
+               ": not a simulated board's state (a NUL byte)";
+    if (const int status = bench->set_board_state(text.c_str()); status != 0)
+        return "line " + std::to_string(-status) + ": not a simulated board's state";
     return "";
 }
 

@@ -295,7 +295,8 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
         {{"--sim-state", fifo, "bus", "read", "0", "0"}, "fifo: a FIFO"},
         {{"--sim-state", dir.string(), "bus", "read", "0", "0"}, ": a folder"},
         {{"--sim-state", path("huge.state"), "bus", "read", "0", "0"}, "more than 1 MiB"},
-        {{"--sim-state", path("wrapped.state"), "bus", "read", "0", "0"}, "is not a simulated board's state"},
+        {{"--sim-state", path("wrapped.state"), "bus", "read", "0", "0"},
+         "wrapped.state:2: not a line of a simulated board's state"},
         {{"selftest", "--wiring", path("keys.toml")}, "keys.toml:5: unknown key"},
         {{"selftest", "--wiring", path("lacks.toml")}, ""},
         {{"selftest", "--wiring", path("missing.toml")}, ""},
@@ -608,7 +609,10 @@ TEST_F(Cli, SimStateKeepsTheBoardBetweenCommands)
     o = korvane({"--daq", "sim", "--sim-state", junk, "bus", "write", "0", "0", "1"});
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(lines(o.err), 1) << o.err;
-    EXPECT_NE(o.err.find("is not a simulated board's state"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("junk.state:2: not a line of a simulated board's state as --sim-state writes it "
+                         "(\"not quite\")"),
+              std::string::npos)
+        << o.err;
     EXPECT_EQ(bench->driver_calls(), before);
     EXPECT_EQ(slurp(junk), "korvane board state 1\nnot quite\n");
 }
