@@ -188,11 +188,16 @@ int bus_shell(Session &s)
 
 int bus_run(Session &s, const std::string &path)
 {
+    const std::string name = path == "-" ? "standard input" : path;
     std::istringstream in([&] {
         base::stop::Reading interruptible;
-        return read_file(path, true);
+        try {
+            return read_file(path, true);
+        } catch (const UsageError &) {
+            stop_before("the first line of " + name);  // a read cut short by a stop
+            throw;
+        }
     }());
-    const std::string name = path == "-" ? "standard input" : path;
     std::string line;
     for (int number = 1; std::getline(in, line); number++) {
         if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows line ends

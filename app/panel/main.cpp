@@ -44,6 +44,9 @@ int run_korvane(int argc, char *argv[]);
 
 int main(int argc, char *argv[])
 {
+    // Stops are deferred from the first line: a subcommand then says how far
+    // it got however early the Ctrl-C came; the window takes them back below.
+    app::cli::defer_stops();
     startup_mark("main");
     app::cli::watch_output();
     const int status = app::cli::finish_output(run_korvane(argc, argv));
@@ -125,8 +128,11 @@ int run_korvane(int argc, char *argv[])
     int rc = app::panel::parse_options(argc, argv, opt, std::cout, std::cerr);
     if (rc != app::panel::KEEP_GOING) return rc;
 
-    // A subcommand stops between blocks from here on, the driver's load included.
-    if (opt.command->action) app::cli::defer_stops();
+    if (!opt.command->action) {
+        // The window and --version act on a stop at once, as they always have.
+        base::stop::defer(false);
+        if (int sig = base::stop::requested()) base::stop::end(sig);
+    }
     driver::select(opt.daq);
     driver::load();
     if (std::string why = app::cli::daq_option_error(opt.daq); !why.empty()) {
