@@ -93,6 +93,8 @@ void bind_functions(py::module_ &m)
         kc::Wiring d;
         try {
             d = kc::read_wiring(path);
+        } catch (const kc::FileError &e) {
+            raise_file_error(e);
         } catch (const kc::UsageError &e) {
             throw py::value_error(e.what());
         }

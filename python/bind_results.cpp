@@ -162,6 +162,8 @@ py::object selftest_of(const CoreRef &ref, py::object wiring_object, bool destru
     kc::Wiring described;
     try {
         described = kc::read_wiring(wiring);
+    } catch (const kc::FileError &e) {
+        raise_file_error(e);
     } catch (const kc::UsageError &e) {
         throw py::value_error(e.what());
     }

@@ -65,7 +65,7 @@ void Core::open()
     driver::select(choice);
     driver::load();
     if (!driver::info().loaded) {
-        const std::string line = driver::info().description();
+        const std::string line = python_words(driver::info().description());
         raise_as(g_daq_error, line, -200397, line);
     }
     simulated_ = app::simlink::bench_present();
@@ -74,7 +74,7 @@ void Core::open()
     if (std::string why = app::simlink::choose_board(opt_.board); !why.empty()) throw py::value_error(strip_line(why));
     if (simulated_) session_.bench_now = app::simlink::use_bench_clock();
     if (!opt_.state.empty() && !simulated_)
-        throw py::value_error("state needs the simulated bench (daq=\"sim\"), but the " + driver::info().description());
+        throw py::value_error(app::simlink::needs_bench("state ", "daq=\"sim\""));
     if (std::string why = app::simlink::open_outputs(opt_.trace, opt_.vcd, opt_.vcd_lines); !why.empty()) {
         app::simlink::close_outputs(opt_.trace, opt_.vcd);
         throw py::value_error(strip_line(why));
@@ -91,11 +91,18 @@ void Core::open()
         }
         if (!why.empty()) {
             app::simlink::close_outputs(opt_.trace, opt_.vcd);
+            // A state file that is there but cannot be read is the system's failure, not a bad value.
+            if (why.rfind("cannot read the board's state", 0) == 0) {
+                PyErr_SetString(PyExc_OSError, why.c_str());
+                throw py::error_already_set();
+            }
             throw py::value_error(why);
         }
     }
     if (simulated_) app::simlink::board_state(initial_state_);
     sink_ = base::add_error_message_sink(on_report);
+    // The driver's reports come to Python as DaqError (or a warning), not also on standard error.
+    base::set_stderr_echo(false);
     session_.between_blocks = [this](unsigned address, size_t done) { between_blocks(address, done); };
     session_.stop_requested = [this] { return python_stop(); };
     g_open = this;
@@ -117,6 +124,7 @@ void Core::close()
     }
     if (std::string w = app::simlink::close_outputs(opt_.trace, opt_.vcd); !w.empty() && why.empty()) why = strip_line(w);
     base::remove_error_message_sink(sink_);
+    base::set_stderr_echo(true);
     if (!why.empty()) {
         PyErr_SetString(PyExc_OSError, why.c_str());
         throw py::error_already_set();

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <type_traits>
 
 #include "app/cli/bus_commands.h"
 #include "avalon/avalon.h"
@@ -132,7 +133,19 @@ public:
             ~Clear() { c.progress_ = py::none(); }
         } clear{*this};
         try {
-            return f();
+            // A report that did not end the call (the bus master went on and
+            // the transfer came through) is a warning: standard error is not
+            // written while a bench is open.
+            if constexpr (std::is_void_v<decltype(f())>) {
+                f();
+                warn_unraised(capture);
+            } else {
+                auto result = f();
+                warn_unraised(capture);
+                return result;
+            }
+        } catch (const kc::FileError &e) {
+            raise_file_error(e);
         } catch (const kc::UsageError &e) {
             throw py::value_error(e.what());
         } catch (const kc::BusFailure &e) {
@@ -150,6 +163,11 @@ public:
     }
 
 private:
+    static void warn_unraised(Capture &capture)
+    {
+        if (capture.any() && PyErr_WarnEx(PyExc_RuntimeWarning, capture.line().c_str(), 1) < 0)
+            throw py::error_already_set();
+    }
     // Between two blocks of words, with the GIL: the progress callback,
     // whose exception stops the transfer.
     void between_blocks(unsigned address, size_t done);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/word_files.h"
 #include "vekta/vekta.h"
 
 namespace python {
@@ -116,11 +117,29 @@ inline void check_status(const std::string &what, int status)
     throw py::error_already_set();
 }
 
+// The command line's words for a choice, as Python's open() takes it.
+inline std::string python_words(std::string text)
+{
+    for (size_t at; (at = text.find("--daq sim")) != std::string::npos;) text.replace(at, 9, "daq=\"sim\"");
+    return text;
+}
+
 inline std::string strip_line(std::string text)
 {
     if (text.rfind("korvane: ", 0) == 0) text.erase(0, 9);
     while (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
+    return python_words(text);
+}
+
+// A file that cannot be read: OSError with its number, which Python makes
+// FileNotFoundError, PermissionError, IsADirectoryError ...; filename set.
+[[noreturn]] inline void raise_file_error(const app::cli::FileError &e)
+{
+    py::object error = e.error_number ? py::handle(PyExc_OSError)(e.error_number, e.what())
+                                      : py::handle(PyExc_OSError)(e.what());
+    error.attr("filename") = e.path;
+    PyErr_SetObject(reinterpret_cast<PyObject *>(Py_TYPE(error.ptr())), error.ptr());
+    throw py::error_already_set();
 }
 
 }  // namespace python

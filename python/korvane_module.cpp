@@ -9,6 +9,8 @@
 // Ctrl-C between blocks of words.
 #include "python/module.h"
 
+#include "korvane_version.h"
+
 PYBIND11_MODULE(_korvane, m)
 {
     namespace kp = python;
@@ -17,6 +19,7 @@ PYBIND11_MODULE(_korvane, m)
     kp::g_daq_error = pybind11::object(pkg.attr("DaqError")).release();
     kp::g_verify_error = pybind11::object(pkg.attr("VerifyError")).release();
 
+    m.attr("__version__") = KORVANE_VERSION;
     m.attr("SLAVES") = app::cli::kSlaveMax + 1;
     m.attr("ADDRESSES") = app::cli::kAddressSpace;
     m.attr("MEMORY_WORDS") = avalon::board::kMemoryWords;

@@ -205,6 +205,9 @@ void bus_write(Session &s, unsigned slave, unsigned address, const std::vector<u
         e.say("all " + count_text(words.size()) + " words written; " + how_far("the read-back", e, 0, words.size()));
         throw;
     }
+    // What was checked, as a failure would say what was not.
+    s.out << count_text(words.size()) << (words.size() == 1 ? " word" : " words") << " written and verified\n";
+    s.out.flush();
 }
 
 void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, const std::string &path,
@@ -232,12 +235,18 @@ void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, cons
 void bus_load(Session &s, unsigned slave, unsigned address, const std::string &path, bool verify,
               const std::string &format)
 {
+    const std::string name = path == "-" ? "standard input" : path;
     const Image image = [&] {
         // Standard input that never ends must not hold up a stop.
         base::stop::Reading interruptible;
-        return read_words(path, format);
+        try {
+            return read_words(path, format);
+        } catch (const UsageError &) {
+            // The read was cut short by the stop, not by a fault of the file.
+            if (int sig = s.stop_requested()) throw Interrupted(sig, "load stopped while reading " + name + "; nothing written");
+            throw;
+        }
     }();
-    const std::string name = path == "-" ? "standard input" : path;
     if (image.size() == 0) throw UsageError(name + " holds no words");
     if (address + image.end() > kAddressSpace)
         throw UsageError(name + ": " + std::to_string(image.end()) + " words from address " + hex(address, 4) +

@@ -120,10 +120,12 @@ void add_regs(CLI::App &bus, Request &r)
 {
     CLI::App *regs = bus.add_subcommand("regs", "Read the target board's registers (slave 2) and print them decoded");
     add_format(regs, r);
-    regs->add_option("--watch", r.watch, "Repeat every SECONDS (default 1), in place on a terminal, until Ctrl-C")
-        ->expected(0, 1)
-        ->default_str("1")
-        ->type_name("[SECONDS]");
+    CLI::Option *watch =
+        regs->add_option("--watch", r.watch, "Repeat every SECONDS (default 1), in place on a terminal, until Ctrl-C")
+            ->expected(0, 1)
+            ->default_str("1")
+            ->type_name("[SECONDS]");
+    regs->add_option("--count", r.watch_count, "With --watch: stop after N tables")->type_name("N")->needs(watch);
     on_parse(regs, r, [&r](Session &s) {
         // NaN or infinity would never wait: the table again and again, as fast as the bus goes.
         double seconds = 0;
@@ -133,9 +135,22 @@ void add_regs(CLI::App &bus, Request &r)
             if (*end != '\0' || !std::isfinite(seconds) || seconds <= 0)
                 throw UsageError("--watch needs a positive number of seconds, not " + r.watch);
         }
+        const unsigned tables = r.watch_count.empty() ? 0 : static_cast<unsigned>(parse_number(r.watch_count, 1000000000, "count"));
+        if (!r.watch_count.empty() && tables == 0) throw UsageError("--count 0: no table to print");
         s.decimal = r.format == "dec";
-        bus_regs(s, seconds);
+        bus_regs(s, seconds, tables);
     });
+}
+
+// The bus commands a line takes, made from the one list.
+std::vector<std::pair<std::string, std::string>> line_commands()
+{
+    CLI::App app;
+    Request r;
+    add_bus_commands(app, r, true);
+    std::vector<std::pair<std::string, std::string>> commands;
+    for (const CLI::App *sub : app.get_subcommands({})) commands.emplace_back(sub->get_name(), sub->get_description());
+    return commands;
 }
 
 // bus shell and bus run FILE: not at the shell's own prompt
@@ -143,6 +158,7 @@ void add_shell_and_run(CLI::App &bus, Request &r)
 {
     CLI::App *shell = bus.add_subcommand(
         "shell", "The bus commands at a prompt, with line editing and history; quit or Ctrl-D ends");
+    shell->footer(bus_command_help() + "  quit, exit  End the shell (so does Ctrl-D)\n  help        This list");
     shell->callback([&r] {
         r.bus = true;
         r.action = [](Session &s) {
@@ -152,6 +168,7 @@ void add_shell_and_run(CLI::App &bus, Request &r)
     CLI::App *run = bus.add_subcommand("run", "The bus commands from FILE, one a line ('#' a comment); "
                                               "stops at the first that fails, with its status");
     run->add_option("FILE", r.file, "Command file (- : standard input)")->type_name("")->required();
+    run->footer(bus_command_help());
     run->callback([&r] {
         r.bus = true;
         r.action = [&r](Session &s) {
@@ -162,6 +179,68 @@ void add_shell_and_run(CLI::App &bus, Request &r)
 }
 
 }  // namespace
+
+std::string bus_command_names()
+{
+    std::string names;
+    for (const auto &[name, help] : line_commands()) names += (names.empty() ? "" : ", ") + name;
+    return names;
+}
+
+std::string bus_command_help()
+{
+    std::string text = "Commands, one a line, as after \"korvane bus\" (each takes --help):\n";
+    for (const auto &[name, help] : line_commands()) {
+        std::string row = "  " + name;
+        row.resize(14, ' ');
+        text += row + help + "\n";
+    }
+    return text;
+}
+
+std::string usage_error_text(const CLI::App &app, const CLI::ParseError &e, const std::string &program,
+                             const std::string &commands_help)
+{
+    // The deepest subcommand the parser reached: its --help is the one to read.
+    const CLI::App *at = &app;
+    std::string path = program;
+    while (!at->get_subcommands().empty()) {
+        at = at->get_subcommands().back();
+        path += (path.empty() ? "" : " ") + at->get_name();
+    }
+    std::string what = e.what();
+    const int code = e.get_exit_code();
+    const bool wanted = code == static_cast<int>(CLI::ExitCodes::RequiredError) ||
+                        code == static_cast<int>(CLI::ExitCodes::ExtrasError);
+    if (wanted && !at->get_subcommands({}).empty())
+        for (const std::string &word : app.remaining(true))
+            if (!word.empty() && word[0] != '-') {
+                what = "unknown subcommand " + word;
+                break;
+            }
+    if (at == &app && !commands_help.empty()) return what + " (" + commands_help + " lists the commands)";
+    return what + " (" + path + " --help lists " + (at == &app ? "the options" : "what it takes") + ")";
+}
+
+std::string driver_unusable()
+{
+    const driver::LoaderInfo &d = driver::info();
+    if (!d.loaded) return d.description();
+    if (d.missing.empty()) return "";
+    std::string names = d.missing;
+    for (size_t at = 0; (at = names.find(',', at)) != std::string::npos; at += 2) names.replace(at, 1, ", ");
+    return "the driver library " + d.path + " lacks entry points korvane calls: " + names;
+}
+
+std::string daq_option_error(const std::string &daq)
+{
+    const driver::LoaderInfo &d = driver::info();
+    if (daq.empty() || daq == "sim" || daq == "nidaqmx" || d.loaded) return "";
+    // The linker's text starts with the path again.
+    std::string why = d.error;
+    if (why.rfind(daq + ": ", 0) == 0) why.erase(0, daq.size() + 2);
+    return "cannot use the driver library " + daq + ": " + why;
+}
 
 void add_bus_commands(CLI::App &bus, Request &r, bool interactive)
 {
@@ -217,16 +296,21 @@ void add_commands(CLI::App &app, Request &r)
 
 namespace {
 
+}  // namespace
+
+void defer_stops()
+{
+    base::stop::install();
+    base::stop::defer(true);
+}
+
+namespace {
+
 // A subcommand defers the stop signals while it runs: its transfers stop
 // between blocks and it saves what it did; main then ends as the signal would.
 class Deferred {
 public:
-    Deferred()
-    {
-        base::stop::install();
-        base::stop::forget();
-        base::stop::defer(true);
-    }
+    Deferred() { defer_stops(); }
     ~Deferred() { base::stop::defer(false); }
 };
 
@@ -325,9 +409,15 @@ int run(Request &r, const Environment &env)
     driver::set_failure_notice([](const std::string &line) { std::cerr << "korvane: " << line << "\n"; });
     const bool bench = app::simlink::bench_present();
     if (!bench && (!r.sim_state.empty() || !r.bench_verbs.empty())) {
-        std::cerr << "korvane: " << (r.sim_state.empty() ? "--bench-verb" : "--sim-state")
-                  << " needs the simulated bench (--daq sim), but the " << driver::info().description() << "\n";
+        std::cerr << "korvane: "
+                  << app::simlink::needs_bench(r.sim_state.empty() ? "--bench-verb " : "--sim-state ", "--daq sim")
+                  << "\n";
         return 2;
+    }
+    // A driver that did not load, or lacks entry points: one line, before any call.
+    if (std::string why = driver_unusable(); !why.empty()) {
+        std::cerr << "korvane: " << why << "\n";
+        return 1;
     }
     // The bench runs on its own clock as fast as it can; bench time is what
     // the real bench would take. The trace and the VCD start on that clock.

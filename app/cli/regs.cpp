@@ -72,13 +72,13 @@ std::vector<uint16_t> read_registers(Session &s)
     return words;
 }
 
-void bus_regs(Session &s, double watch)
+void bus_regs(Session &s, double watch, unsigned tables)
 {
     auto read_all = [&s] { return regs_table(read_registers(s), s.decimal); };
     std::string table = read_all();
     s.out << table << std::flush;
     if (!s.out) throw OutputFailed();
-    if (watch <= 0) return;
+    if (watch <= 0 || tables == 1) return;
 
     // Until a stop signal: Ctrl-C is the normal end (status 0), the others
     // stop the command as they stop any other.
@@ -97,6 +97,7 @@ void bus_regs(Session &s, double watch)
         else
             s.out << '\n' << table << std::flush;
         if (!s.out) throw OutputFailed();
+        if (tables != 0 && --tables == 1) return;
     }
     if (base::stop::requested() == SIGINT) base::stop::forget();
 }

@@ -18,7 +18,8 @@ std::string regs_table(const std::vector<uint16_t> &words, bool decimal);
 std::vector<uint16_t> read_registers(Session &s);
 
 // Reads every register of slave 2 and prints the table; with watch > 0
-// repeats it every `watch` seconds (in place on a terminal) until interrupted.
-void bus_regs(Session &s, double watch);
+// repeats it every `watch` seconds (in place on a terminal) until interrupted,
+// or until `tables` tables in all are out (0: no such end).
+void bus_regs(Session &s, double watch, unsigned tables = 0);
 
 }  // namespace app::cli

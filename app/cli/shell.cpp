@@ -68,12 +68,14 @@ std::vector<std::string> split_line(const std::string &line)
     return words;
 }
 
-int run_line(Session &s, const std::string &line, const std::string &where)
+int run_line(Session &s, const std::string &line, const std::string &where, const std::string &commands_help)
 {
     try {
         std::vector<std::string> words = split_line(line);
         if (words.empty()) return 0;
-        CLI::App app{"Bus commands: read, write, dump, load, regs (each with --help); quit ends", ""};
+        CLI::App app{"korvane bus shell and bus run: one bus command a line, as after \"korvane bus\": " +
+                         bus_command_names() + " (each with --help); quit ends the shell",
+                     "korvane bus"};
         app.require_subcommand(1);
         Request r;
         add_bus_commands(app, r, true);
@@ -87,7 +89,7 @@ int run_line(Session &s, const std::string &line, const std::string &where)
             s.out << app.help("", CLI::AppFormatMode::All) << std::flush;
             return 0;
         } catch (const CLI::ParseError &e) {
-            throw UsageError(e.what());
+            throw UsageError(usage_error_text(app, e, "", commands_help));
         }
         // A subcommand's own --help.
         for (const CLI::App *sub : app.get_subcommands())
@@ -139,7 +141,7 @@ int bus_shell(Session &s)
     const bool terminal = isatty(STDIN_FILENO) != 0;
     bool failed = false;
     if (terminal) {
-        s.out << "korvane bus shell: read, write, dump, load, regs (--help on each); quit or Ctrl-D ends\n";
+        s.out << "korvane bus shell: " << bus_command_names() << " (--help on each; help lists them); quit or Ctrl-D ends\n";
         using_history();
         rl_catch_signals = 0;  // korvane's handler records the stop; the key reader sees it
         rl_getc_function = stop_aware_getc;
@@ -186,16 +188,22 @@ int bus_shell(Session &s)
 
 int bus_run(Session &s, const std::string &path)
 {
+    const std::string name = path == "-" ? "standard input" : path;
     std::istringstream in([&] {
         base::stop::Reading interruptible;
-        return read_file(path, true);
+        try {
+            return read_file(path, true);
+        } catch (const UsageError &) {
+            stop_before("the first line of " + name);  // a read cut short by a stop
+            throw;
+        }
     }());
-    const std::string name = path == "-" ? "standard input" : path;
     std::string line;
     for (int number = 1; std::getline(in, line); number++) {
         if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows line ends
         stop_before(name + ":" + std::to_string(number));
-        int status = run_line(s, line, "korvane: " + name + ":" + std::to_string(number) + ": ");
+        int status =
+            run_line(s, line, "korvane: " + name + ":" + std::to_string(number) + ": ", "korvane bus run --help");
         if (!s.out) throw OutputFailed();
         if (status != 0) return status;
     }

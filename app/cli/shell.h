@@ -18,8 +18,10 @@ class Session;
 std::vector<std::string> split_line(const std::string &line);
 
 // Runs one line's command; returns its status (0, 1 or 2) after printing any
-// fault on the session's error stream, prefixed with `where`.
-int run_line(Session &s, const std::string &line, const std::string &where);
+// fault on the session's error stream, prefixed with `where`; a usage error
+// names `commands_help` as what lists the commands ("help" in the shell).
+int run_line(Session &s, const std::string &line, const std::string &where,
+             const std::string &commands_help = "help");
 
 // The prompt: runs each line until "quit", "exit" or the end of input; 0,
 // or 1 when any line failed.

@@ -272,9 +272,14 @@ std::string write_intel_hex(const std::vector<uint16_t> &words)
 std::string read_file(const std::string &path, bool dash_is_stdin)
 {
     std::string text;
-    if (std::string why = base::files::read_bounded(path, text, dash_is_stdin); !why.empty())
-        throw UsageError("cannot read " + std::string(dash_is_stdin && path == "-" ? "standard input" : path) + ": " +
-                         why);
+    if (std::string why = base::files::read_bounded(path, text, dash_is_stdin); !why.empty()) {
+        // The reader gives the system's text of a failed open or read: its number again.
+        int number = why == "a folder" ? EISDIR : 0;
+        for (int e : {ENOENT, EACCES, EPERM, ENOTDIR, ELOOP, ENAMETOOLONG, EIO, EINTR})
+            if (why == std::strerror(e)) number = e;
+        const std::string name = dash_is_stdin && path == "-" ? "standard input" : path;
+        throw FileError("cannot read " + name + ": " + why, number, path);
+    }
     return text;
 }
 

@@ -15,6 +15,18 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A file that cannot be read (not there, not allowed, not a regular file, too
+// big): the system's error number where there is one (0 otherwise) and the
+// path, for the Python module's OSError.
+struct FileError : UsageError {
+    FileError(const std::string &what, int number, std::string file)
+        : UsageError(what), error_number(number), path(std::move(file))
+    {
+    }
+    int error_number;
+    std::string path;
+};
+
 // A whole number in decimal or 0x hex from 0 to max; `what` names it in the
 // error, e.g. "address".
 unsigned long parse_number(const std::string &text, unsigned long max, const std::string &what);
@@ -47,7 +59,7 @@ Image read_intel_hex(const std::string &text, const std::string &name);
 std::string write_intel_hex(const std::vector<uint16_t> &words);
 
 // The whole of a regular file of at most 1 MiB (korvane_files.h), or of
-// standard input for "-" when dash_is_stdin. Anything else is a UsageError.
+// standard input for "-" when dash_is_stdin. Anything else is a FileError.
 std::string read_file(const std::string &path, bool dash_is_stdin);
 
 // Whether a file of words is Intel HEX: format "hex" or "bin" says so, else

@@ -44,6 +44,9 @@ int run_korvane(int argc, char *argv[]);
 
 int main(int argc, char *argv[])
 {
+    // Stops are deferred from the first line: a subcommand then says how far
+    // it got however early the Ctrl-C came; the window takes them back below.
+    app::cli::defer_stops();
     startup_mark("main");
     app::cli::watch_output();
     const int status = app::cli::finish_output(run_korvane(argc, argv));
@@ -125,8 +128,17 @@ int run_korvane(int argc, char *argv[])
     int rc = app::panel::parse_options(argc, argv, opt, std::cout, std::cerr);
     if (rc != app::panel::KEEP_GOING) return rc;
 
+    if (!opt.command->action) {
+        // The window and --version act on a stop at once, as they always have.
+        base::stop::defer(false);
+        if (int sig = base::stop::requested()) base::stop::end(sig);
+    }
     driver::select(opt.daq);
     driver::load();
+    if (std::string why = app::cli::daq_option_error(opt.daq); !why.empty()) {
+        std::cerr << "korvane: " << why << "\n";
+        return app::panel::USAGE_ERROR;
+    }
     if (std::string why = app::simlink::choose_board(opt.board); !why.empty()) {
         std::cerr << why;
         return app::panel::USAGE_ERROR;
@@ -137,7 +149,8 @@ int run_korvane(int argc, char *argv[])
     if (!board.empty()) driver += "\nboard: " + board;
     if (opt.version) {
         std::cout << app::panel::version_text(driver + "\n" + app::cli::device_line(), opt.panel);
-        return 0;
+        // A lab's script tells a driver that does not load (or lacks entry points) by the status.
+        return app::cli::driver_unusable().empty() ? 0 : 1;
     }
     const bool vcd_lines = opt.vcd_layout == "lines";
     if (opt.command->action) return app::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});

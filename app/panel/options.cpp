@@ -64,7 +64,7 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         out << app.help();
         return 0;
     } catch (const CLI::ParseError &e) {
-        err << "korvane: " << e.what() << " (korvane --help lists the options)\n";
+        err << "korvane: " << cli::usage_error_text(app, e, "korvane") << "\n";
         return USAGE_ERROR;
     }
     if (opt.command->action && (!opt.panel.empty() || !opt.script.empty() || !opt.screenshot.empty() ||

@@ -22,6 +22,7 @@
 #include "base/atomic_file.h"
 #include "driver/daqmx_trace.h"
 #include "base/korvane_files.h"
+#include "base/korvane_strings.h"
 #include "sim/device/ksim_client.h"
 #include "app/simlink/simlink.h"
 #include "base/stop_signals.h"
@@ -39,13 +40,21 @@ constexpr double VOLT_TOLERANCE = 0.002;
 
 Result fail(const std::string &message) { return Result{false, message}; }
 
-// Why a call of the side door was not made: the loaded driver is another
-// (`what` says who asked, `hint` names the option that picks the bench).
-std::string needs_bench(const std::string &what, bool hint = false)
+}  // namespace
+
+std::string needs_bench(const std::string &what, const std::string &hint)
 {
-    return what + "needs the simulated bench" + (hint ? " (--daq sim)" : "") + ", but the " +
-           driver::info().description();
+    // "driver: none — cannot load X: why" or "driver: NI-DAQmx (path)" as a clause of the sentence.
+    std::string driver = driver::info().description();
+    const std::string none = "driver: none \xE2\x80\x94 ";
+    if (driver.rfind(none, 0) == 0)
+        driver = "no driver is loaded (" + driver.substr(none.size()) + ")";
+    else if (driver.rfind("driver: ", 0) == 0)
+        driver = "the driver in use is " + driver.substr(8);
+    return what + "needs the simulated bench" + (hint.empty() ? "" : " (" + hint + ")") + ", but " + driver;
 }
+
+namespace {
 
 Result not_the_bench(const std::string &verb) { return fail(needs_bench(verb + ": ")); }
 
@@ -200,7 +209,7 @@ std::string open_outputs(const std::string &trace_file, const std::string &vcd_f
         return "korvane: cannot write the trace file " + trace_file + "\n";
     if (vcd_file.empty()) return "";
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return "korvane: " + needs_bench("--vcd ", true) + "\n";
+    if (!bench) return "korvane: " + needs_bench("--vcd ", "--daq sim") + "\n";
     bench->vcd_layout(vcd_lines ? KSIM_VCD_LINES : KSIM_VCD_VECTORS);
     if (bench->vcd_file(vcd_file.c_str()) != 0) return "korvane: cannot write the VCD file " + vcd_file + "\n";
     return "";
@@ -233,14 +242,24 @@ std::function<int64_t()> use_bench_clock()
 std::string load_board_state(const std::string &path)
 {
     const sim::BackDoor *bench = sim::bench();
-    if (!bench) return needs_bench("--sim-state ", true);
+    if (!bench) return needs_bench("--sim-state ", "--daq sim");
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "";  // the first command of a sequence
     std::string text;
     if (std::string why = base::files::read_bounded(path, text); !why.empty())
         return "cannot read the board's state from " + path + ": " + why;
-    if (!set_board_state(text).empty())
-        return path + " is not a simulated board's state (as --sim-state writes it); left as it is";
+    if (std::string why = set_board_state(text); !why.empty()) {
+        // "line N: ..." as every reader names a bad line: PATH:N: and the line.
+        const size_t number = std::strtoul(why.c_str() + 5, nullptr, 10);
+        std::string line;
+        std::istringstream lines(text);
+        size_t i = 0;
+        while (i < number && std::getline(lines, line)) ++i;
+        if (line.size() > 60) line = line.substr(0, 60) + "...";
+        const std::string shown = i < number ? "the file ends before it" : "\"" + base::text::one_line(line) + "\"";
+        return path + ":" + std::to_string(number) + ": not a line of a simulated board's state as --sim-state " +
+               "writes it (" + shown + "); the file is left as it is";
+    }
     return "";
 }
 
@@ -258,8 +277,11 @@ std::string set_board_state(const std::string &text)
 {
     const sim::BackDoor *bench = sim::bench();
     if (!bench) return needs_bench("the board's state ");
-    if (text.find('\0') != std::string::npos || bench->set_board_state(text.c_str()) != 0)
-        return "not a simulated board's state";
+    if (const size_t nul = text.find('\0'); nul != std::string::npos)
+        return "line " + std::to_string(std::count(text.begin(), text.begin() + static_cast<long>(nul), '\n') + 1) +
+               ": not a simulated board's state (a NUL byte)";
+    if (const int status = bench->set_board_state(text.c_str()); status != 0)
+        return "line " + std::to_string(-status) + ": not a simulated board's state";
     return "";
 }
 
@@ -380,7 +402,7 @@ std::string choose_board(const std::string &board)
     const sim::BackDoor *bench = sim::bench();
     if (!bench) {
         if (board.empty()) return "";
-        return "korvane: " + needs_bench("--board ", true) + "\n";
+        return "korvane: " + needs_bench("--board ", "--daq sim") + "\n";
     }
     char why[1024] = "";
     if (bench->set_board(choice.c_str(), why, sizeof why) != 0) return "korvane: cannot use the board " + choice + ": " + why + "\n";

@@ -50,6 +50,10 @@ std::string board_name();
 
 // True when the loaded driver is the simulated bench.
 bool bench_present();
+// "WHAT needs the simulated bench (HINT), but no driver is loaded (...)" or
+// "..., but the driver in use is NI-DAQmx (...)": why a bench-only request is
+// refused; HINT names the choice that picks the bench ("--daq sim").
+std::string needs_bench(const std::string &what, const std::string &hint = "");
 
 // Subcommands: the bench runs on a virtual clock of its own, as fast as it
 // can, so bench time is what the real bench would take. Returns a reader of

@@ -70,7 +70,8 @@ extern "C" {
 /* ksim_board_state: the board's memory and registers as text (korvane
  * --sim-state keeps it in a file between processes), copied out NUL-ended;
  * returns the size needed (NUL included). ksim_set_board_state puts such a
- * text back; -1, changing nothing, for a text that is not one. */
+ * text back; for a text that is not one it changes nothing and returns minus
+ * the number of the first line (from 1) that is not as such a text has it. */
 
 /* ksim_drive: an outside signal: "ai4".."ai7" (volts), "adc0" "adc1" (override the
  * ADC's input, volts; NaN ends the override), "dac0-off" "dac1-off" (non-zero:

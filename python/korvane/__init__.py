@@ -11,10 +11,13 @@ korvane's simulated bench, with the board's C++ model or its RTL.
         bench.ao[0].write(2.0)
         volts = bench.ai[0].read()
 
-One bench is open per process at a time. Driver failures raise DaqError,
-bad arguments ValueError or TypeError before any bus cycle; Ctrl-C stops a
-long transfer between blocks of words with a KeyboardInterrupt that says
-how far it got.
+One bench is open per process at a time. Driver failures raise DaqError
+(a driver report that did not end the call is a RuntimeWarning; while a
+bench is open nothing is written to standard error), bad arguments
+ValueError or TypeError before any bus cycle, a file that cannot be read
+OSError (FileNotFoundError, PermissionError, ...); Ctrl-C stops a long
+transfer between blocks of words with a KeyboardInterrupt that says how far
+it got.
 """
 
 import atexit as _atexit
@@ -46,6 +49,8 @@ from ._korvane import (  # noqa: E402  (the native module needs the errors above
     SLAVES, Adc, AnalogInput, AnalogOutput, Bench, Bus, CheckRow, Dac, Device, Port, Register, Registers,
     SelfTest, SimBench)
 from . import _korvane
+
+__version__ = _korvane.__version__
 
 _open_bench = None
 
@@ -98,7 +103,7 @@ def _close_at_exit():
         bench.close()
 
 
-__all__ = ["open", "wiring", "DaqError", "VerifyError", "Bench", "Bus", "Port", "AnalogInput", "AnalogOutput",
+__all__ = ["__version__", "open", "wiring", "DaqError", "VerifyError", "Bench", "Bus", "Port", "AnalogInput", "AnalogOutput",
            "Dac", "Adc", "Register", "Registers", "CheckRow", "SelfTest", "Device", "SimBench", "SLAVES",
            "ADDRESSES", "MEMORY_WORDS", "SLAVE_MEMORY", "SLAVE_PERIPHERALS", "DAC_FULL_SCALE", "DAC_CODE_MAX",
            "ADC_VOLTS_PER_CODE"]

@@ -9,6 +9,7 @@ _Path = Union[str, bytes, os.PathLike[str]]
 _Words = Union[npt.ArrayLike, Sequence[int]]
 _Progress = Optional[Callable[[int], None]]
 
+__version__: str
 SLAVES: int
 ADDRESSES: int
 MEMORY_WORDS: int
@@ -149,6 +150,8 @@ class Bench:
     def __enter__(self) -> Bench: ...
     def __exit__(self, *args: object) -> bool: ...
 
+# A file that cannot be read raises OSError (FileNotFoundError, PermissionError, ...),
+# a driver failure DaqError; a driver report that did not end the call is a RuntimeWarning.
 def open(daq: Optional[_Path] = None, board: Optional[_Path] = None, state: Optional[_Path] = None,
          trace: Optional[_Path] = None, vcd: Optional[_Path] = None, vcd_layout: str = "vectors") -> Bench: ...
 def wiring(path: Optional[_Path] = None) -> dict: ...

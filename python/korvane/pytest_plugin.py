@@ -40,11 +40,31 @@ def pytest_report_header(config):
     return f"korvane: daq {daq}, board {board}, wiring {config.getoption('--korvane-wiring') or 'built in'}"
 
 
+class _Unopened:
+    """A bench that did not open: the first board test fails with why, the others are skipped."""
+
+    def __init__(self, error):
+        self.error = error
+        self.said = False
+
+    def stop_test(self):
+        if not self.said:
+            self.said = True
+            pytest.fail(f"korvane: the bench cannot be opened: {type(self.error).__name__}: {self.error}",
+                        pytrace=False)
+        pytest.skip("the bench cannot be opened (the first board test says why)")
+
+
 @pytest.fixture(scope="session")
 def korvane_session_bench(pytestconfig):
     """The bench of the whole run, opened once."""
-    bench = korvane.open(daq=pytestconfig.getoption("--korvane-daq"),
-                         board=pytestconfig.getoption("--korvane-board"))
+    try:
+        bench = korvane.open(daq=pytestconfig.getoption("--korvane-daq"),
+                             board=pytestconfig.getoption("--korvane-board"))
+    except (korvane.DaqError, OSError, ValueError) as e:
+        # One clear error for a driver that is not there, not one per test.
+        yield _Unopened(e)
+        return
     try:
         yield bench
     finally:
@@ -54,6 +74,8 @@ def korvane_session_bench(pytestconfig):
 @pytest.fixture
 def bench(korvane_session_bench):
     """The bench, the simulated board reset to how it was opened before each test."""
+    if isinstance(korvane_session_bench, _Unopened):
+        korvane_session_bench.stop_test()
     if korvane_session_bench.sim is not None:
         korvane_session_bench.sim.reset()
     return korvane_session_bench

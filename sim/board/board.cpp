@@ -180,7 +180,7 @@ std::string Peripherals::save(int64_t now)
     return buf;
 }
 
-bool Peripherals::load(const std::string &text)
+bool Peripherals::load(const std::string &text, size_t *bad_line)
 {
     // Exactly as save() writes it: each value in plain decimal (no sign, no
     // blank, no leading zero) and within its register's bits, so a value of
@@ -195,23 +195,30 @@ bool Peripherals::load(const std::string &text)
     unsigned v[11];
     int n = 0;
     std::string_view rest(text);
+    size_t number = 0;  // of the line being read
+    auto bad = [&] {
+        if (bad_line) *bad_line = number;
+        return false;
+    };
     for (const Line &line : kLines) {
-        if (rest.substr(0, line.name.size()) != line.name) return false;
+        ++number;
+        if (rest.substr(0, line.name.size()) != line.name) return bad();
         rest.remove_prefix(line.name.size());
         for (int i = 0; i < line.values; i++) {
             if (rest.size() < 2 || rest[0] != ' ' || (rest[1] == '0' && rest.size() > 2 && rest[2] >= '0' && rest[2] <= '9'))
-                return false;
+                return bad();
             rest.remove_prefix(1);
             unsigned long long value = 0;
             const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-            if (ec != std::errc() || value > line.max) return false;
+            if (ec != std::errc() || value > line.max) return bad();
             v[n++] = static_cast<unsigned>(value);
             rest.remove_prefix(static_cast<size_t>(end - rest.data()));
         }
-        if (rest.empty() || rest[0] != '\n') return false;
+        if (rest.empty() || rest[0] != '\n') return bad();
         rest.remove_prefix(1);
     }
-    if (!rest.empty()) return false;
+    ++number;
+    if (!rest.empty()) return bad();
     control_ = static_cast<uint16_t>(v[0]);
     code_ = {static_cast<uint16_t>(v[1]), static_cast<uint16_t>(v[2])};
     config_ = static_cast<uint16_t>(v[3]);
@@ -254,30 +261,46 @@ std::string Board::save_state(int64_t now)
     return out;
 }
 
-bool Board::load_state(const std::string &text)
+bool Board::load_state(const std::string &text, size_t *bad_line)
 {
+    auto bad = [bad_line](size_t number) {
+        if (bad_line) *bad_line = number;
+        return false;
+    };
     const std::string header = kStateHeader;
-    const size_t memory_at = text.find(kMemoryHeader);
-    if (text.compare(0, header.size(), header) != 0 || memory_at == std::string::npos) return false;
+    if (text.compare(0, header.size(), header) != 0) return bad(1);
+    // The registers' lines come after the header, up to the memory's.
+    const size_t memory_at = text.find(kMemoryHeader, header.size());
     Peripherals periph = periph_;
-    if (!periph.load(text.substr(header.size(), memory_at - header.size()))) return false;
+    size_t line = 0;
+    if (!periph.load(text.substr(header.size(), memory_at == std::string::npos ? std::string::npos
+                                                                                 : memory_at - header.size()),
+                     &line))
+        return bad(1 + line);
+    // The registers whole, then no memory: the line after the last.
+    if (memory_at == std::string::npos) return bad(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     // 8192 words of four hex digits, sixteen to a line.
+    const size_t first_line = static_cast<size_t>(std::count(text.begin(), text.begin() + memory_at, '\n')) + 2;
     const size_t first = memory_at + std::string(kMemoryHeader).size();
-    if (text.size() - first != static_cast<size_t>(Memory::kWords) * 5) return false;
     Memory memory;
     for (int a = 0; a < Memory::kWords; a++) {
-        const char *p = text.c_str() + first + static_cast<size_t>(a) * 5;
+        const size_t at = first + static_cast<size_t>(a) * 5;
+        const size_t number = first_line + static_cast<size_t>(a / kWordsPerLine);
+        if (text.size() < at + 5) return bad(number);
+        const char *p = text.c_str() + at;
         const char sep = a % kWordsPerLine == kWordsPerLine - 1 ? '\n' : ' ';
         unsigned w = 0;
         for (int i = 0; i < 4; i++) {
             const char c = p[i];
             const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-            if (d < 0) return false;
+            if (d < 0) return bad(number);
             w = w << 4 | static_cast<unsigned>(d);
         }
-        if (p[4] != sep) return false;
+        if (p[4] != sep) return bad(number);
         memory.write(a, static_cast<uint16_t>(w));
     }
+    if (text.size() != first + static_cast<size_t>(Memory::kWords) * 5)
+        return bad(first_line + static_cast<size_t>(Memory::kWords / kWordsPerLine));
     periph_ = periph;
     memory_ = memory;
     return true;

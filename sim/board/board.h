@@ -92,9 +92,10 @@ public:
     void poke(int reg, uint16_t v, int64_t now);
     void reset();
     // The registers as text lines and back (a conversion under way counts as
-    // done); load returns false, changing nothing, for text that is not such lines.
+    // done); load returns false, changing nothing, for text that is not such
+    // lines, with the number of the first that is not (from 1) in bad_line.
     std::string save(int64_t now);
-    bool load(const std::string &text);
+    bool load(const std::string &text, size_t *bad_line = nullptr);
 
     double dac_volts(int ch) const;
     double adc_input(int ch) const;
@@ -145,9 +146,10 @@ public:
 
     // The board's memory and registers as text, kept between processes
     // (korvane --sim-state). load_state returns false, changing nothing, for a
-    // text that is not such a state.
+    // text that is not such a state, with the number of its first line that
+    // is not as save_state writes it (from 1) in bad_line.
     std::string save_state(int64_t now);
-    bool load_state(const std::string &text);
+    bool load_state(const std::string &text, size_t *bad_line = nullptr);
 
     uint32_t drive_mask() const { return drive_mask_; }
     uint32_t drive_levels() const { return drive_levels_; }

@@ -266,9 +266,11 @@ int Bench::set_board_state(const char *text)
 {
     catch_up(now());
     if (!text) return -1;
-    if (Board *model = board_->model_board()) return model->load_state(text) ? 0 : -1;
+    // A text that is not a state: minus the number of its first bad line.
+    size_t line = 1;
+    if (Board *model = board_->model_board()) return model->load_state(text, &line) ? 0 : -static_cast<int>(line);
     Board copy;
-    if (!copy.load_state(text)) return -1;
+    if (!copy.load_state(text, &line)) return -static_cast<int>(line);
     copy_registers(copy, *board_, now());
     return 0;
 }

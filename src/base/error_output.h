@@ -35,6 +35,12 @@ void error_log_clear();
 
 // Standard error gets every line unless turned off (tests).
 void set_stderr_echo(bool on);
+// With collapse on (the operator's window), a message equal to the one just
+// written to standard error is not written again: standard error says how
+// many more times it came once another comes, collapse is turned off, or the
+// process exits ("(the same message 79 more times)"). The log and the sinks
+// still get every one.
+void set_stderr_collapse(bool on);
 
 // Listeners of the error output; each gets every line, converted to UTF-8.
 using ErrorSink = std::function<void(const std::string &utf8_line)>;
@@ -48,7 +54,8 @@ using ErrorMessageSink = std::function<void(const std::vector<std::string> &utf8
 int add_error_message_sink(ErrorMessageSink sink);
 void remove_error_message_sink(int id);
 
-// Drops every sink (of lines and of messages) and the log, turns the echo back on.
+// Drops every sink (of lines and of messages) and the log, turns the echo back
+// on and the collapse off.
 void error_output_reset();
 
 }  // namespace base

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <sstream>
@@ -54,6 +55,11 @@ struct ErrorOutput {
     std::deque<std::string> log;
     std::uint64_t first_seq = 0;  // sequence number of log.front()
     bool echo = true;
+    // Standard error says a message that comes again in a row once, then how
+    // many more times it came (when another comes, or at the end).
+    bool collapse = false;
+    std::vector<std::string> echoed;  // the last message written out
+    std::uint64_t repeats = 0;        // times it came again since
 };
 
 ErrorOutput &out()
@@ -122,9 +128,38 @@ std::string cp1251_to_utf8(const std::string &text)
 
 namespace {
 
-// One line to standard error (unless a note), the log and the line sinks;
-// returns it in UTF-8.
-std::string put_line(const std::string &text, bool note = false)
+// Says how many more times the last message came, once it stops coming (o.mu held).
+void end_repeats(ErrorOutput &o)
+{
+    if (o.repeats == 0) return;
+    std::fprintf(stderr, "(the same %s %llu more time%s)\n", o.echoed.size() > 1 ? "message" : "line",
+                 static_cast<unsigned long long>(o.repeats), o.repeats == 1 ? "" : "s");
+    std::fflush(stderr);
+    o.repeats = 0;
+}
+
+// One message to standard error: every line of it, or under collapse a count
+// when it is the one written just before.
+void echo(const std::vector<std::string> &lines)
+{
+    ErrorOutput &o = out();
+    std::lock_guard<std::mutex> lock(o.mu);
+    if (!o.echo) return;
+    if (o.collapse && lines == o.echoed) {
+        ++o.repeats;
+        return;
+    }
+    end_repeats(o);
+    for (const std::string &line : lines) {
+        std::fputs(line.c_str(), stderr);
+        std::fputc('\n', stderr);
+    }
+    std::fflush(stderr);
+    o.echoed = lines;
+}
+
+// One line to the log and the line sinks; returns it in UTF-8.
+std::string put_line(const std::string &text)
 {
     std::string line = cp1251_to_utf8(text);
     std::vector<ErrorSink> sinks;
@@ -135,11 +170,6 @@ std::string put_line(const std::string &text, bool note = false)
         if (o.log.size() > kLogBound) {
             o.log.pop_front();
             ++o.first_seq;
-        }
-        if (o.echo && !note) {
-            std::fputs(line.c_str(), stderr);
-            std::fputc('\n', stderr);
-            std::fflush(stderr);
         }
         for (auto &kv : o.sinks)
             sinks.push_back(kv.second);
@@ -165,17 +195,22 @@ void put_message(const std::vector<std::string> &lines)
 
 }  // namespace
 
-void error_line(const std::string &text) { put_message({put_line(text)}); }
+void error_line(const std::string &text) { error_lines({text}); }
 
-void note_line(const std::string &text) { put_message({put_line(text, true)}); }
+void note_line(const std::string &text) { put_message({put_line(text)}); }
 
 void error_lines(const std::vector<std::string> &texts)
 {
     std::vector<std::string> lines;
     for (auto &t : texts)
-        lines.push_back(put_line(t));
-    if (!lines.empty())
-        put_message(lines);
+        lines.push_back(cp1251_to_utf8(t));
+    if (lines.empty())
+        return;
+    // Standard error first, as before: a sink that writes to the error output follows it.
+    echo(lines);
+    for (auto &t : texts)
+        put_line(t);
+    put_message(lines);
 }
 
 std::uint64_t error_log_count()
@@ -213,6 +248,18 @@ void set_stderr_echo(bool on)
     o.echo = on;
 }
 
+void set_stderr_collapse(bool on)
+{
+    static std::once_flag at_exit;
+    if (on)
+        std::call_once(at_exit, [] { std::atexit([] { set_stderr_collapse(false); }); });
+    ErrorOutput &o = out();
+    std::lock_guard<std::mutex> lock(o.mu);
+    end_repeats(o);
+    o.collapse = on;
+    o.echoed.clear();
+}
+
 void error_output_reset()
 {
     ErrorOutput &o = out();
@@ -222,6 +269,9 @@ void error_output_reset()
     o.log.clear();
     o.first_seq = 0;
     o.echo = true;
+    end_repeats(o);
+    o.collapse = false;
+    o.echoed.clear();
 }
 
 namespace {

@@ -116,7 +116,12 @@ extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
         }
         r.fe = std::move(fe);
     }
-    // The log pane hears the error output from here on, the banner first.
+    // The log pane hears the error output from here on, the banner first. In
+    // the window, standard error says a repeated report once with its count
+    // (a driver that is not there fails the same call many times a second);
+    // script mode keeps one line per report, for the scripts that count them.
+    if (!headless)
+        base::set_stderr_collapse(true);
     base::add_error_message_sink(log_message);
     for (auto &line : r.opts.banner)
         ErrorPrintf("%s\n", line.c_str());

@@ -11,10 +11,12 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +27,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -64,7 +67,8 @@ struct Spawn {
     std::vector<std::string> env;  // NAME=VALUE, besides the test's own
     std::string in = "/dev/null";  // standard input: a file, or
     int in_fd = -1;                // a descriptor (the read end of a pipe)
-    std::string out, err;          // files for standard output and error
+    std::string out, err;          // files for standard output and error, or
+    int err_fd = -1;               // a descriptor for standard error (a pipe's write end)
     rlim_t file_size = RLIM_INFINITY;  // RLIMIT_FSIZE: writes past it fail with EFBIG
 };
 
@@ -86,7 +90,7 @@ pid_t start(const Spawn &s)
     if (s.file_size != RLIM_INFINITY) ::setrlimit(RLIMIT_FSIZE, &size);
     const int in = s.in_fd >= 0 ? s.in_fd : ::open(s.in.c_str(), O_RDONLY);
     const int out = ::open(s.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(s.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = s.err_fd >= 0 ? s.err_fd : ::open(s.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0) ::_exit(120);
     ::dup2(in, 0);
     ::dup2(out, 1);
@@ -106,7 +110,7 @@ Ended wait_for(pid_t pid, const Spawn &s)
     if (WIFEXITED(status)) e.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) e.signal = WTERMSIG(status);
     if (fs::is_regular_file(s.out)) e.out = slurp(s.out);  // not /dev/full
-    e.err = slurp(s.err);
+    if (s.err_fd < 0) e.err = slurp(s.err);
     return e;
 }
 
@@ -502,6 +506,98 @@ TEST_F(Processes, AStoppedWindowLeavesItsTraceAndVcdWhole)
         EXPECT_GT(last, 0);
         EXPECT_EQ(dump.back(), "#" + std::to_string(last + 1)) << "the closing time stamp";
         EXPECT_EQ(strays({"long.ks", "trace.fifo", "bus.vcd"}), std::vector<std::string>{});
+    }
+}
+
+// Whether the process is blocked in read() on its standard input: its
+// /proc entry names the call and the descriptor.
+bool reading_stdin(pid_t pid)
+{
+    std::ifstream f("/proc/" + std::to_string(pid) + "/syscall");
+    long nr = -1;
+    std::string fd;
+    return static_cast<bool>(f >> nr >> fd) && nr == SYS_read && fd == "0x0";
+}
+
+// Ended once the process has ended, waiting a bounded while (a korvane that
+// went on waiting fails the test instead of holding it up).
+Ended ended_soon(pid_t pid, const Spawn &s)
+{
+    for (int i = 0; i < 5000; ++i) {
+        int status = 0;
+        const pid_t got = ::waitpid(pid, &status, WNOHANG);
+        if (got == pid) {
+            Ended e;
+            if (WIFEXITED(status)) e.status = WEXITSTATUS(status);
+            if (WIFSIGNALED(status)) e.signal = WTERMSIG(status);
+            e.err = slurp(s.err);
+            return e;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ::kill(pid, SIGKILL);
+    return wait_for(pid, s);
+}
+
+// A load from standard input that never closes (a pipe held open, nothing
+// written) ends at once on a stop signal, with the signal's status and a line
+// that says it was stopped while reading, not a read error.
+TEST_F(Processes, AStopEndsALoadWaitingOnStandardInput)
+{
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    Spawn s = korvane({"bus", "load", "0", "0", "-"});
+    s.in_fd = fds[0];
+    const pid_t pid = start(s);
+    ::close(fds[0]);
+    bool waiting = false;
+    for (int i = 0; i < 5000 && !(waiting = reading_stdin(pid)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(waiting) << "korvane never came to read its standard input";
+    ::kill(pid, SIGINT);
+    const Ended e = ended_soon(pid, s);
+    ::close(fds[1]);
+    EXPECT_EQ(e.signal, SIGINT) << "status " << e.status << ": " << e.err;
+    EXPECT_EQ(e.err, "korvane: interrupted by SIGINT: load stopped while reading standard input; nothing written\n");
+}
+
+// A stop that comes as soon as korvane starts (before the driver is loaded)
+// gives the same "stopped at" line as one in the middle, not a silent end.
+TEST_F(Processes, AnEarlyStopSaysHowFarAsALateOne)
+{
+    spit(path("image.bin"), random_bytes(2 * 8192, 5));
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"bus", "load", "0", "0", path("image.bin")},
+          std::vector<std::string>{"bus", "dump", "0", "0", "8192", "-o", path("back.bin")}}) {
+        SCOPED_TRACE(args[1]);
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        Spawn s = korvane(args);
+        s.env = {"KORVANE_STARTUP_MARKS=1"};
+        s.err_fd = fds[1];
+        const pid_t pid = start(s);
+        ::close(fds[1]);
+        std::string err;
+        char buf[4096];
+        bool sent = false;
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) != 0;) {
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            err.append(buf, static_cast<size_t>(n));
+            if (!sent && err.find("korvane: startup: main at") != std::string::npos) {
+                ::kill(pid, SIGINT);  // the first mark: nothing loaded yet
+                sent = true;
+            }
+        }
+        ::close(fds[0]);
+        const Ended e = wait_for(pid, s);
+        ASSERT_TRUE(sent) << err;
+        EXPECT_EQ(e.signal, SIGINT) << "status " << e.status << ": " << err;
+        EXPECT_TRUE(std::regex_search(err, std::regex("\nkorvane: interrupted by SIGINT: " + args[1] +
+                                                      " stopped at 0x[0-9A-F]{4} after [0-9,]+ words [(]of 8,192[)]")))
+            << err;
     }
 }
 

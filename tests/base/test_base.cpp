@@ -220,3 +220,30 @@ TEST(Breakpoint, UnderADebuggerStopsWithSigtrapThenGoesOn)
 }
 
 }  // namespace
+
+namespace {
+
+// In the window, standard error says a message that comes again in a row once
+// and then how many more times it came; the log and the sinks get every one.
+TEST_F(ErrorOutput, RepeatedMessagesAreCountedOnStandardErrorUnderCollapse)
+{
+    base::set_stderr_echo(true);
+    base::set_stderr_collapse(true);
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 40; ++i)
+        base::error_lines({"Error = -200397, Unable to load.", "Ensure that it is installed."});
+    base::error_line("other");
+    base::error_line("other");
+    base::error_line("last");
+    base::error_line("last");
+    base::set_stderr_collapse(false);
+    base::error_line("last");
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "Error = -200397, Unable to load.\nEnsure that it is installed.\n"
+                   "(the same message 39 more times)\nother\n(the same line 1 more time)\nlast\n"
+                   "(the same line 1 more time)\nlast\n");
+    EXPECT_EQ(lines.size(), 40u * 2 + 5) << "the sinks get every line";
+    EXPECT_EQ(base::error_log_count(), 40u * 2 + 5);
+}
+
+}  // namespace

@@ -79,7 +79,7 @@ BAD_CALLS = [
     (TypeError, lambda b: b.bus.write(0, 0, "1 2 3")),
     (TypeError, lambda b: b.bus.read("0", 0)),
     (ValueError, lambda b: b.bus.dump(0, 0, 4, "-")),
-    (ValueError, lambda b: b.bus.load(0, 0, "/nonexistent/words.bin")),
+    (FileNotFoundError, lambda b: b.bus.load(0, 0, "/nonexistent/words.bin")),
     (ValueError, lambda b: b.bus.load(0, 0, [1], format="srec")),
     (ValueError, lambda b: b.port(3)),
     (ValueError, lambda b: setattr(b.port(0), "mask", 256)),
@@ -91,7 +91,7 @@ BAD_CALLS = [
     (ValueError, lambda b: b.ai[0].read_many(0)),
     (ValueError, lambda b: b.ai[0].read_many(10, rate=0)),
     (IndexError, lambda b: b.ai[8]),
-    (ValueError, lambda b: b.selftest("/nonexistent/wiring.toml")),
+    (FileNotFoundError, lambda b: b.selftest("/nonexistent/wiring.toml")),
 ]
 
 
@@ -126,3 +126,35 @@ def test_threads_take_turns_on_the_bench(bench):
     # A progress callback cannot start a transfer inside the running one.
     with pytest.raises(RuntimeError, match="in the middle of a transfer"):
         bench.bus.dump(0, 0, 512, progress=lambda done: bench.bus.read(0, 0))
+
+
+def test_files_and_driver_failures_raise_as_python_does(bench, tmp_path, capfd):
+    # A file that cannot be read is the system's OSError, with its name; a folder is no file.
+    with pytest.raises(FileNotFoundError) as e:
+        korvane.wiring(tmp_path / "missing.toml")
+    assert e.value.filename == str(tmp_path / "missing.toml")
+    with pytest.raises(IsADirectoryError):
+        bench.bus.load(0, 0, tmp_path)
+    # A driver failure is raised with its report, and not also printed on standard error.
+    capfd.readouterr()
+    bench.sim.fault("DAQmxWriteDigitalU8", -200010)
+    with pytest.raises(korvane.DaqError) as e:
+        bench.bus.write(0, 0, [1, 2])
+    assert e.value.code == -200010
+    assert capfd.readouterr().err == ""
+    assert korvane.__version__.count(".") == 2
+
+
+def test_the_plugin_without_a_driver_fails_once_and_skips_the_rest(tmp_path):
+    # The example suite with a driver library that is not there: one error that
+    # says why, every other board test skipped.
+    import os
+    import subprocess
+    import sys
+    examples = os.path.join(os.path.dirname(__file__), "..", "..", "examples")
+    run = subprocess.run([sys.executable, "-m", "pytest", "-q", "-p", "no:cacheprovider", examples,
+                          "--korvane-daq", str(tmp_path / "libnidaqmx.so")],
+                         capture_output=True, text=True, env=dict(os.environ, KORVANE_DAQ=""))
+    assert run.returncode == 1, run.stdout + run.stderr
+    assert run.stdout.count("korvane: the bench cannot be opened: DaqError: driver: none") == 1, run.stdout
+    assert "1 error" in run.stdout and " skipped" in run.stdout and "passed" not in run.stdout, run.stdout

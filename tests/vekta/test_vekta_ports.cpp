@@ -583,6 +583,45 @@ TEST_F(VektaPortFaults, TaskTheDriverNoLongerKnowsIsBuiltAgainByTheNextOperation
     EXPECT_EQ(b->live_tasks(), 0);
 }
 
+// An all-input port has a read task only: lost, it is built and started again
+// by the next read, which then reads the lines as before.
+TEST_F(VektaPortFaults, LostReadTaskOfAnAllInputPortIsBuiltAgain)
+{
+    ASSERT_EQ(vekta_portMask(2, 0x00), 0);
+    unsigned char byte = 0x77;
+    ASSERT_EQ(vekta_portIn(2, &byte), 0);
+    const unsigned char before = byte;
+    const Lines read = calls();
+    ASSERT_FALSE(read.empty());
+    const std::string task = read.back().substr(read.back().find('(') + 1, read.back().find(',') - read.back().find('(') - 1);
+    b->fault("DAQmxReadDigitalU8", task.c_str(), DAQmxErrorInvalidTask, 1, 0);
+    EXPECT_EQ(vekta_portIn(2, &byte), DAQmxErrorInvalidTask);
+    EXPECT_EQ(vekta_cacheView()->port[2][0].readTask, nullptr) << "the handle that names no task is forgotten";
+    calls();
+    byte = 0x77;
+    EXPECT_EQ(vekta_portIn(2, &byte), 0);
+    EXPECT_EQ(byte, before);
+    EXPECT_EQ(calls(), (Lines{createTask(task), "DAQmxCreateDIChan(" + task + ", \"PXI1Slot2/port2\", \"r\", 1) = 0",
+                              call("DAQmxStartTask", task), readU8(task, before)}));
+    expectInvariants(vekta_cacheView());
+    EXPECT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(b->live_tasks(), 0);
+}
+
+// The missing-device hint asks the driver for its devices, and those queries
+// succeed: the last error is still the driver's -200220 with its text.
+TEST_F(VektaPortFaults, TheMissingDeviceHintLeavesTheLastError)
+{
+    ASSERT_EQ(b->set_device("Dev1", "PXI-6251"), 0);
+    EXPECT_EQ(vekta_portMask(0, 0x0F), -200220);
+    const std::string text = vekta_GetLastErrorBuffer();
+    char hint[512] = "";
+    ASSERT_EQ(vekta_deviceHint(hint, sizeof hint), 1);
+    EXPECT_NE(std::string(hint).find("the driver has: Dev1"), std::string::npos) << hint;
+    EXPECT_EQ(vekta_GetLastError(), -200220);
+    EXPECT_EQ(vekta_GetLastErrorBuffer(), text);
+}
+
 TEST_F(VektaPortFaults, FailedReadDoesNotWriteTheByte)
 {
     vekta_portMask(0, 0x0F);

@@ -23,6 +23,7 @@
 #include "sim/device/ksim_client.h"
 #include "app/panel/options.h"
 #include "app/cli/progress.h"
+#include "app/cli/word_files.h"
 #include "vekta/vekta.h"
 #include "vekta/vekta_testing.h"
 
@@ -295,7 +296,8 @@ TEST_F(Cli, BadInputIsRefusedBeforeTheFirstBusCycle)
         {{"--sim-state", fifo, "bus", "read", "0", "0"}, "fifo: a FIFO"},
         {{"--sim-state", dir.string(), "bus", "read", "0", "0"}, ": a folder"},
         {{"--sim-state", path("huge.state"), "bus", "read", "0", "0"}, "more than 1 MiB"},
-        {{"--sim-state", path("wrapped.state"), "bus", "read", "0", "0"}, "is not a simulated board's state"},
+        {{"--sim-state", path("wrapped.state"), "bus", "read", "0", "0"},
+         "wrapped.state:2: not a line of a simulated board's state"},
         {{"selftest", "--wiring", path("keys.toml")}, "keys.toml:5: unknown key"},
         {{"selftest", "--wiring", path("lacks.toml")}, ""},
         {{"selftest", "--wiring", path("missing.toml")}, ""},
@@ -370,6 +372,23 @@ TEST_F(Cli, IntelHexAddressRecordsAndStandardInput)
     o = korvane({"--daq", "sim", "bus", "load", "--format", "bin", "0", "7", path("two.hex")});
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(reg(0, 7), 0x0201u);
+}
+
+// The Intel HEX reader's last byte offset (0x1FFFF, past the bus's last word)
+// is taken; a record that runs one byte further is refused naming that byte.
+TEST_F(Cli, IntelHexStopsAtTheFirstBytePastItsLimit)
+{
+    spit(path("last.hex"), hex_record(0, 4, {0x00, 0x01}) + hex_record(0xFFFE, 0, {1, 2}) + kHexEnd);
+    EXPECT_EQ(app::cli::read_words(path("last.hex")).end(), 0x10000u);
+    spit(path("past.hex"), hex_record(0, 4, {0x00, 0x01}) + hex_record(0xFFFE, 0, {1, 2, 3}) + kHexEnd);
+    try {
+        app::cli::read_words(path("past.hex"));
+        ADD_FAILURE() << "a byte past the limit was taken";
+    } catch (const app::cli::UsageError &e) {
+        EXPECT_NE(std::string(e.what()).find("past.hex:2: data beyond the bus's address space (byte offset 0x20000)"),
+                  std::string::npos)
+            << e.what();
+    }
 }
 
 #ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves terabytes of address space
@@ -618,7 +637,10 @@ TEST_F(Cli, SimStateKeepsTheBoardBetweenCommands)
     o = korvane({"--daq", "sim", "--sim-state", junk, "bus", "write", "0", "0", "1"});
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(lines(o.err), 1) << o.err;
-    EXPECT_NE(o.err.find("is not a simulated board's state"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("junk.state:2: not a line of a simulated board's state as --sim-state writes it "
+                         "(\"not quite\")"),
+              std::string::npos)
+        << o.err;
     EXPECT_EQ(bench->driver_calls(), before);
     EXPECT_EQ(slurp(junk), "korvane board state 1\nnot quite\n");
 }
