@@ -121,8 +121,14 @@ int port_timer_CB(int, int, int event, void *, int, int)
     return 0;
 }
 
+// The bus's idle control byte on port 2: address strobe low, the read and
+// write strobes (active low) inactive.
+static const int kBusIdle = 6;
+
 // Mode input and Mode output: ports 0 and 1 all inputs or all outputs, port 2
-// lines 0 to 2 outputs (the bus strobes) with line 0 high.
+// lines 0 to 2 outputs (the bus strobes), left idle. (1 here would raise the
+// address strobe with both active-low strobes active at once, a state the bus
+// master never drives and on which a board may write into the last address.)
 static void port_mode(int data_mask)
 {
     port_mask[0] = data_mask;
@@ -130,8 +136,8 @@ static void port_mode(int data_mask)
     port_mask[2] = 7;
     for (int p = 0; p < PORT_SIZE; p++)
         vekta_report(vekta_portMask(p, static_cast<unsigned char>(port_mask[p] & 0xFF)));
-    port_out[2] = 1;
-    vekta_report(vekta_portOut(2, 1));
+    port_out[2] = kBusIdle;
+    vekta_report(vekta_portOut(2, kBusIdle));
     port_update_gui_val();
 }
 
