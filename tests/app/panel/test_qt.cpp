@@ -110,7 +110,9 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_TRUE(status->text().contains("hardware open")) << status->text().toStdString();
     EXPECT_TRUE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
     EXPECT_EQ(mask->text(), QString::fromUtf8("\u2014"));  // -1: not set since Open
-    // A tick reads nothing of ports without a mask: their lamps are grey, though the value is 0.
+    // A tick reads nothing of ports without a mask: their lamps are grey, though
+    // the value is 0 and the indicator is not dimmed (the panel file ties them
+    // to the mask field's dash).
     auto *lamps0 = widget<ui::qt::Lamps>("PORT_IN_0");
     auto *lamps1 = widget<ui::qt::Lamps>("PORT_IN_1");
     ASSERT_TRUE(lamps0 && lamps1);
@@ -120,6 +122,7 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     GetCtrlVal(panelHandle, PORT_IN_0, &level);
     EXPECT_EQ(level, 0);
     EXPECT_TRUE(lamps0->grey());
+    EXPECT_TRUE(lamps0->isEnabled());
 
     // Port 0: low nibble outputs, driving 0x0F.
     type("PORT_MASK_0", "0F");
@@ -140,6 +143,14 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     // A word in slave 0's memory, read back by the Read button.
     ASSERT_EQ(bench->poke_reg(0, 0x321, 0xCAFE), 0);
     click("AV_INIT_BTN");
+    // Init set port 2 up through the bus master: its lamps show the idle strobes
+    // (a lit lamp is a level), though its mask field still shows the dash.
+    auto *lamps2 = widget<ui::qt::Lamps>("PORT_IN_2");
+    ASSERT_NE(lamps2, nullptr);
+    port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(widget<QLineEdit>("PORT_MASK_2")->text(), QString::fromUtf8("\u2014"));
+    EXPECT_FALSE(lamps2->grey());
     type("AV_READ_SLAVE", "0");
     type("AV_READ_ADDR", "321");
     click("AV_READ_BTN");
@@ -151,6 +162,7 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     click("CLOSE_BTN");
     EXPECT_EQ(pxi_opened, 0);
     EXPECT_FALSE(mask->isEnabled());
+    EXPECT_TRUE(lamps0->isEnabled() && lamps1->isEnabled() && lamps2->isEnabled());  // never dimmed
     EXPECT_EQ(bench->live_tasks(), 0);
 }
 
