@@ -188,6 +188,18 @@ bool PanelWindow::event(QEvent *e)
     return QWidget::event(e);
 }
 
+// The panel first, whole when the window's height allows (no scrolling on a
+// 1024 x 768 screen), the charts and the log below it take what is left.
+void PanelWindow::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    layout()->activate();
+    const int total = split_->height() - split_->handleWidth();
+    const int bottom_min = bottom_->minimumSizeHint().height();
+    const int panel = std::max(scroll_->minimumHeight(), std::min(scroll_->maximumHeight(), total - bottom_min));
+    split_->setSizes({panel, std::max(total - panel, bottom_min)});
+}
+
 void PanelWindow::changeEvent(QEvent *e)
 {
     if (e->type() == QEvent::WindowStateChange && !isMinimized())

@@ -53,6 +53,7 @@ protected:
     bool event(QEvent *e) override;
 
     void changeEvent(QEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
 
     void closeEvent(QCloseEvent *e) override;
 
