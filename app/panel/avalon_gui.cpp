@@ -44,7 +44,10 @@ static void ports_hint(void)
 {
     if (ports_hint_given || !avalonLastCycleUnsent()) return;
     ports_hint_given = 1;
-    NotePrintf("The bus ports are not set up, so the bus cycle reached no line: press Init or Mode out first\n");
+    // A port without output lines keeps what it held: after Close and Open the
+    // lines still show the levels driven before Close, not this cycle's.
+    NotePrintf("The bus ports are not set up, so the bus cycle did not drive its lines: they keep the levels "
+               "they had (after Close and Open, those from before Close). Press Init or Mode out first\n");
 }
 
 void avalon_open(void)

@@ -6,6 +6,7 @@
 #include "app/panel/about.h"
 #include "app/cli/cli.h"
 #include "driver/daqmx_import.h"
+#include "driver/out_file.h"
 #include "app/cli/devices.h"
 #include "app/panel/korvane_main.h"
 #include "app/panel/options.h"
@@ -39,6 +40,28 @@ int startup_failed(const std::string &fallback)
 }
 
 int run_korvane(int argc, char *argv[]);
+
+// The run-time's call trace (--ui-trace), streamed like the driver's.
+driver::OutFile ui_trace;
+
+std::string open_ui_trace(const std::string &file)
+{
+    if (file.empty()) return "";
+    if (!ui_trace.open(file.c_str())) return "korvane: cannot write the run-time trace " + ui_trace.error() + "\n";
+    driver::flush_on_signals();
+    ui::set_call_trace([](std::string_view line) { ui_trace.write(line); });
+    return "";
+}
+
+std::string close_ui_trace(const std::string &file)
+{
+    if (file.empty()) return "";
+    ui::set_call_trace({});
+    const bool written = !ui_trace.failed();
+    if (!ui_trace.close() || !written)
+        return "korvane: the run-time trace " + file + " could not be written whole (a full disk or a write error)\n";
+    return "";
+}
 
 }  // namespace
 
@@ -158,7 +181,8 @@ int run_korvane(int argc, char *argv[])
     const std::string panel_file = configure_runtime(opt, driver, board);
     // The bench's clock, the call trace and the VCD.
     app::simlink::share_clock();
-    if (std::string why = app::simlink::open_outputs(opt.trace, opt.vcd, vcd_lines); !why.empty()) {
+    if (std::string why = app::simlink::open_outputs(opt.trace, opt.vcd, vcd_lines) + open_ui_trace(opt.ui_trace);
+        !why.empty()) {
         std::cerr << why;
         return app::panel::USAGE_ERROR;
     }
@@ -168,7 +192,8 @@ int run_korvane(int argc, char *argv[])
     int status = run_panel(argv, panel_file);
     base::remove_error_sink(sink);
     // A trace or VCD that could not be written whole (a full disk) fails the run.
-    if (std::string why = app::simlink::close_outputs(opt.trace, opt.vcd); !why.empty()) {
+    if (std::string why = app::simlink::close_outputs(opt.trace, opt.vcd) + close_ui_trace(opt.ui_trace);
+        !why.empty()) {
         std::cerr << why;
         if (status == 0) status = 1;
     }

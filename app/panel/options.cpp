@@ -44,6 +44,8 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         ->type_name("model|rtl|PATH");
     app.add_option("--trace", opt.trace, "Write one line per driver call to FILE (any driver)")
         ->type_name("FILE");
+    app.add_option("--ui-trace", opt.ui_trace, "Write one line per call of the panel run-time to FILE")
+        ->type_name("FILE");
     CLI::Option *vcd =
         app.add_option("--vcd", opt.vcd, "Simulated bench only: write the digital lines and the decoded bus as VCD")
             ->type_name("FILE");
@@ -68,8 +70,9 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         return USAGE_ERROR;
     }
     if (opt.command->action && (!opt.panel.empty() || !opt.script.empty() || !opt.screenshot.empty() ||
-                                !opt.toolkit_args.empty())) {
-        err << "korvane: --panel, --script, --screenshot and -platform are for the window, not for a subcommand\n";
+                                !opt.ui_trace.empty() || !opt.toolkit_args.empty())) {
+        err << "korvane: --panel, --script, --screenshot, --ui-trace and -platform are for the window, "
+               "not for a subcommand\n";
         return USAGE_ERROR;
     }
     // The window and its scripts start the board from power-up: a state file

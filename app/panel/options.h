@@ -18,6 +18,7 @@ struct Options {
     std::string daq;         // --daq sim|nidaqmx|PATH ("" : KORVANE_DAQ, else the real driver, else the bench)
     std::string board;       // --board model|rtl|PATH ("" : KORVANE_BOARD, else the C++ model); simulated bench only
     std::string trace;       // --trace FILE (any driver)
+    std::string ui_trace;    // --ui-trace FILE: the program's calls into the panel run-time
     std::string vcd;         // --vcd FILE (simulated bench only)
     std::string vcd_layout = "vectors";  // --vcd-layout vectors|lines
     std::vector<std::string> toolkit_args;  // -platform NAME, for the window toolkit

@@ -11,9 +11,6 @@
 static int port_mask[PORT_SIZE] = {-1, -1, -1};
 static int port_out[PORT_SIZE] = {-1, -1, -1};
 static int port_in[PORT_SIZE] = {-1, -1, -1};
-// Per port: whether its lamps are dimmed (grey: no configuration, nothing
-// read), -1 before the first tick since Open.
-static int port_unread[PORT_SIZE] = {-1, -1, -1};
 
 static const int out_ctrl[PORT_SIZE] = {PORT_OUT_0, PORT_OUT_1, PORT_OUT_2};
 static const int in_ctrl[PORT_SIZE] = {PORT_IN_0, PORT_IN_1, PORT_IN_2};
@@ -52,7 +49,6 @@ void port_open(void)
     for (int p = 0; p < PORT_SIZE; p++) {
         port_mask[p] = -1;
         port_out[p] = -1;
-        port_unread[p] = -1;
     }
     port_update_gui_val();
 }
@@ -101,28 +97,27 @@ int write_cb(int panel, int control, int event, void *, int, int)
 int port_timer_CB(int, int, int event, void *, int, int)
 {
     if (event != EVENT_TIMER_TICK) return 0;
-    int unread[PORT_SIZE] = {0, 0, 0};
     for (int p = 0; p < PORT_SIZE; p++) {
         unsigned char byte = 0;
         int status = vekta_portIn(p, &byte);
         vekta_report(status);
         // A failed read gives no level: show -1 rather than a stale byte.
         port_in[p] = status < 0 ? -1 : byte;
-        // Status 1: the port has no configuration yet and nothing was read.
-        unread[p] = status == 1;
     }
+    // Only the indicators: a port with no configuration reads 0, and the panel
+    // file greys its lamps while its mask shows "not set since Open".
     for (int p = 0; p < PORT_SIZE; p++) SetCtrlVal(panelHandle, in_ctrl[p], port_in[p]);
-    // Its lamps go grey (dimmed), the value kept, until a mask is set.
-    for (int p = 0; p < PORT_SIZE; p++)
-        if (unread[p] != port_unread[p]) {
-            port_unread[p] = unread[p];
-            SetCtrlAttribute(panelHandle, in_ctrl[p], ATTR_DIMMED, unread[p]);
-        }
     return 0;
 }
 
+// The bus's idle control byte on port 2: address strobe low, the read and
+// write strobes (active low) inactive.
+static const int kBusIdle = 6;
+
 // Mode input and Mode output: ports 0 and 1 all inputs or all outputs, port 2
-// lines 0 to 2 outputs (the bus strobes) with line 0 high.
+// lines 0 to 2 outputs (the bus strobes), left idle. (1 here would raise the
+// address strobe with both active-low strobes active at once, a state the bus
+// master never drives and on which a board may write into the last address.)
 static void port_mode(int data_mask)
 {
     port_mask[0] = data_mask;
@@ -130,8 +125,8 @@ static void port_mode(int data_mask)
     port_mask[2] = 7;
     for (int p = 0; p < PORT_SIZE; p++)
         vekta_report(vekta_portMask(p, static_cast<unsigned char>(port_mask[p] & 0xFF)));
-    port_out[2] = 1;
-    vekta_report(vekta_portOut(2, 1));
+    port_out[2] = kBusIdle;
+    vekta_report(vekta_portOut(2, kBusIdle));
     port_update_gui_val();
 }
 

@@ -87,18 +87,83 @@ int give_back(int done, int count)
     return status < 0 && done == count ? count - 1 : done;
 }
 
+
+/* The single-port path: avalonRead's and avalonWrite's calls, one port at a
+ * time, no group to take or give back. A read's next address goes out while
+ * the data ports are inputs (the library writes it as they turn back to
+ * output), as on the group path. */
+void single_address(Cycle &step, unsigned char slave, unsigned short address)
+{
+    const unsigned short word = address_word(slave, address);
+    step(vekta_portOut(PORT_LOW, (unsigned char)(word & 0xFF)));
+    step(vekta_portOut(PORT_HIGH, (unsigned char)(word >> 8)));
+}
+
+void single_strobe(Cycle &step, unsigned char byte)
+{
+    if (!step.failed) step(vekta_portOut(PORT_CTRL, byte));
+}
+
+void single_data_mask(Cycle &step, unsigned char mask)
+{
+    step(vekta_portMask(PORT_LOW, mask));
+    step(vekta_portMask(PORT_HIGH, mask));
+}
+
 }  // namespace
 
-extern "C" int avalonReadBlock(unsigned char slave, unsigned short address, unsigned short *words, int count)
+extern "C" int avalonReadCycles(unsigned char slave, unsigned short address, unsigned short *words, int count)
+{
+    Cycle step;
+    single_address(step, slave, address);
+    for (int i = 0; i < count; i++) {
+        single_strobe(step, CTRL_ADDRESS);
+        step(vekta_portOut(PORT_CTRL, CTRL_IDLE));
+        single_data_mask(step, MASK_INPUT);
+        single_strobe(step, CTRL_READ);
+        unsigned char high = 0, low = 0;
+        if (!step.failed) step(vekta_portIn(PORT_HIGH, &high));
+        if (!step.failed) step(vekta_portIn(PORT_LOW, &low));
+        step(vekta_portOut(PORT_CTRL, CTRL_IDLE));
+        words[i] = (unsigned short)((high << 8) | low);
+        const bool more = i + 1 < count && !step.failed;
+        if (more) single_address(step, slave, (unsigned short)(address + i + 1));
+        single_data_mask(step, MASK_OUTPUT);
+        if (step.failed) return i;
+    }
+    return count;
+}
+
+extern "C" int avalonWriteCycles(unsigned char slave, unsigned short address, const unsigned short *words, int count)
+{
+    Cycle step;
+    for (int i = 0; i < count; i++) {
+        single_address(step, slave, (unsigned short)(address + i));
+        single_strobe(step, CTRL_ADDRESS);
+        step(vekta_portOut(PORT_CTRL, CTRL_IDLE));
+        if (!step.failed) {
+            step(vekta_portOut(PORT_LOW, (unsigned char)(words[i] & 0xFF)));
+            step(vekta_portOut(PORT_HIGH, (unsigned char)(words[i] >> 8)));
+        }
+        single_strobe(step, CTRL_WRITE);
+        step(vekta_portOut(PORT_CTRL, CTRL_IDLE));
+        if (step.failed) return i;
+    }
+    return count;
+}
+
+/* The group path's reads of the addresses at(0), at(1), ... in one hold of
+ * the bus. */
+template <class At>
+static int read_group(unsigned char slave, At at, unsigned short *words, int count)
 {
     if (count <= 0) return 0;
     Cycle step;
-    take_bus(step, address_word(slave, address));
+    take_bus(step, address_word(slave, at(0)));
     strobe(step, CTRL_ADDRESS);
     control(step, CTRL_IDLE);
     int done = count;
     for (int i = 0; i < count; i++) {
-        const unsigned short here = (unsigned short)(address + i);
         data_mask(step, MASK_INPUT);
         strobe(step, CTRL_READ);
         unsigned char bytes[DATA_PORTS] = {0, 0};
@@ -110,7 +175,7 @@ extern "C" int avalonReadBlock(unsigned char slave, unsigned short address, unsi
         /* While the ports are inputs a write only sets the bytes the group
          * writes when it turns back to output: the ports come back driving
          * the next address instead of this one. */
-        if (more) data_out(step, address_word(slave, (unsigned short)(here + 1)));
+        if (more) data_out(step, address_word(slave, at(i + 1)));
         data_mask(step, MASK_OUTPUT);
         if (step.failed) {
             done = i;
@@ -128,7 +193,17 @@ extern "C" int avalonReadBlock(unsigned char slave, unsigned short address, unsi
     return give_back(done, count);
 }
 
-extern "C" int avalonWriteBlock(unsigned char slave, unsigned short address, const unsigned short *words, int count)
+extern "C" int avalonReadGroup(unsigned char slave, unsigned short address, unsigned short *words, int count)
+{
+    return read_group(slave, [address](int i) { return (unsigned short)(address + i); }, words, count);
+}
+
+extern "C" int avalonReadList(unsigned char slave, const unsigned short *addresses, unsigned short *words, int count)
+{
+    return read_group(slave, [addresses](int i) { return addresses[i]; }, words, count);
+}
+
+extern "C" int avalonWriteGroup(unsigned char slave, unsigned short address, const unsigned short *words, int count)
 {
     if (count <= 0) return 0;
     Cycle step;
@@ -145,4 +220,18 @@ extern "C" int avalonWriteBlock(unsigned char slave, unsigned short address, con
         if (step.failed) done = i;
     }
     return give_back(done, count);
+}
+
+extern "C" int avalonReadBlock(unsigned char slave, unsigned short address, unsigned short *words, int count)
+{
+    if (count <= 0) return 0;
+    return count < AVALON_GROUP_FROM_WORDS ? avalonReadCycles(slave, address, words, count)
+                                           : avalonReadGroup(slave, address, words, count);
+}
+
+extern "C" int avalonWriteBlock(unsigned char slave, unsigned short address, const unsigned short *words, int count)
+{
+    if (count <= 0) return 0;
+    return count < AVALON_GROUP_FROM_WORDS ? avalonWriteCycles(slave, address, words, count)
+                                           : avalonWriteGroup(slave, address, words, count);
 }

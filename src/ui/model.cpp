@@ -52,6 +52,19 @@ std::optional<Control> control(int panel, int id)
     return std::nullopt;
 }
 
+bool lamps_grey(int panel, const Control &c)
+{
+    if (shows_blank(c) || c.ivalue < 0 || c.dimmed)
+        return true;
+    if (c.grey_while.empty() || c.ivalue != 0)
+        return false;
+    const Panel *p = detail::find_panel(panel);
+    for (const Control &other : p ? p->controls : std::vector<Control>{})
+        if (other.name == c.grey_while)
+            return shows_blank(other);
+    return false;
+}
+
 int find_control(int panel, const std::string &name)
 {
     Panel *p = find_panel(panel);

@@ -48,6 +48,7 @@ struct Control {
     std::int64_t interval_ns = 0;  // timers
     bool enabled = false;          // timers: ticking
     std::int64_t next_due_ns = 0;  // timers: when the next tick is due (while enabled)
+    std::string grey_while;        // leds: the control whose blank value greys the lamps that show no 1
     std::string callback_name;
     CtrlCallbackPtr callback = nullptr;
     int line = 0;  // where the panel file describes it (0: made by NewCtrl)
@@ -110,6 +111,10 @@ std::optional<Control> control(int panel, int id);
 // By constant name, else by the label of a NewCtrl control, else by integer
 // identifier. 0 when nothing on the panel has that name.
 int find_control(int panel, const std::string &name);
+// Whether the lamps show grey instead of levels: a negative or blank value, a
+// dimmed control, or no line at 1 while the control its grey_while key names
+// shows its blank value (of the panel `panel`).
+bool lamps_grey(int panel, const Control &c);
 
 struct Action {
     bool ok = true;

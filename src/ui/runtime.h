@@ -48,6 +48,12 @@ struct StatusFacts {
 };
 void set_status_source(std::function<StatusFacts()> source);
 
+// The trace of the program's calls into the run-time (--ui-trace): the sink
+// gets one line per call of userint.h (panel, control's constant name,
+// attribute, value, status) and per callback the run-time runs; an empty
+// function stops it. The views' own reads and writes are not traced.
+void set_call_trace(std::function<void(std::string_view line)> sink);
+
 // The run-time's clock: virtual under the headless front end (time passes
 // only through sleep_ns and script waits), the steady clock under the window.
 int64_t now_ns();

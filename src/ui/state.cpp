@@ -60,15 +60,26 @@ void dispatch(const Event &e)
 {
     Runtime &r = rt();
     ++r.depth;
+    // The trace names the callback the run-time runs (a held one outlived its panel).
+    auto traced_run = [&](const std::string &callback) {
+        if (tracing_calls())
+            trace_call("callback " + callback + "(" + std::to_string(e.panel) + ", " +
+                       (e.control ? traced_control(e.panel, e.control) : "0") + ", " + traced_event(e.event) + ")");
+    };
     if (e.held) {
+        traced_run("(discarded panel)");
         e.held(e.panel, e.control, e.event, nullptr, 0, 0);
     } else if (Panel *p = find_panel(e.panel)) {
         if (e.control == 0) {
-            if (p->callback)
+            if (p->callback) {
+                traced_run(p->callback_name);
                 p->callback(e.panel, e.event, nullptr, 0, 0);
+            }
         } else if (Control *c = p->find(e.control)) {
-            if (c->callback)
+            if (c->callback) {
+                traced_run(c->callback_name);
                 c->callback(e.panel, e.control, e.event, nullptr, 0, 0);
+            }
         }
     }
     --r.depth;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <set>
@@ -88,6 +89,23 @@ void sample_status(bool force);
 void log_message(const std::vector<std::string> &lines);
 // The control of a userint.h operation, or its failure status.
 int check_control(int panel, int id, Control **out);
+// The trace of the program's calls (runtime.h: set_call_trace): whether one
+// is written, a line into it, and how its lines name controls, attributes,
+// events and values.
+bool tracing_calls();
+void trace_call(const std::string &line);
+std::string traced_control(int panel, int id);
+std::string traced_attribute(int attribute);
+std::string traced_event(int event);
+std::string traced_number(double value);
+// status, after writing the call's line (made by `call`, only when traced) and " = status".
+int traced(int status, const std::function<std::string()> &call);
+// "(a, b, c)"; a text in double quotes, or NULL.
+std::string call_args(std::initializer_list<std::string> parts);
+std::string quoted(const char *text);
+// NAME(panel, CONTROL, value) and NAME(panel, CONTROL, ATTR, value).
+std::string value_call(const char *name, int panel, int id, const std::string &value);
+std::string attribute_call(const char *name, int panel, int id, int attribute, const std::string &value);
 // check_control, for the value operations: buttons, timers and decorations hold none.
 int check_value_control(int panel, int id, Control **out);
 

@@ -96,7 +96,7 @@ void finish_headless()
 
 }  // namespace
 
-extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
+static int init_cvirte(void *hInstance, char *argv[], void *reserved)
 {
     (void)hInstance;
     (void)reserved;
@@ -130,7 +130,7 @@ extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
     return 1;
 }
 
-extern "C" int LoadPanel(int parentPanelHandle, const char *filename, int panelResourceID)
+static int load_panel(int parentPanelHandle, const char *filename, int panelResourceID)
 {
     Runtime &r = rt();
     if (!r.initialized)
@@ -165,7 +165,7 @@ extern "C" int LoadPanel(int parentPanelHandle, const char *filename, int panelR
     return h;
 }
 
-extern "C" int DisplayPanel(int panelHandle)
+static int display_panel(int panelHandle)
 {
     Runtime &r = rt();
     if (!r.initialized)
@@ -196,7 +196,7 @@ extern "C" int DisplayPanel(int panelHandle)
     return 0;
 }
 
-extern "C" int RunUserInterface(void)
+static int run_user_interface()
 {
     Runtime &r = rt();
     if (!r.initialized)
@@ -239,7 +239,7 @@ extern "C" int RunUserInterface(void)
     return result;
 }
 
-extern "C" int QuitUserInterface(int returnCode)
+static int quit_user_interface(int returnCode)
 {
     Runtime &r = rt();
     if (!r.initialized)
@@ -249,7 +249,7 @@ extern "C" int QuitUserInterface(int returnCode)
     return 0;
 }
 
-extern "C" int DiscardPanel(int panelHandle)
+static int discard_panel(int panelHandle)
 {
     Runtime &r = rt();
     if (!r.initialized)
@@ -284,12 +284,7 @@ extern "C" int DiscardPanel(int panelHandle)
     return 0;
 }
 
-int SetCtrlVal(int panelHandle, int controlID, int value)
-{
-    return SetCtrlVal(panelHandle, controlID, static_cast<double>(value));
-}
-
-int SetCtrlVal(int panelHandle, int controlID, double value)
+static int set_ctrl_val(int panelHandle, int controlID, double value)
 {
     Control *c = nullptr;
     if (int st = check_value_control(panelHandle, controlID, &c); st < 0)
@@ -300,7 +295,7 @@ int SetCtrlVal(int panelHandle, int controlID, double value)
     return 0;
 }
 
-int GetCtrlVal(int panelHandle, int controlID, int *value)
+static int get_ctrl_val(int panelHandle, int controlID, int *value)
 {
     Control *c = nullptr;
     if (int st = check_value_control(panelHandle, controlID, &c); st < 0)
@@ -311,7 +306,7 @@ int GetCtrlVal(int panelHandle, int controlID, int *value)
     return 0;
 }
 
-int GetCtrlVal(int panelHandle, int controlID, double *value)
+static int get_ctrl_val(int panelHandle, int controlID, double *value)
 {
     Control *c = nullptr;
     if (int st = check_value_control(panelHandle, controlID, &c); st < 0)
@@ -322,7 +317,7 @@ int GetCtrlVal(int panelHandle, int controlID, double *value)
     return 0;
 }
 
-extern "C" int SetCtrlAttribute(int panelHandle, int controlID, int attribute, int value)
+static int set_ctrl_attribute(int panelHandle, int controlID, int attribute, int value)
 {
     Control *c = nullptr;
     if (int st = check_control(panelHandle, controlID, &c); st < 0)
@@ -363,7 +358,7 @@ extern "C" int SetCtrlAttribute(int panelHandle, int controlID, int attribute, i
     return 0;
 }
 
-extern "C" int GetCtrlAttribute(int panelHandle, int controlID, int attribute, int *value)
+static int get_ctrl_attribute(int panelHandle, int controlID, int attribute, int *value)
 {
     Control *c = nullptr;
     if (int st = check_control(panelHandle, controlID, &c); st < 0)
@@ -400,7 +395,7 @@ static std::string &label_text(Control &c)
     return c.kind == Kind::decoration ? c.title : c.label;
 }
 
-int SetCtrlAttribute(int panelHandle, int controlID, int attribute, const char *value)
+static int set_ctrl_attribute(int panelHandle, int controlID, int attribute, const char *value)
 {
     Control *c = nullptr;
     if (int st = check_control(panelHandle, controlID, &c); st < 0)
@@ -414,7 +409,7 @@ int SetCtrlAttribute(int panelHandle, int controlID, int attribute, const char *
     return 0;
 }
 
-int GetCtrlAttribute(int panelHandle, int controlID, int attribute, char *value, size_t size)
+static int get_ctrl_attribute(int panelHandle, int controlID, int attribute, char *value, size_t size)
 {
     Control *c = nullptr;
     if (int st = check_control(panelHandle, controlID, &c); st < 0)
@@ -430,7 +425,7 @@ int GetCtrlAttribute(int panelHandle, int controlID, int attribute, char *value,
     return 0;
 }
 
-extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int top, int left)
+static int new_ctrl(int panelHandle, int controlStyle, const char *label, int top, int left)
 {
     Runtime &r = rt();
     if (!r.initialized)
@@ -461,6 +456,115 @@ extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int
     resolve_traces(panelHandle);
     notify({panelHandle, 0});  // the charts may follow the new control
     return c.id;
+}
+
+// The operations of userint.h: each runs its step above and, when the
+// program's calls are traced, writes its line.
+
+extern "C" int InitCVIRTE(void *hInstance, char *argv[], void *reserved)
+{
+    return traced(init_cvirte(hInstance, argv, reserved), [] { return std::string("InitCVIRTE()"); });
+}
+
+extern "C" int LoadPanel(int parentPanelHandle, const char *filename, int panelResourceID)
+{
+    // The file's own name: where it was found differs from tree to tree.
+    std::string name = filename ? fs::path(filename).filename().string() : "";
+    return traced(load_panel(parentPanelHandle, filename, panelResourceID), [&] {
+        return "LoadPanel" + call_args({std::to_string(parentPanelHandle), quoted(filename ? name.c_str() : nullptr),
+                                   std::to_string(panelResourceID)});
+    });
+}
+
+extern "C" int DisplayPanel(int panelHandle)
+{
+    return traced(display_panel(panelHandle), [&] { return "DisplayPanel" + call_args({std::to_string(panelHandle)}); });
+}
+
+extern "C" int RunUserInterface(void)
+{
+    if (tracing_calls())
+        trace_call("RunUserInterface() begins");
+    return traced(run_user_interface(), [] { return std::string("RunUserInterface()"); });
+}
+
+extern "C" int QuitUserInterface(int returnCode)
+{
+    return traced(quit_user_interface(returnCode),
+                  [&] { return "QuitUserInterface" + call_args({std::to_string(returnCode)}); });
+}
+
+extern "C" int DiscardPanel(int panelHandle)
+{
+    return traced(discard_panel(panelHandle), [&] { return "DiscardPanel" + call_args({std::to_string(panelHandle)}); });
+}
+
+int SetCtrlVal(int panelHandle, int controlID, int value)
+{
+    return traced(set_ctrl_val(panelHandle, controlID, static_cast<double>(value)),
+                  [&] { return value_call("SetCtrlVal", panelHandle, controlID, std::to_string(value)); });
+}
+
+int SetCtrlVal(int panelHandle, int controlID, double value)
+{
+    return traced(set_ctrl_val(panelHandle, controlID, value),
+                  [&] { return value_call("SetCtrlVal", panelHandle, controlID, traced_number(value)); });
+}
+
+int GetCtrlVal(int panelHandle, int controlID, int *value)
+{
+    int st = get_ctrl_val(panelHandle, controlID, value);
+    return traced(st, [&] {
+        return value_call("GetCtrlVal", panelHandle, controlID, st == 0 ? "-> " + std::to_string(*value) : "-");
+    });
+}
+
+int GetCtrlVal(int panelHandle, int controlID, double *value)
+{
+    int st = get_ctrl_val(panelHandle, controlID, value);
+    return traced(st, [&] {
+        return value_call("GetCtrlVal", panelHandle, controlID, st == 0 ? "-> " + traced_number(*value) : "-");
+    });
+}
+
+extern "C" int SetCtrlAttribute(int panelHandle, int controlID, int attribute, int value)
+{
+    return traced(set_ctrl_attribute(panelHandle, controlID, attribute, value), [&] {
+        return attribute_call("SetCtrlAttribute", panelHandle, controlID, attribute, std::to_string(value));
+    });
+}
+
+extern "C" int GetCtrlAttribute(int panelHandle, int controlID, int attribute, int *value)
+{
+    int st = get_ctrl_attribute(panelHandle, controlID, attribute, value);
+    return traced(st, [&] {
+        return attribute_call("GetCtrlAttribute", panelHandle, controlID, attribute,
+                              st == 0 ? "-> " + std::to_string(*value) : "-");
+    });
+}
+
+int SetCtrlAttribute(int panelHandle, int controlID, int attribute, const char *value)
+{
+    return traced(set_ctrl_attribute(panelHandle, controlID, attribute, value), [&] {
+        return attribute_call("SetCtrlAttribute", panelHandle, controlID, attribute, quoted(value));
+    });
+}
+
+int GetCtrlAttribute(int panelHandle, int controlID, int attribute, char *value, size_t size)
+{
+    int st = get_ctrl_attribute(panelHandle, controlID, attribute, value, size);
+    return traced(st, [&] {
+        return attribute_call("GetCtrlAttribute", panelHandle, controlID, attribute,
+                              st == 0 ? "-> " + quoted(value) : "-");
+    });
+}
+
+extern "C" int NewCtrl(int panelHandle, int controlStyle, const char *label, int top, int left)
+{
+    return traced(new_ctrl(panelHandle, controlStyle, label, top, left), [&] {
+        return "NewCtrl" + call_args({std::to_string(panelHandle), std::to_string(controlStyle), quoted(label),
+                                 std::to_string(top), std::to_string(left)});
+    });
 }
 
 extern "C" const char *GetUILErrorString(int status)

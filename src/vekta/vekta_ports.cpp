@@ -339,6 +339,7 @@ Error:
 int vekta_portOut(int port, unsigned char data)
 {
     int status = -1;
+    bool written = false;
     PortConfig *front;
 
     CHECK(292, 0 <= port && port < PORT_SIZE, MSG_PORT_RANGE);
@@ -346,10 +347,14 @@ int vekta_portOut(int port, unsigned char data)
         CALL(groupReleaseAll());
 
     cache.portValue[port] = data;
-    if (portEntryLost(port))
-        CALL(portEntryRebuild(port, true));
     front = &cache.port[port][0];
-    if (front->mask != -1 && front->writeTask != 0) {
+    if (portEntryLost(port)) {
+        /* A rebuilt write task gets the remembered byte, which is `data`:
+         * that is the write. */
+        written = front->mask != 0 && front->writeTask == 0;
+        CALL(portEntryRebuild(port, true));
+    }
+    if (!written && front->mask != -1 && front->writeTask != 0) {
         uInt8 byte = data;
         CALL(portTaskWrite(&front->writeTask, &byte));
     }

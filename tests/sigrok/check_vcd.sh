@@ -44,6 +44,7 @@ decode() {
 case $mode in
 decode)
     expected=$4 decoders=$5 work=$6
+    mkdir -p "$work"
     vcd=$work/decoded_lines.vcd
     record "$vcd" lines
     decode "$vcd" "$decoders" >"$work/decoded.txt"

@@ -127,6 +127,17 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"min above max",
                    kHead + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\nmin = 5\nmax = 1"),
                    UIEPanelFileInvalid, ":10: control 7 (A): max is below min"},
+        BrokenCase{"grey_while on a field",
+                   kHead + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\ngrey_while = \"OK\""),
+                   UIEPanelFileInvalid, "grey_while is for lamps"},
+        BrokenCase{"grey_while names nothing",
+                   kHead + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\nformat = \"leds\"\n"
+                                   "grey_while = \"B\""),
+                   UIEPanelFileInvalid, "control 7 (A): grey_while names no control of the panel: B"},
+        BrokenCase{"grey_while without blank",
+                   kHead + kOk + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\nformat = \"leds\"\n"
+                                         "grey_while = \"OK\""),
+                   UIEPanelFileInvalid, "grey_while names OK, which has no blank value"},
         BrokenCase{"int value float", kHead + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\nvalue = 1.5"),
                    UIEPanelFileInvalid, "\"value\" must be an integer"},
         BrokenCase{"int value nan", kHead + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\nvalue = nan"),

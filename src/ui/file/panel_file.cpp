@@ -204,6 +204,11 @@ void read_integer_keys(const ControlReader &keys, Control &c)
     read_range(keys, c, true);
     if (auto n = keys.get("value"))
         c.ivalue = static_cast<int>(keys.rd().integer(*n, "value", INT_MIN, INT_MAX));
+    if (auto n = keys.get("grey_while")) {
+        c.grey_while = keys.rd().identifier(*n, "grey_while");
+        if (c.format != Format::leds)
+            keys.rd().fault(n, "grey_while is for lamps (format = \"leds\")");
+    }
 }
 
 void read_double_keys(const ControlReader &keys, Control &c)
@@ -324,6 +329,23 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
     return c;
 }
 
+// Lamps greyed while another control shows its blank value: that control
+// must be on the panel and have a blank value.
+void check_grey_while(Reader &rd, const Panel &p)
+{
+    for (const Control &c : p.controls) {
+        if (c.grey_while.empty())
+            continue;
+        auto other = std::find_if(p.controls.begin(), p.controls.end(),
+                                  [&](const Control &o) { return o.name == c.grey_while; });
+        rd.set_prefix("control " + std::to_string(c.id) + " (" + c.name + "): ");
+        if (other == p.controls.end())
+            rd.fault_line(c.line, "grey_while names no control of the panel: " + c.grey_while);
+        if (!other->has_blank)
+            rd.fault_line(c.line, "grey_while names " + c.grey_while + ", which has no blank value");
+    }
+}
+
 Panel read_panel(Reader &rd, const toml::table &t, bool bind)
 {
     Panel p;
@@ -377,6 +399,7 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
                                           std::to_string(names[c.name]));
             p.controls.push_back(std::move(c));
         }
+        check_grey_while(rd, p);
     }
     p.file = rd.path();
     return p;

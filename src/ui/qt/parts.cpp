@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -163,8 +164,14 @@ QVBoxLayout *ChartPane::make_trace_boxes()
 {
     auto *traces = new QVBoxLayout;
     traces->setSpacing(0);
+    // Two columns: the chart stays low enough for the panel above it to be
+    // whole on a 1024 x 768 screen.
+    auto *grid = new QGridLayout;
+    grid->setSpacing(0);
+    traces->addLayout(grid);
     Chart *m = model();
     std::size_t n = m ? m->traces().size() : 0;
+    const int rows = static_cast<int>((n + 1) / 2);
     runs_.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         const ChartTrace &t = m->traces()[i];
@@ -183,7 +190,7 @@ QVBoxLayout *ChartPane::make_trace_boxes()
                 redraw(true);
             }
         });
-        traces->addWidget(box);
+        grid->addWidget(box, static_cast<int>(i) % rows, static_cast<int>(i) / rows);
         shown_.push_back(box);
     }
     traces->addStretch(1);
@@ -397,7 +404,9 @@ LogPane::LogPane(QWidget *parent) : QWidget(parent)
     text_->setReadOnly(true);
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     text_->setMaximumBlockCount(static_cast<int>(LogModel::kBound));
-    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long messages wrap at the pane's width, so a repeat count ("×40") after
+    // the last line is never beyond the right edge.
+    text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text_->setMinimumHeight(60);
     outer->addWidget(text_, 1);
 

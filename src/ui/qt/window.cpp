@@ -188,6 +188,18 @@ bool PanelWindow::event(QEvent *e)
     return QWidget::event(e);
 }
 
+// The panel first, whole when the window's height allows (no scrolling on a
+// 1024 x 768 screen), the charts and the log below it take what is left.
+void PanelWindow::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    layout()->activate();
+    const int total = split_->height() - split_->handleWidth();
+    const int bottom_min = bottom_->minimumSizeHint().height();
+    const int panel = std::max(scroll_->minimumHeight(), std::min(scroll_->maximumHeight(), total - bottom_min));
+    split_->setSizes({panel, std::max(total - panel, bottom_min)});
+}
+
 void PanelWindow::changeEvent(QEvent *e)
 {
     if (e->type() == QEvent::WindowStateChange && !isMinimized())
@@ -210,6 +222,8 @@ void PanelWindow::changed(const model::Change &what)
         all_changed_ = true;
     else
         changed_.insert(what.control);
+    if (auto tied = grey_ties_.find(what.control); tied != grey_ties_.end())
+        changed_.insert(tied->second.begin(), tied->second.end());
     schedule_refresh();
 }
 
@@ -245,6 +259,9 @@ void PanelWindow::make_numeric(const Control &c, const QRect &rect, Item &it)
         auto *l = new Lamps([this, id](int bit) { flip_bit(id, bit); }, area_);
         l->setGeometry(rect);
         it.w = l;
+        // A change of the control that greys them brings the lamps up to date too.
+        if (!c.grey_while.empty())
+            grey_ties_[model::find_control(panel_, c.grey_while)].push_back(id);
     } else {
         it.w = make_field(id, rect);
     }
@@ -308,7 +325,7 @@ void PanelWindow::update(const Control &c)
         if (g->title() != qs(c.title))
             g->setTitle(qs(c.title));  // ATTR_LABEL_TEXT may change it
     } else if (auto *l = dynamic_cast<Lamps *>(it.w)) {
-        l->set_state(c.ivalue, shows_blank(c) || c.ivalue < 0 || c.dimmed, lamp_count(c), !c.indicator);
+        l->set_state(c.ivalue, model::lamps_grey(panel_, c), lamp_count(c), !c.indicator);
     } else if (auto *chart = dynamic_cast<ChartPane *>(it.w)) {
         chart->update_control(c);
     } else if (auto *e = dynamic_cast<QLineEdit *>(it.w)) {

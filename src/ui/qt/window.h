@@ -53,6 +53,7 @@ protected:
     bool event(QEvent *e) override;
 
     void changeEvent(QEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
 
     void closeEvent(QCloseEvent *e) override;
 
@@ -119,6 +120,7 @@ private:
     bool painted_ = false;
     bool all_changed_ = true;  // the next refresh brings every control up to date
     std::set<int> changed_;    // else only these
+    std::map<int, std::vector<int>> grey_ties_;  // a control, and the lamps its blank value greys
 };
 
 }  // namespace ui::qt
