@@ -46,13 +46,7 @@ DAQMX_ENTRY_POINTS(KSIM_ENTRY)
 #define KSIM_GETTER(name, method, params, args, show)            \
     KSIM_EXPORT int32 name(DAQMX_UNPAREN params, ...)            \
     {                                                            \
-        uInt32 size = 0;                                         \
-        if (driver::attributes::takes_size(attribute)) {         \
-            va_list more;                                        \
-            va_start(more, value);                               \
-            size = va_arg(more, uInt32);                         \
-            va_end(more);                                        \
-        }                                                        \
+        DAQMX_GETTER_SIZE_ARG(size)                              \
         KSIM_LOCKED;                                             \
         return bench().method(DAQMX_UNPAREN args, size);         \
     }

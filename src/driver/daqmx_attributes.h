@@ -93,6 +93,18 @@ constexpr bool takes_size(int32 id)
 
 }  // namespace driver::attributes
 
+// In a variadic getter's body: `size` gets the buffer size that follows `value`
+// for a String property, 0 for the others (they have no variable arguments).
+// A macro, because va_start belongs in the variadic function itself.
+#define DAQMX_GETTER_SIZE_ARG(size)                          \
+    uInt32 size = 0;                                         \
+    if (driver::attributes::takes_size(attribute)) {         \
+        va_list more;                                        \
+        va_start(more, value);                               \
+        size = va_arg(more, uInt32);                         \
+        va_end(more);                                        \
+    }
+
 #endif
 
 #endif

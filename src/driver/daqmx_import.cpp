@@ -494,13 +494,7 @@ DAQMX_ENTRY_POINTS(KORVANE_FORWARD)
 #define KORVANE_FORWARD_GETTER(name, method, params, args, show)                                 \
     int32 name(DAQMX_UNPAREN params, ...)                                                         \
     {                                                                                             \
-        uInt32 size = 0;                                                                          \
-        if (driver::attributes::takes_size(attribute)) {                                          \
-            va_list more;                                                                         \
-            va_start(more, value);                                                                \
-            size = va_arg(more, uInt32);                                                          \
-            va_end(more);                                                                         \
-        }                                                                                         \
+        DAQMX_GETTER_SIZE_ARG(size)                                                               \
         const int64_t started = driver::trace::host_start();                                       \
         int32 status = 0;                                                                         \
         if (auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status)))              \
