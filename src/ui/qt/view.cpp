@@ -9,6 +9,7 @@
 #include "ui/qt/parts.h"
 #include "ui/qt/window.h"
 #include "base/error_output.h"
+#include "base/platform.h"
 #include "base/startup_marks.h"
 
 #include <QApplication>
@@ -77,9 +78,7 @@ bool env_set(const char *name)
 
 std::string base_name(const std::string &program)
 {
-    std::string name = program;
-    if (auto slash = name.rfind('/'); slash != std::string::npos)
-        name = name.substr(slash + 1);
+    std::string name = base::platform::file_name(program);
     return name.empty() ? "korvane" : name;
 }
 
