@@ -35,10 +35,28 @@ run(0 "panel file: [^\n]*unpacked[^\n]*share.korvane.korvane.uir\nsimulated benc
 run(0 "" --daq sim bus write --verify 0 0x10 0x1234 0xBEEF)
 set(state ${WORK}/empty/state)
 run(0 "" --daq sim --sim-state ${state} bus write --verify 0 0x20 0x0A0D 0xFFFF)
-run(0 "0x0020 0x0a0d\n0x0021 0xffff" --daq sim --sim-state ${state} bus read 0 0x20 2)
+run(0 "0x0020 0x0A0D\n0x0021 0xFFFF" --daq sim --sim-state ${state} bus read 0 0x20 2)
 run(0 "11 checks: 11 passed, 0 failed" --daq sim selftest)
 run(0 "PXI1Slot2" --daq sim devices)
 # NI-DAQmx's name on the DLL search path (a stand-in under PATH): the default choice takes it.
 file(COPY ${STAND_IN} DESTINATION ${WORK}/path)
 set(ENV{WINEPATH} ${WORK}/path)
-run(0 "driver: NI-DAQmx [(][^)]*path.nicaiu.dll[)]" --version)
+# (The stand-in is not the bench: its device answers with serial 0x00001234.)
+run(0 "driver: NI-DAQmx [(]nicaiu.dll[)]\ndevice: [^\n]*serial 0x00001234" --version)
+
+# Faults Windows had: standard output in text mode turned 0x0A into 0x0D 0x0A
+# (the dump of 0x0A0D 0xFFFF is 4 bytes, not 5); the shell printed prompts
+# when its input was no console (the C run-time takes NUL for a terminal).
+set(ENV{WINEPATH} "")
+execute_process(COMMAND ${EMULATOR} ${exe} --daq sim --sim-state ${state} bus dump 0 0x20 2 -o -
+                OUTPUT_FILE ${WORK}/dump.bin RESULT_VARIABLE rc)
+file(SIZE ${WORK}/dump.bin size)
+file(READ ${WORK}/dump.bin bytes HEX)
+if(NOT rc EQUAL 0 OR NOT bytes STREQUAL "0d0affff")
+  message(FATAL_ERROR "bus dump -o - wrote ${size} bytes ${bytes} (status ${rc}), expected 0d0affff")
+endif()
+execute_process(COMMAND ${EMULATOR} ${exe} --daq sim bus shell INPUT_FILE /dev/null
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR "${out}${err}" MATCHES "korvane>|bus shell:")
+  message(FATAL_ERROR "bus shell < NUL: status ${rc}, prompts or greeting:\n${out}${err}")
+endif()
