@@ -1,0 +1,129 @@
+// The platform layer (platform.h) as the rest of korvane relies on it, in the
+// Linux tree and, under wine, in the Windows tree.
+#include "base/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "base/atomic_file.h"
+#include "base/korvane_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace bp = base::platform;
+
+std::string temp_dir(const std::string &name)
+{
+    const fs::path d = fs::temp_directory_path() / ("korvane_platform_" + name);
+    fs::remove_all(d);
+    fs::create_directories(d);
+    return d.string();
+}
+
+std::string slurp(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Any path joined from a folder and a name splits back into them, with every
+// separator the system has (on Windows also '\\' and a drive's "C:"); a name
+// with no separator is bare.
+TEST(Platform, APathSplitsWhereItWasJoined)
+{
+    std::mt19937 rng(30);
+    const std::string name_chars = "abcXYZ019._- ";
+    std::vector<std::string> separators = {"/"};
+    if (bp::is_separator('\\')) separators.push_back("\\");
+    for (int round = 0; round < 2000; ++round) {
+        std::string name;
+        const int len = 1 + static_cast<int>(rng() % 12);
+        for (int i = 0; i < len; ++i) name += name_chars[rng() % name_chars.size()];
+        if (name == "." || name == "..") name = "n";
+        std::string folder = bp::is_separator('\\') && rng() % 3 == 0 ? "C:" : "";
+        const int depth = static_cast<int>(rng() % 4);
+        for (int i = 0; i < depth; ++i) folder += separators[rng() % separators.size()] + std::string("d") + std::to_string(i);
+        const std::string sep = separators[rng() % separators.size()];
+        const std::string path = folder.empty() ? name : folder + sep + name;
+        EXPECT_EQ(bp::file_name(path), name) << path;
+        EXPECT_EQ(bp::is_bare_name(path), folder.empty()) << path;
+        if (!folder.empty()) EXPECT_EQ(bp::last_separator(path), folder.size()) << path;
+    }
+    if (bp::is_separator('\\')) {
+        // The panel file's fault: a full Windows path was taken for a bare name.
+        EXPECT_FALSE(bp::is_bare_name("C:\\korvane\\share\\korvane\\korvane.uir"));
+        EXPECT_FALSE(bp::is_bare_name("C:korvane.uir"));
+        EXPECT_EQ(bp::file_name("C:korvane.uir"), "korvane.uir");
+    }
+}
+
+// Writing a file that exists replaces it, whole, again and again (rename on
+// Windows does not replace: MoveFileEx does).
+TEST(Platform, AnAtomicWriteReplacesAnExistingFile)
+{
+    const std::string dir = temp_dir("replace");
+    const std::string path = (fs::path(dir) / "state").string();
+    for (int i = 0; i < 5; ++i) {
+        const std::string text = "round " + std::to_string(i) + "\n" + std::string(static_cast<size_t>(i) * 1000, 'x');
+        ASSERT_EQ(base::write_file_atomically(path, text), "") << i;
+        EXPECT_EQ(slurp(path), text) << i;
+    }
+    // No temporary file is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+// The running program's own file, and the bench library's own file from an
+// address inside it (both of the places that find files beside them).
+TEST(Platform, TheProgramKnowsItsOwnFile)
+{
+    const std::string exe = bp::self_exe();
+    ASSERT_FALSE(exe.empty());
+    EXPECT_TRUE(fs::is_regular_file(exe)) << exe;
+    EXPECT_EQ(bp::module_path(reinterpret_cast<const void *>(&bp::self_exe)), exe);
+    EXPECT_NE(bp::file_name(exe).find("test_korvane_base"), std::string::npos) << exe;
+}
+
+// The check before loading: the program's own file passes as a binary of
+// this system; cut short, it is refused with the byte where it ends; a text
+// file is no library at all.
+TEST(Platform, ATruncatedLibraryIsRefusedBeforeItIsLoaded)
+{
+    const std::string dir = temp_dir("library");
+    const std::string whole = slurp(bp::self_exe());
+    ASSERT_GT(whole.size(), 65536u);
+    auto fault_of = [&](const std::string &bytes) {
+        const std::string path = (fs::path(dir) / bp::library_file("cut")).string();
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        return base::files::library_fault(path);
+    };
+    EXPECT_EQ(fault_of(whole), "");
+    // Cut inside the code, not only in the debug sections at the end.
+    EXPECT_NE(fault_of(whole.substr(0, 16384)).find("truncated"), std::string::npos);
+    EXPECT_NE(fault_of("just text, no header\n").find("not a"), std::string::npos);
+    EXPECT_EQ(fault_of(""), "an empty file");
+}
+
+// A file is no console (on Windows the C run-time's isatty is true for NUL).
+TEST(Platform, AFileIsNoConsole)
+{
+    const std::string path = (fs::path(temp_dir("console")) / "out").string();
+    const int fd = ::open(path.c_str(), bp::open_create_flags(), 0666);
+    ASSERT_GE(fd, 0);
+    EXPECT_FALSE(bp::is_console(fd));
+    ::close(fd);
+}
+
+}  // namespace
