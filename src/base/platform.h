@@ -44,6 +44,10 @@ std::string library_search(const std::string &name);
 void *open_library(const std::string &path, std::string &why);
 void *library_symbol(void *library, const char *name);
 void close_library(void *library);
+// A real driver's text (a NUL-ended string in a buffer of size bytes) made
+// UTF-8 in place, cut at a whole character: nothing to do on Linux; on
+// Windows nicaiu.dll's texts are in the ANSI code page.
+void driver_text_to_utf8(char *buf, std::size_t size);
 // Why the open file of size bytes is not a loadable library for this system
 // or lies outside itself ("" when fine): the ELF program headers and loadable
 // segments; the PE header, AMD64 and the section table.

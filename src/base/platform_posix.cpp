@@ -171,6 +171,10 @@ void close_library(void *library)
     if (library) ::dlclose(library);
 }
 
+void driver_text_to_utf8(char *, std::size_t)
+{
+}
+
 std::string library_format_fault(int fd, std::uint64_t size)
 {
     unsigned char ident[EI_NIDENT] = {};

@@ -196,6 +196,25 @@ void close_library(void *library)
     if (library) ::FreeLibrary(static_cast<HMODULE>(library));
 }
 
+void driver_text_to_utf8(char *buf, std::size_t size)
+{
+    const size_t len = strnlen(buf, size);
+    if (len == size) return;  // not NUL-ended: left alone
+    bool plain = true;
+    for (size_t i = 0; i < len; ++i) plain = plain && static_cast<unsigned char>(buf[i]) < 0x80;
+    if (plain) return;
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, buf, static_cast<int>(len), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, buf, static_cast<int>(len), w.data(), n);
+    std::string text = narrow(w);
+    if (text.size() > size - 1) {
+        size_t cut = size - 1;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+        text.resize(cut);
+    }
+    std::memcpy(buf, text.c_str(), text.size() + 1);
+}
+
 std::string library_format_fault(int fd, std::uint64_t size)
 {
     if (size == 0) return "an empty file";

@@ -67,6 +67,9 @@ Loader &loader()
 // is loaded, for an entry point it lacks and for the calls the layer answers
 // itself, which take the full path.
 std::atomic<void *> g_untraced[e_count];
+// The loaded driver is not the bench: its texts go through
+// base::platform::driver_text_to_utf8 (nicaiu.dll's are in the ANSI code page).
+std::atomic<bool> g_texts_converted{false};
 // Fills or empties g_untraced from the loader's state.
 void publish_untraced(const Loader &l);
 
@@ -118,6 +121,7 @@ bool try_open(Loader &l, const std::string &path)
         }
     }
     l.info.simulated = base::platform::library_symbol(h, "ksim_present") != nullptr;
+    g_texts_converted = !l.info.simulated;
     hook_into_trace(h);
     return true;
 }
@@ -254,6 +258,28 @@ struct Local<e_DAQmxGetErrorString> {
         else
             return false;
         return true;
+    }
+};
+
+// What the layer does to a call's results after the driver: the error texts
+// of a driver whose strings are not UTF-8 (g_texts_converted) become UTF-8.
+
+template <Entry E>
+struct After {
+    int32 status;
+    template <class... A>
+    void operator()(A...) const
+    {
+    }
+};
+
+template <>
+struct After<e_DAQmxGetErrorString> {
+    int32 status;
+    void operator()(int32, char *buf, uInt32 size) const
+    {
+        if (status >= 0 && buf && size > 0 && g_texts_converted.load(std::memory_order_relaxed))
+            base::platform::driver_text_to_utf8(buf, size);
     }
 };
 
@@ -406,6 +432,7 @@ extern "C" {
                 g_untraced[e_##name].load(std::memory_order_acquire));                           \
             if (direct && !driver::trace::on()) [[likely]] {                                       \
                 const int32 status = direct args;                                                 \
+                After<e_##name>{status} args;                                                     \
                 if (status == DAQmxErrorInvalidTask) [[unlikely]]                                 \
                     driver::trace::forget(driver::trace::Untraced<false>(status) show.gone());      \
                 count(status);                                                                    \
@@ -418,6 +445,7 @@ extern "C" {
             if (!Local<e_##name>{status} args) {                                                  \
                 auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status));          \
                 if (fn) status = fn args;                                                         \
+                if (fn) After<e_##name>{status} args;                                             \
             }                                                                                     \
             driver::trace::Line(#name, status, started) show.done();                              \
             count(status);                                                                        \

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -114,6 +115,53 @@ TEST(Platform, ATruncatedLibraryIsRefusedBeforeItIsLoaded)
     EXPECT_NE(fault_of(whole.substr(0, 16384)).find("truncated"), std::string::npos);
     EXPECT_NE(fault_of("just text, no header\n").find("not a"), std::string::npos);
     EXPECT_EQ(fault_of(""), "an empty file");
+}
+
+// True when text is well-formed UTF-8.
+bool valid_utf8(const std::string &text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t more = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+        if (more == 9 || i + more >= text.size() + (more ? 0 : 1)) return false;
+        for (size_t k = 1; k <= more; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+// A driver's error text comes out as UTF-8 that fits its buffer, whatever
+// bytes the driver's code page gave; ASCII is left as it is (on Linux every
+// text is).
+TEST(Platform, ADriverTextBecomesUtf8InItsBuffer)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 500; ++round) {
+        const size_t size = 1 + rng() % 40;
+        const bool ascii = rng() % 2 == 0;
+        std::string text;
+        for (size_t i = 0; i + 1 < size; ++i)
+            text += static_cast<char>(ascii ? 0x20 + rng() % 0x5F : 0x20 + rng() % 0xE0);
+        std::vector<char> buf(text.begin(), text.end());
+        buf.push_back('\0');
+        bp::driver_text_to_utf8(buf.data(), buf.size());
+        const std::string out(buf.data(), strnlen(buf.data(), buf.size()));
+        ASSERT_LT(out.size(), size);
+        if (ascii || !bp::is_separator('\\')) {
+            EXPECT_EQ(out, text);
+        } else {
+            EXPECT_TRUE(valid_utf8(out)) << round;
+            // The ASCII characters stay, in order (the text may be cut at its end).
+            auto ascii_of = [](const std::string &t) {
+                std::string a;
+                for (char c : t)
+                    if (!(c & 0x80)) a += c;
+                return a;
+            };
+            EXPECT_EQ(ascii_of(text).rfind(ascii_of(out), 0), 0u) << round;
+        }
+    }
 }
 
 // A file is no console (on Windows the C run-time's isatty is true for NUL).
