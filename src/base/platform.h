@@ -109,6 +109,10 @@ void prepare_console();
 // The local time of a moment, thread-safe (localtime_r, localtime_s).
 std::tm local_time(std::time_t t);
 
+// True where a window system is always there (Windows' desktop); on Linux
+// DISPLAY or WAYLAND_DISPLAY tell.
+bool always_has_desktop();
+
 // --- Debugging -----------------------------------------------------------
 
 bool debugger_present();

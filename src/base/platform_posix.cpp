@@ -323,6 +323,11 @@ std::tm local_time(std::time_t t)
     return tm;
 }
 
+bool always_has_desktop()
+{
+    return false;
+}
+
 bool debugger_present()
 {
     // Only a traced process gets the trap: without a debugger SIGTRAP would end it.

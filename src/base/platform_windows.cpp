@@ -392,6 +392,11 @@ std::tm local_time(std::time_t t)
     return tm;
 }
 
+bool always_has_desktop()
+{
+    return true;
+}
+
 bool debugger_present()
 {
     return ::IsDebuggerPresent() != 0;

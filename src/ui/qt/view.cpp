@@ -300,7 +300,8 @@ bool installed = false;
 
 std::string no_display_reason(const std::string &program, const std::vector<std::string> &args)
 {
-    if (has_platform_arg(args) || env_set("QT_QPA_PLATFORM") || env_set("DISPLAY") || env_set("WAYLAND_DISPLAY"))
+    if (base::platform::always_has_desktop() || has_platform_arg(args) || env_set("QT_QPA_PLATFORM") ||
+        env_set("DISPLAY") || env_set("WAYLAND_DISPLAY"))
         return "";
     return base_name(program) + ": no display found (DISPLAY is not set); run with -platform offscreen or "
                                 "-platform vnc, or use --script FILE";
