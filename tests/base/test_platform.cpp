@@ -117,6 +117,26 @@ TEST(Platform, ATruncatedLibraryIsRefusedBeforeItIsLoaded)
     EXPECT_EQ(fault_of(""), "an empty file");
 }
 
+// A library dropped into the current folder is never what a bare name
+// loads (on Windows the old DLL search order took it: DLL planting); one at a
+// path loads as given.
+TEST(Platform, ABareLibraryNameIsNotLookedForInTheCurrentFolder)
+{
+    const std::string dir = temp_dir("planted");
+    const std::string name = bp::library_file("korvane-planted");
+    fs::copy_file(bp::self_exe(), fs::path(dir) / name);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    const std::string found = bp::library_search(name);
+    std::string why;
+    void *loaded = bp::open_library(name, why);
+    fs::current_path(before);
+    EXPECT_EQ(found, "");
+    EXPECT_EQ(loaded, nullptr);
+    EXPECT_NE(why, "");
+    bp::close_library(loaded);
+}
+
 // True when text is well-formed UTF-8.
 bool valid_utf8(const std::string &text)
 {
