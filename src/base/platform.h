@@ -72,6 +72,9 @@ bool random_bytes(void *buf, std::size_t size);
 // The final target of a symbolic link (path itself when it is none); fills
 // loop when links go round.
 std::string follow_links(const std::string &path, bool &loop);
+// Makes a FIFO: 0, or an errno value; ENOSYS on Windows, which has none
+// (its named pipes are no files).
+int make_fifo(const std::string &path);
 // The steps of replacing a file atomically, each 0 or an errno value: a new
 // file gets the old one's owner and mode where the system has them; its data
 // on the disk; put in place of the target, replacing it (on Windows with

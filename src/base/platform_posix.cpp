@@ -244,6 +244,11 @@ std::string follow_links(const std::string &path, bool &loop)
     return p;
 }
 
+int make_fifo(const std::string &path)
+{
+    return ::mkfifo(path.c_str(), 0600) == 0 ? 0 : errno;
+}
+
 void keep_owner_and_mode(int fd, const std::string &target)
 {
     // What the owner cannot change stays as created: the new file is then the writer's own.

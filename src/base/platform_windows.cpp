@@ -301,6 +301,11 @@ std::string follow_links(const std::string &path, bool &loop)
     return path;
 }
 
+int make_fifo(const std::string &)
+{
+    return ENOSYS;
+}
+
 void keep_owner_and_mode(int, const std::string &)
 {
     // The new file takes its folder's inherited permissions.
