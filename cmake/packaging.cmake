@@ -28,7 +28,17 @@ install(FILES packaging/korvane.svg DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/ico
 set(man_dir ${PROJECT_BINARY_DIR}/man)
 find_program(KORVANE_PANDOC pandoc)
 find_program(KORVANE_GZIP gzip)
-if(KORVANE_PANDOC AND KORVANE_GZIP)
+if(WIN32 AND KORVANE_PANDOC)
+  # Windows has no man: the page as HTML, in the doc folder.
+  configure_file(docs/korvane.1.md ${man_dir}/korvane.1.md @ONLY)
+  add_custom_command(OUTPUT ${man_dir}/korvane.1.html
+    COMMAND ${KORVANE_PANDOC} --standalone --to html --metadata title=korvane ${man_dir}/korvane.1.md -o ${man_dir}/korvane.1.html
+    DEPENDS ${man_dir}/korvane.1.md
+    COMMENT "Writing the manual korvane.1.html"
+    VERBATIM)
+  add_custom_target(korvane_man ALL DEPENDS ${man_dir}/korvane.1.html)
+  install(FILES ${man_dir}/korvane.1.html DESTINATION ${CMAKE_INSTALL_DOCDIR})
+elseif(KORVANE_PANDOC AND KORVANE_GZIP)
   configure_file(docs/korvane.1.md ${man_dir}/korvane.1.md @ONLY)
   add_custom_command(OUTPUT ${man_dir}/korvane.1.gz
     COMMAND ${KORVANE_PANDOC} --standalone --to man ${man_dir}/korvane.1.md -o ${man_dir}/korvane.1
@@ -67,10 +77,19 @@ set(CPACK_GENERATOR DEB)
 if(KORVANE_RPMBUILD)
   list(APPEND CPACK_GENERATOR RPM)
 endif()
+if(WIN32)
+  # The Windows tree: one zip, the same layout as the Linux install
+  # (bin/korvane.exe, lib/korvane/libkorvane-sim.dll, share/korvane/...).
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win64)
+endif()
 set(CPACK_PACKAGE_NAME korvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${KORVANE_MAINTAINER})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+if(WIN32)
+  set(CPACK_PACKAGING_INSTALL_PREFIX "")
+endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "operator panel of a PXI bench with an NI 6251 DAQ and an Avalon board")
 # (CPack puts the summary first, as the synopsis.)

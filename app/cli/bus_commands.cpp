@@ -10,6 +10,7 @@
 #include "avalon/avalon.h"
 #include "avalon/avalon_block.h"
 #include "app/cli/progress.h"
+#include "base/platform.h"
 #include "base/stop_signals.h"
 #include "vekta/vekta.h"
 #include "vekta/vekta_report.h"
@@ -225,8 +226,11 @@ void bus_dump(Session &s, unsigned slave, unsigned address, unsigned count, cons
         throw;
     }
     const std::string bytes = is_hex_name(path) ? write_intel_hex(words) : write_binary(words);
-    if (path == "-")
+    if (path == "-") {
+        s.out.flush();
+        base::platform::set_binary(1);  // the bytes as they are (Windows would write 0x0A as 0x0D 0x0A)
         s.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush();
+    }
     else if (!file.write(bytes) || !file.commit())
         throw BusFailure(file.error());
     if (kept) *kept = std::move(words);

@@ -1,6 +1,5 @@
 #include "app/cli/cli.h"
 
-#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
@@ -19,6 +18,7 @@
 #include "app/cli/selftest.h"
 #include "app/cli/shell.h"
 #include "app/simlink/simlink.h"
+#include "base/platform.h"
 #include "base/stop_signals.h"
 
 namespace app::cli {
@@ -404,7 +404,7 @@ int run(Request &r, const Environment &env)
 {
     Deferred deferred;
     Session s(std::cout, std::cerr);
-    s.err_is_terminal = isatty(STDERR_FILENO) != 0;
+    s.err_is_terminal = base::platform::is_console(2);
     // A driver that did not load: its file and the reason, once, before the first report line.
     driver::set_failure_notice([](const std::string &line) { std::cerr << "korvane: " << line << "\n"; });
     const bool bench = app::simlink::bench_present();
@@ -487,9 +487,11 @@ int finish_output(int status)
         if (err == 0) err = errno;
     }
     // Closing is where a file system may report a write it had kept back.
-    if (!failed && ::close(STDOUT_FILENO) != 0 && errno != EBADF) {
-        failed = true;
-        err = errno;
+    if (!failed) {
+        if (const int e = base::platform::close_stdout(); e != 0 && e != EBADF) {
+            failed = true;
+            err = e;
+        }
     }
     if (!failed) return status;
     std::cerr << "korvane: cannot write standard output" << (err ? std::string(": ") + std::strerror(err) : "")

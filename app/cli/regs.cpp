@@ -1,6 +1,5 @@
 #include "app/cli/regs.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +10,7 @@
 #include "app/cli/bus_commands.h"
 #include "avalon/avalon_block.h"
 #include "avalon/korvane_board.h"
+#include "base/platform.h"
 #include "base/stop_signals.h"
 
 namespace app::cli {
@@ -90,7 +90,7 @@ void bus_regs(Session &s, double watch, unsigned tables)
 
     // Until a stop signal: Ctrl-C is the normal end (status 0), the others
     // stop the command as they stop any other.
-    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    const bool terminal = base::platform::is_console(1);
     s.interruptible = false;  // a table is read whole; the loop looks for the stop
     const auto step = std::chrono::milliseconds(50);
     auto stopped = [] { return base::stop::requested() != 0; };

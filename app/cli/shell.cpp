@@ -1,10 +1,5 @@
 #include "app/cli/shell.h"
 
-#include <poll.h>
-#include <readline/history.h>
-#include <readline/readline.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +10,8 @@
 
 #include "app/cli/bus_commands.h"
 #include "app/cli/cli.h"
+#include "app/cli/line_editor.h"
+#include "base/platform.h"
 #include "base/korvane_strings.h"
 #include "base/stop_signals.h"
 
@@ -77,6 +74,7 @@ int run_line(Session &s, const std::string &line, const std::string &where, cons
                          bus_command_names() + " (each with --help); quit ends the shell",
                      "korvane bus"};
         app.require_subcommand(1);
+        app.allow_windows_style_options(false);  // "/x" is a path, also on Windows
         Request r;
         add_bus_commands(app, r, true);
         std::vector<std::string> reversed(words.rbegin(), words.rend());
@@ -110,24 +108,6 @@ int run_line(Session &s, const std::string &line, const std::string &where, cons
 
 namespace {
 
-// Readline's input: a stop signal ends the wait for a key as Ctrl-D does
-// (poll returns on a signal whatever the handler's flags).
-int stop_aware_getc(FILE *in)
-{
-    for (;;) {
-        if (base::stop::requested()) return EOF;
-        pollfd p{fileno(in), POLLIN, 0};
-        if (::poll(&p, 1, -1) < 0) {
-            if (errno == EINTR) continue;
-            return EOF;
-        }
-        unsigned char c;
-        const ssize_t n = ::read(fileno(in), &c, 1);
-        if (n == 1) return c;
-        if (n == 0 || (errno != EINTR && errno != EAGAIN)) return EOF;
-    }
-}
-
 // Ends the shell or the file when a stop signal came between two lines.
 void stop_before(const std::string &where)
 {
@@ -138,25 +118,20 @@ void stop_before(const std::string &where)
 
 int bus_shell(Session &s)
 {
-    const bool terminal = isatty(STDIN_FILENO) != 0;
+    const bool terminal = base::platform::is_console(0);
     bool failed = false;
     if (terminal) {
-        s.out << "korvane bus shell: " << bus_command_names() << " (--help on each; help lists them); quit or Ctrl-D ends\n";
-        using_history();
-        rl_catch_signals = 0;  // korvane's handler records the stop; the key reader sees it
-        rl_getc_function = stop_aware_getc;
+        s.out << "korvane bus shell: " << bus_command_names() << " (--help on each; help lists them); quit or Ctrl-D ends
+";
+        line_editor_start();
     }
     for (int number = 1;; number++) {
         std::string line;
         if (terminal) {
-            char *text = readline("korvane> ");
-            if (!text) {
+            if (!line_editor_read("korvane> ", line)) {
                 s.out << "\n";
                 break;
             }
-            line = text;
-            std::free(text);
-            if (line.find_first_not_of(" \t") != std::string::npos) add_history(line.c_str());
         } else {
             // Input that never comes must not hold up a stop.
             base::stop::Reading interruptible;

@@ -11,9 +11,10 @@
 #include "app/panel/korvane_main.h"
 #include "app/panel/options.h"
 #include "app/simlink/simlink.h"
+#include "app/panel/window.h"
+#include "base/platform.h"
 #include "base/startup_marks.h"
 #include "base/stop_signals.h"
-#include "ui/qt/view.h"
 #include "ui/runtime.h"
 #include "ui/userint.h"
 
@@ -71,6 +72,7 @@ int main(int argc, char *argv[])
     // it got however early the Ctrl-C came; the window takes them back below.
     app::cli::defer_stops();
     startup_mark("main");
+    base::platform::prepare_console();
     app::cli::watch_output();
     const int status = app::cli::finish_output(run_korvane(argc, argv));
     // A subcommand stopped by a signal has saved what it did: now it ends as
@@ -97,11 +99,11 @@ std::string configure_runtime(const app::panel::Options &opt, const std::string 
     std::string driver_line = driver;
     if (const std::string &path = driver::info().path; !path.empty() && driver::info().loaded)
         if (auto at = driver_line.find(path); at != std::string::npos)
-            driver_line.replace(at, path.size(), path.substr(path.rfind('/') + 1));
+            driver_line.replace(at, path.size(), base::platform::file_name(path));
     ui.banner = {app::panel::version_line(), driver_line};
     ui::configure(ui);
     korvane_share_status();
-    ui::qt::install();
+    app::panel::install_window();
     // korvane.uir from an installed tree first, else the build or source tree.
     const std::string panel_file = app::panel::find_panel_file();
     for (const std::string &dir : app::panel::panel_dirs()) ui::add_panel_search_dir(dir);
@@ -178,6 +180,10 @@ int run_korvane(int argc, char *argv[])
     const bool vcd_lines = opt.vcd_layout == "lines";
     if (opt.command->action) return app::cli::run(*opt.command, {opt.trace, opt.vcd, vcd_lines});
 
+    if (std::string why = app::panel::window_refusal(opt); !why.empty()) {
+        std::cerr << why;
+        return 1;
+    }
     const std::string panel_file = configure_runtime(opt, driver, board);
     // The bench's clock, the call trace and the VCD.
     app::simlink::share_clock();

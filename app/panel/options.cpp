@@ -26,6 +26,9 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
 
     CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board); "
                  "with a subcommand, bus access and the bench self-test from the command line", "korvane"};
+    // On Windows CLI11 would take "/tmp/x" for an option "/tmp"; korvane's options all start with '-'.
+    // First, so that the subcommands inherit it.
+    app.allow_windows_style_options(false);
     app.add_flag("--version", opt.version,
                  "Print korvane's version, the DAQ driver in use and where the panel file and the simulated "
                  "bench were found, then exit");

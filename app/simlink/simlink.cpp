@@ -1,6 +1,5 @@
 // The side door: script verbs, the shared clock and the output files.
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +24,7 @@
 #include "base/korvane_strings.h"
 #include "sim/device/ksim_client.h"
 #include "app/simlink/simlink.h"
+#include "base/platform.h"
 #include "base/stop_signals.h"
 #include "ui/model.h"
 #include "ui/runtime.h"
@@ -341,23 +341,20 @@ std::string lock_board_state(const std::string &path)
     // (a link) share the lock. Never removed: removing it would race with a
     // process about to lock it.
     const std::string lock_path = base::follow_links(path) + ".lock";
-    const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = base::platform::open_lock_file(lock_path);
     if (fd < 0) return "cannot lock " + path + ": cannot create " + lock_path + ": " + std::strerror(errno);
     const double wait = state_wait_seconds();
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::duration<double>(wait));
     auto pause = std::chrono::milliseconds(1);
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
+    for (int err; (err = base::platform::try_lock(fd)) != 0;) {
         std::string why;
         if (err != EWOULDBLOCK && err != EINTR)
             why = "cannot lock " + path + ": " + std::strerror(err);
         else if (int sig = base::stop::requested())
             why = std::string("stopped by ") + base::stop::name(sig) + " while waiting for " + path;
         else if (std::chrono::steady_clock::now() >= deadline) {
-            char holder[32] = {};
-            const ssize_t n = ::pread(fd, holder, sizeof holder - 1, 0);
-            const long pid = n > 0 ? std::strtol(holder, nullptr, 10) : 0;
+            const long pid = base::platform::read_holder(fd);
             char waited[32];
             std::snprintf(waited, sizeof waited, "%g", wait);
             why = path + " is in use by another korvane" + (pid > 0 ? " (process " + std::to_string(pid) + ")" : "") +
@@ -373,8 +370,7 @@ std::string lock_board_state(const std::string &path)
         pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
     // Who holds it, for a process that waits in vain.
-    const std::string pid = std::to_string(::getpid()) + "\n";
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) < 0) { /* only for the message */ }
+    base::platform::write_holder(fd);
     g_state_lock = fd;
     return "";
 }

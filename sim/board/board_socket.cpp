@@ -1,12 +1,12 @@
 #include "sim/board/board_socket.h"
 
-#include <dlfcn.h>
 
 #include <string>
 #include <utility>
 
 #include "sim/board/board.h"
 #include "base/korvane_files.h"
+#include "base/platform.h"
 
 namespace sim {
 
@@ -165,14 +165,9 @@ std::unique_ptr<BoardSocket> BoardSocket::load(const std::string &path, std::str
         error = path + ": " + fault;
         return nullptr;
     }
-    ::dlerror();
-    void *lib = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!lib) {
-        const char *e = ::dlerror();
-        error = e ? e : "cannot load " + path;
-        return nullptr;
-    }
-    auto entry = reinterpret_cast<ksim_board_entry_fn>(::dlsym(lib, KSIM_BOARD_ENTRY));
+    void *lib = base::platform::open_library(path, error);
+    if (!lib) return nullptr;
+    auto entry = reinterpret_cast<ksim_board_entry_fn>(base::platform::library_symbol(lib, KSIM_BOARD_ENTRY));
     const ksim_board_api *api = entry ? entry() : nullptr;
     if (!api) {
         error = path + ": not a board library (" + (entry ? KSIM_BOARD_ENTRY " gave no interface table" : "no " KSIM_BOARD_ENTRY) + ")";
@@ -183,7 +178,7 @@ std::unique_ptr<BoardSocket> BoardSocket::load(const std::string &path, std::str
     } else {
         error = path + ": the board cannot be made";
     }
-    ::dlclose(lib);
+    base::platform::close_library(lib);
     return nullptr;
 }
 
@@ -195,7 +190,7 @@ Board *BoardSocket::model_board() const
 BoardSocket::~BoardSocket()
 {
     api_->close(board_);
-    if (library_) ::dlclose(library_);
+    base::platform::close_library(library_);
 }
 
 }  // namespace sim

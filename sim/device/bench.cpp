@@ -3,17 +3,18 @@
 // and generation in engine.cpp, the analog wiring in wiring.cpp.
 #include "sim/device/bench.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <limits>
 
 #include "sim/device/errors.h"
 #include "base/korvane_strings.h"
+#include "base/platform.h"
 
 namespace sim {
 
@@ -45,19 +46,18 @@ void copy_registers(From &from, To &to, int64_t t)
 
 std::string rtl_board_path()
 {
-    const char *kName = "libkorvane-board-rtl.so";
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void *>(&rtl_board_path), &info) && info.dli_fname) {
-        std::string beside = info.dli_fname;
-        const size_t slash = beside.rfind('/');
+    const std::string name = base::platform::library_file("korvane-board-rtl");
+    std::error_code ec;
+    if (std::string beside = base::platform::module_path(reinterpret_cast<void *>(&rtl_board_path)); !beside.empty()) {
+        const size_t slash = base::platform::last_separator(beside);
         if (slash != std::string::npos) {
-            beside = beside.substr(0, slash + 1) + kName;
-            if (::access(beside.c_str(), R_OK) == 0) return beside;
+            beside = beside.substr(0, slash + 1) + name;
+            if (std::filesystem::is_regular_file(beside, ec)) return beside;
         }
     }
     const std::string built = KSIM_RTL_BOARD_BUILD_PATH;
-    if (!built.empty() && ::access(built.c_str(), R_OK) == 0) return built;
-    return kName;
+    if (!built.empty() && std::filesystem::is_regular_file(built, ec)) return built;
+    return name;
 }
 
 }  // namespace

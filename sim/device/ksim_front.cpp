@@ -8,10 +8,11 @@
 #include "korvane/NIDAQmx.h"
 #include "sim/device/bench.h"
 #include "driver/daqmx_entries.h"
+#include "korvane/export.h"
 #include "korvane/ksim_backdoor.h"
 #include "driver/out_file.h"
 
-#define KSIM_EXPORT extern "C" __attribute__((visibility("default")))
+#define KSIM_EXPORT extern "C" KORVANE_EXPORT
 
 static_assert(KSIM_VCD_VECTORS == static_cast<int>(sim::Vcd::Layout::Vectors) &&
               KSIM_VCD_LINES == static_cast<int>(sim::Vcd::Layout::Lines));

@@ -1,7 +1,6 @@
 #include "base/atomic_file.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,26 +8,27 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/platform.h"
+
 namespace base {
 
 namespace {
 
-// Links followed before giving up, as the kernel does (ELOOP).
-constexpr int kMostLinks = 40;
 // The temporary file's name keeps this much of the target's, within NAME_MAX.
 constexpr size_t kNameKept = 200;
 
+// The folder keeps a root's separator ("/", "C:\\") and a drive's colon ("C:").
 std::string folder_of(const std::string &p)
 {
-    const size_t slash = p.rfind('/');
+    const size_t slash = platform::last_separator(p);
     if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : p.substr(0, slash);
+    if (p[slash] == ':' || slash == 0 || p[slash - 1] == ':') return p.substr(0, slash + 1);
+    return p.substr(0, slash);
 }
 
 std::string name_of(const std::string &p)
 {
-    const size_t slash = p.rfind('/');
-    return slash == std::string::npos ? p : p.substr(slash + 1);
+    return platform::file_name(p);
 }
 
 // Six characters for a name no other writer uses at the same moment.
@@ -37,7 +37,7 @@ std::string unique_suffix()
     static std::atomic<unsigned> counter{0};
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     unsigned char bytes[6] = {};
-    if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+    if (!platform::random_bytes(bytes, sizeof bytes)) {
         unsigned long long v = static_cast<unsigned long long>(::getpid()) * 0x9E3779B97F4A7C15ull + counter++;
         for (unsigned char &b : bytes) b = static_cast<unsigned char>(v >>= 8);
     }
@@ -64,17 +64,8 @@ bool write_all(int fd, const char *p, size_t n)
 
 std::string follow_links(const std::string &path)
 {
-    std::string p = path;
-    for (int hops = 0; hops <= kMostLinks; ++hops) {
-        struct stat st;
-        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-        char link[4096];
-        const ssize_t n = ::readlink(p.c_str(), link, sizeof link - 1);
-        if (n <= 0) break;
-        const std::string to(link, static_cast<size_t>(n));
-        p = to.front() == '/' ? to : folder_of(p) + "/" + to;
-    }
-    return p;
+    bool loop = false;
+    return platform::follow_links(path, loop);
 }
 
 AtomicFile::~AtomicFile()
@@ -96,17 +87,18 @@ bool AtomicFile::open(const std::string &path)
     shown_ = path;
     if (path.empty()) return fail("no file name", 0);
 
-    const std::string p = follow_links(path);
+    bool loop = false;
+    const std::string p = platform::follow_links(path, loop);
     struct stat st;
-    if (::lstat(p.c_str(), &st) != 0) {
-        if (errno != ENOENT) return fail(nullptr, errno);
-    } else if (S_ISLNK(st.st_mode)) {
+    if (loop) {
         return fail(nullptr, ELOOP);
+    } else if (::stat(p.c_str(), &st) != 0) {
+        if (errno != ENOENT) return fail(nullptr, errno);
     } else if (S_ISDIR(st.st_mode)) {
         return fail("it is a folder", 0);
     } else if (!S_ISREG(st.st_mode)) {
         // A FIFO, a device, a terminal: written where it is.
-        fd_ = ::open(p.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        fd_ = ::open(p.c_str(), platform::open_write_flags());
         if (fd_ < 0) return fail(nullptr, errno);
         in_place_ = true;
         return true;
@@ -121,8 +113,9 @@ bool AtomicFile::open(const std::string &path)
     // Mode 0666 less the umask, as for any new file; commit() copies an
     // existing file's permissions.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp_ = (folder_ == "/" ? "" : folder_) + "/." + name.substr(0, kNameKept) + "." + unique_suffix();
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const bool ends_in_separator = platform::is_separator(folder_.back()) || folder_.back() == ':';
+        temp_ = folder_ + (ends_in_separator ? "" : "/") + "." + name.substr(0, kNameKept) + "." + unique_suffix();
+        fd_ = ::open(temp_.c_str(), platform::open_create_flags(), 0666);
         if (fd_ >= 0) return true;
         if (errno != EEXIST) return fail(nullptr, errno);
     }
@@ -147,27 +140,19 @@ bool AtomicFile::finish(bool report)
         return report ? fail(nullptr, errno) : false;
     }
     int err = 0;
-    // The old file's permissions and owner (what the owner cannot change
-    // stays as created: the new file is then the writer's own).
-    struct stat st;
-    if (::stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0) { /* not the owner: keep ours */ }
-        if (::fchmod(fd, st.st_mode & 07777) != 0) { /* a file system without modes */ }
-    }
-    if (::fsync(fd) != 0) err = errno;
+    // The old file's permissions and owner.
+    platform::keep_owner_and_mode(fd, target_);
+    err = platform::sync_file(fd);
     if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
+    // Replacing an existing file (which rename does not do on Windows).
+    if (err == 0) err = platform::replace_file(temp_, target_);
     if (err != 0) {
         // The rename's error is the one to tell; the clean-up's is not.
         ::unlink(temp_.c_str());
         return report ? fail(nullptr, err) : false;
     }
     // The rename itself lasts only once the folder is on the disk.
-    const int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        if (::fsync(dir) != 0 && errno != EINVAL) err = errno;
-        ::close(dir);
-    }
+    err = platform::sync_folder(folder_);
     if (err != 0) return report ? fail(("the file is in place, but its folder could not be synced: " +
                                         std::string(std::strerror(err))).c_str(), 0)
                                 : false;

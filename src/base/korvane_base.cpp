@@ -4,6 +4,7 @@
 #include "base/korvane_base.h"
 #include "base/error_output.h"
 #include "base/korvane_files.h"
+#include "base/platform.h"
 
 #include <cctype>
 #include <csignal>
@@ -397,25 +398,10 @@ extern "C" int NotePrintf(const char *format, ...)
     return n;
 }
 
-// /proc/self/status is some 1.5 KB.
-constexpr std::size_t kStatusMax = 64 << 10;
-
 extern "C" void Breakpoint(void)
 {
-    // Only a traced process gets the trap: without a debugger SIGTRAP would end it.
-    std::string text;
-    if (!base::files::read_bounded("/proc/self/status", text, false, kStatusMax).empty())
-        return;
-    std::istringstream status(text);
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("TracerPid:", 0) == 0) {
-            long pid = std::strtol(line.c_str() + 10, nullptr, 10);
-            if (pid != 0)
-                std::raise(SIGTRAP);
-            return;
-        }
-    }
+    // Without a debugger the trap would end the process.
+    if (base::platform::debugger_present()) base::platform::debug_break();
 }
 
 extern "C" int CompareStrings(const char *string1, int string1Index, const char *string2, int string2Index,

@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/platform.h"
+
 // The target korvane_paths defines the installed folders relative to the
 // prefix, KORVANE_INSTALL_DATADIR and KORVANE_INSTALL_PRIVATE_LIBDIR
 // (cmake/install_dirs.cmake).
@@ -29,16 +31,14 @@ inline std::vector<std::string> candidate_dirs(const std::string &exe_path, cons
     if (bin.empty()) bin = ".";
     fs::path installed = (bin / ".." / installed_dir).lexically_normal();
     std::string s = installed.string();
-    if (s.size() > 1 && s.back() == '/') s.pop_back();
+    if (s.size() > 1 && (s.back() == '/' || s.back() == std::filesystem::path::preferred_separator)) s.pop_back();
     return {s, bin.string()};
 }
 
 // The running executable's path ("" when it cannot be read).
 inline std::string self_exe()
 {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : p.string();
+    return platform::self_exe();
 }
 
 }  // namespace base::paths

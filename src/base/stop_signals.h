@@ -1,5 +1,8 @@
 // The signals that stop korvane: SIGINT (Ctrl-C), SIGTERM (kill), SIGHUP (a
-// closed terminal) and SIGQUIT (Ctrl-\). One handler for all four: it calls
+// closed terminal) and SIGQUIT (Ctrl-\); on Windows the console's Ctrl-C
+// (SIGINT), Ctrl-Break (SIGBREAK) and its closing, log-off or shut-down
+// (SIGTERM), whose handler runs on a thread of its own (stop_signals_posix.cpp,
+// stop_signals_windows.cpp). One handler for all: it calls
 // the hooks that write out the files korvane has open (the trace, the VCD),
 // whole, and then ends the process as the signal would have without it. The
 // subcommands defer a stop instead: the handler only records it, and the
@@ -7,11 +10,9 @@
 // and then ends the same way.
 #pragma once
 
-#include <signal.h>
+#include <csignal>
 
 namespace base::stop {
-
-inline constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Installs the handler once (a signal the process ignores stays ignored).
 void install();
@@ -26,9 +27,11 @@ void defer(bool on);
 int requested();
 // Forgets the pending stop (a Ctrl-C that ends `bus regs --watch` normally).
 void forget();
-// Ends the process as the signal does by default (status 128 + sig in a shell).
+// Ends the process as the signal does by default (status 128 + sig in a shell;
+// STATUS_CONTROL_C_EXIT on Windows).
 [[noreturn]] void end(int sig);
-// "SIGINT", "SIGTERM", "SIGHUP", "SIGQUIT", else "a signal".
+// "SIGINT", "SIGTERM", "SIGHUP", "SIGQUIT", else "a signal"; on Windows
+// "Ctrl-C", "Ctrl-Break", "the console's closing".
 const char *name(int sig);
 
 // While a Reading lives, a blocking read (of standard input) returns with
@@ -42,8 +45,9 @@ public:
     Reading &operator=(const Reading &) = delete;
 };
 
-// Keeps the four signals blocked while it lives: the handler never sees a
-// buffer or a list half changed.
+// Keeps the signals blocked while it lives (on Windows: holds the lock the
+// handler's thread takes): the handler never sees a buffer or a list half
+// changed.
 class Held {
 public:
     Held();
@@ -52,7 +56,7 @@ public:
     Held &operator=(const Held &) = delete;
 
 private:
-    sigset_t old_;
+    unsigned long long old_[16];  // the signal mask it restores (sigset_t's 128 bytes)
 };
 
 }  // namespace base::stop

@@ -5,8 +5,6 @@
 // through the call trace (daqmx_trace.h).
 #include "driver/daqmx_import.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdarg>
@@ -23,6 +21,7 @@
 #include "driver/daqmx_entries.h"
 #include "base/korvane_files.h"
 #include "base/korvane_paths.h"
+#include "base/platform.h"
 #include "driver/daqmx_trace.h"
 #include "driver/out_file.h"
 
@@ -71,6 +70,9 @@ Loader &loader()
 // is loaded, for an entry point it lacks and for the calls the layer answers
 // itself, which take the full path.
 std::atomic<void *> g_untraced[e_count];
+// The loaded driver is not the bench: its texts go through
+// base::platform::driver_text_to_utf8 (nicaiu.dll's are in the ANSI code page).
+std::atomic<bool> g_texts_converted{false};
 // Fills or empties g_untraced from the loader's state.
 void publish_untraced(const Loader &l);
 
@@ -78,73 +80,20 @@ void publish_untraced(const Loader &l);
 void hook_into_trace(void *handle)
 {
     driver::trace::set_notes_hook(
-        handle ? reinterpret_cast<driver::trace::NotesHook>(::dlsym(handle, "ksim_call_notes")) : nullptr);
-    auto flush = handle ? reinterpret_cast<void (*)()>(::dlsym(handle, "ksim_flush")) : nullptr;
+        reinterpret_cast<driver::trace::NotesHook>(base::platform::library_symbol(handle, "ksim_call_notes")));
+    auto flush = reinterpret_cast<void (*)()>(base::platform::library_symbol(handle, "ksim_flush"));
     driver::set_signal_flush_hook(flush);
     if (flush) driver::flush_on_signals();
-}
-
-// A larger cache is not looked in (some MB on a system with many libraries).
-constexpr size_t kMaxLinkerCache = size_t{64} << 20;
-
-// The paths /etc/ld.so.cache gives for a library name (any architecture).
-// The cache is glibc's "glibc-ld.so.cache1.1" table, alone or after the old
-// "ld.so-1.7.0" one; its string offsets count from the new table's start.
-std::vector<std::string> cached_paths(const std::string &name)
-{
-    std::vector<std::string> found;
-    std::string data;
-    if (!base::files::read_bounded("/etc/ld.so.cache", data, false, kMaxLinkerCache).empty()) return found;
-    auto u32 = [&](size_t at) {
-        uint32_t v = 0;
-        if (at + 4 <= data.size()) std::memcpy(&v, data.data() + at, 4);
-        return v;
-    };
-    size_t base = 0;
-    if (data.compare(0, 11, "ld.so-1.7.0") == 0) base = (16 + static_cast<size_t>(u32(12)) * 12 + 7) & ~size_t{7};
-    static const char kNew[] = "glibc-ld.so.cache1.1";
-    if (data.size() < base + 48 || data.compare(base, sizeof kNew - 1, kNew) != 0) return found;
-    const size_t count = u32(base + 20);
-    auto text = [&](uint32_t offset) -> std::string {
-        const size_t at = base + offset;
-        if (at >= data.size()) return {};
-        return std::string(data.c_str() + at, strnlen(data.c_str() + at, data.size() - at));
-    };
-    for (size_t i = 0; i < count && base + 48 + (i + 1) * 24 <= data.size(); ++i) {
-        const size_t entry = base + 48 + i * 24;
-        if (text(u32(entry + 4)) == name) found.push_back(text(u32(entry + 8)));
-    }
-    return found;
 }
 
 }  // namespace
 
 namespace driver {
 
-// Looks where the dynamic linker looks for a bare library name: the folders
-// of LD_LIBRARY_PATH, its cache, then its default folders.
+// Looks where the system's loader looks for a bare library name.
 std::string linker_finds(const std::string &name)
 {
-    std::error_code ec;
-    auto holds = [&](const std::string &dir) {
-        const fs::path p = fs::path(dir.empty() ? "." : dir) / name;
-        return fs::exists(p, ec) ? p.string() : std::string();
-    };
-    if (const char *env = std::getenv("LD_LIBRARY_PATH")) {
-        std::string dirs = env;
-        for (size_t from = 0; from <= dirs.size();) {
-            size_t to = dirs.find_first_of(":;", from);
-            if (to == std::string::npos) to = dirs.size();
-            if (std::string p = holds(dirs.substr(from, to - from)); !p.empty()) return p;
-            from = to + 1;
-        }
-    }
-    for (const std::string &p : cached_paths(name))
-        if (fs::exists(p, ec)) return p;
-    for (const char *dir : {"/lib/x86_64-linux-gnu", "/usr/lib/x86_64-linux-gnu", "/lib64", "/usr/lib64", "/lib",
-                            "/usr/lib"})
-        if (std::string p = holds(dir); !p.empty()) return p;
-    return "";
+    return base::platform::library_search(name);
 }
 
 }  // namespace driver
@@ -155,25 +104,20 @@ namespace {
 bool try_open(Loader &l, const std::string &path)
 {
     l.info.path = path;
-    // A bare name: the file the dynamic linker would take gets the same checks.
-    const std::string file = path.find('/') == std::string::npos ? driver::linker_finds(path) : path;
+    // A bare name: the file the system's loader would take gets the same checks.
+    const std::string file = base::platform::is_bare_name(path) ? driver::linker_finds(path) : path;
     if (std::string fault = file.empty() ? "" : base::files::library_fault(file); !fault.empty()) {
         l.info.error = file + ": " + fault;
         return false;
     }
-    ::dlerror();
-    void *h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!h) {
-        const char *e = ::dlerror();
-        l.info.error = e ? e : "cannot load " + path;
-        return false;
-    }
+    void *h = base::platform::open_library(path, l.info.error);
+    if (!h) return false;
     l.handle = h;
     l.info.loaded = true;
     l.info.error.clear();
     l.info.missing.clear();
     for (int i = 0; i < e_count; ++i) {
-        l.entries[i] = ::dlsym(h, kEntryNames[i]);
+        l.entries[i] = base::platform::library_symbol(h, kEntryNames[i]);
         if (!l.entries[i]) {
             if (!l.info.missing.empty()) l.info.missing += ",";
             l.info.missing += kEntryNames[i];
@@ -181,30 +125,36 @@ bool try_open(Loader &l, const std::string &path)
     }
     // korvane's own bench wherever it is found, under its name or NI-DAQmx's
     // (lib/korvane/nidaqmx on LD_LIBRARY_PATH): named by the file it is.
-    l.info.simulated = ::dlsym(h, "ksim_present") != nullptr;
+    l.info.simulated = base::platform::library_symbol(h, "ksim_present") != nullptr;
     if (l.info.simulated && !file.empty()) l.info.path = file;
+    g_texts_converted = !l.info.simulated;
     hook_into_trace(h);
     return true;
 }
 
-// NI-DAQmx by its two names. When it does not load, whether it is installed
-// at all (either name where the dynamic linker looks) and, if so, why the
-// file found did not load; else why the first name did not.
+// NI-DAQmx by its names (libnidaqmx.so, then libnidaqmx.so.1; nicaiu.dll).
+// When it does not load, whether it is installed at all (a name where the
+// system's loader looks) and, if so, why the file found did not load; else
+// why the first name did not.
 bool try_real_driver(Loader &l)
 {
-    if (try_open(l, "libnidaqmx.so")) return true;
-    std::string first_error = l.info.error;
-    if (try_open(l, "libnidaqmx.so.1")) return true;
-    const std::string found = driver::linker_finds("libnidaqmx.so");
-    const std::string found_1 = driver::linker_finds("libnidaqmx.so.1");
-    l.info.installed = !found.empty() || !found_1.empty();
-    if (found.empty() && !found_1.empty()) {
-        l.info.found = found_1;  // its error is the one kept from the second try
-        return false;
+    const std::vector<std::string> names = base::platform::driver_library_names();
+    std::vector<std::string> errors;
+    for (const std::string &name : names) {
+        if (try_open(l, name)) return true;
+        errors.push_back(l.info.error);
     }
-    l.info.found = found;
-    l.info.path = "libnidaqmx.so";
-    l.info.error = first_error;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (std::string found = driver::linker_finds(names[i]); !found.empty()) {
+            l.info.installed = true;
+            l.info.found = found;
+            l.info.path = names[i];
+            l.info.error = errors[i];
+            return false;
+        }
+    }
+    l.info.path = names.front();
+    l.info.error = errors.front();
     return false;
 }
 
@@ -215,7 +165,7 @@ void close_locked(Loader &l)
     l.handle = nullptr;
     std::fill(std::begin(l.entries), std::end(l.entries), nullptr);
     publish_untraced(l);  // before the library goes
-    if (handle) ::dlclose(handle);
+    base::platform::close_library(handle);
     l.info = driver::LoaderInfo{};
     l.info.choice = l.choice;
     l.noticed.store(false);
@@ -242,7 +192,7 @@ void load_locked(Loader &l)
             std::string real_error = l.info.error;
             if (!try_open(l, driver::sim_library_path())) {
                 // Neither: say why the real driver is missing, that is what was wanted first.
-                l.info.path = "libnidaqmx.so";
+                l.info.path = base::platform::driver_library_names().front();
                 l.info.error = real_error;
             }
         }
@@ -314,6 +264,28 @@ struct Local<e_DAQmxGetErrorString> {
         else
             return false;
         return true;
+    }
+};
+
+// What the layer does to a call's results after the driver: the error texts
+// of a driver whose strings are not UTF-8 (g_texts_converted) become UTF-8.
+
+template <Entry E>
+struct After {
+    int32 status;
+    template <class... A>
+    void operator()(A...) const
+    {
+    }
+};
+
+template <>
+struct After<e_DAQmxGetErrorString> {
+    int32 status;
+    void operator()(int32, char *buf, uInt32 size) const
+    {
+        if (status >= 0 && buf && size > 0 && g_texts_converted.load(std::memory_order_relaxed))
+            base::platform::driver_text_to_utf8(buf, size);
     }
 };
 
@@ -402,18 +374,19 @@ void *symbol(const char *name)
     Loader &l = loader();
     std::lock_guard<std::mutex> lock(l.mutex);
     if (!l.handle || !name) return nullptr;
-    return ::dlsym(l.handle, name);
+    return base::platform::library_symbol(l.handle, name);
 }
 
 std::string sim_library_path()
 {
     const auto dirs = base::paths::candidate_dirs(base::paths::self_exe(), KORVANE_INSTALL_PRIVATE_LIBDIR);
+    const std::string name = base::platform::library_file("korvane-sim");
     std::error_code ec;
     for (const std::string &dir : dirs)
-        if (fs::is_regular_file(fs::path(dir) / "libkorvane-sim.so", ec)) return (fs::path(dir) / "libkorvane-sim.so").string();
+        if (fs::is_regular_file(fs::path(dir) / name, ec)) return (fs::path(dir) / name).string();
     const std::string built = KORVANE_SIM_BUILD_PATH;
     if (!built.empty()) return built;
-    return dirs.empty() ? std::string("libkorvane-sim.so") : (fs::path(dirs.front()) / "libkorvane-sim.so").string();
+    return dirs.empty() ? name : (fs::path(dirs.front()) / name).string();
 }
 
 void count_call(int status)
@@ -438,8 +411,9 @@ std::string LoaderInfo::description() const
         if (installed)
             return "driver: none \xE2\x80\x94 NI-DAQmx is installed (" + found + ") but does not load: " + error +
                    (choice.empty() ? "; the simulated bench is not used in its place (--daq sim to use it)" : "");
-        // The real driver is tried under two names; say so, with the first one's error.
-        const std::string tried = path == "libnidaqmx.so" ? path + " (nor libnidaqmx.so.1)" : path;
+        // The real driver is tried under its names; say so, with the first one's error.
+        const std::vector<std::string> names = base::platform::driver_library_names();
+        const std::string tried = path == names.front() && names.size() > 1 ? path + " (nor " + names[1] + ")" : path;
         return "driver: none \xE2\x80\x94 cannot load " + tried + ": " + error;
     }
     std::string d = simulated ? "driver: simulated bench (" + path + ")" : "driver: NI-DAQmx (" + path + ")";
@@ -465,6 +439,7 @@ extern "C" {
                 g_untraced[e_##name].load(std::memory_order_acquire));                           \
             if (direct && !driver::trace::on()) [[likely]] {                                       \
                 const int32 status = direct args;                                                 \
+                After<e_##name>{status} args;                                                     \
                 if (status == DAQmxErrorInvalidTask) [[unlikely]]                                 \
                     driver::trace::forget(driver::trace::Untraced<false>(status) show.gone());      \
                 count(status);                                                                    \
@@ -477,6 +452,7 @@ extern "C" {
             if (!Local<e_##name>{status} args) {                                                  \
                 auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status));          \
                 if (fn) status = fn args;                                                         \
+                if (fn) After<e_##name>{status} args;                                             \
             }                                                                                     \
             driver::trace::Line(#name, status, started) show.done();                              \
             count(status);                                                                        \

@@ -48,9 +48,10 @@ const LoaderInfo &info();
 // file tried and why it did not load beside the first report line.
 void set_failure_notice(std::function<void(const std::string &line)> notice);
 
-// Where the dynamic linker would find a bare library name: the folders of
-// LD_LIBRARY_PATH, its cache (/etc/ld.so.cache), then its default folders;
-// "" when none holds it.
+// Where the system's loader would find a bare library name (base::platform::
+// library_search): the folders of LD_LIBRARY_PATH, its cache
+// (/etc/ld.so.cache), then its default folders; on Windows korvane.exe's
+// folder, the system folders, then PATH; "" when none holds it.
 std::string linker_finds(const std::string &name);
 
 // Driver calls through this layer since the process started, and those that

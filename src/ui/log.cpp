@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/platform.h"
+
 namespace ui {
 
 std::vector<std::string> LogEntry::shown_lines() const
@@ -60,8 +62,7 @@ std::string log_time_text(std::int64_t now_ns, bool virtual_clock)
     auto now = std::chrono::system_clock::now();
     std::time_t secs = std::chrono::system_clock::to_time_t(now);
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm tm{};
-    localtime_r(&secs, &tm);
+    const std::tm tm = base::platform::local_time(secs);
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
     return buf;
 }

@@ -4,6 +4,7 @@
 
 #include "ui/state.h"
 #include "base/error_output.h"
+#include "base/platform.h"
 
 #include <algorithm>
 #include <climits>
@@ -38,7 +39,7 @@ std::string resolve_panel_file(const std::string &filename, std::string &why)
 {
     Runtime &r = rt();
     std::string given = !r.opts.panel_file.empty() ? r.opts.panel_file : filename;
-    if (!r.opts.panel_file.empty() || filename.find('/') != std::string::npos) {
+    if (!r.opts.panel_file.empty() || !base::platform::is_bare_name(filename)) {
         std::string not_file = not_a_panel_file(given);
         if (not_file.empty())
             return given;
@@ -47,9 +48,8 @@ std::string resolve_panel_file(const std::string &filename, std::string &why)
     }
     std::vector<std::string> dirs;
     std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec)
-        dirs.push_back(exe.parent_path().string());
+    if (const std::string exe = base::platform::self_exe(); !exe.empty())
+        dirs.push_back(fs::path(exe).parent_path().string());
     for (auto &d : r.search_dirs)
         dirs.push_back(d);
     std::string looked;

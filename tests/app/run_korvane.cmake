@@ -6,6 +6,8 @@
 # error together; ERROR_LINES
 # is the exact number of "Error = " report lines expected.
 string(REPLACE "|" ";" ARGS "${ARGS}")
+# -DEMULATOR="wine|..." runs a cross-built korvane (the Windows tree under wine).
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 # A test a lab may run on its real bench (-DHARDWARE=ON): the driver is
 # KORVANE_DAQ's, the simulated bench when unset. The self-test's wiring file
 # (-DWIRING=ON) is KORVANE_WIRING_FILE's when set, else that of its old name
@@ -27,7 +29,7 @@ endif()
 if(DEFINED TRACE)
   file(REMOVE "${TRACE}")
 endif()
-execute_process(COMMAND ${KORVANE} ${ARGS}
+execute_process(COMMAND ${EMULATOR} ${KORVANE} ${ARGS}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 set(all "${out}${err}")
 message("${all}")

@@ -1,6 +1,7 @@
 # The chart reads no hardware: a script played with the panel file as it is
 # and with its chart taken out makes the same driver calls, call for call.
 #   -DKORVANE=path -DPANEL=korvane.uir -DSCRIPT=file.ks -DDIR=scratch folder
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")  # -DEMULATOR: a cross-built korvane's runner
 file(READ "${PANEL}" panel)
 string(FIND "${panel}" "kind = \"chart\"" at)
 if(at LESS 0)
@@ -17,7 +18,7 @@ foreach(variant with without)
   else()
     set(panel_file "${DIR}/no_chart.uir")
   endif()
-  execute_process(COMMAND ${KORVANE} --daq sim --panel ${panel_file} --trace ${DIR}/${variant}.trace --script ${SCRIPT}
+  execute_process(COMMAND ${EMULATOR} ${KORVANE} --daq sim --panel ${panel_file} --trace ${DIR}/${variant}.trace --script ${SCRIPT}
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "korvane (${variant} the chart) exited with ${status}:\n${out}${err}")

@@ -14,8 +14,16 @@ extern "C" {
 __attribute__((visibility("default"))) int partial_marker = 7;
 }
 
+#ifdef KORVANE_NEEDS_ABSENT
+// A Windows DLL imports only what it calls: the broken stand-in calls its absent dependency.
+extern "C" __declspec(dllimport) int korvane_absent_dependency(void);
+#endif
+
 EXPORT int32 DAQmxCreateTask(const char[], TaskHandle *h)
 {
+#ifdef KORVANE_NEEDS_ABSENT
+    if (korvane_absent_dependency() != 1) return -1;
+#endif
     if (h) *h = reinterpret_cast<TaskHandle>(0x1234);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "ui/qt/parts.h"
 #include "ui/qt/window.h"
 #include "base/error_output.h"
+#include "base/platform.h"
 #include "base/startup_marks.h"
 
 #include <QApplication>
@@ -77,9 +78,7 @@ bool env_set(const char *name)
 
 std::string base_name(const std::string &program)
 {
-    std::string name = program;
-    if (auto slash = name.rfind('/'); slash != std::string::npos)
-        name = name.substr(slash + 1);
+    std::string name = base::platform::file_name(program);
     return name.empty() ? "korvane" : name;
 }
 
@@ -301,7 +300,8 @@ bool installed = false;
 
 std::string no_display_reason(const std::string &program, const std::vector<std::string> &args)
 {
-    if (has_platform_arg(args) || env_set("QT_QPA_PLATFORM") || env_set("DISPLAY") || env_set("WAYLAND_DISPLAY"))
+    if (base::platform::always_has_desktop() || has_platform_arg(args) || env_set("QT_QPA_PLATFORM") ||
+        env_set("DISPLAY") || env_set("WAYLAND_DISPLAY"))
         return "";
     return base_name(program) + ": no display found (DISPLAY is not set); run with -platform offscreen or "
                                 "-platform vnc, or use --script FILE";

@@ -5,12 +5,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 
 namespace base::stop {
 
 namespace {
 
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kMostHooks = 8;
+static_assert(sizeof(sigset_t) <= sizeof(unsigned long long[16]));
 
 std::atomic<void (*)()> g_hooks[kMostHooks];
 volatile sig_atomic_t g_deferred = 0;
@@ -126,12 +129,16 @@ Held::Held()
     sigset_t set;
     sigemptyset(&set);
     for (int sig : kSignals) sigaddset(&set, sig);
-    pthread_sigmask(SIG_BLOCK, &set, &old_);
+    sigset_t old;
+    pthread_sigmask(SIG_BLOCK, &set, &old);
+    std::memcpy(old_, &old, sizeof old);
 }
 
 Held::~Held()
 {
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    sigset_t old;
+    std::memcpy(&old, old_, sizeof old);
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
 }  // namespace base::stop

@@ -1,0 +1,17 @@
+#include "app/panel/window.h"
+
+namespace app::panel {
+
+std::string window_refusal(const Options &opt)
+{
+    if (!opt.script.empty()) return "";  // script mode is headless
+    return "korvane: this korvane has no window (built without Qt): give a subcommand (korvane --help) or "
+           "--script FILE\n";
+}
+
+void install_window()
+{
+    // The run-time keeps its headless front end.
+}
+
+}  // namespace app::panel
