@@ -121,8 +121,7 @@ int bus_shell(Session &s)
     const bool terminal = base::platform::is_console(0);
     bool failed = false;
     if (terminal) {
-        s.out << "korvane bus shell: " << bus_command_names() << " (--help on each; help lists them); quit or Ctrl-D ends
-";
+        s.out << "korvane bus shell: " << bus_command_names() << " (--help on each; help lists them); quit or Ctrl-D ends\n";
         line_editor_start();
     }
     for (int number = 1;; number++) {

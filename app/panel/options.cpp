@@ -5,27 +5,29 @@
 
 namespace app::panel {
 
-int parse_options(int argc, const char *const argv[], Options &opt, std::ostream &out, std::ostream &err)
+namespace {
+
+// The toolkit's "-platform NAME" is a single-dash long option, which CLI11
+// would read as a bundle of short flags: taken out first. False when NAME is
+// missing.
+bool take_toolkit_args(int argc, const char *const argv[], Options &opt, std::vector<std::string> &args)
 {
-    // The toolkit's "-platform NAME" is a single-dash long option, which
-    // CLI11 would read as a bundle of short flags: take it out first.
-    std::vector<std::string> args;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         if (arg == "-platform") {
-            if (i + 1 >= argc) {
-                err << "korvane: -platform needs a platform name (e.g. -platform offscreen)\n";
-                return USAGE_ERROR;
-            }
+            if (i + 1 >= argc) return false;
             opt.toolkit_args.push_back(arg);
             opt.toolkit_args.push_back(argv[++i]);
             continue;
         }
         args.push_back(arg);
     }
+    return true;
+}
 
-    CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board); "
-                 "with a subcommand, bus access and the bench self-test from the command line", "korvane"};
+// The window's own options besides the subcommands'.
+void add_window_options(CLI::App &app, Options &opt)
+{
     // On Windows CLI11 would take "/tmp/x" for an option "/tmp"; korvane's options all start with '-'.
     // First, so that the subcommands inherit it.
     app.allow_windows_style_options(false);
@@ -58,6 +60,20 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         ->type_name("vectors|lines")
         ->check(CLI::IsMember({"vectors", "lines"}))
         ->needs(vcd);
+}
+
+}  // namespace
+
+int parse_options(int argc, const char *const argv[], Options &opt, std::ostream &out, std::ostream &err)
+{
+    std::vector<std::string> args;
+    if (!take_toolkit_args(argc, argv, opt, args)) {
+        err << "korvane: -platform needs a platform name (e.g. -platform offscreen)\n";
+        return USAGE_ERROR;
+    }
+    CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board); "
+                 "with a subcommand, bus access and the bench self-test from the command line", "korvane"};
+    add_window_options(app, opt);
     cli::add_commands(app, *opt.command);
     app.footer("Toolkit option: -platform NAME (e.g. offscreen, vnc) selects the window system plugin.");
 
