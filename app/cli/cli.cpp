@@ -156,9 +156,11 @@ std::vector<std::pair<std::string, std::string>> line_commands()
 // bus shell and bus run FILE: not at the shell's own prompt
 void add_shell_and_run(CLI::App &bus, Request &r)
 {
+    // The commands' list, made once for both footers (it builds a tree of its own).
+    const std::string commands = bus_command_help();
     CLI::App *shell = bus.add_subcommand(
         "shell", "The bus commands at a prompt, with line editing and history; quit or Ctrl-D ends");
-    shell->footer(bus_command_help() + "  quit, exit  End the shell (so does Ctrl-D)\n  help        This list");
+    shell->footer(commands + "  quit, exit  End the shell (so does Ctrl-D)\n  help        This list");
     shell->callback([&r] {
         r.bus = true;
         r.action = [](Session &s) {
@@ -168,7 +170,7 @@ void add_shell_and_run(CLI::App &bus, Request &r)
     CLI::App *run = bus.add_subcommand("run", "The bus commands from FILE, one a line ('#' a comment); "
                                               "stops at the first that fails, with its status");
     run->add_option("FILE", r.file, "Command file (- : standard input)")->type_name("")->required();
-    run->footer(bus_command_help());
+    run->footer(commands);
     run->callback([&r] {
         r.bus = true;
         r.action = [&r](Session &s) {
@@ -293,10 +295,6 @@ void add_commands(CLI::App &app, Request &r)
     add_bus_commands(*bus, r, false);
     for (CLI::App *sub : bus->get_subcommands({})) sub->fallthrough();
 }
-
-namespace {
-
-}  // namespace
 
 void defer_stops()
 {

@@ -44,7 +44,7 @@ int32 Bench::write_digital(const char *fn, TaskHandle h, int32 n, bool32 layout,
     Task *t = task(h);
     return call(fn, t ? &t->name : nullptr, Latency::kDigital, [&]() -> int32 {
         if (int32 st = check_write(t, Kind::DO, n, data, layout)) return st;
-        const size_t nch = t->chans.size(), width = lines_per_chan(*t);
+        const size_t nch = t->chans.size(), width = form == Form::Lines ? lines_per_chan(*t) : 1;
         if (int32 st = started_for(*t, [&] {
                 for (int32 i = 0; i < n; ++i) {
                     uint32_t mask = 0, levels = 0;

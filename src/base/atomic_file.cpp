@@ -112,9 +112,10 @@ bool AtomicFile::open(const std::string &path)
         return fail(("no folder " + folder_ + " to write in").c_str(), 0);
     // Mode 0666 less the umask, as for any new file; commit() copies an
     // existing file's permissions.
+    const bool ends_in_separator = platform::is_separator(folder_.back()) || folder_.back() == ':';
+    const std::string prefix = folder_ + (ends_in_separator ? "" : "/") + "." + name.substr(0, kNameKept) + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const bool ends_in_separator = platform::is_separator(folder_.back()) || folder_.back() == ':';
-        temp_ = folder_ + (ends_in_separator ? "" : "/") + "." + name.substr(0, kNameKept) + "." + unique_suffix();
+        temp_ = prefix + unique_suffix();
         fd_ = ::open(temp_.c_str(), platform::open_create_flags(), 0666);
         if (fd_ >= 0) return true;
         if (errno != EEXIST) return fail(nullptr, errno);

@@ -159,10 +159,9 @@ void echo(const std::vector<std::string> &lines)
     o.echoed = lines;
 }
 
-// One line to the log and the line sinks; returns it in UTF-8.
-std::string put_line(const std::string &text)
+// One line, already in UTF-8, to the log and the line sinks; returns it.
+const std::string &put_line(const std::string &line)
 {
-    std::string line = cp1251_to_utf8(text);
     std::vector<ErrorSink> sinks;
     {
         ErrorOutput &o = out();
@@ -198,7 +197,7 @@ void put_message(const std::vector<std::string> &lines)
 
 void error_line(const std::string &text) { error_lines({text}); }
 
-void note_line(const std::string &text) { put_message({put_line(text)}); }
+void note_line(const std::string &text) { put_message({put_line(cp1251_to_utf8(text))}); }
 
 void error_lines(const std::vector<std::string> &texts)
 {
@@ -209,8 +208,8 @@ void error_lines(const std::vector<std::string> &texts)
         return;
     // Standard error first, as before: a sink that writes to the error output follows it.
     echo(lines);
-    for (auto &t : texts)
-        put_line(t);
+    for (auto &line : lines)
+        put_line(line);
     put_message(lines);
 }
 

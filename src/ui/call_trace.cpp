@@ -36,13 +36,6 @@ void trace_call(const std::string &line)
         sink()(line + "\n");
 }
 
-int traced(int status, const std::function<std::string()> &call)
-{
-    if (tracing_calls())
-        trace_call(call() + " = " + std::to_string(status));
-    return status;
-}
-
 std::string call_args(std::initializer_list<std::string> parts)
 {
     std::string out;

@@ -99,7 +99,14 @@ std::string traced_attribute(int attribute);
 std::string traced_event(int event);
 std::string traced_number(double value);
 // status, after writing the call's line (made by `call`, only when traced) and " = status".
-int traced(int status, const std::function<std::string()> &call);
+// A template, so that an untraced call (every tick's) makes no line and no function object.
+template <class Call>
+int traced(int status, Call &&call)
+{
+    if (tracing_calls())
+        trace_call(call() + " = " + std::to_string(status));
+    return status;
+}
 // "(a, b, c)"; a text in double quotes, or NULL.
 std::string call_args(std::initializer_list<std::string> parts);
 std::string quoted(const char *text);
