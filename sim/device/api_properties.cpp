@@ -106,14 +106,21 @@ int32 Bench::GetSystemInfoAttribute(int32 attribute, void *value, uInt32 size)
     });
 }
 
-int32 Bench::GetTaskAttribute(TaskHandle h, int32 attribute, void *value, uInt32 size)
+template <class Answer>
+int32 Bench::task_getter(const char *fn, TaskHandle h, attr::Getter getter, int32 attribute, Answer answer)
 {
     Task *t = task(h);
-    return call("DAQmxGetTaskAttribute", t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
+    return call(fn, t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
         if (!t) return DAQmxErrorInvalidTask;
-        if (int32 st = check(attribute, attr::Getter::Task)) return st;
-        return task_property(*t, attribute, value, size);
+        if (int32 st = check(attribute, getter)) return st;
+        return answer(*t);
     });
+}
+
+int32 Bench::GetTaskAttribute(TaskHandle h, int32 attribute, void *value, uInt32 size)
+{
+    return task_getter("DAQmxGetTaskAttribute", h, attr::Getter::Task, attribute,
+                       [&](Task &t) { return task_property(t, attribute, value, size); });
 }
 
 int32 Bench::task_property(const Task &t, int32 attribute, void *value, uInt32 size)
@@ -185,12 +192,8 @@ int32 Bench::chan_property(const std::vector<const Chan *> &chans, Kind kind, in
 
 int32 Bench::GetTimingAttribute(TaskHandle h, int32 attribute, void *value, uInt32 /*size*/)
 {
-    Task *t = task(h);
-    return call("DAQmxGetTimingAttribute", t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
-        if (!t) return DAQmxErrorInvalidTask;
-        if (int32 st = check(attribute, attr::Getter::Timing)) return st;
-        return timing_property(*t, attribute, value);
-    });
+    return task_getter("DAQmxGetTimingAttribute", h, attr::Getter::Timing, attribute,
+                       [&](Task &t) { return timing_property(t, attribute, value); });
 }
 
 // A task without a sample clock is on demand; its sample mode and count are
@@ -209,22 +212,14 @@ int32 Bench::timing_property(const Task &t, int32 attribute, void *value)
 
 int32 Bench::GetReadAttribute(TaskHandle h, int32 attribute, void *value, uInt32 size)
 {
-    Task *t = task(h);
-    return call("DAQmxGetReadAttribute", t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
-        if (!t) return DAQmxErrorInvalidTask;
-        if (int32 st = check(attribute, attr::Getter::Read)) return st;
-        return stream_property(*t, attribute, value, size, true);
-    });
+    return task_getter("DAQmxGetReadAttribute", h, attr::Getter::Read, attribute,
+                       [&](Task &t) { return stream_property(t, attribute, value, size, true); });
 }
 
 int32 Bench::GetWriteAttribute(TaskHandle h, int32 attribute, void *value, uInt32 size)
 {
-    Task *t = task(h);
-    return call("DAQmxGetWriteAttribute", t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
-        if (!t) return DAQmxErrorInvalidTask;
-        if (int32 st = check(attribute, attr::Getter::Write)) return st;
-        return stream_property(*t, attribute, value, size, false);
-    });
+    return task_getter("DAQmxGetWriteAttribute", h, attr::Getter::Write, attribute,
+                       [&](Task &t) { return stream_property(t, attribute, value, size, false); });
 }
 
 // A read's or a write's properties: the channels it takes (all of the task's),

@@ -49,6 +49,7 @@ bool Bench::is_device(const char *name) const
     return name && iequals(name, device_);
 }
 
+// The named getters answer as the getters by ID (api_properties.cpp).
 int32 Bench::GetSysDevNames(char *data, uInt32 bufferSize)
 {
     return call("DAQmxGetSysDevNames", nullptr, Latency::kProperty,
@@ -59,7 +60,7 @@ int32 Bench::GetDevProductType(const char device[], char *data, uInt32 bufferSiz
 {
     return call("DAQmxGetDevProductType", nullptr, Latency::kProperty, [&]() -> int32 {
         if (!is_device(device)) return DAQmxErrorInvalidDeviceID;
-        return copy_property(product_type_, data, bufferSize);
+        return device_property(DAQmx_Dev_ProductType, data, bufferSize);
     });
 }
 
@@ -67,9 +68,7 @@ int32 Bench::GetDevSerialNum(const char device[], uInt32 *data)
 {
     return call("DAQmxGetDevSerialNum", nullptr, Latency::kProperty, [&]() -> int32 {
         if (!is_device(device)) return DAQmxErrorInvalidDeviceID;
-        if (!data) return DAQmxErrorInvalidAttributeValue;
-        *data = kSerialNumber;
-        return 0;
+        return device_property(DAQmx_Dev_SerialNum, data, 0);
     });
 }
 
@@ -77,9 +76,7 @@ int32 Bench::GetDevPXIChassisNum(const char device[], uInt32 *data)
 {
     return call("DAQmxGetDevPXIChassisNum", nullptr, Latency::kProperty, [&]() -> int32 {
         if (!is_device(device)) return DAQmxErrorInvalidDeviceID;
-        if (!data) return DAQmxErrorInvalidAttributeValue;
-        *data = kChassis;
-        return 0;
+        return device_property(DAQmx_Dev_PXI_ChassisNum, data, 0);
     });
 }
 
@@ -87,9 +84,7 @@ int32 Bench::GetDevPXISlotNum(const char device[], uInt32 *data)
 {
     return call("DAQmxGetDevPXISlotNum", nullptr, Latency::kProperty, [&]() -> int32 {
         if (!is_device(device)) return DAQmxErrorInvalidDeviceID;
-        if (!data) return DAQmxErrorInvalidAttributeValue;
-        *data = static_cast<uInt32>(slot_);
-        return 0;
+        return device_property(DAQmx_Dev_PXI_SlotNum, data, 0);
     });
 }
 

@@ -25,6 +25,7 @@
 #include "sim/board/board_socket.h"
 #include "sim/device/channels.h"
 #include "sim/device/clock.h"
+#include "driver/daqmx_attributes.h"
 #include "driver/daqmx_entries.h"
 #include "sim/device/faults.h"
 #include "sim/device/vcd.h"
@@ -234,7 +235,11 @@ private:
                        int32 *nread, int32 *bytes_per_sample);
     // Lines per channel in a line-based read or write: the most of any channel.
     static uint32_t lines_per_chan(const Task &t);
-    // The properties by ID, each getter's share (api_properties.cpp).
+    // The properties by ID, each getter's share (api_properties.cpp); a task's
+    // getters share task_getter: the task found, the ID's getter checked, then
+    // `answer(task)`.
+    template <class Answer>
+    int32 task_getter(const char *fn, TaskHandle h, driver::attributes::Getter getter, int32 attribute, Answer answer);
     int32 task_property(const Task &t, int32 attribute, void *value, uInt32 size);
     int32 chan_property(const std::vector<const Chan *> &chans, Kind kind, int32 attribute, void *value, uInt32 size);
     int32 timing_property(const Task &t, int32 attribute, void *value);

@@ -173,9 +173,9 @@ static bool portEntryLost(int port)
 /* Builds again, from the kept mask, the tasks of a port's current
  * configuration that the driver no longer knows. With `start`, a rebuilt read
  * task is started and the remembered byte written into a rebuilt write task,
- * as a new configuration gets them. A task that could not be made whole is
- * cleared again; one made whole stays. */
-static int portEntryRebuild(int port, bool start)
+ * as a new configuration gets them (then *wrote, if given, is set). A task
+ * that could not be made whole is cleared again; one made whole stays. */
+static int portEntryRebuild(int port, bool start, bool *wrote = nullptr)
 {
     PortConfig *e = &cache.port[port][0];
     const bool makeWrite = e->mask != 0 && e->writeTask == 0;
@@ -207,6 +207,8 @@ static int portEntryRebuild(int port, bool start)
         st = portTaskWrite(&e->writeTask, &byte);
         if (st < 0)
             return st;
+        if (wrote)
+            *wrote = true;
     }
     return 0;
 }
@@ -348,12 +350,10 @@ int vekta_portOut(int port, unsigned char data)
 
     cache.portValue[port] = data;
     front = &cache.port[port][0];
-    if (portEntryLost(port)) {
-        /* A rebuilt write task gets the remembered byte, which is `data`:
-         * that is the write. */
-        written = front->mask != 0 && front->writeTask == 0;
-        CALL(portEntryRebuild(port, true));
-    }
+    /* A rebuilt write task gets the remembered byte, which is `data`: that
+     * is the write. */
+    if (portEntryLost(port))
+        CALL(portEntryRebuild(port, true, &written));
     if (!written && front->mask != -1 && front->writeTask != 0) {
         uInt8 byte = data;
         CALL(portTaskWrite(&front->writeTask, &byte));
