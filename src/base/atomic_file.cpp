@@ -26,11 +26,6 @@ std::string folder_of(const std::string &p)
     return p.substr(0, slash);
 }
 
-std::string name_of(const std::string &p)
-{
-    return platform::file_name(p);
-}
-
 // Six characters for a name no other writer uses at the same moment.
 std::string unique_suffix()
 {
@@ -105,7 +100,7 @@ bool AtomicFile::open(const std::string &path)
     }
     target_ = p;
     folder_ = folder_of(p);
-    const std::string name = name_of(p);
+    const std::string name = platform::file_name(p);
     if (name.empty()) return fail("not a file name", 0);
     struct stat dir;
     if (::stat(folder_.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode))

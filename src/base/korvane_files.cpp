@@ -15,10 +15,7 @@ namespace base::files {
 
 namespace {
 
-std::string kind_of(unsigned mode)
-{
-    return platform::kind_of(mode);
-}
+using platform::kind_of;
 
 // Reads until the end or until more than max bytes came; "" or why.
 std::string read_all(int fd, std::string &text, std::size_t max)

@@ -21,9 +21,16 @@ bool is_separator(char c);
 std::size_t last_separator(const std::string &path);
 // A name without a folder: looked up by the system's search (a library) or
 // in korvane's own folders (a panel file), rather than opened where it is.
-bool is_bare_name(const std::string &path);
+inline bool is_bare_name(const std::string &path)
+{
+    return last_separator(path) == std::string::npos;
+}
 // The file's name without its folder.
-std::string file_name(const std::string &path);
+inline std::string file_name(const std::string &path)
+{
+    const std::size_t at = last_separator(path);
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
 // The running executable's path ("" when it cannot be had).
 std::string self_exe();
 // The file of the executable or library that holds this address ("" when unknown).

@@ -91,17 +91,6 @@ std::size_t last_separator(const std::string &path)
     return path.rfind('/');
 }
 
-bool is_bare_name(const std::string &path)
-{
-    return path.find('/') == std::string::npos;
-}
-
-std::string file_name(const std::string &path)
-{
-    const size_t at = last_separator(path);
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
 std::string self_exe()
 {
     std::error_code ec;

@@ -101,17 +101,6 @@ std::size_t last_separator(const std::string &path)
                                                                                                    : std::string::npos;
 }
 
-bool is_bare_name(const std::string &path)
-{
-    return last_separator(path) == std::string::npos;
-}
-
-std::string file_name(const std::string &path)
-{
-    const size_t at = last_separator(path);
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
 std::string self_exe()
 {
     return module_file(nullptr);

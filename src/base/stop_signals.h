@@ -19,6 +19,8 @@ void install();
 // A function the handler calls before the process ends; it must be safe in a
 // signal handler. At most eight; adding one twice adds it once.
 void add_hook(void (*hook)());
+// Calls the hooks, in the order they were added (the handlers' step before the end).
+void run_hooks();
 
 // While on, a stop is recorded, not acted on; a second stop signal while one
 // is pending ends the process at once (the hooks run first).

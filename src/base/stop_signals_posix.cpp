@@ -3,7 +3,6 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -12,10 +11,8 @@ namespace base::stop {
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-constexpr int kMostHooks = 8;
 static_assert(sizeof(sigset_t) <= sizeof(unsigned long long[16]));
 
-std::atomic<void (*)()> g_hooks[kMostHooks];
 volatile sig_atomic_t g_deferred = 0;
 volatile sig_atomic_t g_pending = 0;
 // The signals whose handler is ours (not those the process was told to ignore).
@@ -41,8 +38,7 @@ void on_signal(int sig)
         errno = saved;
         return;
     }
-    for (auto &hook : g_hooks)
-        if (void (*h)() = hook.load()) h();
+    run_hooks();
     die_of(sig);
 }
 
@@ -70,17 +66,6 @@ void install()
         return true;
     }();
     (void)installed;
-}
-
-void add_hook(void (*hook)())
-{
-    if (!hook) return;
-    for (auto &slot : g_hooks)
-        if (slot.load() == hook) return;
-    for (auto &slot : g_hooks) {
-        void (*expected)() = nullptr;
-        if (slot.compare_exchange_strong(expected, hook)) return;
-    }
 }
 
 void defer(bool on)

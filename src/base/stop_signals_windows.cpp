@@ -13,14 +13,12 @@ namespace base::stop {
 
 namespace {
 
-constexpr int kMostHooks = 8;
 // What Windows gives a process ended by Ctrl-C.
 constexpr UINT kControlCExit = 0xC000013A;
 // The system ends a process about 5 s after a close event: a deferred stop
 // has this long to save its work before the hooks run here.
 constexpr DWORD kCloseGraceMs = 4000;
 
-std::atomic<void (*)()> g_hooks[kMostHooks];
 std::atomic<bool> g_deferred{false};
 std::atomic<int> g_pending{0};
 std::atomic<HANDLE> g_reader{nullptr};  // the thread in a Reading's blocking read
@@ -30,12 +28,6 @@ std::recursive_mutex &handler_lock()
 {
     static std::recursive_mutex m;
     return m;
-}
-
-void run_hooks()
-{
-    for (auto &hook : g_hooks)
-        if (void (*h)() = hook.load()) h();
 }
 
 int signal_of(DWORD event)
@@ -70,17 +62,6 @@ void install()
 {
     static const bool installed = ::SetConsoleCtrlHandler(on_event, TRUE) != 0;
     (void)installed;
-}
-
-void add_hook(void (*hook)())
-{
-    if (!hook) return;
-    for (auto &slot : g_hooks)
-        if (slot.load() == hook) return;
-    for (auto &slot : g_hooks) {
-        void (*expected)() = nullptr;
-        if (slot.compare_exchange_strong(expected, hook)) return;
-    }
 }
 
 void defer(bool on)
