@@ -306,68 +306,49 @@ long Line::values(long per_chan) const
     return std::max(per_chan, 0L) * chans;
 }
 
-Line &Line::written(const uInt8 *p, int32 n)
-{
-    if (print_) {
-        sep();
-        append_values(s_, p, values(n), append_byte);
-    }
-    return *this;
-}
-
-Line &Line::written(const float64 *p, int32 n)
-{
-    if (print_) {
-        sep();
-        append_values(s_, p, values(n), append_real);
-    }
-    return *this;
-}
-
-Line &Line::written(const uInt32 *p, int32 n)
-{
-    if (print_) {
-        sep();
-        append_values(s_, p, values(n), append_word);
-    }
-    return *this;
-}
-
 namespace {
+
+// The values shown for each type: bytes and words in hex, reals as append_real.
+void append_value(std::string &out, uInt8 v) { append_byte(out, v); }
+void append_value(std::string &out, uInt32 v) { append_word(out, v); }
+void append_value(std::string &out, float64 v) { append_real(out, v); }
+
 long samples_read(int32 status, int32 n, const int32 *count)
 {
     if (status < 0) return 0;
     if (count) return *count;
     return n == -1 ? 1 : n;
 }
+
 }  // namespace
 
-Line &Line::read(const uInt8 *p, int32 n, uInt32 size, const int32 *count)
+template <class T>
+Line &Line::written(const T *p, int32 n)
 {
     if (print_) {
         sep();
-        append_values(s_, p, std::min<long>(values(samples_read(status_, n, count)), size), append_byte);
+        append_values(s_, p, values(n), [](std::string &out, T v) { append_value(out, v); });
     }
     return *this;
 }
 
-Line &Line::read(const float64 *p, int32 n, uInt32 size, const int32 *count)
+template <class T>
+Line &Line::read(const T *p, int32 n, uInt32 size, const int32 *count)
 {
     if (print_) {
         sep();
-        append_values(s_, p, std::min<long>(values(samples_read(status_, n, count)), size), append_real);
+        append_values(s_, p, std::min<long>(values(samples_read(status_, n, count)), size),
+                      [](std::string &out, T v) { append_value(out, v); });
     }
     return *this;
 }
 
-Line &Line::read(const uInt32 *p, int32 n, uInt32 size, const int32 *count)
-{
-    if (print_) {
-        sep();
-        append_values(s_, p, std::min<long>(values(samples_read(status_, n, count)), size), append_word);
-    }
-    return *this;
-}
+template Line &Line::written(const uInt8 *, int32);
+template Line &Line::written(const uInt32 *, int32);
+template Line &Line::written(const float64 *, int32);
+template Line &Line::read(const uInt8 *, int32, uInt32, const int32 *);
+template Line &Line::read(const uInt32 *, int32, uInt32, const int32 *);
+template Line &Line::read(const float64 *, int32, uInt32, const int32 *);
 
 Line &Line::creates(const char *name, const TaskHandle *h)
 {

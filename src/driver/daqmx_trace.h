@@ -74,12 +74,11 @@ public:
     Line &real(double v);
     Line &out(const void *p);
     Line &task(TaskHandle h);
-    Line &written(const uInt8 *p, int32 n);
-    Line &written(const float64 *p, int32 n);
-    Line &written(const uInt32 *p, int32 n);
-    Line &read(const uInt8 *p, int32 n, uInt32 size, const int32 *count);
-    Line &read(const float64 *p, int32 n, uInt32 size, const int32 *count);
-    Line &read(const uInt32 *p, int32 n, uInt32 size, const int32 *count);
+    // T: uInt8, uInt32 or float64 (made in daqmx_trace.cpp for those).
+    template <class T>
+    Line &written(const T *p, int32 n);
+    template <class T>
+    Line &read(const T *p, int32 n, uInt32 size, const int32 *count);
     // What the call means for the book of tasks (applied when it succeeded).
     Line &creates(const char *name, const TaskHandle *h);
     Line &clears();
