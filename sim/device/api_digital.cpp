@@ -15,12 +15,28 @@ namespace sim {
 
 namespace {
 
-// Where a line's bit sits in a channel's U32 sample.
-int word_bit(const Bench::Chan &c, const LineRef &r)
+// The channel's first port, where its U32 sample's bit 0 is.
+int first_port(const Bench::Chan &c)
 {
     int first = kPorts;
     for (const LineRef &l : c.lines) first = std::min(first, l.port);
+    return first;
+}
+
+// Where a line's bit sits in a U32 sample of a channel whose first port is `first`.
+int word_bit(const LineRef &r, int first)
+{
     return (r.port - first) * kLinesPerPort + r.line;
+}
+
+// A channel's U32 sample of the lines' levels (bit n of `levels`: line index n).
+uInt32 chan_word(const Bench::Chan &c, uint32_t levels)
+{
+    const int first = first_port(c);
+    uInt32 word = 0;
+    for (const LineRef &r : c.lines)
+        if ((levels >> r.index()) & 1) word |= 1u << word_bit(r, first);
+    return word;
 }
 
 // Line k (the k-th of channel c, which is r) in a sample of the given form.
@@ -29,7 +45,7 @@ bool level_in(Bench::Form form, const void *data, size_t slot, size_t width, con
 {
     switch (form) {
     case Bench::Form::U8: return (static_cast<const uInt8 *>(data)[slot] >> r.line) & 1;
-    case Bench::Form::U32: return (static_cast<const uInt32 *>(data)[slot] >> word_bit(c, r)) & 1;
+    case Bench::Form::U32: return (static_cast<const uInt32 *>(data)[slot] >> word_bit(r, first_port(c))) & 1;
     default: return static_cast<const uInt8 *>(data)[slot * width + k] != 0;
     }
 }
@@ -91,10 +107,7 @@ int32 Bench::read_digital(const char *fn, TaskHandle h, int32 n, bool32 fill, vo
                             continue;
                         }
                         if (form == Form::U32) {
-                            uInt32 word = 0;
-                            for (const LineRef &r : ch.lines)
-                                if ((levels_ >> r.index()) & 1) word |= 1u << word_bit(ch, r);
-                            static_cast<uInt32 *>(data)[slot] = word;
+                            static_cast<uInt32 *>(data)[slot] = chan_word(ch, levels_);
                             continue;
                         }
                         for (size_t k = 0; k < width; ++k)
