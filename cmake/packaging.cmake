@@ -70,6 +70,11 @@ if(KORVANE_GZIP)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The Windows window carries Qt and QCustomPlot linked in: their licence
+# texts travel with it (docs/guide/windows.md says how each licence is met).
+if(WIN32 AND KORVANE_WINDOW)
+  install(DIRECTORY ${KORVANE_WIN_KIT}/licenses/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/third-party)
+endif()
 
 # The RPM beside the DEB when rpmbuild is there (Debian's package rpm has it).
 find_program(KORVANE_RPMBUILD rpmbuild)

@@ -23,11 +23,30 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# The window: Qt and QCustomPlot from the Windows kit (scripts/win-kit),
+# static libraries found in the kit's folders beside the cross compiler's.
+if(KORVANE_WINDOW)
+  foreach(part qt qcustomplot)
+    if(NOT EXISTS ${KORVANE_WIN_KIT}/${part}/lib/cmake)
+      message(FATAL_ERROR "KORVANE_WIN_KIT=${KORVANE_WIN_KIT} is no Windows kit (no ${part}/lib/cmake): scripts/win-kit builds one")
+    endif()
+    list(APPEND CMAKE_FIND_ROOT_PATH ${KORVANE_WIN_KIT}/${part})
+  endforeach()
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+  find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets PrintSupport Test)
+  find_package(QCustomPlotQt6 REQUIRED)
+endif()
+
 # Every program built here runs under wine, in a prefix of this build tree
 # (made once, below, so that the first test does not pay for it), quietly.
+# Qt's variables reach a program under wine only with WINE before their
+# names: window programs draw offscreen unless a test says otherwise, with
+# the fonts that scripts/dev installs.
 set(KORVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEPREFIX=${KORVANE_WINEPREFIX} WINEDEBUG=-all
-    ${KORVANE_WINE})
+    WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/dejavu
+    WINEQT_FORCE_STDERR_LOGGING=1 ${KORVANE_WINE})
 if(NOT EXISTS ${KORVANE_WINEPREFIX}/system.reg)
   message(STATUS "Making the wine prefix ${KORVANE_WINEPREFIX} (once)")
   execute_process(COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init

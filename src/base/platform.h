@@ -123,6 +123,18 @@ std::tm local_time(std::time_t t);
 // DISPLAY or WAYLAND_DISPLAY tell.
 bool always_has_desktop();
 
+// --- The window program's twin --------------------------------------------
+
+// Runs the program `name` from this executable's folder with this process's
+// arguments, passed on as they came, and waits for it: its exit status, or -1
+// with why when it did not start. On Windows the program gets no console
+// window (korvanew.exe starts korvane.exe so from Explorer and shortcuts); on
+// Linux it replaces this process.
+int run_sibling(const std::string &name, std::string &why);
+// Tells the user something where there may be no console: a message box on
+// Windows, standard error on Linux.
+void alert(const std::string &title, const std::string &text);
+
 // --- Debugging -----------------------------------------------------------
 
 bool debugger_present();

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -320,6 +321,36 @@ std::tm local_time(std::time_t t)
 bool always_has_desktop()
 {
     return false;
+}
+
+int run_sibling(const std::string &name, std::string &why)
+{
+    const std::string exe = self_exe();
+    const std::string program = exe.substr(0, exe.rfind('/') + 1) + name;
+    std::string line;  // the arguments, each ended by a NUL
+    if (std::string fault = base::files::read_bounded("/proc/self/cmdline", line, false, 1 << 20); !fault.empty()) {
+        why = fault;
+        return -1;
+    }
+    std::vector<std::string> args;
+    for (size_t at = 0; at < line.size();) {
+        const size_t end = line.find('\0', at);
+        args.push_back(line.substr(at, end - at));
+        at = end == std::string::npos ? line.size() : end + 1;
+    }
+    if (args.empty()) args.emplace_back();
+    args[0] = program;
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    why = program + ": " + std::strerror(errno);
+    return -1;
+}
+
+void alert(const std::string &title, const std::string &text)
+{
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
 }
 
 bool debugger_present()

@@ -391,6 +391,42 @@ bool always_has_desktop()
     return true;
 }
 
+int run_sibling(const std::string &name, std::string &why)
+{
+    const std::string exe = self_exe();
+    const std::wstring program = wide(exe.substr(0, last_separator(exe) + 1) + name);
+    // The command line as it came, the first word (this program, quoted or
+    // not, as the C run-time splits it) replaced by the sibling's path.
+    const wchar_t *line = ::GetCommandLineW();
+    if (*line == L'"') {
+        ++line;
+        while (*line && *line != L'"') ++line;
+        if (*line) ++line;
+    } else {
+        while (*line && *line != L' ' && *line != L'\t') ++line;
+    }
+    std::wstring command = L"\"" + program + L"\"" + line;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &startup, &process)) {
+        why = narrow(program) + ": " + system_text(::GetLastError());
+        return -1;
+    }
+    ::CloseHandle(process.hThread);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 1;
+    ::GetExitCodeProcess(process.hProcess, &status);
+    ::CloseHandle(process.hProcess);
+    return static_cast<int>(status);
+}
+
+void alert(const std::string &title, const std::string &text)
+{
+    ::MessageBoxW(nullptr, wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONERROR);
+}
+
 bool debugger_present()
 {
     return ::IsDebuggerPresent() != 0;

@@ -44,6 +44,30 @@ set(ENV{WINEPATH} ${WORK}/path)
 # (The stand-in is not the bench: its device answers with serial 0x00001234.)
 run(0 "driver: NI-DAQmx [(]nicaiu.dll[)]\ndevice: [^\n]*serial 0x00001234" --version)
 
+# The window's program for Explorer and shortcuts: korvanew.exe starts
+# korvane.exe beside it with the arguments as given (a space in one) and
+# returns its status.
+if(WINDOW)
+  foreach(f ${top}/bin/korvanew.exe ${top}/share/doc/korvane/third-party/QCustomPlot-GPL-3.0.txt
+            ${top}/share/doc/korvane/third-party/LGPL-3.0-only.txt)
+    if(NOT EXISTS ${f})
+      message(FATAL_ERROR "the zip lacks ${f}")
+    endif()
+  endforeach()
+  set(spaced "${WORK}/empty/a state")
+  execute_process(COMMAND ${EMULATOR} ${top}/bin/korvanew.exe --daq sim --sim-state ${spaced} bus write 0 0x30 0x4321
+                  WORKING_DIRECTORY ${WORK}/empty RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "korvanew.exe bus write: status ${rc}")
+  endif()
+  run(0 "0x0030 0x4321" --daq sim --sim-state ${spaced} bus read 0 0x30)
+  execute_process(COMMAND ${EMULATOR} ${top}/bin/korvanew.exe --no-such-option
+                  WORKING_DIRECTORY ${WORK}/empty RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 2)
+    message(FATAL_ERROR "korvanew.exe --no-such-option: status ${rc}, not korvane's 2")
+  endif()
+endif()
+
 # Faults Windows had: standard output in text mode turned 0x0A into 0x0D 0x0A
 # (the dump of 0x0A0D 0xFFFF is 4 bytes, not 5); the shell printed prompts
 # when its input was no console (the C run-time takes NUL for a terminal).
