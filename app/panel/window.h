@@ -1,6 +1,6 @@
 // The window korvane's build has: Qt's (window_qt.cpp) or none (window_none.cpp,
-// the Windows build, where Debian has no Qt for Windows): then only the
-// subcommands and script mode run.
+// a Windows tree built without the Windows kit): then only the subcommands
+// and script mode run.
 #pragma once
 
 #include <string>
