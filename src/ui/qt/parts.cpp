@@ -21,12 +21,11 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
+
+#include <qcustomplot.h>
 
 #include <cmath>
+#include <limits>
 
 #include "base/atomic_file.h"
 
@@ -55,6 +54,23 @@ QFont bold_font(const QWidget *w)
 
 // Runs of a trace drawn as lines; a trace broken more often shows its newest runs.
 constexpr std::size_t kMostRuns = 200;
+
+// The grid, light and solid, and the axes' lines.
+const QColor kGridColour(0xe0, 0xe0, 0xe0), kFrameColour(0x80, 0x80, 0x80);
+
+// The points a graph holds, NaN equal to NaN.
+bool same_line(const QCPGraphDataContainer &drawn, const QVector<QCPGraphData> &line)
+{
+    if (drawn.size() != line.size())
+        return false;
+    auto it = drawn.constBegin();
+    for (const QCPGraphData &d : line) {
+        if (it->key != d.key || !(it->value == d.value || (std::isnan(it->value) && std::isnan(d.value))))
+            return false;
+        ++it;
+    }
+    return true;
+}
 
 // Written whole or not at all (atomic_file.h); a failure is told in a box.
 bool write_file(QWidget *parent, const QString &path, const std::string &text)
@@ -94,9 +110,6 @@ ChartPane::ChartPane(int panel, const Control &c, QWidget *parent) : QWidget(par
     body->addLayout(make_trace_boxes());
     outer->addLayout(body, 1);
     show_choices();
-    // A plot that changes size is drawn again in the next frame: its pixel
-    // columns decide how a long span is thinned out.
-    connect(chart_, &QChart::plotAreaChanged, this, [this] { stale_ = true; });
     update_control(c);
     redraw(true);
 }
@@ -134,29 +147,35 @@ QHBoxLayout *ChartPane::make_toolbar(const Control &c)
     return row;
 }
 
-// The plot: time along the bottom, volts up the side.
-QChartView *ChartPane::make_plot()
+// The plot: time along the bottom, volts up the side; no legend (the check
+// boxes are), no zoom or drag (the operator's choices are).
+QCustomPlot *ChartPane::make_plot()
 {
-    chart_ = new QChart;
-    chart_->legend()->hide();
-    chart_->setMargins(QMargins(2, 2, 2, 2));
-    chart_->setBackgroundRoundness(0);
-    x_ = new QValueAxis(chart_);
-    x_->setTitleText("s");
-    x_->setLabelFormat("%.0f");
-    y_ = new QValueAxis(chart_);
-    y_->setLabelFormat("%.2f");
-    chart_->addAxis(x_, Qt::AlignBottom);
-    chart_->addAxis(y_, Qt::AlignLeft);
-    view_ = new QChartView(chart_, this);
-    view_->setObjectName("chart_view");
-    view_->setRenderHint(QPainter::Antialiasing);
-    // A frame repaints the rectangle around what changed: the series clip to
-    // that one rectangle, not to the union of every series' old and new
-    // outline, which costs their strokes much more.
-    view_->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
-    view_->setMinimumSize(120, 80);
-    return view_;
+    plot_ = new QCustomPlot(this);
+    plot_->setObjectName("chart_view");
+    plot_->setMinimumSize(120, 80);
+    plot_->plotLayout()->setMargins(QMargins(2, 2, 6, 2));
+    // The lines get a paint buffer of their own, above the grid and below the
+    // axes: a frame that moves only the lines draws nothing else again.
+    plot_->addLayer("traces", plot_->layer("main"), QCustomPlot::limAbove);
+    traces_ = plot_->layer("traces");
+    traces_->setMode(QCPLayer::lmBuffered);
+    auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);  // six steps a span, from 0 back
+    plot_->xAxis->setTicker(ticker);
+    plot_->xAxis->setLabel("s");
+    plot_->xAxis->setLabelFont(bold_font(plot_));
+    plot_->xAxis->setNumberPrecision(0);
+    plot_->yAxis->setNumberPrecision(2);
+    for (QCPAxis *a : {plot_->xAxis, plot_->yAxis}) {
+        a->setNumberFormat("f");
+        a->setBasePen(QPen(kFrameColour, 0));
+        a->setTickPen(QPen(kFrameColour, 0));
+        a->setSubTicks(false);
+        a->grid()->setPen(QPen(kGridColour, 0));
+        a->grid()->setZeroLinePen(Qt::NoPen);
+    }
+    return plot_;
 }
 
 // One box per trace, in its colour, that shows or hides it.
@@ -172,9 +191,20 @@ QVBoxLayout *ChartPane::make_trace_boxes()
     Chart *m = model();
     std::size_t n = m ? m->traces().size() : 0;
     const int rows = static_cast<int>((n + 1) / 2);
-    runs_.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         const ChartTrace &t = m->traces()[i];
+        QCPGraph *g = plot_->addGraph();
+        g->setObjectName(qs(t.name));
+        g->setName(qs(t.name));
+        g->setLayer(traces_);
+        QPen pen(trace_colour(i));
+        pen.setWidthF(1.5);
+        g->setPen(pen);
+        // The model already keeps each pixel column's lowest and highest
+        // value; QCustomPlot's own sampling could pass over a NaN's gap.
+        g->setAdaptiveSampling(false);
+        g->setVisible(t.visible);
+        graphs_.push_back(g);
         // The followed control's label where it has one ("ADC ch 0 (V)"), else its name.
         auto followed = model::control(panel_, t.control);
         auto *box = new QCheckBox(qs(followed && !followed->label.empty() ? followed->label : t.name), this);
@@ -258,67 +288,82 @@ void ChartPane::redraw(bool force)
     const std::int64_t end = m->view_end_ns(now);
     const std::int64_t span_ns = static_cast<std::int64_t>(m->span_s * 1e9);
     // A frame is drawn when the window has moved by a pixel column's time with
-    // new values, or by a tenth of a second (a column at least) without:
-    // nothing new that a pixel could show, and the picture stands.
-    const int columns = plot_columns();
+    // new values, or by a tenth of a second (a column at least) without, or
+    // when the plot's width changed: nothing else could change a pixel, and
+    // the picture stands.
+    int columns = plot_columns();
     const std::int64_t column_ns = span_ns / columns;
     const std::int64_t moved = std::llabs(end - drawn_end_);
     const bool fresh = m->revision() != drawn_revision_;
-    if (!force && !stale_ && !(fresh && moved >= column_ns) && moved < std::max<std::int64_t>(column_ns, 100000000))
+    if (!force && columns == drawn_columns_ && !(fresh && moved >= column_ns) &&
+        moved < std::max<std::int64_t>(column_ns, 100000000))
         return;
-    stale_ = false;
-    drawn_revision_ = m->revision();
-    drawn_end_ = end;
-    if (m->span_s != drawn_span_) {
-        drawn_span_ = m->span_s;
-        x_->setRange(-m->span_s, 0.0);
-        x_->setTickType(QValueAxis::TicksDynamic);
-        x_->setTickAnchor(0.0);
-        x_->setTickInterval(m->span_s / 6.0);
-    }
     double lo, hi;
     m->y_range(now, lo, hi);
-    if (lo != y_->min() || hi != y_->max())
-        y_->setRange(lo, hi);
-    for (std::size_t i = 0; i < m->traces().size(); ++i) {
-        const ChartTrace &t = m->traces()[i];
-        std::vector<ChartRun> runs;
-        if (t.visible)
-            runs = m->visible_runs(i, end - span_ns, end, columns, kMostRuns);
-        auto &pool = runs_[i];
-        while (pool.size() < runs.size()) {
-            auto *s = new QLineSeries;
-            s->setObjectName(qs(t.name));
-            QPen pen(trace_colour(i));
-            pen.setWidthF(1.5);
-            s->setPen(pen);
-            chart_->addSeries(s);
-            s->attachAxis(x_);
-            s->attachAxis(y_);
-            pool.push_back(s);
-        }
-        // A series changes only where its points do: each change costs the
-        // series' whole geometry.
-        for (std::size_t k = 0; k < pool.size(); ++k) {
-            QList<QPointF> line;
-            if (k < runs.size()) {
-                line.reserve(static_cast<qsizetype>(runs[k].size()));
-                for (const ChartPoint &p : runs[k])
-                    line.append(QPointF(static_cast<double>(p.t_ns - end) / 1e9, p.v));
-            }
-            if (pool[k]->points() != line)
-                pool[k]->replace(line);
-            if (pool[k]->isVisible() != t.visible)
-                pool[k]->setVisible(t.visible);
+    const bool scaled = set_axes(m->span_s, lo, hi);
+    columns = plot_columns();
+    drawn_revision_ = m->revision();
+    drawn_end_ = end;
+    drawn_columns_ = columns;
+    bool lines = false;
+    for (std::size_t i = 0; i < graphs_.size(); ++i)
+        lines = set_trace(i, end, span_ns, columns) || lines;
+    // A new scale draws the whole plot, new lines only their own layer.
+    if (scaled)
+        plot_->replot();
+    else if (lines)
+        traces_->replot();
+}
+
+// The scale shown: true when it changed, the plot then laid out again at once
+// (the labels' width decides the plot's, and that how a long span is thinned out).
+bool ChartPane::set_axes(double span_s, double lo, double hi)
+{
+    QCPAxis *x = plot_->xAxis, *y = plot_->yAxis;
+    const QCPRange time(-span_s, 0.0), volts(lo, hi);
+    if (x->range() == time && y->range() == volts)
+        return false;
+    if (x->range() != time) {
+        static_cast<QCPAxisTickerFixed *>(x->ticker().data())->setTickStep(span_s / 6.0);
+        x->setRange(time);
+    }
+    y->setRange(volts);
+    for (auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins, QCPLayoutElement::upLayout})
+        plot_->plotLayout()->update(phase);
+    return true;
+}
+
+// Trace i's runs between end - span and end into its graph, a NaN between
+// two runs; true when what the graph shows changed.
+bool ChartPane::set_trace(std::size_t i, std::int64_t end, std::int64_t span_ns, int columns)
+{
+    const ChartTrace &t = model()->traces()[i];
+    const auto seconds = [end](const ChartPoint &p) { return static_cast<double>(p.t_ns - end) / 1e9; };
+    QVector<QCPGraphData> line;
+    if (t.visible) {
+        for (const ChartRun &run : model()->visible_runs(i, end - span_ns, end, columns, kMostRuns)) {
+            if (!line.isEmpty())
+                line.append(QCPGraphData((line.back().key + seconds(run.front())) / 2,
+                                         std::numeric_limits<double>::quiet_NaN()));
+            for (const ChartPoint &p : run)
+                line.append(QCPGraphData(seconds(p), p.v));
         }
     }
+    QCPGraph *g = graphs_[i];
+    bool changed = g->visible() != t.visible;
+    g->setVisible(t.visible);
+    if (!same_line(*g->data(), line)) {
+        g->data()->set(line, true);
+        changed = true;
+    }
+    return changed;
 }
 
 // The plot's width in pixels (the widget's before its first layout).
 int ChartPane::plot_columns() const
 {
-    const int w = static_cast<int>(chart_->plotArea().width());
-    return std::max(w > 0 ? w : view_->width(), 1);
+    const int w = plot_->axisRect()->width();
+    return std::max(w > 0 ? w : plot_->width(), 1);
 }
 
 // ---- lamps ------------------------------------------------------------------

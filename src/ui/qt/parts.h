@@ -1,5 +1,5 @@
 // The Qt window's larger parts, each a thin view over the core's model: the
-// chart of a chart control (Qt Charts), the lamps of a numeric in the leds
+// chart of a chart control (QCustomPlot), the lamps of a numeric in the leds
 // format, and the log pane. Inside uir_qt only.
 #pragma once
 
@@ -19,10 +19,9 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class QChart;
-class QChartView;
-class QLineSeries;
-class QValueAxis;
+class QCPGraph;
+class QCPLayer;
+class QCustomPlot;
 
 namespace ui::qt {
 
@@ -43,27 +42,28 @@ public:
 
 private:
     QHBoxLayout *make_toolbar(const Control &c);
-    QChartView *make_plot();
+    QCustomPlot *make_plot();
     QVBoxLayout *make_trace_boxes();
     void show_choices();
     Chart *model() const;
     void save_csv();
+    bool set_axes(double span_s, double lo, double hi);
+    bool set_trace(std::size_t i, std::int64_t end, std::int64_t span_ns, int columns);
     int plot_columns() const;
 
     int panel_, id_;
-    QChart *chart_ = nullptr;
-    QChartView *view_ = nullptr;
-    QValueAxis *x_ = nullptr, *y_ = nullptr;
+    QCustomPlot *plot_ = nullptr;
+    QCPLayer *traces_ = nullptr;  // the lines, in a paint buffer of their own
     QComboBox *span_ = nullptr;
     QPushButton *pause_ = nullptr;
     QCheckBox *autoscale_ = nullptr;
     std::vector<QCheckBox *> shown_;
-    // Per trace, one line series per run of numbers (NaN breaks the line).
-    std::vector<std::vector<QLineSeries *>> runs_;
+    // One graph per trace: its runs of numbers with a NaN between them, which
+    // breaks the line.
+    std::vector<QCPGraph *> graphs_;
     std::uint64_t drawn_revision_ = ~0ull;
     std::int64_t drawn_end_ = 0;
-    double drawn_span_ = 0;
-    bool stale_ = true;  // the next frame draws whatever has moved
+    int drawn_columns_ = 0;
 };
 
 // One lamp per bit, the bit number beside it; grey when blank, negative or dimmed.

@@ -16,8 +16,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
+
+#include <qcustomplot.h>
 
 #include <cmath>
 #include <filesystem>
@@ -200,12 +200,14 @@ TEST_F(QtPanel, ChartHidesATraceAndSavesWhatItRecorded)
     EXPECT_EQ(chart->stats(chart->find_trace("AI5")).points, 7u);  // start-up NaN and 6 readings
 
     // Hiding AI3: its lines go, the others stay.
-    auto *view = pane->findChild<QChartView *>("chart_view");
-    ASSERT_NE(view, nullptr);
-    auto drawn = [&](const char *trace) {
+    auto *plot = pane->findChild<QCustomPlot *>("chart_view");
+    ASSERT_NE(plot, nullptr);
+    auto drawn = [&](const char *trace) {  // the values a shown graph holds (no NaN's gap)
         int n = 0;
-        for (auto *s : view->chart()->series())
-            if (s->objectName() == trace && s->isVisible()) n += static_cast<QLineSeries *>(s)->count();
+        for (int g = 0; g < plot->graphCount(); g++)
+            if (plot->graph(g)->objectName() == trace && plot->graph(g)->visible())
+                for (auto it = plot->graph(g)->data()->constBegin(); it != plot->graph(g)->data()->constEnd(); ++it)
+                    n += !std::isnan(it->value);
         return n;
     };
     auto *ai3 = pane->findChild<QCheckBox *>("trace_AI3");
