@@ -40,6 +40,7 @@ class KorvaneBenchExport(exporter.ResourceExport):
     """A KorvaneBench of the export file, as a NetworkKorvaneBench to the clients."""
 
     running = set()  # every check under way, ended when the exporter stops
+    probe_command = [sys.executable, "-m", "korvane.labgrid.probe"]
 
     def __attrs_post_init__(self):
         super().__attrs_post_init__()
@@ -60,7 +61,7 @@ class KorvaneBenchExport(exporter.ResourceExport):
 
     def _start_check(self):
         res = self.local
-        argv = [sys.executable, "-m", "korvane.labgrid.probe", res.daq, res.device] + ([res.board] if res.board else [])
+        argv = self.probe_command + [res.daq, res.device] + ([res.board] if res.board else [])
         self.probe = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                       stderr=subprocess.STDOUT, text=True)
         KorvaneBenchExport.running.add(self.probe)
