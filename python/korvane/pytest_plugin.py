@@ -49,9 +49,13 @@ def _labgrid_env(config):
     return getattr(config, "_labgrid_env", None)
 
 
-@pytest.hookimpl(trylast=True)
 def pytest_configure(config):
-    if config.getoption("--korvane-labgrid") and _labgrid_env(config) is None:
+    # labgrid's own option (there while its plugin is loaded) or its variable: labgrid's
+    # pytest_configure, which makes the environment of them, may come after this one.
+    asked = getattr(config.option, "lg_env", None) or getattr(config.option, "env_config", None)
+    if hasattr(config.option, "lg_env") and not asked:
+        asked = os.environ.get("LG_ENV")
+    if config.getoption("--korvane-labgrid") and not asked:
         raise pytest.UsageError("--korvane-labgrid: no labgrid environment: give --lg-env ENV (or $LG_ENV), "
                                 "with labgrid's pytest plugin loaded")
 
@@ -59,7 +63,8 @@ def pytest_configure(config):
 def pytest_sessionfinish(session, exitstatus):
     if not session.config.getoption("--korvane-labgrid") or exitstatus != 0:
         return
-    stats = session.config.pluginmanager.get_plugin("terminalreporter").stats
+    reporter = session.config.pluginmanager.get_plugin("terminalreporter")
+    stats = reporter.stats if reporter is not None else {}
     skipped, passed = len(stats.get("skipped", [])), len(stats.get("passed", []))
     if skipped or not passed:
         session.config.get_terminal_writer().line(

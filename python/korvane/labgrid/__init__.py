@@ -281,7 +281,7 @@ class KorvaneStrategy(Strategy):
         self.status = status
 
 
-def bench_for_tests(target, status="bus_ready"):
+def bench_for_tests(target, status: str = "bus_ready") -> "korvane.Bench":
     """The open korvane.Bench of a labgrid target, its KorvaneStrategy brought
     to ``status``: what korvane's pytest plugin gives the board tests under
     labgrid. A bench its exporter finds not answering fails with the reason."""
@@ -297,7 +297,7 @@ def bench_for_tests(target, status="bus_ready"):
     return target.get_driver("KorvaneDriver").korvane
 
 
-def wiring_file_of(target):
+def wiring_file_of(target) -> "str | None":
     """The wiring file the target's bench resource names (None: the built-in one)."""
     for resource in target.resources:
         if isinstance(resource, (KorvaneBench, NetworkKorvaneBench)):
