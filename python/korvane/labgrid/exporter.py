@@ -75,10 +75,11 @@ class KorvaneBenchExport(exporter.ResourceExport):
             KorvaneBenchExport.running.discard(probe)
 
     def _checked(self, answers, reason):
+        reason = "" if answers else reason
+        if reason != self.reason:
+            self.logger.warning("the bench %s", f"does not answer: {reason}" if reason else "answers")
         self.local.avail = answers
-        self.reason = "" if answers else reason
-        if not answers:
-            self.logger.warning("%s", reason)
+        self.reason = reason
         self.next_check = time.monotonic() + self.interval
 
     def poll(self):

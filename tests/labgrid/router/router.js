@@ -32,7 +32,6 @@ WampSocketWriterContext.prototype.wampSend = function (msg, callback) {
   if (at !== undefined) {
     while (msg.length > at && (msg[msg.length - 1] === null || msg[msg.length - 1] === undefined)) msg.pop()
     if (msg.length > at + 1 && (msg[at] === null || msg[at] === undefined)) msg[at] = []
-    if (msg.length > at + 1 && Array.isArray(msg[at + 1])) msg[at + 1] = {}
   }
   return wampSend.call(this, msg, callback)
 }
