@@ -234,7 +234,7 @@ class KorvaneStrategy(Strategy):
     bus_ready: Init done, the bus answers; selftested: the self-test passed
     with the resource's wiring file. A transition goes down to off first
     when it has to go back (from selftested to open, say)."""
-    bindings = {"korvane": "KorvaneDriver"}
+    bindings = {"bench_driver": "KorvaneDriver"}
 
     status = attr.ib(default=Status.unknown)
 
@@ -251,18 +251,18 @@ class KorvaneStrategy(Strategy):
             step.skip("nothing to do")
             return
         if status.value < self.status.value or self.status is Status.unknown:
-            self.target.deactivate(self.korvane)
+            self.target.deactivate(self.bench_driver)
             self.status = Status.off
         if status is Status.off:
             return
         if self.status is Status.off:
-            self.target.activate(self.korvane)
+            self.target.activate(self.bench_driver)
             self.status = Status.open
         if status.value >= Status.bus_ready.value and self.status is Status.open:
-            self.korvane.init()
+            self.bench_driver.init()
             self.status = Status.bus_ready
         if status is Status.selftested:
-            result = self.korvane.selftest()
+            result = self.bench_driver.selftest()
             if not result:
                 failed = [f"{r.check}: measured {r.measured}, expected {r.expected}" for r in result.rows if not r.passed]
                 raise StrategyError(f"korvane: the self-test failed ({result.failed} of {len(result)}): "
@@ -275,9 +275,9 @@ class KorvaneStrategy(Strategy):
         driver is activated for every state but off)."""
         status = status if isinstance(status, Status) else Status[status]
         if status is Status.off:
-            self.target.deactivate(self.korvane)
+            self.target.deactivate(self.bench_driver)
         else:
-            self.target.activate(self.korvane)
+            self.target.activate(self.bench_driver)
         self.status = status
 
 
