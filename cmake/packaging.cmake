@@ -125,7 +125,8 @@ if(TARGET korvane_python)
   math(EXPR python_next "${python_minor} + 1")
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
       "python3 (>= ${KORVANE_PYTHON3_VERSION}~), python3 (<< ${python_major}.${python_next}), python3-numpy")
-  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-pytest")
+  # pytest for the board tests; labgrid for korvane.labgrid and korvane-labgrid-exporter.
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-pytest, python3-labgrid")
 endif()
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 # The RPM: its requirements as rpmbuild finds them (the shared libraries'
