@@ -72,6 +72,14 @@ def enter(name, text):
 
 
 subprocess.run([str(wine), "wineboot", "--init"], env=env, capture_output=True, timeout=DEADLINE)
+# Windows' own fonts are not in wine: the fonts scripts/dev installs stand in
+# for them (Qt takes Courier New for the fields, the system's for the rest).
+fonts = work / "fonts.reg"
+fonts.write_text("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"
+                 + "".join(f'"{name}"="{dejavu}"\n' for name, dejavu in [
+                     ("Courier New", "DejaVu Sans Mono"), ("Segoe UI", "DejaVu Sans"), ("Tahoma", "DejaVu Sans"),
+                     ("MS Shell Dlg", "DejaVu Sans"), ("MS Shell Dlg 2", "DejaVu Sans")]))
+subprocess.run([str(wine), "regedit", str(fonts)], env=env, capture_output=True, timeout=DEADLINE)
 trace = work / "window.ui"
 trace.unlink(missing_ok=True)
 with open(work / "window.err", "w+") as err:
@@ -98,7 +106,7 @@ with open(work / "window.err", "w+") as err:
     click("AV_READ_BTN")
     if screenshot:
         # What the window shows once the read is in: the picture for the guide.
-        subprocess.run(["import", "-window", "root", str(screenshot)], timeout=DEADLINE)
+        subprocess.run(["import", "-window", window, str(screenshot)], timeout=DEADLINE)
     click("CLOSE_BTN")
     # Closing the window as the desktop does (WM_CLOSE): the program quits.
     subprocess.run([str(wine), "taskkill", "/im", "korvane.exe"], env=env, capture_output=True, timeout=DEADLINE)
