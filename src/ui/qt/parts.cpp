@@ -155,6 +155,10 @@ QCustomPlot *ChartPane::make_plot()
     plot_->setObjectName("chart_view");
     plot_->setMinimumSize(120, 80);
     plot_->plotLayout()->setMargins(QMargins(2, 2, 6, 2));
+    // A line stroked segment by segment: a noisy trace's whole polyline
+    // stroked as one path costs several times as much (its outline is filled
+    // across the plot's width), for the same pixels.
+    plot_->setPlottingHint(QCP::phFastPolylines);
     // The lines get a paint buffer of their own, above the grid and below the
     // axes: a frame that moves only the lines draws nothing else again.
     plot_->addLayer("traces", plot_->layer("main"), QCustomPlot::limAbove);
