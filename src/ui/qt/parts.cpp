@@ -205,7 +205,7 @@ QVBoxLayout *ChartPane::make_trace_boxes()
         pen.setWidthF(1.5);
         g->setPen(pen);
         // The model already keeps each pixel column's lowest and highest
-        // value; QCustomPlot's own sampling could pass over a NaN's gap.
+        // value: the graph draws what it holds, without sampling it again.
         g->setAdaptiveSampling(false);
         g->setVisible(t.visible);
         graphs_.push_back(g);
