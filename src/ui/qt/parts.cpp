@@ -353,14 +353,13 @@ bool ChartPane::set_trace(std::size_t i, std::int64_t end, std::int64_t span_ns,
                 line.append(QCPGraphData(seconds(p), p.v));
         }
     }
+    // A hidden trace holds no points: what it shows changes with them alone.
     QCPGraph *g = graphs_[i];
-    bool changed = g->visible() != t.visible;
     g->setVisible(t.visible);
-    if (!same_line(*g->data(), line)) {
-        g->data()->set(line, true);
-        changed = true;
-    }
-    return changed;
+    if (same_line(*g->data(), line))
+        return false;
+    g->data()->set(line, true);
+    return true;
 }
 
 // The plot's width in pixels (the widget's before its first layout).
