@@ -26,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <utility>
 
 #include <gmock/gmock.h>
 
@@ -306,15 +307,8 @@ TEST_F(QtView, ANewStatusTextLaysNothingOut)
     ui::set_status_source(nullptr);
 }
 
-// A chart drawn frame by frame as values come (with gaps), the operator
-// changing the span, pausing, hiding a trace and autoscaling meanwhile, shows
-// at every look exactly what a chart drawn afresh from the same record shows.
-TEST_F(Runtime, ChartFramesShowWhatAFreshChartShows)
-{
-    ui::Options o;
-    o.script_file = "chart";  // the headless core: virtual time, no window
-    init(o);
-    const int h = show(R"PF(
+// Two numerics and a chart following them, 10 s shown of 10 min kept.
+const char kChartPanel[] = R"PF(
 [[panel]]
 resource = 1
 width = 200
@@ -343,7 +337,17 @@ width = 300
 height = 200
 span = 10
 history = 600
-)PF");
+)PF";
+
+// A chart drawn frame by frame as values come (with gaps), the operator
+// changing the span, pausing, hiding a trace and autoscaling meanwhile, shows
+// at every look exactly what a chart drawn afresh from the same record shows.
+TEST_F(Runtime, ChartFramesShowWhatAFreshChartShows)
+{
+    ui::Options o;
+    o.script_file = "chart";  // the headless core: virtual time, no window
+    init(o);
+    const int h = show(kChartPanel);
     auto make = [&](std::unique_ptr<ui::qt::ChartPane> &pane) {
         pane = std::make_unique<ui::qt::ChartPane>(h, *ui::model::control(h, 4), nullptr);
         pane->resize(360, 300);  // a narrow plot: a few hundred pixel columns
@@ -430,6 +434,55 @@ history = 600
         }
     }
     EXPECT_EQ(looks, 8);
+}
+
+// The plot is painted again only when a pixel could change: not for the same
+// picture, nor for a new value less than a pixel column's time on; then for
+// one a column on, and for the window moved a tenth of a second without one.
+TEST_F(Runtime, ChartPaintsOnlyWhenAPixelCouldChange)
+{
+    ui::Options o;
+    o.script_file = "chart";  // virtual time
+    init(o);
+    const int h = show(kChartPanel);
+    ui::qt::ChartPane pane(h, *ui::model::control(h, 4), nullptr);
+    pane.resize(360, 300);
+    pane.show();
+    QApplication::processEvents();
+    struct Paints : QObject {
+        int n = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            n += e->type() == QEvent::Paint;
+            return false;
+        }
+    } paints;
+    auto *plot = pane.findChild<QCustomPlot *>("chart_view");
+    ASSERT_NE(plot, nullptr);
+    plot->installEventFilter(&paints);
+    auto frame = [&] {
+        pane.redraw();
+        QApplication::processEvents();
+        return std::exchange(paints.n, 0);
+    };
+    const std::int64_t column_ns = 10000000000 / plot->axisRect()->width();
+    ASSERT_TRUE(column_ns > 20000000 && column_ns < 100000000);  // the steps below fit
+    SetCtrlVal(h, 2, 1.0);
+    ui::sleep_ns(1000000000);
+    SetCtrlVal(h, 2, 2.0);
+    EXPECT_GT(frame(), 0);
+    EXPECT_EQ(frame(), 0);
+    ui::sleep_ns(column_ns / 4);
+    SetCtrlVal(h, 2, 3.0);
+    EXPECT_EQ(frame(), 0);
+    ui::sleep_ns(column_ns);
+    EXPECT_GT(frame(), 0);  // 3.0 is a column back: drawn
+    ui::sleep_ns(50000000);
+    EXPECT_EQ(frame(), 0);
+    ui::sleep_ns(60000000);
+    EXPECT_GT(frame(), 0);  // the window moved on
+    pane.findChild<QCheckBox *>("trace_B")->click();
+    EXPECT_EQ(frame(), 0);  // B has no values: its graph shows nothing either way
 }
 
 TEST_F(QtView, DimmedWidgetIgnoresClicks)

@@ -155,6 +155,10 @@ QCustomPlot *ChartPane::make_plot()
     plot_->setObjectName("chart_view");
     plot_->setMinimumSize(120, 80);
     plot_->plotLayout()->setMargins(QMargins(2, 2, 6, 2));
+    // A line stroked segment by segment: a noisy trace's whole polyline
+    // stroked as one path costs several times as much (its outline is filled
+    // across the plot's width), for the same pixels.
+    plot_->setPlottingHint(QCP::phFastPolylines);
     // The lines get a paint buffer of their own, above the grid and below the
     // axes: a frame that moves only the lines draws nothing else again.
     plot_->addLayer("traces", plot_->layer("main"), QCustomPlot::limAbove);
@@ -201,7 +205,7 @@ QVBoxLayout *ChartPane::make_trace_boxes()
         pen.setWidthF(1.5);
         g->setPen(pen);
         // The model already keeps each pixel column's lowest and highest
-        // value; QCustomPlot's own sampling could pass over a NaN's gap.
+        // value: the graph draws what it holds, without sampling it again.
         g->setAdaptiveSampling(false);
         g->setVisible(t.visible);
         graphs_.push_back(g);
@@ -349,14 +353,13 @@ bool ChartPane::set_trace(std::size_t i, std::int64_t end, std::int64_t span_ns,
                 line.append(QCPGraphData(seconds(p), p.v));
         }
     }
+    // A hidden trace holds no points: what it shows changes with them alone.
     QCPGraph *g = graphs_[i];
-    bool changed = g->visible() != t.visible;
     g->setVisible(t.visible);
-    if (!same_line(*g->data(), line)) {
-        g->data()->set(line, true);
-        changed = true;
-    }
-    return changed;
+    if (same_line(*g->data(), line))
+        return false;
+    g->data()->set(line, true);
+    return true;
 }
 
 // The plot's width in pixels (the widget's before its first layout).
