@@ -276,7 +276,7 @@ void add_commands(CLI::App &app, Request &r)
     test->callback([&r] {
         r.action = [&r](Session &s) {
             const Wiring wiring = read_wiring(r.wiring.empty() ? std::nullopt : std::optional(r.wiring));
-            if (selftest(s, wiring, r.destructive) != 0) throw CheckFailure();
+            if (!selftest_passed(selftest(s, wiring, r.destructive))) throw CheckFailure();
         };
     });
 
