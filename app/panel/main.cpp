@@ -150,6 +150,8 @@ int run_panel(char *argv[], const std::string &panel_file)
 int run_korvane(int argc, char *argv[])
 {
     app::panel::Options opt;
+    opt.window = app::panel::window_built();
+    opt.rtl_board = KORVANE_RTL_BOARD_BUILT;
     int rc = app::panel::parse_options(argc, argv, opt, std::cout, std::cerr);
     if (rc != app::panel::KEEP_GOING) return rc;
 
