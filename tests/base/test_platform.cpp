@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -61,7 +62,9 @@ TEST(Platform, APathSplitsWhereItWasJoined)
         const std::string path = folder.empty() ? name : folder + sep + name;
         EXPECT_EQ(bp::file_name(path), name) << path;
         EXPECT_EQ(bp::is_bare_name(path), folder.empty()) << path;
-        if (!folder.empty()) EXPECT_EQ(bp::last_separator(path), folder.size()) << path;
+        if (!folder.empty()) {
+            EXPECT_EQ(bp::last_separator(path), folder.size()) << path;
+        }
     }
     if (bp::is_separator('\\')) {
         // The panel file's fault: a full Windows path was taken for a bare name.
@@ -113,6 +116,9 @@ TEST(Platform, ATruncatedLibraryIsRefusedBeforeItIsLoaded)
     EXPECT_EQ(fault_of(whole), "");
     // Cut inside the code, not only in the debug sections at the end.
     EXPECT_NE(fault_of(whole.substr(0, 16384)).find("truncated"), std::string::npos);
+    // Cut past its headers and section table: a section (a segment) runs past the end.
+    EXPECT_NE(fault_of(whole.substr(0, whole.size() / 2)).find("truncated (a "), std::string::npos)
+        << fault_of(whole.substr(0, whole.size() / 2));
     EXPECT_NE(fault_of("just text, no header\n").find("not a"), std::string::npos);
     EXPECT_EQ(fault_of(""), "an empty file");
 }
@@ -135,6 +141,36 @@ TEST(Platform, ABareLibraryNameIsNotLookedForInTheCurrentFolder)
     EXPECT_EQ(loaded, nullptr);
     EXPECT_NE(why, "");
     bp::close_library(loaded);
+}
+
+// Nor through PATH on Windows: an empty entry ("C:\\a;;C:\\b" is common) or a
+// relative one (".") stands for the current folder there. On Linux an empty
+// LD_LIBRARY_PATH entry is the current folder to the dynamic linker itself,
+// and the search follows it.
+TEST(Platform, NoPathEntryMakesTheCurrentFolderASearchedOne)
+{
+    if (!bp::is_separator('\\')) GTEST_SKIP() << "the dynamic linker's own rule";
+    const std::string dir = temp_dir("planted_path");
+    const std::string name = bp::library_file("korvane-planted");
+    fs::copy_file(bp::self_exe(), fs::path(dir) / name);
+    const char *saved = std::getenv("PATH");
+    static std::string restore;
+    restore = std::string("PATH=") + (saved ? saved : "");
+    static std::string entries[] = {"PATH=C:\\nowhere;;C:\\nowhere2", "PATH=.", "PATH=C:\\nowhere;.\\;",
+                                    "PATH=\"\";C:\\nowhere"};
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    for (std::string &entry : entries) {
+        ::putenv(entry.data());
+        EXPECT_EQ(bp::library_search(name), "") << entry;
+    }
+    // An absolute entry naming the folder is searched.
+    static std::string absolute;
+    absolute = "PATH=C:\\nowhere;" + dir;
+    ::putenv(absolute.data());
+    EXPECT_NE(bp::library_search(name), "");
+    fs::current_path(before);
+    ::putenv(restore.data());
 }
 
 // True when text is well-formed UTF-8.
