@@ -116,9 +116,12 @@ TEST(Platform, ATruncatedLibraryIsRefusedBeforeItIsLoaded)
     EXPECT_EQ(fault_of(whole), "");
     // Cut inside the code, not only in the debug sections at the end.
     EXPECT_NE(fault_of(whole.substr(0, 16384)).find("truncated"), std::string::npos);
-    // Cut past its headers and section table: a section (a segment) runs past the end.
-    EXPECT_NE(fault_of(whole.substr(0, whole.size() / 2)).find("truncated (a "), std::string::npos)
-        << fault_of(whole.substr(0, whole.size() / 2));
+    // Cut past its headers and section table, inside its sections (a PE file's debug
+    // information is sections too; ELF segments: test_library_posix.cpp): one runs past the end.
+    if (bp::is_separator('\\')) {
+        EXPECT_NE(fault_of(whole.substr(0, whole.size() / 2)).find("truncated (a section"), std::string::npos)
+            << fault_of(whole.substr(0, whole.size() / 2));
+    }
     EXPECT_NE(fault_of("just text, no header\n").find("not a"), std::string::npos);
     EXPECT_EQ(fault_of(""), "an empty file");
 }
