@@ -125,8 +125,11 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_TRUE(lamps0->grey());
     EXPECT_TRUE(lamps0->isEnabled());
 
-    // Port 0: low nibble outputs, driving 0x0F.
+    // Port 0: low nibble outputs, driving 0x0F. The mask field's change alone,
+    // before any tick, takes the grey off its lamps (they are tied to it).
     type("PORT_MASK_0", "0F");
+    QApplication::processEvents();
+    EXPECT_FALSE(lamps0->grey()) << "repainted when the mask field changed, not at the next tick";
     type("PORT_OUT_0", "FF");
     port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
     QApplication::processEvents();
