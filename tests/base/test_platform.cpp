@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -174,6 +175,24 @@ TEST(Platform, NoPathEntryMakesTheCurrentFolderASearchedOne)
     EXPECT_NE(bp::library_search(name), "");
     fs::current_path(before);
     ::putenv(restore.data());
+}
+
+// A second opening of a held state lock is refused the lock but reads who
+// holds it (Windows locks are mandatory: the locked range must not cover the
+// process number at the file's start). wine does not enforce byte-range locks
+// on reads: there the lock moved over the number still passes; on Windows it fails.
+TEST(Platform, ALockHoldersNumberIsReadableWhileItHoldsTheLock)
+{
+    const std::string path = (fs::path(temp_dir("lock")) / "board.state.lock").string();
+    const int holder = bp::open_lock_file(path), other = bp::open_lock_file(path);
+    ASSERT_GE(holder, 0);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(bp::try_lock(holder), 0);
+    bp::write_holder(holder);
+    EXPECT_EQ(bp::try_lock(other), EWOULDBLOCK);
+    EXPECT_EQ(bp::read_holder(other), static_cast<long>(::getpid()));
+    ::close(other);
+    ::close(holder);
 }
 
 // True when text is well-formed UTF-8.
