@@ -163,8 +163,13 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     GetCtrlVal(panelHandle, AV_READ_DATA, &data);
     EXPECT_EQ(data, 0xCAFE);
 
+    EXPECT_FALSE(lamps0->held());
     click("CLOSE_BTN");
     EXPECT_EQ(pxi_opened, 0);
+    // The lamps keep the levels last read, shown as held from before Close.
+    QApplication::processEvents();
+    EXPECT_TRUE(lamps0->held());
+    EXPECT_FALSE(lamps0->grey());
     EXPECT_FALSE(mask->isEnabled());
     EXPECT_TRUE(lamps0->isEnabled() && lamps1->isEnabled() && lamps2->isEnabled());  // never dimmed
     EXPECT_EQ(bench->live_tasks(), 0);
