@@ -69,6 +69,9 @@ void Core::open()
         raise_as(g_daq_error, line, -200397, line);
     }
     simulated_ = app::simlink::bench_present();
+    // As the command line says it on standard error: a warning, once per open().
+    if (std::string note = python_words(driver::info().stand_in_note()); !note.empty())
+        if (PyErr_WarnEx(PyExc_RuntimeWarning, note.c_str(), 1) < 0) throw py::error_already_set();
     // Names the device as the panel's Open does; touches no hardware.
     check_status("cannot select the DAQ module", vekta_ni6251Slot(kc::kDaqSlot));
     if (std::string why = app::simlink::choose_board(opt_.board); !why.empty()) throw py::value_error(strip_line(why));

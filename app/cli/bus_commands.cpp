@@ -279,6 +279,11 @@ void bus_load(Session &s, unsigned slave, unsigned address, const std::string &p
         }
         checked += run.words.size();
     }
+    // What was checked, as write --verify says it.
+    s.out << count_text(done) << (done == 1 ? " word" : " words") << " of " << name << " loaded and verified";
+    if (image.runs.size() > 1) s.out << " (" << image.runs.size() << " runs)";
+    s.out << "\n";
+    s.out.flush();
 }
 
 }  // namespace app::cli

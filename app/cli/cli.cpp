@@ -32,10 +32,17 @@ struct LineFailed {
     int status;
 };
 
+// A choice among names: the type name says them (hex|dec), so the check's own
+// description (":{hex,dec}") is left out of the help.
+CLI::Validator one_of(std::vector<std::string> names)
+{
+    return CLI::IsMember(std::move(names)).description("");
+}
+
 void add_format(CLI::App *cmd, Request &r)
 {
     cmd->add_option("--format", r.format, "Numbers in hex (default) or dec")
-        ->check(CLI::IsMember({"hex", "dec"}))
+        ->check(one_of({"hex", "dec"}))
         ->type_name("hex|dec");
 }
 
@@ -107,7 +114,7 @@ void add_load(CLI::App &bus, Request &r)
     load->add_option("--format", r.file_format,
                      "The file's format: Intel HEX or binary; default: by its name (.hex), "
                      "for standard input by a leading ':'")
-        ->check(CLI::IsMember({"hex", "bin"}))
+        ->check(one_of({"hex", "bin"}))
         ->type_name("hex|bin");
     on_parse(load, r, [&r](Session &s) {
         const unsigned slave = parse_slave(r.slave), address = parse_address(r.address);
@@ -218,6 +225,10 @@ std::string usage_error_text(const CLI::App &app, const CLI::ParseError &e, cons
         for (const std::string &word : app.remaining(true))
             if (!word.empty() && word[0] != '-') {
                 what = "unknown subcommand " + word;
+                std::vector<std::string> names;
+                for (const CLI::App *sub : at->get_subcommands({})) names.push_back(sub->get_name());
+                if (std::string likely = base::text::closest(word, names); !likely.empty())
+                    what += ": did you mean " + likely + "?";
                 break;
             }
     if (at == &app && !commands_help.empty()) return what + " (" + commands_help + " lists the commands)";
@@ -276,7 +287,7 @@ void add_commands(CLI::App &app, Request &r)
     test->callback([&r] {
         r.action = [&r](Session &s) {
             const Wiring wiring = read_wiring(r.wiring.empty() ? std::nullopt : std::optional(r.wiring));
-            if (selftest(s, wiring, r.destructive) != 0) throw CheckFailure();
+            if (!selftest_passed(selftest(s, wiring, r.destructive))) throw CheckFailure();
         };
     });
 

@@ -86,12 +86,16 @@ bool list_devices(Session &s)
         s.out << text << "\n";
     };
     row("device", "product type", "serial", "chassis", "slot", "");
+    // A lab's log of the list keeps that the device was the bench's, standing in for NI-DAQmx.
+    const std::string uses = driver::info().stand_in
+                                 ? "korvane uses this one: the simulated bench's (NI-DAQmx is not installed)"
+                                 : "korvane uses this one";
     bool found = false;
     for (const VektaDevice &d : devices) {
         const bool is_ours = strcasecmp(d.name, ours.c_str()) == 0;
         found = found || is_ours;
         row(d.name, d.productType, serial_text(d.serialNum), d.chassis < 0 ? "-" : std::to_string(d.chassis),
-            d.slot < 0 ? "-" : std::to_string(d.slot), is_ours ? "korvane uses this one" : "");
+            d.slot < 0 ? "-" : std::to_string(d.slot), is_ours ? uses : "");
     }
     if (more > 0) s.out << "(and " << more << " more)\n";
     s.out << std::flush;

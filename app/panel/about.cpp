@@ -42,18 +42,29 @@ std::string find_panel_file()
     return "";
 }
 
+namespace {
+
+// A path as the system writes it: one kind of separator (the folders found
+// join with '/', Windows' own paths have '\\').
+std::string shown(const std::string &path)
+{
+    return fs::path(path).make_preferred().string();
+}
+
+}  // namespace
+
 std::string version_text(const std::string &driver_line, const std::string &given_panel)
 {
-    std::string panel = given_panel.empty()   ? find_panel_file()
+    std::string panel = given_panel.empty()   ? shown(find_panel_file())
                         : is_file(given_panel) ? given_panel + " (--panel)"
                                                : given_panel + " (--panel, not found)";
     if (panel.empty()) {
         panel = "not found (looked in";
-        for (const std::string &dir : panel_dirs()) panel += " " + dir;
+        for (const std::string &dir : panel_dirs()) panel += " " + shown(dir);
         panel += ")";
     }
     std::string bench = driver::sim_library_path();
-    if (!is_file(bench)) bench += " (not found)";
+    bench = is_file(bench) ? shown(bench) : shown(bench) + " (not found)";
     return version_line() + "\n" + driver_line + "\npanel file: " + panel + "\nsimulated bench: " + bench + "\n";
 }
 

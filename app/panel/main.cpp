@@ -150,6 +150,8 @@ int run_panel(char *argv[], const std::string &panel_file)
 int run_korvane(int argc, char *argv[])
 {
     app::panel::Options opt;
+    opt.window = app::panel::window_built();
+    opt.rtl_board = KORVANE_RTL_BOARD_BUILT;
     int rc = app::panel::parse_options(argc, argv, opt, std::cout, std::cerr);
     if (rc != app::panel::KEEP_GOING) return rc;
 
@@ -169,6 +171,10 @@ int run_korvane(int argc, char *argv[])
         return app::panel::USAGE_ERROR;
     }
     startup_mark("driver loaded");
+    // The bench in place of a driver that is not installed: said once, whatever runs, so that no
+    // command's output is taken for the hardware's (--version says it in its own output).
+    if (std::string note = driver::info().stand_in_note(); !note.empty() && !opt.version)
+        std::cerr << "korvane: " << note << "\n";
     const std::string board = app::simlink::board_name();
     std::string driver = driver::info().description();
     if (!board.empty()) driver += "\nboard: " + board;

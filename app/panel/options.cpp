@@ -37,19 +37,30 @@ void add_window_options(CLI::App &app, Options &opt)
     app.add_option("--panel", opt.panel, "Panel file to load instead of korvane.uir")->type_name("FILE");
     app.add_option("--script", opt.script, "Play a script on the headless front end (- : standard input)")
         ->type_name("FILE|-");
-    app.add_option("--screenshot", opt.screenshot, "After the script (if any), write a PNG of the window and quit")
-        ->type_name("FILE");
+    // The window's options only where it is built; there they are refused below.
+    CLI::Option *screenshot =
+        app.add_option("--screenshot", opt.screenshot, "After the script (if any), write a PNG of the window and quit")
+            ->type_name("FILE");
+    if (!opt.window) screenshot->group("");
     app.add_option("--daq", opt.daq,
                    "DAQ driver: sim (simulated bench), nidaqmx (NI-DAQmx) or the path of a driver library; "
                    "default: $KORVANE_DAQ, else NI-DAQmx; the simulated bench only where NI-DAQmx is not installed")
         ->type_name("sim|nidaqmx|PATH");
-    app.add_option("--board", opt.board,
-                   "Simulated bench only: the target board: model (the C++ model), rtl (the reference board in "
-                   "Verilog) or the path of a board library; default: $KORVANE_BOARD, else the model")
-        ->type_name("model|rtl|PATH");
+    if (opt.rtl_board)
+        app.add_option("--board", opt.board,
+                       "Simulated bench only: the target board: model (the C++ model), rtl (the reference board in "
+                       "Verilog) or the path of a board library; default: $KORVANE_BOARD, else the model")
+            ->type_name("model|rtl|PATH");
+    else
+        app.add_option("--board", opt.board,
+                       "Simulated bench only: the target board: model (the C++ model) or the path of a board "
+                       "library; default: $KORVANE_BOARD, else the model")
+            ->type_name("model|PATH");
     app.add_option("--trace", opt.trace, "Write one line per driver call to FILE (any driver)")
         ->type_name("FILE");
-    app.add_option("--ui-trace", opt.ui_trace, "Write one line per call of the panel run-time to FILE")
+    app.add_option("--ui-trace", opt.ui_trace,
+                   std::string("Write one line per call of the panel run-time to FILE") +
+                       (opt.window ? "" : " (with --script)"))
         ->type_name("FILE");
     CLI::Option *vcd =
         app.add_option("--vcd", opt.vcd, "Simulated bench only: write the digital lines and the decoded bus as VCD")
@@ -58,7 +69,7 @@ void add_window_options(CLI::App &app, Options &opt)
                    "vectors: the lines and the decoded bus words, for GTKWave (default); "
                    "lines: 1-bit wires only, for PulseView and sigrok-cli (GTKWave reads it too)")
         ->type_name("vectors|lines")
-        ->check(CLI::IsMember({"vectors", "lines"}))
+        ->check(CLI::IsMember({"vectors", "lines"}).description(""))
         ->needs(vcd);
 }
 
@@ -73,9 +84,13 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
     }
     CLI::App app{"korvane: operator panel of the PXI bench (NI 6251 DAQ module, Avalon target board); "
                  "with a subcommand, bus access and the bench self-test from the command line", "korvane"};
+    // Names and descriptions apart: the longest name with its type and "Needs:" fits the column
+    // (the subcommands share this formatter).
+    app.get_formatter()->column_width(44);
     add_window_options(app, opt);
     cli::add_commands(app, *opt.command);
-    app.footer("Toolkit option: -platform NAME (e.g. offscreen, vnc) selects the window system plugin.");
+    if (opt.window)
+        app.footer("Toolkit option: -platform NAME (e.g. offscreen, vnc) selects the window system plugin.");
 
     // CLI11 parses from the back of the vector.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -86,6 +101,11 @@ int parse_options(int argc, const char *const argv[], Options &opt, std::ostream
         return 0;
     } catch (const CLI::ParseError &e) {
         err << "korvane: " << cli::usage_error_text(app, e, "korvane") << "\n";
+        return USAGE_ERROR;
+    }
+    if (!opt.window && (!opt.screenshot.empty() || !opt.toolkit_args.empty())) {
+        err << "korvane: " << (opt.screenshot.empty() ? "-platform" : "--screenshot")
+            << " is for the window, which this korvane is built without\n";
         return USAGE_ERROR;
     }
     if (opt.command->action && (!opt.panel.empty() || !opt.script.empty() || !opt.screenshot.empty() ||

@@ -22,6 +22,10 @@ struct Options {
     std::string vcd;         // --vcd FILE (simulated bench only)
     std::string vcd_layout = "vectors";  // --vcd-layout vectors|lines
     std::vector<std::string> toolkit_args;  // -platform NAME, for the window toolkit
+    // What this build has, set before parsing: the help lists only those
+    // options, and the window's are usage errors without it.
+    bool window = true;      // the Qt window (--screenshot, -platform)
+    bool rtl_board = true;   // the reference RTL board (--board rtl)
     // A subcommand (bus ..., selftest) and its arguments; no action: the window.
     std::shared_ptr<cli::Request> command = std::make_shared<cli::Request>();
 };

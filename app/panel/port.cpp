@@ -2,6 +2,7 @@
 // DAQ module's three 8-line ports. The area shows its own copy of what it
 // last set or read; it never asks the library for the current values.
 #include "app/panel/korvane_main.h"
+#include "base/error_output.h"
 #include "ui/userint.h"
 #include "vekta/vekta.h"
 #include "vekta/vekta_report.h"
@@ -15,6 +16,23 @@ static int port_in[PORT_SIZE] = {-1, -1, -1};
 static const int out_ctrl[PORT_SIZE] = {PORT_OUT_0, PORT_OUT_1, PORT_OUT_2};
 static const int in_ctrl[PORT_SIZE] = {PORT_IN_0, PORT_IN_1, PORT_IN_2};
 static const int mask_ctrl[PORT_SIZE] = {PORT_MASK_0, PORT_MASK_1, PORT_MASK_2};
+
+// Port 2 lines 1 and 2 are the bus's read and write strobes, both active low:
+// outputs that read back low together make the board see a read and a write at
+// once (a mask set while the output field is still unset, say). The operator
+// is told once each time it begins; what the lines do stays as set.
+static const int kStrobeLines = 6;
+static bool strobes_clash = false;
+
+static void port_watch_strobes(void)
+{
+    const int mask = port_mask[2], level = port_in[2];
+    const bool clash = mask >= 0 && (mask & kStrobeLines) == kStrobeLines && level >= 0 && (level & kStrobeLines) == 0;
+    if (clash && !strobes_clash)
+        base::error_line("korvane: RD# and WR# both active on port 2 (lines 1 and 2 outputs, both low): "
+                         "write 6 to its output first, or press Mode out");
+    strobes_clash = clash;
+}
 
 // The buttons and operator controls that follow the hardware state, in the
 // order they are undimmed and dimmed.
@@ -50,6 +68,7 @@ void port_open(void)
         port_mask[p] = -1;
         port_out[p] = -1;
     }
+    strobes_clash = false;
     port_update_gui_val();
 }
 
@@ -107,6 +126,7 @@ int port_timer_CB(int, int, int event, void *, int, int)
     // Only the indicators: a port with no configuration reads 0, and the panel
     // file greys its lamps while its mask shows "not set since Open".
     for (int p = 0; p < PORT_SIZE; p++) SetCtrlVal(panelHandle, in_ctrl[p], port_in[p]);
+    port_watch_strobes();
     return 0;
 }
 

@@ -14,5 +14,7 @@ namespace app::panel {
 std::string window_refusal(const Options &opt);
 // Installs the window (before the run-time starts); nothing without one.
 void install_window();
+// Whether this build has the window (its options are offered only then).
+bool window_built();
 
 }  // namespace app::panel

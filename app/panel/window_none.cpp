@@ -9,6 +9,11 @@ std::string window_refusal(const Options &opt)
            "--script FILE\n";
 }
 
+bool window_built()
+{
+    return false;
+}
+
 void install_window()
 {
     // The run-time keeps its headless front end.

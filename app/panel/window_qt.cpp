@@ -9,6 +9,11 @@ std::string window_refusal(const Options &)
     return "";
 }
 
+bool window_built()
+{
+    return true;
+}
+
 void install_window()
 {
     ui::qt::install();

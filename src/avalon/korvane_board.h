@@ -54,7 +54,10 @@ namespace bit {
 inline constexpr std::uint16_t kDacChannel0 = 1u << 0;
 inline constexpr std::uint16_t kDacChannel1 = 1u << 1;
 inline constexpr std::uint16_t kDacReference = 1u << 2;
-// ADC configuration.
+// ADC configuration. Bits 0 and 1 are what the bus master's ADC init sets (it
+// writes 3); both boards keep them as written and act on neither.
+inline constexpr std::uint16_t kAdcConfig0 = 1u << 0;
+inline constexpr std::uint16_t kAdcConfig1 = 1u << 1;
 inline constexpr std::uint16_t kAdcIrqOnDone = 1u << 2;  // raise the interrupt request when a conversion ends
 // ADC command (written).
 inline constexpr std::uint16_t kAdcStart = 1u << 0;   // start a conversion of both channels
@@ -103,6 +106,8 @@ inline constexpr Field kDacControlFields[] = {
     {bit::kDacReference, "REF", false, "reference on (no output without it)"},
 };
 inline constexpr Field kAdcConfigFields[] = {
+    {bit::kAdcConfig0, "CFG0", false, "set by the ADC init; kept, no effect on this board"},
+    {bit::kAdcConfig1, "CFG1", false, "set by the ADC init; kept, no effect on this board"},
     {bit::kAdcIrqOnDone, "IRQ_ON_DONE", false, "interrupt request when a conversion ends"},
 };
 inline constexpr Field kAdcCommandFields[] = {

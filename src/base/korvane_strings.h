@@ -1,12 +1,14 @@
 // Small text helpers shared by the run-time, the script reader and the
 // simulated bench: ASCII whitespace trimming, ASCII case folding, control
-// characters escaped. Header only (target korvane_strings), so that any
+// characters escaped, the closest of a list of names. Header only (target korvane_strings), so that any
 // target may use them without linking the run-time.
 #pragma once
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace base::text {
 
@@ -62,6 +64,34 @@ inline std::string one_line(std::string_view s)
             res += ch;
     }
     return res;
+}
+
+// The candidate closest to `word` by edit distance (letters inserted, dropped,
+// changed or swapped, case ignored), "" when none is within a third of the
+// word's length (at least 1): what a mistyped name was likely meant to be.
+inline std::string closest(std::string_view word, const std::vector<std::string> &candidates)
+{
+    const std::string w = lower(std::string(word));
+    std::string best;
+    std::size_t best_cost = std::max<std::size_t>(1, w.size() / 3) + 1;
+    for (const std::string &candidate : candidates) {
+        const std::string c = lower(candidate);
+        // Optimal string alignment distance, rows kept for the swap.
+        std::vector<std::vector<std::size_t>> d(w.size() + 1, std::vector<std::size_t>(c.size() + 1));
+        for (std::size_t i = 0; i <= w.size(); ++i) d[i][0] = i;
+        for (std::size_t j = 0; j <= c.size(); ++j) d[0][j] = j;
+        for (std::size_t i = 1; i <= w.size(); ++i)
+            for (std::size_t j = 1; j <= c.size(); ++j) {
+                d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (w[i - 1] != c[j - 1])});
+                if (i > 1 && j > 1 && w[i - 1] == c[j - 2] && w[i - 2] == c[j - 1])
+                    d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        if (d[w.size()][c.size()] < best_cost) {
+            best_cost = d[w.size()][c.size()];
+            best = candidate;
+        }
+    }
+    return best;
 }
 
 }  // namespace base::text

@@ -47,6 +47,9 @@ std::vector<std::string> driver_library_names();
 // LD_LIBRARY_PATH, ld.so.cache and the default folders; on Windows the
 // executable's folder, the system folders and PATH (never the current folder).
 std::string library_search(const std::string &name);
+// The paths a dynamic linker's cache file (glibc's ld.so.cache, in either of
+// its two layouts) gives for a library name; none on Windows, which has no such cache.
+std::vector<std::string> linker_cache_paths(const std::string &cache_file, const std::string &name);
 // Loads a library (a path, or a bare name by library_search); null with why.
 void *open_library(const std::string &path, std::string &why);
 void *library_symbol(void *library, const char *name);

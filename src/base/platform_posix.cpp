@@ -30,14 +30,16 @@ constexpr size_t kMaxLinkerCache = size_t{64} << 20;
 // Links followed before giving up, as the kernel does (ELOOP).
 constexpr int kMostLinks = 40;
 
-// The paths /etc/ld.so.cache gives for a library name (any architecture).
-// The cache is glibc's "glibc-ld.so.cache1.1" table, alone or after the old
+}  // namespace
+
+// The paths the cache gives for a library name (any architecture). The cache
+// is glibc's "glibc-ld.so.cache1.1" table, alone or after the old
 // "ld.so-1.7.0" one; its string offsets count from the new table's start.
-std::vector<std::string> cached_paths(const std::string &name)
+std::vector<std::string> linker_cache_paths(const std::string &cache_file, const std::string &name)
 {
     std::vector<std::string> found;
     std::string data;
-    if (!base::files::read_bounded("/etc/ld.so.cache", data, false, kMaxLinkerCache).empty()) return found;
+    if (!base::files::read_bounded(cache_file, data, false, kMaxLinkerCache).empty()) return found;
     auto u32 = [&](size_t at) {
         uint32_t v = 0;
         if (at + 4 <= data.size()) std::memcpy(&v, data.data() + at, 4);
@@ -51,14 +53,20 @@ std::vector<std::string> cached_paths(const std::string &name)
     auto text = [&](uint32_t offset) -> std::string {
         const size_t at = base + offset;
         if (at >= data.size()) return {};
-        return std::string(data.c_str() + at, strnlen(data.c_str() + at, data.size() - at));
+        // A string the file's end cuts short is no path (a cache being rewritten, a damaged one).
+        const size_t length = strnlen(data.c_str() + at, data.size() - at);
+        if (length == data.size() - at) return {};
+        return std::string(data.c_str() + at, length);
     };
     for (size_t i = 0; i < count && base + 48 + (i + 1) * 24 <= data.size(); ++i) {
         const size_t entry = base + 48 + i * 24;
-        if (text(u32(entry + 4)) == name) found.push_back(text(u32(entry + 8)));
+        if (text(u32(entry + 4)) != name) continue;
+        if (std::string path = text(u32(entry + 8)); !path.empty()) found.push_back(path);
     }
     return found;
 }
+
+namespace {
 
 // Program headers and loadable segments inside the file's size.
 template <class Ehdr, class Phdr>
@@ -132,7 +140,7 @@ std::string library_search(const std::string &name)
             from = to + 1;
         }
     }
-    for (const std::string &p : cached_paths(name))
+    for (const std::string &p : linker_cache_paths("/etc/ld.so.cache", name))
         if (fs::exists(p, ec)) return p;
     for (const char *dir : {"/lib/x86_64-linux-gnu", "/usr/lib/x86_64-linux-gnu", "/lib64", "/usr/lib64", "/lib",
                             "/usr/lib"})

@@ -148,11 +148,19 @@ std::string library_search(const std::string &name)
             if (to == std::string::npos) to = dirs.size();
             std::string dir = dirs.substr(from, to - from);
             if (dir.size() >= 2 && dir.front() == '"' && dir.back() == '"') dir = dir.substr(1, dir.size() - 2);
+            // An empty entry (C:\a;;C:\b) or a relative one (".", "bin", "C:x") would be the
+            // current folder or below it: DLL planting, which this order exists to prevent.
+            if (!fs::path(wide(dir)).is_absolute()) dir.clear();
             if (std::string p = holds(dir); !p.empty()) return p;
             from = to + 1;
         }
     }
     return "";
+}
+
+std::vector<std::string> linker_cache_paths(const std::string &, const std::string &)
+{
+    return {};
 }
 
 void *open_library(const std::string &path, std::string &why)

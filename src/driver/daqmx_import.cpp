@@ -190,7 +190,9 @@ void load_locked(Loader &l)
         // for the hardware.
         if (!try_real_driver(l) && !l.info.installed) {
             std::string real_error = l.info.error;
-            if (!try_open(l, driver::sim_library_path())) {
+            if (try_open(l, driver::sim_library_path())) {
+                l.info.stand_in = l.info.simulated;
+            } else {
                 // Neither: say why the real driver is missing, that is what was wanted first.
                 l.info.path = base::platform::driver_library_names().front();
                 l.info.error = real_error;
@@ -417,8 +419,16 @@ std::string LoaderInfo::description() const
         return "driver: none \xE2\x80\x94 cannot load " + tried + ": " + error;
     }
     std::string d = simulated ? "driver: simulated bench (" + path + ")" : "driver: NI-DAQmx (" + path + ")";
+    if (stand_in) d += " in place of NI-DAQmx, which is not installed";
     if (!missing.empty()) d += ", missing entry points: " + missing;
     return d;
+}
+
+std::string LoaderInfo::stand_in_note() const
+{
+    if (!stand_in) return "";
+    return "NI-DAQmx is not installed: korvane runs on its simulated bench, not on the hardware "
+           "(--daq sim chooses the bench without this note)";
 }
 
 }  // namespace driver

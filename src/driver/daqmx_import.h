@@ -31,6 +31,7 @@ struct LoaderInfo {
     bool attempted = false;     // a load has been tried
     bool loaded = false;        // the library is loaded (entry points may still be missing)
     bool simulated = false;     // the loaded library is korvane's simulated bench
+    bool stand_in = false;      // the bench taken because NI-DAQmx is not installed (nothing chose it)
     std::string choice;         // what was asked for: "sim", "nidaqmx", a path, or "" (default)
     std::string path;           // the library file that was loaded or last tried
     std::string error;          // dlerror() text of a failed load
@@ -38,6 +39,9 @@ struct LoaderInfo {
     bool installed = false;     // NI-DAQmx was tried and is where the dynamic linker looks, loaded or not
     std::string found;          // the NI-DAQmx file the dynamic linker would take ("" if none)
     std::string description() const;  // one line for the log pane, the window title and --version
+    // With stand_in, the one line every command says on standard error (else ""):
+    // nothing the bench answers may be taken for the hardware's.
+    std::string stand_in_note() const;
 };
 
 // What the loader did (after load() or the first driver call).

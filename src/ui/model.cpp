@@ -65,6 +65,17 @@ bool lamps_grey(int panel, const Control &c)
     return false;
 }
 
+bool lamps_held(int panel, const Control &c)
+{
+    if (c.grey_while.empty())
+        return false;
+    const Panel *p = detail::find_panel(panel);
+    for (const Control &other : p ? p->controls : std::vector<Control>{})
+        if (other.name == c.grey_while)
+            return other.dimmed;
+    return false;
+}
+
 int find_control(int panel, const std::string &name)
 {
     Panel *p = find_panel(panel);

@@ -115,6 +115,10 @@ int find_control(int panel, const std::string &name);
 // dimmed control, or no line at 1 while the control its grey_while key names
 // shows its blank value (of the panel `panel`).
 bool lamps_grey(int panel, const Control &c);
+// Whether lamps show levels held from before their area closed: the control
+// their grey_while key names is dimmed (the port area after Close), so what
+// they show was read then, not now.
+bool lamps_held(int panel, const Control &c);
 
 struct Action {
     bool ok = true;

@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -563,6 +564,10 @@ TEST_F(Processes, AStopEndsALoadWaitingOnStandardInput)
 
 // A stop that comes as soon as korvane starts (before the driver is loaded)
 // gives the same "stopped at" line as one in the middle, not a silent end.
+// Deterministic: standard error is a pipe of one page, filled but for room
+// for the first start-up mark, so korvane waits at its next line (before any
+// bus cycle) until the stop has been sent; the test sees the mark arrive
+// without reading it (FIONREAD).
 TEST_F(Processes, AnEarlyStopSaysHowFarAsALateOne)
 {
     spit(path("image.bin"), random_bytes(2 * 8192, 5));
@@ -572,28 +577,37 @@ TEST_F(Processes, AnEarlyStopSaysHowFarAsALateOne)
         SCOPED_TRACE(args[1]);
         int fds[2];
         ASSERT_EQ(::pipe(fds), 0);
+        ASSERT_EQ(::fcntl(fds[1], F_SETPIPE_SZ, 4096), 4096);
+        // Room for "korvane: startup: main at T ms" (T has fewer than 20 digits), not for a second line.
+        const std::string filler(4096 - 60, '.');
+        ASSERT_EQ(::write(fds[1], filler.data(), filler.size()), static_cast<ssize_t>(filler.size()));
         Spawn s = korvane(args);
         s.env = {"KORVANE_STARTUP_MARKS=1"};
         s.err_fd = fds[1];
         const pid_t pid = start(s);
         ::close(fds[1]);
+        // korvane's turn until its mark is in the pipe (it blocks at the next line, or has ended).
+        for (int queued = 0; queued <= static_cast<int>(filler.size());) {
+            ASSERT_EQ(::ioctl(fds[0], FIONREAD, &queued), 0);
+            siginfo_t ended{};
+            ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOHANG | WNOWAIT), 0);
+            ASSERT_EQ(ended.si_pid, 0) << "korvane ended before its first mark";
+            std::this_thread::yield();
+        }
+        ::kill(pid, SIGINT);  // korvane waits at its next line: nothing loaded yet
         std::string err;
         char buf[4096];
-        bool sent = false;
         for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) != 0;) {
             if (n < 0) {
                 if (errno == EINTR) continue;
                 break;
             }
             err.append(buf, static_cast<size_t>(n));
-            if (!sent && err.find("korvane: startup: main at") != std::string::npos) {
-                ::kill(pid, SIGINT);  // the first mark: nothing loaded yet
-                sent = true;
-            }
         }
         ::close(fds[0]);
+        err.erase(0, filler.size());
         const Ended e = wait_for(pid, s);
-        ASSERT_TRUE(sent) << err;
+        EXPECT_EQ(err.rfind("korvane: startup: main at", 0), 0u) << err;
         EXPECT_EQ(e.signal, SIGINT) << "status " << e.status << ": " << err;
         EXPECT_TRUE(std::regex_search(err, std::regex("\nkorvane: interrupted by SIGINT: " + args[1] +
                                                       " stopped at 0x[0-9A-F]{4} after [0-9,]+ words [(]of 8,192[)]")))

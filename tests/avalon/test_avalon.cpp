@@ -317,6 +317,29 @@ TEST_F(Avalon, BlockTransfersAgreeWithSingleCycles)
     }
 }
 
+// The two paths a block chooses between by its length, each used whatever
+// the length: words written one way read back the other, at their addresses.
+TEST_F(Avalon, TheSinglePortAndTheGroupPathsAgreeAtEveryLength)
+{
+    avalonInit();
+    std::mt19937 rng(36);
+    for (int count = 1; count <= 12; count++) {
+        SCOPED_TRACE(count);
+        const unsigned short first = static_cast<unsigned short>(rng() % (kWords - count));
+        std::vector<unsigned short> out(static_cast<size_t>(count)), back(static_cast<size_t>(count));
+        for (unsigned short &w : out) w = static_cast<unsigned short>(rng());
+        ASSERT_EQ(avalonWriteCycles(0, first, out.data(), count), count);
+        for (int i = 0; i < count; i++) ASSERT_EQ(reg(0, first + i), out[static_cast<size_t>(i)]) << i;
+        ASSERT_EQ(avalonReadGroup(0, first, back.data(), count), count);
+        EXPECT_EQ(back, out);
+        for (unsigned short &w : out) w = static_cast<unsigned short>(rng());
+        ASSERT_EQ(avalonWriteGroup(0, first, out.data(), count), count);
+        ASSERT_EQ(avalonReadCycles(0, first, back.data(), count), count);
+        EXPECT_EQ(back, out);
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
 // A block that fails part-way says where, after a report line; the ports go
 // back all the same and the next cycles run as before.
 TEST_F(Avalon, BlockStopsAtTheFailedWordAndGivesThePortsBack)

@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -61,7 +63,9 @@ TEST(Platform, APathSplitsWhereItWasJoined)
         const std::string path = folder.empty() ? name : folder + sep + name;
         EXPECT_EQ(bp::file_name(path), name) << path;
         EXPECT_EQ(bp::is_bare_name(path), folder.empty()) << path;
-        if (!folder.empty()) EXPECT_EQ(bp::last_separator(path), folder.size()) << path;
+        if (!folder.empty()) {
+            EXPECT_EQ(bp::last_separator(path), folder.size()) << path;
+        }
     }
     if (bp::is_separator('\\')) {
         // The panel file's fault: a full Windows path was taken for a bare name.
@@ -113,6 +117,12 @@ TEST(Platform, ATruncatedLibraryIsRefusedBeforeItIsLoaded)
     EXPECT_EQ(fault_of(whole), "");
     // Cut inside the code, not only in the debug sections at the end.
     EXPECT_NE(fault_of(whole.substr(0, 16384)).find("truncated"), std::string::npos);
+    // Cut past its headers and section table, inside its sections (a PE file's debug
+    // information is sections too; ELF segments: test_library_posix.cpp): one runs past the end.
+    if (bp::is_separator('\\')) {
+        EXPECT_NE(fault_of(whole.substr(0, whole.size() / 2)).find("truncated (a section"), std::string::npos)
+            << fault_of(whole.substr(0, whole.size() / 2));
+    }
     EXPECT_NE(fault_of("just text, no header\n").find("not a"), std::string::npos);
     EXPECT_EQ(fault_of(""), "an empty file");
 }
@@ -135,6 +145,54 @@ TEST(Platform, ABareLibraryNameIsNotLookedForInTheCurrentFolder)
     EXPECT_EQ(loaded, nullptr);
     EXPECT_NE(why, "");
     bp::close_library(loaded);
+}
+
+// Nor through PATH on Windows: an empty entry ("C:\\a;;C:\\b" is common) or a
+// relative one (".") stands for the current folder there. On Linux an empty
+// LD_LIBRARY_PATH entry is the current folder to the dynamic linker itself,
+// and the search follows it.
+TEST(Platform, NoPathEntryMakesTheCurrentFolderASearchedOne)
+{
+    if (!bp::is_separator('\\')) GTEST_SKIP() << "the dynamic linker's own rule";
+    const std::string dir = temp_dir("planted_path");
+    const std::string name = bp::library_file("korvane-planted");
+    fs::copy_file(bp::self_exe(), fs::path(dir) / name);
+    const char *saved = std::getenv("PATH");
+    static std::string restore;
+    restore = std::string("PATH=") + (saved ? saved : "");
+    static std::string entries[] = {"PATH=C:\\nowhere;;C:\\nowhere2", "PATH=.", "PATH=C:\\nowhere;.\\;",
+                                    "PATH=\"\";C:\\nowhere"};
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    for (std::string &entry : entries) {
+        ::putenv(entry.data());
+        EXPECT_EQ(bp::library_search(name), "") << entry;
+    }
+    // An absolute entry naming the folder is searched.
+    static std::string absolute;
+    absolute = "PATH=C:\\nowhere;" + dir;
+    ::putenv(absolute.data());
+    EXPECT_NE(bp::library_search(name), "");
+    fs::current_path(before);
+    ::putenv(restore.data());
+}
+
+// A second opening of a held state lock is refused the lock but reads who
+// holds it (Windows locks are mandatory: the locked range must not cover the
+// process number at the file's start). wine does not enforce byte-range locks
+// on reads: there the lock moved over the number still passes; on Windows it fails.
+TEST(Platform, ALockHoldersNumberIsReadableWhileItHoldsTheLock)
+{
+    const std::string path = (fs::path(temp_dir("lock")) / "board.state.lock").string();
+    const int holder = bp::open_lock_file(path), other = bp::open_lock_file(path);
+    ASSERT_GE(holder, 0);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(bp::try_lock(holder), 0);
+    bp::write_holder(holder);
+    EXPECT_EQ(bp::try_lock(other), EWOULDBLOCK);
+    EXPECT_EQ(bp::read_holder(other), static_cast<long>(::getpid()));
+    ::close(other);
+    ::close(holder);
 }
 
 // True when text is well-formed UTF-8.

@@ -26,7 +26,8 @@ int main(int argc, char **argv)
     for (auto &f : files) {
         std::ifstream in(f, std::ios::binary);
         if (!in) {
-            std::fprintf(stderr, "%s: cannot read\n", f.c_str());
+            // string(), not c_str(): a path is wchar_t on Windows.
+            std::fprintf(stderr, "%s: cannot read\n", f.string().c_str());
             return 1;
         }
         std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

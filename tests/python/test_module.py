@@ -158,3 +158,26 @@ def test_the_plugin_without_a_driver_fails_once_and_skips_the_rest(tmp_path):
     assert run.returncode == 1, run.stdout + run.stderr
     assert run.stdout.count("korvane: the bench cannot be opened: DaqError: driver: none") == 1, run.stdout
     assert "1 error" in run.stdout and " skipped" in run.stdout and "passed" not in run.stdout, run.stdout
+
+
+def test_the_bench_standing_in_for_a_missing_driver_warns_and_fails_the_self_test():
+    # Nothing chose a driver and NI-DAQmx is not installed (as on this machine):
+    # a RuntimeWarning as the command line's note, and the self-test is false
+    # whatever its rows say, as korvane selftest's status is 1.
+    import os
+    import subprocess
+    import sys
+    code = ("import warnings, korvane\n"
+            "with warnings.catch_warnings(record=True) as w:\n"
+            "    warnings.simplefilter('always')\n"
+            "    with korvane.open() as bench:\n"
+            "        t = bench.selftest()\n"
+            "print(len(w), w[0].category.__name__, str(w[0].message))\n"
+            "print(bool(t), t.failed, 'simulated bench' in str(t))\n")
+    run = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
+                         env=dict(os.environ, KORVANE_DAQ=""))
+    assert run.returncode == 0, run.stdout + run.stderr
+    first, second = run.stdout.splitlines()
+    assert first.startswith("1 RuntimeWarning NI-DAQmx is not installed: korvane runs on its simulated bench"), first
+    assert 'daq="sim"' in first, first
+    assert second == "False 0 True", second

@@ -4,6 +4,7 @@
 // row, and the table says which kind takes which key as kKinds does.
 #include "ui/kinds.h"
 #include "ui/script/verbs.h"
+#include "ui/state.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,22 @@ std::set<std::string> first_cells(const std::string &text)
     for (std::sregex_iterator it(text.begin(), text.end(), row), end; it != end; ++it)
         cells.insert(std::regex_replace((*it)[1].str(), std::regex(R"(\\\|)"), "|"));
     return cells;
+}
+
+// --ui-trace writes each attribute and event by the name userint.h gives its
+// number, every one of them (a name given to another number would make two
+// builds' traces agree on a wrong line).
+TEST(Docs, TheTraceNamesEveryAttributeAndEventAsUserintHDefinesIt)
+{
+    const std::string header = read_text(KORVANE_UI_DIR "/userint.h");
+    std::regex define(R"(\n#define ((ATTR|EVENT)_[A-Z_]+) ([0-9]+)\b)");
+    int named = 0;
+    for (std::sregex_iterator it(header.begin(), header.end(), define), end; it != end; ++it, ++named) {
+        const std::string name = (*it)[1].str();
+        const int number = std::stoi((*it)[3].str());
+        EXPECT_EQ((*it)[2].str() == "ATTR" ? ui::detail::traced_attribute(number) : ui::detail::traced_event(number), name);
+    }
+    EXPECT_GE(named, 9) << "the defines were not found";
 }
 
 TEST(Docs, ScriptsMdHasEveryVerbWithItsArguments)

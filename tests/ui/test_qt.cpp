@@ -566,8 +566,8 @@ TEST(NoDisplay, ReasonOnlyWithoutAnyDisplay)
         qunsetenv(k);
     }
     EXPECT_EQ(ui::qt::no_display_reason("/usr/bin/korvane", {}),
-              "korvane: no display found (DISPLAY is not set); run with -platform offscreen or -platform vnc, or "
-              "use --script FILE");
+              "korvane: no display found (DISPLAY is not set); without a window: a subcommand (korvane --help lists "
+              "them) or --script FILE; the window over the network: -platform vnc");
     EXPECT_EQ(ui::qt::no_display_reason("korvane", {"-platform", "vnc"}), "");
     qputenv("DISPLAY", ":0");
     EXPECT_EQ(ui::qt::no_display_reason("korvane", {}), "");
@@ -607,8 +607,8 @@ TEST_F(Runtime, WithoutADisplayInitFailsWithOneLine)
     char *argv[] = {arg0, nullptr};
     EXPECT_EQ(InitCVIRTE(nullptr, argv, nullptr), 0);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "korvane: no display found (DISPLAY is not set); run with -platform offscreen or -platform vnc, "
-                        "or use --script FILE");
+    EXPECT_EQ(lines[0], "korvane: no display found (DISPLAY is not set); without a window: a subcommand (korvane "
+                        "--help lists them) or --script FILE; the window over the network: -platform vnc");
     EXPECT_EQ(ui::last_failure(), lines[0]);
     EXPECT_NE(ui::exit_status(), 0);
     EXPECT_EQ(LoadPanel(0, "x.uir", 1), UIENotInitialized);
@@ -634,8 +634,9 @@ TEST(NoDisplayDeathTest, UnreachableDisplayIsOneLineAndStatusOne)
     };
     EXPECT_EXIT(start(), ::testing::ExitedWithCode(1),
                 ::testing::AllOf(::testing::StartsWith("korvane: the window system cannot be started ("),
-                                 ::testing::HasSubstr("); run with -platform offscreen or -platform vnc, or use "
-                                                      "--script FILE\n"),
+                                 ::testing::HasSubstr("); without a window: a subcommand (korvane --help lists "
+                                                      "them) or --script FILE; the window over the network: "
+                                                      "-platform vnc\n"),
                                  ::testing::Not(::testing::HasSubstr("\n\n"))));
 }
 

@@ -373,12 +373,13 @@ int ChartPane::plot_columns() const
 
 Lamps::Lamps(std::function<void(int)> clicked, QWidget *parent) : QWidget(parent), clicked_(std::move(clicked)) {}
 
-void Lamps::set_state(int value, bool grey, int count, bool clickable)
+void Lamps::set_state(int value, bool grey, bool held, int count, bool clickable)
 {
-    if (value == value_ && grey == grey_ && count == count_ && clickable == clickable_)
+    if (value == value_ && grey == grey_ && held == held_ && count == count_ && clickable == clickable_)
         return;
     value_ = value;
     grey_ = grey;
+    held_ = held;
     count_ = count;
     clickable_ = clickable;
     update();
@@ -404,7 +405,9 @@ void Lamps::paintEvent(QPaintEvent *)
         QColor fill = grey_ ? QColor(0xc8, 0xc8, 0xc8)
                       : (value_ >> bit) & 1 ? QColor(0x20, 0xd0, 0x40)
                                             : QColor(0x30, 0x50, 0x38);
-        p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+        if (held_ && !grey_)
+            fill = fill.lighter(160);  // a level from before Close, not a live one
+        p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1, held_ ? Qt::DashLine : Qt::SolidLine));
         p.setBrush(fill);
         p.drawEllipse(lamp);
     }

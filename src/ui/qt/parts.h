@@ -66,14 +66,16 @@ private:
     int drawn_columns_ = 0;
 };
 
-// One lamp per bit, the bit number beside it; grey when blank, negative or dimmed.
+// One lamp per bit, the bit number beside it; grey when blank, negative or dimmed;
+// pale with a dashed rim when held (the levels read before their area closed).
 // Not an indicator: a click on a lamp flips its bit and commits.
 class Lamps : public QWidget {
 public:
     Lamps(std::function<void(int bit)> clicked, QWidget *parent);
-    void set_state(int value, bool grey, int count, bool clickable);
+    void set_state(int value, bool grey, bool held, int count, bool clickable);
     int value() const { return value_; }
     bool grey() const { return grey_; }
+    bool held() const { return held_; }
 
 protected:
     void paintEvent(QPaintEvent *) override;
@@ -82,7 +84,7 @@ protected:
 private:
     std::function<void(int)> clicked_;
     int value_ = 0, count_ = 8;
-    bool grey_ = true, clickable_ = false;
+    bool grey_ = true, held_ = false, clickable_ = false;
 };
 
 // The log pane: each message of the error output once, with its time and

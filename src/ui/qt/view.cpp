@@ -298,19 +298,27 @@ bool installed = false;
 
 }  // namespace
 
+// What a desk user without a display can run first: the subcommands and
+// script mode; the window elsewhere through VNC (offscreen draws it nowhere
+// and runs until stopped).
+static std::string without_window(const std::string &program)
+{
+    return "; without a window: a subcommand (" + base_name(program) + " --help lists them) or --script FILE; "
+           "the window over the network: -platform vnc";
+}
+
 std::string no_display_reason(const std::string &program, const std::vector<std::string> &args)
 {
     if (base::platform::always_has_desktop() || has_platform_arg(args) || env_set("QT_QPA_PLATFORM") ||
         env_set("DISPLAY") || env_set("WAYLAND_DISPLAY"))
         return "";
-    return base_name(program) + ": no display found (DISPLAY is not set); run with -platform offscreen or "
-                                "-platform vnc, or use --script FILE";
+    return base_name(program) + ": no display found (DISPLAY is not set)" + without_window(program);
 }
 
 std::string display_failure_line(const std::string &program, const std::string &cause)
 {
     return base_name(program) + ": the window system cannot be started" + (cause.empty() ? "" : " (" + cause + ")") +
-           "; run with -platform offscreen or -platform vnc, or use --script FILE";
+           without_window(program);
 }
 
 QWidget *window(int panel)

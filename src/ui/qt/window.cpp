@@ -325,7 +325,8 @@ void PanelWindow::update(const Control &c)
         if (g->title() != qs(c.title))
             g->setTitle(qs(c.title));  // ATTR_LABEL_TEXT may change it
     } else if (auto *l = dynamic_cast<Lamps *>(it.w)) {
-        l->set_state(c.ivalue, model::lamps_grey(panel_, c), lamp_count(c), !c.indicator);
+        l->set_state(c.ivalue, model::lamps_grey(panel_, c), model::lamps_held(panel_, c), lamp_count(c),
+                     !c.indicator);
     } else if (auto *chart = dynamic_cast<ChartPane *>(it.w)) {
         chart->update_control(c);
     } else if (auto *e = dynamic_cast<QLineEdit *>(it.w)) {

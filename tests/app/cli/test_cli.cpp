@@ -133,6 +133,7 @@ TEST_F(Cli, LoadAndDumpTheWholeMemoryInBothFormats)
     spit(path("in.bin"), original);
     Outcome o = korvane({"--daq", "sim", "bus", "load", "0", "0", path("in.bin"), "--verify"});
     ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "8,192 words of " + path("in.bin") + " loaded and verified\n");
 
     const long before = bench->driver_calls();
     o = korvane({"--daq", "sim", "bus", "dump", "0", "0", "8192", "-o", path("out.bin")});
@@ -353,6 +354,7 @@ TEST_F(Cli, IntelHexAddressRecordsAndStandardInput)
     spit(path("based.hex"), hex);
     Outcome o = korvane({"--daq", "sim", "bus", "load", "0", "0x100", path("based.hex"), "--verify"});
     ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "3 words of " + path("based.hex") + " loaded and verified (3 runs)\n");
     EXPECT_EQ(reg(0, 0x100 + 0x88), 0x1234u);
     EXPECT_EQ(reg(0, 0x100 + 0x10), 0x5678u);
     EXPECT_EQ(reg(0, 0x100 + 0x13), 0x9ABCu);
@@ -622,6 +624,7 @@ TEST_F(Cli, SimStateKeepsTheBoardBetweenCommands)
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err.find("power-up"), std::string::npos) << o.err;
     ASSERT_EQ(korvane({"--daq", "sim", "--sim-state", state, "bus", "write", "2", "2", "0x80"}).status, 0);
+    ASSERT_EQ(korvane({"--daq", "sim", "--sim-state", state, "bus", "write", "2", "0x10", "3"}).status, 0);
     bench->reset();
     vekta_resetState();
     o = korvane({"--daq", "sim", "--sim-state", state, "bus", "read", "0", "8191"});
@@ -630,6 +633,8 @@ TEST_F(Cli, SimStateKeepsTheBoardBetweenCommands)
     vekta_resetState();
     o = korvane({"--daq", "sim", "--sim-state", state, "bus", "regs"});
     EXPECT_NE(o.out.find("DAC_CODE0    2      0x02   0x0080  128 = 1.6565 V"), std::string::npos) << o.out;
+    // Every bit the ADC init sets is named.
+    EXPECT_NE(o.out.find("ADC_CONFIG   2      0x10   0x0003  CFG0=1 CFG1=1 IRQ_ON_DONE=0"), std::string::npos) << o.out;
 
     const std::string junk = path("junk.state");
     spit(junk, "korvane board state 1\nnot quite\n");

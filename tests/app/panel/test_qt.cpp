@@ -125,8 +125,11 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_TRUE(lamps0->grey());
     EXPECT_TRUE(lamps0->isEnabled());
 
-    // Port 0: low nibble outputs, driving 0x0F.
+    // Port 0: low nibble outputs, driving 0x0F. The mask field's change alone,
+    // before any tick, takes the grey off its lamps (they are tied to it).
     type("PORT_MASK_0", "0F");
+    QApplication::processEvents();
+    EXPECT_FALSE(lamps0->grey()) << "repainted when the mask field changed, not at the next tick";
     type("PORT_OUT_0", "FF");
     port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
     QApplication::processEvents();
@@ -160,8 +163,13 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     GetCtrlVal(panelHandle, AV_READ_DATA, &data);
     EXPECT_EQ(data, 0xCAFE);
 
+    EXPECT_FALSE(lamps0->held());
     click("CLOSE_BTN");
     EXPECT_EQ(pxi_opened, 0);
+    // The lamps keep the levels last read, shown as held from before Close.
+    QApplication::processEvents();
+    EXPECT_TRUE(lamps0->held());
+    EXPECT_FALSE(lamps0->grey());
     EXPECT_FALSE(mask->isEnabled());
     EXPECT_TRUE(lamps0->isEnabled() && lamps1->isEnabled() && lamps2->isEnabled());  // never dimmed
     EXPECT_EQ(bench->live_tasks(), 0);

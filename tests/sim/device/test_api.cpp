@@ -4,6 +4,7 @@
 
 #include "tests/sim/device/bench_fixture.h"
 #include "sim/device/errors.h"
+#include "driver/daqmx_attributes.h"
 
 namespace {
 
@@ -334,6 +335,67 @@ TEST(SteadyClock, ShortWaitsAreSeenAtOnce)
     const int64_t t1 = clock.now_ns();
     EXPECT_GE(t1 - t0, 20'000);
     EXPECT_GE(clock.now_ns(), t1) << "never back";
+}
+
+// Every row of the property table, through every getter: its own answers (not
+// -200233, whatever else it says of this task), every other refuses it; a
+// string property asked with a buffer of size 0 answers the size it needs.
+TEST_F(ApiTest, EachPropertyIdAnswersFromItsOwnGetterOnly)
+{
+    namespace attr = driver::attributes;
+    TaskHandle t = ai_task("props", "PXI1Slot2/ai0");
+    const auto ask = [&](attr::Getter g, int32 id, void *value, uInt32 size) -> int32 {
+        switch (g) {
+        case attr::Getter::SystemInfo: return bench.GetSystemInfoAttribute(id, value, size);
+        case attr::Getter::Task: return bench.GetTaskAttribute(t, id, value, size);
+        case attr::Getter::Chan: return bench.GetChanAttribute(t, "", id, value, size);
+        case attr::Getter::Timing: return bench.GetTimingAttribute(t, id, value, size);
+        case attr::Getter::Read: return bench.GetReadAttribute(t, id, value, size);
+        case attr::Getter::Write: return bench.GetWriteAttribute(t, id, value, size);
+        default: return bench.GetDeviceAttribute("PXI1Slot2", id, value, size);
+        }
+    };
+    const attr::Getter getters[] = {attr::Getter::SystemInfo, attr::Getter::Task, attr::Getter::Chan,
+                                    attr::Getter::Timing,     attr::Getter::Read, attr::Getter::Write,
+                                    attr::Getter::Device};
+    // The getter NI's reference gives each property, by its name's group, not by the table.
+    const auto owner = [](std::string_view name) {
+        const std::pair<std::string_view, attr::Getter> groups[] = {
+            {"DAQmx_Sys_", attr::Getter::SystemInfo}, {"DAQmx_Task_", attr::Getter::Task},
+            {"DAQmx_Read_", attr::Getter::Read},      {"DAQmx_Write_", attr::Getter::Write},
+            {"DAQmx_Dev_", attr::Getter::Device},     {"DAQmx_SampClk_", attr::Getter::Timing},
+            {"DAQmx_SampQuant_", attr::Getter::Timing}, {"DAQmx_SampTimingType", attr::Getter::Timing}};
+        for (const auto &[prefix, getter] : groups)
+            if (name.rfind(prefix, 0) == 0) return getter;
+        return attr::Getter::Chan;  // ChanType, PhysicalChanName, AI_, AO_, DI_, DO_
+    };
+    struct Row {
+        attr::Getter getter;
+        int32 id;
+        attr::Type type;
+        const char *name;
+    };
+    const Row rows[] = {
+#define KORVANE_ROW(getter, id, type) {attr::Getter::getter, id, attr::Type::type, #id},
+        DAQMX_ATTRIBUTES(KORVANE_ROW)
+#undef KORVANE_ROW
+    };
+    for (const Row &row : rows)
+        for (attr::Getter g : getters) {
+            SCOPED_TRACE(std::string(row.name) + ", getter " + std::to_string(static_cast<int>(g)));
+            EXPECT_EQ(row.getter, owner(row.name));
+            alignas(8) char value[256] = {};
+            const int32 st = ask(g, row.id, value, sizeof value);
+            if (g != owner(row.name)) {
+                EXPECT_EQ(st, DAQmxErrorSpecifiedAttrNotValid);
+                continue;
+            }
+            EXPECT_NE(st, DAQmxErrorSpecifiedAttrNotValid);
+            if (row.type != attr::Type::String || st < 0) continue;
+            const int32 needed = ask(g, row.id, nullptr, 0);
+            EXPECT_EQ(needed, static_cast<int32>(std::strlen(value)) + 1);
+            EXPECT_EQ(ask(g, row.id, value, 0), needed) << "a buffer of size 0 asks for the size";
+        }
 }
 
 }  // namespace

@@ -148,6 +148,61 @@ TEST_F(DigitalTest, PerLineChannelsReadOneByteEach)
     EXPECT_EQ(v[1], 0x04);
 }
 
+// A U32 sample counts a channel's ports from its first: on port1:2, bit 0 is
+// port 1's line 0 and bit 8 port 2's line 0, written and read alike.
+TEST_F(DigitalTest, AWordSampleStartsAtTheChannelsFirstPort)
+{
+    TaskHandle w = do_task("port12W", "PXI1Slot2/port1:2");
+    const uInt32 word = 0xA55A;
+    ASSERT_EQ(bench.WriteDigitalU32(w, 1, 1, 10, DAQmx_Val_GroupByChannel, &word, nullptr, nullptr), 0);
+    EXPECT_EQ(port(1), 0x5Au);
+    EXPECT_EQ(port(2), 0xA5u);
+    uInt32 back = 0;
+    ASSERT_EQ(bench.ReadDigitalU32(w, 1, 10, DAQmx_Val_GroupByChannel, &back, 1, nullptr, nullptr), 0);
+    EXPECT_EQ(back, word);
+    // A line list starting on port 2: its line 3 is bit 3, whatever port 0 and 1 hold.
+    TaskHandle r = di_task("port2R", "PXI1Slot2/port2/line3:4");
+    ASSERT_EQ(bench.ReadDigitalU32(r, 1, 10, DAQmx_Val_GroupByChannel, &back, 1, nullptr, nullptr), 0);
+    EXPECT_EQ(back, 0xA5u & 0x18u);
+}
+
+// One byte per line, each channel as wide as the task's widest, in either
+// layout: every sample lands on its own lines, and a read needs room for all
+// of it (the driver refuses a short buffer, writing nothing).
+TEST_F(DigitalTest, LineSamplesKeepTheirStrideAndTheirBuffer)
+{
+    for (bool32 layout : {DAQmx_Val_GroupByChannel, DAQmx_Val_GroupByScanNumber}) {
+        SCOPED_TRACE(layout);
+        TaskHandle w = task("lines2");
+        ASSERT_EQ(bench.CreateDOChan(w, "PXI1Slot2/port1/line0:2", "", DAQmx_Val_ChanForAllLines), 0);
+        ASSERT_EQ(bench.CreateDOChan(w, "PXI1Slot2/port1/line5:6", "", DAQmx_Val_ChanForAllLines), 0);
+        // Two samples of two channels, three bytes each (the second channel's third unused);
+        // the last sample stays: lines 0..2 = 0,1,1 and lines 5..6 = 0,1.
+        const uInt8 first[2][3] = {{1, 0, 0}, {1, 0, 1}}, last[2][3] = {{0, 1, 1}, {0, 1, 1}};
+        uInt8 data[12];
+        for (size_t c = 0; c < 2; ++c)
+            for (size_t k = 0; k < 3; ++k) {
+                const bool by_channel = layout == DAQmx_Val_GroupByChannel;
+                const size_t at0 = by_channel ? c * 2 : c, at1 = by_channel ? c * 2 + 1 : 2 + c;
+                data[at0 * 3 + k] = first[c][k];
+                data[at1 * 3 + k] = last[c][k];
+            }
+        int32 written = 0;
+        ASSERT_EQ(bench.WriteDigitalLines(w, 2, 1, 10, layout, data, &written, nullptr), 0);
+        EXPECT_EQ(written, 2);
+        EXPECT_EQ(port(1) & 0x67u, 0x46u);
+        uInt8 back[7] = {9, 9, 9, 9, 9, 9, 0xEE};
+        int32 n = 0, bytes = 0;
+        EXPECT_EQ(bench.ReadDigitalLines(w, 1, 10, layout, back, 5, &n, &bytes, nullptr), -200229);
+        EXPECT_EQ(back[5], 9) << "nothing written past the buffer";
+        ASSERT_EQ(bench.ReadDigitalLines(w, 1, 10, layout, back, 6, &n, &bytes, nullptr), 0);
+        EXPECT_EQ(bytes, 3);
+        const uInt8 expected[7] = {0, 1, 1, 0, 1, 0, 0xEE};
+        for (size_t i = 0; i < 7; ++i) EXPECT_EQ(back[i], expected[i]) << i;
+        ASSERT_EQ(bench.ClearTask(w), 0);
+    }
+}
+
 TEST_F(DigitalTest, BoardDrivesTheBusDuringARead)
 {
     bench.board().write_reg(0, 0x40, 0x9A5C, 0);
