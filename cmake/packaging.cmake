@@ -9,7 +9,7 @@ set(KORVANE_MAINTAINER "korvane developers <korvane@example.org>"
 
 # The docs keep their folders, so that the README's links reach them installed too.
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-file(GLOB guide_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide/*.md)
+file(GLOB guide_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide/*.md ${PROJECT_SOURCE_DIR}/docs/guide/*.png)
 install(FILES ${guide_pages} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs/guide)
 install(FILES src/ui/PANEL_FILE.md src/ui/SCRIPTS.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/src/ui)
 install(FILES sim/rtl/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/sim/rtl)
