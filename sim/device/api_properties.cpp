@@ -106,17 +106,6 @@ int32 Bench::GetSystemInfoAttribute(int32 attribute, void *value, uInt32 size)
     });
 }
 
-template <class Answer>
-int32 Bench::task_getter(const char *fn, TaskHandle h, attr::Getter getter, int32 attribute, Answer answer)
-{
-    Task *t = task(h);
-    return call(fn, t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
-        if (!t) return DAQmxErrorInvalidTask;
-        if (int32 st = check(attribute, getter)) return st;
-        return answer(*t);
-    });
-}
-
 int32 Bench::GetTaskAttribute(TaskHandle h, int32 attribute, void *value, uInt32 size)
 {
     return task_getter("DAQmxGetTaskAttribute", h, attr::Getter::Task, attribute,
@@ -239,6 +228,9 @@ int32 Bench::stream_property(Task &t, int32 attribute, void *value, uInt32 size,
         if (!digital) return DAQmxErrorAttrNotSupported;
         return put(lines_per_chan(t), value);
     case DAQmx_Read_ReadAllAvailSamp: return put<bool32>(0, value);
+    case DAQmx_Write_RegenMode:
+        if (input) return DAQmxErrorAttrNotSupported;
+        return put<int32>(t.regen ? DAQmx_Val_AllowRegen : DAQmx_Val_DoNotAllowRegen, value);
     default: {  // DAQmx_Read_AvailSampPerChan
         if (!read || !input) return DAQmxErrorAttrNotSupported;
         const bool acquiring = t.kind == Kind::AI && t.timed && t.state == State::Running;

@@ -129,6 +129,7 @@ public:
         bool implicit = false;  // started by a read or write, to be stopped again
         uint32_t lines = 0;     // digital: the lines of all its channels, as pin bits
         State resume = State::Created;  // the state an implicit start came from
+        bool regen = true;              // output: the buffer may be generated again (NI's default)
     };
 
     explicit Bench(std::shared_ptr<Clock> clock = std::make_shared<SteadyClock>());
@@ -139,12 +140,22 @@ public:
     // ---- the driver's calls: one method per entry point, named without the prefix ----
 #define KSIM_METHOD(name, method, params, args, show) int32 method params;
     DAQMX_ENTRY_POINTS(KSIM_METHOD)
+    DAQMX_CLIENT_ENTRY_POINTS(KSIM_METHOD)
 #undef KSIM_METHOD
     // The getters of properties by ID (api_properties.cpp): `size` is the
     // buffer's size of a string property, else 0.
 #define KSIM_GETTER_METHOD(name, method, params, args, show) int32 method(DAQMX_UNPAREN params, uInt32 size);
     DAQMX_ATTRIBUTE_GETTERS(KSIM_GETTER_METHOD)
+    DAQMX_CLIENT_ATTRIBUTE_GETTERS(KSIM_GETTER_METHOD)
 #undef KSIM_GETTER_METHOD
+    // The setters (api_setters.cpp): the value read by the property's type.
+#define KSIM_SETTER_METHOD(name, method, params, args, show) \
+    int32 method(DAQMX_UNPAREN params, const driver::attributes::Value &value);
+    DAQMX_ATTRIBUTE_SETTERS(KSIM_SETTER_METHOD)
+#undef KSIM_SETTER_METHOD
+    // The entry points the bench does not model (DAQMX_UNMODELLED_ENTRY_POINTS):
+    // each answers its status of api_refused.cpp, through the call's frame.
+    int32 refuse(const char *fn);
 
     // ---- the back door (ksim_backdoor.h) ----
     static int present() { return 1; }
@@ -245,6 +256,9 @@ private:
     int32 timing_property(const Task &t, int32 attribute, void *value);
     int32 stream_property(Task &t, int32 attribute, void *value, uInt32 size, bool read);
     int32 device_property(int32 attribute, void *value, uInt32 size);
+    int32 trig_property(const Task &t, int32 attribute, void *value, uInt32 size);
+    int32 set_trig_property(Task &t, int32 attribute, const driver::attributes::Value &value);
+    int32 buffer_property(const Task &t, int32 attribute, void *value);
     std::string lines_list(bool ports) const;
     int32 start(Task &t, bool implicit);
     // The reserve step of a digital task's start: a line is held by one
@@ -260,6 +274,8 @@ private:
     // What every write checks before its samples: a task with channels, all of
     // the write's kind; n samples of 0 or more with their data; a known layout.
     static int32 check_write(const Task *t, Kind kind, int32 n, const void *data, bool32 layout);
+    // When a task's finite run has all its samples (api_client.cpp).
+    int64_t done_at(const Task &t);
     int32 read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 size, int32 *done);
 
     // ---- the timed engine (engine.cpp) ----

@@ -83,6 +83,23 @@ const ErrorText kErrors[] = {
     {DAQmxErrorAttrNotSupported,
      "Specified property is not supported by the device or is not applicable to the task."},
     {kErrChanNotInTask, "Channel specified is not in the task."},
+    {kErrPhysChanMeasType,
+     "Selected physical channel does not support the measurement type required by the virtual channel you "
+     "are creating.\n\nCreate a channel of a measurement type that is supported by the physical channel, or "
+     "select a physical channel that supports the measurement type."},
+    {kErrBuiltInCJCSrcNotSupported,
+     "Built-in cold-junction compensation (CJC) is not supported by the device. Select a constant value or "
+     "a channel as the CJC source."},
+    {kErrTEDSNotSupported, "TEDS is not supported by the device."},
+    {kErrWatchdogTimerNotSupported, "Watchdog timer is not supported by the device."},
+    {kErrOperationNotSupportedOnSimulatedDevice, "The specified operation is not supported on simulated devices."},
+    {kErrFunctionNotSupportedForDevice, "Specified function is not supported for this device."},
+    {kErrNetworkDevicesNotSupportedOnThisPlatform, "Network devices are not supported on this platform."},
+    {kErrAttrCannotBeSet, "Specified property cannot be set."},
+    {kErrWaitUntilDoneDoesNotIndicateDone,
+     "Wait Until Done did not indicate that the task was done within the specified timeout.\n\nIncrease the "
+     "timeout, check the program, and make sure connections for external timing and triggering are in "
+     "place."},
     {kErrAttributeInconsistentAcrossChannelsOnDevice,
      "Property value is not the same for all the channels specified. Get the property of each channel "
      "separately."},

@@ -18,6 +18,15 @@ enum : int32_t {
     kErrMinNotLessThanMax = -200082,
     kErrChanNotInTask = -200486,
     kErrAttributeInconsistentAcrossChannelsOnDevice = -200106,
+    kErrPhysChanMeasType = -200431,
+    kErrBuiltInCJCSrcNotSupported = -200576,
+    kErrTEDSNotSupported = -200741,
+    kErrWatchdogTimerNotSupported = -200662,
+    kErrOperationNotSupportedOnSimulatedDevice = -201492,
+    kErrFunctionNotSupportedForDevice = -209876,
+    kErrNetworkDevicesNotSupportedOnThisPlatform = -201379,
+    kErrAttrCannotBeSet = -200231,
+    kErrWaitUntilDoneDoesNotIndicateDone = -200560,
 };
 
 // The message of a code; an unknown code gives a text beginning

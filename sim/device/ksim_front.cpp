@@ -39,7 +39,26 @@ sim::Bench &bench()
         return bench().method args;                  \
     }
 DAQMX_ENTRY_POINTS(KSIM_ENTRY)
+DAQMX_CLIENT_ENTRY_POINTS(KSIM_ENTRY)
 #undef KSIM_ENTRY
+
+namespace {
+template <class... A>
+void unused(const A &...)
+{
+}
+}  // namespace
+
+// Those the bench does not model answer their status, whatever the arguments.
+#define KSIM_REFUSED(name, method, params, args, show) \
+    KSIM_EXPORT int32 name params                      \
+    {                                                  \
+        unused args;                                   \
+        KSIM_LOCKED;                                   \
+        return bench().refuse(#name);                  \
+    }
+DAQMX_UNMODELLED_ENTRY_POINTS(KSIM_REFUSED)
+#undef KSIM_REFUSED
 
 // The getters of properties by ID are C variadic functions: a string
 // property's buffer size is read from the variable arguments, by the
@@ -52,7 +71,19 @@ DAQMX_ENTRY_POINTS(KSIM_ENTRY)
         return bench().method(DAQMX_UNPAREN args, size);         \
     }
 DAQMX_ATTRIBUTE_GETTERS(KSIM_GETTER)
+DAQMX_CLIENT_ATTRIBUTE_GETTERS(KSIM_GETTER)
 #undef KSIM_GETTER
+
+// The setters of properties by ID: the value read by the property's type.
+#define KSIM_SETTER(name, method, params, args, show)           \
+    KSIM_EXPORT int32 name(DAQMX_UNPAREN params, ...)            \
+    {                                                            \
+        DAQMX_SETTER_VALUE_ARG(value)                            \
+        KSIM_LOCKED;                                             \
+        return bench().method(DAQMX_UNPAREN args, value);        \
+    }
+DAQMX_ATTRIBUTE_SETTERS(KSIM_SETTER)
+#undef KSIM_SETTER
 
 // So does each function of the back door.
 #define KSIM_BACK(ret, name, params, args) \

@@ -1,13 +1,15 @@
 /*
- * The driver properties korvane answers by ID (the DAQmxGet*Attribute entry
- * points): one row per property,
+ * The driver properties korvane answers by ID (the DAQmxGet*Attribute and
+ * DAQmxSet*Attribute entry points): one row per property,
  *
  *   X(getter, ID, type)
  *
- * `getter` names the entry point that serves it (DAQmxGet<getter>Attribute),
- * `type` what `value` points to. The type decides how the variadic entry
- * points read their arguments: a String property is followed by its buffer's
- * size (uInt32), the others by nothing. The import layer and the simulated
+ * `getter` names the pair of entry points that serve it
+ * (DAQmxGet<getter>Attribute, DAQmxSet<getter>Attribute), `type` the
+ * property's type. The type decides how the variadic entry points read their
+ * arguments: a getter's String property is followed by its buffer's size
+ * (uInt32), the others by nothing; a setter's value is of that type (a String
+ * as const char *; Bool32 as uInt32). The import layer and the simulated
  * bench take it from here; the bench's answers are in sim/device/api_properties.cpp.
  */
 #ifndef KORVANE_DAQMX_ATTRIBUTES_H
@@ -47,6 +49,11 @@
     X(Read, DAQmx_Read_DigitalLines_BytesPerChan, UInt32)           \
     X(Write, DAQmx_Write_NumChans, UInt32)                          \
     X(Write, DAQmx_Write_DigitalLines_BytesPerChan, UInt32)         \
+    X(Write, DAQmx_Write_RegenMode, Int32)                          \
+    X(Trig, DAQmx_StartTrig_Type, Int32)                            \
+    X(Trig, DAQmx_StartTrig_Retriggerable, Bool32)                  \
+    X(Buffer, DAQmx_Buf_Input_BufSize, UInt32)                      \
+    X(Buffer, DAQmx_Buf_Output_BufSize, UInt32)                     \
     X(Device, DAQmx_Dev_ProductType, String)                        \
     X(Device, DAQmx_Dev_ProductCategory, Int32)                     \
     X(Device, DAQmx_Dev_SerialNum, UInt32)                          \
@@ -63,7 +70,10 @@
 
 namespace driver::attributes {
 
-enum class Getter { None, SystemInfo, Task, Chan, Timing, Read, Write, Device };
+enum class Getter {
+    None, SystemInfo, Task, Chan, Timing, Read, Write, Device,
+    Trig, ExportedSignal, Buffer, PhysicalChan, Scale, PersistedChan, PersistedScale, PersistedTask, CalInfo, Watchdog
+};
 enum class Type { None, String, Int32, UInt32, Bool32, Float64, UInt64 };
 
 struct Attribute {
@@ -91,6 +101,32 @@ constexpr bool takes_size(int32 id)
     return find(id).type == Type::String;
 }
 
+// A setter's value, read from its variable arguments by the property's type.
+union Value {
+    int32 i32;
+    uInt32 u32;
+    uInt64 u64;
+    float64 f64;
+    const char *str;
+};
+
+// Calls pass(v) with the value as the type the variadic setter takes; an ID of
+// no known type gives DAQmxErrorSpecifiedAttrNotValid (its value cannot be read).
+template <class Pass>
+int32 pass_value(int32 id, const Value &v, Pass pass)
+{
+    switch (find(id).type) {
+    case Type::String: return pass(v.str);
+    case Type::Int32: return pass(v.i32);
+    case Type::UInt32:
+    case Type::Bool32: return pass(v.u32);
+    case Type::Float64: return pass(v.f64);
+    case Type::UInt64: return pass(v.u64);
+    case Type::None: break;
+    }
+    return DAQmxErrorSpecifiedAttrNotValid;
+}
+
 }  // namespace driver::attributes
 
 // In a variadic getter's body: `size` gets the buffer size that follows `value`
@@ -103,6 +139,25 @@ constexpr bool takes_size(int32 id)
         va_start(more, value);                               \
         size = va_arg(more, uInt32);                         \
         va_end(more);                                        \
+    }
+
+// In a variadic setter's body: `value` gets the value that follows `attribute`,
+// read by the property's type (nothing read for an ID of no known type).
+#define DAQMX_SETTER_VALUE_ARG(value)                                          \
+    driver::attributes::Value value{};                                         \
+    {                                                                          \
+        va_list more;                                                          \
+        va_start(more, attribute);                                             \
+        switch (driver::attributes::find(attribute).type) {                    \
+        case driver::attributes::Type::String: value.str = va_arg(more, const char *); break; \
+        case driver::attributes::Type::Int32: value.i32 = va_arg(more, int32); break;          \
+        case driver::attributes::Type::UInt32:                                 \
+        case driver::attributes::Type::Bool32: value.u32 = va_arg(more, uInt32); break;        \
+        case driver::attributes::Type::Float64: value.f64 = va_arg(more, float64); break;      \
+        case driver::attributes::Type::UInt64: value.u64 = va_arg(more, uInt64); break;        \
+        case driver::attributes::Type::None: break;                            \
+        }                                                                      \
+        va_end(more);                                                          \
     }
 
 #endif

@@ -22,6 +22,7 @@
 
 #include "korvane/NIDAQmx.h"
 #include "driver/daqmx_attributes.h"
+#include "driver/daqmx_unmodelled.h"
 
 /* A parenthesised list without its parentheses. */
 #define DAQMX_UNPAREN(...) __VA_ARGS__
@@ -196,6 +197,132 @@
       (const char deviceName[], int32 attribute, void *value),                                                  \
       (deviceName, attribute, value),                                                                           \
       .str(deviceName).num(attribute).out(value))
+
+/* The entry points NI's own clients (nidaqmx-python) call beyond korvane's,
+ * which the simulated bench models: methods of the same name in sim/device.
+ * The import layer forwards them too, but a driver library without them is
+ * not "missing" anything korvane calls. */
+#define DAQMX_CLIENT_ENTRY_POINTS(X)                                                                         \
+    X(DAQmxSetRuntimeEnvironment, SetRuntimeEnvironment,                                                     \
+      (const char environment[], const char environmentVersion[], const char reserved1[],                    \
+       const char reserved2[]),                                                                              \
+      (environment, environmentVersion, reserved1, reserved2),                                               \
+      .str(environment).str(environmentVersion).str(reserved1).str(reserved2))                               \
+    X(DAQmxWaitUntilTaskDone, WaitUntilTaskDone,                                                             \
+      (TaskHandle taskHandle, float64 timeToWait),                                                           \
+      (taskHandle, timeToWait),                                                                              \
+      .task(taskHandle).real(timeToWait))                                                                    \
+    X(DAQmxIsTaskDone, IsTaskDone,                                                                           \
+      (TaskHandle taskHandle, bool32 *isTaskDone),                                                           \
+      (taskHandle, isTaskDone),                                                                              \
+      .task(taskHandle).out(isTaskDone))                                                                     \
+    X(DAQmxCreateAIThrmcplChan, CreateAIThrmcplChan,                                                         \
+      (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
+       float64 maxVal, int32 units, int32 thermocoupleType, int32 cjcSource, float64 cjcVal,                 \
+       const char cjcChannel[]),                                                                             \
+      (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, thermocoupleType, cjcSource, \
+       cjcVal, cjcChannel),                                                                                  \
+      .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
+          .num(thermocoupleType).num(cjcSource).real(cjcVal).str(cjcChannel).adds_chans(physicalChannel)) \
+    X(DAQmxGetBufferAttribute, GetBufferAttribute,                                                           \
+      (TaskHandle taskHandle, int32 attribute, void *value),                                                 \
+      (taskHandle, attribute, value),                                                                        \
+      .task(taskHandle).num(attribute).out(value))
+
+/* The getters of properties by ID that only NI's clients call, in the form of
+ * DAQMX_ATTRIBUTE_GETTERS. */
+#define DAQMX_CLIENT_ATTRIBUTE_GETTERS(X)                                                                       \
+    X(DAQmxGetTrigAttribute, GetTrigAttribute,                                                               \
+      (TaskHandle taskHandle, int32 attribute, void *value),                                                 \
+      (taskHandle, attribute, value),                                                                        \
+      .task(taskHandle).num(attribute).out(value))                                                           \
+    X(DAQmxGetExportedSignalAttribute, GetExportedSignalAttribute,                                           \
+      (TaskHandle taskHandle, int32 attribute, void *value),                                                 \
+      (taskHandle, attribute, value),                                                                        \
+      .task(taskHandle).num(attribute).out(value))                                                           \
+    X(DAQmxGetTimingAttributeEx, GetTimingAttributeEx,                                                       \
+      (TaskHandle taskHandle, const char deviceNames[], int32 attribute, void *value),                       \
+      (taskHandle, deviceNames, attribute, value),                                                           \
+      .task(taskHandle).str(deviceNames).num(attribute).out(value))                                          \
+    X(DAQmxGetPhysicalChanAttribute, GetPhysicalChanAttribute,                                               \
+      (const char physicalChannel[], int32 attribute, void *value),                                          \
+      (physicalChannel, attribute, value),                                                                   \
+      .str(physicalChannel).num(attribute).out(value))                                                       \
+    X(DAQmxGetScaleAttribute, GetScaleAttribute,                                                             \
+      (const char scaleName[], int32 attribute, void *value),                                                \
+      (scaleName, attribute, value),                                                                         \
+      .str(scaleName).num(attribute).out(value))                                                             \
+    X(DAQmxGetPersistedChanAttribute, GetPersistedChanAttribute,                                             \
+      (const char channel[], int32 attribute, void *value),                                                  \
+      (channel, attribute, value),                                                                           \
+      .str(channel).num(attribute).out(value))                                                               \
+    X(DAQmxGetPersistedScaleAttribute, GetPersistedScaleAttribute,                                           \
+      (const char scaleName[], int32 attribute, void *value),                                                \
+      (scaleName, attribute, value),                                                                         \
+      .str(scaleName).num(attribute).out(value))                                                             \
+    X(DAQmxGetPersistedTaskAttribute, GetPersistedTaskAttribute,                                             \
+      (const char taskName[], int32 attribute, void *value),                                                 \
+      (taskName, attribute, value),                                                                          \
+      .str(taskName).num(attribute).out(value))                                                              \
+    X(DAQmxGetCalInfoAttribute, GetCalInfoAttribute,                                                         \
+      (const char deviceName[], int32 attribute, void *value),                                               \
+      (deviceName, attribute, value),                                                                        \
+      .str(deviceName).num(attribute).out(value))                                                            \
+    X(DAQmxGetWatchdogAttribute, GetWatchdogAttribute,                                                       \
+      (TaskHandle taskHandle, const char lines[], int32 attribute, void *value),                             \
+      (taskHandle, lines, attribute, value),                                                                 \
+      .task(taskHandle).str(lines).num(attribute).out(value))
+
+/* The setters of properties by ID (C variadic functions): `params` ends in
+ * "int32 attribute", after which comes the value itself, of the property's
+ * type (daqmx_attributes.h; a String as const char *). Forwarders and the
+ * bench's exports read it by that type (DAQMX_SETTER_VALUE_ARG); the bench's
+ * methods take it as a last parameter `const driver::attributes::Value &value`. */
+#define DAQMX_ATTRIBUTE_SETTERS(X)                                                                              \
+    X(DAQmxSetChanAttribute, SetChanAttribute,                                                               \
+      (TaskHandle taskHandle, const char channel[], int32 attribute),                                        \
+      (taskHandle, channel, attribute),                                                                      \
+      .task(taskHandle).str(channel).num(attribute))                                                         \
+    X(DAQmxSetTimingAttribute, SetTimingAttribute,                                                           \
+      (TaskHandle taskHandle, int32 attribute),                                                              \
+      (taskHandle, attribute),                                                                               \
+      .task(taskHandle).num(attribute))                                                                      \
+    X(DAQmxSetTimingAttributeEx, SetTimingAttributeEx,                                                       \
+      (TaskHandle taskHandle, const char deviceNames[], int32 attribute),                                    \
+      (taskHandle, deviceNames, attribute),                                                                  \
+      .task(taskHandle).str(deviceNames).num(attribute))                                                     \
+    X(DAQmxSetTrigAttribute, SetTrigAttribute,                                                               \
+      (TaskHandle taskHandle, int32 attribute),                                                              \
+      (taskHandle, attribute),                                                                               \
+      .task(taskHandle).num(attribute))                                                                      \
+    X(DAQmxSetReadAttribute, SetReadAttribute,                                                               \
+      (TaskHandle taskHandle, int32 attribute),                                                              \
+      (taskHandle, attribute),                                                                               \
+      .task(taskHandle).num(attribute))                                                                      \
+    X(DAQmxSetWriteAttribute, SetWriteAttribute,                                                             \
+      (TaskHandle taskHandle, int32 attribute),                                                              \
+      (taskHandle, attribute),                                                                               \
+      .task(taskHandle).num(attribute))                                                                      \
+    X(DAQmxSetExportedSignalAttribute, SetExportedSignalAttribute,                                           \
+      (TaskHandle taskHandle, int32 attribute),                                                              \
+      (taskHandle, attribute),                                                                               \
+      .task(taskHandle).num(attribute))                                                                      \
+    X(DAQmxSetBufferAttribute, SetBufferAttribute,                                                           \
+      (TaskHandle taskHandle, int32 attribute),                                                              \
+      (taskHandle, attribute),                                                                               \
+      .task(taskHandle).num(attribute))                                                                      \
+    X(DAQmxSetScaleAttribute, SetScaleAttribute,                                                             \
+      (const char scaleName[], int32 attribute),                                                             \
+      (scaleName, attribute),                                                                                \
+      .str(scaleName).num(attribute))                                                                        \
+    X(DAQmxSetCalInfoAttribute, SetCalInfoAttribute,                                                         \
+      (const char deviceName[], int32 attribute),                                                            \
+      (deviceName, attribute),                                                                               \
+      .str(deviceName).num(attribute))                                                                       \
+    X(DAQmxSetWatchdogAttribute, SetWatchdogAttribute,                                                       \
+      (TaskHandle taskHandle, const char lines[], int32 attribute),                                          \
+      (taskHandle, lines, attribute),                                                                        \
+      .task(taskHandle).str(lines).num(attribute))
 
 /* The texts of the import layer's own two statuses (a driver library that
  * cannot be loaded, an entry point it lacks), which the bench's error table
