@@ -111,6 +111,9 @@ typedef int32 (*DAQmxSignalEventCallbackPtr)(TaskHandle taskHandle, int32 signal
 #define DAQmx_AI_MeasType 0x0695
 #define DAQmx_AI_Max 0x17DD
 #define DAQmx_AI_Min 0x17DE
+#define DAQmx_AI_Rng_High 0x1815
+#define DAQmx_AI_Rng_Low 0x1816
+#define DAQmx_AI_RawSampSize 0x22DA
 #define DAQmx_AO_OutputType 0x1108
 #define DAQmx_AO_Max 0x1186
 #define DAQmx_AO_Min 0x1187
@@ -143,6 +146,8 @@ typedef int32 (*DAQmxSignalEventCallbackPtr)(TaskHandle taskHandle, int32 signal
 #define DAQmx_Dev_DI_Ports 0x2321
 #define DAQmx_Dev_DO_Lines 0x2322
 #define DAQmx_Dev_DO_Ports 0x2323
+#define DAQmx_Dev_AI_VoltageRngs 0x2990
+#define DAQmx_Dev_AO_VoltageRngs 0x299B
 
 /* Error codes korvane meets (the driver's own values) */
 #define DAQmxErrorInvalidTask (-200088)

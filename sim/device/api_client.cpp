@@ -3,6 +3,9 @@
 // the client's runtime environment, thermocouple channels.
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "sim/device/bench.h"
 #include "sim/device/call_frame.h"
@@ -74,6 +77,36 @@ int32 Bench::CreateAIThrmcplChan(TaskHandle h, const char *, const char *, float
         if (cjcSource == DAQmx_Val_BuiltIn) return kErrBuiltInCJCSrcNotSupported;
         return kErrOperationNotSupportedOnSimulatedDevice;
     });
+}
+
+// Raw samples as the device gives them: an analog input's 16-bit codes of its
+// range, interleaved by scan. Assumed: code = volts / resolution (the bench's
+// converter has no calibration to undo). Other kinds of task: not modelled.
+int32 Bench::ReadRaw(TaskHandle h, int32 n, float64 timeout, void *data, uInt32 bytes, int32 *nread,
+                     int32 *bytes_per_sample, bool32 *)
+{
+    Task *t = task(h);
+    int32 got = 0;
+    return call("DAQmxReadRaw", t ? &t->name : nullptr, t && t->timed ? Latency::kBuffered : Latency::kAnalog,
+                [&]() -> int32 {
+                    if (!t) return DAQmxErrorInvalidTask;
+                    if (t->chans.empty()) return DAQmxErrorCanNotPerformOpWhenNoChansInTask;
+                    if (t->kind != Kind::AI) return kErrOperationNotSupportedOnSimulatedDevice;
+                    if (n < -1 || !data) return DAQmxErrorInvalidAttributeValue;
+                    const uInt32 size = bytes / sizeof(int16);
+                    std::vector<float64> volts(size);
+                    const bool32 by_scan = DAQmx_Val_GroupByScanNumber;
+                    int32 st = t->timed ? read_timed(*t, n, timeout, by_scan, volts.data(), size, &got)
+                                        : read_on_demand(*t, n, by_scan, volts.data(), size, &got);
+                    const size_t nch = t->chans.size();
+                    for (size_t i = 0; i < static_cast<size_t>(got) * nch; ++i) {
+                        const auto code = static_cast<int16>(std::clamp(std::lround(volts[i] / t->chans[i % nch].lsb), -32768L, 32767L));
+                        std::memcpy(static_cast<char *>(data) + i * sizeof code, &code, sizeof code);
+                    }
+                    if (nread) *nread = got;
+                    if (bytes_per_sample) *bytes_per_sample = sizeof(int16);
+                    return st;
+                });
 }
 
 }  // namespace sim

@@ -4,7 +4,10 @@
 // ID the driver's table (daqmx_attributes.h) does not give to the entry point
 // called is not a valid property (-200233); a property the bench reads but
 // does not let a program set cannot be set (-200231).
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <vector>
 #include <string>
 
 #include "sim/device/bench.h"
@@ -83,10 +86,27 @@ int32 Bench::GetWatchdogAttribute(TaskHandle, const char *, int32, void *, uInt3
 
 // ---- the setters ------------------------------------------------------------------------------
 
-int32 Bench::SetChanAttribute(TaskHandle h, const char *, int32 attribute, const attr::Value &)
+int32 Bench::SetChanAttribute(TaskHandle h, const char *channel, int32 attribute, const attr::Value &value)
 {
-    return task_getter("DAQmxSetChanAttribute", h, attr::Getter::Chan, attribute,
-                       [&](Task &) { return kErrAttrCannotBeSet; });
+    return task_getter("DAQmxSetChanAttribute", h, attr::Getter::Chan, attribute, [&](Task &t) -> int32 {
+        if (attribute != DAQmx_AI_Max && attribute != DAQmx_AI_Min && attribute != DAQmx_AO_Max &&
+            attribute != DAQmx_AO_Min)
+            return kErrAttrCannotBeSet;
+        if ((t.kind == Kind::AI) != (attribute == DAQmx_AI_Max || attribute == DAQmx_AI_Min) || t.kind == Kind::None)
+            return DAQmxErrorAttrNotSupported;
+        if (t.state == State::Running) return kErrCanNotPerformOpWhileTaskRunning;
+        std::vector<const Chan *> named;
+        if (int32 st = chans_named(t, channel, named)) return st;
+        // A new limit within the device's; the input range follows it, as when the channel was made.
+        const bool max = attribute == DAQmx_AI_Max || attribute == DAQmx_AO_Max;
+        if (!(std::abs(value.f64) <= Limits::kAnalogMax)) return DAQmxErrorInvalidAttributeValue;
+        for (Chan &each : t.chans) {
+            if (std::find(named.begin(), named.end(), &each) == named.end()) continue;
+            (max ? each.max : each.min) = value.f64;
+            if (t.kind == Kind::AI) each.lsb = ai_lsb(std::min(each.min, each.max), std::max(each.min, each.max));
+        }
+        return 0;
+    });
 }
 
 int32 Bench::SetTimingAttribute(TaskHandle h, int32 attribute, const attr::Value &)
@@ -159,7 +179,8 @@ int32 Bench::SetWatchdogAttribute(TaskHandle, const char *, int32, const attr::V
 int32 Bench::trig_property(const Task &t, int32 attribute, void *value, uInt32)
 {
     switch (attribute) {
-    case DAQmx_StartTrig_Type: return put<int32>(t.trig.on ? DAQmx_Val_AnlgEdge : DAQmx_Val_None, value);
+    case DAQmx_StartTrig_Type:
+        return put<int32>(!t.trig.on ? DAQmx_Val_None : t.trig.digital ? DAQmx_Val_DigEdge : DAQmx_Val_AnlgEdge, value);
     default: return put<bool32>(0, value);  // DAQmx_StartTrig_Retriggerable
     }
 }
@@ -167,8 +188,8 @@ int32 Bench::trig_property(const Task &t, int32 attribute, void *value, uInt32)
 int32 Bench::set_trig_property(Task &, int32 attribute, const attr::Value &value)
 {
     if (attribute != DAQmx_StartTrig_Retriggerable) return kErrAttrCannotBeSet;
-    // The 6251's analog input and output cannot be retriggered.
-    return value.u32 ? DAQmxErrorAttrNotSupported : 0;
+    // The 6251's analog input and output cannot be retriggered (only its counters can).
+    return value.u32 ? kErrAttributeNotSupportedInTaskContext : 0;
 }
 
 int32 Bench::buffer_property(const Task &t, int32 attribute, void *value)

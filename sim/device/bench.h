@@ -55,6 +55,11 @@ struct Latency {
     static constexpr int64_t kImplicitStartStop = 50'000;
 };
 
+// The 6251's input ranges and output ranges (+-volts, NI's 6251 specifications),
+// smallest first (the outputs' range of an external reference aside).
+constexpr double kAiRanges[] = {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0};
+constexpr double kAoRanges[] = {5.0, 10.0};
+
 // The 6251's limits.
 struct Limits {
     static constexpr double kAiRateOne = 1.25e6;        // one channel
@@ -90,9 +95,10 @@ public:
     struct Trigger {
         bool on = false;
         std::string given;   // the source as configured, checked when the task is verified
-        std::string source;  // then: "apfi0", "apfi1" or "aiN"
+        std::string source;  // then: "apfi0", "apfi1", "aiN", or "pfiN" for a digital edge
         int slope = DAQmx_Val_RisingSlope;
         double level = 0;
+        bool digital = false;  // an edge on a PFI line (its level 0 or 1), not the analog trigger circuit
     };
 
     // A running timed acquisition or generation.
@@ -276,6 +282,8 @@ private:
     static int32 check_write(const Task *t, Kind kind, int32 n, const void *data, bool32 layout);
     // When a task's finite run has all its samples (api_client.cpp).
     int64_t done_at(const Task &t);
+    // The resolution of the smallest input range that holds min..max.
+    static double ai_lsb(double min, double max);
     int32 read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 size, int32 *done);
 
     // ---- the timed engine (engine.cpp) ----
@@ -300,6 +308,8 @@ private:
 
     // ---- the analog wiring (wiring.cpp) ----
     double trigger_value(const std::string &source, int64_t t) const;
+    // The line (pin bit) of PFI n: port 1's lines are PFI 0-7, port 2's PFI 8-15.
+    static int pfi_line(int n) { return kLinesPerPort + n; }
     bool source_varies(const std::string &source) const;
     double quantise(const Chan &c, double volts);
     uint64_t next_random();

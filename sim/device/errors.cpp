@@ -95,6 +95,13 @@ const ErrorText kErrors[] = {
     {kErrOperationNotSupportedOnSimulatedDevice, "The specified operation is not supported on simulated devices."},
     {kErrFunctionNotSupportedForDevice, "Specified function is not supported for this device."},
     {kErrNetworkDevicesNotSupportedOnThisPlatform, "Network devices are not supported on this platform."},
+    {kErrWriteBufferTooSmall, "Buffer is too small to fit the data."},
+    {kWarnStoppedBeforeDone,
+     "Finite acquisition or generation has been stopped before the requested number of samples were acquired "
+     "or generated."},
+    {kErrExtSampClkSrcNotSpecified, "External sample clock source must be specified for this application."},
+    {kErrAttributeNotSupportedInTaskContext,
+     "Specified property is not supported by the device or is not applicable to the task."},
     {kErrAttrCannotBeSet, "Specified property cannot be set."},
     {kErrWaitUntilDoneDoesNotIndicateDone,
      "Wait Until Done did not indicate that the task was done within the specified timeout.\n\nIncrease the "

@@ -26,6 +26,10 @@ enum : int32_t {
     kErrFunctionNotSupportedForDevice = -209876,
     kErrNetworkDevicesNotSupportedOnThisPlatform = -201379,
     kErrAttrCannotBeSet = -200231,
+    kErrExtSampClkSrcNotSpecified = -200303,
+    kErrAttributeNotSupportedInTaskContext = -200452,
+    kWarnStoppedBeforeDone = 200010,
+    kErrWriteBufferTooSmall = -200234,
     kErrWaitUntilDoneDoesNotIndicateDone = -200560,
 };
 

@@ -7,8 +7,8 @@
  * `getter` names the pair of entry points that serve it
  * (DAQmxGet<getter>Attribute, DAQmxSet<getter>Attribute), `type` the
  * property's type. The type decides how the variadic entry points read their
- * arguments: a getter's String property is followed by its buffer's size
- * (uInt32), the others by nothing; a setter's value is of that type (a String
+ * arguments: a getter's String or Float64Array property is followed by its
+ * buffer's size (uInt32: characters, or numbers), the others by nothing; a setter's value is of that type (a String
  * as const char *; Bool32 as uInt32). The import layer and the simulated
  * bench take it from here; the bench's answers are in sim/device/api_properties.cpp.
  */
@@ -35,6 +35,9 @@
     X(Chan, DAQmx_AI_MeasType, Int32)                               \
     X(Chan, DAQmx_AI_Max, Float64)                                  \
     X(Chan, DAQmx_AI_Min, Float64)                                  \
+    X(Chan, DAQmx_AI_Rng_High, Float64)                             \
+    X(Chan, DAQmx_AI_Rng_Low, Float64)                              \
+    X(Chan, DAQmx_AI_RawSampSize, UInt32)                           \
     X(Chan, DAQmx_AO_OutputType, Int32)                             \
     X(Chan, DAQmx_AO_Max, Float64)                                  \
     X(Chan, DAQmx_AO_Min, Float64)                                  \
@@ -64,7 +67,10 @@
     X(Device, DAQmx_Dev_DI_Lines, String)                           \
     X(Device, DAQmx_Dev_DI_Ports, String)                           \
     X(Device, DAQmx_Dev_DO_Lines, String)                           \
-    X(Device, DAQmx_Dev_DO_Ports, String)
+    X(Device, DAQmx_Dev_DO_Ports, String)                           \
+    X(Device, DAQmx_Dev_IsSimulated, Bool32)                        \
+    X(Device, DAQmx_Dev_AI_VoltageRngs, Float64Array)               \
+    X(Device, DAQmx_Dev_AO_VoltageRngs, Float64Array)
 
 #ifdef __cplusplus
 
@@ -74,7 +80,7 @@ enum class Getter {
     None, SystemInfo, Task, Chan, Timing, Read, Write, Device,
     Trig, ExportedSignal, Buffer, PhysicalChan, Scale, PersistedChan, PersistedScale, PersistedTask, CalInfo, Watchdog
 };
-enum class Type { None, String, Int32, UInt32, Bool32, Float64, UInt64 };
+enum class Type { None, String, Int32, UInt32, Bool32, Float64, UInt64, Float64Array };
 
 struct Attribute {
     Getter getter = Getter::None;
@@ -98,7 +104,7 @@ constexpr Attribute find(int32 id)
 // Whether the entry point's variadic part holds a buffer size after `value`.
 constexpr bool takes_size(int32 id)
 {
-    return find(id).type == Type::String;
+    return find(id).type == Type::String || find(id).type == Type::Float64Array;
 }
 
 // A setter's value, read from its variable arguments by the property's type.
@@ -122,7 +128,8 @@ int32 pass_value(int32 id, const Value &v, Pass pass)
     case Type::Bool32: return pass(v.u32);
     case Type::Float64: return pass(v.f64);
     case Type::UInt64: return pass(v.u64);
-    case Type::None: break;
+    case Type::None:
+    case Type::Float64Array: break;  // read only
     }
     return DAQmxErrorSpecifiedAttrNotValid;
 }
@@ -155,7 +162,8 @@ int32 pass_value(int32 id, const Value &v, Pass pass)
         case driver::attributes::Type::Bool32: value.u32 = va_arg(more, uInt32); break;        \
         case driver::attributes::Type::Float64: value.f64 = va_arg(more, float64); break;      \
         case driver::attributes::Type::UInt64: value.u64 = va_arg(more, uInt64); break;        \
-        case driver::attributes::Type::None: break;                            \
+        case driver::attributes::Type::None:                                   \
+        case driver::attributes::Type::Float64Array: break;                    \
         }                                                                      \
         va_end(more);                                                          \
     }

@@ -227,7 +227,18 @@
     X(DAQmxGetBufferAttribute, GetBufferAttribute,                                                           \
       (TaskHandle taskHandle, int32 attribute, void *value),                                                 \
       (taskHandle, attribute, value),                                                                        \
-      .task(taskHandle).num(attribute).out(value))
+      .task(taskHandle).num(attribute).out(value)) \
+    X(DAQmxReadRaw, ReadRaw,                                                                                 \
+      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, void *readArray, uInt32 arraySizeInBytes, \
+       int32 *sampsRead, int32 *numBytesPerSamp, bool32 *reserved),                                          \
+      (taskHandle, numSampsPerChan, timeout, readArray, arraySizeInBytes, sampsRead, numBytesPerSamp,        \
+       reserved),                                                                                            \
+      .task(taskHandle).num(numSampsPerChan).real(timeout).out(readArray).unum(arraySizeInBytes)             \
+          .out(sampsRead).out(numBytesPerSamp).out(reserved)) \
+    X(DAQmxCfgDigEdgeStartTrig, CfgDigEdgeStartTrig,                                                         \
+      (TaskHandle taskHandle, const char triggerSource[], int32 triggerEdge),                                \
+      (taskHandle, triggerSource, triggerEdge),                                                              \
+      .task(taskHandle).str(triggerSource).num(triggerEdge))
 
 /* The getters of properties by ID that only NI's clients call, in the form of
  * DAQMX_ATTRIBUTE_GETTERS. */

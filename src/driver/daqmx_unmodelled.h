@@ -98,10 +98,6 @@
       (TaskHandle taskHandle, const char triggerSource[], int32 triggerEdge, uInt32 pretriggerSamples),      \
       (taskHandle, triggerSource, triggerEdge, pretriggerSamples),                                           \
       .task(taskHandle).str(triggerSource).num(triggerEdge).unum(pretriggerSamples)) \
-    X(DAQmxCfgDigEdgeStartTrig, CfgDigEdgeStartTrig,                                                         \
-      (TaskHandle taskHandle, const char triggerSource[], int32 triggerEdge),                                \
-      (taskHandle, triggerSource, triggerEdge),                                                              \
-      .task(taskHandle).str(triggerSource).num(triggerEdge)) \
     X(DAQmxCfgDigPatternRefTrig, CfgDigPatternRefTrig,                                                       \
       (TaskHandle taskHandle, const char triggerSource[], const char triggerPattern[], int32 triggerWhen,    \
        uInt32 pretriggerSamples),                                                                            \

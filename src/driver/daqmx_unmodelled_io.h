@@ -281,13 +281,6 @@
       (TaskHandle taskHandle, float64 timeout, float64 *voltage, float64 *current, bool32 *reserved),        \
       (taskHandle, timeout, voltage, current, reserved),                                                     \
       .task(taskHandle).real(timeout).out(voltage).out(current).out(reserved)) \
-    X(DAQmxReadRaw, ReadRaw,                                                                                 \
-      (TaskHandle taskHandle, int32 numSampsPerChan, float64 timeout, void *readArray, uInt32 arraySizeInBytes, \
-       int32 *sampsRead, int32 *numBytesPerSamp, bool32 *reserved),                                          \
-      (taskHandle, numSampsPerChan, timeout, readArray, arraySizeInBytes, sampsRead, numBytesPerSamp,        \
-       reserved),                                                                                            \
-      .task(taskHandle).num(numSampsPerChan).real(timeout).out(readArray).unum(arraySizeInBytes)             \
-          .out(sampsRead).out(numBytesPerSamp).out(reserved)) \
     X(DAQmxWriteAnalogScalarF64, WriteAnalogScalarF64,                                                       \
       (TaskHandle taskHandle, bool32 autoStart, float64 timeout, float64 value, bool32 *reserved),           \
       (taskHandle, autoStart, timeout, value, reserved),                                                     \
