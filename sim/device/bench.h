@@ -112,6 +112,29 @@ public:
         bool overflow = false;
         std::vector<double> ring;    // AI: cap samples x channels
         uint64_t cap = 0;
+        uint64_t every_n_fired = 0;  // the every-N-samples events delivered this run
+        bool done_fired = false;     // the done event delivered this run
+    };
+
+    // The callbacks a program registered on a task (DAQmxRegister*Event).
+    struct Callbacks {
+        int32 every_n_type = 0;
+        uInt32 every_n = 0;
+        DAQmxEveryNSamplesEventCallbackPtr every_n_fn = nullptr;
+        void *every_n_data = nullptr;
+        DAQmxDoneEventCallbackPtr done_fn = nullptr;
+        void *done_data = nullptr;
+    };
+
+    // An event due, to be delivered on the driver's thread (events.h).
+    struct Event {
+        TaskHandle task = nullptr;
+        DAQmxEveryNSamplesEventCallbackPtr every_n_fn = nullptr;  // an every-N-samples event, or
+        DAQmxDoneEventCallbackPtr done_fn = nullptr;              // a done event
+        int32 type = 0;
+        uInt32 n = 0;
+        int32 status = 0;
+        void *data = nullptr;
     };
 
     struct Task {
@@ -136,6 +159,7 @@ public:
         uint32_t lines = 0;     // digital: the lines of all its channels, as pin bits
         State resume = State::Created;  // the state an implicit start came from
         bool regen = true;              // output: the buffer may be generated again (NI's default)
+        Callbacks events;
     };
 
     explicit Bench(std::shared_ptr<Clock> clock = std::make_shared<SteadyClock>());
@@ -162,6 +186,14 @@ public:
     // The entry points the bench does not model (DAQMX_UNMODELLED_ENTRY_POINTS):
     // each answers its status of api_refused.cpp, through the call's frame.
     int32 refuse(const char *fn);
+
+    // ---- events (api_events.cpp), for the driver's thread that delivers them (events.h) ----
+    // The next event due, marked delivered; else false, and `next` the time
+    // the next one falls due (INT64_MAX: none known).
+    bool take_event(Event &e, int64_t &next);
+    // Whether any task has a callback registered.
+    bool has_callbacks() const;
+    bool clock_is_virtual() { return clock_->is_virtual(); }
 
     // ---- the back door (ksim_backdoor.h) ----
     static int present() { return 1; }

@@ -102,6 +102,21 @@ const ErrorText kErrors[] = {
     {kErrExtSampClkSrcNotSpecified, "External sample clock source must be specified for this application."},
     {kErrAttributeNotSupportedInTaskContext,
      "Specified property is not supported by the device or is not applicable to the task."},
+    {kErrCannotRegisterEventWhileTaskIsRunning,
+     "DAQmx software event cannot be registered because task is running.\n\nRegister all your DAQmx software "
+     "events prior to starting the task."},
+    {kErrCannotUnregisterEventWhileTaskIsRunning,
+     "DAQmx software event cannot be unregistered because task is running.\n\nUnregister all your DAQmx "
+     "software events prior to starting the task."},
+    {kErrEveryNAcqIntoBufferAlreadyRegistered,
+     "Every N Samples Acquired Into Buffer event is already registered for this task."},
+    {kErrEveryNTransferredFromBufferAlreadyRegistered,
+     "Every N Samples Transferred From Buffer event is already registered for this task."},
+    {kErrEveryNTransferredFromBufferNotForInput,
+     "Every N Samples Transferred From Buffer event is only supported for output tasks."},
+    {kErrEveryNAcqIntoBufferNotForOutput, "Every N Samples Acquired Into Buffer event is only supported for input tasks."},
+    {kErrDoneEventAlreadyRegistered, "Done event is already registered for this task."},
+    {kErrSyncCallbackNotSupportedOnThisPlatform, "Synchronous event callbacks are not supported on this platform."},
     {kErrAttrCannotBeSet, "Specified property cannot be set."},
     {kErrWaitUntilDoneDoesNotIndicateDone,
      "Wait Until Done did not indicate that the task was done within the specified timeout.\n\nIncrease the "

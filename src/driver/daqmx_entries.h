@@ -238,7 +238,17 @@
     X(DAQmxCfgDigEdgeStartTrig, CfgDigEdgeStartTrig,                                                         \
       (TaskHandle taskHandle, const char triggerSource[], int32 triggerEdge),                                \
       (taskHandle, triggerSource, triggerEdge),                                                              \
-      .task(taskHandle).str(triggerSource).num(triggerEdge))
+      .task(taskHandle).str(triggerSource).num(triggerEdge)) \
+    X(DAQmxRegisterEveryNSamplesEvent, RegisterEveryNSamplesEvent,                                           \
+      (TaskHandle task, int32 everyNsamplesEventType, uInt32 nSamples, uInt32 options,                       \
+       DAQmxEveryNSamplesEventCallbackPtr callbackFunction, void *callbackData),                             \
+      (task, everyNsamplesEventType, nSamples, options, callbackFunction, callbackData),                     \
+      .task(task).num(everyNsamplesEventType).unum(nSamples).unum(options).unum(callbackFunction != nullptr) \
+          .out(callbackData)) \
+    X(DAQmxRegisterDoneEvent, RegisterDoneEvent,                                                             \
+      (TaskHandle task, uInt32 options, DAQmxDoneEventCallbackPtr callbackFunction, void *callbackData),     \
+      (task, options, callbackFunction, callbackData),                                                       \
+      .task(task).unum(options).unum(callbackFunction != nullptr).out(callbackData))
 
 /* The getters of properties by ID that only NI's clients call, in the form of
  * DAQMX_ATTRIBUTE_GETTERS. */

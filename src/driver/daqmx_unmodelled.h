@@ -270,16 +270,6 @@
       (TaskHandle taskHandle, const char channel[], bool32 skipUnsupportedChannels),                         \
       (taskHandle, channel, skipUnsupportedChannels),                                                        \
       .task(taskHandle).str(channel).unum(skipUnsupportedChannels)) \
-    X(DAQmxRegisterDoneEvent, RegisterDoneEvent,                                                             \
-      (TaskHandle task, uInt32 options, DAQmxDoneEventCallbackPtr callbackFunction, void *callbackData),     \
-      (task, options, callbackFunction, callbackData),                                                       \
-      .task(task).unum(options).unum(callbackFunction != nullptr).out(callbackData)) \
-    X(DAQmxRegisterEveryNSamplesEvent, RegisterEveryNSamplesEvent,                                           \
-      (TaskHandle task, int32 everyNsamplesEventType, uInt32 nSamples, uInt32 options,                       \
-       DAQmxEveryNSamplesEventCallbackPtr callbackFunction, void *callbackData),                             \
-      (task, everyNsamplesEventType, nSamples, options, callbackFunction, callbackData),                     \
-      .task(task).num(everyNsamplesEventType).unum(nSamples).unum(options).unum(callbackFunction != nullptr) \
-          .out(callbackData)) \
     X(DAQmxRegisterSignalEvent, RegisterSignalEvent,                                                         \
       (TaskHandle task, int32 signalID, uInt32 options, DAQmxSignalEventCallbackPtr callbackFunction,        \
        void *callbackData),                                                                                  \

@@ -11,6 +11,7 @@ import ctypes.util
 import os
 import random
 import re
+import threading
 
 import pytest
 
@@ -377,3 +378,108 @@ def test_digital_edge_start_trigger_fires_on_the_pfi_lines_level(lib):
     finally:
         for t in (ai, di, strobe):
             ok(lib.DAQmxClearTask(t))
+
+
+EVERY_N = ctypes.CFUNCTYPE(ctypes.c_int32, ctypes.c_void_p, ctypes.c_int32, ctypes.c_uint32, ctypes.c_void_p)
+DONE = ctypes.CFUNCTYPE(ctypes.c_int32, ctypes.c_void_p, ctypes.c_int32, ctypes.c_void_p)
+VAL_ACQUIRED_INTO_BUFFER, VAL_TRANSFERRED_FROM_BUFFER, VAL_SYNCHRONOUS = 1, 2, 1
+ERR_REGISTER_WHILE_RUNNING, ERR_NOT_FOR_INPUT, ERR_SYNC_CALLBACKS = -200960, -200965, -200942
+WAIT = 30.0  # seconds a test waits for the driver's thread before it fails (never slept)
+
+
+def until(lib, task, event, seconds):
+    """Lets `seconds` of virtual time pass, wakes the driver's thread with a
+    call (a virtual clock moves only in calls) and waits for it to set `event`."""
+    lib.ksim_advance_ns(ctypes.c_int64(int(seconds * 1e9)))
+    done = ctypes.c_uint32()
+    ok(lib.DAQmxIsTaskDone(task, ctypes.byref(done)))
+    assert event.wait(WAIT)
+
+
+def test_events_run_on_a_driver_thread_and_end_with_their_task(lib):
+    lib.ksim_use_virtual_clock()
+    dev = device(lib)
+    ai = analog(lib, "AI", dev + "/ai5")
+    main = threading.get_ident()
+    seen, third = [], threading.Event()
+
+    def every_n(task, kind, n, data):
+        got = (ctypes.c_double * n)()
+        nread = ctypes.c_int32()
+        status = lib.DAQmxReadAnalogF64(task, n, ctypes.c_double(0.0), 0, got, n, ctypes.byref(nread), None)
+        seen.append((threading.get_ident(), kind, status, nread.value, round(sum(got) / n, 2), data))
+        if len(seen) == 3:
+            third.set()
+        return 0
+
+    callback = EVERY_N(every_n)
+    reg = lib.DAQmxRegisterEveryNSamplesEvent
+    reg.argtypes = [ctypes.c_void_p, ctypes.c_int32, ctypes.c_uint32, ctypes.c_uint32, EVERY_N, ctypes.c_void_p]
+    try:
+        clocked(lib, ai, 1000.0, VAL_CONT, 1000)
+        # NI's rules: an input task's event is "acquired into buffer"; no synchronous callbacks here.
+        assert reg(ai, VAL_TRANSFERRED_FROM_BUFFER, 100, 0, callback, None) == ERR_NOT_FOR_INPUT
+        assert reg(ai, VAL_ACQUIRED_INTO_BUFFER, 100, VAL_SYNCHRONOUS, callback, None) == ERR_SYNC_CALLBACKS
+        ok(reg(ai, VAL_ACQUIRED_INTO_BUFFER, 100, 0, callback, ctypes.c_void_p(77)))
+        ok(lib.DAQmxStartTask(ai))
+        assert reg(ai, VAL_ACQUIRED_INTO_BUFFER, 100, 0, EVERY_N(0), None) == -200986  # not while running
+        until(lib, ai, third, 0.35)
+        ok(lib.DAQmxClearTask(ai))
+        ai = None
+        count = len(seen)
+        assert count >= 3
+        for thread, kind, status, nread, mean, data in seen:
+            assert thread != main and (kind, status, nread, mean, data) == (1, 0, 100, 2.5, 77)
+        # Cleared: no event comes any more, however much time passes.
+        lib.ksim_advance_ns(ctypes.c_int64(1_000_000_000))
+        probe = analog(lib, "AI", dev + "/ai0")
+        ok(lib.DAQmxClearTask(probe))
+        assert len(seen) == count
+    finally:
+        if ai:
+            ok(lib.DAQmxClearTask(ai))
+
+
+def test_done_event_and_a_task_cleared_while_its_callback_runs(lib):
+    lib.ksim_use_virtual_clock()
+    dev = device(lib)
+    finished, statuses = threading.Event(), []
+    done = DONE(lambda task, status, data: statuses.append(status) or finished.set() or 0)
+    lib.DAQmxRegisterDoneEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint32, DONE, ctypes.c_void_p]
+    ai = analog(lib, "AI", dev + "/ai5")
+    clocked(lib, ai, 1000.0, VAL_FINITE, 50)
+    ok(lib.DAQmxRegisterDoneEvent(ai, 0, done, None))
+    assert lib.DAQmxRegisterDoneEvent(ai, 0, done, None) == -200950  # one at a time
+    ok(lib.DAQmxStartTask(ai))
+    until(lib, ai, finished, 0.06)
+    assert statuses == [0]
+    ok(lib.DAQmxClearTask(ai))
+
+    # A callback that takes its time (driver calls) while the main thread clears its task:
+    # the clear waits for it, and after the clear nothing is called again.
+    for round_ in range(20):
+        ai = analog(lib, "AI", dev + "/ai5")
+        clocked(lib, ai, 1000.0, VAL_CONT, 1000)
+        entered, state = threading.Event(), {"calls": 0, "inside": False}
+
+        def slow(task, kind, n, data):
+            state["inside"] = True
+            state["calls"] += 1
+            entered.set()
+            count = ctypes.c_uint32()
+            for _ in range(50):
+                lib.DAQmxGetTaskAttribute(task, TASK_NUM_CHANS, ctypes.byref(count))
+            state["inside"] = False
+            return 0
+
+        callback = EVERY_N(slow)
+        ok(lib.DAQmxRegisterEveryNSamplesEvent(ai, VAL_ACQUIRED_INTO_BUFFER, 10, 0, callback, None))
+        ok(lib.DAQmxStartTask(ai))
+        until(lib, ai, entered, 0.02)
+        ok(lib.DAQmxClearTask(ai))
+        assert not state["inside"], "cleared while its callback ran (round %d)" % round_
+        calls = state["calls"]
+        lib.ksim_advance_ns(ctypes.c_int64(1_000_000_000))
+        probe = analog(lib, "AI", dev + "/ai0")
+        ok(lib.DAQmxClearTask(probe))
+        assert state["calls"] == calls
