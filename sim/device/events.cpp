@@ -27,8 +27,12 @@ void Events::after_call()
 
 void Events::before_end(std::unique_lock<std::mutex> &held, TaskHandle task)
 {
-    if (std::this_thread::get_id() == thread_.get_id()) return;  // from the callback itself
-    idle_.wait(held, [&] { return running_ != task || task == nullptr; });
+    if (std::this_thread::get_id() == thread_.get_id() || running_ != task || !task) return;  // none, or itself
+    // The thread delivers nothing more until this call is over: events keep
+    // falling due while callbacks run, and the lock is not fair.
+    ++waiting_;
+    idle_.wait(held, [&] { return running_ != task; });
+    --waiting_;
 }
 
 void Events::run()
@@ -49,6 +53,7 @@ void Events::run()
             running_ = nullptr;
             ++delivered_;
             idle_.notify_all();
+            wake_.wait(held, [&] { return stop_ || waiting_ == 0; });
             continue;
         }
         // Nothing due: wait for the next call, or on a real clock for the next event at the latest.

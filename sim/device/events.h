@@ -47,6 +47,7 @@ private:
     bool stop_ = false;
     bool poked_ = false;
     TaskHandle running_ = nullptr;  // the task whose callback runs
+    int waiting_ = 0;               // calls waiting for that callback to return
     long delivered_ = 0;
 };
 
