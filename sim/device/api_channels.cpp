@@ -214,8 +214,9 @@ int32 Bench::CfgAnlgEdgeStartTrig(TaskHandle h, const char triggerSource[], int3
 }
 
 // A digital edge on a PFI line (PFI 0-7 are port 1's lines, PFI 8-15 port 2's,
-// as on every M Series device): the engine looks at the line's level (0 or 1)
-// as at an analog source crossing 0.5.
+// as on every M Series device) or on the analog input's start trigger (which
+// starts an output with an acquisition): the engine looks at the level (0 or
+// 1) as at an analog source crossing 0.5.
 int32 Bench::CfgDigEdgeStartTrig(TaskHandle h, const char triggerSource[], int32 triggerEdge)
 {
     Task *t = task(h);

@@ -89,7 +89,7 @@ int32 Bench::verify_terminals(Task &t)
     if (!t.trig.on) return 0;
     if (t.trig.digital) {
         std::string s;
-        if (!local_terminal(t.trig.given, device_, s) || !pfi_terminal(s))
+        if (!local_terminal(t.trig.given, device_, s) || !(pfi_terminal(s) || s == "ai/starttrigger"))
             return DAQmxErrorInvalidRoutingSourceTerminalName_Routing;
         t.trig.source = s;
         return 0;

@@ -18,7 +18,7 @@
        sensitivityUnits, voltageExcitSource, voltageExcitVal, useExcitForScaling, customScaleName),          \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).real(sensitivity).num(sensitivityUnits).num(voltageExcitSource)           \
-          .real(voltageExcitVal).unum(useExcitForScaling).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(voltageExcitVal).unum(useExcitForScaling).str(customScaleName).adds_chans(physicalChannel))  \
     X(DAQmxCreateAIAccelChan, CreateAIAccelChan,                                                             \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, float64 sensitivity,               \
@@ -28,7 +28,7 @@
        sensitivityUnits, currentExcitSource, currentExcitVal, customScaleName),                              \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).real(sensitivity).num(sensitivityUnits).num(currentExcitSource)           \
-          .real(currentExcitVal).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(currentExcitVal).str(customScaleName).adds_chans(physicalChannel))                           \
     X(DAQmxCreateAIAccelChargeChan, CreateAIAccelChargeChan,                                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, float64 sensitivity,               \
@@ -37,7 +37,7 @@
        sensitivityUnits, customScaleName),                                                                   \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).real(sensitivity).num(sensitivityUnits).str(customScaleName)              \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateAIBridgeChan, CreateAIBridgeChan,                                                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -46,7 +46,7 @@
        voltageExcitSource, voltageExcitVal, nominalBridgeResistance, customScaleName),                       \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
-          .str(customScaleName).adds_chans(physicalChannel)) \
+          .str(customScaleName).adds_chans(physicalChannel))                                                 \
     X(DAQmxCreateAICalculatedPowerChan, CreateAICalculatedPowerChan,                                         \
       (TaskHandle taskHandle, const char voltagePhysicalChannel[], const char currentPhysicalChannel[],      \
        const char nameToAssignToChannel[], int32 terminalConfig, float64 voltageMinVal, float64 voltageMaxVal, \
@@ -58,14 +58,14 @@
       .task(taskHandle).str(voltagePhysicalChannel).str(currentPhysicalChannel).str(nameToAssignToChannel)   \
           .num(terminalConfig).real(voltageMinVal).real(voltageMaxVal).real(currentMinVal)                   \
           .real(currentMaxVal).num(units).num(shuntResistorLoc).real(extShuntResistorVal)                    \
-          .str(customScaleName).adds_chans(voltagePhysicalChannel)) \
+          .str(customScaleName).adds_chans(voltagePhysicalChannel))                                          \
     X(DAQmxCreateAIChargeChan, CreateAIChargeChan,                                                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, const char customScaleName[]),     \
       (taskHandle, physicalChannel, nameToAssignToChannel, terminalConfig, minVal, maxVal, units,            \
        customScaleName),                                                                                     \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
-          .real(maxVal).num(units).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(maxVal).num(units).str(customScaleName).adds_chans(physicalChannel))                         \
     X(DAQmxCreateAICurrentChan, CreateAICurrentChan,                                                         \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, int32 shuntResistorLoc,            \
@@ -74,7 +74,7 @@
        shuntResistorLoc, extShuntResistorVal, customScaleName),                                              \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).num(shuntResistorLoc).real(extShuntResistorVal).str(customScaleName)      \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateAICurrentRMSChan, CreateAICurrentRMSChan,                                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, int32 shuntResistorLoc,            \
@@ -83,7 +83,7 @@
        shuntResistorLoc, extShuntResistorVal, customScaleName),                                              \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).num(shuntResistorLoc).real(extShuntResistorVal).str(customScaleName)      \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateAIForceBridgePolynomialChan, CreateAIForceBridgePolynomialChan,                             \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -96,7 +96,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .out(forwardCoeffs).unum(numForwardCoeffs).out(reverseCoeffs).unum(numReverseCoeffs)               \
-          .num(electricalUnits).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .num(electricalUnits).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))         \
     X(DAQmxCreateAIForceBridgeTableChan, CreateAIForceBridgeTableChan,                                       \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -109,7 +109,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .out(electricalVals).unum(numElectricalVals).num(electricalUnits).out(physicalVals)                \
-          .unum(numPhysicalVals).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .unum(numPhysicalVals).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))        \
     X(DAQmxCreateAIForceBridgeTwoPointLinChan, CreateAIForceBridgeTwoPointLinChan,                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -122,7 +122,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .real(firstElectricalVal).real(secondElectricalVal).num(electricalUnits).real(firstPhysicalVal)    \
-          .real(secondPhysicalVal).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(secondPhysicalVal).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))      \
     X(DAQmxCreateAIForceIEPEChan, CreateAIForceIEPEChan,                                                     \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, float64 sensitivity,               \
@@ -132,14 +132,14 @@
        sensitivityUnits, currentExcitSource, currentExcitVal, customScaleName),                              \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).real(sensitivity).num(sensitivityUnits).num(currentExcitSource)           \
-          .real(currentExcitVal).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(currentExcitVal).str(customScaleName).adds_chans(physicalChannel))                           \
     X(DAQmxCreateAIFreqVoltageChan, CreateAIFreqVoltageChan,                                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, float64 thresholdLevel, float64 hysteresis, const char customScaleName[]), \
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, thresholdLevel, hysteresis, \
        customScaleName),                                                                                     \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .real(thresholdLevel).real(hysteresis).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(thresholdLevel).real(hysteresis).str(customScaleName).adds_chans(physicalChannel))           \
     X(DAQmxCreateAIMicrophoneChan, CreateAIMicrophoneChan,                                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, int32 units, float64 micSensitivity, float64 maxSndPressLevel,                  \
@@ -148,14 +148,14 @@
        maxSndPressLevel, currentExcitSource, currentExcitVal, customScaleName),                              \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).num(units)       \
           .real(micSensitivity).real(maxSndPressLevel).num(currentExcitSource).real(currentExcitVal)         \
-          .str(customScaleName).adds_chans(physicalChannel)) \
+          .str(customScaleName).adds_chans(physicalChannel))                                                 \
     X(DAQmxCreateAIPosEddyCurrProxProbeChan, CreateAIPosEddyCurrProxProbeChan,                               \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, float64 sensitivity, int32 sensitivityUnits, const char customScaleName[]), \
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, sensitivity,               \
        sensitivityUnits, customScaleName),                                                                   \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .real(sensitivity).num(sensitivityUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(sensitivity).num(sensitivityUnits).str(customScaleName).adds_chans(physicalChannel))         \
     X(DAQmxCreateAIPosLVDTChan, CreateAIPosLVDTChan,                                                         \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, float64 sensitivity, int32 sensitivityUnits, int32 voltageExcitSource,   \
@@ -165,7 +165,7 @@
        customScaleName),                                                                                     \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .real(sensitivity).num(sensitivityUnits).num(voltageExcitSource).real(voltageExcitVal)             \
-          .real(voltageExcitFreq).num(ACExcitWireMode).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(voltageExcitFreq).num(ACExcitWireMode).str(customScaleName).adds_chans(physicalChannel))     \
     X(DAQmxCreateAIPosRVDTChan, CreateAIPosRVDTChan,                                                         \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, float64 sensitivity, int32 sensitivityUnits, int32 voltageExcitSource,   \
@@ -175,13 +175,13 @@
        customScaleName),                                                                                     \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .real(sensitivity).num(sensitivityUnits).num(voltageExcitSource).real(voltageExcitVal)             \
-          .real(voltageExcitFreq).num(ACExcitWireMode).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(voltageExcitFreq).num(ACExcitWireMode).str(customScaleName).adds_chans(physicalChannel))     \
     X(DAQmxCreateAIPowerChan, CreateAIPowerChan,                                                             \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        float64 voltageSetpoint, float64 currentSetpoint, bool32 outputEnable),                               \
       (taskHandle, physicalChannel, nameToAssignToChannel, voltageSetpoint, currentSetpoint, outputEnable),  \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(voltageSetpoint)                \
-          .real(currentSetpoint).unum(outputEnable).adds_chans(physicalChannel)) \
+          .real(currentSetpoint).unum(outputEnable).adds_chans(physicalChannel))                             \
     X(DAQmxCreateAIPressureBridgePolynomialChan, CreateAIPressureBridgePolynomialChan,                       \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -194,7 +194,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .out(forwardCoeffs).unum(numForwardCoeffs).out(reverseCoeffs).unum(numReverseCoeffs)               \
-          .num(electricalUnits).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .num(electricalUnits).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))         \
     X(DAQmxCreateAIPressureBridgeTableChan, CreateAIPressureBridgeTableChan,                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -207,7 +207,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .out(electricalVals).unum(numElectricalVals).num(electricalUnits).out(physicalVals)                \
-          .unum(numPhysicalVals).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .unum(numPhysicalVals).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))        \
     X(DAQmxCreateAIPressureBridgeTwoPointLinChan, CreateAIPressureBridgeTwoPointLinChan,                     \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -220,7 +220,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .real(firstElectricalVal).real(secondElectricalVal).num(electricalUnits).real(firstPhysicalVal)    \
-          .real(secondPhysicalVal).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(secondPhysicalVal).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))      \
     X(DAQmxCreateAIRTDChan, CreateAIRTDChan,                                                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 rtdType, int32 resistanceConfig, int32 currentExcitSource,         \
@@ -229,7 +229,7 @@
        currentExcitSource, currentExcitVal, r0),                                                             \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(rtdType).num(resistanceConfig).num(currentExcitSource).real(currentExcitVal).real(r0)         \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateAIResistanceChan, CreateAIResistanceChan,                                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 resistanceConfig, int32 currentExcitSource, float64 currentExcitVal, \
@@ -238,7 +238,7 @@
        currentExcitSource, currentExcitVal, customScaleName),                                                \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(resistanceConfig).num(currentExcitSource).real(currentExcitVal).str(customScaleName)          \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateAIRosetteStrainGageChan, CreateAIRosetteStrainGageChan,                                     \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 rosetteType, float64 gageOrientation, const int32 rosetteMeasTypes[],           \
@@ -251,7 +251,7 @@
           .num(rosetteType).real(gageOrientation).out(rosetteMeasTypes).unum(numRosetteMeasTypes)            \
           .num(strainConfig).num(voltageExcitSource).real(voltageExcitVal).real(gageFactor)                  \
           .real(nominalGageResistance).real(poissonRatio).real(leadWireResistance)                           \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateAIStrainGageChan, CreateAIStrainGageChan,                                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 strainConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -263,12 +263,12 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(strainConfig).num(voltageExcitSource).real(voltageExcitVal).real(gageFactor)                  \
           .real(initialBridgeVoltage).real(nominalGageResistance).real(poissonRatio)                         \
-          .real(leadWireResistance).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(leadWireResistance).str(customScaleName).adds_chans(physicalChannel))                        \
     X(DAQmxCreateAITempBuiltInSensorChan, CreateAITempBuiltInSensorChan,                                     \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], int32 units), \
       (taskHandle, physicalChannel, nameToAssignToChannel, units),                                           \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(units)                           \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateAIThrmstrChanIex, CreateAIThrmstrChanIex,                                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 resistanceConfig, int32 currentExcitSource, float64 currentExcitVal, \
@@ -277,7 +277,7 @@
        currentExcitSource, currentExcitVal, a, b, c),                                                        \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(resistanceConfig).num(currentExcitSource).real(currentExcitVal).real(a).real(b).real(c)       \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateAIThrmstrChanVex, CreateAIThrmstrChanVex,                                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 resistanceConfig, int32 voltageExcitSource, float64 voltageExcitVal, \
@@ -286,7 +286,7 @@
        voltageExcitSource, voltageExcitVal, a, b, c, r1),                                                    \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(resistanceConfig).num(voltageExcitSource).real(voltageExcitVal).real(a).real(b).real(c)       \
-          .real(r1).adds_chans(physicalChannel)) \
+          .real(r1).adds_chans(physicalChannel))                                                             \
     X(DAQmxCreateAITorqueBridgePolynomialChan, CreateAITorqueBridgePolynomialChan,                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -299,7 +299,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .out(forwardCoeffs).unum(numForwardCoeffs).out(reverseCoeffs).unum(numReverseCoeffs)               \
-          .num(electricalUnits).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .num(electricalUnits).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))         \
     X(DAQmxCreateAITorqueBridgeTableChan, CreateAITorqueBridgeTableChan,                                     \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -312,7 +312,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .out(electricalVals).unum(numElectricalVals).num(electricalUnits).out(physicalVals)                \
-          .unum(numPhysicalVals).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .unum(numPhysicalVals).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))        \
     X(DAQmxCreateAITorqueBridgeTwoPointLinChan, CreateAITorqueBridgeTwoPointLinChan,                         \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 bridgeConfig, int32 voltageExcitSource, float64 voltageExcitVal,   \
@@ -325,7 +325,7 @@
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal).real(nominalBridgeResistance)     \
           .real(firstElectricalVal).real(secondElectricalVal).num(electricalUnits).real(firstPhysicalVal)    \
-          .real(secondPhysicalVal).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(secondPhysicalVal).num(physicalUnits).str(customScaleName).adds_chans(physicalChannel))      \
     X(DAQmxCreateAIVelocityIEPEChan, CreateAIVelocityIEPEChan,                                               \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, float64 sensitivity,               \
@@ -335,7 +335,7 @@
        sensitivityUnits, currentExcitSource, currentExcitVal, customScaleName),                              \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).real(sensitivity).num(sensitivityUnits).num(currentExcitSource)           \
-          .real(currentExcitVal).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(currentExcitVal).str(customScaleName).adds_chans(physicalChannel))                           \
     X(DAQmxCreateAIVoltageChanWithExcit, CreateAIVoltageChanWithExcit,                                       \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, int32 bridgeConfig,                \
@@ -345,14 +345,14 @@
        voltageExcitSource, voltageExcitVal, useExcitForScaling, customScaleName),                            \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).num(bridgeConfig).num(voltageExcitSource).real(voltageExcitVal)           \
-          .unum(useExcitForScaling).str(customScaleName).adds_chans(physicalChannel)) \
+          .unum(useExcitForScaling).str(customScaleName).adds_chans(physicalChannel))                        \
     X(DAQmxCreateAIVoltageRMSChan, CreateAIVoltageRMSChan,                                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, const char customScaleName[]),     \
       (taskHandle, physicalChannel, nameToAssignToChannel, terminalConfig, minVal, maxVal, units,            \
        customScaleName),                                                                                     \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
-          .real(maxVal).num(units).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(maxVal).num(units).str(customScaleName).adds_chans(physicalChannel))                         \
     X(DAQmxCreateTEDSAIAccelChan, CreateTEDSAIAccelChan,                                                     \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, int32 currentExcitSource,          \
@@ -361,7 +361,7 @@
        currentExcitSource, currentExcitVal, customScaleName),                                                \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).num(currentExcitSource).real(currentExcitVal).str(customScaleName)        \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateTEDSAIBridgeChan, CreateTEDSAIBridgeChan,                                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 voltageExcitSource, float64 voltageExcitVal,                       \
@@ -369,7 +369,7 @@
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, voltageExcitSource,        \
        voltageExcitVal, customScaleName),                                                                    \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .num(voltageExcitSource).real(voltageExcitVal).str(customScaleName).adds_chans(physicalChannel)) \
+          .num(voltageExcitSource).real(voltageExcitVal).str(customScaleName).adds_chans(physicalChannel))   \
     X(DAQmxCreateTEDSAICurrentChan, CreateTEDSAICurrentChan,                                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, int32 shuntResistorLoc,            \
@@ -378,7 +378,7 @@
        shuntResistorLoc, extShuntResistorVal, customScaleName),                                              \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).num(shuntResistorLoc).real(extShuntResistorVal).str(customScaleName)      \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateTEDSAIForceBridgeChan, CreateTEDSAIForceBridgeChan,                                         \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 voltageExcitSource, float64 voltageExcitVal,                       \
@@ -386,7 +386,7 @@
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, voltageExcitSource,        \
        voltageExcitVal, customScaleName),                                                                    \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .num(voltageExcitSource).real(voltageExcitVal).str(customScaleName).adds_chans(physicalChannel)) \
+          .num(voltageExcitSource).real(voltageExcitVal).str(customScaleName).adds_chans(physicalChannel))   \
     X(DAQmxCreateTEDSAIForceIEPEChan, CreateTEDSAIForceIEPEChan,                                             \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, int32 currentExcitSource,          \
@@ -395,7 +395,7 @@
        currentExcitSource, currentExcitVal, customScaleName),                                                \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
           .real(maxVal).num(units).num(currentExcitSource).real(currentExcitVal).str(customScaleName)        \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateTEDSAIMicrophoneChan, CreateTEDSAIMicrophoneChan,                                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, int32 units, float64 maxSndPressLevel, int32 currentExcitSource,                \
@@ -404,7 +404,7 @@
        currentExcitSource, currentExcitVal, customScaleName),                                                \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).num(units)       \
           .real(maxSndPressLevel).num(currentExcitSource).real(currentExcitVal).str(customScaleName)         \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateTEDSAIPosLVDTChan, CreateTEDSAIPosLVDTChan,                                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 voltageExcitSource, float64 voltageExcitVal,                       \
@@ -413,7 +413,7 @@
        voltageExcitVal, voltageExcitFreq, ACExcitWireMode, customScaleName),                                 \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(voltageExcitSource).real(voltageExcitVal).real(voltageExcitFreq).num(ACExcitWireMode)         \
-          .str(customScaleName).adds_chans(physicalChannel)) \
+          .str(customScaleName).adds_chans(physicalChannel))                                                 \
     X(DAQmxCreateTEDSAIPosRVDTChan, CreateTEDSAIPosRVDTChan,                                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 voltageExcitSource, float64 voltageExcitVal,                       \
@@ -422,7 +422,7 @@
        voltageExcitVal, voltageExcitFreq, ACExcitWireMode, customScaleName),                                 \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(voltageExcitSource).real(voltageExcitVal).real(voltageExcitFreq).num(ACExcitWireMode)         \
-          .str(customScaleName).adds_chans(physicalChannel)) \
+          .str(customScaleName).adds_chans(physicalChannel))                                                 \
     X(DAQmxCreateTEDSAIPressureBridgeChan, CreateTEDSAIPressureBridgeChan,                                   \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 voltageExcitSource, float64 voltageExcitVal,                       \
@@ -430,14 +430,14 @@
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, voltageExcitSource,        \
        voltageExcitVal, customScaleName),                                                                    \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .num(voltageExcitSource).real(voltageExcitVal).str(customScaleName).adds_chans(physicalChannel)) \
+          .num(voltageExcitSource).real(voltageExcitVal).str(customScaleName).adds_chans(physicalChannel))   \
     X(DAQmxCreateTEDSAIRTDChan, CreateTEDSAIRTDChan,                                                         \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 resistanceConfig, int32 currentExcitSource, float64 currentExcitVal), \
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, resistanceConfig,          \
        currentExcitSource, currentExcitVal),                                                                 \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .num(resistanceConfig).num(currentExcitSource).real(currentExcitVal).adds_chans(physicalChannel)) \
+          .num(resistanceConfig).num(currentExcitSource).real(currentExcitVal).adds_chans(physicalChannel))  \
     X(DAQmxCreateTEDSAIResistanceChan, CreateTEDSAIResistanceChan,                                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 resistanceConfig, int32 currentExcitSource, float64 currentExcitVal, \
@@ -446,7 +446,7 @@
        currentExcitSource, currentExcitVal, customScaleName),                                                \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(resistanceConfig).num(currentExcitSource).real(currentExcitVal).str(customScaleName)          \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateTEDSAIStrainGageChan, CreateTEDSAIStrainGageChan,                                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 voltageExcitSource, float64 voltageExcitVal,                       \
@@ -455,21 +455,21 @@
        voltageExcitVal, initialBridgeVoltage, leadWireResistance, customScaleName),                          \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(voltageExcitSource).real(voltageExcitVal).real(initialBridgeVoltage).real(leadWireResistance) \
-          .str(customScaleName).adds_chans(physicalChannel)) \
+          .str(customScaleName).adds_chans(physicalChannel))                                                 \
     X(DAQmxCreateTEDSAIThrmcplChan, CreateTEDSAIThrmcplChan,                                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 cjcSource, float64 cjcVal, const char cjcChannel[]),               \
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, cjcSource, cjcVal,         \
        cjcChannel),                                                                                          \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .num(cjcSource).real(cjcVal).str(cjcChannel).adds_chans(physicalChannel)) \
+          .num(cjcSource).real(cjcVal).str(cjcChannel).adds_chans(physicalChannel))                          \
     X(DAQmxCreateTEDSAIThrmstrChanIex, CreateTEDSAIThrmstrChanIex,                                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 resistanceConfig, int32 currentExcitSource, float64 currentExcitVal), \
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, resistanceConfig,          \
        currentExcitSource, currentExcitVal),                                                                 \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .num(resistanceConfig).num(currentExcitSource).real(currentExcitVal).adds_chans(physicalChannel)) \
+          .num(resistanceConfig).num(currentExcitSource).real(currentExcitVal).adds_chans(physicalChannel))  \
     X(DAQmxCreateTEDSAIThrmstrChanVex, CreateTEDSAIThrmstrChanVex,                                           \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 resistanceConfig, int32 voltageExcitSource, float64 voltageExcitVal, \
@@ -478,7 +478,7 @@
        voltageExcitSource, voltageExcitVal, r1),                                                             \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
           .num(resistanceConfig).num(voltageExcitSource).real(voltageExcitVal).real(r1)                      \
-          .adds_chans(physicalChannel)) \
+          .adds_chans(physicalChannel))                                                                      \
     X(DAQmxCreateTEDSAITorqueBridgeChan, CreateTEDSAITorqueBridgeChan,                                       \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[], float64 minVal, \
        float64 maxVal, int32 units, int32 voltageExcitSource, float64 voltageExcitVal,                       \
@@ -486,14 +486,14 @@
       (taskHandle, physicalChannel, nameToAssignToChannel, minVal, maxVal, units, voltageExcitSource,        \
        voltageExcitVal, customScaleName),                                                                    \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).real(minVal).real(maxVal).num(units) \
-          .num(voltageExcitSource).real(voltageExcitVal).str(customScaleName).adds_chans(physicalChannel)) \
+          .num(voltageExcitSource).real(voltageExcitVal).str(customScaleName).adds_chans(physicalChannel))   \
     X(DAQmxCreateTEDSAIVoltageChan, CreateTEDSAIVoltageChan,                                                 \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, const char customScaleName[]),     \
       (taskHandle, physicalChannel, nameToAssignToChannel, terminalConfig, minVal, maxVal, units,            \
        customScaleName),                                                                                     \
       .task(taskHandle).str(physicalChannel).str(nameToAssignToChannel).num(terminalConfig).real(minVal)     \
-          .real(maxVal).num(units).str(customScaleName).adds_chans(physicalChannel)) \
+          .real(maxVal).num(units).str(customScaleName).adds_chans(physicalChannel))                         \
     X(DAQmxCreateTEDSAIVoltageChanWithExcit, CreateTEDSAIVoltageChanWithExcit,                               \
       (TaskHandle taskHandle, const char physicalChannel[], const char nameToAssignToChannel[],              \
        int32 terminalConfig, float64 minVal, float64 maxVal, int32 units, int32 voltageExcitSource,          \

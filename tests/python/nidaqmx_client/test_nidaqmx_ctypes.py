@@ -375,9 +375,23 @@ def test_digital_edge_start_trigger_fires_on_the_pfi_lines_level(lib):
         # The 6251 has no digital sample clock of its own: NI's error without a source.
         clocked(lib, di, 1000.0, VAL_CONT, 100)
         assert lib.DAQmxStartTask(di) == ERR_EXT_SAMP_CLK_SRC
+        # An output started by the acquisition's start trigger (AO0 is wired to AI0).
+        ok(lib.DAQmxClearTask(ai))
+        ao = ai = None
+        ao = analog(lib, "AO", dev + "/ao0")
+        clocked(lib, ao, 1000.0, VAL_CONT, 100)
+        ok(lib.DAQmxWriteAnalogF64(ao, 4, 0, ctypes.c_double(1.0), 0, (ctypes.c_double * 4)(3.0, 3.0, 3.0, 3.0),
+                                   None, None))
+        ok(lib.DAQmxCfgDigEdgeStartTrig(ao, ("/" + dev + "/ai/StartTrigger").encode(), VAL_RISING))
+        ok(lib.DAQmxStartTask(ao))
+        ai = analog(lib, "AI", dev + "/ai0")
+        clocked(lib, ai, 1000.0, VAL_FINITE, 10)
+        ok(read(1.0))
+        assert abs(data[9] - 3.0) < 0.01, list(data)
     finally:
-        for t in (ai, di, strobe):
-            ok(lib.DAQmxClearTask(t))
+        for t in (ai, di, strobe, locals().get("ao")):
+            if t:
+                ok(lib.DAQmxClearTask(t))
 
 
 EVERY_N = ctypes.CFUNCTYPE(ctypes.c_int32, ctypes.c_void_p, ctypes.c_int32, ctypes.c_uint32, ctypes.c_void_p)
