@@ -131,6 +131,7 @@ typedef int32 (*DAQmxSignalEventCallbackPtr)(TaskHandle taskHandle, int32 signal
 #define DAQmx_Write_RegenMode 0x1453
 #define DAQmx_StartTrig_Type 0x1393
 #define DAQmx_StartTrig_Retriggerable 0x190F
+#define DAQmx_StartTrig_Term 0x2F1E
 #define DAQmx_Buf_Input_BufSize 0x186C
 #define DAQmx_Buf_Output_BufSize 0x186D
 #define DAQmx_Dev_ProductType 0x0631

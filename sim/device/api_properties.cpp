@@ -265,7 +265,10 @@ int32 Bench::GetDeviceAttribute(const char deviceName[], int32 attribute, void *
 {
     return call("DAQmxGetDeviceAttribute", nullptr, Latency::kProperty, [&]() -> int32 {
         if (int32 st = check(attribute, attr::Getter::Device)) return st;
-        if (!is_device(deviceName)) return DAQmxErrorInvalidDeviceID;
+        // A physical channel's name answers for its device (NI's playrec example asks so; assumed).
+        std::string name = deviceName ? deviceName : "";
+        name = name.substr(0, name.find('/'));
+        if (!is_device(name.c_str())) return DAQmxErrorInvalidDeviceID;
         return device_property(attribute, value, size);
     });
 }

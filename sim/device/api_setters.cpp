@@ -176,9 +176,12 @@ int32 Bench::SetWatchdogAttribute(TaskHandle, const char *, int32, const attr::V
 
 // ---- the properties ---------------------------------------------------------------------------
 
-int32 Bench::trig_property(const Task &t, int32 attribute, void *value, uInt32)
+int32 Bench::trig_property(const Task &t, int32 attribute, void *value, uInt32 size)
 {
     switch (attribute) {
+    case DAQmx_StartTrig_Term:  // the task's own start trigger, as a terminal another task can name
+        if (t.kind != Kind::AI && t.kind != Kind::AO) return DAQmxErrorAttrNotSupported;
+        return copy_property("/" + device_ + (t.kind == Kind::AI ? "/ai" : "/ao") + "/StartTrigger", value, size);
     case DAQmx_StartTrig_Type:
         return put<int32>(!t.trig.on ? DAQmx_Val_None : t.trig.digital ? DAQmx_Val_DigEdge : DAQmx_Val_AnlgEdge, value);
     default: return put<bool32>(0, value);  // DAQmx_StartTrig_Retriggerable

@@ -55,6 +55,7 @@
     X(Write, DAQmx_Write_RegenMode, Int32)                          \
     X(Trig, DAQmx_StartTrig_Type, Int32)                            \
     X(Trig, DAQmx_StartTrig_Retriggerable, Bool32)                  \
+    X(Trig, DAQmx_StartTrig_Term, String)                           \
     X(Buffer, DAQmx_Buf_Input_BufSize, UInt32)                      \
     X(Buffer, DAQmx_Buf_Output_BufSize, UInt32)                     \
     X(Device, DAQmx_Dev_ProductType, String)                        \

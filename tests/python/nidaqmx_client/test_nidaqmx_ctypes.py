@@ -213,7 +213,7 @@ def test_finite_acquisition_read_as_the_client_reads_all_available(lib):
 
 # NI's constants for the families below (NIDAQmx.h).
 AI_MAX, AI_RNG_HIGH, AI_RAW_SAMP_SIZE, PHYSICAL_CHAN_NAME = 0x17DD, 0x1815, 0x22DA, 0x18F5
-WRITE_REGEN_MODE, START_TRIG_RETRIGGERABLE, DEV_AO_VOLTAGE_RNGS = 0x1453, 0x190F, 0x299B
+WRITE_REGEN_MODE, START_TRIG_RETRIGGERABLE, DEV_AO_VOLTAGE_RNGS, START_TRIG_TERM = 0x1453, 0x190F, 0x299B, 0x2F1E
 VAL_ALLOW_REGEN, VAL_DO_NOT_ALLOW_REGEN, VAL_BUILT_IN, VAL_CONST_VAL = 10097, 10158, 10200, 10116
 VAL_AMPS, VAL_DEG_C, VAL_J_TYPE, VAL_INTERNAL, VAL_CONT = 10342, 10143, 10072, 10200, 10123
 WARN_STOPPED_BEFORE_DONE = 200010
@@ -301,10 +301,11 @@ def test_setters_take_the_value_by_the_propertys_type(lib):
         assert lib.DAQmxSetChanAttribute(ai, b"", PHYSICAL_CHAN_NAME, b"x") == ERR_ATTR_CANNOT_BE_SET
         assert lib.DAQmxSetWriteAttribute(ao, 0x7777, ctypes.c_int32(1)) == ERR_SPECIFIED_ATTR_NOT_VALID
         assert lib.DAQmxSetTrigAttribute(ai, START_TRIG_RETRIGGERABLE, ctypes.c_uint32(1)) == ERR_NOT_IN_TASK_CONTEXT
-        # An array property, asked for its size first as NI's client does.
-        n = lib.DAQmxGetDeviceAttribute(dev.encode(), DEV_AO_VOLTAGE_RNGS, None, ctypes.c_uint32(0))
+        # An array property, asked for its size first as NI's client does, of a channel's device.
+        chan = (dev + "/ao0").encode()
+        n = lib.DAQmxGetDeviceAttribute(chan, DEV_AO_VOLTAGE_RNGS, None, ctypes.c_uint32(0))
         ranges = (ctypes.c_double * n)()
-        ok(lib.DAQmxGetDeviceAttribute(dev.encode(), DEV_AO_VOLTAGE_RNGS, ranges, ctypes.c_uint32(n)))
+        ok(lib.DAQmxGetDeviceAttribute(chan, DEV_AO_VOLTAGE_RNGS, ranges, ctypes.c_uint32(n)))
         assert list(ranges) == [-5.0, 5.0, -10.0, 10.0]
     finally:
         ok(lib.DAQmxClearTask(ai))
@@ -378,14 +379,17 @@ def test_digital_edge_start_trigger_fires_on_the_pfi_lines_level(lib):
         # An output started by the acquisition's start trigger (AO0 is wired to AI0).
         ok(lib.DAQmxClearTask(ai))
         ao = ai = None
+        ai = analog(lib, "AI", dev + "/ai0")
+        clocked(lib, ai, 1000.0, VAL_FINITE, 10)
+        lib.DAQmxGetTrigAttribute.argtypes = [ctypes.c_void_p, ctypes.c_int32]
+        term = string_property(lib.DAQmxGetTrigAttribute, ai, START_TRIG_TERM)
+        assert term == "/" + dev + "/ai/StartTrigger"
         ao = analog(lib, "AO", dev + "/ao0")
         clocked(lib, ao, 1000.0, VAL_CONT, 100)
         ok(lib.DAQmxWriteAnalogF64(ao, 4, 0, ctypes.c_double(1.0), 0, (ctypes.c_double * 4)(3.0, 3.0, 3.0, 3.0),
                                    None, None))
-        ok(lib.DAQmxCfgDigEdgeStartTrig(ao, ("/" + dev + "/ai/StartTrigger").encode(), VAL_RISING))
+        ok(lib.DAQmxCfgDigEdgeStartTrig(ao, term.encode(), VAL_RISING))
         ok(lib.DAQmxStartTask(ao))
-        ai = analog(lib, "AI", dev + "/ai0")
-        clocked(lib, ai, 1000.0, VAL_FINITE, 10)
         ok(read(1.0))
         assert abs(data[9] - 3.0) < 0.01, list(data)
     finally:
