@@ -101,6 +101,13 @@ int32 Bench::CreateDIChan(TaskHandle h, const char lines[], const char name[], i
         [&] { return add_digital(h, lines, name, grouping, Kind::DI); });
 }
 
+double Bench::ai_lsb(double min, double max)
+{
+    for (double r : kAiRanges)
+        if (-r <= min && max <= r) return 2 * r / 65536;
+    return 20.0 / 65536;
+}
+
 int32 Bench::add_analog(TaskHandle h, const char *chan, const char *name, double min, double max, int32 units,
                         const char *scale, Kind kind)
 {
@@ -115,12 +122,7 @@ int32 Bench::add_analog(TaskHandle h, const char *chan, const char *name, double
     double lsb = 20.0 / 65536;
     if (kind == Kind::AI) {
         // The smallest of the 6251's input ranges that holds min..max.
-        for (double r : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0}) {
-            if (-r <= min && max <= r) {
-                lsb = 2 * r / 65536;
-                break;
-            }
-        }
+        lsb = ai_lsb(min, max);
     }
     std::vector<std::string> physical;
     for (int i : idx) physical.push_back(device_ + (kind == Kind::AO ? "/ao" : "/ai") + std::to_string(i));
@@ -174,13 +176,13 @@ int32 Bench::CfgSampClkTiming(TaskHandle h, const char source[], float64 rate, i
         "DAQmxCfgSampClkTiming", t ? &t->name : nullptr, Latency::kConfigure,
         [&]() -> int32 {
             if (int32 st = reconfigurable(t)) return st;
-            // The bench's digital lines are static only.
-            if (t->kind == Kind::DI || t->kind == Kind::DO) return DAQmxErrorInvalidAttributeValue;
             if (sampleMode != DAQmx_Val_ContSamps && sampleMode != DAQmx_Val_FiniteSamps)
                 return DAQmxErrorInvalidAttributeValue;
             if (activeEdge != DAQmx_Val_Rising && activeEdge != DAQmx_Val_Falling)
                 return DAQmxErrorInvalidAttributeValue;
-            if (int32 st = check_rate(*t, rate)) return st;
+            const bool digital = t->kind == Kind::DI || t->kind == Kind::DO;
+            if (!digital)
+                if (int32 st = check_rate(*t, rate)) return st;
             if (sampleMode == DAQmx_Val_FiniteSamps && sampsPerChan < 1) return DAQmxErrorInvalidAttributeValue;
             if (sampsPerChan > Limits::kMaxBuffer) return DAQmxErrorInvalidAttributeValue;
             // The source is a property like the others: the driver looks for
@@ -207,6 +209,25 @@ int32 Bench::CfgAnlgEdgeStartTrig(TaskHandle h, const char triggerSource[], int3
             if (!(std::fabs(triggerLevel) <= Limits::kAnalogMax)) return DAQmxErrorInvalidAttributeValue;
             // The source's terminal is looked for when the task is verified.
             t->trig = {true, triggerSource ? triggerSource : "", "", triggerSlope, triggerLevel};
+            return 0;
+        });
+}
+
+// A digital edge on a PFI line (PFI 0-7 are port 1's lines, PFI 8-15 port 2's,
+// as on every M Series device) or on the analog input's start trigger (which
+// starts an output with an acquisition): the engine looks at the level (0 or
+// 1) as at an analog source crossing 0.5.
+int32 Bench::CfgDigEdgeStartTrig(TaskHandle h, const char triggerSource[], int32 triggerEdge)
+{
+    Task *t = task(h);
+    return call(
+        "DAQmxCfgDigEdgeStartTrig", t ? &t->name : nullptr, Latency::kConfigure,
+        [&]() -> int32 {
+            if (int32 st = reconfigurable(t)) return st;
+            if (t->kind == Kind::DI || t->kind == Kind::DO) return kErrOperationNotSupportedOnSimulatedDevice;
+            if (triggerEdge != DAQmx_Val_Rising && triggerEdge != DAQmx_Val_Falling)
+                return DAQmxErrorInvalidAttributeValue;
+            t->trig = {true, triggerSource ? triggerSource : "", "", triggerEdge, 0.5, true};
             return 0;
         });
 }

@@ -50,6 +50,21 @@ int32 chan_type(Bench::Kind kind)
     }
 }
 
+// A device's ranges as low, high pairs into a caller's array of `size`
+// numbers: NULL or 0 asks how many there are; too few is -200234 (what NI's clients take as "ask again").
+int32 copy_ranges(const double *first, const double *last, void *value, uInt32 size)
+{
+    std::vector<double> pairs;
+    for (const double *r = first; r != last; ++r) {
+        pairs.push_back(-*r);
+        pairs.push_back(*r);
+    }
+    if (!value || size == 0) return static_cast<int32>(pairs.size());
+    if (size < pairs.size()) return kErrWriteBufferTooSmall;
+    std::memcpy(value, pairs.data(), pairs.size() * sizeof(double));
+    return 0;
+}
+
 std::string names_of(const std::vector<Bench::Chan> &chans)
 {
     std::vector<std::string> names;
@@ -103,17 +118,6 @@ int32 Bench::GetSystemInfoAttribute(int32 attribute, void *value, uInt32 size)
         case DAQmx_Sys_NIDAQMinorVersion: return put(kVersion[1], value);
         default: return put(kVersion[2], value);
         }
-    });
-}
-
-template <class Answer>
-int32 Bench::task_getter(const char *fn, TaskHandle h, attr::Getter getter, int32 attribute, Answer answer)
-{
-    Task *t = task(h);
-    return call(fn, t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
-        if (!t) return DAQmxErrorInvalidTask;
-        if (int32 st = check(attribute, getter)) return st;
-        return answer(*t);
     });
 }
 
@@ -173,6 +177,13 @@ int32 Bench::chan_property(const std::vector<const Chan *> &chans, Kind kind, in
         case DAQmx_AO_OutputType:
             if (!(attribute == DAQmx_AI_MeasType ? analog_in : analog_out)) return DAQmxErrorAttrNotSupported;
             numbers.push_back(DAQmx_Val_Voltage);
+            break;
+        case DAQmx_AI_RawSampSize:
+        case DAQmx_AI_Rng_High:
+        case DAQmx_AI_Rng_Low:
+            if (!analog_in) return DAQmxErrorAttrNotSupported;
+            numbers.push_back(attribute == DAQmx_AI_RawSampSize ? 16 : attribute == DAQmx_AI_Rng_High ? c->lsb * 32768
+                                                                                                   : -c->lsb * 32768);
             break;
         default:  // the ranges
             if (!((attribute == DAQmx_AI_Max || attribute == DAQmx_AI_Min) ? analog_in : analog_out))
@@ -239,6 +250,9 @@ int32 Bench::stream_property(Task &t, int32 attribute, void *value, uInt32 size,
         if (!digital) return DAQmxErrorAttrNotSupported;
         return put(lines_per_chan(t), value);
     case DAQmx_Read_ReadAllAvailSamp: return put<bool32>(0, value);
+    case DAQmx_Write_RegenMode:
+        if (input) return DAQmxErrorAttrNotSupported;
+        return put<int32>(t.regen ? DAQmx_Val_AllowRegen : DAQmx_Val_DoNotAllowRegen, value);
     default: {  // DAQmx_Read_AvailSampPerChan
         if (!read || !input) return DAQmxErrorAttrNotSupported;
         const bool acquiring = t.kind == Kind::AI && t.timed && t.state == State::Running;
@@ -251,7 +265,10 @@ int32 Bench::GetDeviceAttribute(const char deviceName[], int32 attribute, void *
 {
     return call("DAQmxGetDeviceAttribute", nullptr, Latency::kProperty, [&]() -> int32 {
         if (int32 st = check(attribute, attr::Getter::Device)) return st;
-        if (!is_device(deviceName)) return DAQmxErrorInvalidDeviceID;
+        // A physical channel's name answers for its device (NI's playrec example asks so; assumed).
+        std::string name = deviceName ? deviceName : "";
+        name = name.substr(0, name.find('/'));
+        if (!is_device(name.c_str())) return DAQmxErrorInvalidDeviceID;
         return device_property(attribute, value, size);
     });
 }
@@ -284,6 +301,10 @@ int32 Bench::device_property(int32 attribute, void *value, uInt32 size)
         return copy_property(device_ + "/ao0:" + std::to_string(kAoChannels - 1), value, size);
     case DAQmx_Dev_DI_Lines:
     case DAQmx_Dev_DO_Lines: return copy_property(lines_list(false), value, size);
+    // The bench answers as the real device it stands for.
+    case DAQmx_Dev_IsSimulated: return put<bool32>(0, value);
+    case DAQmx_Dev_AI_VoltageRngs: return copy_ranges(std::begin(kAiRanges), std::end(kAiRanges), value, size);
+    case DAQmx_Dev_AO_VoltageRngs: return copy_ranges(std::begin(kAoRanges), std::end(kAoRanges), value, size);
     default: return copy_property(lines_list(true), value, size);  // the ports
     }
 }

@@ -87,6 +87,13 @@ int32 Bench::verify_terminals(Task &t)
     if (!clock_terminal(t.clock_source, device_, external)) return DAQmxErrorInvalidRoutingSourceTerminalName_Routing;
     t.external_clock = external;
     if (!t.trig.on) return 0;
+    if (t.trig.digital) {
+        std::string s;
+        if (!local_terminal(t.trig.given, device_, s) || !(pfi_terminal(s) || s == "ai/starttrigger"))
+            return DAQmxErrorInvalidRoutingSourceTerminalName_Routing;
+        t.trig.source = s;
+        return 0;
+    }
     // APFI0/APFI1 or an analog input, with or without the device's name.
     std::string s = lower(t.trig.given);
     const std::string dev = lower(device_) + "/";
@@ -115,10 +122,17 @@ int32 Bench::start(Task &t, bool implicit)
         // Verify: the names given for the clock and the trigger. Reserve: the
         // device has one analog trigger circuit, for one task at a time.
         if (int32 st = verify_terminals(t)) return st;
-        if (t.trig.on && trig_owner_ && trig_owner_ != &t) return DAQmxErrorPALResourceReserved;
+        if (t.trig.on && !t.trig.digital && trig_owner_ && trig_owner_ != &t) return DAQmxErrorPALResourceReserved;
     }
-    if (t.kind == Kind::DI || t.kind == Kind::DO)
+    if (t.kind == Kind::DI || t.kind == Kind::DO) {
+        // The 6251 has no sample clock of its own for its digital lines: a
+        // clocked digital task needs another's (NI's error without one);
+        // correlated digital I/O on the AI or AO sample clock is not modelled.
+        if (t.timed && (t.clock_source.empty() || iequals(t.clock_source, "OnboardClock")))
+            return kErrExtSampClkSrcNotSpecified;
+        if (t.timed) return kErrOperationNotSupportedOnSimulatedDevice;
         if (int32 st = reserve_lines(t)) return st;
+    }
     const int64_t at = now();
     switch (t.kind) {
     case Kind::DI: {
@@ -153,7 +167,7 @@ int32 Bench::start(Task &t, bool implicit)
         break;
     }
     }
-    if (analog_timed && t.trig.on) trig_owner_ = &t;
+    if (analog_timed && t.trig.on && !t.trig.digital) trig_owner_ = &t;
     if (implicit) t.resume = t.state;
     reserve(t, true);
     t.state = State::Running;
@@ -224,8 +238,11 @@ int32 Bench::StopTask(TaskHandle h)
         "DAQmxStopTask", t ? &t->name : nullptr, Latency::kStop,
         [&]() -> int32 {
             if (!t) return DAQmxErrorInvalidTask;
+            // A finite run stopped before it has all its samples: NI's warning.
+            const bool early = t->state == State::Running && t->timed && t->mode == DAQmx_Val_FiniteSamps &&
+                               done_at(*t) > now();
             stop(*t);
-            return 0;
+            return early ? kWarnStoppedBeforeDone : 0;
         });
 }
 

@@ -55,6 +55,11 @@ struct Latency {
     static constexpr int64_t kImplicitStartStop = 50'000;
 };
 
+// The 6251's input ranges and output ranges (+-volts, NI's 6251 specifications),
+// smallest first (the outputs' range of an external reference aside).
+constexpr double kAiRanges[] = {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0};
+constexpr double kAoRanges[] = {5.0, 10.0};
+
 // The 6251's limits.
 struct Limits {
     static constexpr double kAiRateOne = 1.25e6;        // one channel
@@ -90,9 +95,10 @@ public:
     struct Trigger {
         bool on = false;
         std::string given;   // the source as configured, checked when the task is verified
-        std::string source;  // then: "apfi0", "apfi1" or "aiN"
+        std::string source;  // then: "apfi0", "apfi1", "aiN", or "pfiN" for a digital edge
         int slope = DAQmx_Val_RisingSlope;
         double level = 0;
+        bool digital = false;  // an edge on a PFI line (its level 0 or 1), not the analog trigger circuit
     };
 
     // A running timed acquisition or generation.
@@ -106,6 +112,29 @@ public:
         bool overflow = false;
         std::vector<double> ring;    // AI: cap samples x channels
         uint64_t cap = 0;
+        uint64_t every_n_fired = 0;  // the every-N-samples events delivered this run
+        bool done_fired = false;     // the done event delivered this run
+    };
+
+    // The callbacks a program registered on a task (DAQmxRegister*Event).
+    struct Callbacks {
+        int32 every_n_type = 0;
+        uInt32 every_n = 0;
+        DAQmxEveryNSamplesEventCallbackPtr every_n_fn = nullptr;
+        void *every_n_data = nullptr;
+        DAQmxDoneEventCallbackPtr done_fn = nullptr;
+        void *done_data = nullptr;
+    };
+
+    // An event due, to be delivered on the driver's thread (events.h).
+    struct Event {
+        TaskHandle task = nullptr;
+        DAQmxEveryNSamplesEventCallbackPtr every_n_fn = nullptr;  // an every-N-samples event, or
+        DAQmxDoneEventCallbackPtr done_fn = nullptr;              // a done event
+        int32 type = 0;
+        uInt32 n = 0;
+        int32 status = 0;
+        void *data = nullptr;
     };
 
     struct Task {
@@ -129,6 +158,8 @@ public:
         bool implicit = false;  // started by a read or write, to be stopped again
         uint32_t lines = 0;     // digital: the lines of all its channels, as pin bits
         State resume = State::Created;  // the state an implicit start came from
+        bool regen = true;              // output: the buffer may be generated again (NI's default)
+        Callbacks events;
     };
 
     explicit Bench(std::shared_ptr<Clock> clock = std::make_shared<SteadyClock>());
@@ -139,12 +170,30 @@ public:
     // ---- the driver's calls: one method per entry point, named without the prefix ----
 #define KSIM_METHOD(name, method, params, args, show) int32 method params;
     DAQMX_ENTRY_POINTS(KSIM_METHOD)
+    DAQMX_CLIENT_ENTRY_POINTS(KSIM_METHOD)
 #undef KSIM_METHOD
     // The getters of properties by ID (api_properties.cpp): `size` is the
     // buffer's size of a string property, else 0.
 #define KSIM_GETTER_METHOD(name, method, params, args, show) int32 method(DAQMX_UNPAREN params, uInt32 size);
     DAQMX_ATTRIBUTE_GETTERS(KSIM_GETTER_METHOD)
+    DAQMX_CLIENT_ATTRIBUTE_GETTERS(KSIM_GETTER_METHOD)
 #undef KSIM_GETTER_METHOD
+    // The setters (api_setters.cpp): the value read by the property's type.
+#define KSIM_SETTER_METHOD(name, method, params, args, show) \
+    int32 method(DAQMX_UNPAREN params, const driver::attributes::Value &value);
+    DAQMX_ATTRIBUTE_SETTERS(KSIM_SETTER_METHOD)
+#undef KSIM_SETTER_METHOD
+    // The entry points the bench does not model (DAQMX_UNMODELLED_ENTRY_POINTS):
+    // each answers its status of api_refused.cpp, through the call's frame.
+    int32 refuse(const char *fn);
+
+    // ---- events (api_events.cpp), for the driver's thread that delivers them (events.h) ----
+    // The next event due, marked delivered; else false, and `next` the time
+    // the next one falls due (INT64_MAX: none known).
+    bool take_event(Event &e, int64_t &next);
+    // Whether any task has a callback registered.
+    bool has_callbacks() const;
+    bool clock_is_virtual() { return clock_->is_virtual(); }
 
     // ---- the back door (ksim_backdoor.h) ----
     static int present() { return 1; }
@@ -245,6 +294,9 @@ private:
     int32 timing_property(const Task &t, int32 attribute, void *value);
     int32 stream_property(Task &t, int32 attribute, void *value, uInt32 size, bool read);
     int32 device_property(int32 attribute, void *value, uInt32 size);
+    int32 trig_property(const Task &t, int32 attribute, void *value, uInt32 size);
+    int32 set_trig_property(Task &t, int32 attribute, const driver::attributes::Value &value);
+    int32 buffer_property(const Task &t, int32 attribute, void *value);
     std::string lines_list(bool ports) const;
     int32 start(Task &t, bool implicit);
     // The reserve step of a digital task's start: a line is held by one
@@ -260,6 +312,10 @@ private:
     // What every write checks before its samples: a task with channels, all of
     // the write's kind; n samples of 0 or more with their data; a known layout.
     static int32 check_write(const Task *t, Kind kind, int32 n, const void *data, bool32 layout);
+    // When a task's finite run has all its samples (api_client.cpp).
+    int64_t done_at(const Task &t);
+    // The resolution of the smallest input range that holds min..max.
+    static double ai_lsb(double min, double max);
     int32 read_on_demand(Task &t, int32 n, bool32 fill, float64 *arr, uInt32 size, int32 *done);
 
     // ---- the timed engine (engine.cpp) ----
@@ -284,6 +340,8 @@ private:
 
     // ---- the analog wiring (wiring.cpp) ----
     double trigger_value(const std::string &source, int64_t t) const;
+    // The line (pin bit) of PFI n: port 1's lines are PFI 0-7, port 2's PFI 8-15.
+    static int pfi_line(int n) { return kLinesPerPort + n; }
     bool source_varies(const std::string &source) const;
     double quantise(const Chan &c, double volts);
     uint64_t next_random();

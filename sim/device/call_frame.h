@@ -1,6 +1,7 @@
 // The frame of every driver call of the bench (Bench::call: the fault check,
 // the status, the last error, the call's time) and of a read or write that
-// starts its task for the call (Bench::started_for). For the files of the
+// starts its task for the call (Bench::started_for), and of a task's property
+// by ID (Bench::task_getter, for its setters too). For the files of the
 // driver face only (api_*.cpp), which instantiate them.
 #pragma once
 
@@ -63,6 +64,22 @@ int32 Bench::started_for(Task &t, Body body)
         implicit_ns_ += Latency::kImplicitStartStop;
     }
     return 0;
+}
+
+// ---- the frame of a task's property -----------------------------------------------------------
+
+// A getter or setter of a task's properties by ID: the task found, the ID's
+// pair of entry points checked (daqmx_attributes.h), then `answer(task)`.
+template <class Answer>
+int32 Bench::task_getter(const char *fn, TaskHandle h, driver::attributes::Getter getter, int32 attribute,
+                         Answer answer)
+{
+    Task *t = task(h);
+    return call(fn, t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
+        if (!t) return DAQmxErrorInvalidTask;
+        if (driver::attributes::find(attribute).getter != getter) return DAQmxErrorSpecifiedAttrNotValid;
+        return answer(*t);
+    });
 }
 
 }  // namespace sim

@@ -83,6 +83,45 @@ const ErrorText kErrors[] = {
     {DAQmxErrorAttrNotSupported,
      "Specified property is not supported by the device or is not applicable to the task."},
     {kErrChanNotInTask, "Channel specified is not in the task."},
+    {kErrPhysChanMeasType,
+     "Selected physical channel does not support the measurement type required by the virtual channel you "
+     "are creating.\n\nCreate a channel of a measurement type that is supported by the physical channel, or "
+     "select a physical channel that supports the measurement type."},
+    {kErrBuiltInCJCSrcNotSupported,
+     "Built-in cold-junction compensation (CJC) is not supported by the device. Select a constant value or "
+     "a channel as the CJC source."},
+    {kErrTEDSNotSupported, "TEDS is not supported by the device."},
+    {kErrWatchdogTimerNotSupported, "Watchdog timer is not supported by the device."},
+    {kErrOperationNotSupportedOnSimulatedDevice, "The specified operation is not supported on simulated devices."},
+    {kErrFunctionNotSupportedForDevice, "Specified function is not supported for this device."},
+    {kErrNetworkDevicesNotSupportedOnThisPlatform, "Network devices are not supported on this platform."},
+    {kErrWriteBufferTooSmall, "Buffer is too small to fit the data."},
+    {kWarnStoppedBeforeDone,
+     "Finite acquisition or generation has been stopped before the requested number of samples were acquired "
+     "or generated."},
+    {kErrExtSampClkSrcNotSpecified, "External sample clock source must be specified for this application."},
+    {kErrAttributeNotSupportedInTaskContext,
+     "Specified property is not supported by the device or is not applicable to the task."},
+    {kErrCannotRegisterEventWhileTaskIsRunning,
+     "DAQmx software event cannot be registered because task is running.\n\nRegister all your DAQmx software "
+     "events prior to starting the task."},
+    {kErrCannotUnregisterEventWhileTaskIsRunning,
+     "DAQmx software event cannot be unregistered because task is running.\n\nUnregister all your DAQmx "
+     "software events prior to starting the task."},
+    {kErrEveryNAcqIntoBufferAlreadyRegistered,
+     "Every N Samples Acquired Into Buffer event is already registered for this task."},
+    {kErrEveryNTransferredFromBufferAlreadyRegistered,
+     "Every N Samples Transferred From Buffer event is already registered for this task."},
+    {kErrEveryNTransferredFromBufferNotForInput,
+     "Every N Samples Transferred From Buffer event is only supported for output tasks."},
+    {kErrEveryNAcqIntoBufferNotForOutput, "Every N Samples Acquired Into Buffer event is only supported for input tasks."},
+    {kErrDoneEventAlreadyRegistered, "Done event is already registered for this task."},
+    {kErrSyncCallbackNotSupportedOnThisPlatform, "Synchronous event callbacks are not supported on this platform."},
+    {kErrAttrCannotBeSet, "Specified property cannot be set."},
+    {kErrWaitUntilDoneDoesNotIndicateDone,
+     "Wait Until Done did not indicate that the task was done within the specified timeout.\n\nIncrease the "
+     "timeout, check the program, and make sure connections for external timing and triggering are in "
+     "place."},
     {kErrAttributeInconsistentAcrossChannelsOnDevice,
      "Property value is not the same for all the channels specified. Get the property of each channel "
      "separately."},

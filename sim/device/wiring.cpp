@@ -75,6 +75,9 @@ double Bench::trigger_value(const std::string &source, int64_t t) const
 {
     if (source == "apfi0") return apfi_[0];
     if (source == "apfi1") return apfi_[1];
+    // The analog input's start trigger: high from the moment its acquisition starts.
+    if (source == "ai/starttrigger") return ai_owner_ && ai_owner_->timed && !ai_owner_->run.armed ? 1.0 : 0.0;
+    if (source.compare(0, 3, "pfi") == 0) return (levels_ >> pfi_line(std::atoi(source.c_str() + 3))) & 1u;
     return ai_volts(std::atoi(source.c_str() + 2), t);
 }
 

@@ -38,6 +38,10 @@ enum Entry : int {
 #define KORVANE_ENUM(name, method, params, args, show) e_##name,
     DAQMX_ENTRY_POINTS(KORVANE_ENUM)
     DAQMX_ATTRIBUTE_GETTERS(KORVANE_ENUM)
+    DAQMX_CLIENT_ENTRY_POINTS(KORVANE_ENUM)
+    DAQMX_UNMODELLED_ENTRY_POINTS(KORVANE_ENUM)
+    DAQMX_CLIENT_ATTRIBUTE_GETTERS(KORVANE_ENUM)
+    DAQMX_ATTRIBUTE_SETTERS(KORVANE_ENUM)
 #undef KORVANE_ENUM
         e_count
 };
@@ -46,8 +50,19 @@ const char *const kEntryNames[e_count] = {
 #define KORVANE_NAME(name, method, params, args, show) #name,
     DAQMX_ENTRY_POINTS(KORVANE_NAME)
     DAQMX_ATTRIBUTE_GETTERS(KORVANE_NAME)
+    DAQMX_CLIENT_ENTRY_POINTS(KORVANE_NAME)
+    DAQMX_UNMODELLED_ENTRY_POINTS(KORVANE_NAME)
+    DAQMX_CLIENT_ATTRIBUTE_GETTERS(KORVANE_NAME)
+    DAQMX_ATTRIBUTE_SETTERS(KORVANE_NAME)
 #undef KORVANE_NAME
 };
+
+// The entry points korvane itself calls come first; a library lacking one of
+// them is "missing" it. The others are there for NI's clients (the bench's).
+constexpr int kKorvaneCalls = 0
+#define KORVANE_COUNT(name, method, params, args, show) +1
+    DAQMX_ENTRY_POINTS(KORVANE_COUNT) DAQMX_ATTRIBUTE_GETTERS(KORVANE_COUNT);
+#undef KORVANE_COUNT
 
 struct Loader {
     std::mutex mutex;
@@ -118,7 +133,7 @@ bool try_open(Loader &l, const std::string &path)
     l.info.missing.clear();
     for (int i = 0; i < e_count; ++i) {
         l.entries[i] = base::platform::library_symbol(h, kEntryNames[i]);
-        if (!l.entries[i]) {
+        if (!l.entries[i] && i < kKorvaneCalls) {
             if (!l.info.missing.empty()) l.info.missing += ",";
             l.info.missing += kEntryNames[i];
         }
@@ -295,6 +310,10 @@ constexpr bool kAnswersItself[e_count] = {
 #define KORVANE_LOCAL(name, method, params, args, show) Local<e_##name>::kAnswers,
     DAQMX_ENTRY_POINTS(KORVANE_LOCAL)
     DAQMX_ATTRIBUTE_GETTERS(KORVANE_LOCAL)
+    DAQMX_CLIENT_ENTRY_POINTS(KORVANE_LOCAL)
+    DAQMX_UNMODELLED_ENTRY_POINTS(KORVANE_LOCAL)
+    DAQMX_CLIENT_ATTRIBUTE_GETTERS(KORVANE_LOCAL)
+    DAQMX_ATTRIBUTE_SETTERS(KORVANE_LOCAL)
 #undef KORVANE_LOCAL
 };
 
@@ -470,6 +489,8 @@ extern "C" {
         }();                                                                                      \
     }
 DAQMX_ENTRY_POINTS(KORVANE_FORWARD)
+DAQMX_CLIENT_ENTRY_POINTS(KORVANE_FORWARD)
+DAQMX_UNMODELLED_ENTRY_POINTS(KORVANE_FORWARD)
 #undef KORVANE_FORWARD
 
 // The getters of properties by ID: the size of a string property's buffer
@@ -490,6 +511,26 @@ DAQMX_ENTRY_POINTS(KORVANE_FORWARD)
         return status;                                                                            \
     }
 DAQMX_ATTRIBUTE_GETTERS(KORVANE_FORWARD_GETTER)
+DAQMX_CLIENT_ATTRIBUTE_GETTERS(KORVANE_FORWARD_GETTER)
 #undef KORVANE_FORWARD_GETTER
+
+// The setters of properties by ID: the value read from the variable arguments
+// by the property's type and passed on as that type. An ID the table does not
+// know cannot be passed on (its type is unknown): the layer answers -200233.
+#define KORVANE_FORWARD_SETTER(name, method, params, args, show)                                 \
+    int32 name(DAQMX_UNPAREN params, ...)                                                         \
+    {                                                                                             \
+        DAQMX_SETTER_VALUE_ARG(value)                                                             \
+        const int64_t started = driver::trace::host_start();                                       \
+        int32 status = 0;                                                                         \
+        if (auto fn = reinterpret_cast<decltype(&::name)>(entry(e_##name, &status)))              \
+            status = driver::attributes::pass_value(attribute, value,                             \
+                                                    [&](auto v) { return fn(DAQMX_UNPAREN args, v); }); \
+        driver::trace::Line(#name, status, started) show.done();                                  \
+        count(status);                                                                            \
+        return status;                                                                            \
+    }
+DAQMX_ATTRIBUTE_SETTERS(KORVANE_FORWARD_SETTER)
+#undef KORVANE_FORWARD_SETTER
 
 }  // extern "C"

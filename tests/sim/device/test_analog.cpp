@@ -181,9 +181,10 @@ TEST_F(AnalogTest, RatesBeyondTheDevicesAreRefused)
     EXPECT_EQ(bench.CfgSampClkTiming(o, nullptr, 2.86e6, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
     EXPECT_EQ(bench.CfgSampClkTiming(o, nullptr, 2.87e6, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
               DAQmxErrorInvalidAttributeValue);
+    // The digital lines have no sample clock of their own: NI's error when the task starts, not before.
     TaskHandle d = do_task("do", "PXI1Slot2/port0");
-    EXPECT_EQ(bench.CfgSampClkTiming(d, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000),
-              DAQmxErrorInvalidAttributeValue);
+    EXPECT_EQ(bench.CfgSampClkTiming(d, "", 1000, DAQmx_Val_Rising, DAQmx_Val_ContSamps, 1000), 0);
+    EXPECT_EQ(bench.StartTask(d), -200303);
 }
 
 TEST_F(AnalogTest, OneAnalogInputTaskRunsAtATime)
