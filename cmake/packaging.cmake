@@ -39,15 +39,24 @@ if(WIN32 AND KORVANE_PANDOC)
   add_custom_target(korvane_man ALL DEPENDS ${man_dir}/korvane.1.html)
   install(FILES ${man_dir}/korvane.1.html DESTINATION ${CMAKE_INSTALL_DOCDIR})
 elseif(KORVANE_PANDOC AND KORVANE_GZIP)
-  configure_file(docs/korvane.1.md ${man_dir}/korvane.1.md @ONLY)
-  add_custom_command(OUTPUT ${man_dir}/korvane.1.gz
-    COMMAND ${KORVANE_PANDOC} --standalone --to man ${man_dir}/korvane.1.md -o ${man_dir}/korvane.1
-    COMMAND ${KORVANE_GZIP} -9nf ${man_dir}/korvane.1
-    DEPENDS ${man_dir}/korvane.1.md
-    COMMENT "Writing the man page korvane.1"
-    VERBATIM)
-  add_custom_target(korvane_man ALL DEPENDS ${man_dir}/korvane.1.gz)
-  install(FILES ${man_dir}/korvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # korvane's page, and the labgrid exporter's where the Python module is built.
+  set(man_pages korvane)
+  if(TARGET korvane_python)
+    list(APPEND man_pages korvane-labgrid-exporter)
+  endif()
+  set(man_files "")
+  foreach(page ${man_pages})
+    configure_file(docs/${page}.1.md ${man_dir}/${page}.1.md @ONLY)
+    add_custom_command(OUTPUT ${man_dir}/${page}.1.gz
+      COMMAND ${KORVANE_PANDOC} --standalone --to man ${man_dir}/${page}.1.md -o ${man_dir}/${page}.1
+      COMMAND ${KORVANE_GZIP} -9nf ${man_dir}/${page}.1
+      DEPENDS ${man_dir}/${page}.1.md
+      COMMENT "Writing the man page ${page}.1"
+      VERBATIM)
+    list(APPEND man_files ${man_dir}/${page}.1.gz)
+  endforeach()
+  add_custom_target(korvane_man ALL DEPENDS ${man_files})
+  install(FILES ${man_files} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
   message(WARNING "pandoc or gzip not found: no man page (scripts/dev installs pandoc)")
 endif()
