@@ -352,19 +352,23 @@ TEST_F(ApiTest, EachPropertyIdAnswersFromItsOwnGetterOnly)
         case attr::Getter::Timing: return bench.GetTimingAttribute(t, id, value, size);
         case attr::Getter::Read: return bench.GetReadAttribute(t, id, value, size);
         case attr::Getter::Write: return bench.GetWriteAttribute(t, id, value, size);
+        case attr::Getter::Trig: return bench.GetTrigAttribute(t, id, value, size);
+        case attr::Getter::Buffer: return bench.GetBufferAttribute(t, id, value);
         default: return bench.GetDeviceAttribute("PXI1Slot2", id, value, size);
         }
     };
     const attr::Getter getters[] = {attr::Getter::SystemInfo, attr::Getter::Task, attr::Getter::Chan,
                                     attr::Getter::Timing,     attr::Getter::Read, attr::Getter::Write,
-                                    attr::Getter::Device};
+                                    attr::Getter::Device,     attr::Getter::Trig, attr::Getter::Buffer};
     // The getter NI's reference gives each property, by its name's group, not by the table.
     const auto owner = [](std::string_view name) {
         const std::pair<std::string_view, attr::Getter> groups[] = {
             {"DAQmx_Sys_", attr::Getter::SystemInfo}, {"DAQmx_Task_", attr::Getter::Task},
             {"DAQmx_Read_", attr::Getter::Read},      {"DAQmx_Write_", attr::Getter::Write},
             {"DAQmx_Dev_", attr::Getter::Device},     {"DAQmx_SampClk_", attr::Getter::Timing},
-            {"DAQmx_SampQuant_", attr::Getter::Timing}, {"DAQmx_SampTimingType", attr::Getter::Timing}};
+            {"DAQmx_SampQuant_", attr::Getter::Timing}, {"DAQmx_SampTimingType", attr::Getter::Timing},
+            {"DAQmx_StartTrig_", attr::Getter::Trig}, {"DAQmx_RefTrig_", attr::Getter::Trig},
+            {"DAQmx_Buf_", attr::Getter::Buffer}};
         for (const auto &[prefix, getter] : groups)
             if (name.rfind(prefix, 0) == 0) return getter;
         return attr::Getter::Chan;  // ChanType, PhysicalChanName, AI_, AO_, DI_, DO_
