@@ -65,13 +65,13 @@ bool lamps_grey(int panel, const Control &c)
     return false;
 }
 
-bool lamps_held(int panel, const Control &c)
+bool shows_held(int panel, const Control &c)
 {
-    if (c.grey_while.empty())
+    if (c.held_while.empty() || shows_blank(c) || (c.kind == Kind::numeric_double && std::isnan(c.dvalue)))
         return false;
     const Panel *p = detail::find_panel(panel);
     for (const Control &other : p ? p->controls : std::vector<Control>{})
-        if (other.name == c.grey_while)
+        if (other.name == c.held_while)
             return other.dimmed;
     return false;
 }

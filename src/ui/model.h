@@ -49,6 +49,7 @@ struct Control {
     bool enabled = false;          // timers: ticking
     std::int64_t next_due_ns = 0;  // timers: when the next tick is due (while enabled)
     std::string grey_while;        // leds: the control whose blank value greys the lamps that show no 1
+    std::string held_while;        // numerics: the control whose dimming marks the value as held, not live
     std::string callback_name;
     CtrlCallbackPtr callback = nullptr;
     int line = 0;  // where the panel file describes it (0: made by NewCtrl)
@@ -115,10 +116,10 @@ int find_control(int panel, const std::string &name);
 // dimmed control, or no line at 1 while the control its grey_while key names
 // shows its blank value (of the panel `panel`).
 bool lamps_grey(int panel, const Control &c);
-// Whether lamps show levels held from before their area closed: the control
-// their grey_while key names is dimmed (the port area after Close), so what
-// they show was read then, not now.
-bool lamps_held(int panel, const Control &c);
+// Whether a numeric shows a value held from while its area was open, not a
+// live one: the control its held_while key names is dimmed (its area closed).
+// A blank or NaN value holds nothing.
+bool shows_held(int panel, const Control &c);
 
 struct Action {
     bool ok = true;

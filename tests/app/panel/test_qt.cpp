@@ -163,6 +163,16 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     GetCtrlVal(panelHandle, AV_READ_DATA, &data);
     EXPECT_EQ(data, 0xCAFE);
 
+    // The ADC's first reading, through the Avalon area's timer.
+    avalon_timer_cb(panelHandle, AVALON_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    QApplication::processEvents();
+    auto *read_data = widget<ui::qt::Field>("AV_READ_DATA");
+    auto *vin1 = widget<ui::qt::Field>("ADC_VIN1");
+    ASSERT_TRUE(read_data && vin1);
+    EXPECT_NE(vin1->text(), "NaN");
+    EXPECT_FALSE(read_data->held() || vin1->held());
+    const QColor live_text = read_data->palette().color(QPalette::Text);
+
     EXPECT_FALSE(lamps0->held());
     click("CLOSE_BTN");
     EXPECT_EQ(pxi_opened, 0);
@@ -173,6 +183,20 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_FALSE(mask->isEnabled());
     EXPECT_TRUE(lamps0->isEnabled() && lamps1->isEnabled() && lamps2->isEnabled());  // never dimmed
     EXPECT_EQ(bench->live_tasks(), 0);
+    // So do the fields that keep their values: Close dimmed only their area's
+    // buttons, and the fields follow. The port fields too, dimmed as well.
+    EXPECT_EQ(read_data->text(), "0xCAFE");
+    EXPECT_TRUE(read_data->held());
+    EXPECT_TRUE(vin1->held());
+    EXPECT_NE(read_data->palette().color(QPalette::Text), live_text);
+    EXPECT_TRUE(widget<ui::qt::Field>("PORT_OUT_0")->held());
+    // What the analog area cleared (NaN) holds nothing.
+    EXPECT_FALSE(widget<ui::qt::Field>("AO0_NUMERIC")->held());
+
+    // Open again: the fields are live once more.
+    click("OPEN_BTN");
+    EXPECT_FALSE(read_data->held());
+    EXPECT_EQ(read_data->palette().color(QPalette::Text), live_text);
 }
 
 // The analog timer's tick, as the event loop would run it (the test does not
