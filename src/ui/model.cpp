@@ -56,6 +56,8 @@ bool lamps_grey(int panel, const Control &c)
 {
     if (shows_blank(c) || c.ivalue < 0 || c.dimmed)
         return true;
+    if (c.read)
+        return !*c.read;
     if (c.grey_while.empty() || c.ivalue != 0)
         return false;
     const Panel *p = detail::find_panel(panel);
@@ -63,6 +65,16 @@ bool lamps_grey(int panel, const Control &c)
         if (other.name == c.grey_while)
             return shows_blank(other);
     return false;
+}
+
+void hint_read(int panel, int id, bool read)
+{
+    Panel *p = find_panel(panel);
+    Control *c = p ? p->find(id) : nullptr;
+    if (!c || c->read == read)
+        return;
+    c->read = read;
+    notify({panel, id});
 }
 
 bool shows_held(int panel, const Control &c)

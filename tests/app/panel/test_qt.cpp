@@ -97,6 +97,18 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_FALSE(mask->isEnabled());
     EXPECT_FALSE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
 
+    // Before the port area's first hint (no Open yet) the panel file's rule greys
+    // lamps showing 0 while the mask field shows its dash, and a change of that
+    // field alone repaints them.
+    auto *first_lamps = widget<ui::qt::Lamps>("PORT_IN_0");
+    ASSERT_NE(first_lamps, nullptr);
+    SetCtrlVal(panelHandle, PORT_IN_0, 0);
+    QApplication::processEvents();
+    EXPECT_FALSE(first_lamps->grey());
+    SetCtrlVal(panelHandle, PORT_MASK_0, -1);
+    QApplication::processEvents();
+    EXPECT_TRUE(first_lamps->grey()) << "repainted when the mask field changed, not at the next tick";
+
     auto *status = widget<QLabel>("status");
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->text().startsWith("SIMULATED BENCH")) << status->text().toStdString();
@@ -125,11 +137,11 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_TRUE(lamps0->grey());
     EXPECT_TRUE(lamps0->isEnabled());
 
-    // Port 0: low nibble outputs, driving 0x0F. The mask field's change alone,
-    // before any tick, takes the grey off its lamps (they are tied to it).
+    // Port 0: low nibble outputs, driving 0x0F. The mask sets the port up, but
+    // the 0 its lamps show was not read: grey until a tick reads the lines.
     type("PORT_MASK_0", "0F");
     QApplication::processEvents();
-    EXPECT_FALSE(lamps0->grey()) << "repainted when the mask field changed, not at the next tick";
+    EXPECT_TRUE(lamps0->grey()) << "no reading since the port was set up";
     type("PORT_OUT_0", "FF");
     port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
     QApplication::processEvents();
@@ -155,6 +167,10 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     QApplication::processEvents();
     EXPECT_EQ(widget<QLineEdit>("PORT_MASK_2")->text(), QString::fromUtf8("\u2014"));
     EXPECT_FALSE(lamps2->grey());
+    // Port 1 too: the bus master drives it low, and that is a reading, not grey.
+    GetCtrlVal(panelHandle, PORT_IN_1, &level);
+    EXPECT_EQ(level, 0);
+    EXPECT_FALSE(lamps1->grey()) << "port 1 was read: its low lines are levels";
     type("AV_READ_SLAVE", "0");
     type("AV_READ_ADDR", "321");
     click("AV_READ_BTN");
