@@ -199,14 +199,14 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_FALSE(mask->isEnabled());
     EXPECT_TRUE(lamps0->isEnabled() && lamps1->isEnabled() && lamps2->isEnabled());  // never dimmed
     EXPECT_EQ(bench->live_tasks(), 0);
-    // So do the fields that keep their values: Close dimmed only their area's
-    // buttons, and the fields follow. The port fields too, dimmed as well.
+    // So do the fields that keep their readings: Close dimmed only their area's
+    // buttons, and the fields follow.
     EXPECT_EQ(read_data->text(), "0xCAFE");
     EXPECT_TRUE(read_data->held());
     EXPECT_TRUE(vin1->held());
     EXPECT_NE(read_data->palette().color(QPalette::Text), live_text);
-    EXPECT_TRUE(widget<ui::qt::Field>("PORT_OUT_0")->held());
-    // What the analog area cleared (NaN) holds nothing.
+    // What was set, which the lines keep, and what Close cleared (NaN) are not held.
+    EXPECT_FALSE(widget<ui::qt::Field>("PORT_OUT_0")->held());
     EXPECT_FALSE(widget<ui::qt::Field>("AO0_NUMERIC")->held());
 
     // Open again: the fields are live once more.
