@@ -1,12 +1,15 @@
 // Avalon area: manual write and read cycles, the DAC behind slave 2 (control
 // bits, codes and voltages) and the ADC behind slave 2 polled on a timer.
-// The bus operations report their own failures; the area checks nothing.
+// The bus operations report their own failures; the area checks nothing,
+// but a manual cycle that went through says so in the log pane.
 #include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "avalon/avalon.h"
 #include "app/panel/korvane_main.h"
 #include "avalon/korvane_board.h"
+#include "base/error_output.h"
 #include "ui/userint.h"
 
 namespace kb = avalon::board;
@@ -81,6 +84,15 @@ static void DACreadBack(void)
     SetCtrlVal(panelHandle, DAC_VOUT2, avalonDACcode2voltage(code));
 }
 
+// After a manual cycle: one note with its slave, address and word when it drove
+// the bus and no report came during it (reports_before: error_report_count()
+// as it began). A failed or unsent cycle has its report or the hint instead.
+static void note_cycle(const char *what, int slave, int address, int data, std::uint64_t reports_before)
+{
+    if (avalonLastCycleUnsent() || base::error_report_count() != reports_before) return;
+    NotePrintf("%s slave %d, address 0x%04X: 0x%04X\n", what, slave, address, data);
+}
+
 int avalon_init_cb(int panel, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
@@ -110,9 +122,14 @@ int a_write_cb(int panel, int, int event, void *, int, int)
     GetCtrlVal(panel, AV_WRITE_SLAVE, &slave);
     GetCtrlVal(panel, AV_WRITE_ADDR, &address);
     GetCtrlVal(panel, AV_WRITE_DATA, &data);
-    avalonWrite(static_cast<unsigned char>(slave & 0xFF), static_cast<unsigned short>(address & 0xFFFF),
-                static_cast<unsigned short>(data & 0xFFFF));
+    slave &= 0xFF;
+    address &= 0xFFFF;
+    data &= 0xFFFF;
+    const std::uint64_t reports = base::error_report_count();
+    avalonWrite(static_cast<unsigned char>(slave), static_cast<unsigned short>(address),
+                static_cast<unsigned short>(data));
     ports_hint();
+    note_cycle("Write", slave, address, data, reports);
     return 0;
 }
 
@@ -122,10 +139,14 @@ int a_read_cb(int panel, int, int event, void *, int, int)
     int slave = 0, address = 0;
     GetCtrlVal(panel, AV_READ_SLAVE, &slave);
     GetCtrlVal(panel, AV_READ_ADDR, &address);
+    slave &= 0xFF;
+    address &= 0xFFFF;
     unsigned short data = 0;
-    avalonRead(static_cast<unsigned char>(slave & 0xFF), static_cast<unsigned short>(address & 0xFFFF), &data);
+    const std::uint64_t reports = base::error_report_count();
+    avalonRead(static_cast<unsigned char>(slave), static_cast<unsigned short>(address), &data);
     SetCtrlVal(panel, AV_READ_DATA, static_cast<int>(data));
     ports_hint();
+    note_cycle("Read", slave, address, data, reports);
     return 0;
 }
 

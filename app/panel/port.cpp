@@ -3,6 +3,7 @@
 // last set or read; it never asks the library for the current values.
 #include "app/panel/korvane_main.h"
 #include "base/error_output.h"
+#include "ui/model.h"
 #include "ui/userint.h"
 #include "vekta/vekta.h"
 #include "vekta/vekta_report.h"
@@ -69,6 +70,8 @@ void port_open(void)
         port_out[p] = -1;
     }
     strobes_clash = false;
+    // What the lamps show until the first tick was not read since this Open.
+    for (int p = 0; p < PORT_SIZE; p++) ui::model::hint_read(panelHandle, in_ctrl[p], false);
     port_update_gui_val();
 }
 
@@ -123,9 +126,12 @@ int port_timer_CB(int, int, int event, void *, int, int)
         // A failed read gives no level: show -1 rather than a stale byte.
         port_in[p] = status < 0 ? -1 : byte;
     }
-    // Only the indicators: a port with no configuration reads 0, and the panel
-    // file greys its lamps while its mask shows "not set since Open".
-    for (int p = 0; p < PORT_SIZE; p++) SetCtrlVal(panelHandle, in_ctrl[p], port_in[p]);
+    // Only the indicators. A port with no configuration (not set up here nor by
+    // the bus master) gives 0 without being read: the view greys its lamps.
+    for (int p = 0; p < PORT_SIZE; p++) {
+        ui::model::hint_read(panelHandle, in_ctrl[p], vekta_portReadsLines(p) != 0);
+        SetCtrlVal(panelHandle, in_ctrl[p], port_in[p]);
+    }
     port_watch_strobes();
     return 0;
 }

@@ -33,6 +33,11 @@ std::vector<std::string> error_log_since(std::uint64_t seq);
 std::vector<std::string> error_log();
 void error_log_clear();
 
+// How many error lines (not notes) were written since the process began: a
+// caller compares two counts to learn whether a report came in between. Never
+// reset, not even by error_log_clear or error_output_reset.
+std::uint64_t error_report_count();
+
 // Standard error gets every line unless turned off (tests).
 void set_stderr_echo(bool on);
 // With collapse on (the operator's window), a message equal to the one just

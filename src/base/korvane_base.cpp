@@ -6,6 +6,7 @@
 #include "base/korvane_files.h"
 #include "base/platform.h"
 
+#include <atomic>
 #include <cctype>
 #include <csignal>
 #include <cstdarg>
@@ -62,6 +63,9 @@ struct ErrorOutput {
     std::vector<std::string> echoed;  // the last message written out
     std::uint64_t repeats = 0;        // times it came again since
 };
+
+// Error lines written so far (error_report_count); notes do not count.
+std::atomic<std::uint64_t> reports_written{0};
 
 ErrorOutput &out()
 {
@@ -206,12 +210,15 @@ void error_lines(const std::vector<std::string> &texts)
         lines.push_back(cp1251_to_utf8(t));
     if (lines.empty())
         return;
+    reports_written.fetch_add(lines.size(), std::memory_order_relaxed);
     // Standard error first, as before: a sink that writes to the error output follows it.
     echo(lines);
     for (auto &line : lines)
         put_line(line);
     put_message(lines);
 }
+
+std::uint64_t error_report_count() { return reports_written.load(std::memory_order_relaxed); }
 
 std::uint64_t error_log_count()
 {

@@ -43,10 +43,10 @@ struct KindInfo {
 
 inline constexpr KindInfo kKinds[] = {
     {Kind::numeric_int, "numeric_int", true, false, 90, 22, 0, 32,
-     "mode label tip top left width height min max blank format digits grey_while value dimmed callback",
+     "mode label tip top left width height min max blank format digits grey_while held_while value dimmed callback",
      read_integer_keys},
     {Kind::numeric_double, "numeric_double", true, false, 90, 22, 2, 15,
-     "mode label tip top left width height min max blank digits value dimmed callback", read_double_keys},
+     "mode label tip top left width height min max blank digits held_while value dimmed callback", read_double_keys},
     {Kind::toggle, "toggle", true, true, 110, 22, 0, 32,
      "mode label tip top left width height value dimmed callback", read_toggle_keys},
     {Kind::button, "button", false, true, 90, 26, 0, 32, "mode label tip top left width height dimmed callback",
@@ -104,7 +104,7 @@ constexpr const FormatInfo *find_format(std::string_view name)
 inline constexpr std::string_view kControlKeys[] = {
     "id",  "name",  "kind",   "mode",  "label",  "title",  "tip",   "top",      "left",    "width", "height",
     "min", "max",   "blank",  "traces", "span",  "history", "format", "digits", "value",   "dimmed", "interval",
-    "enabled", "callback", "grey_while",
+    "enabled", "callback", "grey_while", "held_while",
 };
 
 constexpr bool is_control_key(std::string_view name)

@@ -56,6 +56,8 @@ bool lamps_grey(int panel, const Control &c)
 {
     if (shows_blank(c) || c.ivalue < 0 || c.dimmed)
         return true;
+    if (c.read)
+        return !*c.read;
     if (c.grey_while.empty() || c.ivalue != 0)
         return false;
     const Panel *p = detail::find_panel(panel);
@@ -65,13 +67,23 @@ bool lamps_grey(int panel, const Control &c)
     return false;
 }
 
-bool lamps_held(int panel, const Control &c)
+void hint_read(int panel, int id, bool read)
 {
-    if (c.grey_while.empty())
+    Panel *p = find_panel(panel);
+    Control *c = p ? p->find(id) : nullptr;
+    if (!c || c->read == read)
+        return;
+    c->read = read;
+    notify({panel, id});
+}
+
+bool shows_held(int panel, const Control &c)
+{
+    if (c.held_while.empty() || shows_blank(c) || (c.kind == Kind::numeric_double && std::isnan(c.dvalue)))
         return false;
     const Panel *p = detail::find_panel(panel);
     for (const Control &other : p ? p->controls : std::vector<Control>{})
-        if (other.name == c.grey_while)
+        if (other.name == c.held_while)
             return other.dimmed;
     return false;
 }

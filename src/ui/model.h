@@ -49,6 +49,8 @@ struct Control {
     bool enabled = false;          // timers: ticking
     std::int64_t next_due_ns = 0;  // timers: when the next tick is due (while enabled)
     std::string grey_while;        // leds: the control whose blank value greys the lamps that show no 1
+    std::string held_while;        // numerics: the control whose dimming marks the value as held, not live
+    std::optional<bool> read;      // the program's hint (hint_read): whether the value is a reading
     std::string callback_name;
     CtrlCallbackPtr callback = nullptr;
     int line = 0;  // where the panel file describes it (0: made by NewCtrl)
@@ -112,13 +114,18 @@ std::optional<Control> control(int panel, int id);
 // identifier. 0 when nothing on the panel has that name.
 int find_control(int panel, const std::string &name);
 // Whether the lamps show grey instead of levels: a negative or blank value, a
-// dimmed control, or no line at 1 while the control its grey_while key names
-// shows its blank value (of the panel `panel`).
+// dimmed control, a value the program's hint says is no reading, or, with no
+// hint, no line at 1 while the control its grey_while key names shows its
+// blank value (of the panel `panel`).
 bool lamps_grey(int panel, const Control &c);
-// Whether lamps show levels held from before their area closed: the control
-// their grey_while key names is dimmed (the port area after Close), so what
-// they show was read then, not now.
-bool lamps_held(int panel, const Control &c);
+// The program tells the view whether the value it gave control `id` was really
+// read (a port with no configuration gives 0 without being read). A hint for
+// the view alone: no run-time call, not traced, no event.
+void hint_read(int panel, int id, bool read);
+// Whether a numeric shows a value held from while its area was open, not a
+// live one: the control its held_while key names is dimmed (its area closed).
+// A blank or NaN value holds nothing.
+bool shows_held(int panel, const Control &c);
 
 struct Action {
     bool ok = true;

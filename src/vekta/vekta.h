@@ -38,6 +38,11 @@ typedef struct {
 int vekta_portMask(int port, unsigned char mask);
 int vekta_portOut(int port, unsigned char data);
 int vekta_portIn(int port, unsigned char *data);
+/* 1 when vekta_portIn reads the port's lines through the driver (the port's
+ * current configuration has a task), 0 when it gives 0 without a driver call
+ * (no configuration, or no such port). Asks the library's record alone: no
+ * driver call, the last error state unchanged. */
+int vekta_portReadsLines(int port);
 
 /* Port groups: a run of whole ports moved together through one task per
  * direction, with a channel per port, for transfers that turn ports around at

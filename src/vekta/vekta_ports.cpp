@@ -364,6 +364,14 @@ Error:
     return failExit(status);
 }
 
+int vekta_portReadsLines(int port)
+{
+    if (port < 0 || port >= PORT_SIZE)
+        return 0;
+    const PortConfig *front = &cache.port[port][0];
+    return front->mask != -1 && (front->readTask != 0 || front->writeTask != 0);
+}
+
 int vekta_portIn(int port, unsigned char *data)
 {
     int status = -1;

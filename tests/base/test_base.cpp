@@ -99,6 +99,19 @@ TEST_F(ErrorOutput, LogSequenceNumbers)
     EXPECT_TRUE(base::error_log_since(start + 2).empty());
 }
 
+// The count of error lines tells whether a report came in between: every line
+// of a message counts, a note does not, and clearing the log does not take it back.
+TEST_F(ErrorOutput, ReportCountCountsErrorLinesNotNotes)
+{
+    const auto start = base::error_report_count();
+    NotePrintf("a note\n");
+    EXPECT_EQ(base::error_report_count(), start);
+    ErrorPrintf("Error = -1\nsecond line\n");
+    EXPECT_EQ(base::error_report_count(), start + 2);
+    base::error_log_clear();
+    EXPECT_EQ(base::error_report_count(), start + 2);
+}
+
 TEST_F(ErrorOutput, LongLinesAreNotCut)
 {
     std::string big(5000, 'z');

@@ -139,6 +139,12 @@ INSTANTIATE_TEST_SUITE_P(
                    kHead + kOk + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\nformat = \"leds\"\n"
                                          "grey_while = \"OK\""),
                    UIEPanelFileInvalid, "grey_while names OK, which has no blank value"},
+        BrokenCase{"held_while names nothing",
+                   kHead + control("id = 7\nname = \"A\"\nkind = \"numeric_double\"\nheld_while = \"B\""),
+                   UIEPanelFileInvalid, "control 7 (A): held_while names no control of the panel: B"},
+        BrokenCase{"held_while on a button",
+                   kHead + kOk + control("id = 7\nname = \"A\"\nkind = \"button\"\nheld_while = \"OK\""),
+                   UIEPanelFileInvalid, "held_while"},
         BrokenCase{"int value float", kHead + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\nvalue = 1.5"),
                    UIEPanelFileInvalid, "\"value\" must be an integer"},
         BrokenCase{"int value nan", kHead + control("id = 7\nname = \"A\"\nkind = \"numeric_int\"\nvalue = nan"),

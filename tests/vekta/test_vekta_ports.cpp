@@ -181,6 +181,24 @@ TEST_F(VektaErrorState, ChecksReportExactlyAndNeverReachTheDriver)
 
 using VektaPorts = BenchTest;
 
+// Whether a port read reaches the lines, from the library's record alone: no
+// driver call, before a configuration, with one, and after Close.
+TEST_F(VektaPorts, ReadsLinesOnlyWhileThePortHasAConfiguration)
+{
+    EXPECT_EQ(vekta_portReadsLines(1), 0);
+    EXPECT_EQ(vekta_portReadsLines(-1), 0);
+    EXPECT_EQ(vekta_portReadsLines(PORT_SIZE), 0);
+    ASSERT_EQ(vekta_portMask(1, 0), 0);
+    ASSERT_EQ(vekta_portMask(2, 0xFF), 0);
+    b->trace_clear();
+    EXPECT_EQ(vekta_portReadsLines(1), 1);  // input lines
+    EXPECT_EQ(vekta_portReadsLines(2), 1);  // output lines read back
+    EXPECT_EQ(vekta_portReadsLines(0), 0);
+    EXPECT_EQ(calls(), Lines{});
+    ASSERT_EQ(vekta_ni6251Close(), 0);
+    EXPECT_EQ(vekta_portReadsLines(1), 0);
+}
+
 TEST_F(VektaPorts, UnconfiguredPortNeitherReadsNorWrites)
 {
     unsigned char byte = 0xAA;

@@ -209,6 +209,8 @@ void read_integer_keys(const ControlReader &keys, Control &c)
         if (c.format != Format::leds)
             keys.rd().fault(n, "grey_while is for lamps (format = \"leds\")");
     }
+    if (auto n = keys.get("held_while"))
+        c.held_while = keys.rd().identifier(*n, "held_while");
 }
 
 void read_double_keys(const ControlReader &keys, Control &c)
@@ -216,6 +218,8 @@ void read_double_keys(const ControlReader &keys, Control &c)
     read_range(keys, c, false);
     if (auto n = keys.get("value"))
         c.dvalue = keys.rd().number(*n, "value", true);
+    if (auto n = keys.get("held_while"))
+        c.held_while = keys.rd().identifier(*n, "held_while");
 }
 
 void read_toggle_keys(const ControlReader &keys, Control &c)
@@ -330,15 +334,20 @@ Control read_control(Reader &rd, const toml::table &t, bool bind)
 }
 
 // Lamps greyed while another control shows its blank value: that control
-// must be on the panel and have a blank value.
-void check_grey_while(Reader &rd, const Panel &p)
+// must be on the panel and have a blank value. A value held while another is
+// dimmed: that one must be on the panel.
+void check_ties(Reader &rd, const Panel &p)
 {
+    auto named = [&](const std::string &name) {
+        return std::find_if(p.controls.begin(), p.controls.end(), [&](const Control &o) { return o.name == name; });
+    };
     for (const Control &c : p.controls) {
+        rd.set_prefix("control " + std::to_string(c.id) + " (" + c.name + "): ");
+        if (!c.held_while.empty() && named(c.held_while) == p.controls.end())
+            rd.fault_line(c.line, "held_while names no control of the panel: " + c.held_while);
         if (c.grey_while.empty())
             continue;
-        auto other = std::find_if(p.controls.begin(), p.controls.end(),
-                                  [&](const Control &o) { return o.name == c.grey_while; });
-        rd.set_prefix("control " + std::to_string(c.id) + " (" + c.name + "): ");
+        auto other = named(c.grey_while);
         if (other == p.controls.end())
             rd.fault_line(c.line, "grey_while names no control of the panel: " + c.grey_while);
         if (!other->has_blank)
@@ -399,7 +408,7 @@ Panel read_panel(Reader &rd, const toml::table &t, bool bind)
                                           std::to_string(names[c.name]));
             p.controls.push_back(std::move(c));
         }
-        check_grey_while(rd, p);
+        check_ties(rd, p);
     }
     p.file = rd.path();
     return p;

@@ -57,6 +57,8 @@ constexpr std::size_t kMostRuns = 200;
 
 // The grid, light and solid, and the axes' lines.
 const QColor kGridColour(0xe0, 0xe0, 0xe0), kFrameColour(0x80, 0x80, 0x80);
+// Held values (from before their area closed): a dashed rim, and a field's text pale.
+const QColor kHeldRim(0x40, 0x40, 0x40), kHeldText(0x90, 0x90, 0x90);
 
 // The points a graph holds, NaN equal to NaN.
 bool same_line(const QCPGraphDataContainer &drawn, const QVector<QCPGraphData> &line)
@@ -371,6 +373,30 @@ int ChartPane::plot_columns() const
 
 // ---- lamps ------------------------------------------------------------------
 
+void Field::set_held(bool held)
+{
+    if (held == held_)
+        return;
+    held_ = held;
+    QPalette pal = palette();
+    const QColor text = held ? kHeldText : QApplication::palette(this).color(QPalette::Active, QPalette::Text);
+    pal.setColor(QPalette::Active, QPalette::Text, text);
+    pal.setColor(QPalette::Inactive, QPalette::Text, text);
+    setPalette(pal);
+    update();
+}
+
+void Field::paintEvent(QPaintEvent *e)
+{
+    QLineEdit::paintEvent(e);
+    if (!held_)
+        return;
+    QPainter p(this);
+    p.setPen(QPen(kHeldRim, 1, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 Lamps::Lamps(std::function<void(int)> clicked, QWidget *parent) : QWidget(parent), clicked_(std::move(clicked)) {}
 
 void Lamps::set_state(int value, bool grey, bool held, int count, bool clickable)
@@ -407,7 +433,7 @@ void Lamps::paintEvent(QPaintEvent *)
                                             : QColor(0x30, 0x50, 0x38);
         if (held_ && !grey_)
             fill = fill.lighter(160);  // a level from before Close, not a live one
-        p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1, held_ ? Qt::DashLine : Qt::SolidLine));
+        p.setPen(QPen(kHeldRim, 1, held_ ? Qt::DashLine : Qt::SolidLine));
         p.setBrush(fill);
         p.drawEllipse(lamp);
     }

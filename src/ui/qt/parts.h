@@ -5,6 +5,7 @@
 
 #include "ui/model.h"
 
+#include <QLineEdit>
 #include <QWidget>
 
 #include <functional>
@@ -85,6 +86,21 @@ private:
     std::function<void(int)> clicked_;
     int value_ = 0, count_ = 8;
     bool grey_ = true, held_ = false, clickable_ = false;
+};
+
+// A numeric's text field; drawn as held lamps are (pale text, dashed rim)
+// while its value is held from before its area closed.
+class Field : public QLineEdit {
+public:
+    explicit Field(QWidget *parent) : QLineEdit(parent) {}
+    void set_held(bool held);
+    bool held() const { return held_; }
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    bool held_ = false;
 };
 
 // The log pane: each message of the error output once, with its time and

@@ -222,7 +222,7 @@ void PanelWindow::changed(const model::Change &what)
         all_changed_ = true;
     else
         changed_.insert(what.control);
-    if (auto tied = grey_ties_.find(what.control); tied != grey_ties_.end())
+    if (auto tied = ties_.find(what.control); tied != ties_.end())
         changed_.insert(tied->second.begin(), tied->second.end());
     schedule_refresh();
 }
@@ -235,9 +235,9 @@ void PanelWindow::schedule_refresh()
     QTimer::singleShot(0, this, [this] { refresh(); });
 }
 
-QLineEdit *PanelWindow::make_field(int id, const QRect &rect)
+Field *PanelWindow::make_field(int id, const QRect &rect)
 {
-    auto *e = new QLineEdit(area_);
+    auto *e = new Field(area_);
     e->setGeometry(rect);
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     e->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -261,10 +261,13 @@ void PanelWindow::make_numeric(const Control &c, const QRect &rect, Item &it)
         it.w = l;
         // A change of the control that greys them brings the lamps up to date too.
         if (!c.grey_while.empty())
-            grey_ties_[model::find_control(panel_, c.grey_while)].push_back(id);
+            ties_[model::find_control(panel_, c.grey_while)].push_back(id);
     } else {
         it.w = make_field(id, rect);
     }
+    // ... and one of the control whose dimming marks the value as held.
+    if (!c.held_while.empty())
+        ties_[model::find_control(panel_, c.held_while)].push_back(id);
     if (!c.label.empty()) {
         it.label = new QLabel(qs(c.label), area_);
         it.label->setObjectName(qs(c.name.empty() ? c.label : c.name) + "_label");
@@ -325,12 +328,13 @@ void PanelWindow::update(const Control &c)
         if (g->title() != qs(c.title))
             g->setTitle(qs(c.title));  // ATTR_LABEL_TEXT may change it
     } else if (auto *l = dynamic_cast<Lamps *>(it.w)) {
-        l->set_state(c.ivalue, model::lamps_grey(panel_, c), model::lamps_held(panel_, c), lamp_count(c),
+        l->set_state(c.ivalue, model::lamps_grey(panel_, c), model::shows_held(panel_, c), lamp_count(c),
                      !c.indicator);
     } else if (auto *chart = dynamic_cast<ChartPane *>(it.w)) {
         chart->update_control(c);
-    } else if (auto *e = dynamic_cast<QLineEdit *>(it.w)) {
+    } else if (auto *e = dynamic_cast<Field *>(it.w)) {
         e->setReadOnly(c.indicator);
+        e->set_held(model::shows_held(panel_, c));
         // What the operator is typing is left alone until committed.
         if (!(e->hasFocus() && e->isModified())) {
             QString text = qs(display_text(c));

@@ -67,7 +67,7 @@ private:
 
     void schedule_refresh();
 
-    QLineEdit *make_field(int id, const QRect &rect);
+    Field *make_field(int id, const QRect &rect);
 
     // The face of each kind, one row of kKindViews per kind of the core's kKinds.
     using MakeFace = void (PanelWindow::*)(const Control &c, const QRect &rect, Item &it);
@@ -120,7 +120,9 @@ private:
     bool painted_ = false;
     bool all_changed_ = true;  // the next refresh brings every control up to date
     std::set<int> changed_;    // else only these
-    std::map<int, std::vector<int>> grey_ties_;  // a control, and the lamps its blank value greys
+    // A control, and those whose look follows it: lamps its blank value greys,
+    // values its dimming marks as held.
+    std::map<int, std::vector<int>> ties_;
 };
 
 }  // namespace ui::qt

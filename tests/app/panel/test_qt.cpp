@@ -97,6 +97,18 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_FALSE(mask->isEnabled());
     EXPECT_FALSE(widget<QPushButton>("CLOSE_BTN")->isEnabled());
 
+    // Before the port area's first hint (no Open yet) the panel file's rule greys
+    // lamps showing 0 while the mask field shows its dash, and a change of that
+    // field alone repaints them.
+    auto *first_lamps = widget<ui::qt::Lamps>("PORT_IN_0");
+    ASSERT_NE(first_lamps, nullptr);
+    SetCtrlVal(panelHandle, PORT_IN_0, 0);
+    QApplication::processEvents();
+    EXPECT_FALSE(first_lamps->grey());
+    SetCtrlVal(panelHandle, PORT_MASK_0, -1);
+    QApplication::processEvents();
+    EXPECT_TRUE(first_lamps->grey()) << "repainted when the mask field changed, not at the next tick";
+
     auto *status = widget<QLabel>("status");
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->text().startsWith("SIMULATED BENCH")) << status->text().toStdString();
@@ -125,11 +137,11 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_TRUE(lamps0->grey());
     EXPECT_TRUE(lamps0->isEnabled());
 
-    // Port 0: low nibble outputs, driving 0x0F. The mask field's change alone,
-    // before any tick, takes the grey off its lamps (they are tied to it).
+    // Port 0: low nibble outputs, driving 0x0F. The mask sets the port up, but
+    // the 0 its lamps show was not read: grey until a tick reads the lines.
     type("PORT_MASK_0", "0F");
     QApplication::processEvents();
-    EXPECT_FALSE(lamps0->grey()) << "repainted when the mask field changed, not at the next tick";
+    EXPECT_TRUE(lamps0->grey()) << "no reading since the port was set up";
     type("PORT_OUT_0", "FF");
     port_timer_CB(panelHandle, PORT_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
     QApplication::processEvents();
@@ -155,6 +167,10 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     QApplication::processEvents();
     EXPECT_EQ(widget<QLineEdit>("PORT_MASK_2")->text(), QString::fromUtf8("\u2014"));
     EXPECT_FALSE(lamps2->grey());
+    // Port 1 too: the bus master drives it low, and that is a reading, not grey.
+    GetCtrlVal(panelHandle, PORT_IN_1, &level);
+    EXPECT_EQ(level, 0);
+    EXPECT_FALSE(lamps1->grey()) << "port 1 was read: its low lines are levels";
     type("AV_READ_SLAVE", "0");
     type("AV_READ_ADDR", "321");
     click("AV_READ_BTN");
@@ -162,6 +178,16 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     int data = 0;
     GetCtrlVal(panelHandle, AV_READ_DATA, &data);
     EXPECT_EQ(data, 0xCAFE);
+
+    // The ADC's first reading, through the Avalon area's timer.
+    avalon_timer_cb(panelHandle, AVALON_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+    QApplication::processEvents();
+    auto *read_data = widget<ui::qt::Field>("AV_READ_DATA");
+    auto *vin1 = widget<ui::qt::Field>("ADC_VIN1");
+    ASSERT_TRUE(read_data && vin1);
+    EXPECT_NE(vin1->text(), "NaN");
+    EXPECT_FALSE(read_data->held() || vin1->held());
+    const QColor live_text = read_data->palette().color(QPalette::Text);
 
     EXPECT_FALSE(lamps0->held());
     click("CLOSE_BTN");
@@ -173,6 +199,20 @@ TEST_F(QtPanel, OpenSetAMaskAndReadTheBus)
     EXPECT_FALSE(mask->isEnabled());
     EXPECT_TRUE(lamps0->isEnabled() && lamps1->isEnabled() && lamps2->isEnabled());  // never dimmed
     EXPECT_EQ(bench->live_tasks(), 0);
+    // So do the fields that keep their readings: Close dimmed only their area's
+    // buttons, and the fields follow.
+    EXPECT_EQ(read_data->text(), "0xCAFE");
+    EXPECT_TRUE(read_data->held());
+    EXPECT_TRUE(vin1->held());
+    EXPECT_NE(read_data->palette().color(QPalette::Text), live_text);
+    // What was set, which the lines keep, and what Close cleared (NaN) are not held.
+    EXPECT_FALSE(widget<ui::qt::Field>("PORT_OUT_0")->held());
+    EXPECT_FALSE(widget<ui::qt::Field>("AO0_NUMERIC")->held());
+
+    // Open again: the fields are live once more.
+    click("OPEN_BTN");
+    EXPECT_FALSE(read_data->held());
+    EXPECT_EQ(read_data->palette().color(QPalette::Text), live_text);
 }
 
 // The analog timer's tick, as the event loop would run it (the test does not
