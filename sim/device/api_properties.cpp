@@ -25,20 +25,6 @@ using base::text::iequals;
 // mode, the samples per channel and the samples available.
 constexpr uInt32 kVersion[3] = {24, 0, 0};
 
-// Whether the getter called serves the property.
-int32 check(int32 attribute, attr::Getter getter)
-{
-    return attr::find(attribute).getter == getter ? 0 : DAQmxErrorSpecifiedAttrNotValid;
-}
-
-template <class T>
-int32 put(T v, void *value)
-{
-    if (!value) return DAQmxErrorInvalidAttributeValue;
-    std::memcpy(value, &v, sizeof v);
-    return 0;
-}
-
 int32 chan_type(Bench::Kind kind)
 {
     switch (kind) {
@@ -111,12 +97,12 @@ uint32_t Bench::lines_per_chan(const Task &t)
 int32 Bench::GetSystemInfoAttribute(int32 attribute, void *value, uInt32 size)
 {
     return call("DAQmxGetSystemInfoAttribute", nullptr, Latency::kProperty, [&]() -> int32 {
-        if (int32 st = check(attribute, attr::Getter::SystemInfo)) return st;
+        if (int32 st = served_by(attribute, attr::Getter::SystemInfo)) return st;
         switch (attribute) {
         case DAQmx_Sys_DevNames: return copy_property(device_, value, size);
-        case DAQmx_Sys_NIDAQMajorVersion: return put(kVersion[0], value);
-        case DAQmx_Sys_NIDAQMinorVersion: return put(kVersion[1], value);
-        default: return put(kVersion[2], value);
+        case DAQmx_Sys_NIDAQMajorVersion: return put_value(kVersion[0], value);
+        case DAQmx_Sys_NIDAQMinorVersion: return put_value(kVersion[1], value);
+        default: return put_value(kVersion[2], value);
         }
     });
 }
@@ -133,14 +119,14 @@ int32 Bench::task_property(const Task &t, int32 attribute, void *value, uInt32 s
     switch (attribute) {
     case DAQmx_Task_Name: return copy_property(t.name, value, size);
     case DAQmx_Task_Channels: return copy_property(names_of(t.chans), value, size);
-    case DAQmx_Task_NumChans: return put(static_cast<uInt32>(t.chans.size()), value);
+    case DAQmx_Task_NumChans: return put_value(static_cast<uInt32>(t.chans.size()), value);
     case DAQmx_Task_Devices: return copy_property(has_chans ? device_ : "", value, size);
-    case DAQmx_Task_NumDevices: return put(static_cast<uInt32>(has_chans ? 1 : 0), value);
+    case DAQmx_Task_NumDevices: return put_value(static_cast<uInt32>(has_chans ? 1 : 0), value);
     default: {
         // Done: not running, or a finite acquisition that has all its samples.
         const bool finite = t.timed && t.mode == DAQmx_Val_FiniteSamps;
         const bool done = t.state != State::Running || (finite && t.kind == Kind::AI && t.run.produced >= t.samps);
-        return put(static_cast<bool32>(done), value);
+        return put_value(static_cast<bool32>(done), value);
     }
     }
 }
@@ -150,7 +136,7 @@ int32 Bench::GetChanAttribute(TaskHandle h, const char channel[], int32 attribut
     Task *t = task(h);
     return call("DAQmxGetChanAttribute", t ? &t->name : nullptr, Latency::kProperty, [&]() -> int32 {
         if (!t) return DAQmxErrorInvalidTask;
-        if (int32 st = check(attribute, attr::Getter::Chan)) return st;
+        if (int32 st = served_by(attribute, attr::Getter::Chan)) return st;
         std::vector<const Chan *> chans;
         if (int32 st = chans_named(*t, channel, chans)) return st;
         return chan_property(chans, t->kind, attribute, value, size);
@@ -195,9 +181,9 @@ int32 Bench::chan_property(const std::vector<const Chan *> &chans, Kind kind, in
     if (std::adjacent_find(numbers.begin(), numbers.end(), std::not_equal_to<>()) != numbers.end())
         return kErrAttributeInconsistentAcrossChannelsOnDevice;
     switch (attr::find(attribute).type) {
-    case attr::Type::Float64: return put(numbers[0], value);
-    case attr::Type::UInt32: return put(static_cast<uInt32>(numbers[0]), value);
-    default: return put(static_cast<int32>(numbers[0]), value);
+    case attr::Type::Float64: return put_value(numbers[0], value);
+    case attr::Type::UInt32: return put_value(static_cast<uInt32>(numbers[0]), value);
+    default: return put_value(static_cast<int32>(numbers[0]), value);
     }
 }
 
@@ -212,12 +198,12 @@ int32 Bench::GetTimingAttribute(TaskHandle h, int32 attribute, void *value, uInt
 int32 Bench::timing_property(const Task &t, int32 attribute, void *value)
 {
     switch (attribute) {
-    case DAQmx_SampTimingType: return put<int32>(t.timed ? DAQmx_Val_SampClk : DAQmx_Val_OnDemand, value);
-    case DAQmx_SampQuant_SampMode: return put<int32>(t.timed ? t.mode : DAQmx_Val_FiniteSamps, value);
-    case DAQmx_SampQuant_SampPerChan: return put<uInt64>(t.timed ? t.samps : 1, value);
+    case DAQmx_SampTimingType: return put_value<int32>(t.timed ? DAQmx_Val_SampClk : DAQmx_Val_OnDemand, value);
+    case DAQmx_SampQuant_SampMode: return put_value<int32>(t.timed ? t.mode : DAQmx_Val_FiniteSamps, value);
+    case DAQmx_SampQuant_SampPerChan: return put_value<uInt64>(t.timed ? t.samps : 1, value);
     default:
         if (!t.timed) return DAQmxErrorAttrNotSupported;
-        return put<float64>(t.rate, value);
+        return put_value<float64>(t.rate, value);
     }
 }
 
@@ -244,19 +230,19 @@ int32 Bench::stream_property(Task &t, int32 attribute, void *value, uInt32 size,
     case DAQmx_Read_NumChans:
     case DAQmx_Write_NumChans:
         if (t.chans.empty()) return DAQmxErrorCanNotPerformOpWhenNoChansInTask;
-        return put(static_cast<uInt32>(t.chans.size()), value);
+        return put_value(static_cast<uInt32>(t.chans.size()), value);
     case DAQmx_Read_DigitalLines_BytesPerChan:
     case DAQmx_Write_DigitalLines_BytesPerChan:
         if (!digital) return DAQmxErrorAttrNotSupported;
-        return put(lines_per_chan(t), value);
-    case DAQmx_Read_ReadAllAvailSamp: return put<bool32>(0, value);
+        return put_value(lines_per_chan(t), value);
+    case DAQmx_Read_ReadAllAvailSamp: return put_value<bool32>(0, value);
     case DAQmx_Write_RegenMode:
         if (input) return DAQmxErrorAttrNotSupported;
-        return put<int32>(t.regen ? DAQmx_Val_AllowRegen : DAQmx_Val_DoNotAllowRegen, value);
+        return put_value<int32>(t.regen ? DAQmx_Val_AllowRegen : DAQmx_Val_DoNotAllowRegen, value);
     default: {  // DAQmx_Read_AvailSampPerChan
         if (!read || !input) return DAQmxErrorAttrNotSupported;
         const bool acquiring = t.kind == Kind::AI && t.timed && t.state == State::Running;
-        return put(static_cast<uInt32>(acquiring ? t.run.produced - t.run.consumed : 0), value);
+        return put_value(static_cast<uInt32>(acquiring ? t.run.produced - t.run.consumed : 0), value);
     }
     }
 }
@@ -264,7 +250,7 @@ int32 Bench::stream_property(Task &t, int32 attribute, void *value, uInt32 size,
 int32 Bench::GetDeviceAttribute(const char deviceName[], int32 attribute, void *value, uInt32 size)
 {
     return call("DAQmxGetDeviceAttribute", nullptr, Latency::kProperty, [&]() -> int32 {
-        if (int32 st = check(attribute, attr::Getter::Device)) return st;
+        if (int32 st = served_by(attribute, attr::Getter::Device)) return st;
         // A physical channel's name answers for its device (NI's playrec example asks so; assumed).
         std::string name = deviceName ? deviceName : "";
         name = name.substr(0, name.find('/'));
@@ -291,10 +277,10 @@ int32 Bench::device_property(int32 attribute, void *value, uInt32 size)
 {
     switch (attribute) {
     case DAQmx_Dev_ProductType: return copy_property(product_type_, value, size);
-    case DAQmx_Dev_ProductCategory: return put<int32>(DAQmx_Val_MSeriesDAQ, value);
-    case DAQmx_Dev_SerialNum: return put(kSerialNumber, value);
-    case DAQmx_Dev_PXI_ChassisNum: return put(kChassis, value);
-    case DAQmx_Dev_PXI_SlotNum: return put(static_cast<uInt32>(slot_), value);
+    case DAQmx_Dev_ProductCategory: return put_value<int32>(DAQmx_Val_MSeriesDAQ, value);
+    case DAQmx_Dev_SerialNum: return put_value(kSerialNumber, value);
+    case DAQmx_Dev_PXI_ChassisNum: return put_value(kChassis, value);
+    case DAQmx_Dev_PXI_SlotNum: return put_value(static_cast<uInt32>(slot_), value);
     case DAQmx_Dev_AI_PhysicalChans:
         return copy_property(device_ + "/ai0:" + std::to_string(kAiChannels - 1), value, size);
     case DAQmx_Dev_AO_PhysicalChans:
@@ -302,7 +288,7 @@ int32 Bench::device_property(int32 attribute, void *value, uInt32 size)
     case DAQmx_Dev_DI_Lines:
     case DAQmx_Dev_DO_Lines: return copy_property(lines_list(false), value, size);
     // The bench answers as the real device it stands for.
-    case DAQmx_Dev_IsSimulated: return put<bool32>(0, value);
+    case DAQmx_Dev_IsSimulated: return put_value<bool32>(0, value);
     case DAQmx_Dev_AI_VoltageRngs: return copy_ranges(std::begin(kAiRanges), std::end(kAiRanges), value, size);
     case DAQmx_Dev_AO_VoltageRngs: return copy_ranges(std::begin(kAoRanges), std::end(kAoRanges), value, size);
     default: return copy_property(lines_list(true), value, size);  // the ports

@@ -20,19 +20,6 @@ namespace {
 
 namespace attr = driver::attributes;
 
-int32 check(int32 attribute, attr::Getter getter)
-{
-    return attr::find(attribute).getter == getter ? 0 : DAQmxErrorSpecifiedAttrNotValid;
-}
-
-template <class T>
-int32 put(T v, void *value)
-{
-    if (!value) return DAQmxErrorInvalidAttributeValue;
-    std::memcpy(value, &v, sizeof v);
-    return 0;
-}
-
 }  // namespace
 
 // ---- the getters ------------------------------------------------------------------------------
@@ -66,7 +53,7 @@ int32 Bench::GetTimingAttributeEx(TaskHandle h, const char *, int32 attribute, v
     int32 Bench::method(const char *, int32 attribute, void *, uInt32)                         \
     {                                                                                         \
         return call("DAQmx" #method, nullptr, Latency::kProperty, [&]() -> int32 {            \
-            if (int32 st = check(attribute, attr::Getter::family)) return st;                 \
+            if (int32 st = served_by(attribute, attr::Getter::family)) return st;                 \
             return DAQmxErrorSpecifiedAttrNotValid;                                           \
         });                                                                                   \
     }
@@ -159,13 +146,13 @@ int32 Bench::SetBufferAttribute(TaskHandle h, int32 attribute, const attr::Value
 int32 Bench::SetScaleAttribute(const char *, int32 attribute, const attr::Value &)
 {
     return call("DAQmxSetScaleAttribute", nullptr, Latency::kProperty,
-                [&] { return check(attribute, attr::Getter::Scale) ? DAQmxErrorSpecifiedAttrNotValid : 0; });
+                [&] { return served_by(attribute, attr::Getter::Scale) ? DAQmxErrorSpecifiedAttrNotValid : 0; });
 }
 
 int32 Bench::SetCalInfoAttribute(const char *, int32 attribute, const attr::Value &)
 {
     return call("DAQmxSetCalInfoAttribute", nullptr, Latency::kProperty,
-                [&] { return check(attribute, attr::Getter::CalInfo) ? DAQmxErrorSpecifiedAttrNotValid : 0; });
+                [&] { return served_by(attribute, attr::Getter::CalInfo) ? DAQmxErrorSpecifiedAttrNotValid : 0; });
 }
 
 int32 Bench::SetWatchdogAttribute(TaskHandle, const char *, int32, const attr::Value &)
@@ -183,8 +170,8 @@ int32 Bench::trig_property(const Task &t, int32 attribute, void *value, uInt32 s
         if (t.kind != Kind::AI && t.kind != Kind::AO) return DAQmxErrorAttrNotSupported;
         return copy_property("/" + device_ + (t.kind == Kind::AI ? "/ai" : "/ao") + "/StartTrigger", value, size);
     case DAQmx_StartTrig_Type:
-        return put<int32>(!t.trig.on ? DAQmx_Val_None : t.trig.digital ? DAQmx_Val_DigEdge : DAQmx_Val_AnlgEdge, value);
-    default: return put<bool32>(0, value);  // DAQmx_StartTrig_Retriggerable
+        return put_value<int32>(!t.trig.on ? DAQmx_Val_None : t.trig.digital ? DAQmx_Val_DigEdge : DAQmx_Val_AnlgEdge, value);
+    default: return put_value<bool32>(0, value);  // DAQmx_StartTrig_Retriggerable
     }
 }
 
@@ -199,7 +186,7 @@ int32 Bench::buffer_property(const Task &t, int32 attribute, void *value)
 {
     const bool input = attribute == DAQmx_Buf_Input_BufSize;
     if (input != (t.kind == Kind::AI || t.kind == Kind::DI)) return DAQmxErrorAttrNotSupported;
-    return put<uInt32>(static_cast<uInt32>(input ? t.run.cap : t.wave_len), value);
+    return put_value<uInt32>(static_cast<uInt32>(input ? t.run.cap : t.wave_len), value);
 }
 
 }  // namespace sim

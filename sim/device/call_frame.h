@@ -82,4 +82,21 @@ int32 Bench::task_getter(const char *fn, TaskHandle h, driver::attributes::Gette
     });
 }
 
+// ---- a property's answer ----------------------------------------------------------------------
+
+// 0 when the getter (or setter) called serves the property, else the driver's -200233.
+inline int32 served_by(int32 attribute, driver::attributes::Getter getter)
+{
+    return driver::attributes::find(attribute).getter == getter ? 0 : DAQmxErrorSpecifiedAttrNotValid;
+}
+
+// A property's value into the caller's buffer.
+template <class T>
+int32 put_value(T v, void *value)
+{
+    if (!value) return DAQmxErrorInvalidAttributeValue;
+    std::memcpy(value, &v, sizeof v);
+    return 0;
+}
+
 }  // namespace sim
