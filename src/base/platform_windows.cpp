@@ -150,7 +150,8 @@ std::string library_search(const std::string &name)
             if (dir.size() >= 2 && dir.front() == '"' && dir.back() == '"') dir = dir.substr(1, dir.size() - 2);
             // An empty entry (C:\a;;C:\b) or a relative one (".", "bin", "C:x") would be the
             // current folder or below it: DLL planting, which this order exists to prevent.
-            if (!fs::path(wide(dir)).is_absolute()) dir.clear();
+            // A rooted one (\lab\bin on the current drive, or a Unix folder as wine passes it) is taken.
+            if (!fs::path(wide(dir)).has_root_directory()) dir.clear();
             if (std::string p = holds(dir); !p.empty()) return p;
             from = to + 1;
         }
