@@ -65,7 +65,8 @@ run_file() { # NAME LISTER
         block=""
         while IFS= read -r l && [ "$l" != $'\036' ]; do block+="$l"$'\n'; done
         n=$((n + 1))
-        if [ -z "$skip" ] && [ "$lang" = python ] && [ -z "$python" ]; then
+        # Python, or a command that runs the module from the build tree.
+        if [ -z "$skip" ] && [ -z "$python" ] && { [ "$lang" = python ] || [[ $block == *PYTHONPATH=build/python* ]]; }; then
             skip="no Python module in this build"
         fi
         if [ -n "$skip" ]; then
